@@ -1,0 +1,80 @@
+// File access for the table engine: a byte stream over one open file description with 64-bit
+// offsets and non-blocking byte-range locks, plus a few file-system helpers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vx {
+
+// Raised when a file cannot be created or opened; carries the operating system's reason.
+class TFileError : public std::runtime_error {
+public:
+    TFileError(const std::string& what, int err) : std::runtime_error(what), Errno(err) {}
+    int Errno;
+};
+
+enum class TOpenMode {
+    Create,     // create or truncate, read/write
+    ReadOnly,   // existing file, read only
+    ReadWrite,  // existing file, read/write
+};
+
+enum class TSeekOrigin { Begin, Current, End };
+
+// One open file. Every stream has its own open file description, so its byte-range locks
+// exclude those of any other stream on the same file, in this process or another (the
+// locks of two handles on one file behave the same way on the format's home platform).
+// Sharing is deny-none: other streams may open, read and write the file meanwhile.
+class TFileStream {
+public:
+    TFileStream(const std::string& path, TOpenMode mode);  // throws TFileError
+    ~TFileStream();
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    const std::string& FileName() const { return Path; }
+    bool Writable() const { return CanWrite; }
+
+    // Moves the position and returns the new one; -1 when the offset is not valid.
+    int64_t Seek(int64_t offset, TSeekOrigin origin = TSeekOrigin::Begin);
+    int64_t Position() const { return Pos; }
+    int64_t Size() const;  // -1 on failure
+
+    // Read and Write transfer up to n bytes at the position, advance it and return the count
+    // actually transferred (short at end of file, on a full disk, or on an error).
+    size_t Read(void* buffer, size_t n);
+    size_t Write(const void* buffer, size_t n);
+    // Reads exactly n bytes at offset; false when fewer are there.
+    bool ReadAt(int64_t offset, void* buffer, size_t n);
+    bool WriteAt(int64_t offset, const void* buffer, size_t n);
+
+    // Sets the file's length (truncating or extending with zero bytes); false on failure.
+    bool SetSize(int64_t size);
+    bool Flush();
+
+    // Exclusive lock of [offset, offset + length): one non-blocking attempt, true when granted.
+    bool LockRegion(uint64_t offset, uint64_t length);
+    bool UnlockRegion(uint64_t offset, uint64_t length);
+
+private:
+    std::string Path;
+    int Fd = -1;
+    int64_t Pos = 0;
+    bool CanWrite = false;
+};
+
+bool FileExists(const std::string& path);
+bool DeleteFile(const std::string& path);
+bool CopyFile(const std::string& from, const std::string& to);  // overwrites `to`
+bool RenameFile(const std::string& from, const std::string& to);
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 like the platform's tick count.
+uint32_t GetTickCount();
+
+// Gives the processor to another thread for a moment (used between lock attempts).
+void YieldBriefly();
+
+}  // namespace vx

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite twice: a normal build, then a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer; then a short fuzzing run of the table reader.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$here"
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+echo "== Normal build"
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
+bash scripts/build.sh build-asan -DVELLIBROX_SANITIZE=ON -DVELLIBROX_BENCH=OFF
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest --output-on-failure -j"$jobs")
+
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+  echo "== Fuzzing the table reader"
+  CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DVELLIBROX_FUZZ=ON -DVELLIBROX_GUI=OFF -DVELLIBROX_BENCH=OFF
+  bash tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-60}"
+fi
+echo "All tests passed."

@@ -1,0 +1,72 @@
+#include "platform/filestream.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+using namespace vx;
+
+TEST(FileStream, ReadWriteSeekAndSizeBeyond4GiB) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("a.bin");
+    {
+        TFileStream f(path, TOpenMode::Create);
+        EXPECT_EQ(f.Write("hello", 5), 5u);
+        EXPECT_EQ(f.Size(), 5);
+        ASSERT_TRUE(f.WriteAt(2, "LL", 2));
+        // A sparse file larger than 4 GiB: offsets must not wrap.
+        const int64_t big = (int64_t(1) << 32) + 10;
+        ASSERT_TRUE(f.SetSize(big));
+        EXPECT_EQ(f.Size(), big);
+        ASSERT_TRUE(f.WriteAt(big - 1, "Z", 1));
+        char c = 0;
+        ASSERT_TRUE(f.ReadAt(big - 1, &c, 1));
+        EXPECT_EQ(c, 'Z');
+        ASSERT_TRUE(f.SetSize(5));
+    }
+    EXPECT_EQ(vxtest::ReadAll(path), "heLLo");
+    TFileStream r(path, TOpenMode::ReadOnly);
+    char buf[10];
+    EXPECT_EQ(r.Seek(3), 3);
+    EXPECT_EQ(r.Read(buf, 10), 2u);  // short read at end of file
+    EXPECT_EQ(r.Write("x", 1), 0u);  // never writes through a read-only stream
+    EXPECT_FALSE(r.SetSize(0));
+    EXPECT_EQ(r.Seek(-1), -1);
+}
+
+TEST(FileStream, OpenErrorsCarryTheReason) {
+    vxtest::TempDir dir;
+    EXPECT_THROW(TFileStream(dir.Path("missing"), TOpenMode::ReadOnly), TFileError);
+    EXPECT_THROW(TFileStream(dir.Path(""), TOpenMode::ReadOnly), TFileError);  // a folder
+    EXPECT_FALSE(FileExists(dir.Path("missing")));
+    EXPECT_FALSE(FileExists(dir.Root().string()));
+}
+
+TEST(FileStream, LocksExcludeAnotherStreamOnTheSameFileInOneProcess) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("t.dbf");
+    vxtest::WriteAll(path, std::string(100, 'x'));
+    TFileStream a(path, TOpenMode::ReadWrite);
+    TFileStream b(path, TOpenMode::ReadWrite);
+    ASSERT_TRUE(a.LockRegion(0, 50));
+    EXPECT_FALSE(b.LockRegion(10, 5));   // overlaps a's region
+    EXPECT_TRUE(b.LockRegion(50, 50));   // disjoint
+    EXPECT_TRUE(a.UnlockRegion(0, 50));
+    EXPECT_TRUE(b.LockRegion(10, 5));
+    // Regions far beyond the end of the file work as on the format's home platform.
+    EXPECT_TRUE(a.LockRegion(0x7FFFFFFE, 1));
+    EXPECT_FALSE(b.LockRegion(0x7FFFFFFE, 1));
+    EXPECT_FALSE(a.LockRegion(0, 0));
+}
+
+TEST(FileStream, CopyDeleteAndTicks) {
+    vxtest::TempDir dir;
+    std::string a = dir.Path("a"), b = dir.Path("b");
+    vxtest::WriteAll(a, std::string("\0\1\2\xff", 4));
+    ASSERT_TRUE(CopyFile(a, b));
+    EXPECT_EQ(vxtest::ReadAll(b), vxtest::ReadAll(a));
+    EXPECT_TRUE(DeleteFile(b));
+    EXPECT_FALSE(DeleteFile(b));
+    uint32_t t0 = GetTickCount();
+    YieldBriefly();
+    EXPECT_LT(static_cast<uint32_t>(GetTickCount() - t0), 1000u);
+}
