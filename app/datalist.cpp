@@ -1,0 +1,100 @@
+#include "app/datalist.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+std::string TDataRow::Item(size_t index) const {
+    if (index == 0) return MarkText();
+    if (index == 1) return RecNoText();
+    return std::string(Text(index - 2));
+}
+
+char* TRowPool::Allocate(size_t n) {
+    std::lock_guard<std::mutex> guard(Lock);
+    if (n > Left) {
+        size_t size = std::max(n, BlockSize);
+        Blocks.emplace_back(new char[size]);
+        Held.fetch_add(size, std::memory_order_relaxed);
+        if (size > BlockSize) return Blocks.back().get();  // a row of its own; keep the current block
+        Cur = Blocks.back().get();
+        Left = size;
+    }
+    char* p = Cur;
+    Cur += n;
+    Left -= n;
+    return p;
+}
+
+const TDataRow* TRowPool::Make(const TRowBuilder& b) {
+    size_t fields = b.Ends.size();
+    if (fields > UINT32_MAX || b.Bytes.size() > UINT32_MAX) throw std::length_error("row too large");
+    char* mem = Allocate(TDataRow::SizeFor(fields, b.Bytes.size()));
+    auto* row = new (mem) TDataRow();
+    row->Number = b.RecNo;
+    row->Count = static_cast<uint32_t>(fields);
+    row->Mark = b.Deleted ? 1 : 0;
+    if (fields) std::memcpy(row->Ends(), b.Ends.data(), fields * sizeof(uint32_t));
+    if (!b.Bytes.empty()) std::memcpy(row->Texts(), b.Bytes.data(), b.Bytes.size());
+    return row;
+}
+
+const TDataRow* TRowPool::Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts) {
+    TRowBuilder b;
+    b.Start(deleted, recNo);
+    for (const auto& t : texts) b.Add(t);
+    return Make(b);
+}
+
+TDataList::TDataList() : Chunks(new Row*[MaxChunks]()) {}
+
+TDataList::~TDataList() {
+    for (size_t c = 0; c < Allocated; ++c) delete[] Chunks[c];
+}
+
+void TDataList::Append(Row row) {
+    size_t n = Size.load(std::memory_order_relaxed);
+    size_t chunk = n >> ChunkBits;
+    if (chunk >= MaxChunks) throw std::length_error("too many rows");
+    if (chunk >= Allocated) {
+        Chunks[chunk] = new Row[ChunkSize];
+        Allocated = chunk + 1;
+    }
+    Chunks[chunk][n & ChunkMask] = row;
+    Size.store(n + 1, std::memory_order_release);
+}
+
+void TDataList::Assign(const std::vector<Row>& rows) {
+    Size.store(0, std::memory_order_release);
+    for (Row r : rows) Append(r);
+}
+
+std::vector<TDataList::Row> TDataList::Rows() const {
+    std::vector<Row> out;
+    size_t n = Count();
+    out.reserve(n);
+    for (size_t i = 0; i < n; ++i) out.push_back((*this)[i]);
+    return out;
+}
+
+void TDataList::Truncate(size_t newCount) {
+    if (newCount < Count()) Size.store(newCount, std::memory_order_release);
+}
+
+void TDataList::Remove(size_t i) {
+    size_t n = Count();
+    if (i >= n) return;
+    for (size_t k = i; k + 1 < n; ++k) Set(k, (*this)[k + 1]);
+    Size.store(n - 1, std::memory_order_release);
+}
+
+void TDataList::Insert(size_t i, Row row) {
+    size_t n = Count();
+    if (i > n) i = n;
+    Append(row);
+    for (size_t k = n; k > i; --k) Set(k, (*this)[k - 1]);
+    Set(i, row);
+}
+
+size_t TDataList::BytesHeld() const { return Allocated * ChunkSize * sizeof(Row) + MaxChunks * sizeof(Row*); }

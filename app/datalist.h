@@ -1,0 +1,145 @@
+// The row store behind the record list: rows of display texts, one allocation each, kept in a
+// pool that owns them, and lists of row handles that the list view, sorting and filtering
+// work on. The loader appends on its own thread while the user-interface thread reads.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One row: the deletion mark, the 1-based physical record number and one display text per
+// field, all in one block. A row never changes once it is in a list; an edit builds a new row
+// and puts its handle where the old one was.
+class TDataRow {
+public:
+    bool Deleted() const { return Mark != 0; }
+    uint32_t RecNo() const { return Number; }
+    size_t FieldCount() const { return Count; }
+    std::string_view Text(size_t field) const {
+        if (field >= Count) return {};
+        const uint32_t* ends = Ends();
+        uint32_t begin = field == 0 ? 0 : ends[field - 1];
+        return std::string_view(Texts() + begin, ends[field] - begin);
+    }
+    // The row as the list of strings the rest of the program speaks of: item 0 the mark
+    // ("1" deleted, "0" not), item 1 the record number, then the field texts.
+    std::string Item(size_t index) const;
+    std::string MarkText() const { return Mark ? "1" : "0"; }
+    std::string RecNoText() const { return std::to_string(Number); }
+
+    // Bytes a row of these texts takes in the pool.
+    static size_t SizeFor(size_t fields, size_t textBytes) {
+        return Align(sizeof(TDataRow) + fields * sizeof(uint32_t) + textBytes);
+    }
+
+private:
+    friend class TRowPool;
+    static size_t Align(size_t n) { return (n + alignof(uint32_t) - 1) & ~(alignof(uint32_t) - 1); }
+    const uint32_t* Ends() const { return reinterpret_cast<const uint32_t*>(this + 1); }
+    uint32_t* Ends() { return reinterpret_cast<uint32_t*>(this + 1); }
+    const char* Texts() const { return reinterpret_cast<const char*>(Ends() + Count); }
+    char* Texts() { return reinterpret_cast<char*>(Ends() + Count); }
+
+    uint32_t Number = 0;
+    uint32_t Count = 0;
+    uint8_t Mark = 0;
+};
+
+// Builds one row's texts before it goes into the pool (reused from row to row).
+class TRowBuilder {
+public:
+    void Start(bool deleted, uint32_t recNo) {
+        Deleted = deleted;
+        RecNo = recNo;
+        Bytes.clear();
+        Ends.clear();
+    }
+    void Add(std::string_view text) {
+        Bytes.append(text.data(), text.size());
+        Ends.push_back(static_cast<uint32_t>(Bytes.size()));
+    }
+    // Appends to the field being built (the next Add or Close ends it).
+    std::string& Buffer() { return Bytes; }
+    void CloseField() { Ends.push_back(static_cast<uint32_t>(Bytes.size())); }
+
+    bool Deleted = false;
+    uint32_t RecNo = 0;
+    std::string Bytes;
+    std::vector<uint32_t> Ends;
+};
+
+// Owns every row of the open table. Rows are carved out of large blocks, so a million rows
+// cost a few hundred allocations; a row larger than a block gets a block of its own. Only one
+// thread allocates at a time (the loader while it runs, the user-interface thread otherwise);
+// handing out never moves an existing row.
+class TRowPool {
+public:
+    TRowPool() = default;
+    TRowPool(const TRowPool&) = delete;
+    TRowPool& operator=(const TRowPool&) = delete;
+
+    const TDataRow* Make(const TRowBuilder& b);
+    const TDataRow* Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts);
+    // Bytes held by the pool's blocks.
+    size_t BytesHeld() const { return Held.load(std::memory_order_relaxed); }
+
+private:
+    char* Allocate(size_t n);
+    static constexpr size_t BlockSize = 1 << 20;
+    std::mutex Lock;
+    std::vector<std::unique_ptr<char[]>> Blocks;
+    char* Cur = nullptr;
+    size_t Left = 0;
+    std::atomic<size_t> Held{0};
+};
+
+// A list of row handles in display order. One thread may append while others read any index
+// below Count(): handles live in fixed chunks that never move, and the count is published
+// after the handle is written. Reordering and removal happen only when no one appends.
+class TDataList {
+public:
+    using Row = const TDataRow*;
+
+    TDataList();
+    ~TDataList();
+    TDataList(const TDataList&) = delete;
+    TDataList& operator=(const TDataList&) = delete;
+
+    size_t Count() const { return Size.load(std::memory_order_acquire); }
+    Row operator[](size_t i) const { return Chunks[i >> ChunkBits][i & ChunkMask]; }
+    Row At(size_t i) const { return i < Count() ? (*this)[i] : nullptr; }
+
+    void Append(Row row);
+    // Changes below are for the user-interface thread once no loader runs.
+    void Set(size_t i, Row row) { Chunks[i >> ChunkBits][i & ChunkMask] = row; }
+    void Assign(const std::vector<Row>& rows);
+    std::vector<Row> Rows() const;
+    void Truncate(size_t newCount);  // keeps rows [0, newCount)
+    void Remove(size_t i);
+    void Insert(size_t i, Row row);
+    void Clear() { Truncate(0); }
+    // Memory held by the handle chunks.
+    size_t BytesHeld() const;
+
+private:
+    static constexpr size_t ChunkBits = 16;
+    static constexpr size_t ChunkSize = size_t(1) << ChunkBits;
+    static constexpr size_t ChunkMask = ChunkSize - 1;
+    static constexpr size_t MaxChunks = (size_t(1) << 32) / ChunkSize + 1;
+    std::unique_ptr<Row*[]> Chunks;  // MaxChunks entries, allocated once
+    std::atomic<size_t> Size{0};
+    size_t Allocated = 0;  // chunks allocated
+};
+
+// The table's rows: the pool that owns them, the rows shown (`DataList`) and the unfiltered
+// rows kept while a filter is applied (`BackupDataList`); both lists share the same rows.
+struct TRowStore {
+    TRowPool Pool;
+    TDataList DataList;
+    TDataList BackupDataList;
+};

@@ -1,0 +1,106 @@
+// The one worker-thread class behind every long job (loading rows, saving as, exporting,
+// changing the structure): created suspended, configured, resumed; a terminate flag that the
+// job tests; calls that run on the user-interface thread while the worker waits; and a wait
+// that keeps serving those calls, so stopping a worker that is inside such a call never
+// deadlocks. Worker reports are posted to the main window as events numbered as the program's
+// window messages.
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+enum : int {
+    WM_APP = 0x8000,
+    WM_WORKSTART = WM_APP + 401,
+    WM_WORKSTOP = WM_APP + 402,
+    WM_PGSTART = WM_APP + 403,
+    WM_PGSTOP = WM_APP + 404,
+    WM_PGUPDATE = WM_APP + 405,
+    WM_PGPROGRESS = WM_APP + 406,
+    WM_SASTART = WM_APP + 407,
+    WM_SASTOP = WM_APP + 408,
+    WM_SAUPDATE = WM_APP + 409,
+    WM_SAPROGRESS = WM_APP + 500,
+};
+
+// A worker report: the message number is the event type; WParam carries the percent, and
+// Text the output file name of WM_SASTOP.
+class TWorkerMessage : public QEvent {
+public:
+    TWorkerMessage(int message, long long wParam = 0, std::string text = {})
+        : QEvent(static_cast<QEvent::Type>(message)), WParam(wParam), Text(std::move(text)) {}
+    int Message() const { return static_cast<int>(type()); }
+    long long WParam;
+    std::string Text;
+};
+
+// Posts a worker report to `target` (normally the main window); safe from any thread.
+void PostWorkerMessage(QObject* target, int message, long long wParam = 0, std::string text = {});
+bool IsWorkerMessage(const QEvent* e);
+
+class TWorkerThread {
+public:
+    TWorkerThread();
+    // Freeing a running worker sets its terminate flag and waits for it.
+    virtual ~TWorkerThread();
+    TWorkerThread(const TWorkerThread&) = delete;
+    TWorkerThread& operator=(const TWorkerThread&) = delete;
+
+    void Resume();                 // starts the job (once)
+    void Terminate() { TerminateFlag.store(true, std::memory_order_relaxed); }
+    bool Terminated() const { return TerminateFlag.load(std::memory_order_relaxed); }
+    bool Started() const { return StartedFlag; }
+    bool Finished() const { return FinishedFlag.load(std::memory_order_acquire); }
+    bool Running() const { return StartedFlag && !Finished(); }
+    // Waits until the job has ended; on the user-interface thread it keeps running the job's
+    // synchronous calls meanwhile.
+    void WaitFor();
+    // The job's failure text when Execute ended by an exception (empty otherwise).
+    std::string FailureText() const;
+
+protected:
+    // The job; runs on the worker thread. Exceptions are caught, kept in FailureText and
+    // handed to OnFailure on the worker thread.
+    virtual void Execute() = 0;
+    virtual void OnFailure(const std::string& /*text*/) {}
+    // Runs `fn` on the user-interface thread and waits for it. Without a running event loop
+    // on that thread it is served by WaitFor. Called from the user-interface thread itself,
+    // it just runs `fn`.
+    void Synchronize(const std::function<void()>& fn);
+
+private:
+    class Thread;
+    friend class Thread;
+    void Run();
+
+    // What the worker and the user-interface thread share; the queued wake-up calls hold it
+    // too, so one that arrives after the worker object is gone finds nothing to do.
+    struct TShared {
+        std::mutex Mutex;
+        std::condition_variable Cond;
+        struct TCall {
+            const std::function<void()>* Fn;
+            bool Done = false;
+        };
+        std::deque<TCall*> Pending;  // calls waiting for the user-interface thread
+        bool Finished = false;
+        std::string Failure;
+        void ServePending();
+    };
+
+    Thread* Worker;
+    bool StartedFlag = false;
+    std::atomic<bool> TerminateFlag{false};
+    std::atomic<bool> FinishedFlag{false};
+    std::shared_ptr<TShared> Shared;
+    QObject* Waker;  // lives on the user-interface thread; receives wake-up calls
+};

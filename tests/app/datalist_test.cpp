@@ -1,0 +1,88 @@
+#include "app/datalist.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+TEST(DataRow, HoldsMarkNumberAndTextsInOneBlock) {
+    TRowPool pool;
+    const TDataRow* r = pool.Make(true, 42, {"abc", "", std::string("x\0y", 3)});
+    EXPECT_TRUE(r->Deleted());
+    EXPECT_EQ(r->RecNo(), 42u);
+    ASSERT_EQ(r->FieldCount(), 3u);
+    EXPECT_EQ(r->Text(0), "abc");
+    EXPECT_EQ(r->Text(1), "");
+    EXPECT_EQ(r->Text(2), std::string("x\0y", 3));
+    EXPECT_EQ(r->Text(3), "");  // beyond the row
+    EXPECT_EQ(r->Item(0), "1");
+    EXPECT_EQ(r->Item(1), "42");
+    EXPECT_EQ(r->Item(2), "abc");
+    const TDataRow* empty = pool.Make(false, 1, {});
+    EXPECT_EQ(empty->FieldCount(), 0u);
+    EXPECT_EQ(empty->Item(0), "0");
+}
+
+TEST(DataRow, RowsLargerThanABlockAndManySmallOnes) {
+    TRowPool pool;
+    std::string big(3 << 20, 'm');
+    const TDataRow* small1 = pool.Make(false, 1, {"a"});
+    const TDataRow* large = pool.Make(false, 2, {big});
+    const TDataRow* small2 = pool.Make(false, 3, {"b"});
+    EXPECT_EQ(large->Text(0).size(), big.size());
+    EXPECT_EQ(small1->Text(0), "a");
+    EXPECT_EQ(small2->Text(0), "b");
+    // The small rows around the large one share the same block.
+    EXPECT_LT(pool.BytesHeld(), big.size() + (2u << 20));
+}
+
+TEST(DataList, AppendAcrossChunksAndEditOperations) {
+    TRowPool pool;
+    TDataList list;
+    const size_t n = 70000;  // more than one chunk of handles
+    for (size_t i = 0; i < n; ++i) list.Append(pool.Make(false, static_cast<uint32_t>(i + 1), {"r"}));
+    ASSERT_EQ(list.Count(), n);
+    EXPECT_EQ(list[65536]->RecNo(), 65537u);
+    EXPECT_EQ(list.At(n), nullptr);
+    list.Remove(0);
+    EXPECT_EQ(list[0]->RecNo(), 2u);
+    EXPECT_EQ(list.Count(), n - 1);
+    const TDataRow* x = pool.Make(true, 999, {});
+    list.Insert(1, x);
+    EXPECT_EQ(list[1], x);
+    EXPECT_EQ(list[2]->RecNo(), 3u);
+    list.Truncate(3);
+    EXPECT_EQ(list.Count(), 3u);
+    list.Truncate(10);  // never grows
+    EXPECT_EQ(list.Count(), 3u);
+    auto rows = list.Rows();
+    std::swap(rows[0], rows[2]);
+    list.Assign(rows);
+    EXPECT_EQ(list[2]->RecNo(), 2u);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0u);
+    list.Append(x);  // reuses the chunks it has
+    EXPECT_EQ(list[0], x);
+}
+
+TEST(DataList, ReadersSeeOnlyCompleteRowsWhileOneThreadAppends) {
+    TRowPool pool;
+    TDataList list;
+    const uint32_t n = 300000;
+    std::atomic<bool> done{false};
+    std::thread loader([&] {
+        for (uint32_t i = 1; i <= n; ++i) list.Append(pool.Make(false, i, {std::to_string(i)}));
+        done = true;
+    });
+    size_t checks = 0;
+    while (!done || checks == 0) {
+        size_t c = list.Count();
+        if (c == 0) continue;
+        const TDataRow* last = list[c - 1];
+        ASSERT_EQ(last->RecNo(), c);
+        ASSERT_EQ(last->Text(0), std::to_string(c));
+        ++checks;
+    }
+    loader.join();
+    EXPECT_EQ(list.Count(), n);
+}
