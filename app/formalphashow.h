@@ -1,0 +1,46 @@
+// A dialog that can fade in when shown and fade out when closed: the window's opacity moves by
+// Step every Interval milliseconds while the window drifts 2 pixels a tick. Enter moves the
+// focus to the next control (or presses the focused or default button), Esc closes.
+#pragma once
+
+#include <QDialog>
+
+class QTimer;
+
+class TFormAlphaShow : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormAlphaShow(QWidget* owner = nullptr);
+
+    // Prepares the fade; call after creation and before showing.
+    void InitAlphaShow(bool Animate, int Interval, int Step);
+
+    // Closing: with Animate the first close request starts the fade-out and the window closes
+    // with that result when the fade ends.
+    void done(int result) override;
+
+    bool Animate() const { return animate_; }
+    int Interval() const { return interval_; }
+    int Step() const { return step_; }
+    int Alpha() const { return alpha_; }
+    bool Fading() const;
+    bool Closing() const { return closing_; }
+
+    QTimer* Timer = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void TimerTimer();
+
+    int interval_ = 30;
+    int step_ = 30;
+    int alpha_ = 255;
+    int alphaEnd_ = 255;
+    int direction_ = 0;  // 0 fade in, 1 fade out
+    bool closing_ = false;
+    bool animate_ = false;
+    int pendingResult_ = 0;
+};
