@@ -1,0 +1,55 @@
+// A small ini file ("[SECTION]" lines and "KEY=VALUE" entries) that behaves like the classic
+// private-profile files: sections and keys are found without regard to letter case, the first of
+// duplicates wins, every other line (comments, blank lines, unknown sections and keys) stays where
+// it is, and every write goes to the file at once. Texts are 8-bit bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TIniFile {
+public:
+    // Reads the file when it exists; a missing or unreadable file is an empty one.
+    explicit TIniFile(std::string fileName);
+
+    const std::string& FileName() const { return FFileName; }
+
+    // The value of the key with surrounding blanks removed (and one pair of matching quotes
+    // around the whole value); `def` when the section or key is missing.
+    std::string ReadString(const std::string& section, const std::string& ident, const std::string& def) const;
+    // Signed decimal, or hexadecimal after "0x" or "$" (a 32-bit pattern); anything else, or a
+    // decimal value outside 32 bits, gives `def`.
+    int32_t ReadInteger(const std::string& section, const std::string& ident, int32_t def) const;
+    // True for any non-zero integer.
+    bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
+
+    bool SectionExists(const std::string& section) const;
+    bool ValueExists(const std::string& section, const std::string& ident) const;
+
+    // Sets the key (adding the section at the end and the key after the section's last entry when
+    // missing) and writes the file. False when the file could not be written; the value is kept
+    // in memory either way. Line breaks in the value become blanks.
+    bool WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    bool WriteInteger(const std::string& section, const std::string& ident, int32_t value);
+    bool WriteBool(const std::string& section, const std::string& ident, bool value);
+
+    // Writes the lines to the file; false on failure.
+    bool UpdateFile() const;
+
+    // The lines as they will be written, without line ends.
+    const std::vector<std::string>& Lines() const { return FLines; }
+
+private:
+    // Index of the "[section]" line, or -1.
+    long FindSection(const std::string& section) const;
+    // Index of the entry line within the section that starts at `sectionLine`, or -1.
+    long FindKey(long sectionLine, const std::string& ident) const;
+    // One past the section's last line (the next section header or the end).
+    size_t SectionEnd(long sectionLine) const;
+
+    std::string FFileName;
+    std::vector<std::string> FLines;
+    // "\r\n" when the file read used it, else "\n"; every line is written with it.
+    std::string FLineEnd = "\n";
+};

@@ -1,0 +1,93 @@
+#include "app/programfiles.h"
+
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vx {
+
+namespace {
+
+std::mutex DirLock;
+std::string CurrentDir;  // empty until decided
+
+std::string WithSlash(std::string dir) {
+    if (dir.empty()) return "./";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool Writable(const std::string& path) {
+    if (!Exists(path)) return true;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+std::string Decide() {
+    std::string programDir = WithSlash(ProgramDir());
+    std::string userDir = WithSlash(UserConfigDir());
+    std::string dir = ChooseProgramFilesDir(programDir, userDir, [](const std::string& path) {
+        return path.back() == '/' ? DirWritable(path) : Writable(path);
+    });
+    if (dir == userDir && !PrepareUserDir(programDir, userDir)) return programDir;
+    return dir;
+}
+
+}  // namespace
+
+std::string ChooseProgramFilesDir(const std::string& programDir, const std::string& userDir,
+                                  const std::function<bool(const std::string& path)>& writable) {
+    if (writable(programDir) && writable(programDir + OptionsFileName)) return programDir;
+    return userDir;
+}
+
+bool PrepareUserDir(const std::string& programDir, const std::string& userDir) {
+    namespace fs = std::filesystem;
+    if (!MakeDirs(userDir)) return false;
+    std::error_code ec;
+    std::string tips = programDir + TipsFileName;
+    if (Exists(tips) && !Exists(userDir + TipsFileName))
+        fs::copy_file(tips, userDir + TipsFileName, fs::copy_options::skip_existing, ec);
+    std::string icons = programDir + IconFolderName;
+    if (fs::is_directory(icons, ec)) {
+        fs::create_directories(userDir + IconFolderName, ec);
+        fs::copy(icons, userDir + IconFolderName,
+                 fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    }
+    return true;
+}
+
+std::string ProgramFilesDir() {
+    std::lock_guard<std::mutex> g(DirLock);
+    if (CurrentDir.empty()) CurrentDir = Decide();
+    return CurrentDir;
+}
+
+void SetProgramFilesDir(const std::string& dir) {
+    std::lock_guard<std::mutex> g(DirLock);
+    CurrentDir = dir.empty() ? std::string() : WithSlash(dir);
+}
+
+std::string ProgramFilePath(const std::string& name) { return ProgramFilesDir() + name; }
+std::string OptionsIniPath() { return ProgramFilePath(OptionsFileName); }
+std::string RecentFilesPath() { return ProgramFilePath(RecentFilesFileName); }
+std::string FindHistoryPath() { return ProgramFilePath(FindHistoryFileName); }
+std::string TipsPath() { return ProgramFilePath(TipsFileName); }
+std::string IconDir() { return ProgramFilePath(std::string(IconFolderName) + "/"); }
+
+std::string HelpFilePath() {
+    std::string dir = ProgramFilesDir();
+    std::string beside = WithSlash(ProgramDir()) + HelpFileName;
+    std::string here = dir + HelpFileName;
+    if (!Exists(here) && Exists(beside)) return beside;
+    return here;
+}
+
+}  // namespace vx
