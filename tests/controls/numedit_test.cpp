@@ -1,0 +1,352 @@
+// Numeric edit: number texts, range check, clean-up and key handling.
+#include "controls/validedit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace numtext;
+
+namespace {
+
+QApplication* NumEditApp() {
+    static int argc = 1;
+    static char name[] = "test_controls";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return qApp;
+}
+
+// Sends one key the way the keyboard would.
+void Type(QWidget* w, int key, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+}
+void TypeText(QWidget* w, const QString& s) {
+    for (QChar c : s) Type(w, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, QString(c));
+}
+void Backspace(QWidget* w) { Type(w, Qt::Key_Backspace, QStringLiteral("\b")); }
+
+// Collects the messages the edit would show.
+struct MessageCatcher {
+    QStringList Shown;
+    std::function<void(QWidget*, const QString&)> Saved = TNumberEdit::ShowInvalidMessage;
+    MessageCatcher() {
+        TNumberEdit::ShowInvalidMessage = [this](QWidget*, const QString& t) { Shown << t; };
+    }
+    ~MessageCatcher() { TNumberEdit::ShowInvalidMessage = Saved; }
+};
+
+class NumEditWidget : public ::testing::Test {
+protected:
+    void SetUp() override { NumEditApp(); }
+    MessageCatcher Messages;
+};
+
+}  // namespace
+
+TEST(NumEditText, ParsesEveryBase) {
+    EXPECT_EQ(TextToNumber("", ItDecimal), 0);
+    EXPECT_EQ(TextToNumber("1,234", ItDecimal), 1234);
+    EXPECT_EQ(TextToNumber("2147483647", ItDecimal), 2147483647);
+    EXPECT_EQ(TextToNumber("-2147483648", ItDecimal), INT32_MIN);
+    EXPECT_EQ(TextToNumber("ff", ItHexaDecimal), 255);
+    EXPECT_EQ(TextToNumber("7fFFffFF", ItHexaDecimal), INT32_MAX);
+    EXPECT_EQ(TextToNumber("FFFFFFFF", ItHexaDecimal), -1);
+    EXPECT_EQ(TextToNumber("101", ItBinary), 5);
+    EXPECT_EQ(TextToNumber("777", ItOctal), 511);
+    EXPECT_EQ(TextToNumber("37777777777", ItOctal), -1);
+}
+
+TEST(NumEditText, RejectsWhatDoesNotFitOrIsNoDigit) {
+    // Beyond 32 bits nothing wraps: "4294967297" is not 1.
+    EXPECT_FALSE(TextToNumber("4294967297", ItDecimal));
+    EXPECT_FALSE(TextToNumber("2147483648", ItDecimal));
+    EXPECT_FALSE(TextToNumber("-2147483649", ItDecimal));
+    EXPECT_FALSE(TextToNumber("99999999999999999999999999", ItDecimal));
+    EXPECT_FALSE(TextToNumber("100000000", ItHexaDecimal));
+    EXPECT_FALSE(TextToNumber(QString(33, u'1'), ItBinary));
+    EXPECT_FALSE(TextToNumber("12a", ItDecimal));
+    EXPECT_FALSE(TextToNumber("102", ItBinary));
+    EXPECT_FALSE(TextToNumber("8", ItOctal));
+    EXPECT_FALSE(TextToNumber("1.5", ItDecimal));
+}
+
+TEST(NumEditText, WritesEveryBase) {
+    EXPECT_EQ(NumberToText(0, ItDecimal), "0");
+    EXPECT_EQ(NumberToText(255, ItHexaDecimal), "FF");
+    EXPECT_EQ(NumberToText(5, ItBinary), "101");
+    EXPECT_EQ(NumberToText(8, ItOctal), "10");
+    EXPECT_EQ(NumberToText(-1, ItHexaDecimal), "FFFFFFFF");
+    EXPECT_EQ(NumberToText(INT32_MIN, ItDecimal), "-2147483648");
+    EXPECT_EQ(NumberToText(1234567, ItDecimal, true), "1,234,567");
+    EXPECT_EQ(NumberToText(-1234, ItDecimal, true), "-1,234");
+    EXPECT_EQ(NumberToText(123, ItDecimal, true), "123");
+    EXPECT_EQ(NumberToText(1234, ItHexaDecimal, true), "4D2");  // grouping is decimal only
+    for (TInputType t : {ItDecimal, ItBinary, ItHexaDecimal, ItOctal})
+        for (int32_t v : {0, 1, 7, 1000, INT32_MAX, INT32_MIN, -5})
+            EXPECT_EQ(TextToNumber(NumberToText(v, t, true), t), v) << t << " " << v;
+}
+
+TEST(NumEditText, GroupsWithCommaOnly) {
+    EXPECT_EQ(GroupThousands(""), "");
+    EXPECT_EQ(GroupThousands("123"), "123");
+    EXPECT_EQ(GroupThousands("1234"), "1,234");
+    EXPECT_EQ(GroupThousands("1,2,3,4,5,6"), "123,456");
+    EXPECT_EQ(GroupThousands("-123456"), "-123,456");
+    // The user's locale never changes the separator.
+    QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(NumberToText(1234, ItDecimal, true), "1,234");
+    QLocale::setDefault(saved);
+}
+
+TEST(NumEditText, RangeAndMessage) {
+    EXPECT_TRUE(InRange(123456, 0, 0));
+    EXPECT_TRUE(InRange(1, 1, 10));
+    EXPECT_TRUE(InRange(10, 1, 10));
+    EXPECT_FALSE(InRange(11, 1, 10));
+    EXPECT_FALSE(InRange(0, 1, 10));
+    EXPECT_FALSE(InRange(-1, 0, 10));
+    EXPECT_EQ(InvalidValueMessage("11"), "\"11\" is Invalid Value!");
+}
+
+TEST(NumEditText, CleanUp) {
+    EXPECT_EQ(CleanText("0012", ItDecimal, false), "12");
+    EXPECT_EQ(CleanText("", ItDecimal, false), "0");
+    EXPECT_EQ(CleanText("000", ItDecimal, false), "0");
+    EXPECT_EQ(CleanText(",0,12", ItDecimal, true), "12");
+    EXPECT_EQ(CleanText("1,234", ItDecimal, false), "1234");
+    EXPECT_EQ(CleanText("1,234", ItDecimal, true), "1,234");
+    EXPECT_EQ(CleanText("1a2 3", ItDecimal, false), "123");
+    EXPECT_EQ(CleanText("fG0z", ItHexaDecimal, false), "f0");
+    EXPECT_EQ(CleanText("1021", ItBinary, false), "101");
+    EXPECT_EQ(CleanText("1892", ItOctal, false), "12");
+    EXPECT_EQ(CleanText("-0012", ItDecimal, false), "-12");
+    EXPECT_EQ(CleanText("-", ItDecimal, false), "0");
+    EXPECT_EQ(CleanText("-5", ItHexaDecimal, false), "5");
+}
+
+TEST(NumEditText, TypingWithSeparators) {
+    EditResult r{"", 0};
+    for (QChar c : QStringLiteral("1234")) r = TypeGrouped(r.text, r.caret, -1, 0, c);
+    EXPECT_EQ(r.text, "1,234");
+    EXPECT_EQ(r.caret, 5);
+    // Backspace right after "," takes the digit before it too.
+    r = TypeGrouped("1,234,567", 6, -1, 0, u'\b');
+    EXPECT_EQ(r.text, "123,567");
+    EXPECT_EQ(r.caret, 4);
+    r = TypeGrouped("1,234", 5, -1, 0, u'\b');
+    EXPECT_EQ(r.text, "123");
+    EXPECT_EQ(r.caret, 3);
+    // At the start of the text Backspace does nothing.
+    r = TypeGrouped("1,234", 0, -1, 0, u'\b');
+    EXPECT_EQ(r.text, "1,234");
+    EXPECT_EQ(r.caret, 0);
+    // A selection is deleted; Backspace then deletes nothing more, a digit replaces it.
+    r = TypeGrouped("1,234,567", 0, 2, 3, u'\b');
+    EXPECT_EQ(r.text, "1,567");
+    EXPECT_EQ(r.caret, 1);
+    r = TypeGrouped("1,234", 0, 0, 5, u'9');
+    EXPECT_EQ(r.text, "9");
+    EXPECT_EQ(r.caret, 1);
+    // The caret keeps its distance from the end.
+    r = TypeGrouped("123", 1, -1, 0, u'9');
+    EXPECT_EQ(r.text, "1,923");
+    EXPECT_EQ(r.caret, 3);
+}
+
+TEST_F(NumEditWidget, NewEditShowsZeroRightAligned) {
+    TNumberEdit e;
+    EXPECT_EQ(e.text(), "0");
+    EXPECT_EQ(e.Alignment(), taRightJustify);
+    EXPECT_TRUE(e.alignment() & Qt::AlignRight);
+    EXPECT_EQ(e.Value(), 0);
+    EXPECT_EQ(e.InputType(), ItDecimal);
+    EXPECT_FALSE(e.ThousandSeparator());
+    TAlignEdit a;
+    EXPECT_EQ(a.Alignment(), taLeftJustify);
+    a.SetAlignment(taCenter);
+    EXPECT_TRUE(a.alignment() & Qt::AlignHCenter);
+    EXPECT_TRUE(Messages.Shown.isEmpty());
+}
+
+TEST_F(NumEditWidget, TextIsCleanedAfterEveryChange) {
+    TNumberEdit e;
+    QStringList changes;
+    e.OnChange = [&](QObject* sender) {
+        EXPECT_EQ(sender, &e);
+        changes << e.text();
+    };
+    e.setText("0012");
+    EXPECT_EQ(e.text(), "12");
+    EXPECT_EQ(changes, QStringList({"0012", "12"}));
+    e.setText("");
+    EXPECT_EQ(e.text(), "0");
+    e.setText("1x2y3");
+    EXPECT_EQ(e.text(), "123");
+    EXPECT_EQ(e.cursorPosition(), 3);
+}
+
+TEST_F(NumEditWidget, HexadecimalAndBaseSwitch) {
+    TNumberEdit e;
+    e.SetInputType(ItHexaDecimal);
+    e.setText("ff");
+    EXPECT_EQ(e.Value(), 255);
+    e.SetValue(255);
+    EXPECT_EQ(e.text(), "FF");
+    e.SetInputType(ItDecimal);
+    EXPECT_EQ(e.text(), "255");
+    e.SetThousandSeparator(true);
+    e.SetValue(5);
+    e.SetInputType(ItBinary);
+    EXPECT_EQ(e.text(), "101");
+    EXPECT_FALSE(e.ThousandSeparator());
+    e.SetThousandSeparator(true);  // decimal only
+    EXPECT_FALSE(e.ThousandSeparator());
+    EXPECT_TRUE(Messages.Shown.isEmpty());
+}
+
+TEST_F(NumEditWidget, SeparatorSwitchRewritesText) {
+    TNumberEdit e;
+    e.SetValue(1234567);
+    e.SetThousandSeparator(true);
+    EXPECT_EQ(e.text(), "1,234,567");
+    EXPECT_EQ(e.Value(), 1234567);
+    e.SetThousandSeparator(false);
+    EXPECT_EQ(e.text(), "1234567");
+}
+
+TEST_F(NumEditWidget, RangeCheckReportsText) {
+    TNumberEdit e;
+    e.SetMinValue(5);  // ignored while MaxValue is 0
+    EXPECT_EQ(e.MinValue(), 0);
+    e.SetMaxValue(10);
+    e.SetMinValue(1);
+    EXPECT_EQ(e.MaxValue(), 10);
+    EXPECT_EQ(e.MinValue(), 1);
+    e.SetMaxValue(0);  // below MinValue: ignored
+    EXPECT_EQ(e.MaxValue(), 10);
+    e.setText("11");
+    EXPECT_EQ(e.Value(), 0);
+    ASSERT_EQ(Messages.Shown.size(), 1);
+    EXPECT_EQ(Messages.Shown[0], "\"11\" is Invalid Value!");
+    e.setText("7");
+    e.SetValue(12);  // refused, text kept
+    EXPECT_EQ(e.text(), "7");
+    EXPECT_EQ(Messages.Shown.size(), 2);
+    EXPECT_EQ(Messages.Shown[1], "\"7\" is Invalid Value!");
+
+    int calls = 0;
+    e.OnInvalidEntry = [&](QObject* sender) {
+        EXPECT_EQ(sender, &e);
+        ++calls;
+    };
+    e.setText("0");
+    EXPECT_EQ(e.Value(), 0);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Messages.Shown.size(), 2);
+}
+
+TEST_F(NumEditWidget, ValueBeyond32BitsIsInvalidNotWrapped) {
+    TNumberEdit e;
+    e.setText("4294967297");
+    EXPECT_EQ(e.text(), "4294967297");
+    EXPECT_EQ(e.Value(), 0);
+    ASSERT_EQ(Messages.Shown.size(), 1);
+    EXPECT_EQ(Messages.Shown[0], "\"4294967297\" is Invalid Value!");
+    e.SetValue(-42);  // a negative value survives the clean-up
+    EXPECT_EQ(e.text(), "-42");
+    EXPECT_EQ(e.Value(), -42);
+}
+
+TEST_F(NumEditWidget, KeysAreFilteredByBase) {
+    TNumberEdit e;
+    e.setText("");
+    TypeText(&e, "1a-2.3 ");
+    EXPECT_EQ(e.text(), "123");
+    e.SetInputType(ItBinary);
+    e.setText("");
+    TypeText(&e, "10291");
+    EXPECT_EQ(e.text(), "101");
+    e.SetInputType(ItOctal);
+    e.setText("");
+    TypeText(&e, "7890");
+    EXPECT_EQ(e.text(), "70");
+    e.SetInputType(ItHexaDecimal);
+    e.setText("");
+    TypeText(&e, "fGa9");
+    EXPECT_EQ(e.text(), "fa9");
+    EXPECT_EQ(e.Value(), 0xfa9);
+    Backspace(&e);
+    EXPECT_EQ(e.text(), "fa");
+}
+
+TEST_F(NumEditWidget, TypingGroupsDigits) {
+    TNumberEdit e;
+    e.SetThousandSeparator(true);
+    e.setText("");
+    TypeText(&e, "1234");
+    EXPECT_EQ(e.text(), "1,234");
+    EXPECT_EQ(e.cursorPosition(), 5);
+    TypeText(&e, "567");
+    EXPECT_EQ(e.text(), "1,234,567");
+    e.setCursorPosition(6);  // right after the second ","
+    Backspace(&e);
+    EXPECT_EQ(e.text(), "123,567");
+    EXPECT_EQ(e.cursorPosition(), 4);
+    e.setCursorPosition(0);
+    Backspace(&e);  // nothing before the caret
+    EXPECT_EQ(e.text(), "123,567");
+    EXPECT_EQ(e.cursorPosition(), 0);
+    e.selectAll();
+    Backspace(&e);
+    EXPECT_EQ(e.text(), "0");
+    EXPECT_EQ(e.Value(), 0);
+}
+
+TEST_F(NumEditWidget, KeyEventsAndReadOnly) {
+    TNumberEdit e;
+    e.SetThousandSeparator(true);
+    e.setText("12");
+    e.setCursorPosition(2);
+    QString pressed;
+    e.OnKeyPress = [&](QObject*, QChar& key) {
+        pressed += key;
+        if (key == u'5') key = QChar();  // a handler may drop a key
+    };
+    int downs = 0;
+    e.OnKeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+        ++downs;
+        if (key == Qt::Key_9) key = 0;
+    };
+    TypeText(&e, "3594");
+    EXPECT_EQ(e.text(), "1,234");
+    EXPECT_EQ(pressed, "354");
+    EXPECT_EQ(downs, 4);
+    // A read-only edit takes no digits, not even through the grouping.
+    e.setReadOnly(true);
+    TypeText(&e, "7");
+    Backspace(&e);
+    EXPECT_EQ(e.text(), "1,234");
+}
+
+TEST_F(NumEditWidget, LeavingTheBoxReportsOutOfRange) {
+    QWidget form;
+    auto* e = new TNumberEdit(&form);
+    auto* other = new TNumberEdit(&form);
+    e->SetMaxValue(10);
+    e->setText("11");
+    int exits = 0;
+    e->OnExit = [&](QObject*) { ++exits; };
+    form.show();
+    QApplication::setActiveWindow(&form);
+    e->setFocus(Qt::TabFocusReason);
+    other->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(exits, 1);
+    ASSERT_EQ(Messages.Shown.size(), 1);
+    EXPECT_EQ(Messages.Shown[0], "\"11\" is Invalid Value!");
+}
