@@ -1,0 +1,132 @@
+#include "app/inifile.h"
+
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+using vxtest::ReadAll;
+using vxtest::TempDir;
+using vxtest::WriteAll;
+
+TEST(IniFile, FindsSectionsAndKeysWhateverTheirCase) {
+    TempDir dir;
+    std::string path = dir.Path("a.ini");
+    WriteAll(path,
+             "; leading comment\n"
+             "orphan=1\n"
+             "[Main]\n"
+             "  Name =  Some Value  \n"
+             "name=second\n"
+             "Quoted=\"with blanks \"\n"
+             "Single='x'\n"
+             "Half=\"x\n"
+             "[main]\n"
+             "Late=1\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("MAIN", "NAME", "d"), "Some Value");  // first of duplicates
+    EXPECT_EQ(ini.ReadString("main", "quoted", "d"), "with blanks ");
+    EXPECT_EQ(ini.ReadString("main", "single", "d"), "x");
+    EXPECT_EQ(ini.ReadString("main", "half", "d"), "\"x");
+    EXPECT_EQ(ini.ReadString("main", "Late", "d"), "d");  // the second [main] is never searched
+    EXPECT_EQ(ini.ReadString("main", "orphan", "d"), "d");
+    EXPECT_EQ(ini.ReadString("other", "name", "d"), "d");
+    EXPECT_TRUE(ini.SectionExists("mAiN"));
+    EXPECT_TRUE(ini.ValueExists("Main", "QUOTED"));
+    EXPECT_FALSE(ini.ValueExists("Main", "nothing"));
+}
+
+TEST(IniFile, ReadsIntegersAndBooleansAsThePlatformWroteThem) {
+    TempDir dir;
+    std::string path = dir.Path("n.ini");
+    WriteAll(path,
+             "[N]\nneg=-2147483635\npos=+37119\nhex=0x8000000D\ndollar=$FF\nbig=2147483648\n"
+             "junk=12ab\nempty=\nblank=   \nbadhex=0xZZ\nb0=0\nb2=2\nbm=-1\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("N", "neg", 7), -2147483635);
+    EXPECT_EQ(ini.ReadInteger("N", "pos", 7), 37119);
+    EXPECT_EQ(ini.ReadInteger("N", "hex", 7), static_cast<int32_t>(0x8000000D));
+    EXPECT_EQ(ini.ReadInteger("N", "dollar", 7), 255);
+    EXPECT_EQ(ini.ReadInteger("N", "big", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "junk", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "empty", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "blank", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "badhex", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "missing", 7), 7);
+    EXPECT_FALSE(ini.ReadBool("N", "b0", true));
+    EXPECT_TRUE(ini.ReadBool("N", "b2", false));
+    EXPECT_TRUE(ini.ReadBool("N", "bm", false));
+    EXPECT_TRUE(ini.ReadBool("N", "junk", true));
+    EXPECT_FALSE(ini.ReadBool("N", "junk", false));
+}
+
+TEST(IniFile, WritesThroughAndKeepsEveryOtherLine) {
+    TempDir dir;
+    std::string path = dir.Path("w.ini");
+    WriteAll(path,
+             "; settings\n"
+             "[A]\n"
+             "Key1=old ; not a comment\n"
+             "# free text\n"
+             "\n"
+             "[Unknown]\n"
+             "x = y\n");
+    TIniFile ini(path);
+    EXPECT_TRUE(ini.WriteString("a", "KEY1", "new"));
+    EXPECT_TRUE(ini.WriteInteger("A", "Key2", -5));
+    EXPECT_TRUE(ini.WriteBool("B", "Flag", true));
+    EXPECT_EQ(ReadAll(path),
+              "; settings\n"
+              "[A]\n"
+              "Key1=new\n"
+              "# free text\n"
+              "Key2=-5\n"
+              "\n"
+              "[Unknown]\n"
+              "x = y\n"
+              "[B]\n"
+              "Flag=1\n");
+    // Line breaks in a value cannot break the file apart.
+    EXPECT_TRUE(ini.WriteString("B", "Text", "one\ntwo\r\n"));
+    TIniFile again(path);
+    EXPECT_EQ(again.ReadString("b", "text", ""), "one two");
+    EXPECT_EQ(again.ReadInteger("A", "key2", 0), -5);
+    EXPECT_EQ(again.ReadString("unknown", "X", ""), "y");
+}
+
+TEST(IniFile, KeepsWindowsLineEndsAndAByteOrderMark) {
+    TempDir dir;
+    std::string path = dir.Path("crlf.ini");
+    WriteAll(path, "\xEF\xBB\xBF[S]\r\nK=1\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
+    ini.WriteInteger("S", "K", 2);
+    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF[S]\r\nK=2\r\n");
+}
+
+TEST(IniFile, MissingOrUnwritableFileIsNotFatal) {
+    TempDir dir;
+    TIniFile fresh(dir.Path("new.ini"));
+    EXPECT_EQ(fresh.ReadString("S", "K", "def"), "def");
+    EXPECT_TRUE(fresh.WriteString("S", "K", "v"));
+    EXPECT_EQ(ReadAll(dir.Path("new.ini")), "[S]\nK=v\n");
+
+    TIniFile nowhere(dir.Path("no/such/folder/x.ini"));
+    EXPECT_FALSE(nowhere.WriteString("S", "K", "v"));
+    EXPECT_EQ(nowhere.ReadString("S", "K", "def"), "v");  // kept in memory
+    EXPECT_FALSE(nowhere.WriteString("", "K", "v"));
+    EXPECT_FALSE(nowhere.WriteString("S", "a=b", "v"));
+}
+
+TEST(IniFile, SurvivesHostileBytes) {
+    TempDir dir;
+    std::string path = dir.Path("bad.ini");
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 7919) & 0xFF);
+    bytes += "\n[\n]\n[=]\n=\n[S\nK=5\n\0\0\n";
+    WriteAll(path, bytes);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 5);  // an unclosed "[S" still names section S
+    EXPECT_TRUE(ini.WriteInteger("S", "K", 6));
+    TIniFile again(path);
+    EXPECT_EQ(again.ReadInteger("S", "K", 0), 6);
+}

@@ -1,0 +1,250 @@
+#include "app/inifile.h"
+#include "app/option.h"
+
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+using vxtest::ReadAll;
+using vxtest::TempDir;
+using vxtest::WriteAll;
+
+namespace {
+
+// The file a first run writes at its first exit.
+const char* const FreshOptionsIni =
+    "[CONFIRMBOX]\n"
+    "AlwayShowStop=1\n"
+    "AlwayShowQuit=1\n"
+    "AlwayShowClose=1\n"
+    "AlwayShowCut=1\n"
+    "AlwayShowEdit=1\n"
+    "AlwayShowEditOk=1\n"
+    "AlwayShowAppendOk=1\n"
+    "AlwayShowInsertOk=1\n"
+    "AlwayShowDelSelRec=1\n"
+    "AlwayShowTruncate=1\n"
+    "AlwayShowZap=1\n"
+    "AlwayShowTipOfTheDay=1\n"
+    "AlwayShowSucceed=1\n"
+    "[INTERFACE]\n"
+    "SPEEDSETTING=0\n"
+    "MENU_SELECTBORDERCOLOR=-2147483635\n"
+    "MENU_SELECTCOLOR=37119\n"
+    "MENU_SELECTFONTCOLOR=-2147483641\n"
+    "MENU_SEPARATORCOLOR=-2147483632\n"
+    "LV_BKCOLOR=-2147483624\n"
+    "LV_FONT_COLOR=-2147483640\n"
+    "LV_FONT_SIZE=9\n"
+    "LV_FONT_FACE=Verdana\n"
+    "LV_ALTERCOLOR_1=13366783\n"
+    "LV_ALTERCOLOR_2=15400959\n"
+    "[VIEWCONTROL]\n"
+    "VIEW_CONTROL_TOOLBAR=1\n"
+    "VIEW_CONTROL_STATUSBAR=1\n"
+    "VIEW_CONTROL_EXPLORERBAR=1\n"
+    "VIEW_CONTROL_FILEINFOS=0\n"
+    "VIEW_MEMO=0\n"
+    "[SAVEAS]\n"
+    "CloseWhenJobDone=0\n"
+    "OpenWhenJobDone=1\n"
+    "[OTHER]\n"
+    "HotTrack=0\n"
+    "GridLines=1\n"
+    "WelcomePage=1\n";
+
+// Every stored field flipped away from its default.
+void ChangeEverything(TOption& o) {
+    o.AlwayShowStop = o.AlwayShowQuit = o.AlwayShowClose = o.AlwayShowCut = o.AlwayShowEdit = false;
+    o.AlwayShowEditOk = o.AlwayShowAppendOk = o.AlwayShowInsertOk = o.AlwayShowDelSelRec = false;
+    o.AlwayShowTruncate = o.AlwayShowZap = o.AlwayShowTipOfTheDay = o.AlwayShowSucceed = false;
+    o.SpeedSetting = 3;
+    o.MenuSelectBorderColor = clRed;
+    o.MenuSelectColor = clSkyBlue;
+    o.MenuSelectFontColor = clHighlightText;
+    o.MenuSeparatorColor = 0x123456;
+    o.LvBkColor = clWhite;
+    o.LvFontColor = clBlack;
+    o.LvFontSize = 14;
+    o.LvFontFace = QStringLiteral("DejaVu Sans Mono");
+    o.LvAlterColor1 = clBlue;
+    o.LvAlterColor2 = SysColor(COLOR_WINDOW);
+    o.ViewControlToolbar = o.ViewControlStatusBar = o.ViewControlExplorerBar = false;
+    o.ViewControlFileInfos = o.ViewMemo = true;
+    o.CloseWhenJobDone = true;
+    o.OpenWhenJobDone = false;
+    o.HotTrack = true;
+    o.GridLines = o.WelcomePage = false;
+}
+
+// The stored fields as one comparable text.
+std::string Fields(const TOption& o) {
+    std::string s;
+    for (bool b : {o.AlwayShowStop, o.AlwayShowQuit, o.AlwayShowClose, o.AlwayShowCut, o.AlwayShowEdit,
+                   o.AlwayShowEditOk, o.AlwayShowAppendOk, o.AlwayShowInsertOk, o.AlwayShowDelSelRec,
+                   o.AlwayShowTruncate, o.AlwayShowZap, o.AlwayShowTipOfTheDay, o.AlwayShowSucceed,
+                   o.ViewControlToolbar, o.ViewControlStatusBar, o.ViewControlExplorerBar,
+                   o.ViewControlFileInfos, o.ViewMemo, o.CloseWhenJobDone, o.OpenWhenJobDone, o.HotTrack,
+                   o.GridLines, o.WelcomePage})
+        s += b ? '1' : '0';
+    TOptionInterface v = o.GetInterface();
+    for (int32_t n : {v.SpeedSetting, v.MenuSelectBorderColor, v.MenuSelectColor, v.MenuSelectFontColor,
+                      v.MenuSeparatorColor, v.LvBkColor, v.LvFontColor, v.LvFontSize, v.LvAlterColor1,
+                      v.LvAlterColor2})
+        s += " " + std::to_string(n);
+    return s + " " + v.LvFontFace.toStdString();
+}
+
+}  // namespace
+
+TEST(Option, FirstRunWritesTheFiveSectionsWithEveryKey) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    TOption o;
+    o.Load(path);  // no file: all defaults
+    EXPECT_EQ(Fields(o), Fields(TOption()));
+    EXPECT_EQ(o.GetSpeedSettingCount(), 0);
+    EXPECT_TRUE(o.Save());
+    EXPECT_EQ(ReadAll(path), FreshOptionsIni);
+    // A second save changes nothing.
+    EXPECT_TRUE(o.Save());
+    EXPECT_EQ(ReadAll(path), FreshOptionsIni);
+}
+
+TEST(Option, SavedValuesReadBackEqual) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    TOption a;
+    a.Load(path);
+    ChangeEverything(a);
+    ASSERT_TRUE(a.Save());
+    TOption b;
+    b.Load(path);
+    EXPECT_EQ(Fields(b), Fields(a));
+    EXPECT_NE(Fields(b), Fields(TOption()));
+    // The same key order with the new values, colours in signed decimal.
+    std::string text = ReadAll(path);
+    EXPECT_NE(text.find("MENU_SELECTFONTCOLOR=-2147483634\n"), std::string::npos);
+    EXPECT_NE(text.find("LV_FONT_FACE=DejaVu Sans Mono\n"), std::string::npos);
+
+    b.SetDefault();
+    EXPECT_EQ(Fields(b), Fields(TOption()));
+}
+
+TEST(Option, MissingKeysTakeDefaultsAndOtherLinesSurviveSave) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    WriteAll(path,
+             "; my notes\n"
+             "[confirmbox]\n"
+             "alwayshowquit=0\n"
+             "AlwayShowCut=5\n"
+             "MyOwnKey=keep\n"
+             "\n"
+             "[Extra]\n"
+             "A=B\n"
+             "[interface]\n"
+             "lv_font_size=12\n"
+             "LV_FONT_FACE=  Courier New \n"
+             "MENU_SELECTCOLOR=junk\n");
+    TOption o;
+    o.Load(path);
+    EXPECT_FALSE(o.AlwayShowQuit);
+    EXPECT_TRUE(o.AlwayShowCut);  // any non-zero integer
+    EXPECT_EQ(o.LvFontSize, 12);
+    EXPECT_EQ(o.LvFontFace, QStringLiteral("Courier New"));
+    EXPECT_EQ(o.MenuSelectColor, 0x000090FF);
+    EXPECT_TRUE(o.AlwayShowStop);
+    ASSERT_TRUE(o.Save());
+    std::string text = ReadAll(path);
+    EXPECT_EQ(text.rfind("; my notes\n[confirmbox]\nalwayshowquit=0\nAlwayShowCut=1\nMyOwnKey=keep\n", 0), 0u);
+    EXPECT_NE(text.find("\n[Extra]\nA=B\n[interface]\nlv_font_size=12\n"), std::string::npos);
+    TOption again;
+    again.Load(path);
+    EXPECT_EQ(Fields(again), Fields(o));
+}
+
+TEST(Option, SpeedSettingsLoadUpToTheFirstGap) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    WriteAll(path,
+             "[SpeedSetting1]\nSSNAME=Night\nLV_BKCOLOR=0\nLV_FONT_SIZE=11\nSPEEDSETTING=4\n"
+             "[SpeedSetting3]\nSSNAME=Lost\n");
+    TOption o;
+    o.Load(path);
+    ASSERT_EQ(o.GetSpeedSettingCount(), 1);
+    TSpeedSetting s = o.GetSpeedSetting(0);
+    EXPECT_EQ(s.Name, QStringLiteral("Night"));
+    EXPECT_EQ(s.Interface.LvBkColor, 0);
+    EXPECT_EQ(s.Interface.LvFontSize, 11);
+    EXPECT_EQ(s.Interface.SpeedSetting, 0);
+    EXPECT_EQ(s.Interface.LvFontFace, QStringLiteral("Verdana"));
+    EXPECT_EQ(o.GetSpeedSettingName(0), QStringLiteral("Night"));
+    EXPECT_EQ(o.GetSpeedSetting(1).Name, QString());
+    EXPECT_EQ(o.GetSpeedSetting(-1).Name, QString());
+    // Save never writes the sets.
+    std::string before = ReadAll(path);
+    ASSERT_TRUE(o.Save());
+    EXPECT_EQ(ReadAll(path).rfind(before, 0), 0u);
+}
+
+TEST(Option, TwoSpeedSettingsSavedInOneRunBothSurvive) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    TOption o;
+    o.Load(path);
+    TSpeedSetting first{QStringLiteral("First"), TOptionInterface()};
+    first.Interface.LvFontSize = 20;
+    first.Interface.LvFontFace = QStringLiteral("Sans");
+    first.Interface.SpeedSetting = 9;  // never stored in a set
+    TSpeedSetting second{QStringLiteral("Second"), TOptionInterface()};
+    second.Interface.LvBkColor = clBlack;
+    ASSERT_TRUE(o.AddSpeedSetting(first));
+    ASSERT_TRUE(o.AddSpeedSetting(second));
+    EXPECT_EQ(o.GetSpeedSettingCount(), 2);
+    EXPECT_EQ(o.GetSpeedSettingName(1), QStringLiteral("Second"));
+    EXPECT_EQ(ReadAll(path),
+              "[SpeedSetting1]\nSSNAME=First\nMENU_SELECTBORDERCOLOR=-2147483635\nMENU_SELECTCOLOR=37119\n"
+              "MENU_SELECTFONTCOLOR=-2147483641\nMENU_SEPARATORCOLOR=-2147483632\nLV_BKCOLOR=-2147483624\n"
+              "LV_FONT_COLOR=-2147483640\nLV_FONT_SIZE=20\nLV_FONT_FACE=Sans\nLV_ALTERCOLOR_1=13366783\n"
+              "LV_ALTERCOLOR_2=15400959\n"
+              "[SpeedSetting2]\nSSNAME=Second\nMENU_SELECTBORDERCOLOR=-2147483635\nMENU_SELECTCOLOR=37119\n"
+              "MENU_SELECTFONTCOLOR=-2147483641\nMENU_SEPARATORCOLOR=-2147483632\nLV_BKCOLOR=0\n"
+              "LV_FONT_COLOR=-2147483640\nLV_FONT_SIZE=9\nLV_FONT_FACE=Verdana\nLV_ALTERCOLOR_1=13366783\n"
+              "LV_ALTERCOLOR_2=15400959\n");
+    TOption next;
+    next.Load(path);
+    ASSERT_EQ(next.GetSpeedSettingCount(), 2);
+    first.Interface.SpeedSetting = 0;
+    EXPECT_EQ(next.GetSpeedSetting(0), first);
+    EXPECT_EQ(next.GetSpeedSetting(1), second);
+
+    // A third set after a restart gets the next number.
+    ASSERT_TRUE(next.AddSpeedSetting(TSpeedSetting{QStringLiteral("Third"), TOptionInterface()}));
+    EXPECT_NE(ReadAll(path).find("[SpeedSetting3]\nSSNAME=Third\n"), std::string::npos);
+}
+
+TEST(Option, SetDefaultLeavesTheSpeedSettings) {
+    TempDir dir;
+    TOption o;
+    o.Load(dir.Path("Options.ini"));
+    o.AddSpeedSetting(TSpeedSetting{QStringLiteral("Keep"), TOptionInterface()});
+    ChangeEverything(o);
+    o.SetDefault();
+    EXPECT_EQ(Fields(o), Fields(TOption()));
+    EXPECT_EQ(o.GetSpeedSettingCount(), 1);
+}
+
+TEST(Option, NamesAndFacesOutsideLatin1SurviveTheFile) {
+    TempDir dir;
+    std::string path = dir.Path("Options.ini");
+    TOption o;
+    o.Load(path);
+    o.LvFontFace = QString::fromUtf8("\xE6\x96\x87\xE6\xB3\x89\xE9\xA9\xBF");
+    o.Save();
+    o.AddSpeedSetting(TSpeedSetting{QString::fromUtf8("caf\xC3\xA9"), TOptionInterface()});
+    TOption b;
+    b.Load(path);
+    EXPECT_EQ(b.LvFontFace, o.LvFontFace);
+    EXPECT_EQ(b.GetSpeedSettingName(0), QString::fromUtf8("caf\xC3\xA9"));
+}

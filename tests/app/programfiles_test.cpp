@@ -1,0 +1,82 @@
+#include "app/programfiles.h"
+#include "platform/paths.h"
+
+#include "testutil.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using vxtest::ReadAll;
+using vxtest::TempDir;
+using vxtest::WriteAll;
+
+namespace fs = std::filesystem;
+
+TEST(ProgramFiles, BesideTheProgramOnlyWhenItsFolderAndSettingsCanBeWritten) {
+    std::set<std::string> readOnly;
+    auto writable = [&](const std::string& p) { return readOnly.count(p) == 0; };
+    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable), "/opt/vx/");
+    readOnly = {"/opt/vx/"};
+    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable),
+              "/home/u/.config/vellibrox/");
+    // A writable folder whose settings file is read-only would still lose the settings.
+    readOnly = {"/opt/vx/Options.ini"};
+    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable),
+              "/home/u/.config/vellibrox/");
+}
+
+TEST(ProgramFiles, UserFolderIsCreatedWithCopiesOfTheShippedFiles) {
+    TempDir dir;
+    std::string prog = dir.Path("prog") + "/";
+    std::string user = dir.Path("home/.config/vellibrox") + "/";
+    fs::create_directories(prog + "Icon");
+    WriteAll(prog + "Tips.tip", "tip one\n");
+    WriteAll(prog + "Icon/Question48.ico", "ICO");
+    WriteAll(prog + "Options.ini", "[OTHER]\nHotTrack=1\n");  // settings are not shipped along
+    ASSERT_TRUE(vx::PrepareUserDir(prog, user));
+    EXPECT_EQ(ReadAll(user + "Tips.tip"), "tip one\n");
+    EXPECT_EQ(ReadAll(user + "Icon/Question48.ico"), "ICO");
+    EXPECT_FALSE(fs::exists(user + "Options.ini"));
+    // The user's own copies are never replaced.
+    WriteAll(user + "Tips.tip", "my tips\n");
+    WriteAll(prog + "Icon/Warnning48.ico", "W");
+    ASSERT_TRUE(vx::PrepareUserDir(prog, user));
+    EXPECT_EQ(ReadAll(user + "Tips.tip"), "my tips\n");
+    EXPECT_EQ(ReadAll(user + "Icon/Warnning48.ico"), "W");
+    // Nothing shipped: the folder is still made.
+    std::string other = dir.Path("other") + "/";
+    EXPECT_TRUE(vx::PrepareUserDir(dir.Path("none") + "/", other));
+    EXPECT_TRUE(fs::is_directory(other));
+}
+
+TEST(ProgramFiles, ReadOnlyFolderIsSeenAsNotWritable) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+    TempDir dir;
+    std::string prog = dir.Path("ro") + "/";
+    fs::create_directories(prog);
+    ::chmod(prog.c_str(), 0555);
+    EXPECT_FALSE(vx::DirWritable(prog));
+    EXPECT_EQ(vx::ChooseProgramFilesDir(prog, "/u/", [](const std::string& p) {
+                  return p.back() != '/' || vx::DirWritable(p);
+              }),
+              "/u/");
+    ::chmod(prog.c_str(), 0755);
+}
+
+TEST(ProgramFiles, EveryPathFollowsTheOverride) {
+    TempDir dir;
+    vx::SetProgramFilesDir(dir.Root().string());
+    std::string d = dir.Root().string() + "/";
+    EXPECT_EQ(vx::ProgramFilesDir(), d);
+    EXPECT_EQ(vx::OptionsIniPath(), d + "Options.ini");
+    EXPECT_EQ(vx::RecentFilesPath(), d + "OldFiles.txt");
+    EXPECT_EQ(vx::FindHistoryPath(), d + "OldFindText.txt");
+    EXPECT_EQ(vx::TipsPath(), d + "Tips.tip");
+    EXPECT_EQ(vx::IconDir(), d + "Icon/");
+    WriteAll(d + "VellibroxHelp.html", "<html></html>");
+    EXPECT_EQ(vx::HelpFilePath(), d + "VellibroxHelp.html");
+    vx::SetProgramFilesDir("");
+}
