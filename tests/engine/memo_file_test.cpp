@@ -25,24 +25,6 @@ std::string CreatedFile(const TempDir& dir, const std::string& name, uint8_t ver
 
 }  // namespace
 
-TEST(MemoLayout, VersionSelectsLayoutAndExtension) {
-    for (uint8_t v : {0x30, 0x31, 0xF5}) EXPECT_EQ(MemoLayoutOfVersion(v), TMemoLayout::FPT) << int(v);
-    for (uint8_t v : {0x03, 0x83}) EXPECT_EQ(MemoLayoutOfVersion(v), TMemoLayout::DBT3) << int(v);
-    for (uint8_t v : {0x8B, 0xCB}) EXPECT_EQ(MemoLayoutOfVersion(v), TMemoLayout::DBT4) << int(v);
-    for (uint8_t v : {0x02, 0x43, 0x63, 0xFB, 0x00}) EXPECT_EQ(MemoLayoutOfVersion(v), TMemoLayout::None) << int(v);
-    EXPECT_STREQ(MemoFileExtension(TMemoLayout::FPT), ".fpt");
-    EXPECT_STREQ(MemoFileExtension(TMemoLayout::DBT3), ".dbt");
-    EXPECT_STREQ(MemoFileExtension(TMemoLayout::DBT4), ".dbt");
-    EXPECT_STREQ(MemoFileExtension(TMemoLayout::None), "");
-
-    TDBFMemo memo;
-    memo.SetVersion(0x83);
-    EXPECT_EQ(memo.GetLayout(), TMemoLayout::DBT3);
-    memo.SetLayout(TMemoLayout::DBT4);
-    EXPECT_EQ(memo.GetLayout(), TMemoLayout::DBT4);
-    EXPECT_EQ(memo.GetVersion(), 0x83);
-}
-
 TEST(MemoCreate, HeadersByteForByte) {
     TempDir dir;
     std::string fpt = Zeros(512);
@@ -153,16 +135,4 @@ TEST(MemoOpen, ShortOrMissingFileRaises) {
     EXPECT_ANY_THROW(memo.Open());
     EXPECT_FALSE(memo.GetOpened());
     EXPECT_FALSE(std::filesystem::exists(dir.Path("missing.fpt")));
-}
-
-TEST(MemoOpen, OpenTwiceKeepsFirstFile) {
-    TempDir dir;
-    TDBFMemo memo;
-    memo.SetFileName(dir.Path("a.fpt"));
-    memo.SetVersion(0x30);
-    memo.CreateMemoFile();
-    memo.Open();
-    memo.SetFileName(dir.Path("missing.fpt"));
-    EXPECT_NO_THROW(memo.Open());
-    EXPECT_EQ(memo.GetFileSize(), 512);
 }
