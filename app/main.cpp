@@ -1,6 +1,25 @@
-#include <QApplication>
+// Program entry: the settings, the main window, the event loop; the settings are saved by the
+// main window when it closes.
+#include "app/formmain.h"
+#include "app/formmain_app.h"
+#include "app/option.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    TApplication app(argc, argv);  // takes its own options out of argv
+    TApplication::setApplicationName(QStringLiteral("Vellibrox"));
+
+    Option = new TOption();
+    Option->Load();
+
+    int result = 0;
+    {
+        TFormMain form;
+        form.OpenCommandLine(argc, argv);
+        form.show();
+        result = app.exec();
+    }
+
+    delete Option;
+    Option = nullptr;
+    return result;
 }

@@ -1,0 +1,298 @@
+// The main window: menus, tool bars, the folder pane, the record list with its record tool
+// bar, the file and field information panes, the status bar with its clock and the welcome
+// page. It holds no table logic of its own: each handler asks the user, calls a back end and
+// updates the view.
+//
+// The window is defined over several files by concern:
+//   formmain.cpp          creation, layout, menus, tool bars, closing
+//   formmain_view.cpp     UpdateInterface, the View toggles, panes, quick settings, clock
+//   formmain_files.cpp    recent files, welcome page, help menu, dropped files, command line
+//   formmain_commands.cpp the table commands
+//   formmain_folders.*    the folder pane's model and filter
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QUrl>
+
+#include "app/recentfiles.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTabBar;
+class QTableView;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class QTreeWidget;
+class QCheckBox;
+class QStatusBar;
+class TNumberEdit;
+class TFontComboBox;
+class TFlatListBox;
+class TColorBox;
+
+namespace vx {
+class TFolderPaneModel;
+}
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // ---- Table document (filled by the table-opening code) ----
+    // Opens a table and starts loading its rows.
+    void Open(const QString& fileName);
+    // Returns the window to its no-table state; closes the table only when closeTable is true.
+    void Close(bool closeTable);
+    // Enables or disables every command that needs an open table.
+    void EnableTableCommands(bool enabled);
+    bool IsWorking() const { return Working; }
+    // Asks "Some work is doing,stop it?" while a worker runs and stops it on Yes.
+    void StopWorkAsk();
+    void StopWork();
+
+    // ---- Settings applied to the window ----
+    void UpdateInterface();
+
+    // ---- Recent files ----
+    void SaveToOldFiles(const QString& path);
+    void DelFromOldFiles(const QString& path);
+    void UpdateReOpenMenu();
+    // Opens a recent file, or warns and forgets it when it no longer exists.
+    void OpenRecent(const QString& path, vx::TRecentOrigin origin);
+    void MenuItemClickClear();
+    // Opens the table named by the program's arguments, if any.
+    void OpenCommandLine(int argc, const char* const* argv);
+    // What a drop of these addresses does: opens the first when it is a table, or warns.
+    void DropFiles(const QList<QUrl>& urls);
+
+    // ---- Status bar ----
+    static constexpr int StatusPanelCount = 6;
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+
+    // Size at start for a screen of the given size: 920 x 580, or the whole screen when it is
+    // narrower than 920 pixels.
+    static QSize StartSize(const QSize& screen);
+    static constexpr int MinWidth = 750;
+    static constexpr int MinHeight = 600;
+
+    // ---- State ----
+    QString FileName;            // full path of the open table
+    vx::TRecentFiles RecentList;  // newest first, at most 20
+    bool HideDeleted = false;
+    bool ShowOnlyDeleted = false;
+    bool Working = false;
+
+    // ---- Components, by the names the rest of the program uses ----
+    QWidget* MainControlBar = nullptr;
+    QToolBar* MainToolBar = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QComboBox* TB_QUICKSERACHKEY = nullptr;
+    QComboBox* TB_QUICKSERACHFROM = nullptr;
+    QSplitter* MainSplitter = nullptr;
+    QFrame* MainLeftPanel = nullptr;
+    QFrame* PanelLeftTop = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* PanelLeftTopCloseButton = nullptr;
+    QTreeView* MainShellTreeView = nullptr;
+    vx::TFolderPaneModel* ShellModel = nullptr;
+    QWidget* MainClientArea = nullptr;  // holds MainRightPanel and MainWelcomePage, one over the other
+    QFrame* MainRightPanel = nullptr;
+    QSplitter* MainRightSplitter = nullptr;
+    QFrame* MainRightTopPanel = nullptr;
+    QTableView* MainListView = nullptr;
+    QWidget* FuncControlBar = nullptr;
+    QToolBar* ToolBarRec = nullptr;
+    TNumberEdit* EditCurRecNo = nullptr;
+    QLabel* PanelRecNum = nullptr;
+    QFrame* MainRightBottomPanel = nullptr;
+    QFrame* PanelInfoTitle = nullptr;
+    QLabel* Info = nullptr;
+    QLabel* LabelInfoTitleCloseButton = nullptr;
+    QTreeWidget* MainFileInfoListView = nullptr;
+    QTreeWidget* MainFieldInfoListView = nullptr;
+    QTabBar* MainTabSet = nullptr;
+    QStatusBar* MainStatusBar = nullptr;
+    QLabel* StatusPanels[StatusPanelCount] = {};
+    QFrame* MainWelcomePage = nullptr;
+    QToolButton* Image2 = nullptr;
+    QToolButton* Image3 = nullptr;
+    QToolButton* Image4 = nullptr;
+    QLabel* LabelWelcomeRecent = nullptr;
+    TFlatListBox* flbWelcomePageRecentFiles = nullptr;
+    QCheckBox* cbAlwayShowWelcomePage = nullptr;
+    QPlainTextEdit* MemoClip = nullptr;
+    QTimer* MainTimer = nullptr;
+
+    // Tool bar controls.
+    TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
+    TColorBox* TB_QUICKSETTINGFONTCOLOR = nullptr;
+
+    // Main menu.
+    QMenu* MenuFile = nullptr;
+    QMenu* MenuEdit = nullptr;
+    QMenu* MenuCommand = nullptr;
+    QMenu* MenuView = nullptr;
+    QMenu* MenuTools = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction *M1_NEW = nullptr, *M1_NEWFROMFILE = nullptr, *M1_OPEN = nullptr, *M1_IMPORT = nullptr,
+            *M1_CLOSE = nullptr, *M1_SAVEAS = nullptr, *M1_EXPORT = nullptr, *M1_STOPWORK = nullptr;
+    QMenu* M1_REOPEN = nullptr;
+    QAction *M3_COPY = nullptr, *M3_CUT = nullptr, *M3_PASTE = nullptr, *M3_SELALLREC = nullptr,
+            *M3_FIND = nullptr, *M3_FINDNEXT = nullptr, *M3_REPLACE = nullptr;
+    QAction *M6_EDIT = nullptr, *M6_APPEND = nullptr, *M6_INSERT = nullptr, *M6_APPENDF = nullptr,
+            *M6_DELETE = nullptr, *M6_DELETEREC = nullptr, *M6_DELETEBYDELFLAG = nullptr,
+            *M6_SETALLDELFLG_T = nullptr, *M6_SETALLDELFLG_F = nullptr, *M6_TRUNCATE = nullptr,
+            *M6_ZAP = nullptr, *M6_FILTER = nullptr, *M6_DOFILTER = nullptr, *M6_FIELDADD = nullptr,
+            *M6_FIELDMODIFY = nullptr, *M6_FIELDDELETE = nullptr;
+    QMenu* M6_SETALLDELFLG = nullptr;
+    QAction *M2_HIDEDELREC = nullptr, *M2_SHOWDELREC = nullptr, *M2_REFRESH = nullptr,
+            *M2_CONTROLS_TB = nullptr, *M2_CONTROLS_SB = nullptr, *M2_CONTROLS_EB = nullptr,
+            *M2_CONTROLS_FI = nullptr, *M2_OEMANSI_OEM = nullptr, *M2_OEMANSI_ANSI = nullptr,
+            *M2_COLUMNS = nullptr, *M2_MEMO = nullptr;
+    QMenu* M2_CONTROLS = nullptr;
+    QMenu* M2_OEMANSI = nullptr;
+    QAction *M4_STAT = nullptr, *M4_AdSort = nullptr, *M4_CUSTTB = nullptr, *M4_OPTIONS = nullptr;
+    QAction *M5_HELP = nullptr, *M5_TIPOFTHEDAY = nullptr, *M5_HOME = nullptr,
+            *M5_CONTRACT = nullptr, *M5_ABOUT = nullptr;
+
+    // Pop-up menus.
+    QMenu* MainPopupMenu = nullptr;
+    QAction *P1_N1 = nullptr, *P1_N6 = nullptr, *P1_N7 = nullptr, *P1_N2 = nullptr, *P1_N3 = nullptr,
+            *P1_N4 = nullptr, *P1_N5_S1 = nullptr, *P1_N5_S2 = nullptr, *P1_N8 = nullptr,
+            *P1_N9 = nullptr, *P1_N11 = nullptr, *P1_N12 = nullptr, *P1_N13 = nullptr,
+            *P1_N10 = nullptr;
+    QMenu* P1_N5 = nullptr;
+    QMenu* PopupMenuPanelLeftTop = nullptr;
+    QAction *P2_N1 = nullptr, *P2_N2 = nullptr;
+    QMenu* MainRecentFiles = nullptr;
+    QMenu* PMFileInfoToClip = nullptr;
+    QMenu* PMFieldInfoToClip = nullptr;
+    QAction *PMFileInfoToClip_1 = nullptr, *PMFieldInfoToClip_1 = nullptr;
+    QMenu* PMQuickSettingFontSize = nullptr;
+    QMenu* PopupMenuSortColumnAsc = nullptr;
+    QMenu* PopupMenuSortColumnDesc = nullptr;
+
+    // Tool bar buttons.
+    QAction *TB_NEW = nullptr, *TB_OPEN = nullptr, *TB_SAVEAS = nullptr, *TB_CLOSE = nullptr,
+            *TB_COPY = nullptr, *TB_CUT = nullptr, *TB_PASTE = nullptr, *TB_FILTER = nullptr,
+            *TB_DOFILTER = nullptr, *TB_FIND = nullptr, *TB_QUICKSETTINGFONTSIZE = nullptr,
+            *TB_Help = nullptr, *TB_QUICKFIND = nullptr;
+    QAction *TB_FIRSTREC = nullptr, *TB_PRIORREC = nullptr, *TB_NEXTREC = nullptr,
+            *TB_LASTREC = nullptr, *TB_SORTASC = nullptr, *TB_SORTDESC = nullptr,
+            *TB_STOPWORK = nullptr;
+
+    // ---- Handlers ----
+    void M1_NEWClick();
+    void M1_NEWFROMFILEClick();
+    void M1_OPENClick();
+    void M1_IMPORTClick();
+    void M1_CLOSEClick();
+    void M1_SAVEASClick();
+    void M1_EXPORTClick();
+    void M1_STOPWORKClick();
+    void M3_COPYClick();
+    void M3_CUTClick();
+    void M3_PASTEClick();
+    void M3_SELALLRECClick();
+    void M3_FINDClick();
+    void M3_FINDNEXTClick();
+    void M3_REPLACEClick();
+    void M6_EDITClick();
+    void M6_APPENDClick();
+    void M6_INSERTClick();
+    void M6_APPENDFClick();
+    void M6_DELETEClick();
+    void M6_DELETERECClick();
+    void M6_DELETEBYDELFLAGClick();
+    void M6_SETALLDELFLG_TClick();
+    void M6_SETALLDELFLG_FClick();
+    void M6_TRUNCATEClick();
+    void M6_ZAPClick();
+    void M6_FILTERClick();
+    void M6_DOFILTERClick();
+    void M6_FIELDADDClick();
+    void M6_FIELDMODIFYClick();
+    void M6_FIELDDELETEClick();
+    void M2_HIDEDELRECClick();
+    void M2_SHOWDELRECClick();
+    void M2_REFRESHClick();
+    void M2_CONTROLS_TBClick();
+    void M2_CONTROLS_SBClick();
+    void M2_CONTROLS_EBClick();
+    void M2_CONTROLS_FIClick();
+    void M2_OEMANSI_OEMClick() {}
+    void M2_OEMANSI_ANSIClick() {}
+    void M2_COLUMNSClick();
+    void M2_MEMOClick();
+    void M4_STATClick();
+    void M4_AdSortClick();
+    void M4_CUSTTBClick() {}
+    void M4_OPTIONSClick();
+    void M5_HELPClick();
+    void M5_TIPOFTHEDAYClick();
+    void M5_HOMEClick();
+    void M5_CONTRACTClick();
+    void M5_ABOUTClick();
+    void TB_IMPORTClick() {}
+    void TB_FIRSTRECClick();
+    void TB_PRIORRECClick();
+    void TB_NEXTRECClick();
+    void TB_LASTRECClick();
+    void TB_QUICKFINDClick();
+    void PMFileInfoToClip_1Click();
+    void PMFieldInfoToClip_1Click();
+    void P2_N1Click();
+    void HideFolderPane();
+    void MainShellTreeViewDblClick();
+    void MainTabSetChange(int index);
+    void MainTimerTimer();
+    void QuickSettingFontSize(int size);
+    void QuickSettingFontFace(const QString& face);
+    void QuickSettingFontColor(int32_t color);  // a TColor
+    void cbAlwayShowWelcomePageClick(bool checked);
+    void flbWelcomePageRecentFilesClick(int index);
+
+    // The web address that Homepage and Contact Us open.
+    static const char* HomePageUrl;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreatePopupMenus();
+    void CreateToolBars();
+    QWidget* CreateLeftPanel();
+    QWidget* CreateRightPanel();
+    QWidget* CreateWelcomePage();
+    void CreateStatusBar();
+    // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
+    // setting becomes the negation of the check box.
+    bool ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate);
+    void ApplyMenuColors();
+    void UpdateTitleColors(QWidget* focused);
+    void SetCloseLabelHover(QLabel* label, bool hover);
+    static QColor TitleFocusColor();
+    bool FirstTick = true;
+};
+
+// The main window of the run.
+extern TFormMain* FormMain;

@@ -1,0 +1,209 @@
+// Main window: recent files, the welcome page, the Help menu, dropped files and the command
+// line.
+#include <QAction>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/cmdline.h"
+#include "app/formabout.h"
+#include "app/formmain.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "app/programfiles.h"
+#include "controls/flatlistbox.h"
+#include "platform/paths.h"
+
+// ---- Welcome page ----
+
+QWidget* TFormMain::CreateWelcomePage() {
+    MainWelcomePage = new QFrame(MainClientArea);
+    MainWelcomePage->setObjectName(QStringLiteral("MainWelcomePage"));
+    MainWelcomePage->setAutoFillBackground(true);
+    {
+        QPalette pal = MainWelcomePage->palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        MainWelcomePage->setPalette(pal);
+    }
+    auto* l = new QVBoxLayout(MainWelcomePage);
+    l->setContentsMargins(16, 12, 16, 12);
+    l->setSpacing(10);
+
+    auto* banner = new QLabel(MainWelcomePage);
+    banner->setObjectName(QStringLiteral("ImageWelcome"));
+    QPixmap picture = ProgramPicture(QStringLiteral("welcome.jpg"));
+    if (!picture.isNull())
+        banner->setPixmap(picture.scaledToWidth(std::min(picture.width(), 640), Qt::SmoothTransformation));
+    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->addWidget(banner);
+
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(12);
+    auto pictureButton = [this](QToolButton*& b, const char* name, const QString& caption, const QString& hint,
+                                QAction* command, const QIcon& icon) {
+        b = new QToolButton(MainWelcomePage);
+        b->setObjectName(QLatin1String(name));
+        b->setText(caption);
+        b->setToolTip(hint);
+        b->setIcon(icon);
+        b->setIconSize(QSize(32, 32));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setMinimumWidth(110);
+        b->setCursor(Qt::PointingHandCursor);
+        connect(b, &QToolButton::clicked, command, &QAction::trigger);
+    };
+    pictureButton(Image2, "Image2", QStringLiteral("New"), QStringLiteral("Create A New DBF File"), M1_NEW,
+                  M1_NEW->icon());
+    pictureButton(Image3, "Image3", QStringLiteral("New From File"),
+                  QStringLiteral("Create A New DBF File's Head From An Exist DBF File"), M1_NEWFROMFILE,
+                  M1_NEW->icon());
+    pictureButton(Image4, "Image4", QStringLiteral("Open"), QStringLiteral("Open An Exist DBF File"), M1_OPEN,
+                  M1_OPEN->icon());
+    buttons->addWidget(Image2);
+    buttons->addWidget(Image3);
+    buttons->addWidget(Image4);
+    buttons->addStretch(1);
+    l->addLayout(buttons);
+
+    LabelWelcomeRecent = new QLabel(QStringLiteral("Recent files...  ( Click file name to open it )"), MainWelcomePage);
+    LabelWelcomeRecent->setObjectName(QStringLiteral("LabelWelcomeRecent"));
+    QFont bold = LabelWelcomeRecent->font();
+    bold.setBold(true);
+    LabelWelcomeRecent->setFont(bold);
+    l->addWidget(LabelWelcomeRecent);
+
+    flbWelcomePageRecentFiles = new TFlatListBox(MainWelcomePage);
+    flbWelcomePageRecentFiles->setObjectName(QStringLiteral("flbWelcomePageRecentFiles"));
+    flbWelcomePageRecentFiles->setMinimumHeight(120);
+    flbWelcomePageRecentFiles->setCursor(Qt::PointingHandCursor);
+    flbWelcomePageRecentFiles->OnClick = [this] {
+        flbWelcomePageRecentFilesClick(flbWelcomePageRecentFiles->ItemIndex());
+    };
+    l->addWidget(flbWelcomePageRecentFiles, 1);
+
+    cbAlwayShowWelcomePage = new QCheckBox(QStringLiteral("Close it and do not display again."), MainWelcomePage);
+    cbAlwayShowWelcomePage->setObjectName(QStringLiteral("cbAlwayShowWelcomePage"));
+    connect(cbAlwayShowWelcomePage, &QCheckBox::toggled, this, &TFormMain::cbAlwayShowWelcomePageClick);
+    l->addWidget(cbAlwayShowWelcomePage);
+
+    MainWelcomePage->hide();
+    return MainWelcomePage;
+}
+
+void TFormMain::cbAlwayShowWelcomePageClick(bool checked) {
+    if (!checked)
+        return;
+    if (Option)
+        Option->WelcomePage = false;
+    MainWelcomePage->hide();
+}
+
+void TFormMain::flbWelcomePageRecentFilesClick(int index) {
+    if (index < 0 || index >= RecentList.Count() || index >= flbWelcomePageRecentFiles->Count())
+        return;
+    QString path = RecentList.At(index);
+    flbWelcomePageRecentFiles->SetItemIndex(-1);
+    OpenRecent(path, vx::TRecentOrigin::WelcomePage);
+}
+
+// ---- Recent files ----
+
+void TFormMain::SaveToOldFiles(const QString& path) {
+    RecentList.Add(path);
+    UpdateReOpenMenu();
+}
+
+void TFormMain::DelFromOldFiles(const QString& path) {
+    RecentList.Remove(path);
+    UpdateReOpenMenu();
+}
+
+void TFormMain::UpdateReOpenMenu() {
+    M1_REOPEN->clear();
+    MainRecentFiles->clear();
+    flbWelcomePageRecentFiles->ClearItems();
+
+    QAction* clear = M1_REOPEN->addAction(QStringLiteral("Clear Recent Files"));
+    clear->setObjectName(QStringLiteral("M1_REOPEN_CLEAR"));
+    connect(clear, &QAction::triggered, this, &TFormMain::MenuItemClickClear);
+    M1_REOPEN->addSeparator();
+
+    for (int i = 0; i < RecentList.Count(); ++i) {
+        const QString& path = RecentList.At(i);
+        QString caption = vx::RecentMenuCaption(i, path);
+        // The path travels with the item, so no caption parsing can cut it.
+        for (QMenu* menu : {M1_REOPEN, MainRecentFiles}) {
+            QAction* a = menu->addAction(caption);
+            a->setData(path);
+            connect(a, &QAction::triggered, this, [this, path] { OpenRecent(path, vx::TRecentOrigin::Menu); });
+        }
+        flbWelcomePageRecentFiles->AddItem(path);
+    }
+}
+
+void TFormMain::OpenRecent(const QString& path, vx::TRecentOrigin origin) {
+    if (!QFileInfo::exists(path)) {
+        MsgBox(QString(), vx::RecentMissingText(path, origin), mbiWarning, mbbOK, false, false, 30, 30, this);
+        DelFromOldFiles(path);
+        return;
+    }
+    Open(path);
+}
+
+void TFormMain::MenuItemClickClear() {
+    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Clear recent files list?"), mbiQuestion, mbbYesNo, false,
+                             false, 30, 30, this);
+    if (r.ModalResult != mrYes)
+        return;
+    RecentList.Clear();
+    UpdateReOpenMenu();
+}
+
+// ---- Help menu ----
+
+void TFormMain::M5_HELPClick() { vx::ShellOpen(vx::HelpFilePath()); }
+
+void TFormMain::M5_HOMEClick() { vx::ShellOpen(HomePageUrl); }
+
+void TFormMain::M5_CONTRACTClick() { vx::ShellOpen(HomePageUrl); }
+
+// ---- Dropped files and the command line ----
+
+void TFormMain::OpenCommandLine(int argc, const char* const* argv) {
+    QString path = vx::TableFromArguments(argc, argv);
+    if (!path.isEmpty())
+        Open(path);
+}
+
+void TFormMain::DropFiles(const QList<QUrl>& urls) {
+    vx::TDropChoice choice = vx::ChooseDroppedFile(urls);
+    if (!choice.Any)
+        return;
+    if (choice.IsTable) {
+        FileName = choice.Path;
+        Open(choice.Path);
+    } else {
+        MsgBox(QString(), QStringLiteral("Not DBF Files!"), mbiWarning, mbbOK, false, false, 30, 30, this);
+    }
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    // Answered once the drop is over, so a message box never holds the dragging program.
+    QTimer::singleShot(0, this, [this, urls] { DropFiles(urls); });
+}

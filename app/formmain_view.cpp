@@ -1,0 +1,256 @@
+// Main window: the settings applied to the window, the View toggles, the panes and their
+// titles, the quick settings of the tool bar and the clock.
+#include <QAction>
+#include <QComboBox>
+#include <QDateTime>
+#include <QEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include "app/formmain.h"
+#include "app/formmain_folders.h"
+#include "app/formoptions.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "controls/colors.h"
+#include "controls/rxcombos.h"
+
+namespace {
+
+void SetItemChecked(QAction* a, bool checked) {
+    QSignalBlocker block(a);
+    a->setChecked(checked);
+}
+
+}  // namespace
+
+void TFormMain::ApplyMenuColors() {
+    if (!Option)
+        return;
+    // The highlighted menu item and the separators take the colours of the settings.
+    QString css = QStringLiteral(
+                      "QMenu::item:selected { background-color: %1; color: %2; border: 1px solid %3; }"
+                      "QMenu::separator { height: 1px; background: %4; margin: 3px 6px; }")
+                      .arg(ToQColor(Option->MenuSelectColor).name(), ToQColor(Option->MenuSelectFontColor).name(),
+                           ToQColor(Option->MenuSelectBorderColor).name(),
+                           ToQColor(Option->MenuSeparatorColor).name());
+    for (QMenu* m : findChildren<QMenu*>())
+        m->setStyleSheet(css);
+}
+
+void TFormMain::UpdateInterface() {
+    if (!Option)
+        return;
+    ApplyMenuColors();
+
+    QPalette pal = MainListView->palette();
+    pal.setColor(QPalette::Base, ToQColor(Option->LvBkColor));
+    pal.setColor(QPalette::Text, ToQColor(Option->LvFontColor));
+    MainListView->setPalette(pal);
+    QFont f = MainListView->font();
+    f.setFamily(Option->LvFontFace);
+    if (Option->LvFontSize > 0)
+        f.setPointSize(Option->LvFontSize);
+    MainListView->setFont(f);
+    MainListView->setMouseTracking(Option->HotTrack);
+    MainListView->setProperty("HotTrack", Option->HotTrack);
+    MainListView->setShowGrid(Option->GridLines);
+    MainListView->viewport()->update();
+
+    MainControlBar->setVisible(Option->ViewControlToolbar);
+    MainStatusBar->setVisible(Option->ViewControlStatusBar);
+    MainLeftPanel->setVisible(Option->ViewControlExplorerBar);
+    MainRightBottomPanel->setVisible(Option->ViewControlFileInfos);
+
+    SetItemChecked(M2_CONTROLS_TB, !MainControlBar->isHidden());
+    SetItemChecked(M2_CONTROLS_SB, !MainStatusBar->isHidden());
+    SetItemChecked(M2_CONTROLS_EB, !MainLeftPanel->isHidden());
+    SetItemChecked(M2_CONTROLS_FI, !MainRightBottomPanel->isHidden());
+    SetItemChecked(M2_MEMO, Option->ViewMemo);
+
+    {
+        QSignalBlocker block(TB_QUICKSETTINGFONTFACE);
+        int i = TB_QUICKSETTINGFONTFACE->findText(f.family(), Qt::MatchFixedString);
+        if (i < 0)
+            i = TB_QUICKSETTINGFONTFACE->findText(Option->LvFontFace, Qt::MatchFixedString);
+        if (i >= 0)
+            TB_QUICKSETTINGFONTFACE->setCurrentIndex(i);
+        else
+            TB_QUICKSETTINGFONTFACE->setEditText(Option->LvFontFace);
+    }
+    {
+        QSignalBlocker block(TB_QUICKSETTINGFONTCOLOR);
+        TB_QUICKSETTINGFONTCOLOR->SetSelected(Option->LvFontColor);
+    }
+    for (QAction* a : PMQuickSettingFontSize->actions())
+        SetItemChecked(a, a->text().toInt() == Option->LvFontSize);
+}
+
+// ---- View > Controls ----
+
+void TFormMain::M2_CONTROLS_TBClick() {
+    MainControlBar->setVisible(MainControlBar->isHidden());
+    SetItemChecked(M2_CONTROLS_TB, !MainControlBar->isHidden());
+    if (Option)
+        Option->ViewControlToolbar = !MainControlBar->isHidden();
+}
+
+void TFormMain::M2_CONTROLS_SBClick() {
+    MainStatusBar->setVisible(MainStatusBar->isHidden());
+    SetItemChecked(M2_CONTROLS_SB, !MainStatusBar->isHidden());
+    if (Option)
+        Option->ViewControlStatusBar = !MainStatusBar->isHidden();
+}
+
+void TFormMain::M2_CONTROLS_EBClick() {
+    // The splitter's handle goes with the pane beside it.
+    MainLeftPanel->setVisible(MainLeftPanel->isHidden());
+    SetItemChecked(M2_CONTROLS_EB, !MainLeftPanel->isHidden());
+    if (Option)
+        Option->ViewControlExplorerBar = !MainLeftPanel->isHidden();
+}
+
+void TFormMain::M2_CONTROLS_FIClick() {
+    MainRightBottomPanel->setVisible(MainRightBottomPanel->isHidden());
+    SetItemChecked(M2_CONTROLS_FI, !MainRightBottomPanel->isHidden());
+    if (Option)
+        Option->ViewControlFileInfos = !MainRightBottomPanel->isHidden();
+}
+
+void TFormMain::HideFolderPane() {
+    MainLeftPanel->hide();
+    SetItemChecked(M2_CONTROLS_EB, false);
+}
+
+void TFormMain::M2_MEMOClick() {
+    if (!Option)
+        return;
+    Option->ViewMemo = !Option->ViewMemo;
+    SetItemChecked(M2_MEMO, Option->ViewMemo);
+    MainListView->viewport()->update();
+}
+
+// ---- Panes ----
+
+void TFormMain::P2_N1Click() { ShellModel->Refresh(MainShellTreeView->currentIndex()); }
+
+void TFormMain::MainTabSetChange(int index) {
+    QTreeWidget* shown = index == 1 ? MainFieldInfoListView : MainFileInfoListView;
+    QTreeWidget* hidden = index == 1 ? MainFileInfoListView : MainFieldInfoListView;
+    hidden->hide();
+    shown->show();
+    shown->setFocus();
+}
+
+void TFormMain::SetCloseLabelHover(QLabel* label, bool hover) {
+    QFont f = label->font();
+    f.setBold(hover);
+    label->setFont(f);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, hover ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    label->setPalette(pal);
+}
+
+void TFormMain::UpdateTitleColors(QWidget* focused) {
+    auto paint = [this](QFrame* title, bool active) {
+        QPalette pal = title->palette();
+        pal.setColor(QPalette::Window, active ? TitleFocusColor() : palette().color(QPalette::Button));
+        title->setPalette(pal);
+    };
+    paint(PanelLeftTop, focused && MainLeftPanel->isAncestorOf(focused));
+    paint(PanelInfoTitle, focused && MainRightBottomPanel->isAncestorOf(focused));
+}
+
+QColor TFormMain::TitleFocusColor() { return QColor(0xA6, 0xCA, 0xF0); }
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Enter:
+        if (watched == PanelLeftTopCloseButton || watched == LabelInfoTitleCloseButton)
+            SetCloseLabelHover(static_cast<QLabel*>(watched), true);
+        break;
+    case QEvent::Leave:
+        if (watched == PanelLeftTopCloseButton || watched == LabelInfoTitleCloseButton)
+            SetCloseLabelHover(static_cast<QLabel*>(watched), false);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            break;
+        if (watched == PanelLeftTopCloseButton) {
+            HideFolderPane();
+            return true;
+        }
+        if (watched == LabelInfoTitleCloseButton) {
+            M2_CONTROLS_FIClick();
+            return true;
+        }
+        if (watched == PanelLeftTop || watched == Label1) {
+            MainShellTreeView->setFocus();
+            return true;
+        }
+        if (watched == PanelInfoTitle || watched == Info) {
+            (MainTabSet->currentIndex() == 1 ? MainFieldInfoListView : MainFileInfoListView)->setFocus();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Quick settings ----
+
+void TFormMain::QuickSettingFontSize(int size) {
+    for (QAction* a : PMQuickSettingFontSize->actions())
+        SetItemChecked(a, a->text().toInt() == size);
+    MainListView->scrollToTop();
+    QFont f = MainListView->font();
+    f.setPointSize(size);
+    MainListView->setFont(f);
+    if (Option)
+        Option->LvFontSize = size;
+}
+
+void TFormMain::QuickSettingFontFace(const QString& face) {
+    if (face.isEmpty())
+        return;
+    MainListView->scrollToTop();
+    QFont f = MainListView->font();
+    f.setFamily(face);
+    MainListView->setFont(f);
+    if (Option)
+        Option->LvFontFace = face;
+}
+
+void TFormMain::QuickSettingFontColor(int32_t color) {
+    MainListView->scrollToTop();
+    QPalette pal = MainListView->palette();
+    pal.setColor(QPalette::Text, ToQColor(color));
+    MainListView->setPalette(pal);
+    if (Option)
+        Option->LvFontColor = color;
+}
+
+// ---- Clock ----
+
+void TFormMain::MainTimerTimer() {
+    SetStatusText(5, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    if (FirstTick) {
+        FirstTick = false;
+        MainTimer->setInterval(1000);
+        if (Option && Option->AlwayShowTipOfTheDay)
+            M5_TIPOFTHEDAYClick();
+    }
+}
