@@ -96,11 +96,14 @@ void PaintParentBackground(QWidget* Control, QPainter& Dest) {
         return;
     QWidget* parent = Control->parentWidget();
     const QRect bounds = Control->geometry();
-    Dest.save();
-    Dest.setClipRect(QRect(QPoint(0, 0), bounds.size()), Qt::IntersectClip);
-    // The parent's background and its own painting (not its children).
-    parent->render(&Dest, QPoint(0, 0), QRegion(bounds.intersected(parent->rect())), QWidget::DrawWindowBackground);
-    Dest.restore();
+    const QRect visible = bounds.intersected(parent->rect());
+    if (!visible.isEmpty()) {
+        // The parent's background and its own painting (not its children).
+        Dest.save();
+        Dest.setClipRect(QRect(visible.topLeft() - bounds.topLeft(), visible.size()), Qt::IntersectClip);
+        parent->render(&Dest, visible.topLeft() - bounds.topLeft(), QRegion(visible), QWidget::DrawWindowBackground);
+        Dest.restore();
+    }
     // The siblings below the control in stacking order.
     for (QObject* child : parent->children()) {
         if (child == Control)

@@ -1,0 +1,243 @@
+// Drawing helpers: text shortening, transparent and disabled bitmaps, a parent's background,
+// the resource error and the small memory and queue helpers.
+#include "controls/vclutils.h"
+#include "flat_qtapp.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using flattest::At;
+
+namespace {
+
+QImage Filled(int w, int h, TColor c) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(ToQColor(c));
+    return img;
+}
+
+TEST(DrawHelpers, ShortenTextToWidth) {
+    auto chars = [](const QString& s) { return int(s.size()); };
+    EXPECT_EQ(ShortenTextToWidth("abc", chars, 3), "abc");
+    EXPECT_EQ(ShortenTextToWidth("", chars, 0), "");
+    // The first cut drops two characters, then one more each round.
+    EXPECT_EQ(ShortenTextToWidth("abcdefghijkl", chars, 11), "abcdefgh...");
+    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 9), "abcdef...");
+    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 6), "abc...");
+    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 2), "...");
+    EXPECT_EQ(ShortenTextToWidth("x", chars, 0), "...");
+    flattest::App();
+    QFont f;
+    QFontMetrics fm(f);
+    const QString longText(200, QLatin1Char('W'));
+    const QString cut = ShortenTextToWidth(longText, fm, 100);
+    EXPECT_TRUE(cut.endsWith("..."));
+    EXPECT_LE(fm.horizontalAdvance(cut), 100);
+    EXPECT_EQ(ShortenTextToWidth("Hi", fm, 1000), "Hi");
+}
+
+TEST(DrawHelpers, ResourceErrorsNameTheResource) {
+    flattest::App();
+    try {
+        LoadResourceBitmap(QStringLiteral("NO_SUCH_BITMAP"));
+        FAIL();
+    } catch (const EResNotFound& e) {
+        EXPECT_STREQ(e.what(), "Resource NO_SUCH_BITMAP not found");
+    }
+    try {
+        LoadResourceBitmap(4711);
+        FAIL();
+    } catch (const EResNotFound& e) {
+        EXPECT_STREQ(e.what(), "Resource 4711 not found");
+    }
+}
+
+TEST(DrawHelpers, TransparentBitmapDrawing) {
+    flattest::App();
+    // A 2x2 source: red, blue / green, magenta (bottom-left green).
+    QImage src(2, 2, QImage::Format_RGB32);
+    src.setPixel(0, 0, qRgb(255, 0, 0));
+    src.setPixel(1, 0, qRgb(0, 0, 255));
+    src.setPixel(0, 1, qRgb(0, 255, 0));
+    src.setPixel(1, 1, qRgb(255, 0, 255));
+
+    {  // clNone copies the rectangle with no transparency.
+        QImage dst = Filled(4, 4, clWhite);
+        QPainter p(&dst);
+        DrawTransparentBitmapPart(p, 1, 1, 0, 0, QRect(0, 0, 2, 2), src, clNone);
+        p.end();
+        EXPECT_EQ(At(dst, 1, 1), clRed);
+        EXPECT_EQ(At(dst, 2, 2), clFuchsia);
+        EXPECT_EQ(At(dst, 0, 0), clWhite);
+        EXPECT_EQ(At(dst, 3, 3), clWhite);
+    }
+    {  // A key colour leaves the destination; stretching doubles the pixels.
+        QImage dst = Filled(4, 4, clWhite);
+        QPainter p(&dst);
+        DrawTransparentBitmapEx(p, src, clFuchsia, QRect(), 0, 0, 4, 4);
+        p.end();
+        EXPECT_EQ(At(dst, 0, 0), clRed);
+        EXPECT_EQ(At(dst, 1, 1), clRed);
+        EXPECT_EQ(At(dst, 3, 0), clBlue);
+        EXPECT_EQ(At(dst, 0, 3), clLime);
+        EXPECT_EQ(At(dst, 2, 2), clWhite);
+        EXPECT_EQ(At(dst, 3, 3), clWhite);
+    }
+    {  // clDefault takes the bottom-left pixel.
+        QImage dst = Filled(2, 2, clBlack);
+        QPainter p(&dst);
+        DrawTransparentBitmapEx(p, src, clDefault, QRect(), 0, 0, 0, 0);
+        p.end();
+        EXPECT_EQ(At(dst, 0, 1), clBlack);
+        EXPECT_EQ(At(dst, 1, 1), clFuchsia);
+    }
+    {  // A part of the bitmap; a rectangle reaching outside the bitmap draws only what exists.
+        QImage dst = Filled(4, 4, clWhite);
+        QPainter p(&dst);
+        DrawTransparentBitmapPart(p, 0, 0, 0, 0, QRect(1, 0, 1, 1), src, clNone);
+        DrawTransparentBitmapPart(p, 2, 2, 0, 0, QRect(1, 1, 5, 5), src, clLime);
+        DrawTransparentBitmapPart(p, 0, 0, 0, 0, QRect(10, 10, 3, 3), src, clNone);
+        p.end();
+        EXPECT_EQ(At(dst, 0, 0), clBlue);
+        EXPECT_EQ(At(dst, 1, 0), clWhite);
+        EXPECT_EQ(At(dst, 2, 2), clFuchsia);
+        EXPECT_EQ(At(dst, 3, 2), clWhite);
+    }
+}
+
+TEST(DrawHelpers, DisabledBitmaps) {
+    // A 3x3 white bitmap with a black pixel in the middle.
+    QImage src = Filled(3, 3, clWhite);
+    src.setPixel(1, 1, qRgb(0, 0, 0));
+    QImage d = MakeDisabledBitmap(src, clBlack);
+    EXPECT_EQ(At(d, 1, 1), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(d, 2, 2), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(d, 0, 0), ColorToRGB(clBtnFace));
+    EXPECT_EQ(At(d, 2, 1), ColorToRGB(clBtnFace));
+    QImage n = MakeDisabledBitmapEx(src, clBlack, clWhite, clRed, clBlue, false);
+    EXPECT_EQ(At(n, 1, 1), clBlue);
+    EXPECT_EQ(At(n, 2, 2), clWhite);
+    // A monochrome source paints its white pixels.
+    QImage mono = src.convertToFormat(QImage::Format_Mono);
+    QImage m = MakeDisabledBitmapEx(mono, clBlack, clGray, clWhite, clBlack, false);
+    EXPECT_EQ(At(m, 0, 0), clBlack);
+    EXPECT_EQ(At(m, 1, 1), clGray);
+    EXPECT_TRUE(MakeDisabledBitmap(QImage(), clBlack).isNull());
+
+    flattest::App();
+    QImage glyph(2, 2, QImage::Format_ARGB32);
+    glyph.fill(Qt::transparent);
+    glyph.setPixel(0, 0, qRgba(10, 20, 30, 255));
+    QImage dst = Filled(4, 4, clSilver);
+    QPainter p(&dst);
+    DrawImageDisabled(QList<QImage>{glyph}, p, 1, 1, 0, clWhite, clGray, true);
+    DrawImageDisabled(QList<QImage>{glyph}, p, 0, 0, 5, clRed, clRed, true);
+    DrawImageDisabled(QList<QImage>{glyph}, p, 0, 0, -1, clRed, clRed, true);
+    p.end();
+    EXPECT_EQ(At(dst, 1, 1), clGray);
+    EXPECT_EQ(At(dst, 2, 2), clWhite);
+    EXPECT_EQ(At(dst, 2, 1), clSilver);
+    EXPECT_EQ(At(dst, 0, 0), clSilver);
+}
+
+// A widget that fills itself with one colour.
+class Solid : public QWidget {
+public:
+    Solid(QWidget* parent, QColor c) : QWidget(parent), C(c) {}
+    QColor C;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), C);
+    }
+};
+
+TEST(DrawHelpers, ParentBackgroundUnderAControl) {
+    flattest::App();
+    Solid parent(nullptr, Qt::blue);
+    parent.resize(100, 100);
+    Solid below(&parent, Qt::red);
+    below.setGeometry(0, 0, 30, 30);
+    QWidget control(&parent);
+    control.setGeometry(20, 20, 40, 40);
+    Solid above(&parent, Qt::green);
+    above.setGeometry(50, 50, 30, 30);
+    parent.show();
+
+    QImage img = Filled(40, 40, clBlack);
+    QPainter p(&img);
+    PaintParentBackground(&control, p);
+    p.end();
+    EXPECT_EQ(At(img, 5, 5), clRed);     // the sibling below, (25, 25) in the parent
+    EXPECT_EQ(At(img, 15, 15), clBlue);  // the parent
+    EXPECT_EQ(At(img, 35, 35), clBlue);  // the sibling above is not painted
+    QImage none = Filled(2, 2, clBlack);
+    QPainter q(&none);
+    PaintParentBackground(nullptr, q);
+    PaintParentBackground(&parent, q);
+    q.end();
+    EXPECT_EQ(At(none, 0, 0), clBlack);
+}
+
+TEST(DrawHelpers, ReportNotImplementedShowsAndAborts) {
+    flattest::App();
+    QString shown;
+    auto saved = ShowNotImplementedMessage;
+    ShowNotImplementedMessage = [&shown](const QString& t) { shown = t; };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    EXPECT_THROW(ReportNotImplemented(), EAbort);
+    ShowNotImplementedMessage = saved;
+    EXPECT_EQ(shown, "Function not yet implemented");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(DrawHelpers, PendingMessagesAndMemory) {
+    flattest::App();
+    QObject target;
+    int seen = 0;
+    class Counter : public QObject {
+    public:
+        int* Seen;
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::User)
+                ++*Seen;
+            return QObject::event(e);
+        }
+    } counter;
+    counter.Seen = &seen;
+    RemovePendingMessage(&counter, QEvent::User);  // nothing pending: no change
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::Type(QEvent::User + 1)));
+    RemovePendingMessage(&counter, QEvent::User);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, 0);
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, 1);
+
+    EXPECT_EQ(AllocZeroedGlobalMem(0), nullptr);
+    void* block = AllocZeroedGlobalMem(9);
+    ASSERT_NE(block, nullptr);
+    const char zeros[9] = {};
+    EXPECT_TRUE(MemBlocksEqual(block, zeros, 9));
+    static_cast<char*>(block)[8] = 1;
+    EXPECT_FALSE(MemBlocksEqual(block, zeros, 9));
+    EXPECT_TRUE(MemBlocksEqual(block, zeros, 8));
+    EXPECT_TRUE(MemBlocksEqual(nullptr, nullptr, 0));
+    CopyMemBlock(OffsetPtr(block, 1), zeros, 0);
+    FreeGlobalMem(block);
+    EXPECT_EQ(block, nullptr);
+    FreeGlobalMem(block);
+
+    EXPECT_EQ(IntMax(-3, 2), 2);
+    EXPECT_EQ(IntMin(-3, 2), -3);
+    EXPECT_EQ(PaletteRelativeColor(clBtnFace), 0x02000000 | ColorToRGB(clBtnFace));
+    EXPECT_EQ(WidthOfRect(QRect(QPoint(2, 3), QPoint(11, 5))), 10);
+    EXPECT_EQ(ExtraCursor(crHand).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(ExtraCursor(crDragHand).shape(), Qt::ClosedHandCursor);
+    EXPECT_EQ(ExtraCursor(1).shape(), Qt::ArrowCursor);
+}
+
+}  // namespace
