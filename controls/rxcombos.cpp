@@ -55,13 +55,17 @@ std::vector<TFontInfo> InstalledFonts() {
     for (const QString& family : QFontDatabase::families()) {
         if (QFontDatabase::isPrivateFamily(family)) continue;
         TFontInfo f;
+        // A family installed by several foundries comes as "Name [foundry]"; the name alone
+        // selects it, and the list holds it once.
         f.FaceName = family;
+        qsizetype bracket = family.lastIndexOf(QStringLiteral(" ["));
+        if (bracket > 0 && family.endsWith(u']')) f.FaceName = family.left(bracket);
         f.FontType = QFontDatabase::isSmoothlyScalable(family) ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
         const QList<QFontDatabase::WritingSystem> ws = QFontDatabase::writingSystems(family);
-        if (ws.contains(QFontDatabase::Latin))
-            f.CharSet = ANSI_CHARSET;
-        else if (ws.contains(QFontDatabase::Symbol))
+        if (ws.contains(QFontDatabase::Symbol))
             f.CharSet = SYMBOL_CHARSET;
+        else if (ws.contains(QFontDatabase::Latin))
+            f.CharSet = ANSI_CHARSET;
         else
             f.CharSet = DEFAULT_CHARSET;
         f.PitchAndFamily = QFontDatabase::isFixedPitch(family) ? FIXED_PITCH : VARIABLE_PITCH;
@@ -156,6 +160,9 @@ private:
 TOwnerDrawComboBox::TOwnerDrawComboBox(QWidget* parent) : QComboBox(parent) {
     setItemDelegate(new OwnerDrawDelegate(this));
     setInsertPolicy(QComboBox::NoInsert);
+    // A list that drops down below the box with eight rows, whatever the style would do.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    setMaxVisibleItems(8);
     ResetItemHeight();
 }
 

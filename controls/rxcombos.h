@@ -65,9 +65,9 @@ std::vector<TFontItem> BuildFontList(const std::vector<TFontInfo>& screen, const
                                      TFontDevice device, TFontListOptions options);
 
 // The installed families as the font database knows them. Outline (smoothly scalable) fonts count
-// as TrueType, bitmap fonts as raster fonts; no font is a device font. A family that writes the
-// symbol script and no Latin is a symbol font; one with Latin is ANSI; the others have the default
-// character set; no font is OEM. Fixed-pitch families have FIXED_PITCH, the others VARIABLE_PITCH.
+// as TrueType, bitmap fonts as raster fonts; no font is a device font. A family that has the
+// symbol script is a symbol font; else one with Latin is ANSI; the others have the default
+// character set; no font is OEM. A family name carries no foundry ("C059", not "C059 [urw]"). Fixed-pitch families have FIXED_PITCH, the others VARIABLE_PITCH.
 // Printing uses the same fonts, so the printer's families are the same list.
 std::vector<TFontInfo> InstalledFonts();
 

@@ -100,7 +100,15 @@ TEST(FontComboList, InstalledFontsFollowTheFontDatabase) {
         EXPECT_EQ(bool(f.FontType & TRUETYPE_FONTTYPE), QFontDatabase::isSmoothlyScalable(f.FaceName)) << f.FaceName.toStdString();
         EXPECT_EQ(bool(f.PitchAndFamily & FIXED_PITCH), QFontDatabase::isFixedPitch(f.FaceName)) << f.FaceName.toStdString();
         EXPECT_FALSE(QFontDatabase::isPrivateFamily(f.FaceName));
+        EXPECT_FALSE(f.FaceName.endsWith(u']')) << f.FaceName.toStdString();  // no foundry
+        if (QFontDatabase::writingSystems(f.FaceName).contains(QFontDatabase::Symbol)) {
+            EXPECT_EQ(f.CharSet, SYMBOL_CHARSET) << f.FaceName.toStdString();
+        }
     }
+    // A family of two foundries is listed once.
+    auto list = BuildFontList(fonts, fonts, fdBoth, 0);
+    for (size_t i = 1; i < list.size(); ++i)
+        EXPECT_NE(list[i - 1].Name.compare(list[i].Name, Qt::CaseInsensitive), 0) << list[i].Name.toStdString();
     auto it = std::find_if(fonts.begin(), fonts.end(), [](const TFontInfo& f) { return f.FaceName == "DejaVu Sans Mono"; });
     if (it == fonts.end()) GTEST_SKIP() << "DejaVu fonts not installed";
     EXPECT_EQ(it->CharSet, ANSI_CHARSET);
