@@ -1,0 +1,292 @@
+#include "app/formoptions.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+
+#include "testutil.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using vxtest::ReadAll;
+using vxtest::TempDir;
+
+namespace {
+
+void EnsureApp() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+// A loaded `Option` on a temporary "Options.ini" for the life of the object.
+class FormOptions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        Saved = Option;
+        Own.Load(Dir.Path("Options.ini"));
+        Option = &Own;
+        Applied = 0;
+        OnOptionsApplied = [this] { ++Applied; };
+    }
+    void TearDown() override {
+        Option = Saved;
+        OnOptionsApplied = nullptr;
+    }
+
+    // Every setting the dialog can change, as one comparable text.
+    static std::string State(const TOption& o) {
+        std::string s;
+        for (bool b : {o.AlwayShowStop, o.AlwayShowQuit, o.AlwayShowClose, o.AlwayShowCut, o.AlwayShowEdit,
+                       o.AlwayShowEditOk, o.AlwayShowAppendOk, o.AlwayShowInsertOk, o.AlwayShowDelSelRec,
+                       o.AlwayShowTruncate, o.AlwayShowZap, o.AlwayShowTipOfTheDay, o.AlwayShowSucceed,
+                       o.ViewControlToolbar, o.ViewControlStatusBar, o.ViewControlExplorerBar, o.ViewControlFileInfos,
+                       o.ViewMemo, o.CloseWhenJobDone, o.OpenWhenJobDone, o.HotTrack, o.GridLines, o.WelcomePage})
+            s += b ? '1' : '0';
+        for (int32_t n : {o.SpeedSetting, o.MenuSelectBorderColor, o.MenuSelectColor, o.MenuSelectFontColor,
+                          o.MenuSeparatorColor, o.LvBkColor, o.LvFontColor, o.LvFontSize, o.LvAlterColor1,
+                          o.LvAlterColor2})
+            s += " " + std::to_string(n);
+        return s + " " + o.LvFontFace.toStdString();
+    }
+
+    // Settings far from the defaults.
+    void Customise() {
+        Own.AlwayShowQuit = Own.AlwayShowCut = Own.AlwayShowTruncate = Own.AlwayShowZap = false;
+        Own.ViewMemo = Own.HotTrack = true;
+        Own.GridLines = false;
+        Own.LvFontSize = 14;
+        Own.LvFontFace = QStringLiteral("Courier");
+        Own.LvBkColor = clWhite;
+        Own.MenuSelectColor = 0x00123456;  // no named colour
+    }
+
+    TempDir Dir;
+    TOption Own;
+    TOption* Saved = nullptr;
+    int Applied = 0;
+};
+
+}  // namespace
+
+TEST_F(FormOptions, ShowsEverySettingOnItsPage) {
+    Customise();
+    TFormOptions f;
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Options"));
+    ASSERT_EQ(f.PageControl->count(), 5);
+    QStringList pages;
+    for (int i = 0; i < 5; ++i) pages << f.PageControl->tabText(i);
+    EXPECT_EQ(pages, (QStringList{"Color", "Box", "View", "Save As", "Other"}));
+    EXPECT_EQ(f.cbLvFontSize->text(), QStringLiteral("14"));
+    EXPECT_EQ(f.cbLvFontFace->text(), QStringLiteral("Courier"));
+    EXPECT_EQ(f.cbLvBkColor->Selected(), clWhite);
+    EXPECT_EQ(f.cbLvBkColor->currentText(), QStringLiteral("White"));
+    EXPECT_EQ(f.cbSelectColor->Selected(), 0x00123456);
+    EXPECT_EQ(f.cbSelectColor->currentText(), QStringLiteral("Custom..."));
+    EXPECT_EQ(f.cbSelectBorderColor->currentText(), QStringLiteral("Highlight"));
+    EXPECT_FALSE(f.CBoxQuit->isChecked());
+    EXPECT_TRUE(f.CBoxStop->isChecked());
+    EXPECT_TRUE(f.cbMemo->isChecked());
+    EXPECT_FALSE(f.cbGridLines->isChecked());
+    EXPECT_EQ(f.cbCloseWhenJobDone->text(), QStringLiteral("Close progress dialog when \"save as\" job done"));
+    // The speed-setting list ends with "------" and nothing is chosen.
+    EXPECT_EQ(f.cbSpeedSetting->count(), 1);
+    EXPECT_EQ(f.cbSpeedSetting->itemText(0), QStringLiteral("------"));
+    EXPECT_EQ(f.cbSpeedSetting->currentIndex(), -1);
+}
+
+TEST_F(FormOptions, OkAppliesTheControlsAndCallsTheMainWindow) {
+    Customise();
+    TFormOptions f;
+    f.cbLvFontSize->setText(QStringLiteral(" 11 "));
+    f.CBoxQuit->setChecked(true);
+    f.cbHotTrack->setChecked(false);
+    f.cbLvAlterColor2->SetSelected(clAqua);
+    f.BitBtn1->click();
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(Applied, 1);
+    EXPECT_EQ(Own.LvFontSize, 11);
+    EXPECT_TRUE(Own.AlwayShowQuit);
+    EXPECT_FALSE(Own.HotTrack);
+    EXPECT_EQ(Own.LvAlterColor2, clAqua);
+    EXPECT_EQ(Own.MenuSelectColor, 0x00123456);  // the custom colour survives a round trip
+    EXPECT_TRUE(Own.AlwayShowTruncate);           // OK always turns these back on
+    EXPECT_TRUE(Own.AlwayShowZap);
+    // Nothing is written to the file by the dialog.
+    EXPECT_EQ(ReadAll(Dir.Path("Options.ini")), "");
+}
+
+TEST_F(FormOptions, BadFontSizeChangesNothingAndKeepsTheDialogOpen) {
+    Customise();
+    std::string before = State(Own);
+    for (const char* bad : {"abc", "", "0", "-3", "1000", "99999999999", "12x"}) {
+        ScriptedMsgBox script;
+        TFormOptions f;
+        f.show();
+        f.PageControl->setCurrentIndex(2);
+        f.CBoxTB->setChecked(false);  // a change that must not be applied either
+        f.cbLvFontSize->setText(QString::fromLatin1(bad));
+        f.BitBtn1->click();
+        ASSERT_EQ(script.Asked.size(), 1u) << bad;
+        EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
+        EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
+        EXPECT_EQ(script.Asked[0].Caption, QString());
+        EXPECT_TRUE(f.isVisible()) << bad;
+        EXPECT_EQ(f.PageControl->currentIndex(), 0);
+        EXPECT_EQ(f.focusWidget(), f.cbLvFontSize);
+        EXPECT_EQ(State(Own), before) << bad;
+        EXPECT_EQ(Applied, 0);
+        // The font picker refuses it the same way, without opening.
+        bool asked = false;
+        auto keep = TFormOptions::AskFont;
+        TFormOptions::AskFont = [&](QWidget*, QString&, int32_t&) { return asked = true; };
+        f.ButtonFontSize->click();
+        TFormOptions::AskFont = keep;
+        EXPECT_FALSE(asked);
+        f.close();
+    }
+}
+
+TEST_F(FormOptions, CancelAfterDefaultLeavesTheSettings) {
+    Customise();
+    std::string before = State(Own);
+    ScriptedMsgBox script;
+    script.Answer(mrYes);
+    TFormOptions f;
+    f.BtnDefault->click();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Set to default value?"));
+    EXPECT_EQ(script.Asked[0].Icon, mbiQuestion);
+    EXPECT_EQ(script.Asked[0].Buttons, mbbYesNo);
+    EXPECT_FALSE(script.Asked[0].ShowCheckBox);
+    // The controls show the defaults ...
+    EXPECT_EQ(f.cbLvFontSize->text(), QStringLiteral("9"));
+    EXPECT_EQ(f.cbLvFontFace->text(), QStringLiteral("Verdana"));
+    EXPECT_EQ(f.cbSelectColor->Selected(), 0x000090FF);
+    EXPECT_TRUE(f.CBoxQuit->isChecked());
+    // ... but the settings are untouched until OK.
+    EXPECT_EQ(State(Own), before);
+    f.BitBtn2->click();
+    EXPECT_EQ(f.result(), QDialog::Rejected);
+    EXPECT_EQ(State(Own), before);
+    EXPECT_EQ(Applied, 0);
+}
+
+TEST_F(FormOptions, DefaultThenOkAppliesTheDefaults) {
+    Customise();
+    ScriptedMsgBox script;
+    script.Answer(mrNo);
+    script.Answer(mrYes);
+    TFormOptions f;
+    f.BtnDefault->click();  // No: nothing changes
+    EXPECT_EQ(f.cbLvFontSize->text(), QStringLiteral("14"));
+    f.BtnDefault->click();
+    f.BitBtn1->click();
+    TOption defaults;
+    EXPECT_EQ(State(Own), State(defaults));
+    EXPECT_EQ(Applied, 1);
+}
+
+TEST_F(FormOptions, SpeedSettingsAreSavedNamedAndListed) {
+    ScriptedMsgBox script;
+    TFormOptions f;
+    f.cbLvFontSize->setText(QStringLiteral("16"));
+    f.cbLvBkColor->SetSelected(clSilver);
+    // The prompt: an empty and a dashed name are refused, a good one is trimmed.
+    auto answerPrompt = [&](QStringList names) {
+        QTimer::singleShot(0, [&f, names]() mutable {
+            auto* prompt = f.findChild<TFormEditSpeedName*>();
+            ASSERT_NE(prompt, nullptr);
+            EXPECT_EQ(prompt->windowTitle(), QStringLiteral("Speed Setting Name"));
+            for (const QString& n : names) {
+                prompt->EditSSName->setText(n);
+                prompt->BitBtn1->click();
+            }
+            if (prompt->isVisible()) prompt->reject();
+        });
+    };
+    answerPrompt({"   ", "  ------ ", "  Big grey "});
+    f.BtnSaveToSS->click();
+    ASSERT_EQ(script.Asked.size(), 2u);
+    EXPECT_EQ(script.Asked[0].Caption, QStringLiteral("Error"));
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Speed setting name not allow null value!"));
+    EXPECT_EQ(script.Asked[1].Text, QStringLiteral("Speed setting name not allow \"------\"!"));
+    EXPECT_EQ(script.Asked[1].Icon, mbiWarning);
+    ASSERT_EQ(Own.GetSpeedSettingCount(), 1);
+    EXPECT_EQ(Own.GetSpeedSettingName(0), QStringLiteral("Big grey"));
+    EXPECT_EQ(Own.GetSpeedSetting(0).Interface.LvFontSize, 16);
+    EXPECT_EQ(Own.GetSpeedSetting(0).Interface.LvBkColor, clSilver);
+
+    // A second set in the same dialog gets its own section.
+    f.cbLvFontSize->setText(QStringLiteral("8"));
+    answerPrompt({"Small"});
+    f.BtnSaveToSS->click();
+    ASSERT_EQ(Own.GetSpeedSettingCount(), 2);
+    std::string text = ReadAll(Dir.Path("Options.ini"));
+    EXPECT_NE(text.find("[SpeedSetting1]\nSSNAME=Big grey\n"), std::string::npos);
+    EXPECT_NE(text.find("[SpeedSetting2]\nSSNAME=Small\n"), std::string::npos);
+    ASSERT_EQ(f.cbSpeedSetting->count(), 3);
+    EXPECT_EQ(f.cbSpeedSetting->itemText(2), QStringLiteral("------"));
+
+    // Cancelling the prompt saves nothing.
+    answerPrompt({});
+    f.BtnSaveToSS->click();
+    EXPECT_EQ(Own.GetSpeedSettingCount(), 2);
+
+    // Choosing a set shows it; "------" enables saving, a named set does not.
+    f.cbSpeedSetting->setCurrentIndex(0);
+    EXPECT_FALSE(f.BtnSaveToSS->isEnabled());
+    EXPECT_EQ(f.cbLvFontSize->text(), QStringLiteral("16"));
+    EXPECT_EQ(f.cbLvBkColor->Selected(), clSilver);
+    f.cbSpeedSetting->setCurrentIndex(2);
+    EXPECT_TRUE(f.BtnSaveToSS->isEnabled());
+    EXPECT_EQ(Own.LvFontSize, 9);  // nothing applied before OK
+}
+
+TEST_F(FormOptions, FontPickerWritesSizeAndFaceBack) {
+    TFormOptions f;
+    auto keep = TFormOptions::AskFont;
+    QString seenFace;
+    int32_t seenSize = 0;
+    TFormOptions::AskFont = [&](QWidget*, QString& face, int32_t& size) {
+        seenFace = face;
+        seenSize = size;
+        face = QStringLiteral("Serif");
+        size = 20;
+        return true;
+    };
+    f.ButtonFontFace->click();
+    TFormOptions::AskFont = keep;
+    EXPECT_EQ(seenFace, QStringLiteral("Verdana"));
+    EXPECT_EQ(seenSize, 9);
+    EXPECT_EQ(f.cbLvFontSize->text(), QStringLiteral("20"));
+    EXPECT_EQ(f.cbLvFontFace->text(), QStringLiteral("Serif"));
+}
+
+TEST_F(FormOptions, CustomColourCanBeChosenOrCancelled) {
+    TColorBox box;
+    box.SetSelected(clRed);
+    auto keep = TColorBox::AskColor;
+    TColorBox::AskColor = [](QWidget*, TColor&) { return false; };
+    box.setCurrentIndex(0);
+    emit box.activated(0);
+    EXPECT_EQ(box.Selected(), clRed);
+    TColor seen = -1;
+    QObject::connect(&box, &TColorBox::ColorChanged, [&](TColor c) { seen = c; });
+    TColorBox::AskColor = [](QWidget*, TColor& c) {
+        c = 0x00ABCDEF;
+        return true;
+    };
+    box.setCurrentIndex(0);
+    emit box.activated(0);
+    TColorBox::AskColor = keep;
+    EXPECT_EQ(box.Selected(), 0x00ABCDEF);
+    EXPECT_EQ(seen, 0x00ABCDEF);
+}
