@@ -1,0 +1,516 @@
+// Table lifecycle: creating a table file, opening and checking it, closing it; header and
+// descriptor accessors; the memo file beside the table.
+#include "engine/dbf.h"
+
+#include "engine/dbfmemo.h"
+#include "platform/filestream.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <limits>
+
+using vx::TFileStream;
+using vx::TOpenMode;
+
+namespace {
+
+uint8_t AsciiUpper(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
+
+bool IsMemoType(uint8_t t) { return t == 'M' || t == 'G' || t == 'P'; }
+
+// Stored field name: the bytes of the name slot up to the first NUL, at most `limit`.
+std::string StoredName(const uint8_t* d, size_t limit) {
+    size_t n = 0;
+    while (n < limit && d[n] != 0) ++n;
+    return std::string(reinterpret_cast<const char*>(d), n);
+}
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(AsciiUpper(static_cast<uint8_t>(c)));
+    return s;
+}
+
+// Opens a file stream; the platform's open failure becomes the engine's error.
+std::unique_ptr<TFileStream> OpenStream(const std::string& name, TOpenMode mode) {
+    try {
+        return std::make_unique<TFileStream>(name, mode);
+    } catch (const vx::TFileError& e) {
+        throw EDBFError(e.what());
+    }
+}
+
+// Memo extension of a version byte, or null for versions whose memo file is not opened.
+const char* MemoExtension(uint8_t version) {
+    switch (version) {
+    case 0x30: case 0x31: case 0xF5: return ".fpt";
+    case 0x83: case 0x8B: case 0xCB: return ".dbt";
+    default: return nullptr;
+    }
+}
+
+// The table's file name with its extension replaced.
+std::string ReplaceExtension(const std::string& name, const char* ext) {
+    size_t slash = name.find_last_of('/');
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ext;
+    return name.substr(0, dot) + ext;
+}
+
+// A file in the same folder whose name equals `path`'s name ignoring letter case: the exact
+// name first, else the first such name in sorted order; `path` itself when there is none.
+std::string FindIgnoringCase(const std::string& path) {
+    if (vx::FileExists(path)) return path;
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    std::string want = UpperAscii(p.filename().string());
+    std::string found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (UpperAscii(name) != want || !it->is_regular_file(ec)) continue;
+        if (found.empty() || name < found) found = name;
+    }
+    if (found.empty()) return path;
+    return p.has_parent_path() ? (dir / found).string() : found;
+}
+
+}  // namespace
+
+// ---- names ------------------------------------------------------------------------------
+
+std::string DbfVersionName(uint8_t version) {
+    switch (version) {
+    case 0x02: return "FoxBASE";
+    case 0x03: return "FoxBASE+/Dbase III plus, no memo";
+    case 0x30: return "Visual FoxPro with memo";
+    case 0x31: return "Visual FoxPro, autoincrement enabled";
+    case 0x43: return "dBASE IV SQL table files, no memo";
+    case 0x63: return "dBASE IV SQL system files, no memo";
+    case 0x83: return "FoxBASE+/dBASE III PLUS, with memo";
+    case 0x8B: return "dBASE IV with memo";
+    case 0xCB: return "dBASE IV SQL table files, with memo";
+    case 0xF5: return "FoxPro 2.x (or earlier) with memo";
+    case 0xFB: return "FoxBASE";
+    default: return "Unknow type";
+    }
+}
+
+namespace {
+struct TTypeName {
+    char Letter;
+    const char* Name;
+};
+constexpr TTypeName TypeNames[] = {
+    {'C', "Character"}, {'Y', "Currency"}, {'N', "Numeric"}, {'F', "Float"},
+    {'D', "Date"},      {'T', "DateTime"}, {'B', "Double"},  {'I', "Integer"},
+    {'L', "Logical"},   {'M', "Memo"},     {'G', "General"}, {'P', "Picture"},
+};
+}  // namespace
+
+std::string FieldTypeName(char type) {
+    for (const auto& t : TypeNames)
+        if (t.Letter == type) return t.Name;
+    return "";
+}
+
+char FieldTypeFromName(const std::string& name) {
+    for (const auto& t : TypeNames)
+        if (name == t.Name) return t.Letter;
+    return 0;
+}
+
+// ---- lifecycle --------------------------------------------------------------------------
+
+TDBF::TDBF() : Memo(std::make_unique<vx::TDBFMemo>()) {}
+
+TDBF::~TDBF() { Close(); }
+
+void TDBF::CheckActive(bool mustBeOpen) const {
+    if (mustBeOpen && !Active) throw EDBFError("File not open yet!");
+    if (!mustBeOpen && Active) throw EDBFError("File already opened!");
+}
+
+void TDBF::Fail(const std::string& text) const { throw EDBFError(FileName + text); }
+
+void TDBF::SetFileName(const std::string& name) {
+    CheckActive(false);
+    FileName = name;
+}
+
+void TDBF::SetReadOnly(bool value) {
+    CheckActive(false);
+    ReadOnly = value;
+}
+
+void TDBF::SetHeader(uint8_t version, uint8_t year, uint8_t month, uint8_t day, uint32_t recordCount,
+                     uint16_t headerLength, uint16_t recordLength, uint8_t flags, uint8_t codePage) {
+    CheckActive(false);
+    Header[0] = version;
+    Header[1] = year;
+    Header[2] = month;
+    Header[3] = day;
+    dbfbytes::PutLE32(&Header[4], recordCount);
+    dbfbytes::PutLE16(&Header[8], headerLength);
+    dbfbytes::PutLE16(&Header[10], recordLength);
+    Header[28] = flags;
+    Header[29] = codePage;
+}
+
+bool TDBF::AddFieldDef(const std::string& name, char type, uint32_t, uint8_t length, uint8_t decimals) {
+    CheckActive(false);
+    if (FieldCount >= MaxFieldCount) return false;
+    uint8_t* d = &Descriptors[static_cast<size_t>(FieldCount) * FieldDescriptorSize];
+    std::fill(d, d + FieldDescriptorSize, 0);
+    std::memcpy(d, name.data(), std::min<size_t>(name.size(), 10));
+    d[11] = static_cast<uint8_t>(type);
+    d[16] = length;
+    d[17] = decimals;
+    ++FieldCount;
+    return true;
+}
+
+void TDBF::CreateTable() {
+    CheckActive(false);
+    Stream = OpenStream(FileName, TOpenMode::Create);
+    try {
+        WriteHeader();  // raises " - Error in write DBF head structure!" when short
+        WriteOrFail(DbfHeaderSize, Descriptors.data(), static_cast<size_t>(FieldCount) * FieldDescriptorSize,
+                    " - Error in write DBF field type!");
+        WriteOrFail(DbfHeaderSize + int64_t(FieldCount) * 32, &HeaderTerminator, 1,
+                    " - Error in write DBF head terminative char!");
+        if (GetVersion() == 0x30 || GetVersion() == 0x31) {
+            static const uint8_t zeros[BacklinkSize] = {};
+            WriteOrFail(DbfHeaderSize + int64_t(FieldCount) * 32 + 1, zeros, BacklinkSize, " - Error in write DBF!");
+        }
+    } catch (...) {
+        Stream.reset();
+        throw;
+    }
+    Stream.reset();
+
+    bool hasMemo = false;
+    for (int i = 0; i < FieldCount; ++i)
+        if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
+    if (!hasMemo) return;
+    const char* ext = MemoExtension(GetVersion());
+    std::string memoName = ext ? ReplaceExtension(FileName, ext) : std::string();
+    Memo->Close();
+    Memo->SetVersion(GetVersion());
+    // An old memo file whose name differs only in letter case is replaced, not doubled.
+    if (!memoName.empty()) memoName = FindIgnoringCase(memoName);
+    Memo->SetFileName(memoName);
+    if (!memoName.empty()) Memo->CreateMemoFile();
+}
+
+void TDBF::Open() {
+    if (Active) return;
+    std::unique_ptr<TFileStream> s = OpenStream(FileName, ReadOnly ? TOpenMode::ReadOnly : TOpenMode::ReadWrite);
+    const int64_t fileSize = s->Size();
+    RecordBuffer.clear();
+
+    // Header.
+    TDBFHeader header{};
+    if (fileSize < DbfHeaderSize || !s->ReadAt(0, header.data(), header.size())) Fail("Invalid DBF file!");
+    const uint8_t version = header[0];
+    if ((version & 0x07) == 0x04)
+        Fail(" - Unsupported table format (48-byte field descriptors)!");
+    const uint16_t headerLength = dbfbytes::GetLE16(&header[8]);
+    const uint16_t recordLength = dbfbytes::GetLE16(&header[10]);
+    if (headerLength < DbfHeaderSize + 1 || headerLength > fileSize) Fail(" - Invalid header length!");
+    if (recordLength == 0) Fail(" - Invalid record length!");
+
+    // The header area: descriptors up to the 0x0D terminator, then perhaps the backlink area.
+    std::vector<uint8_t> area(headerLength);
+    if (!s->ReadAt(0, area.data(), area.size())) Fail(" - Error filed count!");
+    int count = 0;
+    size_t pos = DbfHeaderSize;
+    while (pos < headerLength && area[pos] != HeaderTerminator) {
+        if (count == MaxFieldCount) Fail(" - Invalid field count!");
+        if (pos + FieldDescriptorSize >= headerLength) Fail(" - Invalid head terminator!");
+        ++count;
+        pos += FieldDescriptorSize;
+    }
+    if (count == 0) Fail(" - Invalid field count!");
+    if (pos >= headerLength) Fail(" - Invalid head terminator!");
+
+    // Field lengths must fit the record (a longer record is padding).
+    uint32_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        uint8_t len = area[DbfHeaderSize + size_t(i) * FieldDescriptorSize + 16];
+        if (len == 0) Fail(" - Invalid field length!");
+        sum += len;
+    }
+    if (sum > uint32_t(recordLength) - 1) Fail(" - Invalid record length!");
+
+    // Everything checked: take the images.
+    Header = header;
+    std::fill(Descriptors.begin(), Descriptors.end(), 0);
+    std::memcpy(Descriptors.data(), &area[DbfHeaderSize], size_t(count) * FieldDescriptorSize);
+    Terminator = area[pos];
+    if (headerLength - (pos + 1) >= size_t(BacklinkSize))
+        Backlink.assign(reinterpret_cast<const char*>(&area[pos + 1]), BacklinkSize);
+    else
+        Backlink.clear();
+    FieldCount = count;
+    MemoFieldCount = 0;
+    for (int i = 0; i < count; ++i)
+        if (IsMemoType(Descriptors[size_t(i) * FieldDescriptorSize + 11])) ++MemoFieldCount;
+
+    // The record count follows the data actually present.
+    uint64_t present = uint64_t(fileSize - headerLength) / recordLength;
+    uint32_t records = present > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                                      : static_cast<uint32_t>(present);
+    if (records != HeaderRecordCount()) {
+        SetHeaderRecordCount(records);
+        if (!ReadOnly) s->WriteAt(4, &Header[4], 4);  // a failure leaves the file's count as it was
+    }
+
+    RecomputeOffsets();
+    Stream = std::move(s);
+    RebuildFields();
+    Active = true;
+    CurrentRecNo = 0;
+    Bof = Eof = true;
+    State = esBrowse;
+
+    if (HeaderRecordCount() >= 1) {
+        try {
+            Go(1);
+        } catch (const EDBFError&) {
+        }
+    }
+    OpenMemo();
+}
+
+void TDBF::OpenMemo() {
+    const uint8_t version = GetVersion();
+    Memo->Close();
+    Memo->SetVersion(version);
+    const char* ext = MemoExtension(version);
+    if (!ext) {
+        Memo->SetFileName(ReplaceExtension(FileName, ".dbt"));
+        return;
+    }
+    std::string name = FindIgnoringCase(ReplaceExtension(FileName, ext));
+    Memo->SetFileName(name);
+    auto openMemo = [&] {
+        try {
+            Memo->Open(ReadOnly);
+        } catch (const EDBFError&) {
+            throw;
+        } catch (const vx::TFileError& e) {
+            throw EDBFError(e.what());
+        } catch (const std::exception& e) {
+            throw EDBFError(e.what());
+        }
+    };
+    if (vx::FileExists(name)) {
+        openMemo();
+        return;
+    }
+    // A read-only table creates nothing: its memo texts read as empty.
+    if (MemoFieldCount == 0 || ReadOnly) return;
+    Memo->CreateMemoFile();
+    openMemo();
+    // References into a memo file that is gone would point into the new one: clear them.
+    bool anyLayout = false;
+    for (int i = 0; i < FieldCount; ++i) {
+        TField* f = FieldList.GetItem(i);
+        if (IsMemoType(static_cast<uint8_t>(f->GetFieldType())) && f->HasMemoLayout()) anyLayout = true;
+    }
+    if (!anyLayout) return;
+    const uint32_t records = HeaderRecordCount();
+    for (uint32_t r = 1; r <= records; ++r) {
+        Go(r);
+        Edit();
+        for (int i = 0; i < FieldCount; ++i) {
+            TField* f = FieldList.GetItem(i);
+            if (IsMemoType(static_cast<uint8_t>(f->GetFieldType()))) f->SetMemoBlock(NoMemoBlock);
+        }
+        Post();
+    }
+}
+
+void TDBF::Close() {
+    if (!Active) return;
+    FieldCount = 0;
+    Stream.reset();
+    ReadOnly = false;
+    Active = false;
+    CurrentRecNo = 0;
+    Bof = Eof = true;
+    State = esBrowse;
+    RecordBuffer.clear();
+    RecordBuffer.shrink_to_fit();
+    PointFields();
+    PageCache.clear();
+    PageCache.shrink_to_fit();
+    PageSize = 0;
+    Memo->Close();
+}
+
+// ---- layout helpers ---------------------------------------------------------------------
+
+void TDBF::RecomputeOffsets() {
+    uint32_t offset = 1;
+    for (int i = 0; i < FieldCount; ++i) {
+        uint8_t* d = &Descriptors[size_t(i) * FieldDescriptorSize];
+        dbfbytes::PutLE32(d + 12, offset);
+        offset += d[16];
+    }
+}
+
+void TDBF::PointFields() {
+    uint8_t* buf = RecordBuffer.empty() ? nullptr : RecordBuffer.data();
+    size_t len = RecordBuffer.size() / 2;
+    for (int i = 0; i < FieldList.Count(); ++i) FieldList.GetItem(i)->SetRecordBuffer(buf, len);
+}
+
+void TDBF::ResizeRecordBuffer() {
+    size_t want = size_t(2) * GetRecordLength();
+    if (RecordBuffer.size() != want) RecordBuffer.assign(want, 0);
+    PointFields();
+}
+
+void TDBF::RebuildFields() {
+    FieldList.Clear();
+    for (int i = 0; i < FieldCount; ++i) {
+        auto f = std::make_unique<TField>(&Descriptors[size_t(i) * FieldDescriptorSize]);
+        f->SetVersion(GetVersion());
+        FieldList.Add(std::move(f));
+    }
+    RecordBuffer.assign(size_t(2) * GetRecordLength(), 0);
+    PointFields();
+}
+
+void TDBF::WriteHeaderArea() {
+    TLockGuard lock(*this, 0);
+    WriteOrFail(DbfHeaderSize, Descriptors.data(), size_t(FieldCount) * FieldDescriptorSize,
+                " - Error in write DBF field type!");
+    WriteOrFail(DbfHeaderSize + int64_t(FieldCount) * 32, &HeaderTerminator, 1,
+                " - Error in write DBF head terminative char!");
+    if (GetVersion() == 0x30 || GetVersion() == 0x31) {
+        static const uint8_t zeros[BacklinkSize] = {};
+        WriteOrFail(DbfHeaderSize + int64_t(FieldCount) * 32 + 1, zeros, BacklinkSize, " - Error in write DBF!");
+    }
+}
+
+// ---- accessors --------------------------------------------------------------------------
+
+void TDBF::GetHeader(TDBFHeader& out) const {
+    CheckActive(true);
+    out = Header;
+}
+
+uint32_t TDBF::GetRecordCount() {
+    CheckActive(true);
+    ReadRecordCount();
+    return HeaderRecordCount();
+}
+
+std::string TDBF::GetLastUpdate() const {
+    CheckActive(true);
+    std::string out;
+    for (int i = 1; i <= 3; ++i) {
+        if (i > 1) out += '.';
+        std::string n = std::to_string(Header[size_t(i)]);
+        if (n.size() < 2) out += '0';
+        out += n;
+    }
+    return out;
+}
+
+uint8_t TDBF::GetTableFlags() const {
+    CheckActive(true);
+    return Header[28];
+}
+
+uint8_t TDBF::GetCodePage() const {
+    CheckActive(true);
+    return Header[29];
+}
+
+std::string TDBF::GetBacklink() const {
+    CheckActive(true);
+    return Backlink.substr(0, Backlink.find('\0'));
+}
+
+void TDBF::GetFieldDescriptor(int index, TFieldDescriptor& out) const {
+    CheckActive(true);
+    if (index < 0 || index >= FieldCount) {
+        out.fill(0);
+        return;
+    }
+    std::memcpy(out.data(), &Descriptors[size_t(index) * FieldDescriptorSize], FieldDescriptorSize);
+}
+
+TField* TDBF::GetField(int index) const {
+    CheckActive(true);
+    return FieldList.GetItem(index);
+}
+
+std::string TDBF::GetFieldName(int index) const {
+    if (index < 0 || index >= FieldCount) return "*";
+    return StoredName(&Descriptors[size_t(index) * FieldDescriptorSize], 11);
+}
+
+char TDBF::GetFieldType(int index) const {
+    if (index < 0 || index >= FieldCount) return '*';
+    return static_cast<char>(Descriptors[size_t(index) * FieldDescriptorSize + 11]);
+}
+
+int TDBF::FieldIndex(const std::string& name) const {
+    const std::string want = UpperAscii(name);
+    for (int i = 0; i < FieldCount; ++i) {
+        std::string stored = UpperAscii(StoredName(&Descriptors[size_t(i) * FieldDescriptorSize], 11));
+        size_t b = 0, e = stored.size();
+        while (b < e && static_cast<uint8_t>(stored[b]) <= ' ') ++b;
+        while (e > b && static_cast<uint8_t>(stored[e - 1]) <= ' ') --e;
+        if (stored.compare(b, e - b, want) == 0 && e - b == want.size()) return i;
+    }
+    return -1;
+}
+
+TField* TDBF::FieldByName(const std::string& name) const {
+    CheckActive(true);
+    const std::string want = UpperAscii(name);
+    for (int i = 0; i < FieldCount; ++i)
+        if (UpperAscii(StoredName(&Descriptors[size_t(i) * FieldDescriptorSize], 11)) == want)
+            return FieldList.GetItem(i);
+    Fail("can not find field" + name);
+}
+
+// ---- memo glue --------------------------------------------------------------------------
+
+void TDBF::ReadMemoBlock(int32_t block, std::string& text) {
+    text.clear();
+    if (!Memo->GetOpened()) return;
+    bool ok = true;
+    Memo->ReadMemo(block, ok, text);
+}
+
+void TDBF::GetMemo(const std::string& fieldName, std::string& text) {
+    text.clear();
+    if (!Memo->GetOpened()) return;
+    TField* f = FieldByName(fieldName);
+    int32_t block = f->GetMemoBlock();
+    bool ok = true;
+    Memo->ReadMemo(block, ok, text);
+    if (!ok) f->SetMemoBlock(NoMemoBlock);
+}
+
+void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
+    if (!Memo->GetOpened()) return;
+    TField* f = FieldByName(fieldName);
+    int32_t block = f->GetMemoBlock();
+    f->SetMemoBlock(Memo->WriteMemo(block, text));
+}
+
+bool TDBF::GetMemoOpened() const { return Memo->GetOpened(); }
+std::string TDBF::GetMemoFileName() const { return Memo->GetFileName(); }
+int64_t TDBF::GetMemoFileSize() const { return Memo->GetFileSize(); }
+int32_t TDBF::GetMemoNextBlock() const { return Memo->GetNextBlock(); }
+uint16_t TDBF::GetMemoBlockSize() const { return Memo->GetBlockSize(); }

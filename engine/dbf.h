@@ -1,0 +1,210 @@
+// One table file of the dBase/FoxPro family: header, field descriptors, records with their
+// deletion flags, and the memo file beside it. Bytes are read and written as they stand.
+//
+// Lifecycle: closed -> SetFileName / SetReadOnly / SetHeader / AddFieldDef / CreateTable ->
+// Open -> open (records, edits, Post) -> Close -> closed. Failures raise EDBFError whose
+// text mostly starts with the file name.
+#pragma once
+
+#include "engine/dbferror.h"
+#include "engine/field.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vx {
+class TFileStream;
+class TDBFMemo;
+}  // namespace vx
+
+// Pending change of a table, carried out by Post.
+enum TDBFEditState { esBrowse = 0, esEdit = 1, esAppend = 2, esInsert = 3, esDelete = 4 };
+
+using TDBFHeader = std::array<uint8_t, 32>;
+using TFieldDescriptor = std::array<uint8_t, FieldDescriptorSize>;
+
+constexpr int MaxFieldCount = 254;
+constexpr int DbfHeaderSize = 32;
+constexpr int BacklinkSize = 263;
+constexpr uint8_t HeaderTerminator = 0x0D;
+constexpr uint8_t EndOfFileMark = 0x1A;
+// Every lock of the engine takes this one region, from 1 GiB up to 4 GiB.
+constexpr uint64_t LockRegionOffset = 0x40000000ull;
+constexpr uint64_t LockRegionLength = 0xC0000000ull;
+constexpr uint32_t DefaultLockTimeout = 4000;
+
+// Description of a version byte ("Unknow type" for bytes not in the table).
+std::string DbfVersionName(uint8_t version);
+// Name of a type letter ("Character", "Numeric", ...; empty for other letters) and back
+// (0 for a text that is not one of the twelve names).
+std::string FieldTypeName(char type);
+char FieldTypeFromName(const std::string& name);
+
+class TDBF {
+public:
+    TDBF();
+    ~TDBF();  // closes the table
+    TDBF(const TDBF&) = delete;
+    TDBF& operator=(const TDBF&) = delete;
+
+    // Read these directly; the table changes them.
+    int FieldCount = 0;      // 1..254 while open
+    int MemoFieldCount = 0;  // fields of type M, G or P
+    std::string FileName;    // prefix of the error texts
+    bool Active = false;     // the table is open
+
+    // ---- lifecycle (dbf.cpp) ----
+    // Raises "File not open yet!" / "File already opened!" when the table is not as wanted.
+    void CheckActive(bool mustBeOpen) const;
+    void SetFileName(const std::string& name);  // requires closed
+    void SetReadOnly(bool value);               // requires closed; for the next Open
+    bool GetReadOnly() const { return ReadOnly; }
+    // Fills the header image (requires closed); writes nothing.
+    void SetHeader(uint8_t version, uint8_t year, uint8_t month, uint8_t day, uint32_t recordCount,
+                   uint16_t headerLength, uint16_t recordLength, uint8_t flags, uint8_t codePage);
+    // Appends a field descriptor for CreateTable (requires closed); false at 254 fields.
+    // `offset` is not stored.
+    bool AddFieldDef(const std::string& name, char type, uint32_t offset, uint8_t length, uint8_t decimals);
+    // Writes a new table file (and its empty memo file when a field needs one) from the
+    // images. The table stays closed.
+    void CreateTable();
+    // Opens and checks FileName; nothing when already open.
+    void Open();
+    void Close();
+
+    // ---- header and descriptors ----
+    uint8_t GetVersion() const { return Header[0]; }
+    void GetHeader(TDBFHeader& out) const;
+    uint32_t GetRecordCount();       // re-read from the file under the lock
+    std::string GetLastUpdate() const;  // "yy.mm.dd" from header bytes 1..3
+    uint8_t GetTableFlags() const;
+    uint8_t GetCodePage() const;
+    std::string GetBacklink() const;  // up to the first NUL
+    uint16_t GetHeaderLength() const { return dbfbytes::GetLE16(&Header[8]); }
+    uint16_t GetRecordLength() const { return dbfbytes::GetLE16(&Header[10]); }
+    void GetFieldDescriptor(int index, TFieldDescriptor& out) const;
+    TField* GetField(int index) const;
+    std::string GetFieldName(int index) const;  // "*" outside 0..FieldCount-1
+    char GetFieldType(int index) const;         // '*' outside 0..FieldCount-1
+    int FieldIndex(const std::string& name) const;
+    TField* FieldByName(const std::string& name) const;
+
+    // ---- records (dbf_records.cpp) ----
+    bool Lock(int64_t recNo);
+    void Unlock(int64_t recNo);
+    uint32_t GetLockTimeout() const { return LockTimeout; }
+    void SetLockTimeout(uint32_t ms) { LockTimeout = ms; }
+    bool WriteHeader();
+    bool ReadRecordCount();
+    bool ReadRecord(int64_t recNo);
+    void Go(int64_t recNo);
+    int64_t GetCurrentRecNo() const { return CurrentRecNo; }
+    bool GetBof() const { return Bof; }
+    bool GetEof() const { return Eof; }
+    TDBFEditState GetState() const { return State; }
+
+    // Page cache for readers that go through the whole table.
+    void AllocPage(int pageSize);
+    int ReadPage(int64_t pageNo, int pageSize);  // records read
+    void SelectPageRecord(int index);            // 1-based within the page
+    void FreePage();
+
+    void Edit();
+    void Append();
+    void Insert();
+    void Delete();
+    void Post();
+
+    bool GetDeleted() const;
+    void SetDeleted(bool flag);
+    void SetAllDeleted(bool flag);
+    void PackDeleted();
+    void ReplaceRecord(int64_t source, int64_t target);
+    void SetRecordCount(uint32_t count);
+    void Zap();
+
+    // ---- memo glue (dbf.cpp) ----
+    void ReadMemoBlock(int32_t block, std::string& text);
+    void GetMemo(const std::string& fieldName, std::string& text);
+    void SetMemo(const std::string& fieldName, const std::string& text);
+    bool GetMemoOpened() const;
+    std::string GetMemoFileName() const;
+    int64_t GetMemoFileSize() const;
+    int32_t GetMemoNextBlock() const;
+    uint16_t GetMemoBlockSize() const;
+    vx::TDBFMemo& GetMemoObject() { return *Memo; }
+
+    // ---- structure change in place (dbf_structure.cpp); record indexes are 0-based ----
+    bool GrowForField(uint8_t length);
+    bool WidenRecord(int64_t recIndex, char type, uint8_t length, uint8_t decimals, const std::string& fillText);
+    bool AppendFieldDef(const std::string& name, char type, uint32_t offset, uint8_t length, uint8_t decimals);
+    bool RemoveFieldDefs(const int32_t* indexes, int32_t count);
+    bool NarrowRecord(int64_t recIndex, uint16_t oldRecordLength, int32_t count);
+    void FinishFieldRemoval();
+
+private:
+    // Holds the lock region for a scope.
+    class TLockGuard {
+    public:
+        TLockGuard(TDBF& dbf, int64_t recNo) : Dbf(dbf), RecNo(recNo) { Dbf.Lock(recNo); }
+        ~TLockGuard() { Dbf.Unlock(RecNo); }
+        TLockGuard(const TLockGuard&) = delete;
+        TLockGuard& operator=(const TLockGuard&) = delete;
+
+    private:
+        TDBF& Dbf;
+        int64_t RecNo;
+    };
+
+    // Helpers shared by the record and structure operations.
+    [[noreturn]] void Fail(const std::string& text) const;  // raises FileName + text
+    int64_t RecordOffset(int64_t recNo) const;               // file offset of record recNo (1-based)
+    uint32_t HeaderRecordCount() const { return dbfbytes::GetLE32(&Header[4]); }
+    void SetHeaderRecordCount(uint32_t count) { dbfbytes::PutLE32(&Header[4], count); }
+    // Reads the record count at offset 4 into the header image without taking the lock.
+    bool ReadCountUnlocked();
+    // Writes the header image's record count at offset 4 (caller holds the lock).
+    void WriteCountUnlocked();
+    // Writes bytes; raises FileName + `failText` on a short write or a read-only table.
+    void WriteOrFail(int64_t offset, const void* data, size_t n, const char* failText);
+    void TruncateOrFail(int64_t size);
+    // Makes the record buffer 2 x record length bytes (keeping what fits) and points every
+    // field at it.
+    void ResizeRecordBuffer();
+    void PointFields();
+    // Empties FieldList and builds one field per descriptor.
+    void RebuildFields();
+    // Recomputes the descriptor offsets: 1, then previous offset + previous length.
+    void RecomputeOffsets();
+    // Writes descriptors, terminator and (0x30, 0x31) the backlink area under the lock.
+    void WriteHeaderArea();
+    void BlankBuffer(bool bothHalves);
+    void BlankRecord();  // blank value of every field in the first half
+    void OpenMemo();
+    std::string MemoFileNameFor(uint8_t version, bool create) const;
+    // Moves records first..last (1-based) by `delta` records through `work` (caller holds
+    // the lock).
+    void MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<uint8_t>& work);
+    // Raises the "Record number overstep range" error for recNo.
+    [[noreturn]] void FailRange(int64_t recNo) const;
+
+    std::unique_ptr<vx::TDBFMemo> Memo;
+    TFieldList FieldList;
+    TDBFHeader Header{};
+    std::array<uint8_t, MaxFieldCount * FieldDescriptorSize> Descriptors{};
+    uint8_t Terminator = HeaderTerminator;
+    std::string Backlink;  // 263 bytes, or empty when the header has no room for them
+    std::unique_ptr<vx::TFileStream> Stream;
+    bool ReadOnly = false;
+    int64_t CurrentRecNo = 0;
+    bool Bof = true;
+    bool Eof = true;
+    TDBFEditState State = esBrowse;
+    uint32_t LockTimeout = DefaultLockTimeout;
+    std::vector<uint8_t> RecordBuffer;  // current record, then the previous one
+    std::vector<uint8_t> PageCache;
+    int PageSize = 0;
+};

@@ -1,0 +1,366 @@
+// Record access of a table: locking, reading single records and pages, the edit states and
+// Post, deletion flags, packing, truncation and zapping.
+#include "engine/dbf.h"
+
+#include "platform/filestream.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+constexpr uint8_t DeletedFlag = '*';
+constexpr uint8_t NormalFlag = ' ';
+constexpr int64_t InsertGroup = 10;  // records moved per step by an insert
+constexpr int64_t DeleteGroup = 50;  // and by a delete
+}  // namespace
+
+// ---- helpers ----------------------------------------------------------------------------
+
+int64_t TDBF::RecordOffset(int64_t recNo) const {
+    return int64_t(GetHeaderLength()) + (recNo - 1) * int64_t(GetRecordLength());
+}
+
+void TDBF::FailRange(int64_t recNo) const { Fail("Record number overstep range(" + std::to_string(recNo) + ")"); }
+
+bool TDBF::ReadCountUnlocked() {
+    if (!Stream) throw EDBFError("File not open yet!");
+    uint8_t b[4];
+    if (!Stream->ReadAt(4, b, 4)) return false;
+    std::memcpy(&Header[4], b, 4);
+    return true;
+}
+
+void TDBF::WriteCountUnlocked() { WriteOrFail(4, &Header[4], 4, " - Error in write DBF head structure!"); }
+
+void TDBF::WriteOrFail(int64_t offset, const void* data, size_t n, const char* failText) {
+    if (!Stream) throw EDBFError("File not open yet!");
+    if (!Stream->Writable()) Fail(" - The file is opened read-only!");
+    if (!Stream->WriteAt(offset, data, n)) Fail(failText);
+}
+
+void TDBF::TruncateOrFail(int64_t size) {
+    if (!Stream) throw EDBFError("File not open yet!");
+    if (!Stream->Writable()) Fail(" - The file is opened read-only!");
+    if (!Stream->SetSize(size)) Fail(" - Error in truncate DBF!");
+}
+
+void TDBF::BlankBuffer(bool bothHalves) {
+    size_t rl = RecordBuffer.size() / 2;
+    std::fill(RecordBuffer.begin(), RecordBuffer.begin() + static_cast<std::ptrdiff_t>(bothHalves ? 2 * rl : rl),
+              static_cast<uint8_t>(' '));
+}
+
+void TDBF::BlankRecord() {
+    // Every field by its position: a name that occurs twice must not leave a field unset.
+    for (int i = 0; i < FieldList.Count(); ++i) FieldList.GetItem(i)->SetBlank();
+}
+
+void TDBF::MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<uint8_t>& work) {
+    if (first > last) return;
+    const size_t rl = GetRecordLength();
+    const size_t n = size_t(last - first + 1) * rl;
+    if (work.size() < n) work.resize(n);
+    if (!Stream->ReadAt(RecordOffset(first), work.data(), n)) FailRange(last);
+    WriteOrFail(RecordOffset(first + delta), work.data(), n, " - Error in write DBF!");
+}
+
+// ---- locking and header -----------------------------------------------------------------
+
+bool TDBF::Lock(int64_t recNo) {
+    if (!Stream) throw EDBFError("File not open yet!");
+    const uint32_t start = vx::GetTickCount();
+    for (;;) {
+        if (Stream->LockRegion(LockRegionOffset, LockRegionLength)) return true;
+        const uint32_t now = vx::GetTickCount();
+        const uint32_t elapsed = now >= start ? now - start : 0xFFFFFFFFu - start + now;
+        if (elapsed >= LockTimeout) Fail("Lock failed." + std::to_string(recNo));
+        vx::YieldBriefly();
+    }
+}
+
+void TDBF::Unlock(int64_t) {
+    if (Stream) Stream->UnlockRegion(LockRegionOffset, LockRegionLength);
+}
+
+bool TDBF::WriteHeader() {
+    TLockGuard lock(*this, 0);
+    WriteOrFail(0, Header.data(), Header.size(), " - Error in write DBF head structure!");
+    return true;
+}
+
+bool TDBF::ReadRecordCount() {
+    TLockGuard lock(*this, 0);
+    return ReadCountUnlocked();
+}
+
+// ---- reading ----------------------------------------------------------------------------
+
+bool TDBF::ReadRecord(int64_t recNo) {
+    TLockGuard lock(*this, recNo);
+    ResizeRecordBuffer();
+    const size_t rl = GetRecordLength();
+    uint8_t* cur = RecordBuffer.data();
+    uint8_t* prev = cur + rl;
+    std::memcpy(prev, cur, rl);
+    std::memset(cur, ' ', rl);
+    size_t got = 0;
+    if (recNo >= 1 && Stream->Seek(RecordOffset(recNo)) >= 0) got = Stream->Read(cur, rl);
+    if (got == rl) {
+        CurrentRecNo = recNo;
+        return true;
+    }
+    if (got > 0 || recNo < 1) std::memcpy(cur, prev, rl);
+    FailRange(recNo);
+}
+
+void TDBF::Go(int64_t recNo) {
+    CheckActive(true);
+    auto refreshCount = [this] {
+        try {
+            ReadRecordCount();
+        } catch (const EDBFError&) {
+        }
+    };
+    if (HeaderRecordCount() < 1 || Eof) refreshCount();
+    int64_t count = HeaderRecordCount();
+    if (recNo < 1) {
+        Bof = true;
+        if (count >= 1) {
+            ReadRecord(1);
+            Eof = false;
+        } else {
+            Eof = true;
+        }
+        return;
+    }
+    if (recNo > count) {
+        refreshCount();
+        count = HeaderRecordCount();
+    }
+    if (recNo <= count) {
+        Bof = false;
+        Eof = false;
+        ReadRecord(recNo);
+        return;
+    }
+    Eof = true;
+    Bof = count < 1;
+    ResizeRecordBuffer();
+    BlankBuffer(true);
+    CurrentRecNo = recNo;
+}
+
+void TDBF::AllocPage(int pageSize) {
+    PageSize = std::max(pageSize, 0);
+    PageCache.assign(size_t(GetRecordLength()) * size_t(PageSize), ' ');
+}
+
+int TDBF::ReadPage(int64_t pageNo, int pageSize) {
+    CheckActive(true);
+    const int64_t rl = GetRecordLength();
+    if (pageNo < 1 || pageSize < 1 || rl < 1) return 0;
+    if (pageSize != PageSize || PageCache.size() != size_t(rl) * size_t(pageSize)) AllocPage(pageSize);
+    const int64_t pageBytes = rl * pageSize;
+    if (pageNo - 1 > (std::numeric_limits<int64_t>::max() - GetHeaderLength()) / pageBytes) return 0;
+    if (Stream->Seek(GetHeaderLength() + (pageNo - 1) * pageBytes) < 0) return 0;
+    const size_t got = Stream->Read(PageCache.data(), size_t(pageBytes));
+    return static_cast<int>(got / size_t(rl));
+}
+
+void TDBF::SelectPageRecord(int index) {
+    CheckActive(true);
+    const size_t rl = GetRecordLength();
+    if (index < 1 || size_t(index) * rl > PageCache.size()) Fail(" - Page record index out of range!");
+    if (RecordBuffer.size() != 2 * rl) ResizeRecordBuffer();
+    std::memcpy(RecordBuffer.data(), PageCache.data() + size_t(index - 1) * rl, rl);
+}
+
+void TDBF::FreePage() {
+    PageCache.clear();
+    PageCache.shrink_to_fit();
+    PageSize = 0;
+}
+
+// ---- edit states and Post ---------------------------------------------------------------
+
+void TDBF::Edit() {
+    CheckActive(true);
+    State = esEdit;
+}
+
+void TDBF::Append() {
+    CheckActive(true);
+    State = esAppend;
+    ResizeRecordBuffer();
+    BlankRecord();
+}
+
+void TDBF::Insert() {
+    CheckActive(true);
+    State = esInsert;
+    ResizeRecordBuffer();
+    BlankRecord();
+}
+
+void TDBF::Delete() {
+    CheckActive(true);
+    State = esDelete;
+}
+
+void TDBF::Post() {
+    CheckActive(true);
+    const TDBFEditState pending = State;
+    State = esBrowse;
+    if (pending == esBrowse) return;
+    ResizeRecordBuffer();
+    const size_t rl = GetRecordLength();
+    const int64_t hl = GetHeaderLength();
+
+    switch (pending) {
+    case esEdit: {
+        TLockGuard lock(*this, CurrentRecNo);
+        ReadCountUnlocked();
+        if (CurrentRecNo < 1 || CurrentRecNo > int64_t(HeaderRecordCount())) FailRange(CurrentRecNo);
+        WriteOrFail(RecordOffset(CurrentRecNo), RecordBuffer.data(), rl, " - Error in write DBF!");
+        break;
+    }
+    case esAppend: {
+        TLockGuard lock(*this, 0);
+        ReadCountUnlocked();
+        const uint32_t count = HeaderRecordCount();
+        if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
+        std::vector<uint8_t> rec(RecordBuffer.begin(), RecordBuffer.begin() + static_cast<std::ptrdiff_t>(rl));
+        rec.push_back(EndOfFileMark);
+        WriteOrFail(RecordOffset(int64_t(count) + 1), rec.data(), rec.size(), " - Error in write DBF!");
+        SetHeaderRecordCount(count + 1);
+        WriteCountUnlocked();
+        CurrentRecNo = int64_t(count) + 1;
+        break;
+    }
+    case esInsert: {
+        TLockGuard lock(*this, 0);
+        ReadCountUnlocked();
+        const uint32_t count = HeaderRecordCount();
+        if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
+        const int64_t at = std::clamp<int64_t>(CurrentRecNo, 1, int64_t(count) + 1);
+        std::vector<uint8_t> work((InsertGroup + 1) * rl);
+        int64_t i = count;
+        while (i - (InsertGroup - 1) >= at) {
+            MoveRecords(i - (InsertGroup - 1), i, 1, work);
+            i -= InsertGroup;
+        }
+        MoveRecords(at, i, 1, work);
+        WriteOrFail(RecordOffset(at), RecordBuffer.data(), rl, " - Error in write DBF!");
+        SetHeaderRecordCount(count + 1);
+        WriteCountUnlocked();
+        CurrentRecNo = at;
+        break;
+    }
+    case esDelete: {
+        TLockGuard lock(*this, 0);
+        ReadCountUnlocked();
+        const int64_t count = HeaderRecordCount();
+        if (CurrentRecNo < 1 || CurrentRecNo > count) FailRange(CurrentRecNo);
+        std::vector<uint8_t> work((DeleteGroup + 1) * rl);
+        int64_t i = CurrentRecNo + 1;
+        while (i + DeleteGroup < count) {
+            MoveRecords(i, i + DeleteGroup - 1, -1, work);
+            i += DeleteGroup;
+        }
+        MoveRecords(i, count, -1, work);
+        TruncateOrFail(hl + (count - 1) * int64_t(rl));
+        SetHeaderRecordCount(static_cast<uint32_t>(count - 1));
+        WriteCountUnlocked();
+        CurrentRecNo = std::min(CurrentRecNo, count - 1);
+        break;
+    }
+    case esBrowse: break;
+    }
+}
+
+// ---- deletion flags ---------------------------------------------------------------------
+
+bool TDBF::GetDeleted() const {
+    CheckActive(true);
+    return !RecordBuffer.empty() && RecordBuffer[0] == DeletedFlag;
+}
+
+void TDBF::SetDeleted(bool flag) {
+    CheckActive(true);
+    ResizeRecordBuffer();
+    const uint8_t want = flag ? DeletedFlag : NormalFlag;
+    if (RecordBuffer[0] == want) return;
+    {
+        TLockGuard lock(*this, CurrentRecNo);
+        ReadCountUnlocked();
+        if (CurrentRecNo < 1 || CurrentRecNo > int64_t(HeaderRecordCount())) FailRange(CurrentRecNo);
+        WriteOrFail(RecordOffset(CurrentRecNo), &want, 1, " - Error in write DBF!");
+    }
+    RecordBuffer[0] = want;
+}
+
+void TDBF::SetAllDeleted(bool flag) {
+    CheckActive(true);
+    const uint32_t count = HeaderRecordCount();
+    for (uint32_t r = 1; r <= count && r != 0; ++r) {
+        Go(r);
+        SetDeleted(flag);
+    }
+}
+
+void TDBF::PackDeleted() {
+    CheckActive(true);
+    for (int64_t r = HeaderRecordCount(); r >= 1; --r) {
+        Go(r);
+        if (GetDeleted()) {
+            Delete();
+            Post();
+        }
+    }
+}
+
+// ---- replacing, truncating, zapping -----------------------------------------------------
+
+void TDBF::ReplaceRecord(int64_t source, int64_t target) {
+    CheckActive(true);
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    if (source < 1 || source > count) FailRange(source);
+    if (target < 1 || target > count) FailRange(target);
+    const size_t rl = GetRecordLength();
+    std::vector<uint8_t> rec(rl);
+    if (!Stream->ReadAt(RecordOffset(source), rec.data(), rl)) FailRange(source);
+    WriteOrFail(RecordOffset(target), rec.data(), rl, " - Error in write DBF!");
+    TruncateOrFail(GetHeaderLength() + (count - 1) * int64_t(rl));
+    SetHeaderRecordCount(static_cast<uint32_t>(count - 1));
+    WriteCountUnlocked();
+    CurrentRecNo = std::min(CurrentRecNo, count - 1);
+}
+
+void TDBF::SetRecordCount(uint32_t newCount) {
+    CheckActive(true);
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    // Only ever shortens: a longer count would invent records of zero bytes.
+    if (newCount > HeaderRecordCount()) FailRange(newCount);
+    TruncateOrFail(GetHeaderLength() + int64_t(newCount) * GetRecordLength());
+    SetHeaderRecordCount(newCount);
+    WriteCountUnlocked();
+    CurrentRecNo = std::min<int64_t>(CurrentRecNo, newCount);
+}
+
+void TDBF::Zap() {
+    CheckActive(true);
+    TLockGuard lock(*this, 0);
+    TDBFHeader onDisk{};
+    if (!Stream->ReadAt(0, onDisk.data(), onDisk.size())) Fail("Invalid DBF file!");
+    dbfbytes::PutLE32(&onDisk[4], 0);
+    WriteOrFail(0, onDisk.data(), onDisk.size(), " - Error in write DBF head structure!");
+    SetHeaderRecordCount(0);
+    CurrentRecNo = 0;
+    Bof = Eof = true;
+    ResizeRecordBuffer();
+    BlankBuffer(true);
+    TruncateOrFail(GetHeaderLength());
+}
