@@ -234,6 +234,7 @@ TFormOptions::TFormOptions(QWidget* owner) : TFormAlphaShow(owner) {
     addColor(cbLvAlterColor2, "cbLvAlterColor2", "Listview alter color 2:");
 
     cbSpeedSetting = Named(new QComboBox(color), "cbSpeedSetting");
+    cbSpeedSetting->setMinimumWidth(150);
     BtnSaveToSS = Named(Button(QStringLiteral("Save to Speed Setting"), color), "BtnSaveToSS");
     {
         auto* label = new QLabel(QStringLiteral("Speed setting:"), color);
