@@ -88,13 +88,13 @@ void TFormAlphaShow::keyPressEvent(QKeyEvent* event) {
         // A focused button is pressed, else the default button, else the focus moves on.
         if (auto* button = qobject_cast<QAbstractButton*>(focusWidget());
             button && qobject_cast<QPushButton*>(button) && button->isEnabled()) {
-            button->animateClick();
+            button->click();
             return;
         }
         const auto buttons = findChildren<QPushButton*>();
         for (QPushButton* b : buttons) {
             if (b->isDefault() && b->isVisibleTo(this) && b->isEnabled()) {
-                b->animateClick();
+                b->click();
                 return;
             }
         }

@@ -24,6 +24,8 @@ public:
     int Step() const { return step_; }
     int Alpha() const { return alpha_; }
     bool Fading() const;
+    // True from the first close request of an animated form until it has closed.
+    bool FadingOut() const { return direction_ == 1 && !closing_; }
     bool Closing() const { return closing_; }
 
     QTimer* Timer = nullptr;

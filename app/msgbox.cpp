@@ -14,12 +14,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "platform/paths.h"
+#include "app/programfiles.h"
 
 namespace {
-
-// The path of one of the program's own files.
-std::string ProgramFilePath(const std::string& name) { return vx::ProgramDir() + name; }
 
 TMsgBoxHandler& Handler() {
     static TMsgBoxHandler handler;
@@ -79,7 +76,7 @@ QPixmap DrawnIcon(int icon) {
 QPixmap LoadIcon(int icon) {
     const QString name = MsgBoxIconFile(icon);
     if (name.isEmpty()) return {};
-    const QString path = QString::fromStdString(ProgramFilePath(name.toStdString()));
+    const QString path = QString::fromStdString(vx::ProgramFilePath(name.toStdString()));
     if (QFile::exists(path)) {
         QIcon ico(path);
         QPixmap pm = ico.pixmap(QSize(48, 48));
@@ -228,7 +225,13 @@ void TFormConfirmWithCheckBox::ApplyInfo() {
             }
         }
     }
-    LabelInfo->setText(Text);
+    QString shown = Text;
+    if (LabelInfo->wordWrap()) {
+        // Long paths have no blanks: let them break after their separators.
+        shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+        shown.replace(QLatin1Char('\\'), QStringLiteral("\\\u200B"));
+    }
+    LabelInfo->setText(shown);
     CheckBoxAlwayShow->setVisible(ShowCheckBox);
 
     Image->setPixmap(LoadIcon(Icon));
@@ -266,12 +269,13 @@ void TFormConfirmWithCheckBox::ApplyInfo() {
 
 void TFormConfirmWithCheckBox::showEvent(QShowEvent* event) {
     if (!applied_) ApplyInfo();
-    if (BitBtn1->isVisible()) BitBtn1->setFocus();
-    else if (BitBtn2->isVisible()) BitBtn2->setFocus();
+    if (BitBtn1->isVisibleTo(this)) BitBtn1->setFocus();
+    else if (BitBtn2->isVisibleTo(this)) BitBtn2->setFocus();
     TFormAlphaShow::showEvent(event);
 }
 
 void TFormConfirmWithCheckBox::ButtonClick(int modalResult) {
+    if (FadingOut()) return;  // the answer was given by the first close request
     Result = modalResult;
     done(modalResult);
 }

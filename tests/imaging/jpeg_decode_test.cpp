@@ -129,8 +129,11 @@ TEST(JpegDecode, DamagedAndForeignDataFailWithoutCrash) {
         const int flips = 1 + round % 6;
         for (int i = 0; i < flips; ++i) bad[2 + std::rand() % (bad.size() - 2)] ^= static_cast<unsigned char>(1 + std::rand() % 255);
         const QImage img = DecodeVec(bad, bad.size(), &error);
-        if (img.isNull()) EXPECT_FALSE(error.isEmpty());
-        else EXPECT_GT(img.width() * img.height(), 0);
+        if (img.isNull()) {
+            EXPECT_FALSE(error.isEmpty());
+        } else {
+            EXPECT_GT(img.width() * img.height(), 0);
+        }
     }
     // Entropy data garbled after the headers: refused, not shown half grey.
     auto garbled = good;

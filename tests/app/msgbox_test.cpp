@@ -1,0 +1,363 @@
+#include "app/msgbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "app/programfiles.h"
+#include "testutil.h"
+
+namespace {
+
+QApplication* App() {
+    if (!qApp) {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    return static_cast<QApplication*>(QCoreApplication::instance());
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+void Key(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+}
+
+std::string RepoDir() {
+    std::string here = __FILE__;  // .../tests/app/msgbox_test.cpp
+    for (int i = 0; i < 3; ++i) here = here.substr(0, here.find_last_of('/'));
+    return here;
+}
+
+// Program files in a temporary folder for the life of the object.
+struct ProgramFilesHere {
+    vxtest::TempDir dir;
+    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
+    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
+    void CopyIcons() {
+        std::filesystem::copy(RepoDir() + "/resources/programfiles/Icon", dir.Path("Icon"),
+                              std::filesystem::copy_options::recursive);
+    }
+};
+
+struct ButtonCase {
+    int buttons;
+    const char* left;   // nullptr: hidden
+    const char* right;
+    int leftResult;
+    int rightResult;
+};
+
+const ButtonCase kButtonCases[] = {
+    {mbbYes, nullptr, "Yes", 0, mrYes},      {mbbNo, nullptr, "No", 0, mrNo},
+    {mbbYesNo, "Yes", "No", mrYes, mrNo},    {mbbOK, nullptr, "OK", 0, mrOk},
+    {mbbCancel, nullptr, "Cancel", 0, mrCancel}, {mbbOKCancel, "OK", "Cancel", mrOk, mrCancel},
+};
+
+TEST(MsgBoxButtons, EverySetShowsItsButtonsAndReturnsTheirResults) {
+    App();
+    ProgramFilesHere files;
+    for (const ButtonCase& c : kButtonCases) {
+        SCOPED_TRACE(c.buttons);
+        for (int side = 0; side < 2; ++side) {
+            if (side == 0 && !c.left) continue;
+            TFormConfirmWithCheckBox box;
+            box.SetInfo("C", "Text", mbiQuestion, c.buttons, false);
+            box.InitAlphaShow(false, 30, 30);
+            box.show();
+            EXPECT_EQ(box.BitBtn1->isVisible(), c.left != nullptr);
+            EXPECT_TRUE(box.BitBtn2->isVisible());
+            if (c.left) {
+                EXPECT_EQ(box.BitBtn1->text(), QString::fromLatin1(c.left));
+            }
+            EXPECT_EQ(box.BitBtn2->text(), QString::fromLatin1(c.right));
+            EXPECT_EQ(box.Result, mrNone);
+            (side == 0 ? box.BitBtn1 : box.BitBtn2)->click();
+            EXPECT_EQ(box.Result, side == 0 ? c.leftResult : c.rightResult);
+            EXPECT_EQ(box.result(), box.Result);
+            EXPECT_FALSE(box.isVisible());
+        }
+    }
+}
+
+TEST(MsgBoxButtons, ModalBoxReturnsButtonAndCheckBoxState) {
+    App();
+    ProgramFilesHere files;
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<TFormConfirmWithCheckBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->CheckBoxAlwayShow->isVisible());
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Q"));
+        box->CheckBoxAlwayShow->setChecked(true);
+        box->BitBtn1->click();
+    });
+    TMsgBoxResult r = MsgBox("Q", "Quit?", mbiQuestion, mbbYesNo, true);
+    EXPECT_EQ(r.ModalResult, mrYes);
+    EXPECT_TRUE(r.Checked);
+
+    // The same through the out parameter; No with the box left clear.
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<TFormConfirmWithCheckBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->BitBtn2->click();
+    });
+    TMsgBoxResult out{99, true};
+    MsgBox("Q", "Close?", mbiQuestion, mbbYesNo, true, false, 30, 30, out);
+    EXPECT_EQ(out.ModalResult, mrNo);
+    EXPECT_FALSE(out.Checked);
+}
+
+TEST(MsgBoxKeys, EscGivesZeroAndEnterPressesTheFocusedOrDefaultButton) {
+    App();
+    ProgramFilesHere files;
+    {
+        TFormConfirmWithCheckBox box;
+        box.SetInfo("", "Esc", mbiWarning, mbbOKCancel, false);
+        box.InitAlphaShow(false, 30, 30);
+        box.show();
+        Key(&box, Qt::Key_Escape);
+        EXPECT_FALSE(box.isVisible());
+        EXPECT_EQ(box.Result, mrNone);
+    }
+    {
+        // Enter on the check box presses the default button (Yes).
+        TFormConfirmWithCheckBox box;
+        box.SetInfo("", "Enter", mbiQuestion, mbbYesNo, true);
+        box.InitAlphaShow(false, 30, 30);
+        box.show();
+        box.CheckBoxAlwayShow->setFocus();
+        Key(&box, Qt::Key_Return);
+        EXPECT_EQ(box.Result, mrYes);
+    }
+    {
+        // A single button is the default one.
+        TFormConfirmWithCheckBox box;
+        box.SetInfo("", "Enter", mbiInformation, mbbCancel, false);
+        box.InitAlphaShow(false, 30, 30);
+        box.show();
+        Key(&box, Qt::Key_Enter);
+        EXPECT_EQ(box.Result, mrCancel);
+    }
+}
+
+TEST(MsgBoxFade, FadesInThenEscFadesOutWithResultZero) {
+    App();
+    ProgramFilesHere files;
+    TFormConfirmWithCheckBox box;
+    box.SetInfo("Q", "Quit?", mbiQuestion, mbbYesNo, true);
+    box.InitAlphaShow(true, 5, 30);
+    EXPECT_EQ(box.Alpha(), 0);
+    box.show();
+    const int y0 = box.y();
+    EXPECT_TRUE(box.Fading());
+    ASSERT_TRUE(WaitFor([&] { return !box.Fading(); }));
+    EXPECT_EQ(box.Alpha(), 255);
+    EXPECT_EQ(box.y(), y0 - 18);  // 9 ticks of 2 pixels
+
+    Key(&box, Qt::Key_Escape);
+    EXPECT_TRUE(box.isVisible());  // the close waits for the fade-out
+    EXPECT_TRUE(box.Fading());
+    box.BitBtn1->click();  // a second request during the fade changes nothing
+    ASSERT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+    EXPECT_EQ(box.Result, mrNone);
+    EXPECT_EQ(box.Alpha(), 0);
+    EXPECT_TRUE(box.Closing());
+    EXPECT_EQ(box.y(), y0);
+}
+
+TEST(MsgBoxFade, StepOrIntervalBelowOneStillFinishes) {
+    App();
+    ProgramFilesHere files;
+    TFormConfirmWithCheckBox box;
+    box.SetInfo("", "x", mbiInformation, mbbOK, false);
+    box.InitAlphaShow(true, 0, 0);
+    EXPECT_EQ(box.Step(), 1);
+    EXPECT_EQ(box.Interval(), 1);
+    box.InitAlphaShow(true, 1, 64);
+    box.show();
+    ASSERT_TRUE(WaitFor([&] { return !box.Fading(); }));
+    box.BitBtn2->click();
+    ASSERT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+    EXPECT_EQ(box.Result, mrOk);
+}
+
+TEST(MsgBoxLayout, WidthFollowsTheText) {
+    App();
+    ProgramFilesHere files;
+    auto textOfWidth = [](const QFont& font, int px) {
+        QFontMetrics fm(font);
+        QString s;
+        while (fm.horizontalAdvance(s + QLatin1Char('m')) <= px) s += QLatin1Char('m');
+        return s;
+    };
+    TFormConfirmWithCheckBox box;
+    const QString shortText = textOfWidth(box.font(), 150);
+    box.SetInfo("", shortText, mbiInformation, mbbOK, false);
+    box.ApplyInfo();
+    EXPECT_EQ(box.width(), 305);
+
+    const QString longText = textOfWidth(box.font(), 400);
+    const int w = QFontMetrics(box.font()).horizontalAdvance(longText);
+    box.SetInfo("", longText, mbiInformation, mbbOK, false);
+    box.ApplyInfo();
+    EXPECT_EQ(box.width(), w + 100);
+    box.show();
+    EXPECT_GE(box.LabelInfo->width(), w);
+    EXPECT_LE(box.LabelInfo->geometry().right(), box.width());
+
+    // Several lines: the widest one counts, and the box grows to show them all.
+    const QString lines = shortText + "\n" + longText + "\n" + shortText;
+    box.SetInfo("", lines, mbiInformation, mbbOK, false);
+    box.ApplyInfo();
+    EXPECT_EQ(box.width(), w + 100);
+    EXPECT_GE(box.LabelInfo->height(), 3 * QFontMetrics(box.font()).height());
+}
+
+TEST(MsgBoxLayout, QuestionWithCheckBoxFitsAndNothingOverlaps) {
+    App();
+    ProgramFilesHere files;
+    files.CopyIcons();
+    const QString path = "/home/user/tables/" + QString(300, QLatin1Char('x')) + "/orders.dbf";
+    for (const QString& text : {QStringLiteral("Quit?"), QStringLiteral("Remove the selected records?"),
+                                "File[" + path + "] not exist!"}) {
+        SCOPED_TRACE(text.toStdString());
+        TFormConfirmWithCheckBox box;
+        box.SetInfo("Q", text, mbiQuestion, mbbYesNo, true);
+        box.InitAlphaShow(false, 30, 30);
+        box.show();
+        QCoreApplication::processEvents();
+        const QRect all = box.rect();
+        const QRect label = box.LabelInfo->geometry(), check = box.CheckBoxAlwayShow->geometry();
+        EXPECT_TRUE(all.contains(label));
+        EXPECT_TRUE(all.contains(check));
+        EXPECT_FALSE(label.intersects(check));
+        EXPECT_FALSE(label.intersects(box.Image->geometry()));
+        EXPECT_GE(check.width(), box.CheckBoxAlwayShow->sizeHint().width());
+        EXPECT_GE(label.height(), box.LabelInfo->heightForWidth(label.width()) > 0
+                                      ? box.LabelInfo->heightForWidth(label.width())
+                                      : box.LabelInfo->sizeHint().height());
+        EXPECT_LE(box.width(), box.screen()->availableGeometry().width());
+        const QRect bottom = box.PanelBottom->geometry();
+        EXPECT_TRUE(all.contains(bottom));
+        EXPECT_GE(bottom.top(), check.bottom());
+        EXPECT_FALSE(box.BitBtn1->geometry().intersects(box.BitBtn2->geometry()));
+        const QImage shot = box.grab().toImage();
+        EXPECT_EQ(shot.size(), box.size() * shot.devicePixelRatio());
+        if (const char* dir = std::getenv("VX_SHOT_DIR"); dir && text.startsWith("Remove"))
+            shot.save(QString::fromLocal8Bit(dir) + "/msgbox-question.png");
+    }
+}
+
+TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissing) {
+    App();
+    EXPECT_EQ(MsgBoxIconFile(mbiQuestion), QStringLiteral("Icon/Question48.ico"));
+    EXPECT_EQ(MsgBoxIconFile(mbiInformation), QStringLiteral("Icon/Information48.ico"));
+    EXPECT_EQ(MsgBoxIconFile(mbiWarning), QStringLiteral("Icon/Warnning48.ico"));
+    EXPECT_TRUE(MsgBoxIconFile(3).isEmpty());
+    for (int icon : {mbiQuestion, mbiInformation, mbiWarning}) {
+        QImage fromFile, drawn;
+        {
+            ProgramFilesHere files;
+            files.CopyIcons();
+            TFormConfirmWithCheckBox box;
+            box.SetInfo("", "x", icon, mbbOK, false);
+            box.ApplyInfo();
+            fromFile = box.Image->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+            const QImage expected(QString::fromStdString(files.dir.Path(MsgBoxIconFile(icon).toStdString())));
+            EXPECT_EQ(fromFile, expected.convertToFormat(QImage::Format_ARGB32));
+        }
+        {
+            ProgramFilesHere files;  // no Icon folder
+            TFormConfirmWithCheckBox box;
+            box.SetInfo("", "x", icon, mbbOK, false);
+            box.ApplyInfo();
+            drawn = box.Image->pixmap().toImage();
+            EXPECT_FALSE(drawn.isNull());
+            EXPECT_EQ(box.Image->pixmap().deviceIndependentSize().toSize(), QSize(48, 48));
+        }
+    }
+    // A damaged icon file is drawn instead too; another kind has no picture.
+    ProgramFilesHere files;
+    std::filesystem::create_directories(files.dir.Path("Icon"));
+    vxtest::WriteAll(files.dir.Path("Icon/Warnning48.ico"), std::string("\0\0\1\0garbage", 11));
+    TFormConfirmWithCheckBox box;
+    box.SetInfo("", "x", mbiWarning, mbbOK, false);
+    box.ApplyInfo();
+    EXPECT_FALSE(box.Image->pixmap().isNull());
+    box.SetInfo("", "x", 7, mbbOK, false);
+    box.ApplyInfo();
+    EXPECT_TRUE(box.Image->pixmap().isNull());
+}
+
+TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
+    App();
+    {
+        ScriptedMsgBox script;
+        script.Answer(mrYes, true);
+        script.Answer(mrNo);
+        script.DefaultAnswer = TMsgBoxResult{mrOk, false};
+
+        TMsgBoxResult a = MsgBox("Q", "Quit?", mbiQuestion, mbbYesNo, true, true, 40, 20);
+        EXPECT_EQ(a.ModalResult, mrYes);
+        EXPECT_TRUE(a.Checked);
+        TMsgBoxResult b = MsgBox("", "Zap?", mbiQuestion, mbbYesNo);
+        EXPECT_EQ(b.ModalResult, mrNo);
+        TMsgBoxResult c = MsgBox("", "Not DBF Files!", mbiWarning, mbbOK);
+        EXPECT_EQ(c.ModalResult, mrOk);
+
+        // Boxes the caller keeps go through the same seam; a hidden check box is never checked.
+        script.Answer(mrYes, true);
+        TFormConfirmWithCheckBox box;
+        box.SetInfo("E", "Edit?", mbiQuestion, mbbYesNo, false);
+        box.InitAlphaShow(true, 30, 30);
+        EXPECT_EQ(box.exec(), mrYes);
+        EXPECT_EQ(box.Result, mrYes);
+        EXPECT_FALSE(box.CheckBoxAlwayShow->isChecked());
+        EXPECT_FALSE(box.isVisible());
+
+        ASSERT_EQ(script.Asked.size(), 4u);
+        const TMsgBoxRequest& q = script.Asked[0];
+        EXPECT_EQ(q.Caption, QStringLiteral("Q"));
+        EXPECT_EQ(q.Text, QStringLiteral("Quit?"));
+        EXPECT_EQ(q.Icon, mbiQuestion);
+        EXPECT_EQ(q.Buttons, mbbYesNo);
+        EXPECT_TRUE(q.ShowCheckBox);
+        EXPECT_TRUE(q.Animate);
+        EXPECT_EQ(q.Interval, 40);
+        EXPECT_EQ(q.Step, 20);
+        EXPECT_EQ(script.Asked[2].Icon, mbiWarning);
+        EXPECT_EQ(script.Asked[2].Buttons, mbbOK);
+        EXPECT_FALSE(script.Asked[1].Animate);
+        EXPECT_EQ(script.Asked[1].Interval, 30);
+        EXPECT_EQ(script.Asked[3].Caption, QStringLiteral("E"));
+        EXPECT_TRUE(script.Asked[3].Animate);
+
+        {
+            ScriptedMsgBox inner;  // nests: the outer script is back afterwards
+            MsgBox("", "inner", mbiInformation, mbbOK);
+            EXPECT_EQ(inner.Asked.size(), 1u);
+        }
+        MsgBox("", "outer", mbiInformation, mbbOK);
+        EXPECT_EQ(script.Asked.size(), 5u);
+    }
+    EXPECT_FALSE(static_cast<bool>(MsgBoxHandler()));
+}
+
+}  // namespace
