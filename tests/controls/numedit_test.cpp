@@ -47,17 +47,18 @@ protected:
 
 }  // namespace
 
-TEST(NumEditText, ParsesEveryBase) {
+TEST(NumEditText, NumbersInEveryBase) {
     EXPECT_EQ(TextToNumber("", ItDecimal), 0);
     EXPECT_EQ(TextToNumber("1,234", ItDecimal), 1234);
-    EXPECT_EQ(TextToNumber("2147483647", ItDecimal), 2147483647);
-    EXPECT_EQ(TextToNumber("-2147483648", ItDecimal), INT32_MIN);
     EXPECT_EQ(TextToNumber("ff", ItHexaDecimal), 255);
-    EXPECT_EQ(TextToNumber("7fFFffFF", ItHexaDecimal), INT32_MAX);
-    EXPECT_EQ(TextToNumber("FFFFFFFF", ItHexaDecimal), -1);
-    EXPECT_EQ(TextToNumber("101", ItBinary), 5);
-    EXPECT_EQ(TextToNumber("777", ItOctal), 511);
-    EXPECT_EQ(TextToNumber("37777777777", ItOctal), -1);
+    EXPECT_EQ(NumberToText(255, ItHexaDecimal), "FF");
+    EXPECT_EQ(NumberToText(5, ItBinary), "101");
+    EXPECT_EQ(NumberToText(-1, ItHexaDecimal), "FFFFFFFF");
+    EXPECT_EQ(NumberToText(-1234, ItDecimal, true), "-1,234");
+    EXPECT_EQ(NumberToText(1234, ItHexaDecimal, true), "4D2");  // grouping is decimal only
+    for (TInputType t : {ItDecimal, ItBinary, ItHexaDecimal, ItOctal})
+        for (int32_t v : {0, 1, 7, 1000, 1234567, INT32_MAX, INT32_MIN, -5})
+            EXPECT_EQ(TextToNumber(NumberToText(v, t, true), t), v) << t << " " << v;
 }
 
 TEST(NumEditText, RejectsWhatDoesNotFitOrIsNoDigit) {
@@ -69,84 +70,29 @@ TEST(NumEditText, RejectsWhatDoesNotFitOrIsNoDigit) {
     EXPECT_FALSE(TextToNumber("100000000", ItHexaDecimal));
     EXPECT_FALSE(TextToNumber(QString(33, u'1'), ItBinary));
     EXPECT_FALSE(TextToNumber("12a", ItDecimal));
-    EXPECT_FALSE(TextToNumber("102", ItBinary));
     EXPECT_FALSE(TextToNumber("8", ItOctal));
-    EXPECT_FALSE(TextToNumber("1.5", ItDecimal));
 }
 
-TEST(NumEditText, WritesEveryBase) {
-    EXPECT_EQ(NumberToText(0, ItDecimal), "0");
-    EXPECT_EQ(NumberToText(255, ItHexaDecimal), "FF");
-    EXPECT_EQ(NumberToText(5, ItBinary), "101");
-    EXPECT_EQ(NumberToText(8, ItOctal), "10");
-    EXPECT_EQ(NumberToText(-1, ItHexaDecimal), "FFFFFFFF");
-    EXPECT_EQ(NumberToText(INT32_MIN, ItDecimal), "-2147483648");
-    EXPECT_EQ(NumberToText(1234567, ItDecimal, true), "1,234,567");
-    EXPECT_EQ(NumberToText(-1234, ItDecimal, true), "-1,234");
-    EXPECT_EQ(NumberToText(123, ItDecimal, true), "123");
-    EXPECT_EQ(NumberToText(1234, ItHexaDecimal, true), "4D2");  // grouping is decimal only
-    for (TInputType t : {ItDecimal, ItBinary, ItHexaDecimal, ItOctal})
-        for (int32_t v : {0, 1, 7, 1000, INT32_MAX, INT32_MIN, -5})
-            EXPECT_EQ(TextToNumber(NumberToText(v, t, true), t), v) << t << " " << v;
-}
-
-TEST(NumEditText, GroupsWithCommaOnly) {
-    EXPECT_EQ(GroupThousands(""), "");
-    EXPECT_EQ(GroupThousands("123"), "123");
-    EXPECT_EQ(GroupThousands("1234"), "1,234");
+TEST(NumEditText, GroupingAndCleanUp) {
     EXPECT_EQ(GroupThousands("1,2,3,4,5,6"), "123,456");
     EXPECT_EQ(GroupThousands("-123456"), "-123,456");
+    EXPECT_EQ(GroupThousands("123"), "123");
     // The user's locale never changes the separator.
     QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(NumberToText(1234, ItDecimal, true), "1,234");
     QLocale::setDefault(saved);
-}
-
-TEST(NumEditText, RangeAndMessage) {
-    EXPECT_TRUE(InRange(123456, 0, 0));
-    EXPECT_TRUE(InRange(1, 1, 10));
-    EXPECT_TRUE(InRange(10, 1, 10));
-    EXPECT_FALSE(InRange(11, 1, 10));
-    EXPECT_FALSE(InRange(0, 1, 10));
-    EXPECT_FALSE(InRange(-1, 0, 10));
-    EXPECT_EQ(InvalidValueMessage("11"), "\"11\" is Invalid Value!");
-}
-
-TEST(NumEditText, CleanUp) {
-    EXPECT_EQ(CleanText("0012", ItDecimal, false), "12");
-    EXPECT_EQ(CleanText("", ItDecimal, false), "0");
-    EXPECT_EQ(CleanText("000", ItDecimal, false), "0");
     EXPECT_EQ(CleanText(",0,12", ItDecimal, true), "12");
     EXPECT_EQ(CleanText("1,234", ItDecimal, false), "1234");
-    EXPECT_EQ(CleanText("1,234", ItDecimal, true), "1,234");
-    EXPECT_EQ(CleanText("1a2 3", ItDecimal, false), "123");
     EXPECT_EQ(CleanText("fG0z", ItHexaDecimal, false), "f0");
-    EXPECT_EQ(CleanText("1021", ItBinary, false), "101");
-    EXPECT_EQ(CleanText("1892", ItOctal, false), "12");
     EXPECT_EQ(CleanText("-0012", ItDecimal, false), "-12");
     EXPECT_EQ(CleanText("-", ItDecimal, false), "0");
     EXPECT_EQ(CleanText("-5", ItHexaDecimal, false), "5");
 }
 
 TEST(NumEditText, TypingWithSeparators) {
-    EditResult r{"", 0};
-    for (QChar c : QStringLiteral("1234")) r = TypeGrouped(r.text, r.caret, -1, 0, c);
-    EXPECT_EQ(r.text, "1,234");
-    EXPECT_EQ(r.caret, 5);
-    // Backspace right after "," takes the digit before it too.
-    r = TypeGrouped("1,234,567", 6, -1, 0, u'\b');
-    EXPECT_EQ(r.text, "123,567");
-    EXPECT_EQ(r.caret, 4);
-    r = TypeGrouped("1,234", 5, -1, 0, u'\b');
-    EXPECT_EQ(r.text, "123");
-    EXPECT_EQ(r.caret, 3);
-    // At the start of the text Backspace does nothing.
-    r = TypeGrouped("1,234", 0, -1, 0, u'\b');
-    EXPECT_EQ(r.text, "1,234");
-    EXPECT_EQ(r.caret, 0);
     // A selection is deleted; Backspace then deletes nothing more, a digit replaces it.
-    r = TypeGrouped("1,234,567", 0, 2, 3, u'\b');
+    EditResult r = TypeGrouped("1,234,567", 0, 2, 3, u'\b');
     EXPECT_EQ(r.text, "1,567");
     EXPECT_EQ(r.caret, 1);
     r = TypeGrouped("1,234", 0, 0, 5, u'9');
@@ -199,7 +145,10 @@ TEST_F(NumEditWidget, HexadecimalAndBaseSwitch) {
     EXPECT_EQ(e.text(), "FF");
     e.SetInputType(ItDecimal);
     EXPECT_EQ(e.text(), "255");
+    e.SetValue(1234567);
     e.SetThousandSeparator(true);
+    EXPECT_EQ(e.text(), "1,234,567");
+    EXPECT_EQ(e.Value(), 1234567);
     e.SetValue(5);
     e.SetInputType(ItBinary);
     EXPECT_EQ(e.text(), "101");
@@ -207,16 +156,6 @@ TEST_F(NumEditWidget, HexadecimalAndBaseSwitch) {
     e.SetThousandSeparator(true);  // decimal only
     EXPECT_FALSE(e.ThousandSeparator());
     EXPECT_TRUE(Messages.Shown.isEmpty());
-}
-
-TEST_F(NumEditWidget, SeparatorSwitchRewritesText) {
-    TNumberEdit e;
-    e.SetValue(1234567);
-    e.SetThousandSeparator(true);
-    EXPECT_EQ(e.text(), "1,234,567");
-    EXPECT_EQ(e.Value(), 1234567);
-    e.SetThousandSeparator(false);
-    EXPECT_EQ(e.text(), "1234567");
 }
 
 TEST_F(NumEditWidget, RangeCheckReportsText) {
