@@ -33,11 +33,9 @@ bool Writable(const std::string& path) {
 std::string Decide() {
     std::string programDir = WithSlash(ProgramDir());
     std::string userDir = WithSlash(UserConfigDir());
-    std::string dir = ChooseProgramFilesDir(programDir, userDir, [](const std::string& path) {
+    return ResolveProgramFilesDir(programDir, userDir, [](const std::string& path) {
         return path.back() == '/' ? DirWritable(path) : Writable(path);
     });
-    if (dir == userDir && !PrepareUserDir(programDir, userDir)) return programDir;
-    return dir;
 }
 
 }  // namespace
@@ -46,6 +44,13 @@ std::string ChooseProgramFilesDir(const std::string& programDir, const std::stri
                                   const std::function<bool(const std::string& path)>& writable) {
     if (writable(programDir) && writable(programDir + OptionsFileName)) return programDir;
     return userDir;
+}
+
+std::string ResolveProgramFilesDir(const std::string& programDir, const std::string& userDir,
+                                   const std::function<bool(const std::string& path)>& writable) {
+    std::string dir = ChooseProgramFilesDir(programDir, userDir, writable);
+    if (dir == userDir && !PrepareUserDir(programDir, userDir)) return programDir;
+    return dir;
 }
 
 bool PrepareUserDir(const std::string& programDir, const std::string& userDir) {

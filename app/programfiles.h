@@ -40,6 +40,11 @@ void SetProgramFilesDir(const std::string& dir);
 std::string ChooseProgramFilesDir(const std::string& programDir, const std::string& userDir,
                                   const std::function<bool(const std::string& path)>& writable);
 
+// The decision and its consequence: when the user's folder is chosen it is prepared (below); if
+// it cannot be created, `programDir` is kept so that at least the shipped files are found.
+std::string ResolveProgramFilesDir(const std::string& programDir, const std::string& userDir,
+                                   const std::function<bool(const std::string& path)>& writable);
+
 // Creates `userDir` and copies the shipped "Tips.tip" and "Icon/" files from `programDir` that it
 // lacks; existing files are never replaced. False when the folder could not be created.
 bool PrepareUserDir(const std::string& programDir, const std::string& userDir);

@@ -52,6 +52,24 @@ TEST(ProgramFiles, UserFolderIsCreatedWithCopiesOfTheShippedFiles) {
     EXPECT_TRUE(fs::is_directory(other));
 }
 
+TEST(ProgramFiles, ReadOnlyProgramFolderMovesTheFilesToTheUserFolder) {
+    TempDir dir;
+    std::string prog = dir.Path("prog") + "/";
+    std::string user = dir.Path("cfg/vellibrox") + "/";
+    fs::create_directories(prog);
+    WriteAll(prog + "Tips.tip", "t\n");
+    auto readOnlyProgram = [&](const std::string& p) { return p.rfind(prog, 0) != 0; };
+    EXPECT_EQ(vx::ResolveProgramFilesDir(prog, user, readOnlyProgram), user);
+    EXPECT_EQ(ReadAll(user + "Tips.tip"), "t\n");
+    // A user folder that cannot be made (a file is in its way) keeps the program's folder.
+    WriteAll(dir.Path("blocked"), "");
+    EXPECT_EQ(vx::ResolveProgramFilesDir(prog, dir.Path("blocked") + "/sub/", readOnlyProgram), prog);
+    // Writable program folder: nothing is created elsewhere.
+    std::string unused = dir.Path("unused") + "/";
+    EXPECT_EQ(vx::ResolveProgramFilesDir(prog, unused, [](const std::string&) { return true; }), prog);
+    EXPECT_FALSE(fs::exists(unused));
+}
+
 TEST(ProgramFiles, ReadOnlyFolderIsSeenAsNotWritable) {
     if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
     TempDir dir;
