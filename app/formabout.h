@@ -1,0 +1,31 @@
+// The about box: a picture, a description of the program and "OK".
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// One of the program's pictures ("welcome.jpg", "about.jpg", "options.jpg", "tips.jpg"), decoded
+// through libjpeg from the compiled-in resources; a null pixmap when it cannot be read.
+QPixmap ProgramPicture(const QString& fileName);
+
+// The description shown in the box.
+QString AboutText();
+
+class TFormAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormAbout(QWidget* owner = nullptr);
+
+    // Help > About: the box, modal, then freed.
+    static void Execute(QWidget* owner);
+
+    QLabel* Image = nullptr;
+    QPlainTextEdit* Memo = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+    void BitBtn1Click();
+};

@@ -1,0 +1,181 @@
+#include "app/formtipoftheday.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/option.h"
+#include "app/programfiles.h"
+#include "testutil.h"
+
+namespace {
+
+QApplication* App() {
+    if (!qApp) {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    return static_cast<QApplication*>(QCoreApplication::instance());
+}
+
+std::string RepoDir() {
+    std::string here = __FILE__;  // .../tests/app/tips_test.cpp
+    for (int i = 0; i < 3; ++i) here = here.substr(0, here.find_last_of('/'));
+    return here;
+}
+
+struct ProgramFilesHere {
+    vxtest::TempDir dir;
+    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
+    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
+    void Tips(const std::string& bytes) { vxtest::WriteAll(dir.Path("Tips.tip"), bytes); }
+};
+
+TEST(TipsFile, MissingEmptyOrBlankFileGivesBuiltInTips) {
+    vxtest::TempDir dir;
+    const QStringList builtIn{"Very Good...", "Perfect..."};
+    EXPECT_EQ(BuiltInTips(), builtIn);
+    EXPECT_EQ(LoadTips(dir.Path("none.tip")), builtIn);
+    vxtest::WriteAll(dir.Path("empty.tip"), "");
+    EXPECT_EQ(LoadTips(dir.Path("empty.tip")), builtIn);
+    vxtest::WriteAll(dir.Path("blank.tip"), "\r\n   \n\t\r\n\n");
+    EXPECT_EQ(LoadTips(dir.Path("blank.tip")), builtIn);
+    EXPECT_EQ(LoadTips(dir.Root().string()), builtIn);  // a folder, not a file
+}
+
+TEST(TipsFile, OneTipALineWhateverTheLineEnds) {
+    vxtest::TempDir dir;
+    vxtest::WriteAll(dir.Path("t.tip"), "First tip\r\nSecond, with  two blanks \n\nThird\rFourth");
+    EXPECT_EQ(LoadTips(dir.Path("t.tip")),
+              (QStringList{"First tip", "Second, with  two blanks ", "Third", "Fourth"}));
+    vxtest::WriteAll(dir.Path("one.tip"), "Only one\n");
+    EXPECT_EQ(LoadTips(dir.Path("one.tip")), QStringList{"Only one"});
+    // UTF-8 text is read as such; other bytes one character each.
+    vxtest::WriteAll(dir.Path("utf8.tip"), "Caf\xc3\xa9\n");
+    EXPECT_EQ(LoadTips(dir.Path("utf8.tip")), QStringList{QStringLiteral(u"Caf\u00e9")});
+    vxtest::WriteAll(dir.Path("latin1.tip"), "Caf\xe9\n");
+    EXPECT_EQ(LoadTips(dir.Path("latin1.tip")), QStringList{QStringLiteral(u"Caf\u00e9")});
+}
+
+TEST(TipsFile, ShippedTipsAreOneALine) {
+    const std::string path = RepoDir() + "/resources/programfiles/Tips.tip";
+    const std::string bytes = vxtest::ReadAll(path);
+    ASSERT_FALSE(bytes.empty());
+    const QStringList tips = LoadTips(path);
+    const auto lines = QString::fromStdString(bytes).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(tips.size(), lines.size());
+    EXPECT_GE(tips.size(), 15);
+    for (const QString& tip : tips) EXPECT_LE(tip.size(), 200) << tip.toStdString();
+}
+
+TEST(TipWindow, OneLineFileAlwaysShowsThatLine) {
+    App();
+    ProgramFilesHere files;
+    files.Tips("Press F8 to edit a record.\n");
+    TOption option;
+    TFormTipOfTheDay form(nullptr, &option);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tip Of The Day"));
+    EXPECT_EQ(form.PanelDidYouKnow->text(), QStringLiteral("Did you know..."));
+    EXPECT_TRUE(form.MemoTip->isReadOnly());
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(form.CurrentTip(), QStringLiteral("Press F8 to edit a record."));
+        form.BitBtnNextTip->click();
+    }
+}
+
+TEST(TipWindow, MissingFileShowsBuiltInTipsAndNextTipVisitsThem) {
+    App();
+    ProgramFilesHere files;
+    TOption option;
+    TFormTipOfTheDay form(nullptr, &option);
+    EXPECT_EQ(form.Tips, BuiltInTips());
+    std::set<QString> seen;
+    for (int i = 0; i < 200 && seen.size() < 2; ++i) {
+        seen.insert(form.CurrentTip());
+        form.BitBtnNextTip->click();
+    }
+    EXPECT_EQ(seen, (std::set<QString>{"Very Good...", "Perfect..."}));
+    form.SetTips({});
+    EXPECT_FALSE(form.CurrentTip().isEmpty());
+}
+
+TEST(TipWindow, OkStoresShowOnStartupAndEscLeavesIt) {
+    App();
+    ProgramFilesHere files;
+    TOption option;
+    ASSERT_TRUE(option.AlwayShowTipOfTheDay);
+    {
+        TFormTipOfTheDay form(nullptr, &option);
+        EXPECT_TRUE(form.cbShowTipsOnStartup->isChecked());
+        form.InitAlphaShow(false, 30, 30);
+        form.show();
+        form.cbShowTipsOnStartup->setChecked(false);
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &esc);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_TRUE(option.AlwayShowTipOfTheDay);
+    }
+    {
+        TFormTipOfTheDay form(nullptr, &option);
+        form.InitAlphaShow(false, 30, 30);
+        form.show();
+        form.cbShowTipsOnStartup->setChecked(false);
+        form.BitBtn2->click();
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_FALSE(option.AlwayShowTipOfTheDay);
+    }
+    TFormTipOfTheDay again(nullptr, &option);
+    EXPECT_FALSE(again.cbShowTipsOnStartup->isChecked());
+}
+
+TEST(TipWindow, TextColoursStayReadableOnWhite) {
+    auto luma = [](QColor c) { return (c.red() * 299 + c.green() * 587 + c.blue() * 114) / 1000; };
+    EXPECT_EQ(ReadableTipColor(Qt::black), QColor(Qt::black));
+    EXPECT_EQ(ReadableTipColor(QColor(0x80, 0, 0)), QColor(0x80, 0, 0));
+    for (QColor c : {QColor(Qt::white), QColor(0xC0, 0xC0, 0xC0), QColor(Qt::yellow), QColor(0, 255, 255)})
+        EXPECT_LE(luma(ReadableTipColor(c)), 150);
+}
+
+TEST(TipWindow, PictureAndLayoutFit) {
+    App();
+    ProgramFilesHere files;
+    vxtest::WriteAll(files.dir.Path("Tips.tip"),
+                     vxtest::ReadAll(RepoDir() + "/resources/programfiles/Tips.tip"));
+    TOption option;
+    TFormTipOfTheDay form(nullptr, &option);
+    form.InitAlphaShow(false, 30, 30);
+    form.show();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(form.Picture->pixmap().isNull());
+    EXPECT_EQ(form.Picture->pixmap().deviceIndependentSize().toSize(), QSize(120, 220));
+    const QRect all = form.rect();
+    for (QWidget* w : {static_cast<QWidget*>(form.cbShowTipsOnStartup), static_cast<QWidget*>(form.BitBtnNextTip),
+                       static_cast<QWidget*>(form.BitBtn2)}) {
+        EXPECT_TRUE(all.contains(w->geometry())) << w->objectName().toStdString();
+        EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+    }
+    EXPECT_FALSE(form.cbShowTipsOnStartup->geometry().intersects(form.BitBtnNextTip->geometry()));
+    // The longest shipped tip fits the memo without scrolling.
+    QString longest;
+    for (const QString& t : form.Tips) if (t.size() > longest.size()) longest = t;
+    form.MemoTip->setPlainText(longest);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.MemoTip->verticalScrollBar()->isVisible());
+    if (const char* dir = std::getenv("VX_SHOT_DIR")) {
+        form.MemoTip->setPlainText(form.Tips.value(2));
+        form.grab().save(QString::fromLocal8Bit(dir) + "/msgbox-tips.png");
+    }
+}
+
+}  // namespace
