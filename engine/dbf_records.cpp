@@ -231,7 +231,13 @@ void TDBF::Post() {
         if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
         std::vector<uint8_t> rec(RecordBuffer.begin(), RecordBuffer.begin() + static_cast<std::ptrdiff_t>(rl));
         rec.push_back(EndOfFileMark);
-        WriteOrFail(RecordOffset(int64_t(count) + 1), rec.data(), rec.size(), " - Error in write DBF!");
+        const int64_t oldSize = Stream->Size();
+        try {
+            WriteOrFail(RecordOffset(int64_t(count) + 1), rec.data(), rec.size(), " - Error in write DBF!");
+        } catch (const EDBFError&) {
+            if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);  // drop a partial record
+            throw;
+        }
         SetHeaderRecordCount(count + 1);
         WriteCountUnlocked();
         CurrentRecNo = int64_t(count) + 1;
@@ -244,6 +250,17 @@ void TDBF::Post() {
         if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
         const int64_t at = std::clamp<int64_t>(CurrentRecNo, 1, int64_t(count) + 1);
         std::vector<uint8_t> work((InsertGroup + 1) * rl);
+        if (at <= int64_t(count)) {
+            // Grow the file by one record before anything is overwritten, so that a full disk
+            // stops the insert with every record still in place.
+            const int64_t oldSize = Stream->Size();
+            try {
+                MoveRecords(count, count, 1, work);
+            } catch (const EDBFError&) {
+                if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);
+                throw;
+            }
+        }
         int64_t i = count;
         while (i - (InsertGroup - 1) >= at) {
             MoveRecords(i - (InsertGroup - 1), i, 1, work);
