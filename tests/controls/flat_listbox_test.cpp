@@ -1,0 +1,347 @@
+// Flat list box and check list box: slot geometry, scrolling, selection and checks, the
+// shared auto-repeat timer and drawing.
+#include "controls/flatchecklistbox.h"
+#include "controls/flatlistbox.h"
+#include "flat_qtapp.h"
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+using flattest::At;
+using flattest::Shot;
+
+namespace {
+
+QStringList Numbered(int n) {
+    QStringList l;
+    for (int i = 0; i < n; ++i)
+        l << QStringLiteral("item %1").arg(i);
+    return l;
+}
+
+void Press(QWidget& w, QPoint at, bool release = true) {
+    QMouseEvent down(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &down);
+    if (release) {
+        QMouseEvent up(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &up);
+    }
+}
+
+void Key(QWidget& w, int key) {
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+void Wheel(QWidget& w, int delta) {
+    QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+}
+
+TEST(FlatListGeometry, SlotsAndHeights) {
+    EXPECT_EQ(FlatList::VisibleCount(99, 17, false), 5);
+    EXPECT_EQ(FlatList::SnapHeight(17, 5, false), 99);
+    EXPECT_EQ(FlatList::VisibleCount(99, 17, true), 3);
+    EXPECT_EQ(FlatList::SnapHeight(17, 3, true), 81);
+    EXPECT_EQ(FlatList::VisibleCount(2, 17, true), 0);
+    auto rects = FlatList::ItemRects(QRect(0, 0, 137, 99), 17, 5, false);
+    ASSERT_EQ(rects.size(), 5u);
+    EXPECT_EQ(rects[0], QRect(3, 3, 131, 17));
+    EXPECT_EQ(rects[1], QRect(3, 22, 131, 17));
+    EXPECT_EQ(rects[4].bottom(), 95);
+    auto arrows = FlatList::ItemRects(QRect(0, 0, 137, 81), 17, 3, true);
+    EXPECT_EQ(arrows[0].top(), 16);
+    EXPECT_LT(FlatList::TopArrowRect(QRect(0, 0, 137, 81)).bottom(), arrows[0].top());
+
+    // Scrolling rules.
+    EXPECT_EQ(FlatList::PageDown(0, 3, 5), 0);
+    EXPECT_EQ(FlatList::PageDown(0, 20, 5), 5);
+    EXPECT_EQ(FlatList::PageDown(12, 20, 5), 15);
+    EXPECT_EQ(FlatList::PageUp(3, 5), 0);
+    EXPECT_EQ(FlatList::LineDown(15, 20, 5), 15);
+    EXPECT_EQ(FlatList::LineDown(14, 20, 5), 15);
+    EXPECT_EQ(FlatList::LineUp(0), 0);
+    EXPECT_EQ(FlatList::Wheel(0, 20, 5, -120, 3), 3);
+    EXPECT_EQ(FlatList::Wheel(13, 20, 5, -120, 3), 15);
+    EXPECT_EQ(FlatList::Wheel(0, 4, 5, -120, 3), 0);
+    EXPECT_EQ(FlatList::Wheel(2, 20, 5, 120, 3), 0);
+    EXPECT_EQ(FlatList::Wheel(6, 20, 5, 240, 3), 6);
+    EXPECT_EQ(FlatList::Wheel(6, 20, 5, -240, 3), 6);
+    EXPECT_EQ(FlatList::Wheel(6, 20, 5, 60, 3), 6);
+
+    TItemSet set;
+    set.Set(255);
+    set.Set(256);
+    set.Set(-1);
+    set.Toggle(300);
+    EXPECT_TRUE(set.Has(255));
+    EXPECT_FALSE(set.Has(256));
+    EXPECT_FALSE(set.Has(-1));
+    EXPECT_EQ(set.Count(), 1);
+}
+
+TEST(FlatListBox, SizeItemsAndSelection) {
+    flattest::App();
+    TFlatListBox box;
+    EXPECT_EQ(box.size(), QSize(137, 99));
+    EXPECT_EQ(box.VisibleCount(), 5);
+    EXPECT_EQ(box.ItemHeight(), 17);
+    EXPECT_EQ(box.ItemIndex(), -1);
+    EXPECT_EQ(box.ColorItemsSelect(), 0x9CDEF7);
+    box.SetScrollBars(true);
+    EXPECT_EQ(box.height(), 119);
+    EXPECT_EQ(box.VisibleCount(), 5);
+    box.SetScrollBars(false);
+    EXPECT_EQ(box.height(), 99);
+    box.SetItemHeight(0);
+    EXPECT_EQ(box.ItemHeight(), 1);
+    EXPECT_EQ(box.height(), 3 * 5 + 4);
+    box.SetItemHeight(17);
+    EXPECT_EQ(box.height(), 99);
+
+    box.SetItems(Numbered(257));
+    EXPECT_EQ(box.Count(), 0);
+    QStringList padded;
+    for (int i = 0; i < 256; ++i)
+        padded << QStringLiteral("  %1\t").arg(i);
+    const QString nbsp(QChar(0xA0));
+    padded[7] = " a" + nbsp + "b" + nbsp;  // only blanks and control characters are trimmed
+    box.SetItems(padded);
+    ASSERT_EQ(box.Count(), 256);
+    EXPECT_EQ(box.Items()[0], "0");
+    EXPECT_EQ(box.Items()[7], "a" + nbsp + "b" + nbsp);
+
+    box.SetItemIndex(3);
+    EXPECT_TRUE(box.Selected(3));
+    box.SetItemIndex(4);
+    EXPECT_FALSE(box.Selected(3));
+    EXPECT_TRUE(box.Selected(4));
+    box.SetItemIndex(-1);
+    EXPECT_EQ(box.SelCount(), 0);
+    box.SetMultiSelect(true);
+    EXPECT_EQ(box.ItemIndex(), 0);
+    EXPECT_TRUE(box.Selected(0));
+    box.SetItemIndex(2);
+    EXPECT_TRUE(box.Selected(0));
+    EXPECT_TRUE(box.Selected(2));
+    box.SetItemIndex(300);
+    EXPECT_EQ(box.ItemIndex(), 300);
+    EXPECT_FALSE(box.Selected(300));
+    // An edit of the strings clears the selection.
+    box.AddItem("new");
+    EXPECT_EQ(box.SelCount(), 0);
+    EXPECT_EQ(box.Count(), 257);
+    box.DeleteItem(1000);
+    box.DeleteItem(-1);
+    EXPECT_EQ(box.Count(), 257);
+
+    box.ClearItems();
+    box.SetSorted(true);
+    box.AddItem("pear");
+    box.AddItem("Apple");
+    box.AddItem("fig");
+    EXPECT_EQ(box.Items(), (QStringList{"Apple", "fig", "pear"}));
+}
+
+TEST(FlatListBox, KeysWheelAndClicks) {
+    flattest::App();
+    TFlatListBox box;
+    box.SetItems(Numbered(12));
+    Key(box, Qt::Key_PageDown);
+    EXPECT_EQ(box.FirstVisible(), 5);
+    Key(box, Qt::Key_PageDown);
+    EXPECT_EQ(box.FirstVisible(), 7);
+    Key(box, Qt::Key_Down);
+    EXPECT_EQ(box.FirstVisible(), 7);
+    Key(box, Qt::Key_Up);
+    EXPECT_EQ(box.FirstVisible(), 6);
+    Key(box, Qt::Key_PageUp);
+    EXPECT_EQ(box.FirstVisible(), 1);
+    Wheel(box, 240);
+    EXPECT_EQ(box.FirstVisible(), 1);
+    Wheel(box, 120);
+    EXPECT_EQ(box.FirstVisible(), 0);
+    const int step = QApplication::wheelScrollLines() > 0 ? QApplication::wheelScrollLines() : 5;
+    Wheel(box, -120);
+    EXPECT_EQ(box.FirstVisible(), std::min(step, 7));
+
+    // A shorter list does not leave the view past its end.
+    box.SetItems(Numbered(3));
+    EXPECT_EQ(box.FirstVisible(), 0);
+    Key(box, Qt::Key_PageDown);
+    EXPECT_EQ(box.FirstVisible(), 0);
+
+    int clicks = 0;
+    box.OnClick = [&clicks] { ++clicks; };
+    Press(box, box.ItemRects()[1].center());
+    EXPECT_EQ(box.ItemIndex(), 1);
+    EXPECT_TRUE(box.Selected(1));
+    EXPECT_EQ(clicks, 1);
+    // A slot below the last item changes nothing, but the click is still a click.
+    int downs = 0;
+    box.OnMouseDown = [&downs](QMouseEvent*) { ++downs; };
+    Press(box, box.ItemRects()[4].center());
+    EXPECT_EQ(box.ItemIndex(), 1);
+    EXPECT_TRUE(box.Selected(1));
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(downs, 1);
+}
+
+TEST(FlatListBox, ArrowsAndAutoRepeat) {
+    flattest::App();
+    TFlatListBox box;
+    box.SetScrollBars(true);
+    box.SetItems(Numbered(10));
+    ASSERT_EQ(box.VisibleCount(), 5);
+    const QPoint down(box.width() / 2, box.height() - 4), up(box.width() / 2, 4);
+    Press(box, up);
+    EXPECT_EQ(box.FirstVisible(), 0);
+    Press(box, down, false);
+    EXPECT_EQ(box.FirstVisible(), 1);
+    QTimer* timer = box.RepeatTimer();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 600);
+    EXPECT_FALSE(box.ScrollingUp());
+    QElapsedTimer clock;
+    clock.start();
+    while (box.FirstVisible() < 5 && clock.elapsed() < 3000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(box.FirstVisible(), 5);
+    EXPECT_GE(clock.elapsed(), 550);  // first repeat after 600 ms, then every 100 ms
+    EXPECT_FALSE(timer->isActive());  // stopped at the end
+    EXPECT_EQ(timer->interval(), 100);
+    QMouseEvent release(QEvent::MouseButtonRelease, down, box.mapToGlobal(down), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&box, &release);
+    EXPECT_EQ(timer->interval(), 600);
+}
+
+TEST(FlatListBox, SharedTimerLivesWithTheLastBoxOfItsClass) {
+    flattest::App();
+    EXPECT_EQ(TFlatListBox::SharedTimerUsers(), 0);
+    auto* first = new TFlatListBox;
+    auto* second = new TFlatListBox;
+    TFlatCheckListBox check;
+    EXPECT_EQ(TFlatListBox::SharedTimerUsers(), 2);
+    EXPECT_EQ(TFlatCheckListBox::SharedTimerUsers(), 1);
+    EXPECT_EQ(first->RepeatTimer(), second->RepeatTimer());
+    EXPECT_NE(first->RepeatTimer(), check.RepeatTimer());
+    // The second box scrolls by the timer after the first, which started it, is gone.
+    first->SetScrollBars(true);
+    first->SetItems(Numbered(10));
+    Press(*first, QPoint(10, first->height() - 4), false);
+    EXPECT_TRUE(first->RepeatTimer()->isActive());
+    delete first;
+    EXPECT_EQ(TFlatListBox::SharedTimerUsers(), 1);
+    EXPECT_FALSE(second->RepeatTimer()->isActive());
+    second->SetScrollBars(true);
+    second->SetItems(Numbered(7));
+    Press(*second, QPoint(10, second->height() - 4), false);
+    EXPECT_TRUE(second->RepeatTimer()->isActive());
+    QElapsedTimer clock;
+    clock.start();
+    while (second->FirstVisible() < 2 && clock.elapsed() < 3000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(second->FirstVisible(), 2);
+    delete second;
+    EXPECT_EQ(TFlatListBox::SharedTimerUsers(), 0);
+    QApplication::processEvents();
+}
+
+TEST(FlatCheckListBox, ChecksClicksAndKeys) {
+    flattest::App();
+    TFlatCheckListBox box;
+    EXPECT_EQ(box.size(), QSize(137, 99));
+    box.SetItems(Numbered(4));
+    int checks = 0, clicks = 0;
+    box.OnClickCheck = [&checks] { ++checks; };
+    box.OnClick = [&clicks] { ++clicks; };
+    const QRect slot = box.ItemRects()[2];
+    Press(box, TFlatCheckListBox::CheckBoxRect(slot).center());
+    EXPECT_TRUE(box.Checked(2));
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(box.ItemIndex(), -1);
+    Press(box, slot.center() + QPoint(30, 0));
+    EXPECT_EQ(box.ItemIndex(), 2);
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(clicks, 2);
+    Key(box, Qt::Key_Space);
+    EXPECT_FALSE(box.Checked(2));
+    Key(box, Qt::Key_Space);
+    EXPECT_TRUE(box.Checked(2));
+    EXPECT_EQ(checks, 1);
+    box.SetItemIndex(-1);
+    Key(box, Qt::Key_Space);  // no current item: nothing to toggle
+
+    box.SetChecked(300, true);
+    EXPECT_FALSE(box.Checked(300));
+    box.SetChecked(255, true);
+    EXPECT_TRUE(box.Checked(255));
+    box.AddItem("more");
+    EXPECT_FALSE(box.Checked(2));  // an edit of the strings clears the checks
+    box.SetChecked(1, true);
+    box.SetItemIndex(1);
+    box.Clear();
+    EXPECT_EQ(box.Count(), 0);
+    EXPECT_FALSE(box.Checked(1));
+    EXPECT_EQ(box.ItemIndex(), -1);
+}
+
+TEST(FlatCheckListBox, DrawsBoxesMarksAndCurrentItem) {
+    flattest::App();
+    TFlatCheckListBox box;
+    box.SetColorItemsRect(clWhite);
+    box.SetColorCheck(clBlack);
+    box.SetItems({"one", "two"});
+    box.SetChecked(0, true);
+    box.SetItemIndex(1);
+    QImage img = Shot(box);
+    const QRect b0 = TFlatCheckListBox::CheckBoxRect(box.ItemRects()[0]);
+    EXPECT_EQ(At(img, b0.left(), b0.top()), 0x8396A0);
+    EXPECT_EQ(At(img, b0.left() + 2, b0.top() + 4), clBlack);
+    EXPECT_EQ(At(img, b0.left() + 5, b0.top() + 7), clBlack);
+    EXPECT_EQ(At(img, b0.left() + 7, b0.top() + 3), clBlack);
+    EXPECT_EQ(At(img, b0.left() + 6, b0.top() + 8), clWhite);  // stroke end left out
+    const QRect b1 = TFlatCheckListBox::CheckBoxRect(box.ItemRects()[1]);
+    EXPECT_EQ(At(img, b1.left() + 2, b1.top() + 4), clWhite);
+    // The current item is filled and framed.
+    const QRect s1 = box.ItemRects()[1];
+    EXPECT_EQ(At(img, s1.right() - 1, s1.center().y()), 0x9CDEF7);
+    EXPECT_EQ(At(img, s1.right(), s1.center().y()), 0x8396A0);
+    EXPECT_EQ(At(img, box.ItemRects()[0].right() - 1, box.ItemRects()[0].center().y()), clWhite);
+}
+
+TEST(FlatListBox, DrawsArrowsByWhetherTheyCanScroll) {
+    flattest::App();
+    TFlatListBox box;
+    box.SetScrollBars(true);
+    box.SetColorArrow(clRed);
+    box.SetColorBorder(clWindow);
+    box.SetColorItemsRect(clWindow);
+    box.SetItems(Numbered(9));
+    auto count = [](const QImage& img, QRect r, TColor c) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += At(img, x, y) == c;
+        return n;
+    };
+    const QRect top = FlatList::TopArrowRect(box.rect()), bottom = FlatList::BottomArrowRect(box.rect());
+    QImage img = Shot(box);
+    EXPECT_EQ(count(img, top, clRed), 0);
+    EXPECT_GT(count(img, top, clGray), 0);
+    EXPECT_GT(count(img, bottom, clRed), 0);
+    Key(box, Qt::Key_PageDown);
+    img = Shot(box);
+    EXPECT_GT(count(img, top, clRed), 0);
+    EXPECT_EQ(count(img, bottom, clRed), 0);
+    box.setEnabled(false);
+    img = Shot(box);
+    EXPECT_EQ(count(img, top, clRed), 0);
+}
+
+}  // namespace
