@@ -201,7 +201,8 @@ TSpeedSetting TOption::GetSpeedSetting(int i) const {
 QString TOption::GetSpeedSettingName(int i) const { return GetSpeedSetting(i).Name; }
 
 bool TOption::AddSpeedSetting(const TSpeedSetting& setting) {
-    if (!IniFile) return false;
+    // A nameless section would end the list when it is read back.
+    if (!IniFile || setting.Name.trimmed().isEmpty()) return false;
     TSpeedSetting s = setting;
     s.Interface.SpeedSetting = 0;
     std::string sec = SpeedSection(GetSpeedSettingCount() + 1);

@@ -114,7 +114,8 @@ public:
     TSpeedSetting GetSpeedSetting(int i) const;
     QString GetSpeedSettingName(int i) const;
     // Writes the set as the next "SpeedSetting%d" section and appends it to the list, so a
-    // further set saved in the same run gets the following number.
+    // further set saved in the same run gets the following number. A set without a name, or
+    // before Load, is refused.
     bool AddSpeedSetting(const TSpeedSetting& setting);
 
     // The INTERFACE fields as one record, and back.

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -289,4 +290,21 @@ TEST_F(FormOptions, CustomColourCanBeChosenOrCancelled) {
     TColorBox::AskColor = keep;
     EXPECT_EQ(box.Selected(), 0x00ABCDEF);
     EXPECT_EQ(seen, 0x00ABCDEF);
+}
+
+TEST_F(FormOptions, EnterMovesOnAndEscCloses) {
+    TFormOptions f;
+    f.show();
+    f.activateWindow();
+    f.cbLvFontSize->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(f.cbLvFontSize, &enter);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_NE(f.focusWidget(), f.cbLvFontSize);
+    EXPECT_EQ(Applied, 0);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(f.focusWidget(), &esc);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Rejected);
+    EXPECT_EQ(Applied, 0);
 }

@@ -219,6 +219,10 @@ TEST(Option, TwoSpeedSettingsSavedInOneRunBothSurvive) {
     EXPECT_EQ(next.GetSpeedSetting(0), first);
     EXPECT_EQ(next.GetSpeedSetting(1), second);
 
+    // A nameless set would hide every later one; it is refused.
+    EXPECT_FALSE(o.AddSpeedSetting(TSpeedSetting{QStringLiteral("  "), TOptionInterface()}));
+    EXPECT_EQ(o.GetSpeedSettingCount(), 2);
+
     // A third set after a restart gets the next number.
     ASSERT_TRUE(next.AddSpeedSetting(TSpeedSetting{QStringLiteral("Third"), TOptionInterface()}));
     EXPECT_NE(ReadAll(path).find("[SpeedSetting3]\nSSNAME=Third\n"), std::string::npos);
