@@ -35,6 +35,34 @@ int TextWidth(const QFontMetrics& fm, const QString& text) {
     return w;
 }
 
+// The text with break chances (zero-width spaces) inside every word wider than `width`, such as
+// a long path, so that a wrapped label never cuts it off.
+QString BreakableText(const QString& text, const QFontMetrics& fm, int width) {
+    QString out;
+    QString word;
+    auto flush = [&] {
+        if (fm.horizontalAdvance(word) > width) {
+            for (qsizetype i = 0; i < word.size(); ++i) {
+                out += word.at(i);
+                if (i + 1 < word.size() && !word.at(i).isHighSurrogate()) out += QChar(0x200B);
+            }
+        } else {
+            out += word;
+        }
+        word.clear();
+    };
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            flush();
+            out += c;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
+
 // Drawn stand-ins for icon files that are missing or unreadable.
 QPixmap DrawnIcon(int icon) {
     const qreal dpr = qApp ? qApp->devicePixelRatio() : 1.0;
@@ -225,13 +253,8 @@ void TFormConfirmWithCheckBox::ApplyInfo() {
             }
         }
     }
-    QString shown = Text;
-    if (LabelInfo->wordWrap()) {
-        // Long paths have no blanks: let them break after their separators.
-        shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
-        shown.replace(QLatin1Char('\\'), QStringLiteral("\\\u200B"));
-    }
-    LabelInfo->setText(shown);
+    LabelInfo->setText(LabelInfo->wordWrap() ? BreakableText(Text, QFontMetrics(font()), width - 100)
+                                             : Text);
     CheckBoxAlwayShow->setVisible(ShowCheckBox);
 
     Image->setPixmap(LoadIcon(Icon));

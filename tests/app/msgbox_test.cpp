@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -38,6 +39,22 @@ bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
 void Key(QWidget* w, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &press);
+}
+
+// The widest line of a label's text as it lays it out.
+qreal WidestWrappedLine(const QLabel* label) {
+    QTextLayout layout(label->text(), label->font());
+    QTextOption opt;
+    opt.setWrapMode(label->wordWrap() ? QTextOption::WordWrap : QTextOption::NoWrap);
+    layout.setTextOption(opt);
+    qreal widest = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label->contentsRect().width());
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return widest;
 }
 
 std::string RepoDir() {
@@ -250,6 +267,7 @@ TEST(MsgBoxLayout, QuestionWithCheckBoxFitsAndNothingOverlaps) {
         EXPECT_FALSE(label.intersects(check));
         EXPECT_FALSE(label.intersects(box.Image->geometry()));
         EXPECT_GE(check.width(), box.CheckBoxAlwayShow->sizeHint().width());
+        EXPECT_LE(WidestWrappedLine(box.LabelInfo), label.width());  // no word runs off
         EXPECT_GE(label.height(), box.LabelInfo->heightForWidth(label.width()) > 0
                                       ? box.LabelInfo->heightForWidth(label.width())
                                       : box.LabelInfo->sizeHint().height());
@@ -260,8 +278,36 @@ TEST(MsgBoxLayout, QuestionWithCheckBoxFitsAndNothingOverlaps) {
         EXPECT_FALSE(box.BitBtn1->geometry().intersects(box.BitBtn2->geometry()));
         const QImage shot = box.grab().toImage();
         EXPECT_EQ(shot.size(), box.size() * shot.devicePixelRatio());
-        if (const char* dir = std::getenv("VX_SHOT_DIR"); dir && text.startsWith("Remove"))
-            shot.save(QString::fromLocal8Bit(dir) + "/msgbox-question.png");
+        if (const char* dir = std::getenv("VX_SHOT_DIR"))
+            shot.save(QString::fromLocal8Bit(dir) + (text.startsWith("Remove") ? "/msgbox-question.png"
+                                                     : text.startsWith("File") ? "/msgbox-longpath.png"
+                                                                                : "/msgbox-quit.png"));
+    }
+}
+
+TEST(MsgBoxLayout, InformationAndWarningBoxesShowIconTextAndOneButton) {
+    App();
+    for (bool icons : {true, false}) {
+        ProgramFilesHere files;
+        if (icons) files.CopyIcons();
+        for (int icon : {mbiInformation, mbiWarning}) {
+            TFormConfirmWithCheckBox box;
+            box.SetInfo("", icon == mbiInformation ? QStringLiteral("The table was saved as orders_copy.dbf.")
+                                                   : QStringLiteral("Not DBF Files!"),
+                        icon, mbbOK, false);
+            box.InitAlphaShow(false, 30, 30);
+            box.show();
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(box.Image->pixmap().isNull());
+            EXPECT_FALSE(box.CheckBoxAlwayShow->isVisible());
+            EXPECT_FALSE(box.BitBtn1->isVisible());
+            EXPECT_TRUE(box.rect().contains(box.LabelInfo->geometry()));
+            EXPECT_GE(box.LabelInfo->width(), box.LabelInfo->sizeHint().width());
+            if (const char* dir = std::getenv("VX_SHOT_DIR"))
+                box.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/msgbox-%1-%2.png")
+                                    .arg(icon == mbiInformation ? "information" : "warning",
+                                         icons ? "file" : "drawn"));
+        }
     }
 }
 
