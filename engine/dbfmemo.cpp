@@ -1,12 +1,12 @@
 #include "engine/dbfmemo.h"
 
+#include "engine/dbferror.h"
 #include "platform/filestream.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <stdexcept>
 
 namespace vx {
 
@@ -51,7 +51,7 @@ void CutAtNul(std::string& text) {
     if (nul != std::string::npos) text.resize(nul);
 }
 
-[[noreturn]] void RaiseHeadError() { throw std::runtime_error("Read memo head error!"); }
+[[noreturn]] void RaiseHeadError() { throw EDBFError("Read memo head error!"); }
 
 // dBASE III memo at `pos`: its bytes before the first end mark 0x1A, or up to the end of the
 // file; read 512 bytes at a time, so never more than the file holds. Appends them to `text`

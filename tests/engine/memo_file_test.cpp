@@ -1,5 +1,6 @@
 // Memo file headers, creation, opening and closing.
 #include "engine/dbfmemo.h"
+#include "engine/dbferror.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(MemoOpen, ShortOrMissingFileRaises) {
     try {
         memo.Open();
         FAIL() << "no error";
-    } catch (const std::exception& e) {
+    } catch (const EDBFError& e) {
         EXPECT_STREQ(e.what(), "Read memo head error!");
     }
     EXPECT_FALSE(memo.GetOpened());
