@@ -46,7 +46,7 @@ int32_t TDateTime::TimeOfDayMs() const {
     return static_cast<int32_t>(ms);
 }
 
-bool IsValidDate(int year, int month, int day) {
+bool IsValidCalendarDate(int year, int month, int day) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -153,7 +153,7 @@ TDateTime TField::GetAsDate() const {
     };
     TDateTime d;
     int y = part(0, 4), m = part(4, 2), dd = part(6, 2);
-    if (!IsValidDate(y, m, dd)) return NullDate;
+    if (!IsValidCalendarDate(y, m, dd)) return NullDate;
     d.Year = y;
     d.Month = m;
     d.Day = dd;
@@ -161,7 +161,7 @@ TDateTime TField::GetAsDate() const {
 }
 
 void TField::SetAsDate(const TDateTime& date) {
-    if (!IsValidDate(date.Year, date.Month, date.Day)) {
+    if (!IsValidCalendarDate(date.Year, date.Month, date.Day)) {
         SetAsString("");
         return;
     }
@@ -202,7 +202,7 @@ void TField::SetAsDateTime(const TDateTime& value) {
     size_t len;
     uint8_t* p = Bytes(len);
     if (!p || len < 8) return;
-    if (!IsValidDate(value.Year, value.Month, value.Day)) {
+    if (!IsValidCalendarDate(value.Year, value.Month, value.Day)) {
         std::memset(p, 0, 8);
         return;
     }

@@ -48,9 +48,9 @@ struct TDateTime {
 // The value that conversions give for dates and date-times that cannot be read.
 inline constexpr TDateTime NullDate{};
 
-// Gregorian calendar: IsValidDate checks years 1..9999; DayCount numbers days from
+// Gregorian calendar: IsValidCalendarDate checks years 1..9999; DayCount numbers days from
 // 0001-01-01 = 1; DateOfDayCount is its inverse (false outside 1..9999-12-31).
-bool IsValidDate(int year, int month, int day);
+bool IsValidCalendarDate(int year, int month, int day);
 int64_t DayCount(int year, int month, int day);
 bool DateOfDayCount(int64_t dayCount, int& year, int& month, int& day);
 

@@ -158,9 +158,9 @@ TEST(FieldDates, CalendarArithmetic) {
     int y, m, d;
     EXPECT_FALSE(DateOfDayCount(0, y, m, d));
     EXPECT_FALSE(DateOfDayCount(DayCount(9999, 12, 31) + 1, y, m, d));
-    EXPECT_TRUE(IsValidDate(2000, 2, 29));
-    EXPECT_FALSE(IsValidDate(1900, 2, 29));
-    EXPECT_FALSE(IsValidDate(0, 1, 1));
+    EXPECT_TRUE(IsValidCalendarDate(2000, 2, 29));
+    EXPECT_FALSE(IsValidCalendarDate(1900, 2, 29));
+    EXPECT_FALSE(IsValidCalendarDate(0, 1, 1));
 }
 
 TEST(FieldBinary, CurrencyIntegerAndDouble) {
