@@ -1,0 +1,112 @@
+#include "app/workthread.h"
+
+#include "app/valuetext.h"
+#include "engine/dbf.h"
+
+#include <exception>
+
+std::string OnShowTotalText(size_t shown, size_t total) {
+    return "OnShow/Total:" + std::to_string(shown) + "/" + std::to_string(total);
+}
+
+std::string LoadingText(size_t rows, size_t total) {
+    return "Loading.. [" + std::to_string(rows) + "/" + std::to_string(total) + "]";
+}
+
+TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
+    : Dbf(dbf), Rows(rows), View(view), Messages(messages) {}
+
+TWorkThread::~TWorkThread() {
+    // Stop and wait here, while the members the job uses still exist.
+    if (Started()) {
+        Terminate();
+        WaitFor();
+    }
+}
+
+void TWorkThread::Execute() {
+    PostWorkerMessage(Messages, WM_WORKSTART);
+    try {
+        DoWork();
+    } catch (const std::exception& e) {
+        // A load that fails part-way keeps the rows it has and ends like a stopped one, so
+        // that the window does not wait for it for good.
+        std::string text = e.what();
+        try {
+            if (Dbf) Dbf->FreePage();
+            Finish(Rows ? Rows->DataList.Count() : 0, Total);
+            Synchronize([this, text] { View->ShowLoadError(text); });
+        } catch (...) {
+        }
+    }
+    Terminate();
+    PostWorkerMessage(Messages, WM_WORKSTOP);
+}
+
+void TWorkThread::DoWork() {
+    switch (Mode) {
+    case ModeLoadTable: LoadTable(); break;
+    case ModeLoadExcel: LoadExcel(); break;
+    default: break;
+    }
+}
+
+void TWorkThread::LoadExcel() {}
+
+void TWorkThread::LoadTable() {
+    if (!Dbf || !Rows || !View) return;
+    TDBF& dbf = *Dbf;
+    const uint32_t n = dbf.GetRecordCount();
+    Total = n;
+    SyncSetPanelFlag(true);
+    const int64_t pages = n / PageSize + (n % PageSize > 0 ? 1 : 0);
+    dbf.AllocPage(PageSize);
+
+    const int fieldCount = dbf.FieldCount;
+    std::vector<const TField*> fields;
+    for (int i = 0; i < fieldCount; ++i) fields.push_back(dbf.GetField(i));
+
+    TRowBuilder row;
+    std::string scratch;
+    size_t rows = Rows->DataList.Count();
+    bool shownFirst = false;
+    for (int64_t p = 1; p <= pages && !Terminated(); ++p) {
+        int got = dbf.ReadPage(p, PageSize);
+        if (got <= 0) continue;
+        for (int i = 1; i <= got && !Terminated(); ++i) {
+            dbf.SelectPageRecord(i);
+            row.Start(dbf.GetDeleted(), static_cast<uint32_t>((p - 1) * PageSize + i));
+            int k = 0;
+            for (; k < fieldCount && !Terminated(); ++k) {
+                valuetext::AppendDisplayText(dbf, *fields[k], row.Buffer(), scratch);
+                row.CloseField();
+            }
+            if (k < fieldCount || Terminated()) break;
+            Rows->DataList.Append(Rows->Pool.Make(row));
+            ++rows;
+            if (rows > static_cast<size_t>(PageSize) && !shownFirst) {
+                shownFirst = true;
+                SyncRefreshList();
+                SyncShowFirstItem();
+            }
+            if (rows % StatusEvery == 0) SyncSetStatus(LoadingText(rows, n));
+        }
+    }
+    dbf.FreePage();
+    Finish(rows, n);
+}
+
+void TWorkThread::Finish(size_t rows, uint32_t total) {
+    SyncSetStatus(OnShowTotalText(rows, total));
+    SyncSetPanelFlag(false);
+    SyncSetItemCount(rows);
+    SyncRefreshList();
+    if (rows != total) SyncDisableEditing();
+}
+
+void TWorkThread::SyncSetPanelFlag(bool on) { Synchronize([this, on] { View->SetPanelFlag(on); }); }
+void TWorkThread::SyncRefreshList() { Synchronize([this] { View->RefreshList(); }); }
+void TWorkThread::SyncShowFirstItem() { Synchronize([this] { View->ShowFirstItem(); }); }
+void TWorkThread::SyncSetStatus(const std::string& text) { Synchronize([this, &text] { View->SetStatus(text); }); }
+void TWorkThread::SyncSetItemCount(size_t count) { Synchronize([this, count] { View->SetItemCount(count); }); }
+void TWorkThread::SyncDisableEditing() { Synchronize([this] { View->DisableEditing(); }); }

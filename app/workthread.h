@@ -1,0 +1,73 @@
+// The row loader: reads the open table on a worker thread, a page of 100 records at a time,
+// and appends one row of display texts per record to the row list while the list view shows
+// what has arrived.
+#pragma once
+
+#include "app/datalist.h"
+#include "app/workerthread.h"
+
+#include <QObject>
+
+#include <cstddef>
+#include <string>
+
+class TDBF;
+
+// What the loader asks of the window, always on the user-interface thread.
+class TLoadView {
+public:
+    virtual ~TLoadView() = default;
+    virtual void SetPanelFlag(bool on) = 0;       // double-buffers the row-count panel
+    virtual void RefreshList() = 0;               // repaints the record list
+    virtual void ShowFirstItem() = 0;             // scrolls row 0 into view, selecting nothing
+    virtual void SetStatus(const std::string& text) = 0;  // the row-count panel's caption
+    virtual void SetItemCount(size_t count) = 0;  // the record list's item count
+    virtual void DisableEditing() = 0;            // after a load that did not reach the end
+    virtual void ShowLoadError(const std::string& text) = 0;
+};
+
+class TWorkThread : public TWorkerThread {
+public:
+    // Mode 0 loads the table, mode 1 imports a worksheet.
+    enum { ModeLoadTable = 0, ModeLoadExcel = 1 };
+
+    // `messages` receives WM_WORKSTART and WM_WORKSTOP; `view` the synchronous calls.
+    TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages);
+    ~TWorkThread() override;
+
+    void SetMode(int mode) { Mode = mode; }
+    void SetFileName(const std::string& name) { FileName = name; }
+    int GetMode() const { return Mode; }
+
+    // Rows per page and how often the status text changes.
+    static constexpr int PageSize = 100;
+    static constexpr size_t StatusEvery = 2000;
+
+protected:
+    void Execute() override;
+
+private:
+    void DoWork();
+    void LoadTable();
+    void LoadExcel();
+    void Finish(size_t rows, uint32_t total);
+
+    void SyncSetPanelFlag(bool on);
+    void SyncRefreshList();
+    void SyncShowFirstItem();
+    void SyncSetStatus(const std::string& text);
+    void SyncSetItemCount(size_t count);
+    void SyncDisableEditing();
+
+    TDBF* Dbf;
+    TRowStore* Rows;
+    TLoadView* View;
+    QObject* Messages;
+    int Mode = ModeLoadTable;
+    std::string FileName;
+    uint32_t Total = 0;
+};
+
+// "OnShow/Total:%d/%d" and "Loading.. [%d/%d]".
+std::string OnShowTotalText(size_t shown, size_t total);
+std::string LoadingText(size_t rows, size_t total);

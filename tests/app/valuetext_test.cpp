@@ -1,0 +1,117 @@
+#include "app/sampletable.h"
+#include "app/valuetext.h"
+#include "engine/dbf.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <limits>
+
+using namespace valuetext;
+
+TEST(ValueText, DatesFromStoredText) {
+    std::string out;
+    AppendDisplayDate(out, "20070501");
+    EXPECT_EQ(out, "2007-05-01");
+    for (const char* bad : {"20070230", "        ", "2007050", "2007AB01", "00000000", "20071301"}) {
+        out.clear();
+        AppendDisplayDate(out, bad);
+        EXPECT_EQ(out, "    -  -  ") << bad;
+    }
+    out.clear();
+    AppendDisplayDate(out, "2024 1 5");  // blanks before the digits of a part
+    EXPECT_EQ(out, "2024-01-05");
+    out.clear();
+    AppendDisplayDate(out, "  240105");  // a two-digit year
+    EXPECT_EQ(out, "2024-01-05");
+    out.clear();
+    AppendDisplayDate(out, "20000229");
+    EXPECT_EQ(out, "2000-02-29");
+    out.clear();
+    AppendDisplayDate(out, "19000229");
+    EXPECT_EQ(out, "    -  -  ");
+}
+
+TEST(ValueText, DateTimesLeaveOutMidnight) {
+    TDateTime t{2007, 5, 1, 12, 0, 0, 0};
+    EXPECT_EQ(DateTimeToStr(t), "2007-5-1 12:00:00");
+    EXPECT_EQ(DateTimeToStr(TDateTime{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31");
+    EXPECT_EQ(DateTimeToStr(TDateTime{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05");
+    EXPECT_EQ(FormatDate(TDateTime{7, 3, 9}), "0007-03-09");
+}
+
+TEST(ValueText, CurrencyIsExactAtTheExtremes) {
+    EXPECT_EQ(CurrToStr(12345), "1.2345");
+    EXPECT_EQ(CurrToStr(0), "0");
+    EXPECT_EQ(CurrToStr(-50000), "-5");
+    EXPECT_EQ(CurrToStr(-1), "-0.0001");
+    EXPECT_EQ(CurrToStr(15000), "1.5");
+    EXPECT_EQ(CurrToStr(std::numeric_limits<int64_t>::max()), "922337203685477.5807");
+    EXPECT_EQ(CurrToStr(std::numeric_limits<int64_t>::min()), "-922337203685477.5808");
+}
+
+TEST(ValueText, NumbersIgnoreTheLocale) {
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    std::string saved = old ? old : "C";
+    std::setlocale(LC_ALL, "de_DE.UTF-8");  // may not exist; the texts must not care either way
+    EXPECT_EQ(FormatFixed(1.0 / 3.0, 2), "0.33");
+    EXPECT_EQ(FormatFixed(-2.5, 0), "-2");  // round half to even, as printf does
+    EXPECT_EQ(FormatFixed(1e20, 1), "100000000000000000000.0");
+    EXPECT_EQ(FormatFixed(1e308, 0).size(), 309u);
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(Trim(std::string_view("\t  12.5 \r\n")), "12.5");
+    EXPECT_EQ(TrimRight(std::string_view("  ab \x01")), "  ab");
+    EXPECT_EQ(Trim(std::string_view("   ")), "");
+}
+
+TEST(ValueText, DisplayTextOfEveryFieldType) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("all.dbf");
+    CreateTableFile(path, 0x30,
+                    {{"C", 'C', 6}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}, {"L", 'L', 1}, {"D", 'D', 8},
+                     {"T", 'T', 8}, {"Y", 'Y', 8}, {"I", 'I', 4}, {"B", 'B', 8, 3}, {"M", 'M', 4},
+                     {"G", 'G', 4}, {"P", 'P', 4}});
+    TDBF dbf;
+    dbf.SetFileName(path);
+    dbf.Open();
+    ASSERT_TRUE(dbf.GetMemoOpened());
+    dbf.Append();
+    dbf.FieldByName("C")->SetAsString(" ab");
+    dbf.FieldByName("N")->SetAsFloat(-3.5);
+    dbf.FieldByName("F")->SetAsString(" 2.5");
+    dbf.FieldByName("L")->SetAsString("T");
+    dbf.FieldByName("D")->SetAsString("20240105");
+    dbf.FieldByName("T")->SetAsDateTime(TDateTime{2007, 5, 1, 12, 0, 0, 0});
+    dbf.FieldByName("Y")->SetAsCurrency(-12345);
+    dbf.FieldByName("I")->SetAsInteger(std::numeric_limits<int32_t>::min());
+    dbf.FieldByName("B")->SetAsDouble(2.0 / 3.0);
+    dbf.SetMemo("M", "line 1\r\nline \xe9");
+    dbf.Post();
+    dbf.Append();  // blank values
+    dbf.Post();
+
+    auto texts = [&](int rec) {
+        dbf.Go(rec);
+        std::vector<std::string> v;
+        for (int i = 0; i < dbf.FieldCount; ++i) v.push_back(DisplayText(dbf, *dbf.GetField(i)));
+        return v;
+    };
+    EXPECT_EQ(texts(1), (std::vector<std::string>{" ab", "-3.50", "2.5", "T", "2024-01-05", "2007-5-1 12:00:00",
+                                                   "-1.2345", "-2147483648", "0.667", "line 1\r\nline \xe9", "Gen",
+                                                   "Picture"}));
+    EXPECT_EQ(texts(2), (std::vector<std::string>{"", "0.00", "0.0", "", "    -  -  ", "1900-1-1", "0", "0",
+                                                   "0.000", "", "Gen", "Picture"}));
+    dbf.Close();
+
+    // The memo file gone: memo texts read as empty, nothing else changes.
+    std::filesystem::remove(dir.Path("all.fpt"));
+    TDBF ro;
+    ro.SetFileName(path);
+    ro.SetReadOnly(true);
+    ro.Open();
+    EXPECT_FALSE(ro.GetMemoOpened());
+    ro.Go(1);
+    EXPECT_EQ(DisplayText(ro, *ro.FieldByName("M")), "");
+    EXPECT_EQ(DisplayText(ro, *ro.FieldByName("C")), " ab");
+}
