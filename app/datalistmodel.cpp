@@ -1,0 +1,123 @@
+#include "app/datalistmodel.h"
+
+#include "app/bytetext.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+TDataListModel::TDataListModel(QObject* parent) : QAbstractTableModel(parent) {
+    SetAlterColors(0x00CBF5FF, 0x00EAFFFF);
+}
+
+void TDataListModel::SetSource(const TDataList* list, std::vector<char> fieldTypes, QStringList captions) {
+    beginResetModel();
+    List = list;
+    Types = std::move(fieldTypes);
+    Captions = std::move(captions);
+    Count = 0;
+    endResetModel();
+}
+
+void TDataListModel::ClearSource() { SetSource(nullptr, {}, {}); }
+
+void TDataListModel::SetItemCount(int count) {
+    if (count < 0) count = 0;
+    if (count == Count) return;
+    if (count > Count) {
+        beginInsertRows(QModelIndex(), Count, count - 1);
+        Count = count;
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), count, Count - 1);
+        Count = count;
+        endRemoveRows();
+    }
+}
+
+void TDataListModel::SetViewMemo(bool on) {
+    if (MemoShown == on) return;
+    MemoShown = on;
+}
+
+void TDataListModel::SetAlterColors(TColor even, TColor odd) {
+    Even = ToQColor(even);
+    Odd = ToQColor(odd);
+}
+
+void TDataListModel::Refresh() {
+    if (Count > 0 && !Types.empty())
+        emit dataChanged(index(0, 0), index(Count - 1, static_cast<int>(Types.size()) - 1));
+}
+
+QString TDataListModel::CellText(int row, int field) const {
+    if (!List || row < 0 || field < 0 || field >= static_cast<int>(Types.size())) return {};
+    const TDataRow* r = List->At(static_cast<size_t>(row));
+    if (!r) return {};
+    std::string_view text = r->Text(static_cast<size_t>(field));
+    if (Types[static_cast<size_t>(field)] == 'M' && !MemoShown)
+        return text.empty() ? QStringLiteral("Empty memo") : QStringLiteral("Full memo");
+    return BytesToText(text);
+}
+
+int TDataListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count; }
+
+int TDataListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(Types.size());
+}
+
+QVariant TDataListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !List) return {};
+    const int row = index.row();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return CellText(row, index.column());
+    case Qt::DecorationRole:
+        if (index.column() == 0) {
+            const TDataRow* r = List->At(static_cast<size_t>(row));
+            if (r) return DeletionIcon(r->Deleted());
+        }
+        return {};
+    case Qt::BackgroundRole:
+        return (row % 2 == 0) ? Even : Odd;
+    default:
+        return {};
+    }
+}
+
+QVariant TDataListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < Captions.size())
+        return Captions[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QIcon TDataListModel::DeletionIcon(bool deleted) {
+    // A small sheet for a record, crossed out in red when it is marked deleted.
+    static const QIcon icons[2] = {
+        [] {
+            QPixmap p(16, 16);
+            p.fill(Qt::transparent);
+            QPainter g(&p);
+            g.setPen(QColor(90, 110, 140));
+            g.setBrush(QColor(235, 242, 250));
+            g.drawRect(2, 1, 11, 13);
+            g.setPen(QColor(150, 165, 185));
+            for (int y = 4; y <= 11; y += 3) g.drawLine(4, y, 11, y);
+            return QIcon(p);
+        }(),
+        [] {
+            QPixmap p(16, 16);
+            p.fill(Qt::transparent);
+            QPainter g(&p);
+            g.setRenderHint(QPainter::Antialiasing);
+            g.setPen(QColor(140, 140, 140));
+            g.setBrush(QColor(240, 240, 240));
+            g.drawRect(2, 1, 11, 13);
+            g.setPen(QPen(QColor(210, 30, 30), 2));
+            g.drawLine(3, 3, 13, 13);
+            g.drawLine(13, 3, 3, 13);
+            return QIcon(p);
+        }(),
+    };
+    return icons[deleted ? 1 : 0];
+}
