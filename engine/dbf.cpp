@@ -263,9 +263,12 @@ void TDBF::Open() {
     uint64_t present = uint64_t(fileSize - headerLength) / recordLength;
     uint32_t records = present > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
                                                                       : static_cast<uint32_t>(present);
+    CountCorrectedInMemory = false;
     if (records != HeaderRecordCount()) {
+        StoredCountAtOpen = HeaderRecordCount();
+        CorrectedCount = records;
         SetHeaderRecordCount(records);
-        if (!ReadOnly) s->WriteAt(4, &Header[4], 4);  // a failure leaves the file's count as it was
+        if (ReadOnly || !s->WriteAt(4, &Header[4], 4)) CountCorrectedInMemory = true;
     }
 
     RecomputeOffsets();

@@ -204,6 +204,11 @@ private:
     bool Eof = true;
     TDBFEditState State = esBrowse;
     uint32_t LockTimeout = DefaultLockTimeout;
+    // A read-only table cannot store the count that Open found in the data; while the file
+    // still holds the count it held then, re-reads keep the corrected one.
+    bool CountCorrectedInMemory = false;
+    uint32_t StoredCountAtOpen = 0;
+    uint32_t CorrectedCount = 0;
     std::vector<uint8_t> RecordBuffer;  // current record, then the previous one
     std::vector<uint8_t> PageCache;
     int PageSize = 0;

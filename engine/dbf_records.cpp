@@ -26,11 +26,15 @@ bool TDBF::ReadCountUnlocked() {
     if (!Stream) throw EDBFError("File not open yet!");
     uint8_t b[4];
     if (!Stream->ReadAt(4, b, 4)) return false;
-    std::memcpy(&Header[4], b, 4);
+    const uint32_t stored = dbfbytes::GetLE32(b);
+    SetHeaderRecordCount(CountCorrectedInMemory && stored == StoredCountAtOpen ? CorrectedCount : stored);
     return true;
 }
 
-void TDBF::WriteCountUnlocked() { WriteOrFail(4, &Header[4], 4, " - Error in write DBF head structure!"); }
+void TDBF::WriteCountUnlocked() {
+    WriteOrFail(4, &Header[4], 4, " - Error in write DBF head structure!");
+    CountCorrectedInMemory = false;  // the file holds the count now
+}
 
 void TDBF::WriteOrFail(int64_t offset, const void* data, size_t n, const char* failText) {
     if (!Stream) throw EDBFError("File not open yet!");
@@ -374,6 +378,7 @@ void TDBF::Zap() {
     if (!Stream->ReadAt(0, onDisk.data(), onDisk.size())) Fail("Invalid DBF file!");
     dbfbytes::PutLE32(&onDisk[4], 0);
     WriteOrFail(0, onDisk.data(), onDisk.size(), " - Error in write DBF head structure!");
+    CountCorrectedInMemory = false;
     SetHeaderRecordCount(0);
     CurrentRecNo = 0;
     Bof = Eof = true;

@@ -231,7 +231,10 @@ TEST(DbfOpen, RecordCountFollowsTheDataAndIsWrittenBack) {
         dbf.SetFileName(p);
         dbf.SetReadOnly(true);
         dbf.Open();
-        EXPECT_EQ(dbf.GetRecordCount(), 10u);  // re-read from the file, which stays unchanged
+        EXPECT_EQ(dbf.GetRecordCount(), 12u);  // kept in memory only
+        dbf.Go(12);
+        EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R12");
+        EXPECT_FALSE(dbf.GetEof());
         EXPECT_EQ(ReadAll(p), s);
     }
     TDBF dbf;
