@@ -175,8 +175,7 @@ void TFlatListBoxBase::AfterItemsEdit() {
 }
 
 void TFlatListBoxBase::SetItemHeight(int value) {
-    if (value < 1)
-        value = 1;
+    value = std::clamp(value, 1, 32767);
     FItemHeight = value;
     resize(width(), FlatList::SnapHeight(FItemHeight, FVisibleCount, FScrollBars));
     Rebuild();

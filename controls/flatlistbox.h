@@ -112,6 +112,7 @@ public:
     const std::vector<QRect>& ItemRects() const { return FItemRects; }
     // Direction of the running auto-scroll: true scrolls up.
     bool ScrollingUp() const { return FScrollUp; }
+    QSize sizeHint() const override { return QSize(137, 99); }
     // The auto-repeat timer shared by this class.
     QTimer* RepeatTimer() const { return &FRepeat->Timer; }
 

@@ -136,8 +136,10 @@ void TFlatMemo::PaintBorder() {
     // The square where the two scroll bars meet.
     QScrollBar* hs = horizontalScrollBar();
     QScrollBar* vs = verticalScrollBar();
-    if (hs->isVisible() && vs->isVisible())
-        p.fillRect(QRect(vs->geometry().left(), hs->geometry().top(), vs->width(), hs->height()), inner);
+    if (hs->isVisible() && vs->isVisible()) {
+        const int left = vs->mapTo(this, QPoint(0, 0)).x(), top = hs->mapTo(this, QPoint(0, 0)).y();
+        p.fillRect(QRect(left, top, vs->width(), hs->height()), inner);
+    }
 }
 
 bool TFlatMemo::event(QEvent* e) {

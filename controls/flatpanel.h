@@ -29,6 +29,8 @@ public:
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& value);
 
+    QSize sizeHint() const override { return QSize(185, 41); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

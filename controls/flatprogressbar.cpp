@@ -61,6 +61,8 @@ TFlatProgressBar::TFlatProgressBar(QWidget* parent) : QWidget(parent) {
     resize(147, 16);
 }
 
+QSize TFlatProgressBar::sizeHint() const { return FOrientation == pbHorizontal ? QSize(147, 16) : QSize(16, 147); }
+
 void TFlatProgressBar::SetTransparent(bool value) {
     if (FTransparent != value) {
         FTransparent = value;
@@ -90,8 +92,11 @@ void TFlatProgressBar::SetAdvColorBorder(TAdvColors value) {
 }
 
 void TFlatProgressBar::SetOrientation(TProgressBarOrientation value) {
+    if (FOrientation == value)
+        return;
     FOrientation = value;
     resize(height(), width());
+    updateGeometry();
     update();
 }
 

@@ -58,6 +58,7 @@ public:
     bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool value);
     int ElementWidth() const { return FElementWidth; }
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -345,3 +345,48 @@ TEST(FlatListBox, DrawsArrowsByWhetherTheyCanScroll) {
 }
 
 }  // namespace
+
+namespace {
+
+QStringList gWarnings;
+void CollectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        gWarnings << text;
+}
+
+TEST(FlatListBox, SeeThroughBackgroundShowsTheParent) {
+    flattest::App();
+    QWidget form;
+    QPalette pal = form.palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 0));
+    form.setPalette(pal);
+    form.setAutoFillBackground(true);
+    form.resize(300, 200);
+    TFlatListBox box(&form);
+    box.move(10, 10);
+    box.SetColorItemsRect(clWhite);
+    box.SetItems({"a", "b"});
+    box.SetTransparentMode(tmAlways);
+    gWarnings.clear();
+    auto old = qInstallMessageHandler(CollectWarnings);
+    form.show();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    QImage img = Shot(box);
+    qInstallMessageHandler(old);
+    EXPECT_TRUE(gWarnings.isEmpty()) << gWarnings.join("\n").toStdString();
+    EXPECT_EQ(At(img, 60, 60), RGB(0, 128, 0));
+    EXPECT_EQ(At(img, 0, 0), 0x8396A0);
+    // Not focused: the parent; focused: the items colour.
+    box.SetTransparentMode(tmNotFocused);
+    box.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(At(Shot(box), 60, 60), box.hasFocus() ? clWhite : RGB(0, 128, 0));
+    box.clearFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(At(Shot(box), 60, 60), RGB(0, 128, 0));
+    box.SetTransparentMode(tmNone);
+    EXPECT_EQ(At(Shot(box), 60, 60), clWhite);
+}
+
+}  // namespace

@@ -96,6 +96,9 @@ TEST(FlatMemo, BorderLightsUpWithTheFocus) {
     EXPECT_EQ(At(img, 1, h / 2), clWhite);
     EXPECT_EQ(At(img, 2, h / 2), clWhite);
     EXPECT_EQ(At(img, w / 2, 2), clWhite);
+    EXPECT_EQ(At(img, 0, 0), clGray);
+    EXPECT_EQ(At(img, 1, 1), clWhite);
+    EXPECT_EQ(At(img, w - 1, h - 1), clGray);
     // The corner between the scroll bars takes the inner colour.
     EXPECT_EQ(At(img, w - 8, h - 8), clWhite);
 
