@@ -207,6 +207,20 @@ TEST(DbfOpen, HeaderPaddingAfterTheTerminatorAndBacklinkArea) {
         EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "X");
         EXPECT_EQ(dbf.GetBacklink(), "");
     }
+    // A 0x30 table without a backlink area.
+    std::string n = dir.Path("nolink.dbf");
+    s = ExpectedHeaderArea(0x03, SmallFields(), 1);
+    s[0] = 0x30;
+    s += SmallRecord("Y");
+    WriteAll(n, s);
+    {
+        TDBF dbf;
+        dbf.SetFileName(n);
+        dbf.Open();
+        EXPECT_EQ(dbf.FieldCount, 4);
+        EXPECT_EQ(dbf.GetBacklink(), "");
+        EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "Y");
+    }
     // A 0x30 table with a path in the backlink area.
     std::string q = dir.Path("vfp.dbf");
     s = ExpectedHeaderArea(0x30, SmallFields(), 0);
