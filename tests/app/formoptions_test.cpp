@@ -2,6 +2,7 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 
+#include "option_testutil.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -40,22 +41,6 @@ protected:
     void TearDown() override {
         Option = Saved;
         OnOptionsApplied = nullptr;
-    }
-
-    // Every setting the dialog can change, as one comparable text.
-    static std::string State(const TOption& o) {
-        std::string s;
-        for (bool b : {o.AlwayShowStop, o.AlwayShowQuit, o.AlwayShowClose, o.AlwayShowCut, o.AlwayShowEdit,
-                       o.AlwayShowEditOk, o.AlwayShowAppendOk, o.AlwayShowInsertOk, o.AlwayShowDelSelRec,
-                       o.AlwayShowTruncate, o.AlwayShowZap, o.AlwayShowTipOfTheDay, o.AlwayShowSucceed,
-                       o.ViewControlToolbar, o.ViewControlStatusBar, o.ViewControlExplorerBar, o.ViewControlFileInfos,
-                       o.ViewMemo, o.CloseWhenJobDone, o.OpenWhenJobDone, o.HotTrack, o.GridLines, o.WelcomePage})
-            s += b ? '1' : '0';
-        for (int32_t n : {o.SpeedSetting, o.MenuSelectBorderColor, o.MenuSelectColor, o.MenuSelectFontColor,
-                          o.MenuSeparatorColor, o.LvBkColor, o.LvFontColor, o.LvFontSize, o.LvAlterColor1,
-                          o.LvAlterColor2})
-            s += " " + std::to_string(n);
-        return s + " " + o.LvFontFace.toStdString();
     }
 
     // Settings far from the defaults.
@@ -126,7 +111,7 @@ TEST_F(FormOptions, OkAppliesTheControlsAndCallsTheMainWindow) {
 
 TEST_F(FormOptions, BadFontSizeChangesNothingAndKeepsTheDialogOpen) {
     Customise();
-    std::string before = State(Own);
+    std::string before = Fields(Own);
     for (const char* bad : {"abc", "", "0", "-3", "1000", "99999999999", "12x"}) {
         ScriptedMsgBox script;
         TFormOptions f;
@@ -142,7 +127,7 @@ TEST_F(FormOptions, BadFontSizeChangesNothingAndKeepsTheDialogOpen) {
         EXPECT_TRUE(f.isVisible()) << bad;
         EXPECT_EQ(f.PageControl->currentIndex(), 0);
         EXPECT_EQ(f.focusWidget(), f.cbLvFontSize);
-        EXPECT_EQ(State(Own), before) << bad;
+        EXPECT_EQ(Fields(Own), before) << bad;
         EXPECT_EQ(Applied, 0);
         // The font picker refuses it the same way, without opening.
         bool asked = false;
@@ -157,7 +142,7 @@ TEST_F(FormOptions, BadFontSizeChangesNothingAndKeepsTheDialogOpen) {
 
 TEST_F(FormOptions, CancelAfterDefaultLeavesTheSettings) {
     Customise();
-    std::string before = State(Own);
+    std::string before = Fields(Own);
     ScriptedMsgBox script;
     script.Answer(mrYes);
     TFormOptions f;
@@ -173,10 +158,10 @@ TEST_F(FormOptions, CancelAfterDefaultLeavesTheSettings) {
     EXPECT_EQ(f.cbSelectColor->Selected(), 0x000090FF);
     EXPECT_TRUE(f.CBoxQuit->isChecked());
     // ... but the settings are untouched until OK.
-    EXPECT_EQ(State(Own), before);
+    EXPECT_EQ(Fields(Own), before);
     f.BitBtn2->click();
     EXPECT_EQ(f.result(), QDialog::Rejected);
-    EXPECT_EQ(State(Own), before);
+    EXPECT_EQ(Fields(Own), before);
     EXPECT_EQ(Applied, 0);
 }
 
@@ -191,7 +176,7 @@ TEST_F(FormOptions, DefaultThenOkAppliesTheDefaults) {
     f.BtnDefault->click();
     f.BitBtn1->click();
     TOption defaults;
-    EXPECT_EQ(State(Own), State(defaults));
+    EXPECT_EQ(Fields(Own), Fields(defaults));
     EXPECT_EQ(Applied, 1);
 }
 

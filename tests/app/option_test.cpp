@@ -1,6 +1,7 @@
 #include "app/inifile.h"
 #include "app/option.h"
 
+#include "option_testutil.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -52,48 +53,6 @@ const char* const FreshOptionsIni =
     "HotTrack=0\n"
     "GridLines=1\n"
     "WelcomePage=1\n";
-
-// Every stored field flipped away from its default.
-void ChangeEverything(TOption& o) {
-    o.AlwayShowStop = o.AlwayShowQuit = o.AlwayShowClose = o.AlwayShowCut = o.AlwayShowEdit = false;
-    o.AlwayShowEditOk = o.AlwayShowAppendOk = o.AlwayShowInsertOk = o.AlwayShowDelSelRec = false;
-    o.AlwayShowTruncate = o.AlwayShowZap = o.AlwayShowTipOfTheDay = o.AlwayShowSucceed = false;
-    o.SpeedSetting = 3;
-    o.MenuSelectBorderColor = clRed;
-    o.MenuSelectColor = clSkyBlue;
-    o.MenuSelectFontColor = clHighlightText;
-    o.MenuSeparatorColor = 0x123456;
-    o.LvBkColor = clWhite;
-    o.LvFontColor = clBlack;
-    o.LvFontSize = 14;
-    o.LvFontFace = QStringLiteral("DejaVu Sans Mono");
-    o.LvAlterColor1 = clBlue;
-    o.LvAlterColor2 = SysColor(COLOR_WINDOW);
-    o.ViewControlToolbar = o.ViewControlStatusBar = o.ViewControlExplorerBar = false;
-    o.ViewControlFileInfos = o.ViewMemo = true;
-    o.CloseWhenJobDone = true;
-    o.OpenWhenJobDone = false;
-    o.HotTrack = true;
-    o.GridLines = o.WelcomePage = false;
-}
-
-// The stored fields as one comparable text.
-std::string Fields(const TOption& o) {
-    std::string s;
-    for (bool b : {o.AlwayShowStop, o.AlwayShowQuit, o.AlwayShowClose, o.AlwayShowCut, o.AlwayShowEdit,
-                   o.AlwayShowEditOk, o.AlwayShowAppendOk, o.AlwayShowInsertOk, o.AlwayShowDelSelRec,
-                   o.AlwayShowTruncate, o.AlwayShowZap, o.AlwayShowTipOfTheDay, o.AlwayShowSucceed,
-                   o.ViewControlToolbar, o.ViewControlStatusBar, o.ViewControlExplorerBar,
-                   o.ViewControlFileInfos, o.ViewMemo, o.CloseWhenJobDone, o.OpenWhenJobDone, o.HotTrack,
-                   o.GridLines, o.WelcomePage})
-        s += b ? '1' : '0';
-    TOptionInterface v = o.GetInterface();
-    for (int32_t n : {v.SpeedSetting, v.MenuSelectBorderColor, v.MenuSelectColor, v.MenuSelectFontColor,
-                      v.MenuSeparatorColor, v.LvBkColor, v.LvFontColor, v.LvFontSize, v.LvAlterColor1,
-                      v.LvAlterColor2})
-        s += " " + std::to_string(n);
-    return s + " " + v.LvFontFace.toStdString();
-}
 
 }  // namespace
 
