@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,7 +146,29 @@ public:
     bool NarrowRecord(int64_t recIndex, uint16_t oldRecordLength, int32_t count);
     void FinishFieldRemoval();
 
+    // Whole structure changes, as the structure-change worker runs them. Each checks the
+    // change and converts the fill text before anything is written, keeps a copy of the table
+    // file (and of the memo file it may write) while it runs, puts both back and raises the
+    // error again when any step fails, and deletes the copy after success. `progress` is
+    // called after each record with its 0-based index and the record count; it may throw to
+    // stop the change.
+    using TStructureProgress = std::function<void(int64_t recIndex, int64_t recordCount)>;
+    // GetRecordCount, GrowForField, WidenRecord from the last record to the first,
+    // AppendFieldDef. False at 254 fields, with nothing changed.
+    bool AddField(const std::string& name, char type, uint8_t length, uint8_t decimals, const std::string& fillText,
+                  const TStructureProgress& progress = {});
+    // GetRecordCount, RemoveFieldDefs, NarrowRecord from the first record to the last,
+    // FinishFieldRemoval. `indexes`: `count` distinct field indexes in ascending order. False
+    // when every field would go, with nothing changed.
+    bool RemoveFields(const int32_t* indexes, int32_t count, const TStructureProgress& progress = {});
+    // Fault injection for tests: called before each step of AddField and RemoveFields with
+    // the step's name ("grow", "widen", "append", "remove", "narrow", "finish") and the record
+    // index (-1 for steps on the whole table); may throw.
+    std::function<void(const char* step, int64_t recIndex)> StructureFaultHook;
+
 private:
+    friend class TStructureChange;  // the structure change's own steps (dbf_structure.cpp)
+
     // Holds the lock region for a scope.
     class TLockGuard {
     public:
