@@ -17,7 +17,7 @@ TFlatMemo::TFlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
     if (FParentColor && parent)
         FColorFlat = ParentColorOf(this);
     resize(185, 89);
-    RedrawBorder();
+    SetScrollBars(ssNone);
 }
 
 QString TFlatMemo::Text() const {
@@ -45,6 +45,14 @@ QStringList TFlatMemo::Lines() const {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+void TFlatMemo::SetScrollBars(TScrollStyle value) {
+    FScrollBars = value;
+    const bool h = value == ssHorizontal || value == ssBoth, v = value == ssVertical || value == ssBoth;
+    setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(v ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    RedrawBorder();
 }
 
 void TFlatMemo::SetUseAdvColors(bool value) {

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
 class TFlatMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -19,6 +21,12 @@ public:
     QString Text() const;
     void SetText(const QString& text);
     QStringList Lines() const;
+    // Scroll bars shown always (the chosen ones) or never; lines wrap at the memo's width while
+    // WordWrap is on (the default).
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle value);
+    bool WordWrap() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
+    void SetWordWrap(bool value) { setLineWrapMode(value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap); }
 
     bool UseAdvColors() const { return FUseAdvColors; }
     void SetUseAdvColors(bool value);
@@ -65,5 +73,6 @@ private:
     TColor FColorBorder = 0x8396A0;
     TColor FColorFlat = 0xE1EAEB;
     bool FMouseInControl = false;
+    TScrollStyle FScrollBars = ssNone;
     TColor FColor = clWindow;
 };

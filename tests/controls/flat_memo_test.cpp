@@ -79,8 +79,7 @@ TEST(FlatMemo, BorderLightsUpWithTheFocus) {
     layout->addWidget(other);
     memo->SetColorBorder(clGray);
     memo->SetColorFlat(RGB(200, 210, 220));
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->SetScrollBars(ssBoth);
     form.resize(300, 200);
     form.show();
     QApplication::setActiveWindow(&form);
