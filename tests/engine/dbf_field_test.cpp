@@ -278,21 +278,6 @@ TEST(FieldBounds, AFieldOutsideItsRecordReadsEmptyAndIgnoresWrites) {
     detached.SetAsString("x");
 }
 
-TEST(FieldList, OwnsItsFields) {
-    std::array<uint8_t, 32> d{};
-    TFieldList list;
-    EXPECT_EQ(list.Add(new TField(d.data())), 0);
-    EXPECT_EQ(list.Add(std::make_unique<TField>(d.data())), 1);
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_NE(list.GetItem(1), nullptr);
-    EXPECT_EQ(list.GetItem(2), nullptr);
-    EXPECT_EQ(list.GetItem(-1), nullptr);
-    list.Delete(0);
-    EXPECT_EQ(list.Count(), 1);
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
-}
-
 TEST(FieldTable, FieldsFollowTheCurrentRecordOfTheirTable) {
     TempDir dir;
     std::string path = dir.Path("types.dbf");

@@ -488,3 +488,80 @@ TEST(DbfLocking, DefaultTimeoutIsFourSeconds) {
     EXPECT_GE(ms, 3990);
     EXPECT_LT(ms, 6000);
 }
+
+// ---- random edits against a model ---------------------------------------------------------
+
+TEST(DbfModel, RandomEditsMatchAListOfRecords) {
+    TempDir dir;
+    std::string path = MakeSmallTable(dir, 30);
+    std::vector<std::string> model;
+    for (int i = 1; i <= 30; ++i) model.push_back(std::string("R").append(std::to_string(i)));
+    TDBF dbf;
+    OpenTable(dbf, path);
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const int64_t n = int64_t(model.size());
+        const std::string name = std::string("S").append(std::to_string(step));
+        switch (next(6)) {
+        case 0:
+            dbf.Append();
+            dbf.GetField(0)->SetAsString(name);
+            dbf.Post();
+            model.push_back(name);
+            break;
+        case 1: {
+            int64_t at = 1 + int64_t(next(uint32_t(n + 1)));
+            dbf.Go(at);
+            dbf.Insert();
+            dbf.GetField(0)->SetAsString(name);
+            dbf.Post();
+            model.insert(model.begin() + (at - 1), name);
+            break;
+        }
+        case 2:
+            if (n > 0) {
+                int64_t at = 1 + int64_t(next(uint32_t(n)));
+                dbf.Go(at);
+                dbf.Delete();
+                dbf.Post();
+                model.erase(model.begin() + (at - 1));
+            }
+            break;
+        case 3:
+            if (n > 0) {
+                int64_t at = 1 + int64_t(next(uint32_t(n)));
+                dbf.Go(at);
+                dbf.Edit();
+                dbf.GetField(0)->SetAsString(name);
+                dbf.Post();
+                model[size_t(at - 1)] = name;
+            }
+            break;
+        case 4:
+            if (n > 1) {
+                int64_t target = 1 + int64_t(next(uint32_t(n - 1)));
+                dbf.ReplaceRecord(n, target);
+                model[size_t(target - 1)] = model.back();
+                model.pop_back();
+            }
+            break;
+        case 5:
+            if (n > 40) {
+                dbf.SetRecordCount(uint32_t(n - 5));
+                model.resize(size_t(n - 5));
+            }
+            break;
+        }
+        ASSERT_EQ(dbf.GetRecordCount(), model.size()) << "step " << step;
+        ASSERT_EQ(Names(RecordNames(path)), Names(model)) << "step " << step;
+    }
+    EXPECT_EQ(Names(RecordNames(path)), Names(model));
+    // The file holds exactly the records (and perhaps the end byte of an append).
+    size_t size = ReadAll(path).size();
+    size_t data = size_t(HL) + model.size() * RL;
+    EXPECT_TRUE(size == data || size == data + 1);
+}
