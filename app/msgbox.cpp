@@ -134,6 +134,13 @@ QString MsgBoxIconFile(int Icon) {
 
 TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons,
                      bool ShowCheckBox, bool Animate, int Interval, int Step, QWidget* owner) {
+    if (const TMsgBoxHandler& handler = MsgBoxHandler()) {
+        // Answered without building a window (back ends are tested without one).
+        TMsgBoxResult r = handler(TMsgBoxRequest{Caption, Text, Icon, Buttons, ShowCheckBox, Animate,
+                                                 std::max(1, Interval), std::max(1, Step)});
+        r.Checked = ShowCheckBox && r.Checked;
+        return r;
+    }
     TFormConfirmWithCheckBox box(owner ? owner : QApplication::activeWindow());
     box.SetInfo(Caption, Text, Icon, Buttons, ShowCheckBox);
     box.InitAlphaShow(Animate, Interval, Step);

@@ -360,13 +360,18 @@ TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
         script.Answer(mrNo);
         script.DefaultAnswer = TMsgBoxResult{mrOk, false};
 
+        const auto windowsBefore = QApplication::topLevelWidgets().size();
         TMsgBoxResult a = MsgBox("Q", "Quit?", mbiQuestion, mbbYesNo, true, true, 40, 20);
+        EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);  // no window built
         EXPECT_EQ(a.ModalResult, mrYes);
         EXPECT_TRUE(a.Checked);
         TMsgBoxResult b = MsgBox("", "Zap?", mbiQuestion, mbbYesNo);
         EXPECT_EQ(b.ModalResult, mrNo);
+        script.DefaultAnswer.Checked = true;
         TMsgBoxResult c = MsgBox("", "Not DBF Files!", mbiWarning, mbbOK);
         EXPECT_EQ(c.ModalResult, mrOk);
+        EXPECT_FALSE(c.Checked);  // no check box, nothing checked
+        script.DefaultAnswer.Checked = false;
 
         // Boxes the caller keeps go through the same seam; a hidden check box is never checked.
         script.Answer(mrYes, true);
