@@ -57,9 +57,13 @@ bool PrepareUserDir(const std::string& programDir, const std::string& userDir) {
     namespace fs = std::filesystem;
     if (!MakeDirs(userDir)) return false;
     std::error_code ec;
-    std::string tips = programDir + TipsFileName;
-    if (Exists(tips) && !Exists(userDir + TipsFileName))
-        fs::copy_file(tips, userDir + TipsFileName, fs::copy_options::skip_existing, ec);
+    // The shipped tips, and whatever settings and lists an earlier run left beside the program
+    // (a settings file that has become read-only still holds the user's choices).
+    for (const char* name : {TipsFileName, OptionsFileName, RecentFilesFileName, FindHistoryFileName}) {
+        std::string from = programDir + name;
+        if (Exists(from) && !Exists(userDir + name))
+            fs::copy_file(from, userDir + name, fs::copy_options::skip_existing, ec);
+    }
     std::string icons = programDir + IconFolderName;
     if (fs::is_directory(icons, ec)) {
         fs::create_directories(userDir + IconFolderName, ec);

@@ -1,8 +1,8 @@
 // Where the program's own files live: "Options.ini", "OldFiles.txt", "OldFindText.txt",
 // "Tips.tip", the "Icon" folder and the help file. They live beside the program when that folder
 // can be written; otherwise in the user's configuration folder, which is then created and given
-// copies of the shipped files ("Tips.tip", "Icon/") that it lacks, so settings are never lost to
-// a read-only installation. Every path the program uses for these files comes from here.
+// copies of the shipped files ("Tips.tip", "Icon/") and of any settings left beside the program
+// that it lacks, so settings are never lost to a read-only installation. Every path the program uses for these files comes from here.
 #pragma once
 
 #include <functional>
@@ -45,8 +45,9 @@ std::string ChooseProgramFilesDir(const std::string& programDir, const std::stri
 std::string ResolveProgramFilesDir(const std::string& programDir, const std::string& userDir,
                                    const std::function<bool(const std::string& path)>& writable);
 
-// Creates `userDir` and copies the shipped "Tips.tip" and "Icon/" files from `programDir` that it
-// lacks; existing files are never replaced. False when the folder could not be created.
+// Creates `userDir` and copies from `programDir` the shipped "Tips.tip" and "Icon/" files and any
+// "Options.ini", "OldFiles.txt" and "OldFindText.txt" an earlier run left there, each only when
+// `userDir` lacks it; existing files are never replaced. False when the folder could not be made.
 bool PrepareUserDir(const std::string& programDir, const std::string& userDir);
 
 }  // namespace vx

@@ -35,16 +35,19 @@ TEST(ProgramFiles, UserFolderIsCreatedWithCopiesOfTheShippedFiles) {
     fs::create_directories(prog + "Icon");
     WriteAll(prog + "Tips.tip", "tip one\n");
     WriteAll(prog + "Icon/Question48.ico", "ICO");
-    WriteAll(prog + "Options.ini", "[OTHER]\nHotTrack=1\n");  // settings are not shipped along
+    WriteAll(prog + "Options.ini", "[OTHER]\nHotTrack=1\n");  // left by an earlier run
     ASSERT_TRUE(vx::PrepareUserDir(prog, user));
     EXPECT_EQ(ReadAll(user + "Tips.tip"), "tip one\n");
     EXPECT_EQ(ReadAll(user + "Icon/Question48.ico"), "ICO");
-    EXPECT_FALSE(fs::exists(user + "Options.ini"));
+    EXPECT_EQ(ReadAll(user + "Options.ini"), "[OTHER]\nHotTrack=1\n");
+    EXPECT_FALSE(fs::exists(user + "OldFiles.txt"));
     // The user's own copies are never replaced.
     WriteAll(user + "Tips.tip", "my tips\n");
+    WriteAll(prog + "Options.ini", "[OTHER]\nHotTrack=0\n");
     WriteAll(prog + "Icon/Warnning48.ico", "W");
     ASSERT_TRUE(vx::PrepareUserDir(prog, user));
     EXPECT_EQ(ReadAll(user + "Tips.tip"), "my tips\n");
+    EXPECT_EQ(ReadAll(user + "Options.ini"), "[OTHER]\nHotTrack=1\n");
     EXPECT_EQ(ReadAll(user + "Icon/Warnning48.ico"), "W");
     // Nothing shipped: the folder is still made.
     std::string other = dir.Path("other") + "/";
