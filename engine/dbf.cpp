@@ -195,12 +195,10 @@ void TDBF::CreateTable() {
     for (int i = 0; i < FieldCount; ++i)
         if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
     if (!hasMemo) return;
-    const char* ext = MemoExtension(GetVersion());
-    std::string memoName = ext ? ReplaceExtension(FileName, ext) : std::string();
+    // An old memo file whose name differs only in letter case is replaced, not doubled.
+    const std::string memoName = MemoFileNameFor(GetVersion());
     Memo->Close();
     Memo->SetVersion(GetVersion());
-    // An old memo file whose name differs only in letter case is replaced, not doubled.
-    if (!memoName.empty()) memoName = FindIgnoringCase(memoName);
     Memo->SetFileName(memoName);
     if (!memoName.empty()) Memo->CreateMemoFile();
 }
@@ -288,16 +286,20 @@ void TDBF::Open() {
     OpenMemo();
 }
 
+std::string TDBF::MemoFileNameFor(uint8_t version) const {
+    const char* ext = MemoExtension(version);
+    return ext ? FindIgnoringCase(ReplaceExtension(FileName, ext)) : std::string();
+}
+
 void TDBF::OpenMemo() {
     const uint8_t version = GetVersion();
     Memo->Close();
     Memo->SetVersion(version);
-    const char* ext = MemoExtension(version);
-    if (!ext) {
+    if (!MemoExtension(version)) {
         Memo->SetFileName(ReplaceExtension(FileName, ".dbt"));
         return;
     }
-    std::string name = FindIgnoringCase(ReplaceExtension(FileName, ext));
+    const std::string name = MemoFileNameFor(version);
     Memo->SetFileName(name);
     auto openMemo = [&] {
         try {

@@ -207,7 +207,10 @@ private:
     void BlankBuffer(bool bothHalves);
     void BlankRecord();  // blank value of every field in the first half
     void OpenMemo();
-    std::string MemoFileNameFor(uint8_t version, bool create) const;
+    // The memo file of this table for a version byte: an existing file whose name matches
+    // ignoring letter case, else the table's name with ".fpt" (0x30, 0x31, 0xF5) or ".dbt"
+    // (0x83, 0x8B, 0xCB); empty for versions without a memo file.
+    std::string MemoFileNameFor(uint8_t version) const;
     // Moves records first..last (1-based) by `delta` records through `work` (caller holds
     // the lock).
     void MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<uint8_t>& work);
