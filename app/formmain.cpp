@@ -148,6 +148,17 @@ QIcon DrawGlyph(TGlyph g) {
     return QIcon(pm);
 }
 
+// A status bar panel that asks for its design width and gives way when the bar is short.
+class TStatusPanel : public QLabel {
+public:
+    TStatusPanel(int width, QWidget* parent) : QLabel(parent), Width(width) {}
+    QSize sizeHint() const override { return QSize(Width, QLabel::sizeHint().height()); }
+    QSize minimumSizeHint() const override { return QSize(std::min(Width, 40), QLabel::minimumSizeHint().height()); }
+
+private:
+    int Width;
+};
+
 QIcon StdIcon(QStyle::StandardPixmap sp) { return QApplication::style()->standardIcon(sp); }
 
 QFrame* TitlePanel(QWidget* parent, const QString& name, QLabel*& title, const QString& titleName,
@@ -591,7 +602,7 @@ void TFormMain::CreateToolBars() {
     TB_QUICKSETTINGFONTFACE = new TFontComboBox(MainToolBar);
     TB_QUICKSETTINGFONTFACE->setObjectName(QStringLiteral("TB_QUICKSETTINGFONTFACE"));
     TB_QUICKSETTINGFONTFACE->setToolTip(QStringLiteral("Font Face"));
-    TB_QUICKSETTINGFONTFACE->setFixedWidth(130);
+    TB_QUICKSETTINGFONTFACE->setFixedWidth(125);
     MainToolBar->addWidget(TB_QUICKSETTINGFONTFACE);
     TB_QUICKSETTINGFONTCOLOR = new TColorBox(MainToolBar);
     TB_QUICKSETTINGFONTCOLOR->setObjectName(QStringLiteral("TB_QUICKSETTINGFONTCOLOR"));
@@ -616,12 +627,12 @@ void TFormMain::CreateToolBars() {
     TB_QUICKSERACHKEY = new QComboBox(ToolBar1);
     TB_QUICKSERACHKEY->setObjectName(QStringLiteral("TB_QUICKSERACHKEY"));
     TB_QUICKSERACHKEY->setEditable(true);
-    TB_QUICKSERACHKEY->setMinimumWidth(110);
+    TB_QUICKSERACHKEY->setFixedWidth(90);
     ToolBar1->addWidget(TB_QUICKSERACHKEY);
     ToolBar1->addWidget(new QLabel(QStringLiteral(" From:"), ToolBar1));
     TB_QUICKSERACHFROM = new QComboBox(ToolBar1);
     TB_QUICKSERACHFROM->setObjectName(QStringLiteral("TB_QUICKSERACHFROM"));
-    TB_QUICKSERACHFROM->setMinimumWidth(90);
+    TB_QUICKSERACHFROM->setFixedWidth(90);
     ToolBar1->addWidget(TB_QUICKSERACHFROM);
     button(TB_QUICKFIND, "TB_QUICKFIND", QStringLiteral("Find"), QStringLiteral("Quick Find"),
            DrawGlyph(TGlyph::QuickFind), nullptr);
@@ -815,15 +826,17 @@ void TFormMain::CreateStatusBar() {
     MainStatusBar->setSizeGripEnabled(true);
     static const int widths[StatusPanelCount] = {100, 140, 220, 40, 280, 50};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new QLabel(MainStatusBar);
+        auto* panel = new TStatusPanel(widths[i], MainStatusBar);
         panel->setObjectName(QStringLiteral("MainStatusBarPanel%1").arg(i));
-        panel->setMinimumWidth(widths[i]);
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
-        // The clock takes what is left of the bar.
-        MainStatusBar->addWidget(panel, i == StatusPanelCount - 1 ? 1 : 0);
         StatusPanels[i] = panel;
     }
+    // The clock takes what is left of the bar, but never less than its text.
+    StatusPanels[5]->setMinimumWidth(
+        StatusPanels[5]->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12);
+    for (int i = 0; i < StatusPanelCount; ++i)
+        MainStatusBar->addWidget(StatusPanels[i], i == StatusPanelCount - 1 ? 1 : 0);
     setStatusBar(MainStatusBar);
 }
 

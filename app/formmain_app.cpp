@@ -25,19 +25,29 @@ void ReportUncaught(const QString& text) {
     reporting = false;
 }
 
+// The text of the exception being handled; call only inside a catch block.
+QString CurrentExceptionText() {
+    QString text;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        text = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    if (text.isEmpty())
+        text = QStringLiteral("Unknown error.");
+    return text;
+}
+
 }  // namespace
 
 bool RunGuarded(const std::function<bool()>& body) {
     QString text;
     try {
         return body();
-    } catch (const std::exception& e) {
-        text = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        text = QString();
+        text = CurrentExceptionText();
     }
-    if (text.isEmpty())
-        text = QStringLiteral("Unknown error.");
     ReportUncaught(text);
     return false;
 }
@@ -45,5 +55,12 @@ bool RunGuarded(const std::function<bool()>& body) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    return RunGuarded([&] { return QApplication::notify(receiver, event); });
+    QString text;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        text = CurrentExceptionText();
+    }
+    ReportUncaught(text);
+    return false;
 }

@@ -34,11 +34,13 @@ bool TFolderPaneModel::filterAcceptsRow(int sourceRow, const QModelIndex& source
 }
 
 bool TFolderPaneModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    // Folders first, then by name.
+    // Folders first, then by name without regard to letter case.
     bool ld = FileSystem->isDir(left), rd = FileSystem->isDir(right);
     if (ld != rd)
         return ld;
-    return QString::localeAwareCompare(FileSystem->fileName(left), FileSystem->fileName(right)) < 0;
+    QString l = FileSystem->fileName(left), r = FileSystem->fileName(right);
+    int c = QString::compare(l, r, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : l < r;
 }
 
 QString TFolderPaneModel::FilePath(const QModelIndex& index) const {

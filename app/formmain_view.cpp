@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
+#include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -81,13 +82,12 @@ void TFormMain::UpdateInterface() {
 
     {
         QSignalBlocker block(TB_QUICKSETTINGFONTFACE);
-        int i = TB_QUICKSETTINGFONTFACE->findText(f.family(), Qt::MatchFixedString);
+        // The face asked for, or the one the system put in its place when it has no such face.
+        int i = TB_QUICKSETTINGFONTFACE->findText(Option->LvFontFace, Qt::MatchFixedString);
         if (i < 0)
-            i = TB_QUICKSETTINGFONTFACE->findText(Option->LvFontFace, Qt::MatchFixedString);
+            i = TB_QUICKSETTINGFONTFACE->findText(QFontInfo(f).family(), Qt::MatchFixedString);
         if (i >= 0)
             TB_QUICKSETTINGFONTFACE->setCurrentIndex(i);
-        else
-            TB_QUICKSETTINGFONTFACE->setEditText(Option->LvFontFace);
     }
     {
         QSignalBlocker block(TB_QUICKSETTINGFONTCOLOR);

@@ -1,0 +1,81 @@
+// Reading the table path from the command line and from dropped files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QUrl>
+
+#include "app/cmdline.h"
+#include "testutil.h"
+
+namespace {
+
+QString Arg(const char* a) {
+    const char* argv[] = {"vellibrox", a, nullptr};
+    return vx::TableFromArguments(2, argv);
+}
+
+}  // namespace
+
+TEST(CommandLine, TakesTheFirstArgumentWhole) {
+    const char* none[] = {"vellibrox", nullptr};
+    EXPECT_TRUE(vx::TableFromArguments(1, none).isEmpty());
+    EXPECT_TRUE(Arg("").isEmpty());
+
+    EXPECT_EQ(Arg("/data/my tables/a b.dbf"), QStringLiteral("/data/my tables/a b.dbf"));
+    std::string longPath = "/" + std::string(400, 'd') + "/" + std::string(250, 'f') + ".dbf";
+    EXPECT_EQ(Arg(longPath.c_str()), QString::fromStdString(longPath));
+    // Further arguments do not change the path.
+    const char* more[] = {"vellibrox", "/data/a.dbf", "/data/b.dbf", nullptr};
+    EXPECT_EQ(vx::TableFromArguments(3, more), QStringLiteral("/data/a.dbf"));
+    // A relative path is made absolute against the current folder.
+    EXPECT_EQ(Arg("rel dir/t.dbf"), QDir::currentPath() + QStringLiteral("/rel dir/t.dbf"));
+}
+
+TEST(CommandLine, DropsQuotesOnlyAroundAPathThatIsNotAFile) {
+    EXPECT_EQ(Arg("\"/data/my table.dbf\""), QStringLiteral("/data/my table.dbf"));
+    // Quotes inside a path stay.
+    EXPECT_EQ(Arg("/data/\"x\".dbf"), QStringLiteral("/data/\"x\".dbf"));
+
+    vxtest::TempDir dir;
+    std::string quoted = dir.Path("\"q.dbf\"");
+    vxtest::WriteAll(quoted, "x");
+    // The file's own name is taken as it is when such a file exists.
+    std::string inDir = "\"q.dbf\"";
+    QString was = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.Root().string()));
+    EXPECT_EQ(Arg(inDir.c_str()), QString::fromStdString(quoted));
+    QDir::setCurrent(was);
+}
+
+TEST(DroppedFiles, OnlyTheFirstCountsAndItsPathIsWhole) {
+    EXPECT_FALSE(vx::ChooseDroppedFile({}).Any);
+
+    QString spaced = QStringLiteral("/data/a b %20 c/#1 tab\u00e9.DBF");
+    auto c = vx::ChooseDroppedFile({QUrl::fromLocalFile(spaced), QUrl::fromLocalFile(QStringLiteral("/data/x.dbf"))});
+    EXPECT_TRUE(c.Any);
+    EXPECT_TRUE(c.IsTable);
+    EXPECT_EQ(c.Path, spaced);
+
+    QString longPath = QStringLiteral("/") + QString(600, QLatin1Char('z')) + QStringLiteral(".dbf");
+    c = vx::ChooseDroppedFile({QUrl::fromLocalFile(longPath)});
+    EXPECT_EQ(c.Path, longPath);
+    EXPECT_TRUE(c.IsTable);
+
+    c = vx::ChooseDroppedFile({QUrl::fromLocalFile(QStringLiteral("/data/notes.txt")),
+                               QUrl::fromLocalFile(QStringLiteral("/data/x.dbf"))});
+    EXPECT_TRUE(c.Any);
+    EXPECT_FALSE(c.IsTable);
+
+    c = vx::ChooseDroppedFile({QUrl(QStringLiteral("https://example.org/t.dbf"))});
+    EXPECT_TRUE(c.Any);
+    EXPECT_FALSE(c.IsTable);
+}
+
+TEST(DroppedFiles, ExtensionIsThatOfTheFileName) {
+    EXPECT_EQ(vx::LowerFileExt(QStringLiteral("/a/B.DbF")), QStringLiteral(".dbf"));
+    EXPECT_EQ(vx::LowerFileExt(QStringLiteral("/a.dir/file")), QString());
+    EXPECT_EQ(vx::LowerFileExt(QStringLiteral("/a/file.tar.DBT")), QStringLiteral(".dbt"));
+    EXPECT_TRUE(vx::IsTableFileName(QStringLiteral("/x/T.DBF")));
+    EXPECT_FALSE(vx::IsTableFileName(QStringLiteral("/x/t.dbf.bak")));
+    EXPECT_FALSE(vx::IsTableFileName(QStringLiteral("/x.dbf/t")));
+}
