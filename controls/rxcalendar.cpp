@@ -292,6 +292,8 @@ void TRxCalendar::mousePressEvent(QMouseEvent* event) {
     if (MouseToCell(event->position().toPoint(), c, r)) SelectCell(c, r);
 }
 
+void TRxCalendar::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
 void TRxCalendar::DrawCell(QPainter& p, int Col, int Row, const QRect& rect, bool selected) {
     QColor text = ToQColor(clWindowText);
     if (Row == 0) {

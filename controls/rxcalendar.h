@@ -99,6 +99,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Draws one cell; the local calendar adds today's frame.
     virtual void DrawCell(QPainter& p, int Col, int Row, const QRect& rect, bool selected);

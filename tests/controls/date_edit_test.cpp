@@ -1,0 +1,512 @@
+// Date edit: the edit mask rules, the text round trip under a two-digit-year locale, typing,
+// the drop-down calendar and its keys, and the button.
+#include "controls/dateedit.h"
+#include "controls/rxcalendar.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+namespace {
+
+QApplication* DateEditApp() {
+    static int argc = 1;
+    static char name[] = "test_controls";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    return qApp;
+}
+
+TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+}
+
+void Type(QWidget* w, const QString& s) {
+    for (QChar c : s) Key(w, c.isDigit() ? Qt::Key_0 + (c.unicode() - '0') : Qt::Key_unknown, Qt::NoModifier, QString(c));
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint pos) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// A locale with a two-digit year for the process (Qt's default and the C library's), put back
+// afterwards.
+class TwoDigitLocale {
+public:
+    TwoDigitLocale() : savedQt_(QLocale()) {
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        savedC_ = current ? current : "C";
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        if (!std::setlocale(LC_ALL, "en_US.UTF-8")) std::setlocale(LC_ALL, "en_US");
+    }
+    ~TwoDigitLocale() {
+        QLocale::setDefault(savedQt_);
+        std::setlocale(LC_ALL, savedC_.c_str());
+    }
+
+private:
+    QLocale savedQt_;
+    std::string savedC_;
+};
+
+}  // namespace
+
+TEST(DateEditMask, ParseAndFormat) {
+    TEditMask mask("!9999/99/99;1; ");
+    ASSERT_EQ(mask.Length(), 10);
+    EXPECT_TRUE(mask.IsInput(0));
+    EXPECT_FALSE(mask.IsInput(4));
+    EXPECT_EQ(mask.Literal(4), QLatin1Char('-'));  // "/" is the program's separator
+    EXPECT_EQ(mask.Blank(), QLatin1Char(' '));
+    EXPECT_TRUE(mask.SaveLiterals());
+    EXPECT_EQ(mask.EmptyText(), "    -  -  ");
+    EXPECT_EQ(mask.Format("2024-01-05"), "2024-01-05");
+    EXPECT_EQ(mask.Format("    -  -  "), "    -  -  ");
+    EXPECT_EQ(mask.Format(""), "    -  -  ");
+    EXPECT_EQ(mask.Format("2024-1-5"), "2024-1 -5 ");  // short fields wait for their literal
+    EXPECT_EQ(mask.Format("20240105"), "2024-01-05");
+    EXPECT_EQ(mask.Format("2024-01-05-and-more"), "2024-01-05");
+    EXPECT_EQ(mask.Format("abcd"), "    -  -  ");
+    EXPECT_EQ(mask.TextOf("2024-01-05"), "2024-01-05");
+    EXPECT_EQ(mask.TextOf("20"), "20  -  -  ");  // a damaged edit text is padded
+
+    TEditMask underscore("!9999/99/99;1;_");
+    EXPECT_EQ(underscore.EmptyText(), "____-__-__");
+    EXPECT_EQ(underscore.Format("    -01-05"), "____-01-05");
+    EXPECT_EQ(underscore.TextOf("____-01-_5"), "    -01- 5");  // empty positions read as blanks
+
+    TEditMask plain(">LL\\/00;0;*");
+    EXPECT_EQ(plain.Length(), 5);
+    EXPECT_EQ(plain.Literal(2), QLatin1Char('/'));  // escaped: not the date separator
+    EXPECT_FALSE(plain.SaveLiterals());
+    EXPECT_EQ(plain.Format("ab12"), "AB/12");
+    EXPECT_EQ(plain.TextOf("AB/1*"), "AB1 ");
+    EXPECT_EQ(TEditMask("").Length(), 0);
+    EXPECT_FALSE(TEditMask("").IsMasked());
+}
+
+TEST(DateEditMask, TypingDeletingPasting) {
+    TEditMask mask("!9999/99/99;1; ");
+    QString edit = mask.EmptyText();
+    int cursor = 0;
+    for (QChar c : QString("2024")) ASSERT_TRUE(mask.TypeChar(edit, cursor, -1, 0, c));
+    EXPECT_EQ(cursor, 5);  // past the literal
+    EXPECT_FALSE(mask.TypeChar(edit, cursor, -1, 0, 'x'));
+    ASSERT_TRUE(mask.TypeChar(edit, cursor, -1, 0, '1'));
+    ASSERT_TRUE(mask.TypeChar(edit, cursor, -1, 0, '-'));  // skips the rest of the month
+    EXPECT_EQ(cursor, 8);
+    ASSERT_TRUE(mask.TypeChar(edit, cursor, -1, 0, '5'));
+    EXPECT_EQ(edit, "2024-1 -5 ");
+    ASSERT_TRUE(mask.TypeChar(edit, cursor, -1, 0, '6'));
+    EXPECT_EQ(cursor, 10);
+    EXPECT_FALSE(mask.TypeChar(edit, cursor, -1, 0, '7'));  // the end
+    mask.Backspace(edit, cursor, -1, 0);
+    EXPECT_EQ(edit, "2024-1 -5 ");
+    EXPECT_EQ(cursor, 9);
+    cursor = 8;
+    mask.Backspace(edit, cursor, -1, 0);  // over the literal to the month
+    EXPECT_EQ(edit, "2024-1 -5 ");
+    EXPECT_EQ(cursor, 6);
+    cursor = 0;
+    mask.Delete(edit, cursor, -1, 0);
+    EXPECT_EQ(edit, " 024-1 -5 ");
+    mask.Delete(edit, cursor, 0, 10);
+    EXPECT_EQ(edit, "    -  -  ");
+    EXPECT_EQ(cursor, 0);
+    // Typing over a selection empties it first; a refused key leaves it.
+    edit = "2024-01-05";
+    cursor = 10;
+    EXPECT_FALSE(mask.TypeChar(edit, cursor, 5, 2, 'x'));
+    EXPECT_EQ(edit, "2024-01-05");
+    ASSERT_TRUE(mask.TypeChar(edit, cursor, 5, 2, '1'));
+    EXPECT_EQ(edit, "2024-1 -05");
+    mask.Paste(edit, cursor, 0, 10, "1999-12-31 and the rest");
+    EXPECT_EQ(edit, "1999-12-31");
+    cursor = 0;
+    mask.Paste(edit, cursor, -1, 0, "20");
+    EXPECT_EQ(edit, "2099-12-31");
+}
+
+TEST(DateEdit, DefaultsAndGeometry) {
+    DateEditApp();
+    TDateEdit edit;
+    EXPECT_EQ(edit.height(), 21);
+    EXPECT_EQ(edit.EditMask(), "!9999/99/99;1; ");
+    EXPECT_EQ(edit.DisplayFormat(), "YYYY/MM/DD");
+    EXPECT_EQ(edit.Text(), "    -  -  ");
+    EXPECT_EQ(edit.Date(), EmptyDate);
+    EXPECT_EQ(edit.BlanksChar(), QLatin1Char(' '));
+    EXPECT_EQ(edit.DialogTitle(), "Select a Date");
+    EXPECT_EQ(edit.PopupColor(), clBtnFace);
+    EXPECT_EQ(edit.StartOfWeek(), Mon);
+    EXPECT_EQ(edit.Weekends(), DayBit(Sun));
+    EXPECT_EQ(edit.WeekendColor(), clRed);
+    EXPECT_EQ(edit.YearDigits(), dyDefault);
+    EXPECT_EQ(edit.CalendarStyle(), csPopup);
+    EXPECT_EQ(edit.GlyphKind(), gkDefault);
+    EXPECT_EQ(edit.NumGlyphs(), 2);
+    EXPECT_FALSE(edit.Glyph().isNull());
+    EXPECT_EQ(edit.ButtonWidth(), 21);
+    EXPECT_EQ(edit.ClickKey(), QKeySequence(Qt::ALT | Qt::Key_Down));
+    EXPECT_EQ(edit.PopupAlign(), epaRight);
+    EXPECT_TRUE(edit.DirectInput());
+    EXPECT_EQ(edit.ButtonContainer()->geometry(), QRect(edit.width() - 2 - 21, 2, 21, 17));
+    EXPECT_EQ(edit.textMargins().right(), 23);
+    edit.SetButtonWidth(1);
+    EXPECT_TRUE(edit.ButtonContainer()->isHidden());
+    edit.SetButtonWidth(30);
+    EXPECT_EQ(edit.ButtonContainer()->width(), 30);
+    edit.SetGlyphKind(gkEllipsis);
+    EXPECT_EQ(edit.Glyph().width(), 24);
+    EXPECT_EQ(edit.NumGlyphs(), 1);
+    edit.SetGlyphKind(gkDropDown);
+    EXPECT_EQ(edit.NumGlyphs(), 1);
+    edit.SetGlyph(QImage(10, 10, QImage::Format_RGB32));
+    EXPECT_EQ(edit.GlyphKind(), gkCustom);
+    edit.SetCalendarHints({"a|x", "", "c", "d", "e", "f"});
+    EXPECT_EQ(edit.CalendarHints().size(), 4);
+    EXPECT_EQ(edit.PopupCalendar()->NavButton(0)->toolTip(), "a");
+    EXPECT_EQ(edit.PopupCalendar()->NavButton(1)->toolTip(), "Previous Month");
+    EXPECT_EQ(edit.PopupCalendar()->NavButton(3)->toolTip(), "d");
+    edit.SetBlanksChar(QChar(7));
+    EXPECT_EQ(edit.BlanksChar(), QLatin1Char(' '));
+}
+
+TEST(DateEdit, RoundTripUnderTwoDigitYearLocale) {
+    DateEditApp();
+    TwoDigitLocale locale;
+    ASSERT_EQ(QLocale().dateFormat(QLocale::ShortFormat).count(QLatin1Char('y')), 2);
+    TDateEdit edit;
+    EXPECT_EQ(edit.EditMask(), "!9999/99/99;1; ");
+    edit.SetText("2024-01-05");
+    EXPECT_EQ(edit.Text(), "2024-01-05");
+    EXPECT_EQ(edit.Date(), D(2024, 1, 5));
+    edit.SetText("    -  -  ");
+    EXPECT_EQ(edit.Text(), "    -  -  ");
+    EXPECT_EQ(edit.Date(), EmptyDate);
+    edit.SetDate(D(1999, 12, 31));
+    EXPECT_EQ(edit.Text(), "1999-12-31");
+    edit.SetYearDigits(dyFour);  // a refresh keeps the program's order and separator
+    EXPECT_EQ(edit.Text(), "1999-12-31");
+    edit.RefreshMask();
+    EXPECT_EQ(edit.Text(), "1999-12-31");
+}
+
+TEST(DateEdit, FollowsTheProgramDateFormat) {
+    DateEditApp();
+    TDateEdit edit;
+    edit.SetDate(D(2024, 1, 5));
+    SetShortDateFormat("d.M.yy", '.');
+    EXPECT_EQ(edit.EditMask(), "!99/99/99;1; ");
+    EXPECT_EQ(edit.DisplayFormat(), "DD/MM/YY");
+    EXPECT_EQ(edit.Text(), "05.01.24");
+    EXPECT_EQ(edit.Date(), D(2024, 1, 5));
+    edit.SetYearDigits(dyFour);
+    EXPECT_EQ(edit.Text(), "05.01.2024");
+    SetShortDateFormat("yyyy-M-d", '-');
+    EXPECT_EQ(edit.Text(), "2024-01-05");
+    edit.SetYearDigits(dyTwo);
+    EXPECT_EQ(edit.Text(), "24-01-05");
+    edit.SetYearDigits(dyDefault);
+    edit.SetBlanksChar('_');
+    EXPECT_EQ(edit.EditMask(), "!9999/99/99;1;_");
+    EXPECT_EQ(edit.Text(), "2024-01-05");
+    edit.SetText("");
+    EXPECT_EQ(edit.text(), "____-__-__");
+    EXPECT_EQ(edit.Text(), "    -  -  ");
+}
+
+TEST(DateEdit, DateReadAndWrite) {
+    DateEditApp();
+    TDateEdit edit;
+    edit.SetText("2025-02-29");  // no date: reads as the default
+    EXPECT_EQ(edit.Text(), "2025-02-29");
+    EXPECT_EQ(edit.Date(), EmptyDate);
+    edit.SetDefaultToday(true);
+    EXPECT_EQ(edit.Date(), Today());
+    edit.SetDate(EmptyDate);
+    EXPECT_EQ(edit.Date(), Today());
+    edit.SetDefaultToday(false);
+    edit.SetDate(D(2024, 2, 29));
+    EXPECT_TRUE(edit.isModified());
+    edit.SetDate(D(2024, 2, 29));
+    EXPECT_FALSE(edit.isModified());
+    edit.SetDate(1e12);  // invalid: cleared
+    EXPECT_EQ(edit.Text(), "    -  -  ");
+    edit.SetDate(D(2024, 3, 1) + 0.5);
+    EXPECT_EQ(edit.Text(), "2024-03-01");
+
+    edit.SetText("2024-13-01");
+    EXPECT_THROW(edit.ValidateText(), EConvertError);
+    EXPECT_EQ(edit.Text(), "2024-13-01");  // the text stays
+    edit.SetText("2024-1 -5 ");
+    int changes = 0;
+    edit.OnChange = [&] { ++changes; };
+    edit.ValidateText();
+    EXPECT_EQ(edit.Text(), "2024-01-05");
+    EXPECT_EQ(changes, 0);  // the edit's own formatting is no change
+    edit.SetText("    -  -  ");
+    edit.ValidateText();  // empty is fine
+    EXPECT_EQ(changes, 1);
+
+    QString shown;
+    auto saved = TCustomDateEdit::ShowConvertError;
+    TCustomDateEdit::ShowConvertError = [&](QWidget*, const QString& m) { shown = m; };
+    edit.SetCheckOnExit(true);
+    edit.SetText("2024-00-01");
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&edit, &out);
+    EXPECT_EQ(shown, "'2024-00-01' is not a valid date");
+    TCustomDateEdit::ShowConvertError = saved;
+}
+
+TEST(DateEdit, TypingThroughKeys) {
+    DateEditApp();
+    TDateEdit edit;
+    int changes = 0;
+    edit.OnChange = [&] { ++changes; };
+    edit.setCursorPosition(0);
+    Type(&edit, "20240105");
+    EXPECT_EQ(edit.Text(), "2024-01-05");
+    EXPECT_EQ(changes, 8);
+    EXPECT_TRUE(edit.isModified());
+    edit.SetText("2024-1 -5 ");
+    EXPECT_EQ(edit.Date(), D(2024, 1, 5));
+    edit.setCursorPosition(9);
+    Key(&edit, Qt::Key_Backspace, Qt::NoModifier, "\b");
+    EXPECT_EQ(edit.Text(), "2024-1 -  ");
+    Key(&edit, Qt::Key_Minus, Qt::NoModifier, "-");  // the date edit swallows "-"
+    EXPECT_EQ(edit.Text(), "2024-1 -  ");
+    edit.selectAll();
+    Key(&edit, Qt::Key_Delete);
+    EXPECT_EQ(edit.Text(), "    -  -  ");
+    // Keys of the edit that would insert or remove text do not break the mask.
+    edit.SetText("2024-01-05");
+    edit.setCursorPosition(10);
+    Key(&edit, Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(edit.Text().size(), 10);
+    Key(&edit, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(edit.Text().size(), 10);
+    QGuiApplication::clipboard()->setText("1999-12-31");
+    edit.selectAll();
+    Key(&edit, Qt::Key_V, Qt::ControlModifier, QString(QChar(22)));
+    EXPECT_EQ(edit.Text(), "1999-12-31");
+
+    // T sets today, + and - are swallowed, numeric-pad + and - step a day.
+    edit.SetDate(D(2024, 2, 28));
+    Key(&edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
+    EXPECT_EQ(edit.Date(), D(2024, 2, 29));
+    Key(&edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
+    EXPECT_EQ(edit.Date(), D(2024, 3, 1));
+    Key(&edit, Qt::Key_Minus, Qt::NoModifier, "-");
+    EXPECT_EQ(edit.Date(), D(2024, 3, 1));
+    Key(&edit, Qt::Key_T, Qt::NoModifier, "t");
+    EXPECT_EQ(edit.Date(), Today());
+    edit.SetText("");
+    Key(&edit, Qt::Key_Minus, Qt::KeypadModifier, "-");
+    EXPECT_EQ(edit.Date(), Today() - 1);
+    // Read-only: nothing changes.
+    edit.SetReadOnly(true);
+    edit.SetDate(D(2024, 2, 28));
+    Key(&edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
+    Key(&edit, Qt::Key_T, Qt::NoModifier, "T");
+    edit.setCursorPosition(0);
+    Type(&edit, "1");
+    EXPECT_EQ(edit.Date(), D(2024, 2, 28));
+    // Without direct input the text is read-only, but the calendar still works.
+    edit.SetReadOnly(false);
+    edit.SetDirectInput(false);
+    EXPECT_TRUE(edit.isReadOnly());
+    Key(&edit, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(edit.IsPopupShown());
+    Key(&edit, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    EXPECT_FALSE(edit.IsPopupShown());
+}
+
+TEST(DateEdit, DropDownCalendarWithKeys) {
+    DateEditApp();
+    QWidget form;
+    form.resize(400, 300);
+    auto* edit = new TDateEdit(&form);
+    edit->move(300, 20);
+    form.show();
+    edit->SetText("2024-01-31");
+    int changes = 0, accepted = 0;
+    edit->OnChange = [&] { ++changes; };
+    edit->OnAcceptDate = [&](TCustomDateEdit*, TDateTime&, bool&) { ++accepted; };
+
+    Key(edit, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(edit->IsPopupShown());
+    TPopupCalendar* popup = edit->PopupCalendar();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->size(), QSize(187, 124));
+    EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 1, 31));
+    EXPECT_EQ(popup->TitleText(), "January, 2024");
+    EXPECT_TRUE(edit->isReadOnly());
+    // Below the edit, right edges aligned.
+    const QPoint editOrigin = edit->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(popup->pos(), QPoint(editOrigin.x() + edit->width() - 187, editOrigin.y() + edit->height()));
+
+    Key(popup, Qt::Key_PageDown);  // keys reaching the popup go through the edit
+    EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 2, 29));
+    Key(edit, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(popup->GetValue().toDouble(), D(2023, 2, 28));
+    Key(edit, Qt::Key_Right);
+    Key(edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
+    EXPECT_EQ(popup->GetValue().toDouble(), D(2023, 3, 2));
+    EXPECT_EQ(popup->TitleText(), "March, 2023");
+    EXPECT_EQ(edit->Text(), "2024-01-31");  // nothing taken yet
+    Key(edit, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    EXPECT_FALSE(edit->IsPopupShown());
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(edit->Text(), "2024-01-31");
+    EXPECT_FALSE(edit->isReadOnly());
+    EXPECT_EQ(changes, 0);
+
+    edit->DoButtonClick();
+    ASSERT_TRUE(edit->IsPopupShown());
+    Key(edit, Qt::Key_Left);
+    Key(popup, Qt::Key_Return, Qt::NoModifier, "\r");
+    EXPECT_FALSE(edit->IsPopupShown());
+    EXPECT_EQ(edit->Text(), "2024-01-30");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(accepted, 1);
+
+    // The accept event may change the date or refuse it.
+    edit->OnAcceptDate = [](TCustomDateEdit*, TDateTime& d, bool&) { d = D(2000, 1, 1); };
+    edit->DoButtonClick();
+    edit->DoButtonClick();  // a second click closes accepting
+    EXPECT_EQ(edit->Text(), "2000-01-01");
+    edit->OnAcceptDate = [](TCustomDateEdit*, TDateTime&, bool& action) { action = false; };
+    edit->DoButtonClick();
+    Key(edit, Qt::Key_T, Qt::NoModifier, "T");  // today in the calendar
+    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+    edit->CloseUp(true);
+    EXPECT_EQ(edit->Text(), "2000-01-01");
+
+    // An empty edit opens on today; a read-only one does not open.
+    edit->SetText("");
+    edit->DropDown(true);
+    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+    edit->CloseUp(false);
+    EXPECT_EQ(edit->Text(), "    -  -  ");
+    edit->SetReadOnly(true);
+    edit->DoButtonClick();
+    edit->DropDown(false);
+    EXPECT_FALSE(edit->IsPopupShown());
+}
+
+TEST(DateEdit, MouseOnButtonAndCalendar) {
+    DateEditApp();
+    QWidget form;
+    form.resize(300, 300);
+    auto* edit = new TDateEdit(&form);
+    edit->move(10, 10);
+    form.show();
+    edit->SetText("2025-06-15");
+    TEditButton* button = edit->Button();
+    Mouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
+    Mouse(button, QEvent::MouseButtonRelease, QPoint(5, 5));
+    ASSERT_TRUE(edit->IsPopupShown());
+    // A press on the button while shown closes accepting; its click does nothing.
+    Mouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
+    EXPECT_FALSE(edit->IsPopupShown());
+    Mouse(button, QEvent::MouseButtonRelease, QPoint(5, 5));
+    EXPECT_FALSE(edit->IsPopupShown());
+
+    edit->DropDown(true);
+    TLocCalendar* cal = edit->PopupCalendar()->Calendar();
+    const QPoint day20 = cal->CellRect(4, 4).center();
+    Mouse(cal, QEvent::MouseButtonPress, day20);
+    Mouse(cal, QEvent::MouseButtonRelease, day20);
+    EXPECT_FALSE(edit->IsPopupShown());
+    EXPECT_EQ(edit->Text(), "2025-06-20");
+    // A click on an empty cell keeps it open; the next-month button steps.
+    edit->DropDown(true);
+    const QPoint empty = cal->CellRect(0, 1).center();
+    Mouse(cal, QEvent::MouseButtonPress, empty);
+    Mouse(cal, QEvent::MouseButtonRelease, empty);
+    EXPECT_TRUE(edit->IsPopupShown());
+    TRxTimerSpeedButton* next = edit->PopupCalendar()->NavButton(2);
+    Mouse(next, QEvent::MouseButtonPress, QPoint(3, 3));
+    Mouse(next, QEvent::MouseButtonRelease, QPoint(3, 3));
+    EXPECT_EQ(cal->CalendarDate(), D(2025, 7, 20));
+    // A press outside the popup cancels.
+    TPopupCalendar* popup = edit->PopupCalendar();
+    Mouse(popup, QEvent::MouseButtonPress, QPoint(-50, -50));
+    EXPECT_FALSE(edit->IsPopupShown());
+    EXPECT_EQ(edit->Text(), "2025-06-20");
+}
+
+TEST(DateEdit, PopupPlacementAndValues) {
+    DateEditApp();
+    QWidget form;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    form.setGeometry(screen);
+    auto* edit = new TDateEdit(&form);
+    form.show();
+    edit->move(0, form.height() - 30);
+    edit->DropDown(false);
+    const QPoint origin = edit->mapToGlobal(QPoint(0, 0));
+    TPopupCalendar* popup = edit->PopupCalendar();
+    EXPECT_EQ(popup->y(), origin.y() - 124);  // no room below: above the edit
+    EXPECT_EQ(popup->x(), origin.x());        // no room to the left: the right alignment is undone
+    EXPECT_FALSE(edit->isReadOnly());         // opened without disabling the text
+    edit->CloseUp(false);
+    edit->SetPopupAlign(epaLeft);
+    edit->move(form.width() - 150, 10);
+    edit->DropDown(false);
+    EXPECT_EQ(popup->x() + popup->width(), edit->mapToGlobal(QPoint(0, 0)).x() + edit->width());
+    edit->CloseUp(false);
+
+    popup->SetValue(QVariant(QString("    -  -  ")));
+    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+    popup->SetValue(QVariant(QString("2024-02-29")));
+    EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 2, 29));
+    popup->SetValue(QVariant(EmptyDate));
+    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+    popup->SetValue(QVariant(D(1999, 1, 2)));
+    EXPECT_EQ(popup->GetValue().toDouble(), D(1999, 1, 2));
+    popup->SetValue(QVariant());
+    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+
+    edit->SetPopupColor(clWindow);
+    EXPECT_EQ(edit->PopupColor(), clWindow);
+    edit->SetCalendarStyle(csDialog);
+    EXPECT_EQ(edit->Popup(), nullptr);
+    EXPECT_EQ(edit->CalendarStyle(), csDialog);
+    edit->DropDown(true);
+    EXPECT_FALSE(edit->IsPopupShown());
+    edit->SetCalendarStyle(csPopup);
+    ASSERT_NE(edit->PopupCalendar(), nullptr);
+    EXPECT_EQ(edit->PopupColor(), clWindow);
+}
+
+TEST(DateEdit, SelectDateDialog) {
+    DateEditApp();
+    TSelectDateDlg empty(nullptr, EmptyDate);
+    EXPECT_EQ(empty.Date(), Today());
+    TSelectDateDlg dlg(nullptr, D(2024, 1, 31));
+    EXPECT_EQ(dlg.TitleText(), "January, 2024");
+    Key(&dlg, Qt::Key_PageDown);
+    EXPECT_EQ(dlg.Date(), D(2024, 2, 29));
+    Key(&dlg, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(dlg.Date(), D(2023, 2, 28));
+    EXPECT_EQ(dlg.TitleText(), "February, 2023");
+    dlg.SetHints({"", "Back"});
+    EXPECT_EQ(dlg.NavButton(0)->toolTip(), "Previous Year");
+    EXPECT_EQ(dlg.NavButton(1)->toolTip(), "Back");
+}
