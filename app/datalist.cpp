@@ -12,7 +12,6 @@ std::string TDataRow::Item(size_t index) const {
 }
 
 char* TRowPool::Allocate(size_t n) {
-    std::lock_guard<std::mutex> guard(Lock);
     if (n > Left) {
         size_t size = std::max(n, BlockSize);
         Blocks.emplace_back(new char[size]);

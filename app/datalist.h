@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,8 +74,8 @@ public:
 
 // Owns every row of the open table. Rows are carved out of large blocks, so a million rows
 // cost a few hundred allocations; a row larger than a block gets a block of its own. Only one
-// thread allocates at a time (the loader while it runs, the user-interface thread otherwise);
-// handing out never moves an existing row.
+// thread makes rows at a time (the loader while it runs, the user-interface thread otherwise,
+// after waiting for the loader); making a row never moves an existing one.
 class TRowPool {
 public:
     TRowPool() = default;
@@ -91,7 +90,6 @@ public:
 private:
     char* Allocate(size_t n);
     static constexpr size_t BlockSize = 1 << 20;
-    std::mutex Lock;
     std::vector<std::unique_ptr<char[]>> Blocks;
     char* Cur = nullptr;
     size_t Left = 0;

@@ -1,0 +1,87 @@
+// The table the benchmarks share: 1,000,000 records of 120 bytes (C, N, D, L fields), and
+// pgdbf converting it for comparison.
+#pragma once
+
+#include "engine/dbf.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace benchtable {
+
+constexpr uint32_t RecordCount = 1000000;
+constexpr unsigned RecordLength = 120;
+
+// Writes the table: the header through the engine, the records in one stream.
+inline void CreateBenchTable(const std::string& path, uint32_t records = RecordCount) {
+    {
+        TDBF dbf;
+        dbf.SetFileName(path);
+        dbf.AddFieldDef("NAME", 'C', 0, 90, 0);
+        dbf.AddFieldDef("AMOUNT", 'N', 0, 20, 4);
+        dbf.AddFieldDef("DAY", 'D', 0, 8, 0);
+        dbf.AddFieldDef("OK", 'L', 0, 1, 0);
+        dbf.SetHeader(0x03, 124, 5, 1, 0, 32 * 4 + 33, RecordLength, 0, 0);
+        dbf.CreateTable();
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    std::string rec(RecordLength, ' ');
+    std::string chunk;
+    chunk.reserve(size_t(RecordLength) * 10000);
+    for (uint32_t i = 1; i <= records; ++i) {
+        std::fill(rec.begin(), rec.end(), ' ');
+        std::string name = "Customer number " + std::to_string(i) + " of the benchmark table";
+        rec.replace(1, name.size(), name);
+        char amount[32];
+        int n = std::snprintf(amount, sizeof amount, "%20.4f", i * 1.25);
+        rec.replace(91, size_t(n), amount, size_t(n));
+        char day[16];
+        std::snprintf(day, sizeof day, "2024%02u%02u", 1 + i % 12, 1 + i % 28);
+        rec.replace(111, 8, day);
+        rec[119] = i % 2 ? 'T' : 'F';
+        chunk += rec;
+        if (chunk.size() >= size_t(RecordLength) * 10000) {
+            out.write(chunk.data(), std::streamsize(chunk.size()));
+            chunk.clear();
+        }
+    }
+    out.write(chunk.data(), std::streamsize(chunk.size()));
+    out.put('\x1A');
+    out.close();
+    TDBF dbf;  // opening writes the record count that matches the data
+    dbf.SetFileName(path);
+    dbf.Open();
+}
+
+// A fresh folder under the temporary folder, removed with the object.
+class BenchDir {
+public:
+    BenchDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "vxbench-XXXXXX").string();
+        if (::mkdtemp(tmpl.data())) Dir = tmpl;
+    }
+    ~BenchDir() {
+        std::error_code ec;
+        if (!Dir.empty()) std::filesystem::remove_all(Dir, ec);
+    }
+    std::string Path(const std::string& name) const { return (std::filesystem::path(Dir) / name).string(); }
+    bool Ok() const { return !Dir.empty(); }
+
+private:
+    std::string Dir;
+};
+
+// Seconds pgdbf takes to convert the table (output discarded); negative when it failed.
+inline double TimePgdbf(const std::string& path) {
+    const std::string cmd = "pgdbf '" + path + "' > /dev/null 2>&1";
+    auto start = std::chrono::steady_clock::now();
+    int rc = std::system(cmd.c_str());
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return rc == 0 ? s : -1;
+}
+
+}  // namespace benchtable
