@@ -59,13 +59,13 @@ void MakeSampleTable(const std::string& path, int records) {
         dbf.FieldByName("QTY")->SetAsFloat(i * 1.25);
         dbf.FieldByName("WEIGHT")->SetAsFloat(70.5 + i * 0.125);
         if (i % 7 != 3) {
-            TDateTime d;
+            TDateTimeParts d;
             d.Year = 1950 + i;
             d.Month = 1 + i % 12;
             d.Day = 1 + (i * 3) % 28;
             dbf.FieldByName("BORN")->SetAsDate(d);
         }
-        TDateTime t;
+        TDateTimeParts t;
         t.Year = 2024;
         t.Month = 1 + i % 12;
         t.Day = 1 + i % 28;

@@ -38,7 +38,7 @@ void AppendInteger(std::string& out, int64_t value) {
     out.append(buf, r.ptr);
 }
 
-std::string FormatDate(const TDateTime& d) {
+std::string FormatDate(const TDateTimeParts& d) {
     std::string s;
     s.reserve(10);
     AppendPadded(s, d.Year, 4);
@@ -49,7 +49,7 @@ std::string FormatDate(const TDateTime& d) {
     return s;
 }
 
-std::string DateTimeToStr(const TDateTime& d) {
+std::string DateTimeToStr(const TDateTimeParts& d) {
     std::string s;
     AppendInteger(s, d.Year);
     s += '-';

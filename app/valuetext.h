@@ -21,10 +21,10 @@ std::string_view TrimRight(std::string_view s);
 std::string_view Trim(std::string_view s);
 
 // "yyyy-mm-dd".
-std::string FormatDate(const TDateTime& d);
+std::string FormatDate(const TDateTimeParts& d);
 // The date in the short date format ("yyyy-M-d"), then a blank and "hh:mm:ss" unless the
 // time is exactly midnight.
-std::string DateTimeToStr(const TDateTime& d);
+std::string DateTimeToStr(const TDateTimeParts& d);
 // A currency value held as value x 10000, as the shortest decimal text ("1.2345", "-3", "0").
 std::string CurrToStr(int64_t scaled);
 // Fixed notation with `decimals` digits after "." ("%.*f").

@@ -40,7 +40,7 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 
 // ---- calendar ---------------------------------------------------------------------------
 
-int32_t TDateTime::TimeOfDayMs() const {
+int32_t TDateTimeParts::TimeOfDayMs() const {
     int64_t ms = int64_t(Hour) * 3600000 + int64_t(Minute) * 60000 + int64_t(Second) * 1000 + Millisecond;
     if (Hour < 0 || Minute < 0 || Second < 0 || Millisecond < 0 || ms >= MsPerDay) return 0;
     return static_cast<int32_t>(ms);
@@ -142,7 +142,7 @@ void TField::SetAsFloat(double value) {
     SetAsString(text);
 }
 
-TDateTime TField::GetAsDate() const {
+TDateTimeParts TField::GetAsDate() const {
     std::string s = GetAsString();
     auto part = [&](size_t from, size_t count) -> int {
         if (from >= s.size()) return 0;
@@ -151,7 +151,7 @@ TDateTime TField::GetAsDate() const {
         if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return 0;
         return static_cast<int>(v);
     };
-    TDateTime d;
+    TDateTimeParts d;
     int y = part(0, 4), m = part(4, 2), dd = part(6, 2);
     if (!IsValidCalendarDate(y, m, dd)) return NullDate;
     d.Year = y;
@@ -160,7 +160,7 @@ TDateTime TField::GetAsDate() const {
     return d;
 }
 
-void TField::SetAsDate(const TDateTime& date) {
+void TField::SetAsDate(const TDateTimeParts& date) {
     if (!IsValidCalendarDate(date.Year, date.Month, date.Day)) {
         SetAsString("");
         return;
@@ -180,7 +180,7 @@ void TField::SetAsDate(const TDateTime& date) {
     SetAsString(std::string_view(buf, 8));
 }
 
-TDateTime TField::GetAsDateTime() const {
+TDateTimeParts TField::GetAsDateTime() const {
     size_t len;
     const uint8_t* p = Bytes(len);
     if (!p || len < 8) return NullDate;
@@ -189,7 +189,7 @@ TDateTime TField::GetAsDateTime() const {
     int64_t ms = static_cast<int32_t>(dbfbytes::GetLE32(p + 4));
     days += FloorDiv(ms, MsPerDay);
     ms -= FloorDiv(ms, MsPerDay) * MsPerDay;
-    TDateTime d;
+    TDateTimeParts d;
     if (!DateOfDayCount(days, d.Year, d.Month, d.Day)) return NullDate;
     d.Hour = static_cast<int>(ms / 3600000);
     d.Minute = static_cast<int>(ms / 60000 % 60);
@@ -198,7 +198,7 @@ TDateTime TField::GetAsDateTime() const {
     return d;
 }
 
-void TField::SetAsDateTime(const TDateTime& value) {
+void TField::SetAsDateTime(const TDateTimeParts& value) {
     size_t len;
     uint8_t* p = Bytes(len);
     if (!p || len < 8) return;

@@ -31,7 +31,7 @@ inline void PutLE32(uint8_t* p, uint32_t v) {
 }  // namespace dbfbytes
 
 // A calendar date with a time of day. Date fields use only the date part.
-struct TDateTime {
+struct TDateTimeParts {
     int Year = 1900;
     int Month = 1;
     int Day = 1;
@@ -40,13 +40,13 @@ struct TDateTime {
     int Second = 0;
     int Millisecond = 0;
 
-    bool operator==(const TDateTime&) const = default;
+    bool operator==(const TDateTimeParts&) const = default;
     // Milliseconds after midnight (0 when the time part is out of range).
     int32_t TimeOfDayMs() const;
 };
 
 // The value that conversions give for dates and date-times that cannot be read.
-inline constexpr TDateTime NullDate{};
+inline constexpr TDateTimeParts NullDate{};
 
 // Gregorian calendar: IsValidCalendarDate checks years 1..9999; DayCount numbers days from
 // 0001-01-01 = 1; DateOfDayCount is its inverse (false outside 1..9999-12-31).
@@ -119,13 +119,13 @@ public:
     void SetAsFloat(double value);
 
     // D: yyyymmdd; 1900-01-01 when the text is not a date.
-    TDateTime GetAsDate() const;
-    void SetAsDate(const TDateTime& date);  // uses the date part only
+    TDateTimeParts GetAsDate() const;
+    void SetAsDate(const TDateTimeParts& date);  // uses the date part only
 
     // T: Julian day number and milliseconds after midnight; 1900-01-01 00:00:00.000 when
     // the pair is not a date-time.
-    TDateTime GetAsDateTime() const;
-    void SetAsDateTime(const TDateTime& value);
+    TDateTimeParts GetAsDateTime() const;
+    void SetAsDateTime(const TDateTimeParts& value);
 
     // Y: the stored 64-bit integer, that is the value times 10000 (four implied decimals).
     int64_t GetAsCurrency() const;

@@ -34,11 +34,11 @@ TEST(ValueText, DatesFromStoredText) {
 }
 
 TEST(ValueText, DateTimesLeaveOutMidnight) {
-    TDateTime t{2007, 5, 1, 12, 0, 0, 0};
+    TDateTimeParts t{2007, 5, 1, 12, 0, 0, 0};
     EXPECT_EQ(DateTimeToStr(t), "2007-5-1 12:00:00");
-    EXPECT_EQ(DateTimeToStr(TDateTime{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31");
-    EXPECT_EQ(DateTimeToStr(TDateTime{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05");
-    EXPECT_EQ(FormatDate(TDateTime{7, 3, 9}), "0007-03-09");
+    EXPECT_EQ(DateTimeToStr(TDateTimeParts{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31");
+    EXPECT_EQ(DateTimeToStr(TDateTimeParts{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05");
+    EXPECT_EQ(FormatDate(TDateTimeParts{7, 3, 9}), "0007-03-09");
 }
 
 TEST(ValueText, CurrencyIsExactAtTheExtremes) {
@@ -82,7 +82,7 @@ TEST(ValueText, DisplayTextOfEveryFieldType) {
     dbf.FieldByName("F")->SetAsString(" 2.5");
     dbf.FieldByName("L")->SetAsString("T");
     dbf.FieldByName("D")->SetAsString("20240105");
-    dbf.FieldByName("T")->SetAsDateTime(TDateTime{2007, 5, 1, 12, 0, 0, 0});
+    dbf.FieldByName("T")->SetAsDateTime(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0});
     dbf.FieldByName("Y")->SetAsCurrency(-12345);
     dbf.FieldByName("I")->SetAsInteger(std::numeric_limits<int32_t>::min());
     dbf.FieldByName("B")->SetAsDouble(2.0 / 3.0);

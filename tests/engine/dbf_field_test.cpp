@@ -108,33 +108,33 @@ TEST(FieldNumbers, GetAsFloatReadsPlainNumbersOnly) {
 
 TEST(FieldDates, DateFieldsReadAndWriteYyyymmdd) {
     FieldOnBuffer f('D', 8);
-    f.Field.SetAsDate(TDateTime{2007, 5, 1, 13, 14, 15, 0});
+    f.Field.SetAsDate(TDateTimeParts{2007, 5, 1, 13, 14, 15, 0});
     EXPECT_EQ(f.Bytes(), "20070501");
-    EXPECT_EQ(f.Field.GetAsDate(), (TDateTime{2007, 5, 1}));
+    EXPECT_EQ(f.Field.GetAsDate(), (TDateTimeParts{2007, 5, 1}));
     for (const char* bad : {"20070230", "        ", "2007-5-1", "abcdefgh", "00000101", "20071301"}) {
         f.Put(bad);
         EXPECT_EQ(f.Field.GetAsDate(), NullDate) << bad;
     }
     f.Put("  070501");  // leading blanks convert: year 7
-    EXPECT_EQ(f.Field.GetAsDate(), (TDateTime{7, 5, 1}));
-    f.Field.SetAsDate(TDateTime{2007, 2, 30});  // not a date: the field becomes empty
+    EXPECT_EQ(f.Field.GetAsDate(), (TDateTimeParts{7, 5, 1}));
+    f.Field.SetAsDate(TDateTimeParts{2007, 2, 30});  // not a date: the field becomes empty
     EXPECT_EQ(f.Bytes(), "        ");
-    f.Field.SetAsDate(TDateTime{33, 1, 2});
+    f.Field.SetAsDate(TDateTimeParts{33, 1, 2});
     EXPECT_EQ(f.Bytes(), "00330102");
 }
 
 TEST(FieldDates, DateTimeFieldsHoldJulianDayAndMilliseconds) {
     FieldOnBuffer f('T', 8);
-    f.Field.SetAsDateTime(TDateTime{2007, 5, 1, 12, 0, 0, 0});
+    f.Field.SetAsDateTime(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0});
     std::string b = f.Bytes();
     EXPECT_EQ(dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(b.data())), 2454222u);
     EXPECT_EQ(dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(b.data()) + 4), 43200000u);
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTime{2007, 5, 1, 12, 0, 0, 0}));
-    f.Field.SetAsDateTime(TDateTime{1970, 1, 1, 23, 59, 59, 999});
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTime{1970, 1, 1, 23, 59, 59, 999}));
-    f.Field.SetAsDateTime(TDateTime{1, 1, 1});
+    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{2007, 5, 1, 12, 0, 0, 0}));
+    f.Field.SetAsDateTime(TDateTimeParts{1970, 1, 1, 23, 59, 59, 999});
+    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{1970, 1, 1, 23, 59, 59, 999}));
+    f.Field.SetAsDateTime(TDateTimeParts{1, 1, 1});
     EXPECT_EQ(dbfbytes::GetLE32(&f.Buffer[1]), 1721426u);
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTime{1, 1, 1}));
+    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{1, 1, 1}));
     f.Put(std::string(8, '\0'));
     EXPECT_EQ(f.Field.GetAsDateTime(), NullDate);
     f.Put(std::string(8, '\xFF'));
@@ -144,7 +144,7 @@ TEST(FieldDates, DateTimeFieldsHoldJulianDayAndMilliseconds) {
     // Milliseconds of more than a day carry into the date.
     dbfbytes::PutLE32(&f.Buffer[1], 2454222);
     dbfbytes::PutLE32(&f.Buffer[5], 86400000u + 1000);
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTime{2007, 5, 2, 0, 0, 1, 0}));
+    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{2007, 5, 2, 0, 0, 1, 0}));
 }
 
 TEST(FieldDates, CalendarArithmetic) {
@@ -291,8 +291,8 @@ TEST(FieldTable, FieldsFollowTheCurrentRecordOfTheirTable) {
         dbf.Append();
         dbf.FieldByName("C")->SetAsString("r" + std::to_string(r));
         dbf.FieldByName("N")->SetAsFloat(r * 1.25);
-        dbf.FieldByName("D")->SetAsDate(TDateTime{2000 + r, r, r});
-        dbf.FieldByName("T")->SetAsDateTime(TDateTime{2000 + r, 1, 2, 3, 4, 5, 6});
+        dbf.FieldByName("D")->SetAsDate(TDateTimeParts{2000 + r, r, r});
+        dbf.FieldByName("T")->SetAsDateTime(TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6});
         dbf.FieldByName("Y")->SetAsCurrency(r * 10000);
         dbf.FieldByName("I")->SetAsInteger(-r);
         dbf.FieldByName("B")->SetAsDouble(r / 4.0);
@@ -304,8 +304,8 @@ TEST(FieldTable, FieldsFollowTheCurrentRecordOfTheirTable) {
         dbf.Go(r);
         EXPECT_EQ(dbf.FieldByName("C")->GetAsTrimmedString(), "r" + std::to_string(r));
         EXPECT_EQ(n->GetAsFloat(), r * 1.25);
-        EXPECT_EQ(dbf.FieldByName("D")->GetAsDate(), (TDateTime{2000 + r, r, r}));
-        EXPECT_EQ(dbf.FieldByName("T")->GetAsDateTime(), (TDateTime{2000 + r, 1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(dbf.FieldByName("D")->GetAsDate(), (TDateTimeParts{2000 + r, r, r}));
+        EXPECT_EQ(dbf.FieldByName("T")->GetAsDateTime(), (TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6}));
         EXPECT_EQ(dbf.FieldByName("Y")->GetAsCurrency(), r * 10000);
         EXPECT_EQ(dbf.FieldByName("I")->GetAsInteger(), -r);
         EXPECT_EQ(dbf.FieldByName("B")->GetAsDouble(), r / 4.0);

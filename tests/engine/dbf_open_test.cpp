@@ -373,7 +373,7 @@ TEST(DbfFixtures, KnownValuesOfRealTables) {
     dbf.Open();
     dbf.Go(1);
     EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "0507121");
-    EXPECT_EQ(dbf.GetField(8)->GetAsDate(), (TDateTime{2005, 7, 12}));
+    EXPECT_EQ(dbf.GetField(8)->GetAsDate(), (TDateTimeParts{2005, 7, 12}));
     EXPECT_EQ(dbf.GetField(30)->GetFieldType(), 'N');  // the second Point_ID
 
     TDBF vfp;
