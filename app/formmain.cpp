@@ -49,6 +49,11 @@ public:
     using QWidget::QWidget;
 
 protected:
+    // With nothing over it the area shows the colour of an empty work space.
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Dark));
+    }
     void resizeEvent(QResizeEvent*) override {
         for (QObject* o : children())
             if (auto* w = qobject_cast<QWidget*>(o))
@@ -214,12 +219,6 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     MainSplitter->addWidget(CreateLeftPanel());
     MainClientArea = new TClientHost(MainSplitter);
     MainClientArea->setObjectName(QStringLiteral("MainClientArea"));
-    MainClientArea->setAutoFillBackground(true);
-    {
-        QPalette pal = MainClientArea->palette();
-        pal.setColor(QPalette::Window, pal.color(QPalette::Dark));
-        MainClientArea->setPalette(pal);
-    }
     CreateRightPanel();
     CreateWelcomePage();
     MainSplitter->addWidget(MainClientArea);
@@ -388,7 +387,7 @@ void TFormMain::CreateActions() {
     M3_PASTE->setIcon(DrawGlyph(TGlyph::Paste));
     M3_FIND->setIcon(DrawGlyph(TGlyph::Find));
     M6_FILTER->setIcon(DrawGlyph(TGlyph::Filter));
-    M5_HELP->setIcon(StdIcon(QStyle::SP_DialogHelpButton));
+    M5_HELP->setIcon(StdIcon(QStyle::SP_MessageBoxQuestion));
 }
 
 void TFormMain::CreateMenus() {
@@ -688,6 +687,7 @@ QWidget* TFormMain::CreateLeftPanel() {
 QWidget* TFormMain::CreateRightPanel() {
     MainRightPanel = new QFrame(MainClientArea);
     MainRightPanel->setObjectName(QStringLiteral("MainRightPanel"));
+    MainRightPanel->setAutoFillBackground(true);
     auto* l = new QVBoxLayout(MainRightPanel);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(0);

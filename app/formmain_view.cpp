@@ -41,6 +41,7 @@ void TFormMain::ApplyMenuColors() {
         return;
     // The highlighted menu item and the separators take the colours of the settings.
     QString css = QStringLiteral(
+                      "QMenu::item { padding: 3px 32px 3px 26px; border: 1px solid transparent; }"
                       "QMenu::item:selected { background-color: %1; color: %2; border: 1px solid %3; }"
                       "QMenu::separator { height: 1px; background: %4; margin: 3px 6px; }")
                       .arg(ToQColor(Option->MenuSelectColor).name(), ToQColor(Option->MenuSelectFontColor).name(),
