@@ -1,0 +1,301 @@
+// A structure change never leaves a damaged table: refusals and fill conversion errors come
+// before anything is written, and a failure in any step puts the table and memo files back
+// byte for byte.
+#include "dbftestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+using namespace dbftest;
+using vxtest::ReadAll;
+using vxtest::TempDir;
+using vxtest::WriteAll;
+
+namespace {
+
+// The files of a folder and their bytes.
+std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Root()))
+        out[e.path().filename().string()] = ReadAll(e.path().string());
+    return out;
+}
+
+struct Opened {
+    TDBF Dbf;
+    explicit Opened(const std::string& path) {
+        Dbf.SetFileName(path);
+        Dbf.Open();
+    }
+};
+
+// A table of `version` with a C field and, when the version has memos, an M field whose
+// records hold memos; five records.
+std::string MakeTable(const TempDir& dir, uint8_t version, bool memo) {
+    std::string path = dir.Path("t.dbf");
+    std::vector<FieldDef> fields = {{"NAME", 'C', 6}};
+    if (memo) fields.push_back({"NOTES", 'M', uint8_t(version == 0x30 ? 4 : 10)});
+    CreateTable(path, version, fields);
+    Opened t(path);
+    for (int r = 1; r <= 5; ++r) {
+        t.Dbf.Append();
+        t.Dbf.GetField(0)->SetAsString("R" + std::to_string(r));
+        if (memo) t.Dbf.SetMemo("NOTES", "memo of record " + std::to_string(r));
+        t.Dbf.Post();
+    }
+    return path;
+}
+
+struct TInjected : std::runtime_error {
+    TInjected() : std::runtime_error("injected failure") {}
+};
+
+// Runs `change` on the table with the fault hook throwing at (step, record); expects the
+// failure to come out and every file of the folder to be as before.
+template <class F>
+void ExpectRestored(const TempDir& dir, const std::string& path, const std::string& step, int64_t rec, F change) {
+    SCOPED_TRACE(step + " " + std::to_string(rec));
+    const auto before = Snapshot(dir);
+    int fieldCount = 0, memoFields = 0;
+    {
+        Opened t(path);
+        fieldCount = t.Dbf.FieldCount;
+        memoFields = t.Dbf.MemoFieldCount;
+        const uint8_t version = t.Dbf.GetVersion();
+        int hits = 0;
+        t.Dbf.StructureFaultHook = [&](const char* s, int64_t i) {
+            if (s == step && i == rec) {
+                ++hits;
+                throw TInjected();
+            }
+        };
+        EXPECT_THROW(change(t.Dbf), TInjected);
+        EXPECT_EQ(hits, 1);
+        // The table is open again as it was.
+        EXPECT_TRUE(t.Dbf.Active);
+        EXPECT_EQ(t.Dbf.FieldCount, fieldCount);
+        EXPECT_EQ(t.Dbf.MemoFieldCount, memoFields);
+        EXPECT_EQ(t.Dbf.GetVersion(), version);
+        t.Dbf.Go(3);
+        EXPECT_EQ(t.Dbf.GetField(0)->GetAsTrimmedString(), "R3");
+        if (memoFields > 0) {
+            std::string text;
+            t.Dbf.GetMemo("NOTES", text);
+            EXPECT_EQ(text, "memo of record 3");
+        }
+    }
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+}  // namespace
+
+TEST(StructureSafety, FailureInAnyStepOfAddingRestoresBothFiles) {
+    for (uint8_t version : {uint8_t(0x30), uint8_t(0x83), uint8_t(0xF5)}) {
+        SCOPED_TRACE(int(version));
+        TempDir dir;
+        std::string path = MakeTable(dir, version, true);
+        const uint8_t memoLength = version == 0x30 ? 4 : 10;
+        auto addMemo = [&](TDBF& d) { d.AddField("MORE", 'M', memoLength, 0, "a new memo for every record"); };
+        for (auto [step, rec] : {std::pair<const char*, int64_t>{"grow", -1}, {"widen", 4}, {"widen", 2},
+                                 {"widen", 0}, {"append", -1}})
+            ExpectRestored(dir, path, step, rec, addMemo);
+        ExpectRestored(dir, path, "widen", 1, [](TDBF& d) { d.AddField("N", 'N', 5, 0, "7"); });
+    }
+}
+
+TEST(StructureSafety, FailureAfterTheMemoFileWasCreatedRemovesIt) {
+    // A dBASE III table without memo: the change turns it into one with memo and creates the
+    // memo file; a failure takes both back.
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x03, false);
+    auto addMemo = [](TDBF& d) { d.AddField("NOTES", 'M', 10, 0, "text"); };
+    ExpectRestored(dir, path, "widen", 2, addMemo);
+    ExpectRestored(dir, path, "append", -1, addMemo);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("t.dbt")));
+    {
+        Opened t(path);
+        EXPECT_EQ(t.Dbf.GetVersion(), 0x03);
+        EXPECT_FALSE(t.Dbf.GetMemoOpened());
+    }
+    // The same change runs through once nothing fails.
+    Opened t(path);
+    ASSERT_TRUE(t.Dbf.AddField("NOTES", 'M', 10, 0, "text"));
+    EXPECT_EQ(t.Dbf.GetVersion(), 0x83);
+}
+
+TEST(StructureSafety, FailureInAnyStepOfRemovingRestoresTheTable) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x30, true);
+    std::filesystem::rename(dir.Path("t.fpt"), dir.Path("t.FPT"));  // found ignoring letter case
+    auto addSecond = [&] {
+        Opened t(path);
+        ASSERT_TRUE(t.Dbf.AddField("EXTRA", 'I', 4, 0, "5"));
+    };
+    addSecond();
+    const int32_t gone[] = {2};
+    auto remove = [&](TDBF& d) { d.RemoveFields(gone, 1); };
+    for (auto [step, rec] :
+         {std::pair<const char*, int64_t>{"remove", -1}, {"narrow", 0}, {"narrow", 3}, {"finish", -1}})
+        ExpectRestored(dir, path, step, rec, remove);
+}
+
+TEST(StructureSafety, ProgressMayStopTheChange) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x30, true);
+    const auto before = Snapshot(dir);
+    Opened t(path);
+    EXPECT_THROW(t.Dbf.AddField("X", 'C', 3, 0, "x",
+                                [](int64_t i, int64_t) {
+                                    if (i == 1) throw 42;  // not even an exception class
+                                }),
+                 int);
+    const int32_t gone[] = {0};
+    EXPECT_THROW(t.Dbf.RemoveFields(gone, 1, [](int64_t i, int64_t) { if (i == 3) throw TInjected(); }),
+                 TInjected);
+    EXPECT_EQ(t.Dbf.FieldCount, 2);
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(StructureSafety, FillThatDoesNotConvertWritesNothing) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x30, true);
+    const auto before = Snapshot(dir);
+    Opened t(path);
+    struct Case {
+        char Type;
+        uint8_t Length;
+        const char* Fill;
+        const char* Message;
+    };
+    for (const Case& c : {Case{'I', 4, "abc", "'abc' is not a valid integer value"},
+                          Case{'I', 4, "2147483648", "'2147483648' is not a valid integer value"},
+                          Case{'I', 4, "1.5", "'1.5' is not a valid integer value"},
+                          Case{'Y', 8, "1,5", "'1,5' is not a valid floating point value"},
+                          Case{'Y', 8, "922337203685478", "'922337203685478' is not a valid floating point value"},
+                          Case{'B', 8, "1.2.3", "'1.2.3' is not a valid floating point value"},
+                          Case{'B', 8, "nan", "'nan' is not a valid floating point value"},
+                          Case{'B', 8, "1e999", "'1e999' is not a valid floating point value"},
+                          Case{'T', 8, "2007-13-01", "'2007-13-01' is not a valid date and time"},
+                          Case{'T', 8, "2007-2-29", "'2007-2-29' is not a valid date and time"},
+                          Case{'T', 8, "2007-1-1 24:00", "'2007-1-1 24:00' is not a valid date and time"},
+                          Case{'T', 8, "1.5.2007", "'1.5.2007' is not a valid date and time"}}) {
+        SCOPED_TRACE(c.Fill);
+        try {
+            t.Dbf.AddField("NEW", c.Type, c.Length, 0, c.Fill);
+            ADD_FAILURE() << "no conversion error";
+        } catch (const EDBFError& e) {
+            EXPECT_STREQ(e.what(), c.Message);
+        }
+    }
+    EXPECT_EQ(t.Dbf.FieldCount, 2);
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(StructureSafety, ChangesThatWouldDamageTheTableAreRefusedFirst) {
+    struct Case {
+        uint8_t Version;
+        char Type;
+        uint8_t Length;
+        const char* Message;
+    };
+    for (const Case& c : {Case{0x02, 'M', 10, " - This table type has no memo file!"},
+                          Case{0xFB, 'M', 10, " - This table type has no memo file!"},
+                          Case{0x32, 'M', 4, " - This table type has no memo file!"},
+                          Case{0x30, 'M', 10, " - Unsupported memo field!"},
+                          Case{0x03, 'M', 4, " - Unsupported memo field!"},
+                          Case{0x03, 'G', 10, " - Unsupported memo field!"},
+                          Case{0xF5, 'P', 4, " - Unsupported memo field!"},
+                          Case{0x03, 'C', 0, " - Invalid field length!"},
+                          Case{0x30, 'T', 4, " - Invalid field length!"},
+                          Case{0x30, 'I', 2, " - Invalid field length!"}}) {
+        SCOPED_TRACE(std::string(1, c.Type) + " " + std::to_string(c.Version));
+        TempDir dir;
+        std::string path = MakeTable(dir, c.Version, false);
+        const auto before = Snapshot(dir);
+        Opened t(path);
+        try {
+            t.Dbf.AddField("NEW", c.Type, c.Length, 0, "");
+            ADD_FAILURE() << "not refused";
+        } catch (const EDBFError& e) {
+            EXPECT_EQ(e.what(), path + c.Message);
+        }
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+TEST(StructureSafety, RecordLengthBeyond65535IsRefused) {
+    TempDir dir;
+    std::string bytes = ExpectedHeaderArea(0x03, {{"A", 'C', 10}}, 1);
+    bytes[10] = char(0xF0);  // record length 65520: the field and padding
+    bytes[11] = char(0xFF);
+    bytes += std::string(65520, ' ');
+    std::string path = dir.Path("wide.dbf");
+    WriteAll(path, bytes);
+    Opened t(path);
+    ASSERT_EQ(t.Dbf.GetRecordLength(), 65520);
+    try {
+        t.Dbf.AddField("B", 'C', 16, 0, "");
+        ADD_FAILURE() << "not refused";
+    } catch (const EDBFError& e) {
+        EXPECT_EQ(e.what(), path + " - Record length can not more than 65535!");
+    }
+    EXPECT_THROW(t.Dbf.GrowForField(16), EDBFError);
+    EXPECT_EQ(ReadAll(path), bytes);
+    EXPECT_TRUE(t.Dbf.AddField("B", 'C', 15, 0, "b"));
+    EXPECT_EQ(t.Dbf.GetRecordLength(), 65535);
+}
+
+TEST(StructureSafety, ReadOnlyTableIsNotChanged) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x30, true);
+    const auto before = Snapshot(dir);
+    TDBF t;
+    t.SetFileName(path);
+    t.SetReadOnly(true);
+    t.Open();
+    const int32_t gone[] = {0};
+    EXPECT_THROW(t.AddField("X", 'C', 1, 0, ""), EDBFError);
+    EXPECT_THROW(t.RemoveFields(gone, 1), EDBFError);
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(StructureSafety, CopyIsRemovedAfterSuccessAndOlderFilesAreLeftAlone) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x30, true);
+    WriteAll(path + ".vxcopy", "someone else's file");
+    Opened t(path);
+    ASSERT_TRUE(t.Dbf.AddField("X", 'M', 4, 0, "x"));
+    const int32_t gone[] = {0};
+    ASSERT_TRUE(t.Dbf.RemoveFields(gone, 1));
+    auto files = Snapshot(dir);
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_EQ(files["t.dbf.vxcopy"], "someone else's file");
+}
+
+TEST(StructureSafety, LostCopyIsReportedAndTheTableStaysClosed) {
+    TempDir dir;
+    std::string path = MakeTable(dir, 0x83, true);
+    Opened t(path);
+    t.Dbf.StructureFaultHook = [&](const char* step, int64_t rec) {
+        if (std::string(step) == "widen" && rec == 2) {
+            std::filesystem::remove(path + ".vxcopy");
+            throw TInjected();
+        }
+    };
+    try {
+        t.Dbf.AddField("X", 'M', 10, 0, "x");
+        ADD_FAILURE() << "no failure";
+    } catch (const EDBFError& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind(path + " - injected failure The table could not be restored; its copy is " + path +
+                                 ".vxcopy and ",
+                             0),
+                  0u)
+            << text;
+    }
+    EXPECT_FALSE(t.Dbf.Active);
+    // The memo file's copy stays for whoever repairs the table.
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("t.dbt.vxcopy")));
+}
