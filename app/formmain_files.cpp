@@ -84,6 +84,8 @@ QWidget* TFormMain::CreateWelcomePage() {
     flbWelcomePageRecentFiles = new TFlatListBox(MainWelcomePage);
     flbWelcomePageRecentFiles->setObjectName(QStringLiteral("flbWelcomePageRecentFiles"));
     flbWelcomePageRecentFiles->setMinimumHeight(120);
+    // Arrows above and below the entries show when more are listed than fit.
+    flbWelcomePageRecentFiles->SetScrollBars(true);
     flbWelcomePageRecentFiles->setCursor(Qt::PointingHandCursor);
     flbWelcomePageRecentFiles->OnClick = [this] {
         flbWelcomePageRecentFilesClick(flbWelcomePageRecentFiles->ItemIndex());
