@@ -512,6 +512,7 @@ TCustomComboEdit::TCustomComboEdit(QWidget* parent) : QLineEdit(parent) {
     pal.setColor(QPalette::Highlight, ToQColor(clHighlight));
     pal.setColor(QPalette::HighlightedText, ToQColor(clHighlightText));
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
+    pal.setColor(QPalette::Disabled, QPalette::Text, ToQColor(clGrayText));
     setPalette(pal);
     container_ = new QWidget(this);
     container_->setCursor(Qt::ArrowCursor);
