@@ -9,6 +9,8 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
@@ -428,6 +430,20 @@ TEST_F(FormMainTest, DroppedTableOpensWithItsWholePath) {
     EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
     EXPECT_FALSE(script.Asked[0].ShowCheckBox);
     EXPECT_EQ(Form->FileName, spaced);
+}
+
+TEST_F(FormMainTest, DropOnTheWindowOpensTheFirstFile) {
+    QString first = File("Upper Case.DBF");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(File("second.dbf"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Form.get(), &drop);
+    EXPECT_TRUE(WaitFor([this] { return !Form->FileName.isEmpty(); }));
+    EXPECT_EQ(Form->FileName, first);
+    EXPECT_EQ(Form->RecentList.Count(), 1);
 }
 
 TEST_F(FormMainTest, CommandLineTableOpens) {
