@@ -139,6 +139,9 @@ QFont PopupFont(const QFont& base) {
     return f;
 }
 
+// Punctuation that separates the fields of a text ("-", "/", ".", ":").
+bool IsSeparatorChar(QChar c) { return c != QLatin1Char(' ') && (c.isPunct() || c.isSymbol()); }
+
 bool IsShiftKey(Qt::KeyboardModifiers m) {
     return m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
@@ -268,7 +271,8 @@ QString TEditMask::Format(const QString& text) const {
     for (int i = 0; i < Length(); ++i) {
         const Position& p = positions_[i];
         if (!p.input) {
-            if (saveLiterals_ && j < n && text[j] == p.literal) ++j;
+            // The text's own separator, whichever it is, stands for the mask's literal.
+            if (saveLiterals_ && j < n && (text[j] == p.literal || IsSeparatorChar(text[j]))) ++j;
             out += p.literal;
             continue;
         }
@@ -286,7 +290,7 @@ QString TEditMask::Format(const QString& text) const {
         out += blank_;
         // A field typed short: its literal waits for the mask's literal.
         const QChar lit = NextLiteral(i);
-        if (saveLiterals_ && !lit.isNull() && c == lit) continue;
+        if (saveLiterals_ && !lit.isNull() && (c == lit || IsSeparatorChar(c))) continue;
         ++j;
     }
     return out;

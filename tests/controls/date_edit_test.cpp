@@ -78,6 +78,7 @@ TEST(DateEditMask, ParseAndFormat) {
     EXPECT_EQ(mask.Format(""), "    -  -  ");
     EXPECT_EQ(mask.Format("2024-1-5"), "2024-1 -5 ");  // short fields wait for their literal
     EXPECT_EQ(mask.Format("20240105"), "2024-01-05");
+    EXPECT_EQ(mask.Format("2024/1/5"), "2024-1 -5 ");  // another separator still ends a field
     EXPECT_EQ(mask.Format("2024-01-05-and-more"), "2024-01-05");
     EXPECT_EQ(mask.Format("abcd"), "    -  -  ");
     EXPECT_EQ(mask.TextOf("2024-01-05"), "2024-01-05");
