@@ -36,10 +36,20 @@ QApplication* App() {
         static int argc = 1;
         static char name[] = "test";
         static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
+        new TApplication(argc, argv);
     }
     return static_cast<QApplication*>(QCoreApplication::instance());
 }
+
+// An object whose events fail the way an uncaught engine error would.
+class TThrowingObject : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("/data/t.dbf is locked");
+        return QObject::event(e);
+    }
+};
 
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer t;
@@ -589,4 +599,19 @@ TEST(ApplicationHandler, ShowsEscapedErrorsInsteadOfPassingThem) {
     EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
     EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
     EXPECT_EQ(script.Asked[1].Text, QStringLiteral("Unknown error."));
+}
+
+TEST(ApplicationHandler, EventsThatThrowAreReportedByTheApplication) {
+    auto* app = qobject_cast<TApplication*>(App());
+    if (!app)
+        GTEST_SKIP() << "another test of this run made the application object";
+    ScriptedMsgBox script;
+    TThrowingObject target;
+    QEvent e(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &e));
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("/data/t.dbf is locked"));
+    // A posted event that throws is reported too, and the loop goes on.
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    EXPECT_TRUE(WaitFor([&] { return script.Asked.size() == 2; }));
 }
