@@ -9,6 +9,9 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMenu>
+#include <QDialog>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QMimeData>
 #include <QDropEvent>
 #include <QStatusBar>
@@ -534,6 +537,34 @@ TEST_F(FormMainTest, QuickFontSizeChecksOneItemAndIsKept) {
     Option->LvFontSize = 13;  // no item for this size
     Form->UpdateInterface();
     EXPECT_TRUE(checked().isEmpty());
+}
+
+TEST_F(FormMainTest, FirstClockTickShowsTheTipOfTheDay) {
+    Option->AlwayShowTipOfTheDay = true;
+    Form->show();
+    QString tipClass;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            tipClass = QString::fromLatin1(d->metaObject()->className());
+            d->reject();
+        }
+    });
+    closer.start();
+    ASSERT_TRUE(WaitFor([&] { return !tipClass.isEmpty() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(tipClass, QStringLiteral("TFormTipOfTheDay"));
+    EXPECT_EQ(Form->MainTimer->interval(), 1000);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"))
+                    .match(Form->StatusText(5))
+                    .hasMatch())
+        << Form->StatusText(5).toStdString();
+    // Only the first tick shows it.
+    tipClass.clear();
+    WaitFor([] { return false; }, 1200);
+    EXPECT_TRUE(tipClass.isEmpty());
+    Option->AlwayShowQuit = false;
+    Form->close();
 }
 
 // ---- Closing ----
