@@ -50,7 +50,9 @@ bool IsWorkerMessage(const QEvent* e);
 class TWorkerThread {
 public:
     TWorkerThread();
-    // Freeing a running worker sets its terminate flag and waits for it.
+    // A worker is freed through TWorkerDeleter (or after Terminate and WaitFor), so that the
+    // job has ended before any part of the derived object is gone. The destructor still waits
+    // as a last resort.
     virtual ~TWorkerThread();
     TWorkerThread(const TWorkerThread&) = delete;
     TWorkerThread& operator=(const TWorkerThread&) = delete;
@@ -104,3 +106,16 @@ private:
     std::shared_ptr<TShared> Shared;
     QObject* Waker;  // lives on the user-interface thread; receives wake-up calls
 };
+
+// Frees a worker as the program always does: sets its terminate flag, waits for the job (still
+// serving its synchronous calls), then deletes it.
+struct TWorkerDeleter {
+    void operator()(TWorkerThread* w) const {
+        if (!w) return;
+        w->Terminate();
+        w->WaitFor();
+        delete w;
+    }
+};
+template <class T>
+using TWorkerPtr = std::unique_ptr<T, TWorkerDeleter>;

@@ -77,12 +77,12 @@ TEST(WorkerThread, StaysSuspendedUntilResumedAndStopsOnTerminate) {
 TEST(WorkerThread, StoppingAWorkerBlockedInASynchronousCallDoesNotDeadlock) {
     App();
     // No event loop runs: the worker's first synchronous call can only be served by WaitFor.
-    auto* w = new TCounter;
+    TWorkerPtr<TCounter> w(new TCounter);
     w->UiThread = std::this_thread::get_id();
     w->Resume();
     while (w->Steps.load() == 0) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    delete w;  // sets the flag and waits
+    w.reset();  // sets the flag and waits
     SUCCEED();
 }
 
