@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Fuzzes the table engine for a while: tests/fuzz/run.sh BUILD_DIR SECONDS
+# The corpus is seeded, in a temporary folder, from the real tables (each packed with its memo
+# file when it has one); any crash, sanitizer report, leak, allocation beyond 64 MB or time-out
+# fails the run and leaves the input in BUILD_DIR/fuzz-artifacts/.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$(cd "${1:?usage: run.sh BUILD_DIR SECONDS}" && pwd)"
+seconds="${2:-60}"
+fuzzer="$build/tests/fuzz/fuzz_table"
+if [ ! -x "$fuzzer" ]; then
+  echo "No $fuzzer: configure with CC=clang CXX=clang++ -DVELLIBROX_FUZZ=ON" >&2
+  exit 1
+fi
+fixtures="$here/../shared/fixtures/real"
+work="$(mktemp -d "${TMPDIR:-/tmp}/vx-fuzz-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/corpus" "$build/fuzz-artifacts"
+
+# The 4-byte little-endian length that starts an input, then the table, then the memo file.
+le32() {
+  local n=$1
+  printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $(((n >> 8) & 255)) $(((n >> 16) & 255)) \
+    $(((n >> 24) & 255)))"
+}
+# Large tables are cut to their first 8 KiB and memo files to their first 16 KiB: fewer
+# records and memos, the same layouts, many more runs per second.
+limit=8192
+memolimit=16384
+i=0
+for table in "$fixtures"/*.dbf "$fixtures"/*/*.dbf; do
+  [ -f "$table" ] || continue
+  base="${table%.*}"
+  memo=""
+  for ext in fpt FPT dbt DBT; do
+    if [ -f "$base.$ext" ]; then memo="$base.$ext"; break; fi
+  done
+  size=$(stat -c %s "$table")
+  if [ "$size" -gt "$limit" ]; then size=$limit; fi
+  {
+    le32 "$size"
+    head -c "$size" "$table"
+    if [ -n "$memo" ]; then head -c "$memolimit" "$memo"; fi
+  } > "$work/corpus/seed$i"
+  i=$((i + 1))
+done
+echo "Fuzzing the table engine for $seconds s from $i seeds"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=0"
+export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+if ! "$fuzzer" "$work/corpus" -max_total_time="$seconds" -max_len=32768 -malloc_limit_mb=64 \
+    -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/"; then
+  echo "The fuzzer found a fault; the input is in $build/fuzz-artifacts/" >&2
+  exit 1
+fi
