@@ -1,12 +1,11 @@
 // A panel with a one-pixel two-colour frame, a caption and an optional see-through look.
 #pragma once
 
+#include "controls/alignment.h"
 #include "controls/colors.h"
 
 #include <QString>
 #include <QWidget>
-
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TFlatPanel : public QWidget {
     Q_OBJECT

@@ -4,13 +4,13 @@
 // namespace numtext so that they can be used (and tested) without a widget.
 #pragma once
 
+#include "controls/alignment.h"
+
 #include <QLineEdit>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
-
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TInputType { ItDecimal, ItBinary, ItHexaDecimal, ItOctal };
 

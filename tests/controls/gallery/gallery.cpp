@@ -6,13 +6,12 @@
 //                                          calendar down, writes gallery-*.png into DIR, quits
 //   ... --hold MS                          keeps the window open that long after the pictures,
 //                                          with the calendar still dropped down
-#include "gallery_panel.h"
-
 #include "controls/colors.h"
 #include "controls/dateedit.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/flatlistbox.h"
 #include "controls/flatmemo.h"
+#include "controls/flatpanel.h"
 #include "controls/flatprogressbar.h"
 #include "controls/rxcalendar.h"
 #include "controls/rxcombos.h"
@@ -40,6 +39,14 @@
 #include <vector>
 
 namespace {
+
+QWidget* NewGalleryFlatPanel(QWidget* parent, const QString& caption, bool rightAligned) {
+    auto* panel = new TFlatPanel(parent);
+    panel->SetCaption(caption);
+    if (rightAligned) panel->SetAlignment(taRightJustify);
+    panel->setMinimumSize(panel->sizeHint());
+    return panel;
+}
 
 // A 16 x 16 glyph on a magenta ground (the bottom-left pixel gives the transparent colour).
 QImage Glyph(int kind) {
