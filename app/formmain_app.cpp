@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/msgbox.h"
+#include "controls/colors.h"
 
 namespace {
 
@@ -52,7 +53,12 @@ bool RunGuarded(const std::function<bool()>& body) {
     return false;
 }
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The program's controls resolve system colours to the classic scheme; the toolkit's own
+    // widgets take the same colours, so both look alike side by side.
+    setStyle(QStringLiteral("Fusion"));
+    setPalette(ClassicPalette());
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     QString text;

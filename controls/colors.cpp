@@ -20,3 +20,33 @@ TColor ColorToRGB(TColor color) {
     }
     return color & 0x00FFFFFF;
 }
+
+#include <QPalette>
+
+QPalette ClassicPalette() {
+    QPalette p;
+    auto set = [&](QPalette::ColorRole role, TColor c, TColor disabled = clNone) {
+        p.setColor(QPalette::All, role, ToQColor(c));
+        if (disabled != clNone) p.setColor(QPalette::Disabled, role, ToQColor(disabled));
+    };
+    set(QPalette::Window, clBtnFace);
+    set(QPalette::WindowText, clWindowText, clGrayText);
+    set(QPalette::Base, clWindow, clBtnFace);
+    set(QPalette::AlternateBase, cl3DLight);
+    set(QPalette::ToolTipBase, clInfoBk);
+    set(QPalette::ToolTipText, clInfoText);
+    set(QPalette::PlaceholderText, clGrayText);
+    set(QPalette::Text, clWindowText, clGrayText);
+    set(QPalette::Button, clBtnFace);
+    set(QPalette::ButtonText, clBtnText, clGrayText);
+    set(QPalette::BrightText, clWhite);
+    set(QPalette::Light, clBtnHighlight);
+    set(QPalette::Midlight, cl3DLight);
+    set(QPalette::Mid, clBtnShadow);
+    set(QPalette::Dark, clBtnShadow);
+    set(QPalette::Shadow, cl3DDkShadow);
+    set(QPalette::Highlight, clHighlight, clBtnShadow);
+    set(QPalette::HighlightedText, clHighlightText);
+    set(QPalette::Link, clHotLight);
+    return p;
+}

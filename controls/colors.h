@@ -61,3 +61,9 @@ inline QColor ToQColor(TColor c) {
     return QColor(GetRValue(v), GetGValue(v), GetBValue(v));
 }
 inline TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+class QPalette;
+// A palette whose roles take the classic scheme's system colours (button face, window,
+// highlight, ...), so that widgets of the toolkit and the program's own controls, which
+// resolve system colours through ColorToRGB, show the same colours side by side.
+QPalette ClassicPalette();

@@ -266,6 +266,8 @@ bool Save(const QPixmap& pixmap, const QString& dir, const char* name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setStyle(QStringLiteral("Fusion"));
+    app.setPalette(ClassicPalette());
     QString shotDir;
     int holdMs = 0;
     const QStringList args = app.arguments();
