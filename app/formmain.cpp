@@ -29,6 +29,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "app/datalist.h"
+#include "app/datalistmodel.h"
 #include "app/formmain_folders.h"
 #include "app/formoptions.h"
 #include "app/msgbox.h"
@@ -37,6 +39,8 @@
 #include "controls/flatlistbox.h"
 #include "controls/rxcombos.h"
 #include "controls/validedit.h"
+#include "app/workthread.h"
+#include "engine/dbf.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -229,6 +233,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
 
     CreateStatusBar();
+    SetUpListView();
+    SetUpDocument();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));
@@ -276,10 +282,19 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     Working = false;
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { UpdateTitleColors(now); });
-    OnOptionsApplied = [this] { UpdateInterface(); };
+    OnOptionsApplied = [this] {
+        UpdateInterface();
+        ApplyListColors();
+    };
 }
 
 TFormMain::~TFormMain() {
+    // The loader goes first: it uses the table, the rows and the window's calls until it ends.
+    StopThread(WorkThread);
+    if (ListModel)
+        ListModel->ClearSource();
+    Rows.reset();
+    CurDBF.reset();
     if (FormMain == this) {
         FormMain = nullptr;
         OnOptionsApplied = nullptr;

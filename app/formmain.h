@@ -8,17 +8,23 @@
 //   formmain_view.cpp     UpdateInterface, the View toggles, panes, quick settings, clock
 //   formmain_files.cpp    recent files, welcome page, help menu, dropped files, command line
 //   formmain_commands.cpp the table commands
+//   formmain_open.cpp     opening and closing a table, the row loader's calls and messages,
+//                         the file and field information lists
+//   formmain_listview.cpp the record list: display, current record and navigation
 //   formmain_folders.*    the folder pane's model and filter
 #pragma once
 
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <QList>
 #include <QSize>
 #include <QString>
 #include <QUrl>
 
 #include "app/recentfiles.h"
+#include "app/workerthread.h"
 
 class QAction;
 class QComboBox;
@@ -40,6 +46,26 @@ class TNumberEdit;
 class TFontComboBox;
 class TFlatListBox;
 class TColorBox;
+class TDBF;
+class TDataList;
+class TDataListModel;
+class TLoadView;
+class TWorkThread;
+struct TRowStore;
+
+// The current search (filled by the find and replace dialogs; the quick-search boxes start
+// from FieldIndex and Direction).
+struct TFindOptions {
+    QString Text;
+    int32_t StartRow = 0;
+    bool ByField = true;
+    int32_t FieldIndex = 0;  // 0-based field
+    int32_t Match = 0;       // 0 any part, 1 whole field, 2 head of field
+    int32_t Direction = 0;   // 0 down, 1 up
+    bool IgnoreCase = true;
+    QString ReplaceText;
+    int32_t From = -1, To = -1;  // 1-based row positions; -1 no bound
+};
 
 namespace vx {
 class TFolderPaneModel;
@@ -51,17 +77,73 @@ public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // ---- Table document (filled by the table-opening code) ----
-    // Opens a table and starts loading its rows.
+    // ---- Table document ----
+    // Opens a table and starts loading its rows. Any loader still running is stopped first
+    // and the previous table is closed; a table that cannot be opened is reported and leaves
+    // the window without a table.
     void Open(const QString& fileName);
     // Returns the window to its no-table state; closes the table only when closeTable is true.
+    // While a worker runs it only asks to stop it.
     void Close(bool closeTable);
     // Enables or disables every command that needs an open table.
     void EnableTableCommands(bool enabled);
+    // Fills the file and field information lists from the open table (empties them without).
+    void UpdateFileInfos();
+
+    // ---- Workers ----
     bool IsWorking() const { return Working; }
+    // True when every row of the table is in the list (the loader has delivered its final
+    // count and ended). Without a row list nothing is loading, so it is true.
+    bool IsLoadOver() const;
+    // Sets the worker's terminate flag, waits for it (serving its calls) and frees it.
+    void StopThread(TWorkerPtr<TWorkThread>& thread);
     // Asks "Some work is doing,stop it?" while a worker runs and stops it on Yes.
     void StopWorkAsk();
     void StopWork();
+    // The worker messages' handlers.
+    void OnWorkStart();
+    void OnWorkStop();
+    void OnPGStart() {}
+    void OnPGStop() {}
+    void OnPGUpdate() {}
+    void OnPGProgress(int /*percent*/) {}
+    void OnSAStart() {}
+    void OnSAStop(const std::string& /*fileName*/) {}
+    void OnSAUpdate() {}
+    void OnSAProgress(int /*percent*/) {}
+
+    // ---- The row list (Index is a position in DataList) ----
+    TDataList* DataList() const;        // null when no table is open
+    TDataList* BackupDataList() const;  // null when no table is open
+    bool GetDataDelFlag(int index) const;
+    int GetDataIndex(int index) const;
+    void SetDataIndex(int index, int recNo);
+    int GetLvIndex(int recNo) const;
+    void DataListTruncate(int index);
+    void DeleteSingleFast(int /*index*/) {}
+    void DataListZap() {}
+    QString GetDataFieldStr(int /*index*/, int /*field*/) const { return QString(); }
+    // The number of items the record list shows (may run ahead of the rows while loading).
+    int ItemCount() const;
+
+    // ---- Record list display and navigation ----
+    void MainListViewClick();
+    void MainListViewChange();
+    void MainListViewDblClick();
+    void ListViewNotSelAll();
+    void ListViewGoToRec(int position);  // 1-based
+    void ListViewGoFirst();
+    void ListViewGoNext();
+    void ListViewGoPrior();
+    void ListViewGoLast();
+    void ListViewScrollStart();
+    void ListViewScrollEnd();
+    void EditCurRecNoKeyDown(int& key);
+    void EditCurRecNoChange();
+    // Follows View > Show Memo in the list (the setting itself is flipped by M2_MEMOClick).
+    void ApplyViewMemo();
+    // The alternating row colours and the selection colours from the settings.
+    void ApplyListColors();
 
     // ---- Settings applied to the window ----
     void UpdateInterface();
@@ -95,6 +177,14 @@ public:
     bool HideDeleted = false;
     bool ShowOnlyDeleted = false;
     bool Working = false;
+    std::unique_ptr<TDBF> CurDBF;     // the open table; null without one
+    std::unique_ptr<TRowStore> Rows;  // DataList and BackupDataList; null without a table
+    int CurRecNo = -1;                // 1-based list position of the current record; -1 none
+    TFindOptions FindOptions;
+    TWorkerPtr<TWorkThread> WorkThread;
+    TDataListModel* ListModel = nullptr;  // MainListView's model
+    // Called after each text the loader puts in PanelRecNum (a seam for tests).
+    std::function<void(const QString&)> OnLoadStatus;
 
     // ---- Components, by the names the rest of the program uses ----
     QWidget* MainControlBar = nullptr;
@@ -270,6 +360,7 @@ public:
     static const char* HomePageUrl;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -284,6 +375,15 @@ private:
     QWidget* CreateRightPanel();
     QWidget* CreateWelcomePage();
     void CreateStatusBar();
+    void SetUpListView();
+    void SetUpDocument();
+    // Close without asking: stops any loader, then steps of Close.
+    void CloseDocument(bool closeTable);
+    void FillColumns();
+    void ShowLoadingBox();
+    void UpdateCurrentRecord(int index, bool click);
+    int FirstSelectedRow() const;
+    std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window
     // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
     // setting becomes the negation of the check box.
     bool ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate);

@@ -1,5 +1,5 @@
-// Main window: the table document's entry points and the commands of the menus and bars.
-// Commands that need an open table are disabled until one is open.
+// Main window: the commands of the menus and bars. Commands that need an open table are
+// disabled until one is open; opening, closing and the record list have files of their own.
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,69 +17,7 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 
-// ---- The table document ----
-
-void TFormMain::Open(const QString& fileName) {
-    if (fileName.isEmpty())
-        return;
-    QFileInfo fi(fileName);
-    if (!fi.isFile())
-        return;  // a table that cannot be opened leaves the window as it was
-    FileName = fileName;
-    SaveToOldFiles(fileName);
-    EnableTableCommands(true);
-    setWindowTitle(QStringLiteral("Vellibrox - ") + fileName);
-    MainWelcomePage->hide();
-    MainRightPanel->show();
-}
-
-void TFormMain::Close(bool closeTable) {
-    Q_UNUSED(closeTable);
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
-    MainRightPanel->hide();
-    setWindowTitle(QStringLiteral("Vellibrox"));
-    for (int i = 0; i <= 4; ++i)
-        SetStatusText(i, QString());
-    EnableTableCommands(false);
-    TB_QUICKSERACHFROM->clear();
-}
-
-void TFormMain::StopWork() {}
-
-void TFormMain::StopWorkAsk() {
-    if (!IsWorking())
-        return;
-    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Some work is doing,stop it?"), mbiQuestion, mbbYesNo,
-                             false, false, 30, 30, this);
-    if (r.ModalResult == mrYes)
-        StopWork();
-}
-
 // ---- File ----
-
-void TFormMain::M1_OPENClick() {
-    QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
-                                                QStringLiteral("DBase File(*.DBF *.dbf);;All File(*)"));
-    if (!name.isEmpty())
-        Open(name);
-}
-
-void TFormMain::M1_CLOSEClick() {
-    if (Option && Option->AlwayShowClose &&
-        !ConfirmWithCheckBox(QString(), QStringLiteral("Close current document?"), Option->AlwayShowClose, true))
-        return;
-    Close(true);
-}
-
-void TFormMain::M1_STOPWORKClick() {
-    if (Option && Option->AlwayShowStop &&
-        !ConfirmWithCheckBox(QString(), QStringLiteral("Stop?"), Option->AlwayShowStop, false))
-        return;
-    StopWork();
-}
 
 void TFormMain::M1_NEWClick() {}
 void TFormMain::M1_NEWFROMFILEClick() {}
@@ -120,7 +58,6 @@ void TFormMain::M6_FIELDDELETEClick() {}
 
 void TFormMain::M2_HIDEDELRECClick() {}
 void TFormMain::M2_SHOWDELRECClick() {}
-void TFormMain::M2_REFRESHClick() {}
 void TFormMain::M2_COLUMNSClick() {}
 
 // ---- Tools ----
@@ -139,15 +76,9 @@ void TFormMain::M5_TIPOFTHEDAYClick() { TFormTipOfTheDay::Execute(this, Option);
 
 void TFormMain::M5_ABOUTClick() { TFormAbout::Execute(this); }
 
-// ---- Record tool bar, quick search and information lists ----
+// ---- Quick search ----
 
-void TFormMain::TB_FIRSTRECClick() {}
-void TFormMain::TB_PRIORRECClick() {}
-void TFormMain::TB_NEXTRECClick() {}
-void TFormMain::TB_LASTRECClick() {}
 void TFormMain::TB_QUICKFINDClick() {}
-void TFormMain::PMFileInfoToClip_1Click() {}
-void TFormMain::PMFieldInfoToClip_1Click() {}
 
 // ---- Folder pane ----
 

@@ -1,0 +1,253 @@
+// Main window: the record list. A virtual view over DataList (the model builds each visible
+// cell from its row when asked), its colours, the current record, navigation with the record
+// tool bar and the record-number box, and View > Show Memo.
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTableView>
+
+#include <climits>
+
+#include "app/datalist.h"
+#include "app/datalistmodel.h"
+#include "app/formmain.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "controls/colors.h"
+#include "controls/validedit.h"
+
+namespace {
+
+// The colours of a selected row: white text on orange.
+constexpr TColor SelectedRowColor = 0x000090FF;
+
+// Watches the record list: a click anywhere in it (rows or the empty space below them) shows
+// the current record, and the row height follows the list's font.
+class TListViewWatcher : public QObject {
+public:
+    explicit TListViewWatcher(TFormMain* form) : QObject(form), Form(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        QTableView* view = Form->MainListView;
+        if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Form->MainListViewClick();
+        } else if (watched == view && event->type() == QEvent::FontChange) {
+            FitRowHeight(view);
+        }
+        return false;
+    }
+
+public:
+    static void FitRowHeight(QTableView* view) {
+        QHeaderView* rows = view->verticalHeader();
+        rows->setMinimumSectionSize(1);
+        rows->setDefaultSectionSize(std::max(16, view->fontMetrics().height() + 4));
+    }
+
+private:
+    TFormMain* Form;
+};
+
+}  // namespace
+
+void TFormMain::SetUpListView() {
+    ListModel = new TDataListModel(this);
+    QTableView* view = MainListView;
+    view->setModel(ListModel);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->setCornerButtonEnabled(false);
+    view->setIconSize(QSize(16, 16));
+    // Every row has the same height, so scrolling over a million rows measures nothing.
+    QHeaderView* rows = view->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    TListViewWatcher::FitRowHeight(view);
+    QHeaderView* columns = view->horizontalHeader();
+    columns->setDefaultSectionSize(100);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setTextElideMode(Qt::ElideRight);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+
+    auto* watcher = new TListViewWatcher(this);
+    view->installEventFilter(watcher);
+    view->viewport()->installEventFilter(watcher);
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { MainListViewChange(); });
+    connect(view, &QAbstractItemView::doubleClicked, this, [this] { MainListViewDblClick(); });
+    // The setting is flipped by the menu item's own handler; the list follows it after.
+    connect(M2_MEMO, &QAction::triggered, this, [this] { ApplyViewMemo(); });
+
+    EditCurRecNo->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) { EditCurRecNoKeyDown(key); };
+    EditCurRecNo->OnChange = [this](QObject*) { EditCurRecNoChange(); };
+    ApplyListColors();
+}
+
+void TFormMain::ApplyListColors() {
+    if (!ListModel)
+        return;
+    if (Option)
+        ListModel->SetAlterColors(Option->LvAlterColor1, Option->LvAlterColor2);
+    QPalette pal = MainListView->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(g, QPalette::Highlight, ToQColor(SelectedRowColor));
+        pal.setColor(g, QPalette::HighlightedText, Qt::white);
+    }
+    MainListView->setPalette(pal);
+    MainListView->viewport()->update();
+}
+
+void TFormMain::ApplyViewMemo() {
+    if (!ListModel || !Option)
+        return;
+    ListModel->SetViewMemo(Option->ViewMemo);
+    if (!CurDBF)
+        return;
+    if (IsLoadOver())
+        ListModel->Refresh();
+    else
+        ShowLoadingBox();
+}
+
+void TFormMain::ShowLoadingBox() {
+    MsgBox(QString(), QStringLiteral("Loading... Please wait."), mbiInformation, mbbOK, false, false, 30, 30, this);
+}
+
+// ---- Current record ----
+
+int TFormMain::FirstSelectedRow() const {
+    const QItemSelection sel = MainListView->selectionModel()->selection();
+    int first = -1;
+    for (const QItemSelectionRange& r : sel)
+        if (r.isValid() && (first < 0 || r.top() < first))
+            first = r.top();
+    return first;
+}
+
+void TFormMain::UpdateCurrentRecord(int i, bool click) {
+    if (i < 0) {
+        if (!click)
+            return;
+        SetStatusText(2, QStringLiteral("Current Record Number:0"));
+        EditCurRecNo->SetText(QStringLiteral("0"));
+        TB_NEXTREC->setEnabled(false);
+        TB_PRIORREC->setEnabled(false);
+        CurRecNo = -1;
+        return;
+    }
+    const TDataList* list = DataList();
+    const TDataRow* row = list ? list->At(static_cast<size_t>(i)) : nullptr;
+    if (!row)
+        return;
+    SetStatusText(2, QStringLiteral("Current Record Number:") + QString::number(i + 1) + QStringLiteral("[") +
+                         QString::number(row->RecNo()) + QStringLiteral("]"));
+    EditCurRecNo->SetText(QString::number(i + 1));
+    CurRecNo = i + 1;
+    TB_NEXTREC->setEnabled(CurRecNo != ItemCount());
+    TB_PRIORREC->setEnabled(CurRecNo != 1);
+}
+
+void TFormMain::MainListViewClick() { UpdateCurrentRecord(FirstSelectedRow(), true); }
+
+void TFormMain::MainListViewChange() { UpdateCurrentRecord(FirstSelectedRow(), false); }
+
+void TFormMain::MainListViewDblClick() { M6_EDITClick(); }
+
+// ---- Navigation ----
+
+void TFormMain::ListViewNotSelAll() {
+    MainListView->selectionModel()->clearSelection();
+    SetStatusText(2, QStringLiteral("Current Record Number:0"));
+}
+
+void TFormMain::ListViewGoToRec(int position) {
+    const int count = ItemCount();
+    if (count <= 0 || position < 1 || position > count)
+        return;
+    ListViewNotSelAll();
+    const QModelIndex index = ListModel->index(position - 1, 0);
+    MainListView->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    MainListView->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void TFormMain::ListViewGoFirst() { ListViewGoToRec(1); }
+
+void TFormMain::ListViewGoLast() { ListViewGoToRec(ItemCount()); }
+
+void TFormMain::ListViewGoNext() {
+    const int value = EditCurRecNo->Value();
+    if (value != ItemCount())
+        ListViewGoToRec(value + 1);
+}
+
+void TFormMain::ListViewGoPrior() {
+    const int value = EditCurRecNo->Value();
+    if (value != 1)
+        ListViewGoToRec(value - 1);
+}
+
+void TFormMain::ListViewScrollStart() {
+    if (ItemCount() > 0)
+        MainListView->scrollTo(ListModel->index(0, 0), QAbstractItemView::EnsureVisible);
+}
+
+void TFormMain::ListViewScrollEnd() {
+    if (ItemCount() > 0)
+        MainListView->scrollTo(ListModel->index(ItemCount() - 1, 0), QAbstractItemView::EnsureVisible);
+}
+
+void TFormMain::TB_FIRSTRECClick() {
+    if (IsLoadOver())
+        ListViewGoFirst();
+    else
+        ShowLoadingBox();
+}
+
+void TFormMain::TB_PRIORRECClick() {
+    if (IsLoadOver())
+        ListViewGoPrior();
+    else
+        ShowLoadingBox();
+}
+
+void TFormMain::TB_NEXTRECClick() {
+    if (IsLoadOver())
+        ListViewGoNext();
+    else
+        ShowLoadingBox();
+}
+
+void TFormMain::TB_LASTRECClick() {
+    if (IsLoadOver())
+        ListViewGoLast();
+    else
+        ShowLoadingBox();
+}
+
+void TFormMain::EditCurRecNoKeyDown(int& key) {
+    if (!IsLoadOver()) {
+        ShowLoadingBox();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        ListViewNotSelAll();
+        ListViewGoToRec(EditCurRecNo->Value());
+    }
+}
+
+void TFormMain::EditCurRecNoChange() {
+    const int count = ItemCount();
+    if (EditCurRecNo->Value() > count)
+        EditCurRecNo->SetValue(count);
+}

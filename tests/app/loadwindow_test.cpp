@@ -1,0 +1,300 @@
+// Loading a table's rows through the main window: the status texts and rows of whole loads,
+// stopping, failing, re-opening, refreshing and closing while rows still arrive.
+#include "loadwindow_fixture.h"
+
+#include <QTableView>
+
+#include <thread>
+
+using lvtest::Drain;
+using lvtest::WaitUntil;
+using lvtest::WindowTest;
+
+namespace {
+
+class LoadWindowTest : public WindowTest {
+protected:
+    // Every text the loader put in the row-count panel, in order.
+    std::vector<std::string> Statuses;
+    void RecordStatuses() {
+        Form->OnLoadStatus = [this](const QString& t) { Statuses.push_back(t.toStdString()); };
+    }
+    std::vector<QAction*> EditingCommands() const {
+        return {Form->M6_TRUNCATE, Form->M6_ZAP,      Form->M2_HIDEDELREC, Form->M2_SHOWDELREC, Form->M3_CUT,
+                Form->M3_PASTE,    Form->M4_AdSort,   Form->M6_APPEND,     Form->M6_INSERT,     Form->M6_DELETE,
+                Form->M6_DELETEREC, Form->M6_DELETEBYDELFLAG, Form->M6_SETALLDELFLG_T, Form->M6_SETALLDELFLG_F,
+                Form->M6_FIELDADD, Form->M6_FIELDDELETE, Form->TB_CUT, Form->TB_PASTE, Form->P1_N2, Form->P1_N3,
+                Form->P1_N4, Form->P1_N5_S1, Form->P1_N5_S2, Form->P1_N6, Form->P1_N7, Form->P1_N8, Form->P1_N9,
+                Form->P1_N11, Form->P1_N13};
+    }
+};
+
+}  // namespace
+
+TEST_F(LoadWindowTest, WholeLoadsShowTheirStatusTextsAndRows) {
+    struct Case {
+        uint32_t records;
+        std::vector<std::string> statuses;
+    };
+    const Case cases[] = {
+        {0, {"OnShow/Total:0/0"}},
+        {100, {"OnShow/Total:100/100"}},
+        {101, {"OnShow/Total:101/101"}},
+        {4000, {"Loading.. [2000/4000]", "Loading.. [4000/4000]", "OnShow/Total:4000/4000"}},
+    };
+    RecordStatuses();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.records);
+        Statuses.clear();
+        QString path = Table("t" + std::to_string(c.records) + ".dbf", c.records);
+        Form->Open(path);
+        // Before any row arrives the panels show the table and the list its full count.
+        EXPECT_EQ(Form->PanelRecNum->text(), QString::fromStdString(OnShowTotalText(c.records, c.records)));
+        EXPECT_EQ(Form->ItemCount(), static_cast<int>(c.records));
+        EXPECT_EQ(Form->StatusText(0), QStringLiteral("Field Count:2"));
+        EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:") + QString::number(c.records));
+        EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:0"));
+        EXPECT_EQ(Form->StatusText(3), QStringLiteral("ANSI"));
+        EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:FoxBASE+/Dbase III plus, no memo"));
+        EXPECT_EQ(Form->windowTitle(), QStringLiteral("Vellibrox - ") + path);
+        EXPECT_EQ(Form->CurRecNo, -1);
+        EXPECT_FALSE(Form->TB_NEXTREC->isEnabled());
+        ASSERT_TRUE(WaitLoaded());
+        EXPECT_EQ(Statuses, c.statuses);
+        EXPECT_EQ(Form->PanelRecNum->text(), QString::fromStdString(c.statuses.back()));
+        ASSERT_EQ(Rows(), c.records);
+        EXPECT_EQ(Form->ItemCount(), static_cast<int>(c.records));
+        EXPECT_FALSE(Form->M1_STOPWORK->isEnabled());
+        EXPECT_TRUE(Form->M6_ZAP->isEnabled());
+        if (c.records >= 100) {
+            EXPECT_EQ(Cell(0, 0), QStringLiteral("r1"));
+            EXPECT_EQ(Cell(0, 1), QStringLiteral("2024-01-05"));
+            EXPECT_EQ(Cell(1, 1), QStringLiteral("    -  -  "));
+            EXPECT_EQ(Cell(99, 0), QStringLiteral("r100"));
+            EXPECT_TRUE(Form->GetDataDelFlag(2));
+            EXPECT_FALSE(Form->GetDataDelFlag(3));
+            EXPECT_EQ(Form->GetDataIndex(99), 100);
+            EXPECT_EQ(Form->DataList()->At(2)->Item(0), "1");
+            EXPECT_EQ(Form->DataList()->At(2)->Item(1), "3");
+        }
+        if (c.records == 4000) {
+            EXPECT_EQ(Cell(3999, 0), QStringLiteral("r4000"));
+            EXPECT_EQ(Form->GetDataIndex(3999), 4000);
+        }
+    }
+}
+
+TEST_F(LoadWindowTest, WorkingIsSetByTheStartMessageAndClearedByTheStop) {
+    QString path = Table("t.dbf", 50);
+    Form->Open(path);
+    // The loader has not been heard from yet.
+    EXPECT_FALSE(Form->IsWorking());
+    std::vector<bool> seen;
+    ASSERT_TRUE(WaitUntil([&] {
+        if (Form->IsWorking()) seen.push_back(true);
+        return !seen.empty() || Form->IsLoadOver();
+    }));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_FALSE(Form->M1_STOPWORK->isEnabled());
+    EXPECT_FALSE(Form->TB_STOPWORK->isEnabled());
+    // The messages work alone too.
+    PostWorkerMessage(Form.get(), WM_WORKSTART);
+    Drain();
+    EXPECT_TRUE(Form->IsWorking());
+    EXPECT_TRUE(Form->M1_STOPWORK->isEnabled());
+    EXPECT_TRUE(Form->TB_STOPWORK->isEnabled());
+    PostWorkerMessage(Form.get(), WM_WORKSTOP);
+    Drain();
+    EXPECT_FALSE(Form->IsWorking());
+    EXPECT_FALSE(Form->M1_STOPWORK->isEnabled());
+}
+
+TEST_F(LoadWindowTest, StopWorkAtAKnownPointKeepsTheRowsAndDisablesEditing) {
+    QString path = Table("big.dbf", 10000);
+    // The loader waits in its status call at 2000 rows; the flag set there stops it before
+    // the next row.
+    RecordStatuses();
+    Form->OnLoadStatus = [this](const QString& t) {
+        Statuses.push_back(t.toStdString());
+        if (t == QStringLiteral("Loading.. [2000/10000]")) Form->WorkThread->Terminate();
+    };
+    Form->Open(path);
+    ASSERT_TRUE(WaitUntil([this] { return Form->IsWorking() || Form->IsLoadOver(); }));
+    ScriptedMsgBox script;
+    script.Answer(mrYes);  // "Stop?"
+    ASSERT_TRUE(WaitUntil([this] { return Form->WorkThread->Finished(); }));
+    Form->M1_STOPWORKClick();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Stop?"));
+    EXPECT_EQ(script.Asked[0].Icon, mbiQuestion);
+    EXPECT_EQ(script.Asked[0].Buttons, mbbYesNo);
+    EXPECT_TRUE(script.Asked[0].ShowCheckBox);
+    EXPECT_FALSE(script.Asked[0].Animate);
+    EXPECT_FALSE(Form->WorkThread);
+    Drain();
+    EXPECT_EQ(Statuses, (std::vector<std::string>{"Loading.. [2000/10000]", "OnShow/Total:2000/10000"}));
+    EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:2000/10000"));
+    EXPECT_EQ(Rows(), 2000u);
+    EXPECT_EQ(Form->ItemCount(), 2000);
+    EXPECT_TRUE(Form->IsLoadOver());
+    EXPECT_FALSE(Form->IsWorking());
+    EXPECT_FALSE(Form->M1_STOPWORK->isEnabled());
+    EXPECT_FALSE(Form->TB_STOPWORK->isEnabled());
+    for (QAction* a : EditingCommands()) {
+        SCOPED_TRACE(a->objectName().toStdString());
+        EXPECT_FALSE(a->isEnabled());
+    }
+    // Reading commands stay.
+    EXPECT_TRUE(Form->M6_EDIT->isEnabled());
+    EXPECT_TRUE(Form->M3_COPY->isEnabled());
+    // Opening the table again gives every command back.
+    Form->OnLoadStatus = nullptr;
+    Form->Open(path);
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Rows(), 10000u);
+    for (QAction* a : EditingCommands()) EXPECT_TRUE(a->isEnabled());
+}
+
+TEST_F(LoadWindowTest, StopWorkWhileRowsArriveEndsWithConsistentCounts) {
+    QString path = Table("big.dbf", 300000, 0);
+    Option->AlwayShowStop = false;
+    Form->Open(path);
+    ASSERT_TRUE(WaitUntil([this] { return Rows() > 0; }));
+    Form->M1_STOPWORKClick();
+    Drain();
+    const size_t rows = Rows();
+    EXPECT_GT(rows, 0u);
+    EXPECT_FALSE(Form->IsWorking());
+    EXPECT_TRUE(Form->IsLoadOver());
+    EXPECT_EQ(Form->ItemCount(), static_cast<int>(rows));
+    EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:%1/300000").arg(rows));
+    EXPECT_EQ(Cell(static_cast<int>(rows) - 1, 0), QStringLiteral("r%1").arg(rows));
+    // Without a worker the command asks nothing and changes nothing.
+    Form->M1_STOPWORKClick();
+    Drain();
+    EXPECT_EQ(Rows(), rows);
+}
+
+TEST_F(LoadWindowTest, ALoadThatFailsReportsKeepsItsRowsAndEnds) {
+    QString path = Table("t.dbf", 4000);
+    Form->OnLoadStatus = [](const QString& t) {
+        if (t == QStringLiteral("Loading.. [2000/4000]")) throw EDBFError("t.dbf - Read error!");
+    };
+    ScriptedMsgBox script;
+    Form->Open(path);
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_TRUE(WaitUntil([&] { return !script.Asked.empty(); }));
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("t.dbf - Read error!"));
+    EXPECT_EQ(script.Asked[0].Caption, QString());
+    EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
+    EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
+    EXPECT_EQ(Rows(), 2000u);
+    EXPECT_EQ(Form->ItemCount(), 2000);
+    EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:2000/4000"));
+    EXPECT_FALSE(Form->M6_ZAP->isEnabled());
+    // Commands are no longer refused.
+    Form->TB_LASTRECClick();
+    EXPECT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(Form->CurRecNo, 2000);
+}
+
+TEST_F(LoadWindowTest, AFileThatShrinksUnderTheLoaderEndsTheLoadShort) {
+    std::string path = Dir.Path("shrink.dbf");
+    lvtest::MakeTable(path, 4000);
+    const uintmax_t header = std::filesystem::file_size(path) - 4000 * 17 - 1;
+    Form->OnLoadStatus = [&](const QString& t) {
+        if (t == QStringLiteral("Loading.. [2000/4000]")) std::filesystem::resize_file(path, header + 2550 * 17);
+    };
+    ScriptedMsgBox script;
+    Form->Open(Q(path));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Rows(), 2550u);
+    EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:2550/4000"));
+    EXPECT_TRUE(Form->IsLoadOver());
+    EXPECT_FALSE(Form->M6_ZAP->isEnabled());
+}
+
+TEST_F(LoadWindowTest, OpeningAnotherTableWhileRowsArriveStopsTheFirstLoad) {
+    QString big = Table("big.dbf", 400000, 0);
+    QString small = Table("small.dbf", 150);
+    for (int round = 0; round < 3; ++round) {
+        Form->Open(big);
+        if (round > 0) WaitUntil([this] { return Rows() > 1000; });
+        Form->Open(small);
+        ASSERT_TRUE(WaitLoaded());
+        EXPECT_EQ(Rows(), 150u);
+        EXPECT_EQ(Form->ItemCount(), 150);
+        EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:150/150"));
+        EXPECT_EQ(Form->FileName, small);
+        EXPECT_EQ(Cell(149, 0), QStringLiteral("r150"));
+        EXPECT_TRUE(Form->M6_ZAP->isEnabled());
+    }
+}
+
+TEST_F(LoadWindowTest, RepeatedRefreshReloadsCleanly) {
+    QString big = Table("big.dbf", 200000, 0);
+    Form->Open(big);
+    for (int i = 0; i < 12; ++i) {
+        if (i % 3 == 0) Drain();
+        if (i % 4 == 1) WaitUntil([this] { return Rows() > 500; }, 2000);
+        Form->M2_REFRESHClick();
+    }
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Rows(), 200000u);
+    EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:200000/200000"));
+    EXPECT_EQ(Cell(199999, 0), QStringLiteral("r200000"));
+    EXPECT_FALSE(Form->IsWorking());
+}
+
+TEST_F(LoadWindowTest, ClosingTheWindowWhileLoadingOnlyAsksToStop) {
+    QString big = Table("big.dbf", 400000, 0);
+    Form->Open(big);
+    ASSERT_TRUE(WaitUntil([this] { return Form->IsWorking() || Form->IsLoadOver(); }));
+    if (!Form->IsWorking()) GTEST_SKIP() << "the load ended before it could be interrupted";
+    ScriptedMsgBox script;
+    script.Answer(mrNo);
+    EXPECT_FALSE(Form->close());
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Some work is doing,stop it?"));
+    EXPECT_EQ(script.Asked[0].Icon, mbiQuestion);
+    EXPECT_EQ(script.Asked[0].Buttons, mbbYesNo);
+    EXPECT_TRUE(Form->WorkThread != nullptr);
+    // Yes stops the loader; the window stays open all the same.
+    script.Answer(mrYes);
+    EXPECT_FALSE(Form->close());
+    EXPECT_FALSE(Form->WorkThread);
+    Drain();
+    EXPECT_FALSE(Form->IsWorking());
+    EXPECT_LT(Rows(), 400000u);
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(script.Asked.size(), 2u);
+    EXPECT_FALSE(Form->CurDBF);
+    EXPECT_EQ(Form->DataList(), nullptr);
+}
+
+TEST_F(LoadWindowTest, ClosingOrDestroyingBeforeTheLoaderIsHeardFromStopsIt) {
+    QString big = Table("big.dbf", 400000, 0);
+    // Close before the start message is handled: no question, the loader is stopped first.
+    Form->Open(big);
+    ScriptedMsgBox script;
+    EXPECT_FALSE(Form->IsWorking());
+    EXPECT_TRUE(Form->close());
+    EXPECT_TRUE(script.Asked.empty());
+    EXPECT_FALSE(Form->WorkThread);
+    EXPECT_EQ(Form->DataList(), nullptr);
+    Drain();
+    EXPECT_FALSE(Form->IsWorking());
+    // Closing the table alone likewise.
+    Form->Open(big);
+    Option->AlwayShowClose = false;
+    Form->M1_CLOSEClick();
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Vellibrox"));
+    EXPECT_EQ(Form->DataList(), nullptr);
+    EXPECT_TRUE(Form->IsLoadOver());
+    // A window destroyed in the middle of a load takes its loader down first.
+    Form->Open(big);
+    WaitUntil([this] { return Rows() > 1000; });
+    Form.reset();
+    Drain();
+}
