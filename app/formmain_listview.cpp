@@ -34,9 +34,18 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         QTableView* view = Form->MainListView;
-        if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            Form->MainListViewClick();
+        if (watched == view->viewport() && (event->type() == QEvent::MouseButtonPress ||
+                                            event->type() == QEvent::MouseButtonRelease)) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() != Qt::LeftButton)
+                return false;
+            if (event->type() == QEvent::MouseButtonRelease) {
+                Form->MainListViewClick();
+            } else if (!view->indexAt(me->position().toPoint()).isValid() &&
+                       !(me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+                // A click on the empty space below the rows selects nothing.
+                view->clearSelection();
+            }
         } else if (watched == view && event->type() == QEvent::FontChange) {
             FitRowHeight(view);
         }

@@ -265,7 +265,7 @@ void TFormMain::M1_CLOSEClick() {
 }
 
 void TFormMain::M2_REFRESHClick() {
-    if (FileName.isEmpty())
+    if (!CurDBF || FileName.isEmpty())
         return;
     Open(FileName);
     HideDeleted = false;

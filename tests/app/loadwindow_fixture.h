@@ -25,6 +25,7 @@
 #include "app/programfiles.h"
 #include "app/sampletable.h"
 #include "app/workthread.h"
+#include "controls/validedit.h"
 #include "engine/dbf.h"
 #include "testutil.h"
 

@@ -1,0 +1,342 @@
+// Opening and closing tables in the main window: real tables of other programs, refused files,
+// the no-table state, columns and menus built per table, refresh, the row accessors and the
+// information lists with their clipboard copies.
+#include "loadwindow_fixture.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTreeWidget>
+
+using lvtest::Drain;
+using lvtest::WindowTest;
+
+namespace {
+
+class OpenTest : public WindowTest {
+protected:
+    // A copy of a fixture with its memo file, if it has one.
+    QString Fixture(const std::string& name) {
+        std::string path = vxtest::CopyFixture(Dir, name);
+        for (const char* ext : {".fpt", ".dbt", ".FPT"}) {
+            std::string memo = std::filesystem::path(name).replace_extension(ext).string();
+            if (std::filesystem::exists(vxtest::Fixture(memo))) vxtest::CopyFixture(Dir, memo);
+        }
+        return Q(path);
+    }
+    void ExpectNoTable() {
+        EXPECT_EQ(Form->windowTitle(), QStringLiteral("Vellibrox"));
+        EXPECT_FALSE(Form->CurDBF);
+        EXPECT_EQ(Form->DataList(), nullptr);
+        EXPECT_EQ(Form->BackupDataList(), nullptr);
+        EXPECT_FALSE(Form->WorkThread);
+        EXPECT_EQ(Form->ItemCount(), 0);
+        EXPECT_TRUE(Form->MainRightPanel->isHidden());
+        EXPECT_EQ(Form->MainListView->model()->columnCount(), 0);
+        for (QAction* a : {Form->M1_CLOSE, Form->M2_REFRESH, Form->M6_EDIT, Form->M6_ZAP, Form->P1_N1})
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        for (int i = 0; i <= 4; ++i) EXPECT_EQ(Form->StatusText(i), QString());
+        EXPECT_EQ(Form->TB_QUICKSERACHFROM->count(), 0);
+    }
+    QStringList FileInfoNames() const {
+        QStringList out;
+        for (int i = 0; i < Form->MainFileInfoListView->topLevelItemCount(); ++i)
+            out << Form->MainFileInfoListView->topLevelItem(i)->text(0);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(OpenTest, TablesOfOtherProgramsOpenWithTheirRecordCounts) {
+    struct Case {
+        const char* name;
+        int records;
+        int fields;
+        const char* type;
+    };
+    const Case cases[] = {
+        {"dbase_03.dbf", 14, -1, "FoxBASE+/Dbase III plus, no memo"},
+        {"dbase_30.dbf", 34, 145, "Visual FoxPro with memo"},
+        {"dbase_31.dbf", 77, -1, "Visual FoxPro, autoincrement enabled"},
+        {"dbase_83.dbf", 67, -1, "FoxBASE+/dBASE III PLUS, with memo"},
+        {"dbase_8b.dbf", 10, -1, "dBASE IV with memo"},
+        {"dbase_f5.dbf", 975, -1, "FoxPro 2.x (or earlier) with memo"},
+        {"cp1251.dbf", 4, -1, "Visual FoxPro with memo"},
+        {"dbase_03_cyrillic.dbf", 2, -1, nullptr},
+        {"mazovia.dbf", -1, -1, nullptr},
+    };
+    ScriptedMsgBox script;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString path = Fixture(c.name);
+        Form->Open(path);
+        ASSERT_TRUE(Form->CurDBF) << (script.Asked.empty() ? "" : script.Asked.back().Text.toStdString());
+        ASSERT_TRUE(WaitLoaded());
+        const int records = static_cast<int>(Form->CurDBF->GetRecordCount());
+        if (c.records >= 0) {
+            EXPECT_EQ(records, c.records);
+        }
+        if (c.fields >= 0) {
+            EXPECT_EQ(Form->CurDBF->FieldCount, c.fields);
+        }
+        if (c.type) {
+            EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:") + QLatin1String(c.type));
+        }
+        EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:") + QString::number(records));
+        EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:%1/%1").arg(records));
+        EXPECT_EQ(Rows(), static_cast<size_t>(records));
+        EXPECT_EQ(Form->MainListView->model()->columnCount(), Form->CurDBF->FieldCount);
+        EXPECT_EQ(Form->MainFieldInfoListView->topLevelItemCount(), Form->CurDBF->FieldCount);
+    }
+    EXPECT_TRUE(script.Asked.empty());
+}
+
+TEST_F(OpenTest, FilesThatAreNoTablesAreRefusedWithTheEnginesText) {
+    ScriptedMsgBox script;
+    for (const char* name : {"dbase_8c.dbf", "dbase_02.dbf", "polygon.dbf"}) {
+        SCOPED_TRACE(name);
+        // Over an open table too: it is closed first and the window ends without one.
+        Form->Open(Table("ok.dbf", 5));
+        ASSERT_TRUE(WaitLoaded());
+        script.Asked.clear();
+        QString path = Fixture(name);
+        Form->Open(path);
+        ASSERT_EQ(script.Asked.size(), 1u);
+        EXPECT_EQ(script.Asked[0].Caption, QString());
+        EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
+        EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
+        EXPECT_FALSE(script.Asked[0].ShowCheckBox);
+        EXPECT_TRUE(script.Asked[0].Text.startsWith(path)) << script.Asked[0].Text.toStdString();
+        ExpectNoTable();
+        Drain();
+        EXPECT_FALSE(Form->IsWorking());
+    }
+    // A missing file and a damaged one likewise.
+    script.Asked.clear();
+    Form->Open(Q(Dir.Path("missing.dbf")));
+    vxtest::WriteAll(Dir.Path("junk.dbf"), std::string(10, 'x'));
+    Form->Open(Q(Dir.Path("junk.dbf")));
+    EXPECT_EQ(script.Asked.size(), 2u);
+    ExpectNoTable();
+}
+
+TEST_F(OpenTest, NoTableMeansNoRowsAndLoadingOver) {
+    ScriptedMsgBox script;
+    auto everything = [this] {
+        EXPECT_TRUE(Form->IsLoadOver());
+        EXPECT_FALSE(Form->GetDataDelFlag(0));
+        EXPECT_EQ(Form->GetDataIndex(0), -1);
+        EXPECT_EQ(Form->GetLvIndex(1), -1);
+        Form->SetDataIndex(0, 1);
+        Form->DataListTruncate(0);
+        Form->TB_FIRSTRECClick();
+        Form->TB_PRIORRECClick();
+        Form->TB_NEXTRECClick();
+        Form->TB_LASTRECClick();
+        Form->ListViewGoToRec(1);
+        Form->ListViewScrollStart();
+        Form->ListViewScrollEnd();
+        Form->ListViewNotSelAll();
+        Form->MainListViewClick();
+        Form->MainListViewChange();
+        Form->EditCurRecNo->SetText(QStringLiteral("5"));
+        EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("0"));
+        int key = Qt::Key_Return;
+        Form->EditCurRecNoKeyDown(key);
+        Form->M2_MEMO->trigger();
+        Form->M2_REFRESHClick();
+        Form->UpdateFileInfos();
+        EXPECT_EQ(Form->MainFileInfoListView->topLevelItemCount(), 0);
+        EXPECT_EQ(Form->CurRecNo, -1);
+    };
+    everything();  // before the first open
+    Form->Open(Table("t.dbf", 20));
+    ASSERT_TRUE(WaitLoaded());
+    Option->AlwayShowClose = false;
+    Form->M1_CLOSEClick();
+    everything();  // after Close
+    EXPECT_TRUE(script.Asked.empty());
+}
+
+TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
+    std::string path = Dir.Path("s.dbf");
+    MakeSampleTable(path, 10);
+    vxtest::WriteAll(vx::FindHistoryPath(), "newest\r\nolder\r\n");
+    Form->FindOptions.FieldIndex = 30;  // from a wider table
+    Form->FindOptions.Direction = 1;
+    Form->Open(Q(path));
+    ASSERT_TRUE(WaitLoaded());
+    QAbstractItemModel* m = Form->MainListView->model();
+    ASSERT_EQ(m->columnCount(), 12);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("NAME [C] "));
+    EXPECT_EQ(m->headerData(10, Qt::Horizontal).toString(), QStringLiteral("NOTES [M] "));
+    for (int c = 0; c < 12; ++c) EXPECT_EQ(Form->MainListView->columnWidth(c), 100);
+    ASSERT_EQ(Form->PopupMenuSortColumnAsc->actions().size(), 12);
+    ASSERT_EQ(Form->PopupMenuSortColumnDesc->actions().size(), 12);
+    EXPECT_EQ(Form->PopupMenuSortColumnAsc->actions()[2]->text(), QStringLiteral("QTY"));
+    EXPECT_EQ(Form->PopupMenuSortColumnDesc->actions()[11]->text(), QStringLiteral("LOGO"));
+    ASSERT_EQ(Form->TB_QUICKSERACHFROM->count(), 12);
+    EXPECT_EQ(Form->TB_QUICKSERACHFROM->itemText(1), QStringLiteral("CITY"));
+    EXPECT_EQ(Form->FindOptions.FieldIndex, 0);
+    EXPECT_EQ(Form->TB_QUICKSERACHFROM->currentIndex(), 0);
+    EXPECT_EQ(Form->TB_QUICKSERACHKEY->count(), 2);
+    EXPECT_EQ(Form->TB_QUICKSERACHKEY->currentText(), QStringLiteral("older"));
+
+    // A field index that fits is kept; a missing history leaves the box empty.
+    Form->FindOptions.FieldIndex = 3;
+    Form->FindOptions.Direction = 0;
+    std::filesystem::remove(vx::FindHistoryPath());
+    Form->Open(Q(path));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Form->TB_QUICKSERACHFROM->currentIndex(), 3);
+    EXPECT_EQ(Form->TB_QUICKSERACHKEY->count(), 0);
+
+    // A narrower table replaces every column and menu item.
+    Form->Open(Table("t.dbf", 3));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(m->columnCount(), 2);
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("DAY [D] "));
+    EXPECT_EQ(Form->PopupMenuSortColumnAsc->actions().size(), 2);
+    EXPECT_EQ(Form->TB_QUICKSERACHFROM->count(), 2);
+    EXPECT_EQ(Form->FindOptions.FieldIndex, 0);
+}
+
+TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
+    QString path = Table("t.dbf", 30);
+    Form->Open(path);
+    ASSERT_TRUE(WaitLoaded());
+    for (int round = 0; round < 2; ++round) {
+        Form->HideDeleted = true;
+        Form->M2_HIDEDELREC->setChecked(true);
+        Form->ShowOnlyDeleted = true;
+        Form->M2_SHOWDELREC->setChecked(true);
+        Form->M2_HIDEDELREC->setEnabled(false);
+        if (round == 0)
+            Form->Open(path);
+        else
+            Form->M2_REFRESH->trigger();
+        ASSERT_TRUE(WaitLoaded());
+        EXPECT_FALSE(Form->HideDeleted);
+        EXPECT_FALSE(Form->ShowOnlyDeleted);
+        EXPECT_FALSE(Form->M2_HIDEDELREC->isChecked());
+        EXPECT_FALSE(Form->M2_SHOWDELREC->isChecked());
+        EXPECT_TRUE(Form->M2_HIDEDELREC->isEnabled());
+        EXPECT_TRUE(Form->M2_SHOWDELREC->isEnabled());
+        EXPECT_EQ(Rows(), 30u);
+    }
+    // Refresh reads the file again.
+    lvtest::MakeTable(path.toStdString(), 45);
+    Form->M2_REFRESHClick();
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Rows(), 45u);
+    EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:45"));
+}
+
+TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
+    Form->Open(Table("t.dbf", 5));
+    ASSERT_TRUE(WaitLoaded());
+    ScriptedMsgBox script;
+    script.Answer(mrNo);
+    Form->M1_CLOSEClick();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Close current document?"));
+    EXPECT_TRUE(script.Asked[0].ShowCheckBox);
+    EXPECT_TRUE(script.Asked[0].Animate);
+    EXPECT_TRUE(Form->CurDBF);
+    script.Answer(mrYes, true);
+    Form->M1_CLOSEClick();
+    EXPECT_FALSE(Option->AlwayShowClose);
+    ExpectNoTable();
+}
+
+TEST_F(OpenTest, RowAccessors) {
+    Form->Open(Table("t.dbf", 10));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_TRUE(Form->GetDataDelFlag(2));
+    EXPECT_FALSE(Form->GetDataDelFlag(0));
+    EXPECT_FALSE(Form->GetDataDelFlag(10));
+    EXPECT_FALSE(Form->GetDataDelFlag(-1));
+    EXPECT_EQ(Form->GetDataIndex(4), 5);
+    EXPECT_EQ(Form->GetDataIndex(10), -1);
+    EXPECT_EQ(Form->GetLvIndex(7), 6);
+    EXPECT_EQ(Form->GetLvIndex(0), -1);
+    EXPECT_EQ(Form->GetLvIndex(11), -1);
+    Form->SetDataIndex(4, 9);
+    EXPECT_EQ(Form->GetDataIndex(4), 9);
+    EXPECT_EQ(Cell(4, 0), QStringLiteral("r5"));  // only the number changes
+    EXPECT_EQ(Form->GetLvIndex(9), 4);             // the first row with that number
+    Form->SetDataIndex(4, 11);                      // beyond the table
+    Form->SetDataIndex(10, 1);                      // beyond the list
+    EXPECT_EQ(Form->GetDataIndex(4), 9);
+    Form->DataListTruncate(9);  // the last row: nothing after it
+    EXPECT_EQ(Rows(), 10u);
+    Form->DataListTruncate(6);
+    EXPECT_EQ(Rows(), 7u);
+    EXPECT_EQ(Form->GetDataIndex(6), 7);
+    Form->DataListTruncate(-1);
+    EXPECT_EQ(Rows(), 7u);
+}
+
+TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
+    Option->ViewControlFileInfos = true;
+    std::string path = Dir.Path("s.dbf");
+    MakeSampleTable(path, 4);
+    Form->Open(Q(path));
+    ASSERT_TRUE(WaitLoaded());
+    QStringList names = FileInfoNames();
+    ASSERT_EQ(names.size(), 17);
+    EXPECT_EQ(names[11], QStringLiteral("DBCPath Data"));
+    EXPECT_EQ(names[12], QString());
+    EXPECT_EQ(names[13], QStringLiteral("Memo File Name"));
+    EXPECT_EQ(Form->MainFileInfoListView->topLevelItem(0)->text(1), Q(path));
+    QTreeWidgetItem* f0 = Form->MainFieldInfoListView->topLevelItem(0);
+    EXPECT_EQ(f0->text(0), QStringLiteral("NAME"));
+    EXPECT_EQ(f0->text(1), QStringLiteral("Character"));
+    EXPECT_EQ(f0->text(2), QStringLiteral("24"));
+    EXPECT_EQ(f0->text(3), QStringLiteral("0"));
+
+    ScriptedMsgBox script;
+    Form->PMFileInfoToClip_1->trigger();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Caption, QStringLiteral("OK"));
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Copy to clipboard completed"));
+    EXPECT_EQ(script.Asked[0].Icon, mbiInformation);
+    EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
+    QString text = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("File Name                ") + Q(path) + "\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nDBCPath Data             \n\nMemo File Name"))) << text.toStdString();
+    EXPECT_TRUE(Form->MemoClip->toPlainText().isEmpty());
+
+    Form->PMFieldInfoToClip_1->trigger();
+    EXPECT_EQ(script.Asked.size(), 2u);
+    text = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("NAME         Character    24           0            \n"
+                                               "CITY         Character    16           0            \n")))
+        << text.toStdString();
+    EXPECT_EQ(text.count('\n'), 12);
+
+    // A table without memo file ends with the backlink row; a kind the program does not know
+    // has no status text. Version 0x04 (48-byte field descriptors) is refused.
+    auto withVersion = [this](const char* name, char version) {
+        std::string path = Dir.Path(name);
+        CreateTableFile(path, 0x03, {{"NAME", 'C', 10}});
+        std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+        f.put(version);
+        return Q(path);
+    };
+    Form->Open(withVersion("odd.dbf", '\x05'));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:"));
+    names = FileInfoNames();
+    EXPECT_EQ(names.last(), QStringLiteral("DBCPath Data"));
+    EXPECT_EQ(Form->MainFileInfoListView->topLevelItem(1)->text(1), QStringLiteral("0x5-Unknow type"));
+    Form->Open(withVersion("seven.dbf", '\x04'));
+    ASSERT_EQ(script.Asked.size(), 3u);
+    EXPECT_TRUE(script.Asked[2].Text.contains(QStringLiteral("Unsupported table format"))) << script.Asked[2].Text.toStdString();
+    EXPECT_FALSE(Form->CurDBF);
+}
