@@ -26,10 +26,15 @@ volatile uint64_t Sink;  // keeps the getters' results alive
 void Use(uint64_t v) { Sink = Sink + v; }
 void Use(const std::string& s) { Use(s.size() + (s.empty() ? 0 : uint8_t(s[0]))); }
 
-// The folder of this process, removed when it ends.
+// The folder of this process under VX_FUZZ_DIR (else /dev/shm or the temporary folder),
+// removed when the process ends normally; libFuzzer's own ends skip that, so run.sh points
+// VX_FUZZ_DIR at a folder it removes itself.
 const fs::path& WorkDir() {
     static const fs::path dir = [] {
-        fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        const char* env = std::getenv("VX_FUZZ_DIR");
+        fs::path base = env && *env           ? fs::path(env)
+                        : fs::exists("/dev/shm") ? fs::path("/dev/shm")
+                                                 : fs::temp_directory_path();
         fs::path d = base / ("vx-fuzz-table-" + std::to_string(::getpid()));
         fs::create_directories(d / "ro");
         fs::create_directories(d / "rw");

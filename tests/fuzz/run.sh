@@ -14,8 +14,11 @@ if [ ! -x "$fuzzer" ]; then
 fi
 fixtures="$here/../shared/fixtures/real"
 work="$(mktemp -d "${TMPDIR:-/tmp}/vx-fuzz-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/corpus" "$build/fuzz-artifacts"
+# The files the fuzzer writes per input: in memory when the machine has /dev/shm.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then files="$(mktemp -d /dev/shm/vx-fuzz-XXXXXX)"; else files="$work/files"; fi
+trap 'rm -rf "$work" "$files"' EXIT
+mkdir -p "$work/corpus" "$files" "$build/fuzz-artifacts"
+export VX_FUZZ_DIR="$files"
 
 # The 4-byte little-endian length that starts an input, then the table, then the memo file.
 le32() {
