@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -144,7 +145,14 @@ void ReadOnlyPass(const std::string& path) {
     Walk(dbf);
 }
 
-void ReadWritePass(const std::string& path) {
+// A fill text and a value type taken from the end of the input, for the fill conversions.
+struct TFill {
+    char Type = 'C';
+    uint8_t Length = 3;
+    std::string Text;
+};
+
+void ReadWritePass(const std::string& path, const TFill& fill) {
     bool changed = false;
     {
         TDBF dbf;
@@ -177,6 +185,10 @@ void ReadWritePass(const std::string& path) {
         }
         try {
             changed |= dbf.AddField("FZM", 'M', v == 0x30 || v == 0x31 ? 4 : 10, 0, "memo");
+        } catch (const EDBFError&) {
+        }
+        try {
+            changed |= dbf.AddField("FZF", fill.Type, fill.Length, 2, fill.Text);
         } catch (const EDBFError&) {
         }
         try {
@@ -220,7 +232,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             memoSize = size - 4 - n;
         }
     }
+    TFill fill;
+    if (size > 0) {
+        static const TFill kinds[] = {{'Y', 8, ""}, {'B', 8, ""}, {'I', 4, ""}, {'T', 8, ""}, {'N', 6, ""}};
+        fill = kinds[data[size - 1] % 5];
+        const size_t n = std::min<size_t>(size - 1, 24);
+        fill.Text.assign(reinterpret_cast<const char*>(data + size - 1 - n), n);
+    }
     ReadOnlyPass(Place(WorkDir() / "ro", table, tableSize, memo, memoSize));
-    ReadWritePass(Place(WorkDir() / "rw", table, tableSize, memo, memoSize));
+    ReadWritePass(Place(WorkDir() / "rw", table, tableSize, memo, memoSize), fill);
     return 0;
 }
