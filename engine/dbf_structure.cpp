@@ -394,8 +394,9 @@ public:
             }
             if (!ok) {
                 Keep = true;
-                throw EDBFError(TableName + " - " + why + " The table could not be restored; its copy is " +
-                                TableCopy + (MemoCopy.empty() ? std::string() : " and " + MemoCopy) + ".");
+                throw EDBFError(TableName + " - The table could not be restored after a failed structure change (" +
+                                why + "); its copy is " + TableCopy +
+                                (MemoCopy.empty() ? std::string() : " and " + MemoCopy) + ".");
             }
             Dbf.Open();
             if (recNo >= 1 && recNo <= int64_t(Dbf.HeaderRecordCount())) {

@@ -289,11 +289,9 @@ TEST(StructureSafety, LostCopyIsReportedAndTheTableStaysClosed) {
         ADD_FAILURE() << "no failure";
     } catch (const EDBFError& e) {
         const std::string text = e.what();
-        EXPECT_EQ(text.rfind(path + " - injected failure The table could not be restored; its copy is " + path +
-                                 ".vxcopy and ",
-                             0),
-                  0u)
-            << text;
+        EXPECT_EQ(text, path + " - The table could not be restored after a failed structure change (injected "
+                               "failure); its copy is " +
+                            path + ".vxcopy and " + dir.Path("t.dbt.vxcopy") + ".");
     }
     EXPECT_FALSE(t.Dbf.Active);
     // The memo file's copy stays for whoever repairs the table.
