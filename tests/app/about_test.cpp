@@ -7,18 +7,11 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include "qtapp.h"
 
 namespace {
 
-QApplication* App() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    return static_cast<QApplication*>(QCoreApplication::instance());
-}
+using vxtest::App;
 
 TEST(ProgramPictures, EveryPictureDecodesAtItsSize) {
     App();

@@ -2,20 +2,10 @@
 
 #include <QApplication>
 #include <gtest/gtest.h>
-
-namespace {
-void EnsureApp() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-}  // namespace
+#include "qtapp.h"
 
 TEST(DataListModel, CellsComeFromRowsAndMemoColumnsFollowTheSwitch) {
-    EnsureApp();
+    vxtest::App();
     TRowStore store;
     store.DataList.Append(store.Pool.Make(false, 1, {"caf\xe9", "memo text", "1.5"}));
     store.DataList.Append(store.Pool.Make(true, 2, {"b", "", "2"}));
@@ -37,7 +27,7 @@ TEST(DataListModel, CellsComeFromRowsAndMemoColumnsFollowTheSwitch) {
 }
 
 TEST(DataListModel, AlternatingBackgroundsAndDeletionIcons) {
-    EnsureApp();
+    vxtest::App();
     TRowStore store;
     for (int i = 0; i < 4; ++i) store.DataList.Append(store.Pool.Make(i == 1, uint32_t(i + 1), {"x"}));
     TDataListModel m;

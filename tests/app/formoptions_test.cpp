@@ -3,6 +3,7 @@
 #include "app/option.h"
 
 #include "option_testutil.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -19,19 +20,11 @@ using vxtest::TempDir;
 
 namespace {
 
-void EnsureApp() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 // A loaded `Option` on a temporary "Options.ini" for the life of the object.
 class FormOptions : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
+        vxtest::App();
         Saved = Option;
         Own.Load(Dir.Path("Options.ini"));
         Option = &Own;

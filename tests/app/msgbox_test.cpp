@@ -15,19 +15,12 @@
 #include <functional>
 
 #include "app/programfiles.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 namespace {
 
-QApplication* App() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    return static_cast<QApplication*>(QCoreApplication::instance());
-}
+using vxtest::App;
 
 bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer t;

@@ -14,19 +14,12 @@
 
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 namespace {
 
-QApplication* App() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    return static_cast<QApplication*>(QCoreApplication::instance());
-}
+using vxtest::App;
 
 std::string RepoDir() {
     std::string here = __FILE__;  // .../tests/app/tips_test.cpp

@@ -1,6 +1,7 @@
 #include "app/sampletable.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -11,15 +12,6 @@
 #include <thread>
 
 namespace {
-
-void EnsureApp() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 // Records what the loader asks of the window.
 class TRecordingView : public TLoadView {
@@ -80,7 +72,7 @@ void Load(const std::string& path, Loaded& l) {
 }  // namespace
 
 TEST(RowLoader, CallsAndStatusTextsForSmallAndPageSizedTables) {
-    EnsureApp();
+    vxtest::App();
     vxtest::TempDir dir;
     {
         Loaded l;
@@ -119,7 +111,7 @@ TEST(RowLoader, CallsAndStatusTextsForSmallAndPageSizedTables) {
 }
 
 TEST(RowLoader, StopAtAKnownPointKeepsTheRowsAndDisablesEditing) {
-    EnsureApp();
+    vxtest::App();
     vxtest::TempDir dir;
     std::string path = MakeTable(dir, 10000);
     TDBF dbf;
@@ -141,7 +133,7 @@ TEST(RowLoader, StopAtAKnownPointKeepsTheRowsAndDisablesEditing) {
 }
 
 TEST(RowLoader, AFailureMidWayIsReportedAndEndsTheLoad) {
-    EnsureApp();
+    vxtest::App();
     vxtest::TempDir dir;
     std::string path = MakeTable(dir, 1000);
     TDBF dbf;
@@ -162,7 +154,7 @@ TEST(RowLoader, AFailureMidWayIsReportedAndEndsTheLoad) {
 }
 
 TEST(RowLoader, TheSampleTableLoadsEveryType) {
-    EnsureApp();
+    vxtest::App();
     vxtest::TempDir dir;
     std::string path = dir.Path("sample.dbf");
     MakeSampleTable(path, 20);

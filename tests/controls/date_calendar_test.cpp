@@ -7,16 +7,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
+#include "qtapp.h"
 
 namespace {
-
-QApplication* CalendarApp() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
 
@@ -76,7 +69,7 @@ TEST(DateCalendarLayout, StepMonthAndYearClampTheDay) {
 }
 
 TEST(DateCalendarWidget, ElementsAndStepping) {
-    CalendarApp();
+    vxtest::App();
     TRxCalendar cal;
     EXPECT_EQ(cal.CalendarDate(), Today());
     EXPECT_TRUE(cal.UseCurrentDate());
@@ -111,7 +104,7 @@ TEST(DateCalendarWidget, ElementsAndStepping) {
 }
 
 TEST(DateCalendarWidget, CellsSelectionAndKeys) {
-    CalendarApp();
+    vxtest::App();
     TRxCalendar cal;
     cal.SetCalendarDate(D(2025, 6, 15));
     EXPECT_EQ(cal.CellText(0, 0), "Mon");
@@ -153,7 +146,7 @@ TEST(DateCalendarWidget, CellsSelectionAndKeys) {
 }
 
 TEST(DateCalendarWidget, GeometryAndMouse) {
-    CalendarApp();
+    vxtest::App();
     TRxCalendar cal;
     cal.resize(2 + 7 * 20 + 6, 2 + 7 * 15 + 6);
     EXPECT_EQ(cal.ColWidth(), 20);

@@ -14,16 +14,9 @@
 
 #include <clocale>
 #include <string>
+#include "qtapp.h"
 
 namespace {
-
-QApplication* DateEditApp() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
 
@@ -142,7 +135,7 @@ TEST(DateEditMask, TypingDeletingPasting) {
 }
 
 TEST(DateEdit, DefaultsAndGeometry) {
-    DateEditApp();
+    vxtest::App();
     TDateEdit edit;
     EXPECT_EQ(edit.height(), 21);
     EXPECT_EQ(edit.EditMask(), "!9999/99/99;1; ");
@@ -187,7 +180,7 @@ TEST(DateEdit, DefaultsAndGeometry) {
 }
 
 TEST(DateEdit, RoundTripUnderTwoDigitYearLocale) {
-    DateEditApp();
+    vxtest::App();
     TwoDigitLocale locale;
     ASSERT_EQ(QLocale().dateFormat(QLocale::ShortFormat).count(QLatin1Char('y')), 2);
     TDateEdit edit;
@@ -207,7 +200,7 @@ TEST(DateEdit, RoundTripUnderTwoDigitYearLocale) {
 }
 
 TEST(DateEdit, FollowsTheProgramDateFormat) {
-    DateEditApp();
+    vxtest::App();
     TDateEdit edit;
     edit.SetDate(D(2024, 1, 5));
     SetShortDateFormat("d.M.yy", '.');
@@ -231,7 +224,7 @@ TEST(DateEdit, FollowsTheProgramDateFormat) {
 }
 
 TEST(DateEdit, DateReadAndWrite) {
-    DateEditApp();
+    vxtest::App();
     TDateEdit edit;
     edit.SetText("2025-02-29");  // no date: reads as the default
     EXPECT_EQ(edit.Text(), "2025-02-29");
@@ -275,7 +268,7 @@ TEST(DateEdit, DateReadAndWrite) {
 }
 
 TEST(DateEdit, TypingThroughKeys) {
-    DateEditApp();
+    vxtest::App();
     TDateEdit edit;
     int changes = 0;
     edit.OnChange = [&] { ++changes; };
@@ -338,7 +331,7 @@ TEST(DateEdit, TypingThroughKeys) {
 }
 
 TEST(DateEdit, DropDownCalendarWithKeys) {
-    DateEditApp();
+    vxtest::App();
     QWidget form;
     form.resize(400, 300);
     auto* edit = new TDateEdit(&form);
@@ -411,7 +404,7 @@ TEST(DateEdit, DropDownCalendarWithKeys) {
 }
 
 TEST(DateEdit, MouseOnButtonAndCalendar) {
-    DateEditApp();
+    vxtest::App();
     QWidget form;
     form.resize(300, 300);
     auto* edit = new TDateEdit(&form);
@@ -453,7 +446,7 @@ TEST(DateEdit, MouseOnButtonAndCalendar) {
 }
 
 TEST(DateEdit, PopupPlacementAndValues) {
-    DateEditApp();
+    vxtest::App();
     QWidget form;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     form.setGeometry(screen);
@@ -497,7 +490,7 @@ TEST(DateEdit, PopupPlacementAndValues) {
 }
 
 TEST(DateEdit, SelectDateDialog) {
-    DateEditApp();
+    vxtest::App();
     TSelectDateDlg empty(nullptr, EmptyDate);
     EXPECT_EQ(empty.Date(), Today());
     TSelectDateDlg dlg(nullptr, D(2024, 1, 31));

@@ -7,17 +7,11 @@
 #include <QWidget>
 
 #include "controls/colors.h"
+#include "qtapp.h"
 
 namespace flattest {
 
-inline QApplication* App() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-    return qApp;
-}
+using vxtest::App;
 
 // The widget as drawn, one device pixel per logical pixel.
 inline QImage Shot(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }

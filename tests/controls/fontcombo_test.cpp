@@ -7,18 +7,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include "qtapp.h"
 
 using namespace fontlist;
 
 namespace {
-
-QApplication* FontComboApp() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 const TFontInfo Arial{"Arial", TRUETYPE_FONTTYPE, ANSI_CHARSET, VARIABLE_PITCH};
 const TFontInfo Courier{"Courier New", TRUETYPE_FONTTYPE, ANSI_CHARSET, FIXED_PITCH};
@@ -39,7 +32,7 @@ struct FakeFonts {
     std::vector<TFontInfo> Printer{Courier10, {"ARIAL", TRUETYPE_FONTTYPE, ANSI_CHARSET, VARIABLE_PITCH}};
     decltype(TFontComboBox::EnumerateFonts) Saved = TFontComboBox::EnumerateFonts;
     FakeFonts() {
-        FontComboApp();
+        vxtest::App();
         TFontComboBox::EnumerateFonts = [this](TFontDevice part) { return part == fdPrinter ? Printer : Screen; };
     }
     ~FakeFonts() { TFontComboBox::EnumerateFonts = Saved; }
@@ -87,7 +80,7 @@ TEST(FontComboList, BuildsSortedListWithoutDuplicates) {
 }
 
 TEST(FontComboList, InstalledFontsFollowTheFontDatabase) {
-    FontComboApp();
+    vxtest::App();
     const std::vector<TFontInfo> fonts = InstalledFonts();
     ASSERT_FALSE(fonts.empty());
     for (const TFontInfo& f : fonts) {

@@ -6,18 +6,11 @@
 #include <QLocale>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include "qtapp.h"
 
 using namespace numtext;
 
 namespace {
-
-QApplication* NumEditApp() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 // Sends one key the way the keyboard would.
 void Type(QWidget* w, int key, const QString& text = QString()) {
@@ -41,7 +34,7 @@ struct MessageCatcher {
 
 class NumEditWidget : public ::testing::Test {
 protected:
-    void SetUp() override { NumEditApp(); }
+    void SetUp() override { vxtest::App(); }
     MessageCatcher Messages;
 };
 

@@ -10,16 +10,9 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include "qtapp.h"
 
 namespace {
-
-QApplication* SpeedButtonApp() {
-    static int argc = 1;
-    static char name[] = "test_controls";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 // A glyph of n cells of h x h: a magenta background (transparent), cell i filled with colour
 // i + 1 except its bottom-left pixel.
@@ -181,7 +174,7 @@ TEST(SpeedButtonLayout, GlyphAndCaptionPlacement) {
 }
 
 TEST(SpeedButtonGroup, OneDownPerGroupAndAllowAllUp) {
-    SpeedButtonApp();
+    vxtest::App();
     QWidget form;
     TRxSpeedButton a(&form), b(&form), c(&form), other(&form);
     for (auto* x : {&a, &b, &c}) x->SetGroupIndex(1);
@@ -217,7 +210,7 @@ TEST(SpeedButtonGroup, OneDownPerGroupAndAllowAllUp) {
 }
 
 TEST(SpeedButtonMouse, DragOutsideCancelsAndDoubleClickOnDown) {
-    SpeedButtonApp();
+    vxtest::App();
     QWidget form;
     TRxSpeedButton b(&form);
     int clicks = 0, dbl = 0;
@@ -245,7 +238,7 @@ TEST(SpeedButtonMouse, DragOutsideCancelsAndDoubleClickOnDown) {
 }
 
 TEST(SpeedButtonMouse, ClickSetsTheDialogResultFirst) {
-    SpeedButtonApp();
+    vxtest::App();
     QDialog dlg;
     TRxSpeedButton b(&dlg);
     b.SetModalResult(QDialog::Accepted);
@@ -257,7 +250,7 @@ TEST(SpeedButtonMouse, ClickSetsTheDialogResultFirst) {
 }
 
 TEST(SpeedButtonTimer, RepeatAfterInitPauseThenEveryInterval) {
-    SpeedButtonApp();
+    vxtest::App();
     QWidget form;
     TRxTimerSpeedButton b(&form);
     EXPECT_TRUE(b.AllowTimer());
@@ -300,7 +293,7 @@ TEST(SpeedButtonTimer, RepeatAfterInitPauseThenEveryInterval) {
 }
 
 TEST(SpeedButtonPaint, FramesByStateAndFlatLook) {
-    SpeedButtonApp();
+    vxtest::App();
     QWidget form;
     TRxSpeedButton b(&form);
     QImage face = b.PaintFace();
