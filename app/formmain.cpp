@@ -157,15 +157,23 @@ QIcon DrawGlyph(TGlyph g) {
     return QIcon(pm);
 }
 
-// A status bar panel that asks for its design width and gives way when the bar is short.
+// A status bar panel that asks for its design width, or more when its text needs it, and gives
+// way when the bar is short. A panel that keeps its text (counts and record numbers, which
+// would read wrong when cut) never becomes narrower than the text.
 class TStatusPanel : public QLabel {
 public:
-    TStatusPanel(int width, QWidget* parent) : QLabel(parent), Width(width) {}
-    QSize sizeHint() const override { return QSize(Width, QLabel::sizeHint().height()); }
-    QSize minimumSizeHint() const override { return QSize(std::min(Width, 40), QLabel::minimumSizeHint().height()); }
+    TStatusPanel(int width, bool keepText, QWidget* parent) : QLabel(parent), Width(width), KeepText(keepText) {}
+    QSize sizeHint() const override {
+        return QSize(std::max(Width, QLabel::sizeHint().width()), QLabel::sizeHint().height());
+    }
+    QSize minimumSizeHint() const override {
+        const int w = KeepText ? std::max(std::min(Width, 40), QLabel::sizeHint().width()) : std::min(Width, 40);
+        return QSize(w, QLabel::minimumSizeHint().height());
+    }
 
 private:
     int Width;
+    bool KeepText;
 };
 
 QIcon StdIcon(QStyle::StandardPixmap sp) { return QApplication::style()->standardIcon(sp); }
@@ -291,6 +299,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 TFormMain::~TFormMain() {
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
+    delete ListWatcher;  // the list's events no longer reach a window being taken apart
+    ListWatcher = nullptr;
     if (ListModel)
         ListModel->ClearSource();
     Rows.reset();
@@ -773,7 +783,7 @@ QWidget* TFormMain::CreateRightPanel() {
     ToolBarRec->addSeparator();
     PanelRecNum = new QLabel(QStringLiteral("OnShow/Total:"), ToolBarRec);
     PanelRecNum->setObjectName(QStringLiteral("PanelRecNum"));
-    PanelRecNum->setFixedWidth(192);
+    PanelRecNum->setMinimumWidth(192);  // wider when the counts need it
     PanelRecNum->setFrameShape(QFrame::StyledPanel);
     PanelRecNum->setFrameShadow(QFrame::Sunken);
     ToolBarRec->addWidget(PanelRecNum);
@@ -841,7 +851,7 @@ void TFormMain::CreateStatusBar() {
     MainStatusBar->setSizeGripEnabled(true);
     static const int widths[StatusPanelCount] = {100, 140, 220, 40, 280, 50};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new TStatusPanel(widths[i], MainStatusBar);
+        auto* panel = new TStatusPanel(widths[i], i <= 3, MainStatusBar);
         panel->setObjectName(QStringLiteral("MainStatusBarPanel%1").arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);

@@ -384,6 +384,7 @@ private:
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window
+    QObject* ListWatcher = nullptr;       // clicks and font changes of the record list
     // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
     // setting becomes the negation of the check box.
     bool ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate);

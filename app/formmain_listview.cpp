@@ -29,11 +29,11 @@ constexpr TColor SelectedRowColor = 0x000090FF;
 // the current record, and the row height follows the list's font.
 class TListViewWatcher : public QObject {
 public:
-    explicit TListViewWatcher(TFormMain* form) : QObject(form), Form(form) {}
+    explicit TListViewWatcher(TFormMain* form) : QObject(form), Form(form), View(form->MainListView) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        QTableView* view = Form->MainListView;
+        QTableView* view = View;
         if (watched == view->viewport() && (event->type() == QEvent::MouseButtonPress ||
                                             event->type() == QEvent::MouseButtonRelease)) {
             auto* me = static_cast<QMouseEvent*>(event);
@@ -61,6 +61,7 @@ public:
 
 private:
     TFormMain* Form;
+    QTableView* View;
 };
 
 }  // namespace
@@ -90,6 +91,7 @@ void TFormMain::SetUpListView() {
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 
     auto* watcher = new TListViewWatcher(this);
+    ListWatcher = watcher;
     view->installEventFilter(watcher);
     view->viewport()->installEventFilter(watcher);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { MainListViewChange(); });

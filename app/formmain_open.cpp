@@ -71,6 +71,9 @@ public:
     void SetStatus(const std::string& text) override {
         QString t = QString::fromStdString(text);
         Form->PanelRecNum->setText(t);
+        // Rows that were empty when last painted may have arrived since, the selected one too.
+        Form->MainListView->viewport()->update();
+        if (Form->CurRecNo < 0) Form->MainListViewChange();
         if (Form->OnLoadStatus) Form->OnLoadStatus(t);
     }
     void SetItemCount(size_t count) override {
