@@ -371,7 +371,8 @@ int TFormMain::GetDataIndex(int index) const {
 
 void TFormMain::SetDataIndex(int index, int recNo) {
     TDataList* list = DataList();
-    if (!list || !CurDBF || index < 0 || static_cast<size_t>(index) >= list->Count() || recNo < 1) return;
+    if (!list || !CurDBF || !CurDBF->Active || index < 0 || static_cast<size_t>(index) >= list->Count() || recNo < 1)
+        return;
     if (static_cast<uint32_t>(recNo) > CurDBF->GetRecordCount()) return;
     const TDataRow* row = (*list)[static_cast<size_t>(index)];
     std::vector<std::string> texts;
@@ -382,7 +383,8 @@ void TFormMain::SetDataIndex(int index, int recNo) {
 
 int TFormMain::GetLvIndex(int recNo) const {
     const TDataList* list = DataList();
-    if (!list || !CurDBF || recNo < 1 || static_cast<uint32_t>(recNo) > CurDBF->GetRecordCount()) return -1;
+    if (!list || !CurDBF || !CurDBF->Active || recNo < 1 || static_cast<uint32_t>(recNo) > CurDBF->GetRecordCount())
+        return -1;
     const size_t n = list->Count();
     for (size_t i = 0; i < n; ++i)
         if ((*list)[i]->RecNo() == static_cast<uint32_t>(recNo)) return ClampToInt(i);

@@ -127,6 +127,12 @@ TEST_F(ListViewTest, RowsAlternateColoursAndSelectionIsWhiteOnOrange) {
     OnOptionsApplied();
     EXPECT_EQ(m->data(m->index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(0x80, 0, 0));
     EXPECT_EQ(Form->MainListView->palette().color(QPalette::Highlight), QColor(0xFF, 0x90, 0x00));
+    // Rows are as high as the list's font needs.
+    Option->LvFontSize = 20;
+    Form->UpdateInterface();
+    EXPECT_GE(Form->MainListView->verticalHeader()->defaultSectionSize(),
+              QFontMetrics(Form->MainListView->font()).height());
+    EXPECT_EQ(Form->MainListView->rowHeight(0), Form->MainListView->verticalHeader()->defaultSectionSize());
     // The view is read-only and selects whole rows, several at a time.
     EXPECT_EQ(Form->MainListView->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(Form->MainListView->selectionBehavior(), QAbstractItemView::SelectRows);
