@@ -19,7 +19,6 @@
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
 #include "app/formmain.h"
-#include "app/formmain_app.h"
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
@@ -27,19 +26,12 @@
 #include "app/workthread.h"
 #include "controls/validedit.h"
 #include "engine/dbf.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 namespace lvtest {
 
-inline QApplication* App() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new TApplication(argc, argv);
-    }
-    return static_cast<QApplication*>(QCoreApplication::instance());
-}
+inline QApplication* App() { return vxtest::App(); }
 
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;
