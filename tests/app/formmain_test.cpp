@@ -29,6 +29,7 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "app/sampletable.h"
 #include "controls/flatlistbox.h"
 #include "testutil.h"
 
@@ -91,9 +92,14 @@ protected:
         o->Load(vx::OptionsIniPath());
         return o;
     }
+    // A table file for names ending in ".dbf" (any case), a file of `bytes` otherwise.
     QString File(const std::string& name, const std::string& bytes = "x") {
-        vxtest::WriteAll(Dir.Path(name), bytes);
-        return QString::fromStdString(Dir.Path(name));
+        QString path = QString::fromStdString(Dir.Path(name));
+        if (path.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
+            CreateTableFile(Dir.Path(name), 0x03, {{"NAME", 'C', 8}});
+        else
+            vxtest::WriteAll(Dir.Path(name), bytes);
+        return path;
     }
     QStringList MenuPaths(QMenu* menu) {
         QStringList out;
@@ -467,10 +473,13 @@ TEST_F(FormMainTest, CommandLineTableOpens) {
     Form->OpenCommandLine(2, argv);
     EXPECT_EQ(Form->FileName, path);
     EXPECT_EQ(Form->RecentList.At(0), path);
-    // A file that is not there leaves the window as it was.
+    // A file that is not there is reported and leaves the window without a table.
+    ScriptedMsgBox script;
     const char* missing[] = {"vellibrox", "/no/such/folder/t.dbf", nullptr};
     Form->OpenCommandLine(2, missing);
-    EXPECT_EQ(Form->FileName, path);
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Vellibrox"));
     EXPECT_EQ(Form->RecentList.Count(), 1);
 }
 
