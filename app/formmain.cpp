@@ -1,5 +1,6 @@
 // Main window: creation, layout, menus, tool bars and closing.
 #include "app/formmain.h"
+#include "controls/dateutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -211,6 +212,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     FormMain = this;
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Vellibrox"));
+    // The program's own date format, whatever the system's: date edits and date texts follow it.
+    SetShortDateFormat(QStringLiteral("yyyy-M-d"), QLatin1Char('-'));
 
     CreateActions();
     CreateMenus();
