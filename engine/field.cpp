@@ -211,46 +211,60 @@ void TField::SetAsDateTime(const TDateTimeParts& value) {
     dbfbytes::PutLE32(p + 4, static_cast<uint32_t>(value.TimeOfDayMs()));
 }
 
+namespace {
+
+// Fixed-size binary values, little-endian as the file stores them (so is every machine this
+// builds for); a field too short for the value reads 0 and ignores writes.
+static_assert(std::endian::native == std::endian::little, "table values are stored little-endian");
+
+template <class T>
+T LoadValue(const uint8_t* p, size_t len) {
+    T v{};
+    if (p && len >= sizeof(T)) std::memcpy(&v, p, sizeof(T));
+    return v;
+}
+
+template <class T>
+void StoreValue(uint8_t* p, size_t len, T v) {
+    if (p && len >= sizeof(T)) std::memcpy(p, &v, sizeof(T));
+}
+
+}  // namespace
+
 int64_t TField::GetAsCurrency() const {
     size_t len;
     const uint8_t* p = Bytes(len);
-    int64_t v = 0;
-    if (p && len >= 8) std::memcpy(&v, p, 8);
-    return v;
+    return LoadValue<int64_t>(p, len);
 }
 
 void TField::SetAsCurrency(int64_t scaledValue) {
     size_t len;
     uint8_t* p = Bytes(len);
-    if (p && len >= 8) std::memcpy(p, &scaledValue, 8);
+    StoreValue(p, len, scaledValue);
 }
 
 int32_t TField::GetAsInteger() const {
     size_t len;
     const uint8_t* p = Bytes(len);
-    int32_t v = 0;
-    if (p && len >= 4) std::memcpy(&v, p, 4);
-    return v;
+    return LoadValue<int32_t>(p, len);
 }
 
 void TField::SetAsInteger(int32_t value) {
     size_t len;
     uint8_t* p = Bytes(len);
-    if (p && len >= 4) std::memcpy(p, &value, 4);
+    StoreValue(p, len, value);
 }
 
 double TField::GetAsDouble() const {
     size_t len;
     const uint8_t* p = Bytes(len);
-    double v = 0.0;
-    if (p && len >= 8) std::memcpy(&v, p, 8);
-    return v;
+    return LoadValue<double>(p, len);
 }
 
 void TField::SetAsDouble(double value) {
     size_t len;
     uint8_t* p = Bytes(len);
-    if (p && len >= 8) std::memcpy(p, &value, 8);
+    StoreValue(p, len, value);
 }
 
 namespace {
