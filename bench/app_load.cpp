@@ -65,30 +65,13 @@ void BM_LoadRows(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadRows)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-void BM_Pgdbf(benchmark::State& state) {
-    double seconds = 0;
-    for (auto _ : state) {
-        double s = benchtable::TimePgdbf(TablePath);
-        if (s < 0) {
-            state.SkipWithError("pgdbf failed or is not installed");
-            return;
-        }
-        seconds += s;
-    }
-    state.counters["pgdbf_s"] = seconds / double(state.iterations());
-}
+// pgdbf converting the same table, output discarded.
+void BM_Pgdbf(benchmark::State& state) { benchtable::PgdbfBenchmark(state, TablePath); }
 BENCHMARK(BM_Pgdbf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchtable::BenchDir dir;
-    if (!dir.Ok()) return 1;
-    TablePath = dir.Path("bench.dbf");
-    benchtable::CreateBenchTable(TablePath);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchtable::RunWithBenchTable(argc, argv, TablePath);
 }

@@ -4,6 +4,8 @@
 
 #include "engine/dbf.h"
 
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +84,36 @@ inline double TimePgdbf(const std::string& path) {
     int rc = std::system(cmd.c_str());
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return rc == 0 ? s : -1;
+}
+
+// pgdbf's time on the table, as a benchmark of its own in the same run.
+inline void PgdbfBenchmark(benchmark::State& state, const std::string& path) {
+    double seconds = 0;
+    for (auto _ : state) {
+        double s = TimePgdbf(path);
+        if (s < 0) {
+            state.SkipWithError("pgdbf failed or is not installed");
+            return;
+        }
+        seconds += s;
+    }
+    const double runs = double(state.iterations());
+    state.counters["pgdbf_s"] = benchmark::Counter(seconds / runs);
+    state.counters["records_per_s"] = benchmark::Counter(double(RecordCount) * runs / seconds);
+    state.counters["MB_per_s"] = benchmark::Counter(double(RecordCount) * RecordLength * runs / seconds / 1e6);
+}
+
+// The body of a benchmark program: makes the table in a fresh folder, points `path` at it and
+// runs the registered benchmarks.
+inline int RunWithBenchTable(int argc, char** argv, std::string& path) {
+    BenchDir dir;
+    if (!dir.Ok()) return 1;
+    path = dir.Path("bench.dbf");
+    CreateBenchTable(path);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace benchtable

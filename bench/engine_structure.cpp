@@ -90,13 +90,4 @@ BENCHMARK(BM_AddThenDeleteStepsOnly)->Unit(benchmark::kMillisecond)->UseRealTime
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchtable::BenchDir dir;
-    if (!dir.Ok()) return 1;
-    TablePath = dir.Path("bench.dbf");
-    benchtable::CreateBenchTable(TablePath);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchtable::RunWithBenchTable(argc, argv, TablePath); }
