@@ -152,8 +152,7 @@ void AppendDisplayDate(std::string& out, std::string_view stored) {
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch) {
     switch (field.GetFieldType()) {
     case 'D':
-        field.GetAsString(scratch);
-        AppendDisplayDate(out, scratch);
+        AppendDisplayDate(out, field.GetAsView());
         break;
     case 'T':
         out += DateTimeToStr(field.GetAsDateTime());
@@ -167,8 +166,7 @@ void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::st
     case 'N':
     case 'F':
     case 'L':
-        field.GetAsString(scratch);
-        out.append(Trim(scratch));
+        out.append(Trim(field.GetAsView()));
         break;
     case 'B':
         AppendFixed(out, field.GetAsDouble(), field.GetDecimals());
@@ -186,8 +184,7 @@ void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::st
         out += "Picture";
         break;
     default:
-        field.GetAsString(scratch);
-        out.append(TrimRight(scratch));
+        out.append(TrimRight(field.GetAsView()));
         break;
     }
 }

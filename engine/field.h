@@ -95,15 +95,17 @@ public:
     }
     // The same into `out`, reusing its storage (for readers that go through many records).
     void GetAsString(std::string& out) const {
+        std::string_view v = GetAsView();
+        out.assign(v.data(), v.size());
+    }
+    // The same bytes in place, valid until the record buffer changes (the next move or edit).
+    std::string_view GetAsView() const {
         size_t n;
         const uint8_t* p = Bytes(n);
-        if (!p) {
-            out.clear();
-            return;
-        }
+        if (!p) return {};
         const void* nul = std::memchr(p, 0, n);
         if (nul) n = static_cast<size_t>(static_cast<const uint8_t*>(nul) - p);
-        out.assign(reinterpret_cast<const char*>(p), n);
+        return std::string_view(reinterpret_cast<const char*>(p), n);
     }
     // GetAsString without trailing blanks (0x20 only).
     std::string GetAsTrimmedString() const;
