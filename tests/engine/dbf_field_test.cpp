@@ -4,12 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <array>
 
 using namespace dbftest;
-using vxtest::ReadAll;
-using vxtest::TempDir;
 
 namespace {
 
@@ -34,63 +31,50 @@ struct FieldOnBuffer {
 
 }  // namespace
 
-TEST(FieldText, CharacterFieldsStoreLeftAlignedAndCut) {
+TEST(FieldText, CharacterAndNumericTextAlignAndCut) {
     FieldOnBuffer f('C', 5);
-    f.Field.SetAsString("abc");
-    EXPECT_EQ(f.Bytes(), "abc  ");
-    f.Field.SetAsString("abcdefg");
-    EXPECT_EQ(f.Bytes(), "abcde");
-    f.Put("ab  \t");
-    EXPECT_EQ(f.Field.GetAsTrimmedString(), "ab  \t");  // only blanks are trimmed
-    f.Put("ab   ");
-    EXPECT_EQ(f.Field.GetAsTrimmedString(), "ab");
-    f.Put("     ");
-    EXPECT_EQ(f.Field.GetAsTrimmedString(), "");
+    const std::pair<std::string, std::string> stored[] = {
+        {"abc", "abc  "}, {"abcdefg", "abcde"}, {std::string("\xE9\xFF", 2), std::string("\xE9\xFF   ", 5)}};
+    for (const auto& [text, bytes] : stored) {
+        f.Field.SetAsString(text);
+        EXPECT_EQ(f.Bytes(), bytes);
+    }
+    const std::pair<std::string, std::string> trimmed[] = {{"ab  \t", "ab  \t"}, {"ab   ", "ab"}, {"     ", ""}};
+    for (const auto& [bytes, text] : trimmed) {
+        f.Put(bytes);
+        EXPECT_EQ(f.Field.GetAsTrimmedString(), text);  // only blanks are trimmed
+    }
     f.Put(std::string("ab\0cd", 5));
     EXPECT_EQ(f.Field.GetAsString(), "ab");  // ends at the first NUL
     std::string reused = "old contents";
     f.Field.GetAsString(reused);
     EXPECT_EQ(reused, "ab");
-    f.Field.SetAsString(std::string("\xE9\xFF", 2));  // bytes as they stand
-    EXPECT_EQ(f.Bytes(), std::string("\xE9\xFF   ", 5));
+    // Numeric text is right-aligned but cut from the left.
+    FieldOnBuffer n('N', 6, 2);
+    n.Field.SetAsString("1.5");
+    EXPECT_EQ(n.Bytes(), "   1.5");
+    n.Field.SetAsString("12345678");
+    EXPECT_EQ(n.Bytes(), "123456");
 }
 
-TEST(FieldText, NumericTextIsRightAlignedButCutFromTheLeft) {
-    FieldOnBuffer f('N', 6, 2);
-    f.Field.SetAsString("1.5");
-    EXPECT_EQ(f.Bytes(), "   1.5");
-    f.Field.SetAsString("12345678");
-    EXPECT_EQ(f.Bytes(), "123456");
-}
-
-TEST(FieldNumbers, SetAsFloatFormatsWithTheDecimalsOfTheField) {
-    FieldOnBuffer f('N', 6, 2);
-    f.Field.SetAsFloat(3.14159);
-    EXPECT_EQ(f.Bytes(), "  3.14");
-    f.Field.SetAsFloat(-2.5);
-    EXPECT_EQ(f.Bytes(), " -2.50");
-    f.Field.SetAsFloat(0);
-    EXPECT_EQ(f.Bytes(), "  0.00");
-    FieldOnBuffer g('N', 10, 2);
-    g.Field.SetAsFloat(0);
-    EXPECT_EQ(g.Bytes(), "      0.00");
-    FieldOnBuffer i('F', 5, 0);
-    i.Field.SetAsFloat(42.6);
-    EXPECT_EQ(i.Bytes(), "   43");
-}
-
-TEST(FieldNumbers, ValueWiderThanTheFieldBecomesTheOverflowMark) {
-    FieldOnBuffer f('N', 6, 2);
-    f.Field.SetAsFloat(1234567.0);
-    EXPECT_EQ(f.Bytes(), "******");
-    EXPECT_EQ(f.Field.GetAsFloat(), 0.0);
-    f.Field.SetAsFloat(999.99);
-    EXPECT_EQ(f.Bytes(), "999.99");
-    f.Field.SetAsFloat(-999.99);  // seven characters
-    EXPECT_EQ(f.Bytes(), "******");
-    FieldOnBuffer big('N', 20, 18);
-    big.Field.SetAsFloat(1e300);
-    EXPECT_EQ(big.Bytes(), std::string(20, '*'));
+TEST(FieldNumbers, SetAsFloatUsesTheDecimalsAndMarksOverflow) {
+    struct Case {
+        char Type;
+        uint8_t Length, Decimals;
+        double Value;
+        std::string Bytes;
+    };
+    const Case cases[] = {
+        {'N', 6, 2, 3.14159, "  3.14"}, {'N', 6, 2, -2.5, " -2.50"}, {'N', 6, 2, 0, "  0.00"},
+        {'N', 10, 2, 0, "      0.00"}, {'F', 5, 0, 42.6, "   43"},   {'N', 6, 2, 999.99, "999.99"},
+        // Wider than the field: the overflow mark, never a different number.
+        {'N', 6, 2, 1234567.0, "******"}, {'N', 6, 2, -999.99, "******"}, {'N', 20, 18, 1e300, std::string(20, '*')},
+    };
+    for (const Case& c : cases) {
+        FieldOnBuffer f(c.Type, c.Length, c.Decimals);
+        f.Field.SetAsFloat(c.Value);
+        EXPECT_EQ(f.Bytes(), c.Bytes) << c.Value;
+    }
 }
 
 TEST(FieldNumbers, GetAsFloatReadsPlainNumbersOnly) {
@@ -126,36 +110,31 @@ TEST(FieldDates, DateFieldsReadAndWriteYyyymmdd) {
 TEST(FieldDates, DateTimeFieldsHoldJulianDayAndMilliseconds) {
     FieldOnBuffer f('T', 8);
     f.Field.SetAsDateTime(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0});
-    std::string b = f.Bytes();
-    EXPECT_EQ(dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(b.data())), 2454222u);
-    EXPECT_EQ(dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(b.data()) + 4), 43200000u);
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{2007, 5, 1, 12, 0, 0, 0}));
-    f.Field.SetAsDateTime(TDateTimeParts{1970, 1, 1, 23, 59, 59, 999});
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{1970, 1, 1, 23, 59, 59, 999}));
-    f.Field.SetAsDateTime(TDateTimeParts{1, 1, 1});
-    EXPECT_EQ(dbfbytes::GetLE32(&f.Buffer[1]), 1721426u);
-    EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{1, 1, 1}));
-    f.Put(std::string(8, '\0'));
-    EXPECT_EQ(f.Field.GetAsDateTime(), NullDate);
-    f.Put(std::string(8, '\xFF'));
-    EXPECT_EQ(f.Field.GetAsDateTime(), NullDate);
-    f.Put(std::string("\xFF\xFF\xFF\x7F\0\0\0\0", 8));  // beyond year 9999
-    EXPECT_EQ(f.Field.GetAsDateTime(), NullDate);
+    EXPECT_EQ(f.Bytes(), LE32(2454222) + LE32(43200000));
+    for (TDateTimeParts d : {TDateTimeParts{2007, 5, 1, 12, 0, 0, 0}, TDateTimeParts{1970, 1, 1, 23, 59, 59, 999},
+                             TDateTimeParts{1, 1, 1}}) {
+        f.Field.SetAsDateTime(d);
+        EXPECT_EQ(f.Field.GetAsDateTime(), d);
+    }
+    EXPECT_EQ(GetLE32(f.Bytes(), 0), 1721426u);
+    // Zeros, all ones and days beyond year 9999 are no date.
+    for (const std::string& bad : {std::string(8, '\0'), std::string(8, '\xFF'), LE32(0x7FFFFFFF) + LE32(0)}) {
+        f.Put(bad);
+        EXPECT_EQ(f.Field.GetAsDateTime(), NullDate);
+    }
     // Milliseconds of more than a day carry into the date.
-    dbfbytes::PutLE32(&f.Buffer[1], 2454222);
-    dbfbytes::PutLE32(&f.Buffer[5], 86400000u + 1000);
+    f.Put(LE32(2454222) + LE32(86400000u + 1000));
     EXPECT_EQ(f.Field.GetAsDateTime(), (TDateTimeParts{2007, 5, 2, 0, 0, 1, 0}));
 }
 
 TEST(FieldDates, CalendarArithmetic) {
     EXPECT_EQ(DayCount(1, 1, 1), 1);
     EXPECT_EQ(DayCount(1899, 12, 30), 693594);
-    for (int64_t d : {int64_t(1), int64_t(59), int64_t(60), int64_t(693594), int64_t(730119), DayCount(9999, 12, 31)}) {
-        int y, m, dd;
-        ASSERT_TRUE(DateOfDayCount(d, y, m, dd));
-        EXPECT_EQ(DayCount(y, m, dd), d);
-    }
     int y, m, d;
+    for (int64_t n : {int64_t(1), int64_t(59), int64_t(60), int64_t(693594), int64_t(730119), DayCount(9999, 12, 31)}) {
+        ASSERT_TRUE(DateOfDayCount(n, y, m, d));
+        EXPECT_EQ(DayCount(y, m, d), n);
+    }
     EXPECT_FALSE(DateOfDayCount(0, y, m, d));
     EXPECT_FALSE(DateOfDayCount(DayCount(9999, 12, 31) + 1, y, m, d));
     EXPECT_TRUE(IsValidCalendarDate(2000, 2, 29));
@@ -165,7 +144,7 @@ TEST(FieldDates, CalendarArithmetic) {
 
 TEST(FieldBinary, CurrencyIntegerAndDouble) {
     FieldOnBuffer y('Y', 8, 4);
-    y.Put(std::string("\x39\x30\0\0\0\0\0\0", 8));
+    y.Put(LE32(12345) + LE32(0));
     EXPECT_EQ(y.Field.GetAsCurrency(), 12345);  // 1.2345
     y.Field.SetAsCurrency(-922337203685477580);
     EXPECT_EQ(y.Field.GetAsCurrency(), -922337203685477580);
@@ -175,60 +154,50 @@ TEST(FieldBinary, CurrencyIntegerAndDouble) {
     EXPECT_EQ(i.Field.GetAsInteger(), -2);
     FieldOnBuffer b('B', 8);
     b.Field.SetAsDouble(2.5);
-    EXPECT_EQ(b.Field.GetAsDouble(), 2.5);
     EXPECT_EQ(b.Bytes(), std::string("\0\0\0\0\0\0\x04\x40", 8));
+    EXPECT_EQ(b.Field.GetAsDouble(), 2.5);
     // Binary fields shorter than their type read as 0 and ignore writes.
     FieldOnBuffer shortI('I', 2);
     shortI.Put("ab");
     EXPECT_EQ(shortI.Field.GetAsInteger(), 0);
     shortI.Field.SetAsInteger(7);
     EXPECT_EQ(shortI.Bytes(), "ab");
-    FieldOnBuffer shortT('T', 4);
-    EXPECT_EQ(shortT.Field.GetAsDateTime(), NullDate);
+    EXPECT_EQ(FieldOnBuffer('T', 4).Field.GetAsDateTime(), NullDate);
 }
 
-TEST(FieldMemo, FourByteReferences) {
+TEST(FieldMemo, ReferencesOfBothLayouts) {
+    // Four bytes, 0 = none.
     FieldOnBuffer f('M', 4, 0, 0x30);
     f.Put(std::string(4, '\0'));
     EXPECT_EQ(f.Field.GetMemoBlock(), NoMemoBlock);
     f.Field.SetMemoBlock(8);
-    EXPECT_EQ(f.Bytes(), std::string("\x08\0\0\0", 4));
+    EXPECT_EQ(f.Bytes(), LE32(8));
     EXPECT_EQ(f.Field.GetMemoBlock(), 8);
     f.Field.SetMemoBlock(NoMemoBlock);
     EXPECT_EQ(f.Bytes(), std::string(4, '\0'));
-}
-
-TEST(FieldMemo, TenCharacterReferences) {
+    // Ten right-aligned digits, blanks = none.
+    const std::pair<const char*, int32_t> reads[] = {{"         8", 8},           {"8         ", NoMemoBlock},
+                                                     {"          ", NoMemoBlock}, {"99999999999", NoMemoBlock},
+                                                     {"        -5", NoMemoBlock}};
+    const std::pair<int32_t, const char*> writes[] = {
+        {123, "       123"}, {NoMemoBlock, "          "}, {2147483647, "2147483647"}};
     for (uint8_t version : {uint8_t(0x83), uint8_t(0xF5), uint8_t(0x8B)}) {
-        FieldOnBuffer f('M', 10, 0, version);
-        f.Put("         8");
-        EXPECT_EQ(f.Field.GetMemoBlock(), 8);
-        f.Put("8         ");
-        EXPECT_EQ(f.Field.GetMemoBlock(), NoMemoBlock);
-        f.Put("          ");
-        EXPECT_EQ(f.Field.GetMemoBlock(), NoMemoBlock);
-        f.Put("99999999999");
-        EXPECT_EQ(f.Field.GetMemoBlock(), NoMemoBlock);  // beyond 32 bits
-        f.Put("        -5");
-        EXPECT_EQ(f.Field.GetMemoBlock(), NoMemoBlock);
-        f.Field.SetMemoBlock(123);
-        EXPECT_EQ(f.Bytes(), "       123");
-        f.Field.SetMemoBlock(NoMemoBlock);
-        EXPECT_EQ(f.Bytes(), "          ");
-        f.Field.SetMemoBlock(2147483647);
-        EXPECT_EQ(f.Bytes(), "2147483647");
+        FieldOnBuffer g('M', 10, 0, version);
+        for (const auto& [bytes, block] : reads) {
+            g.Put(bytes);
+            EXPECT_EQ(g.Field.GetMemoBlock(), block) << bytes << " " << int(version);
+        }
+        for (const auto& [block, bytes] : writes) {
+            g.Field.SetMemoBlock(block);
+            EXPECT_EQ(g.Bytes(), bytes);
+        }
     }
 }
 
 TEST(FieldMemo, OtherLayoutsAreUnsupported) {
     FieldOnBuffer f('M', 10, 0, 0x03);
     f.Put("         1");
-    try {
-        f.Field.GetMemoBlock();
-        FAIL();
-    } catch (const EDBFError& e) {
-        EXPECT_STREQ(e.what(), "Unsupported memo field!");
-    }
+    EXPECT_EQ(ErrorOf([&] { f.Field.GetMemoBlock(); }), "Unsupported memo field!");
     f.Field.SetMemoBlock(5);
     EXPECT_EQ(f.Bytes(), "         1");
     FieldOnBuffer g('M', 10, 0, 0x30);
@@ -281,36 +250,32 @@ TEST(FieldBounds, AFieldOutsideItsRecordReadsEmptyAndIgnoresWrites) {
 TEST(FieldTable, FieldsFollowTheCurrentRecordOfTheirTable) {
     TempDir dir;
     std::string path = dir.Path("types.dbf");
-    std::vector<FieldDef> fields = {{"C", 'C', 4}, {"N", 'N', 8, 3}, {"D", 'D', 8}, {"T", 'T', 8},
-                                    {"Y", 'Y', 8, 4}, {"I", 'I', 4}, {"B", 'B', 8}, {"L", 'L', 1}};
-    CreateTable(path, 0x30, fields);
-    TDBF dbf;
-    dbf.SetFileName(path);
-    dbf.Open();
+    CreateTable(path, 0x30, {{"C", 'C', 4}, {"N", 'N', 8, 3}, {"D", 'D', 8}, {"T", 'T', 8}, {"Y", 'Y', 8, 4},
+                             {"I", 'I', 4}, {"B", 'B', 8}, {"L", 'L', 1}});
+    Opened t(path);
+    auto f = [&](const char* name) { return t.Dbf.FieldByName(name); };
     for (int r = 1; r <= 3; ++r) {
-        dbf.Append();
-        dbf.FieldByName("C")->SetAsString("r" + std::to_string(r));
-        dbf.FieldByName("N")->SetAsFloat(r * 1.25);
-        dbf.FieldByName("D")->SetAsDate(TDateTimeParts{2000 + r, r, r});
-        dbf.FieldByName("T")->SetAsDateTime(TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6});
-        dbf.FieldByName("Y")->SetAsCurrency(r * 10000);
-        dbf.FieldByName("I")->SetAsInteger(-r);
-        dbf.FieldByName("B")->SetAsDouble(r / 4.0);
-        dbf.FieldByName("L")->SetAsString(r % 2 ? "T" : "F");
-        dbf.Post();
+        t.Dbf.Append();
+        f("C")->SetAsString("r" + std::to_string(r));
+        f("N")->SetAsFloat(r * 1.25);
+        f("D")->SetAsDate(TDateTimeParts{2000 + r, r, r});
+        f("T")->SetAsDateTime(TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6});
+        f("Y")->SetAsCurrency(r * 10000);
+        f("I")->SetAsInteger(-r);
+        f("B")->SetAsDouble(r / 4.0);
+        f("L")->SetAsString(r % 2 ? "T" : "F");
+        t.Dbf.Post();
     }
-    TField* n = dbf.FieldByName("N");
     for (int r = 3; r >= 1; --r) {
-        dbf.Go(r);
-        EXPECT_EQ(dbf.FieldByName("C")->GetAsTrimmedString(), "r" + std::to_string(r));
-        EXPECT_EQ(n->GetAsFloat(), r * 1.25);
-        EXPECT_EQ(dbf.FieldByName("D")->GetAsDate(), (TDateTimeParts{2000 + r, r, r}));
-        EXPECT_EQ(dbf.FieldByName("T")->GetAsDateTime(), (TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6}));
-        EXPECT_EQ(dbf.FieldByName("Y")->GetAsCurrency(), r * 10000);
-        EXPECT_EQ(dbf.FieldByName("I")->GetAsInteger(), -r);
-        EXPECT_EQ(dbf.FieldByName("B")->GetAsDouble(), r / 4.0);
-        EXPECT_EQ(dbf.FieldByName("L")->GetAsString(), r % 2 ? "T" : "F");
+        t.Dbf.Go(r);
+        EXPECT_EQ(f("C")->GetAsTrimmedString(), "r" + std::to_string(r));
+        EXPECT_EQ(f("N")->GetAsFloat(), r * 1.25);
+        EXPECT_EQ(f("D")->GetAsDate(), (TDateTimeParts{2000 + r, r, r}));
+        EXPECT_EQ(f("T")->GetAsDateTime(), (TDateTimeParts{2000 + r, 1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(f("Y")->GetAsCurrency(), r * 10000);
+        EXPECT_EQ(f("I")->GetAsInteger(), -r);
+        EXPECT_EQ(f("B")->GetAsDouble(), r / 4.0);
+        EXPECT_EQ(f("L")->GetAsString(), r % 2 ? "T" : "F");
     }
-    dbf.Go(2);
-    EXPECT_EQ(ReadAll(path).substr(size_t(dbf.GetHeaderLength()) + 50 + 1, 4), "r2  ");
+    EXPECT_EQ(ReadAll(path).substr(size_t(t.Dbf.GetHeaderLength()) + 50 + 1, 4), "r2  ");
 }

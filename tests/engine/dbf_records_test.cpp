@@ -1,276 +1,208 @@
-// Records: navigation, the file bytes of every edit state, deletion flags and packing,
-// truncation and zapping, the page cache, and locking between two table objects.
+// Records: navigation, the page cache, the file bytes of every edit state, deletion flags
+// and packing, truncation and zapping, locking between two table objects, and random edits.
 #include "dbftestutil.h"
-
-#include "platform/filestream.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <sys/resource.h>
-#include <filesystem>
 
 using namespace dbftest;
-using vxtest::ReadAll;
-using vxtest::TempDir;
-using vxtest::WriteAll;
 
 namespace {
 
-constexpr uint16_t HL = 161;  // header length of SmallFields tables
-constexpr uint16_t RL = 26;   // record length of SmallFields tables
+constexpr uint16_t HL = SmallHL;
+constexpr uint16_t RL = SmallRL;
 
-void OpenTable(TDBF& dbf, const std::string& path) {
-    dbf.SetFileName(path);
-    dbf.Open();
-}
+std::string FirstField(TDBF& dbf) { return dbf.GetField(0)->GetAsTrimmedString(); }
 
-std::string Names(const std::vector<std::string>& v) {
+std::string Numbered(int from, int to, int skip = 0) {
     std::string s;
-    for (const auto& x : v) s += x + ",";
+    for (int i = from; i <= to; ++i)
+        if (i != skip) s += "R" + std::to_string(i) + ",";
     return s;
-}
-
-uint32_t StoredCount(const std::string& path) {
-    std::string s = ReadAll(path);
-    return dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(s.data()) + 4);
 }
 
 }  // namespace
 
-// ---- navigation --------------------------------------------------------------------------
-
 TEST(DbfNavigation, GoMovesAndSetsBofAndEof) {
     TempDir dir;
-    TDBF dbf;
-    OpenTable(dbf, MakeSmallTable(dir, 3));
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 1);  // Open goes to record 1
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R1");
-    dbf.Go(3);
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R3");
-    EXPECT_FALSE(dbf.GetBof());
-    EXPECT_FALSE(dbf.GetEof());
-    dbf.Go(0);
-    EXPECT_TRUE(dbf.GetBof());
-    EXPECT_FALSE(dbf.GetEof());
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 1);
-    dbf.Go(4);
-    EXPECT_TRUE(dbf.GetEof());
-    EXPECT_FALSE(dbf.GetBof());
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 4);
-    EXPECT_EQ(dbf.GetField(0)->GetAsString(), std::string(10, ' '));
-}
-
-TEST(DbfNavigation, GoOnAnEmptyTableSetsBoth) {
-    TempDir dir;
-    TDBF dbf;
-    OpenTable(dbf, MakeSmallTable(dir, 0));
-    dbf.Go(0);
-    EXPECT_TRUE(dbf.GetBof());
-    EXPECT_TRUE(dbf.GetEof());
-    dbf.Go(1);
-    EXPECT_TRUE(dbf.GetBof());
-    EXPECT_TRUE(dbf.GetEof());
+    Opened t(MakeSmallTable(dir, 3));
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 1);  // Open goes to record 1
+    EXPECT_EQ(FirstField(t.Dbf), "R1");
+    struct Step {
+        int64_t Go, RecNo;
+        bool Bof, Eof;
+        const char* Name;
+    };
+    for (const Step& s : {Step{3, 3, false, false, "R3"}, Step{0, 1, true, false, "R1"}, Step{4, 4, false, true, ""}}) {
+        t.Dbf.Go(s.Go);
+        EXPECT_EQ(t.Dbf.GetCurrentRecNo(), s.RecNo) << s.Go;
+        EXPECT_EQ(t.Dbf.GetBof(), s.Bof) << s.Go;
+        EXPECT_EQ(t.Dbf.GetEof(), s.Eof) << s.Go;
+        EXPECT_EQ(FirstField(t.Dbf), s.Name) << s.Go;
+    }
+    Opened e(MakeSmallTable(dir, 0, "empty.dbf"));
+    for (int64_t r : {0, 1}) {
+        e.Dbf.Go(r);
+        EXPECT_TRUE(e.Dbf.GetBof() && e.Dbf.GetEof()) << r;
+    }
 }
 
 TEST(DbfNavigation, GoBeyondTheEndSeesRecordsAppendedByAnotherObject) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 2);
-    TDBF reader, writer;
-    OpenTable(reader, path);
-    OpenTable(writer, path);
-    reader.Go(3);
-    EXPECT_TRUE(reader.GetEof());
-    writer.Append();
-    writer.GetField(0)->SetAsString("NEW");
-    writer.Post();
-    reader.Go(3);
-    EXPECT_FALSE(reader.GetEof());
-    EXPECT_EQ(reader.GetField(0)->GetAsTrimmedString(), "NEW");
+    Opened reader(path), writer(path);
+    reader.Dbf.Go(3);
+    EXPECT_TRUE(reader.Dbf.GetEof());
+    writer.Dbf.Append();
+    writer.Dbf.GetField(0)->SetAsString("NEW");
+    writer.Dbf.Post();
+    reader.Dbf.Go(3);
+    EXPECT_FALSE(reader.Dbf.GetEof());
+    EXPECT_EQ(FirstField(reader.Dbf), "NEW");
 }
 
-TEST(DbfNavigation, ReadRecordBeyondTheDataRestoresThePreviousRecord) {
+TEST(DbfNavigation, ReadRecordBeyondTheDataRestoresThePreviousRecordAndUnlocks) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
     std::string s = ReadAll(path);
-    s.resize(s.size() - 5);  // record 3 is cut short
+    s.resize(s.size() - 5);  // record 3 is cut short: the count becomes 2
     WriteAll(path, s);
-    TDBF dbf;
-    OpenTable(dbf, path);  // count becomes 2
-    dbf.Go(2);
-    try {
-        dbf.ReadRecord(3);
-        FAIL();
-    } catch (const EDBFError& e) {
-        EXPECT_EQ(std::string(e.what()), path + "Record number overstep range(3)");
-    }
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R2");
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 2);
-    EXPECT_THROW(dbf.ReadRecord(0), EDBFError);
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R2");
-    // The lock was released: another object can take it at once.
-    TDBF other;
-    OpenTable(other, path);
-    other.SetLockTimeout(0);
-    EXPECT_TRUE(other.Lock(0));
-    other.Unlock(0);
+    Opened t(path);
+    t.Dbf.Go(2);
+    EXPECT_EQ(ErrorOf([&] { t.Dbf.ReadRecord(3); }), path + "Record number overstep range(3)");
+    EXPECT_EQ(FirstField(t.Dbf), "R2");
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 2);
+    EXPECT_THROW(t.Dbf.ReadRecord(0), EDBFError);
+    EXPECT_EQ(FirstField(t.Dbf), "R2");
+    Opened other(path);
+    other.Dbf.SetLockTimeout(0);
+    EXPECT_TRUE(other.Dbf.Lock(0));
+    other.Dbf.Unlock(0);
 }
 
 TEST(DbfPages, PagesOfRecordsThroughTheCache) {
     TempDir dir;
-    TDBF dbf;
-    OpenTable(dbf, MakeSmallTable(dir, 25));
+    Opened t(MakeSmallTable(dir, 25));
+    TDBF& dbf = t.Dbf;
     dbf.Go(7);
     dbf.AllocPage(10);
     EXPECT_EQ(dbf.ReadPage(1, 10), 10);
     EXPECT_EQ(dbf.ReadPage(3, 10), 5);
     dbf.SelectPageRecord(5);
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R25");
+    EXPECT_EQ(FirstField(dbf), "R25");
     EXPECT_EQ(dbf.GetCurrentRecNo(), 7);  // unchanged by the page
     EXPECT_EQ(dbf.ReadPage(2, 10), 10);
     dbf.SelectPageRecord(1);
-    EXPECT_EQ(dbf.GetField(0)->GetAsTrimmedString(), "R11");
-    EXPECT_EQ(dbf.ReadPage(4, 10), 0);
-    EXPECT_EQ(dbf.ReadPage(0, 10), 0);
-    EXPECT_EQ(dbf.ReadPage(int64_t(1) << 50, 10), 0);
+    EXPECT_EQ(FirstField(dbf), "R11");
+    for (int64_t page : {int64_t(4), int64_t(0), int64_t(1) << 50}) EXPECT_EQ(dbf.ReadPage(page, 10), 0);
     EXPECT_THROW(dbf.SelectPageRecord(11), EDBFError);
     EXPECT_THROW(dbf.SelectPageRecord(0), EDBFError);
     dbf.FreePage();
     EXPECT_THROW(dbf.SelectPageRecord(1), EDBFError);
 }
 
-// ---- edit states -------------------------------------------------------------------------
-
 TEST(DbfEdit, EditRewritesOnlyTheCurrentRecord) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
-    std::string before = ReadAll(path);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(2);
-    dbf.Edit();
-    EXPECT_EQ(dbf.GetState(), esEdit);
-    dbf.GetField(0)->SetAsString("EDITED");
-    dbf.GetField(1)->SetAsFloat(1.5);
-    dbf.Post();
-    EXPECT_EQ(dbf.GetState(), esBrowse);
-    std::string after = ReadAll(path);
-    std::string expected = before;
+    std::string expected = ReadAll(path);
+    Opened t(path);
+    t.Dbf.Go(2);
+    t.Dbf.Edit();
+    EXPECT_EQ(t.Dbf.GetState(), esEdit);
+    t.Dbf.GetField(0)->SetAsString("EDITED");
+    t.Dbf.GetField(1)->SetAsFloat(1.5);
+    t.Dbf.Post();
+    EXPECT_EQ(t.Dbf.GetState(), esBrowse);
     expected.replace(HL + RL, RL, SmallRecord("EDITED", "  1.50"));
-    EXPECT_EQ(after, expected);
+    EXPECT_EQ(ReadAll(path), expected);
 }
 
-TEST(DbfEdit, AppendWritesTheRecordAndTheEndByte) {
+TEST(DbfEdit, AppendWritesBlankRecordCountAndEndByte) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
-    std::string before = ReadAll(path);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(2);
-    dbf.Append();
-    EXPECT_EQ(dbf.GetField(0)->GetAsString(), std::string(10, ' '));
-    EXPECT_EQ(dbf.GetField(1)->GetAsString(), "  0.00");
-    dbf.GetField(0)->SetAsString("FOUR");
-    dbf.GetField(3)->SetAsString("T");
-    dbf.Post();
-    std::string expected = before + SmallRecord("FOUR", "  0.00", "        ", "T") + "\x1A";
+    std::string expected = ReadAll(path);
+    Opened t(path);
+    t.Dbf.Go(2);
+    t.Dbf.Append();
+    EXPECT_EQ(t.Dbf.GetField(0)->GetAsString(), std::string(10, ' '));
+    EXPECT_EQ(t.Dbf.GetField(1)->GetAsString(), "  0.00");
+    t.Dbf.GetField(0)->SetAsString("FOUR");
+    t.Dbf.GetField(3)->SetAsString("T");
+    t.Dbf.Post();
+    expected += SmallRecord("FOUR", "  0.00", "        ", "T") + "\x1A";
     expected[4] = 4;
     EXPECT_EQ(ReadAll(path), expected);
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 4);
-    EXPECT_EQ(dbf.GetRecordCount(), 4u);
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 4);
+    EXPECT_EQ(t.Dbf.GetRecordCount(), 4u);
     // A second append overwrites the end byte and writes a new one.
-    dbf.Append();
-    dbf.Post();
-    std::string again = ReadAll(path);
-    EXPECT_EQ(again.size(), size_t(HL) + 5 * RL + 1);
-    EXPECT_EQ(again.back(), '\x1A');
-    EXPECT_EQ(StoredCount(path), 5u);
-}
+    t.Dbf.Append();
+    t.Dbf.Post();
+    expected.pop_back();
+    expected += SmallRecord("", "  0.00") + "\x1A";
+    expected[4] = 5;
+    EXPECT_EQ(ReadAll(path), expected);
 
-TEST(DbfEdit, AppendBlanksEveryFieldEvenWhenTwoShareAName) {
-    TempDir dir;
-    std::string path = dir.Path("dup.dbf");
-    std::vector<FieldDef> fields = {{"ID", 'C', 3}, {"ID", 'N', 4}, {"T", 'T', 8}, {"I", 'I', 4},
-                                    {"Y", 'Y', 8},  {"B", 'B', 8},  {"M", 'M', 10}};
-    CreateTable(path, 0x83, fields);
-    std::string s = ReadAll(path);
-    std::string rec = " abc9999" + std::string(28, '\x7F') + "        12";
-    s += rec;
+    // Every field is blanked by its own type, even when two share a name.
+    std::string dup = dir.Path("dup.dbf");
+    CreateTable(dup, 0x83, {{"ID", 'C', 3}, {"ID", 'N', 4}, {"T", 'T', 8}, {"I", 'I', 4}, {"Y", 'Y', 8},
+                            {"B", 'B', 8}, {"M", 'M', 10}});
+    const std::string rec = " abc9999" + std::string(28, '\x7F') + "        12";
+    std::string s = ReadAll(dup) + rec;
     s[4] = 1;
-    WriteAll(path, s);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Append();
-    dbf.Post();
-    std::string blank = std::string(" ") + "   " + "   0" + std::string(8, '\0') + std::string(4, '\0') +
-                        std::string(8, '\0') + std::string(8, '\0') + std::string(10, ' ');
-    EXPECT_EQ(ReadAll(path).substr(size_t(dbf.GetHeaderLength()) + rec.size(), rec.size()), blank);
+    WriteAll(dup, s);
+    Opened d(dup);
+    d.Dbf.Append();
+    d.Dbf.Post();
+    EXPECT_EQ(ReadAll(dup).substr(s.size(), rec.size()), "    " "   0" + std::string(28, '\0') + std::string(10, ' '));
 }
 
-TEST(DbfEdit, InsertMovesRecordsInGroupsAndKeepsTheirOrder) {
+TEST(DbfEdit, InsertMovesRecordsAndKeepsTheirOrder) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 25);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(1);
-    dbf.Insert();
-    dbf.GetField(0)->SetAsString("NEW");
-    dbf.Post();
-    std::vector<std::string> want = {"NEW"};
-    for (int i = 1; i <= 25; ++i) want.push_back(std::string("R").append(std::to_string(i)));
-    EXPECT_EQ(Names(RecordNames(path)), Names(want));
+    Opened t(path);
+    t.Dbf.Go(1);
+    t.Dbf.Insert();
+    t.Dbf.GetField(0)->SetAsString("NEW");
+    t.Dbf.Post();
+    EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 25));
     EXPECT_EQ(StoredCount(path), 26u);
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 26 * RL);  // no end byte after an insert
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 1);
-
-    dbf.Go(13);
-    dbf.Insert();
-    dbf.GetField(0)->SetAsString("MID");
-    dbf.Post();
-    want.insert(want.begin() + 12, "MID");
-    EXPECT_EQ(Names(RecordNames(path)), Names(want));
-}
-
-TEST(DbfEdit, InsertIntoSmallAndEmptyTables) {
-    TempDir dir;
-    std::string path = MakeSmallTable(dir, 3);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(3);
-    dbf.Insert();
-    dbf.GetField(0)->SetAsString("X");
-    dbf.Post();
-    EXPECT_EQ(Names(RecordNames(path)), "R1,R2,X,R3,");
-
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 1);
+    t.Dbf.Go(13);
+    t.Dbf.Insert();
+    t.Dbf.GetField(0)->SetAsString("MID");
+    t.Dbf.Post();
+    EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 11) + "MID," + Numbered(12, 25));
+    // Into the last place and into an empty table.
+    t.Dbf.Go(27);
+    t.Dbf.Insert();
+    t.Dbf.GetField(0)->SetAsString("X");
+    t.Dbf.Post();
+    EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 11) + "MID," + Numbered(12, 24) + "X,R25,");
     std::string empty = MakeSmallTable(dir, 0, "empty.dbf");
-    TDBF e;
-    OpenTable(e, empty);
-    e.Insert();
-    e.GetField(0)->SetAsString("ONLY");
-    e.Post();
-    EXPECT_EQ(Names(RecordNames(empty)), "ONLY,");
+    Opened e(empty);
+    e.Dbf.Insert();
+    e.Dbf.GetField(0)->SetAsString("ONLY");
+    e.Dbf.Post();
+    EXPECT_EQ(NamesOf(empty), "ONLY,");
 }
 
-TEST(DbfEdit, DeleteMovesRecordsInGroupsAndTruncates) {
+TEST(DbfEdit, DeleteMovesRecordsAndTruncates) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 120);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(2);
-    dbf.Delete();
-    dbf.Post();
-    std::vector<std::string> want;
-    for (int i = 1; i <= 120; ++i)
-        if (i != 2) want.push_back(std::string("R").append(std::to_string(i)));
-    EXPECT_EQ(Names(RecordNames(path)), Names(want));
+    Opened t(path);
+    t.Dbf.Go(2);
+    t.Dbf.Delete();
+    t.Dbf.Post();
+    EXPECT_EQ(NamesOf(path), Numbered(1, 120, 2));
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 119 * RL);
     EXPECT_EQ(StoredCount(path), 119u);
     // Deleting the last record clamps the current record number.
-    dbf.Go(119);
-    dbf.Delete();
-    dbf.Post();
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 118);
+    t.Dbf.Go(119);
+    t.Dbf.Delete();
+    t.Dbf.Post();
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 118);
     EXPECT_EQ(StoredCount(path), 118u);
 }
 
@@ -278,142 +210,87 @@ TEST(DbfEdit, PostOutsideTheRecordsRaisesInsteadOfWritingPastTheData) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 2);
     std::string before = ReadAll(path);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(3);  // end of file
-    dbf.Edit();
-    EXPECT_THROW(dbf.Post(), EDBFError);
-    EXPECT_EQ(dbf.GetState(), esBrowse);
-    dbf.Delete();
-    EXPECT_THROW(dbf.Post(), EDBFError);
-    EXPECT_THROW(dbf.SetDeleted(true), EDBFError);
+    Opened t(path);
+    t.Dbf.Go(3);  // end of file
+    t.Dbf.Edit();
+    EXPECT_THROW(t.Dbf.Post(), EDBFError);
+    EXPECT_EQ(t.Dbf.GetState(), esBrowse);
+    t.Dbf.Delete();
+    EXPECT_THROW(t.Dbf.Post(), EDBFError);
+    EXPECT_THROW(t.Dbf.SetDeleted(true), EDBFError);
     EXPECT_EQ(ReadAll(path), before);
 }
-
-namespace {
-// Limits the size of files this process writes, so that writes beyond it fall short.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &Old);
-        rlimit r = Old;
-        r.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &Old);
-        std::signal(SIGXFSZ, OldHandler);
-    }
-
-private:
-    rlimit Old{};
-    void (*OldHandler)(int);
-};
-}  // namespace
 
 TEST(DbfEdit, ShortWritesRaiseTheEngineErrorWithTheFileName) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 20);
     std::string before = ReadAll(path);
-    TDBF dbf;
-    OpenTable(dbf, path);
+    Opened t(path);
     {
         TFileSizeLimit limit(before.size());
-        dbf.Append();
-        try {
-            dbf.Post();
-            FAIL() << "short write not reported";
-        } catch (const EDBFError& e) {
-            EXPECT_EQ(std::string(e.what()), path + " - Error in write DBF!");
-        }
+        t.Dbf.Append();
+        EXPECT_EQ(ErrorOf([&] { t.Dbf.Post(); }), path + " - Error in write DBF!");
         EXPECT_EQ(ReadAll(path), before);
-        dbf.Go(1);
-        dbf.Insert();
-        EXPECT_THROW(dbf.Post(), EDBFError);
+        t.Dbf.Go(1);
+        t.Dbf.Insert();
+        EXPECT_THROW(t.Dbf.Post(), EDBFError);
         EXPECT_EQ(ReadAll(path), before);  // a full disk stops an insert before it moves records
-        TDBF created;
-        created.SetFileName(dir.Path("new.dbf"));
-        created.AddFieldDef("A", 'C', 0, 1, 0);
-        created.SetHeader(0x03, 1, 1, 1, 0, 65, 2, 0, 0);
-        TFileSizeLimit tiny(40);
-        try {
-            created.CreateTable();
-            FAIL() << "short write not reported";
-        } catch (const EDBFError& e) {
-            EXPECT_EQ(std::string(e.what()), dir.Path("new.dbf") + " - Error in write DBF field type!");
-        }
     }
     EXPECT_EQ(StoredCount(path), 20u);  // the count was not raised for records never written
 }
 
-// ---- deletion flags and packing ----------------------------------------------------------
-
 TEST(DbfDeletion, SetDeletedWritesOneByteOnlyWhenItChanges) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(2);
-    EXPECT_FALSE(dbf.GetDeleted());
-    dbf.SetDeleted(true);
-    EXPECT_TRUE(dbf.GetDeleted());
+    Opened t(path);
+    t.Dbf.Go(2);
+    EXPECT_FALSE(t.Dbf.GetDeleted());
+    t.Dbf.SetDeleted(true);
+    EXPECT_TRUE(t.Dbf.GetDeleted());
     std::string s = ReadAll(path);
     EXPECT_EQ(s[HL + RL], '*');
     // Already flagged: nothing is written, even when the file says otherwise.
     s[HL + RL] = ' ';
     WriteAll(path, s);
-    dbf.SetDeleted(true);
+    t.Dbf.SetDeleted(true);
     EXPECT_EQ(ReadAll(path)[HL + RL], ' ');
-    dbf.SetDeleted(false);
+    t.Dbf.SetDeleted(false);
     EXPECT_EQ(ReadAll(path)[HL + RL], ' ');
 }
 
 TEST(DbfDeletion, SetAllDeletedAndPackDeleted) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 5);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.SetAllDeleted(true);
+    Opened t(path);
+    t.Dbf.SetAllDeleted(true);
     std::string s = ReadAll(path);
     for (int r = 0; r < 5; ++r) EXPECT_EQ(s[size_t(HL + r * RL)], '*');
-    dbf.SetAllDeleted(false);
-    dbf.Go(2);
-    dbf.SetDeleted(true);
-    dbf.Go(4);
-    dbf.SetDeleted(true);
-    dbf.PackDeleted();
-    EXPECT_EQ(Names(RecordNames(path)), "R1,R3,R5,");
+    t.Dbf.SetAllDeleted(false);
+    for (int64_t r : {2, 4}) {
+        t.Dbf.Go(r);
+        t.Dbf.SetDeleted(true);
+    }
+    t.Dbf.PackDeleted();
+    EXPECT_EQ(NamesOf(path), "R1,R3,R5,");
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 3 * RL);
 }
 
-// ---- replacing, truncation and zap -------------------------------------------------------
-
-TEST(DbfTruncate, ReplaceRecordMovesTheLastRecordIntoAHole) {
-    TempDir dir;
-    std::string path = MakeSmallTable(dir, 4);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(4);
-    dbf.ReplaceRecord(4, 2);
-    EXPECT_EQ(Names(RecordNames(path)), "R1,R4,R3,");
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 3);
-    EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 3 * RL);
-    EXPECT_THROW(dbf.ReplaceRecord(5, 1), EDBFError);
-    EXPECT_THROW(dbf.ReplaceRecord(1, 0), EDBFError);
-}
-
-TEST(DbfTruncate, SetRecordCountCutsTheFile) {
+TEST(DbfTruncate, ReplaceRecordAndSetRecordCountCutTheFile) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 6);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(5);
-    dbf.SetRecordCount(2);
-    EXPECT_EQ(Names(RecordNames(path)), "R1,R2,");
+    Opened t(path);
+    t.Dbf.Go(6);
+    t.Dbf.ReplaceRecord(6, 2);  // the last record moves into a hole
+    EXPECT_EQ(NamesOf(path), "R1,R6,R3,R4,R5,");
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 5);
+    EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 5 * RL);
+    EXPECT_THROW(t.Dbf.ReplaceRecord(6, 1), EDBFError);
+    EXPECT_THROW(t.Dbf.ReplaceRecord(1, 0), EDBFError);
+    t.Dbf.SetRecordCount(2);
+    EXPECT_EQ(NamesOf(path), "R1,R6,");
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 2 * RL);
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 2);
-    EXPECT_THROW(dbf.SetRecordCount(3), EDBFError);  // never invents records
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 2);
+    EXPECT_THROW(t.Dbf.SetRecordCount(3), EDBFError);  // never invents records
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 2 * RL);
 }
 
@@ -421,147 +298,107 @@ TEST(DbfTruncate, ZapLeavesOnlyTheHeader) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 6);
     std::string header = ReadAll(path).substr(0, HL);
-    TDBF dbf;
-    OpenTable(dbf, path);
-    dbf.Go(3);
-    dbf.Zap();
+    Opened t(path);
+    t.Dbf.Go(3);
+    t.Dbf.Zap();
     header[4] = 0;
     EXPECT_EQ(ReadAll(path), header);
-    EXPECT_TRUE(dbf.GetBof());
-    EXPECT_TRUE(dbf.GetEof());
-    EXPECT_EQ(dbf.GetCurrentRecNo(), 0);
-    EXPECT_EQ(dbf.GetField(0)->GetAsString(), std::string(10, ' '));
+    EXPECT_TRUE(t.Dbf.GetBof() && t.Dbf.GetEof());
+    EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 0);
+    EXPECT_EQ(t.Dbf.GetField(0)->GetAsString(), std::string(10, ' '));
     // The table is still usable.
-    dbf.Append();
-    dbf.GetField(0)->SetAsString("AFTER");
-    dbf.Post();
-    EXPECT_EQ(Names(RecordNames(path)), "AFTER,");
+    t.Dbf.Append();
+    t.Dbf.GetField(0)->SetAsString("AFTER");
+    t.Dbf.Post();
+    EXPECT_EQ(NamesOf(path), "AFTER,");
 }
-
-// ---- locking -----------------------------------------------------------------------------
 
 TEST(DbfLocking, TwoObjectsOnOneFileExcludeEachOther) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
-    TDBF a, b;
-    OpenTable(a, path);
-    OpenTable(b, path);
-    ASSERT_TRUE(a.Lock(0));
-    b.SetLockTimeout(300);
+    Opened a(path), b(path), ro(path, true);
+    EXPECT_EQ(b.Dbf.GetLockTimeout(), 4000u);
+    ASSERT_TRUE(a.Dbf.Lock(0));
+    b.Dbf.SetLockTimeout(300);
     auto start = std::chrono::steady_clock::now();
-    try {
-        b.Go(2);
-        FAIL() << "lock granted twice";
-    } catch (const EDBFError& e) {
-        EXPECT_EQ(std::string(e.what()), path + "Lock failed.2");
-    }
+    EXPECT_EQ(ErrorOf([&] { b.Dbf.Go(2); }), path + "Lock failed.2");
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
-    b.Edit();
-    EXPECT_THROW(b.Post(), EDBFError);  // the state is reset even so
-    EXPECT_EQ(b.GetState(), esBrowse);
-    a.Unlock(0);
-    b.Go(2);
-    EXPECT_EQ(b.GetField(0)->GetAsTrimmedString(), "R2");
+    b.Dbf.Edit();
+    EXPECT_THROW(b.Dbf.Post(), EDBFError);  // the state is reset even so
+    EXPECT_EQ(b.Dbf.GetState(), esBrowse);
     // A read-only reader is excluded by a writer's lock too.
-    TDBF ro;
-    ro.SetFileName(path);
-    ro.SetReadOnly(true);
-    ro.Open();
-    ro.SetLockTimeout(50);
-    ASSERT_TRUE(a.Lock(0));
-    EXPECT_THROW(ro.Go(1), EDBFError);
-    a.Unlock(0);
-    ro.Go(1);
+    ro.Dbf.SetLockTimeout(50);
+    EXPECT_THROW(ro.Dbf.Go(1), EDBFError);
+    a.Dbf.Unlock(0);
+    b.Dbf.Go(2);
+    EXPECT_EQ(FirstField(b.Dbf), "R2");
+    ro.Dbf.Go(1);
 }
 
 TEST(DbfLocking, DefaultTimeoutIsFourSeconds) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 1);
-    TDBF a, b;
-    OpenTable(a, path);
-    OpenTable(b, path);
-    EXPECT_EQ(b.GetLockTimeout(), 4000u);
-    ASSERT_TRUE(a.Lock(0));
+    Opened a(path), b(path);
+    ASSERT_TRUE(a.Dbf.Lock(0));
     auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(b.Lock(7), EDBFError);
+    EXPECT_THROW(b.Dbf.Lock(7), EDBFError);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 3990);
     EXPECT_LT(ms, 6000);
 }
 
-// ---- random edits against a model ---------------------------------------------------------
-
 TEST(DbfModel, RandomEditsMatchAListOfRecords) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 30);
     std::vector<std::string> model;
-    for (int i = 1; i <= 30; ++i) model.push_back(std::string("R").append(std::to_string(i)));
-    TDBF dbf;
-    OpenTable(dbf, path);
+    for (int i = 1; i <= 30; ++i) model.push_back("R" + std::to_string(i));
+    Opened t(path);
+    TDBF& dbf = t.Dbf;
     uint32_t seed = 12345;
     auto next = [&seed](uint32_t n) {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) % n;
     };
+    auto post = [&](const std::string& name) {
+        if (!name.empty()) dbf.GetField(0)->SetAsString(name);
+        dbf.Post();
+    };
     for (int step = 0; step < 400; ++step) {
         const int64_t n = int64_t(model.size());
-        const std::string name = std::string("S").append(std::to_string(step));
-        switch (next(6)) {
-        case 0:
+        const std::string name = "S" + std::to_string(step);
+        const uint32_t op = next(6);
+        const int64_t at = 1 + int64_t(next(uint32_t(op == 1 ? n + 1 : std::max<int64_t>(n - (op == 4), 1))));
+        if (op == 0) {
             dbf.Append();
-            dbf.GetField(0)->SetAsString(name);
-            dbf.Post();
+            post(name);
             model.push_back(name);
-            break;
-        case 1: {
-            int64_t at = 1 + int64_t(next(uint32_t(n + 1)));
+        } else if (op == 1) {
             dbf.Go(at);
             dbf.Insert();
-            dbf.GetField(0)->SetAsString(name);
-            dbf.Post();
+            post(name);
             model.insert(model.begin() + (at - 1), name);
-            break;
-        }
-        case 2:
-            if (n > 0) {
-                int64_t at = 1 + int64_t(next(uint32_t(n)));
-                dbf.Go(at);
-                dbf.Delete();
-                dbf.Post();
-                model.erase(model.begin() + (at - 1));
-            }
-            break;
-        case 3:
-            if (n > 0) {
-                int64_t at = 1 + int64_t(next(uint32_t(n)));
-                dbf.Go(at);
-                dbf.Edit();
-                dbf.GetField(0)->SetAsString(name);
-                dbf.Post();
-                model[size_t(at - 1)] = name;
-            }
-            break;
-        case 4:
-            if (n > 1) {
-                int64_t target = 1 + int64_t(next(uint32_t(n - 1)));
-                dbf.ReplaceRecord(n, target);
-                model[size_t(target - 1)] = model.back();
-                model.pop_back();
-            }
-            break;
-        case 5:
-            if (n > 40) {
-                dbf.SetRecordCount(uint32_t(n - 5));
-                model.resize(size_t(n - 5));
-            }
-            break;
+        } else if (op == 2 && n > 0) {
+            dbf.Go(at);
+            dbf.Delete();
+            post("");
+            model.erase(model.begin() + (at - 1));
+        } else if (op == 3 && n > 0) {
+            dbf.Go(at);
+            dbf.Edit();
+            post(name);
+            model[size_t(at - 1)] = name;
+        } else if (op == 4 && n > 1) {
+            dbf.ReplaceRecord(n, at);
+            model[size_t(at - 1)] = model.back();
+            model.pop_back();
+        } else if (op == 5 && n > 40) {
+            dbf.SetRecordCount(uint32_t(n - 5));
+            model.resize(size_t(n - 5));
         }
         ASSERT_EQ(dbf.GetRecordCount(), model.size()) << "step " << step;
-        ASSERT_EQ(Names(RecordNames(path)), Names(model)) << "step " << step;
+        ASSERT_EQ(NamesOf(path), Names(model)) << "step " << step;
     }
-    EXPECT_EQ(Names(RecordNames(path)), Names(model));
     // The file holds exactly the records (and perhaps the end byte of an append).
-    size_t size = ReadAll(path).size();
-    size_t data = size_t(HL) + model.size() * RL;
+    size_t size = ReadAll(path).size(), data = size_t(HL) + model.size() * RL;
     EXPECT_TRUE(size == data || size == data + 1);
 }

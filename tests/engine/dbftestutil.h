@@ -1,14 +1,27 @@
-// Helpers of the engine tests: building small tables and their expected bytes.
+// Helpers of the engine tests: small tables and their expected bytes, opening, error texts,
+// folder snapshots and memo files.
 #pragma once
 
 #include "engine/dbf.h"
+#include "engine/dbfmemo.h"
 #include "testutil.h"
 
+#include <gtest/gtest.h>
+
+#include <csignal>
 #include <cstdint>
+#include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace dbftest {
+
+using vxtest::ReadAll;
+using vxtest::TempDir;
+using vxtest::WriteAll;
 
 struct FieldDef {
     std::string Name;
@@ -27,6 +40,27 @@ inline uint16_t RecordLengthFor(const std::vector<FieldDef>& fields) {
     return static_cast<uint16_t>(n);
 }
 
+inline std::string LE32(uint32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[size_t(i)] = char(v >> (8 * i));
+    return s;
+}
+inline std::string BE32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+inline void PutLE16(std::string& s, size_t at, uint16_t v) {
+    s[at] = char(v & 0xFF);
+    s[at + 1] = char(v >> 8);
+}
+inline void PutLE32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, LE32(v)); }
+inline void PutBE32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, BE32(v)); }
+inline uint32_t GetLE32(const std::string& s, size_t at) {
+    return dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(s.data()) + at);
+}
+inline uint32_t GetBE32(const std::string& s, size_t at) {
+    auto b = [&](size_t i) { return uint32_t(uint8_t(s[at + i])); };
+    return (b(0) << 24) | (b(1) << 16) | (b(2) << 8) | b(3);
+}
+inline uint32_t StoredCount(const std::string& path) { return GetLE32(ReadAll(path), 4); }
+
 // Creates a table file through the engine, as the program's own writers do.
 inline void CreateTable(const std::string& path, uint8_t version, const std::vector<FieldDef>& fields,
                         uint8_t year = 24, uint8_t month = 5, uint8_t day = 1) {
@@ -38,30 +72,40 @@ inline void CreateTable(const std::string& path, uint8_t version, const std::vec
     dbf.CreateTable();
 }
 
-// The header area the engine writes for these fields (descriptor offsets 0).
+// The header area the engine writes for these fields (descriptor offsets 0, or the record
+// offsets as a structure change stores them).
 inline std::string ExpectedHeaderArea(uint8_t version, const std::vector<FieldDef>& fields, uint32_t count = 0,
-                                      uint8_t year = 24, uint8_t month = 5, uint8_t day = 1) {
+                                      uint8_t year = 24, uint8_t month = 5, uint8_t day = 1,
+                                      bool offsets = false) {
     std::string h(32, '\0');
     h[0] = char(version);
     h[1] = char(year);
     h[2] = char(month);
     h[3] = char(day);
-    for (int i = 0; i < 4; ++i) h[size_t(4 + i)] = char(count >> (8 * i));
-    uint16_t hl = HeaderLengthFor(version, fields.size()), rl = RecordLengthFor(fields);
-    h[8] = char(hl & 0xFF);
-    h[9] = char(hl >> 8);
-    h[10] = char(rl & 0xFF);
-    h[11] = char(rl >> 8);
+    PutLE32(h, 4, count);
+    PutLE16(h, 8, HeaderLengthFor(version, fields.size()));
+    PutLE16(h, 10, RecordLengthFor(fields));
+    uint32_t offset = 1;
     for (const auto& f : fields) {
         std::string d(32, '\0');
         d.replace(0, f.Name.size(), f.Name);
         d[11] = f.Type;
+        if (offsets) PutLE32(d, 12, offset);
         d[16] = char(f.Length);
         d[17] = char(f.Decimals);
         h += d;
+        offset += f.Length;
     }
     h += '\x0D';
     if (version == 0x30 || version == 0x31) h += std::string(263, '\0');
+    return h;
+}
+
+// The header area as a structure change leaves it: offsets stored, table flags as given.
+inline std::string ChangedArea(uint8_t version, const std::vector<FieldDef>& fields, uint32_t count,
+                               uint8_t flags = 0) {
+    std::string h = ExpectedHeaderArea(version, fields, count, 24, 5, 1, true);
+    h[28] = char(flags);
     return h;
 }
 
@@ -70,6 +114,8 @@ inline const std::vector<FieldDef>& SmallFields() {
     static const std::vector<FieldDef> f = {{"NAME", 'C', 10}, {"QTY", 'N', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}};
     return f;
 }
+constexpr uint16_t SmallHL = 161;  // header length of SmallFields tables of version 0x03
+constexpr uint16_t SmallRL = 26;   // record length of SmallFields tables
 
 // Record bytes of SmallFields: flag, then the four fields as given (already padded).
 inline std::string SmallRecord(const std::string& name, const std::string& qty = "      ",
@@ -80,31 +126,180 @@ inline std::string SmallRecord(const std::string& name, const std::string& qty =
 }
 
 // A table of SmallFields whose records are named R1..Rn, written directly (no end byte).
-inline std::string MakeSmallTable(const vxtest::TempDir& dir, int n, const std::string& name = "t.dbf") {
+inline std::string MakeSmallTable(const TempDir& dir, int n, const std::string& name = "t.dbf") {
     std::string path = dir.Path(name);
     std::string bytes = ExpectedHeaderArea(0x03, SmallFields(), uint32_t(n));
     for (int i = 1; i <= n; ++i) bytes += SmallRecord(std::string("R").append(std::to_string(i)));
-    vxtest::WriteAll(path, bytes);
+    WriteAll(path, bytes);
     return path;
 }
 
-inline std::string RecordBytes(const std::string& file, uint16_t hl, uint16_t rl, int recNo) {
-    return file.substr(size_t(hl) + size_t(recNo - 1) * rl, rl);
-}
+// An open table object.
+struct Opened {
+    TDBF Dbf;
+    explicit Opened(const std::string& path, bool readOnly = false) {
+        Dbf.SetFileName(path);
+        Dbf.SetReadOnly(readOnly);
+        Dbf.Open();
+    }
+    std::string Memo(const std::string& field) {
+        std::string text = "stale";
+        Dbf.GetMemo(field, text);
+        return text;
+    }
+};
 
-// Names of the records R1..Rn in the file, in order (first field, trimmed).
+// Names of the records in the file, in order (first field, trimmed).
 inline std::vector<std::string> RecordNames(const std::string& path) {
-    TDBF dbf;
-    dbf.SetFileName(path);
-    dbf.SetReadOnly(true);
-    dbf.Open();
+    Opened t(path, true);
     std::vector<std::string> out;
-    uint32_t n = dbf.GetRecordCount();
-    for (uint32_t r = 1; r <= n; ++r) {
-        dbf.Go(r);
-        out.push_back(dbf.GetField(0)->GetAsTrimmedString());
+    for (uint32_t r = 1; r <= t.Dbf.GetRecordCount(); ++r) {
+        t.Dbf.Go(r);
+        out.push_back(t.Dbf.GetField(0)->GetAsTrimmedString());
     }
     return out;
+}
+inline std::string Names(const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& x : v) s += x + ",";
+    return s;
+}
+inline std::string NamesOf(const std::string& path) { return Names(RecordNames(path)); }
+
+// Runs `f` and returns the engine error's text, or "(none)" when nothing was raised.
+template <class F>
+std::string ErrorOf(F f) {
+    try {
+        f();
+    } catch (const EDBFError& e) {
+        return e.what();
+    }
+    return "(none)";
+}
+
+// The files of a folder and their bytes.
+inline std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Root()))
+        out[e.path().filename().string()] = ReadAll(e.path().string());
+    return out;
+}
+
+// Limits the size of files this process writes, so that writes beyond it fall short.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &Old);
+        rlimit r = Old;
+        r.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, OldHandler);
+    }
+
+private:
+    rlimit Old{};
+    void (*OldHandler)(int);
+};
+
+// A memo file on its own: written from `bytes` (or created when empty) and opened.
+struct MemoFile {
+    TempDir Dir;
+    std::string Path;
+    vx::TDBFMemo Memo;
+    explicit MemoFile(uint8_t version, const std::string& bytes = "", const char* name = "t.mem")
+        : Path(Dir.Path(name)) {
+        Memo.SetFileName(Path);
+        Memo.SetVersion(version);
+        if (bytes.empty())
+            Memo.CreateMemoFile();
+        else
+            WriteAll(Path, bytes);
+        Memo.Open();
+    }
+    std::string Bytes() const { return ReadAll(Path); }
+    // Reads a block that must read well.
+    std::string Read(int32_t block) {
+        bool ok = false;
+        std::string text = "stale";
+        Memo.ReadMemo(block, ok, text);
+        EXPECT_TRUE(ok) << "block " << block;
+        return text;
+    }
+    // Reads a block that must fail: OK false and the empty text.
+    void ExpectBad(int32_t block) {
+        bool ok = true;
+        std::string text = "stale";
+        Memo.ReadMemo(block, ok, text);
+        EXPECT_FALSE(ok) << "block " << block;
+        EXPECT_EQ(text, "") << "block " << block;
+    }
+};
+
+// The field list and record count of a fixture's *_summary.txt.
+struct Summary {
+    uint32_t Records = 0;
+    bool MemoFile = false;
+    struct Field {
+        std::string Name;
+        std::string Type;
+        int Length, Decimals;
+    };
+    std::vector<Field> Fields;
+};
+
+inline Summary ReadSummary(const std::string& path) {
+    Summary s;
+    std::istringstream in(ReadAll(path));
+    std::string line;
+    bool inFields = false;
+    while (std::getline(in, line)) {
+        if (line.rfind("Records:", 0) == 0) s.Records = uint32_t(std::stoul(line.substr(8)));
+        if (line.rfind("Memo File: ", 0) == 0) s.MemoFile = line.substr(11) == "true";
+        if (line.rfind("-----", 0) == 0) {
+            inFields = true;
+            continue;
+        }
+        std::istringstream ls(line);
+        Summary::Field f;
+        if (inFields && ls >> f.Name >> f.Type >> f.Length >> f.Decimals) s.Fields.push_back(f);
+    }
+    return s;
+}
+
+// Reads every record and every field of an open table through every path a reader takes:
+// single records (one before and after the ends too) and the page cache.
+inline void WalkEverything(TDBF& dbf) {
+    const uint32_t n = dbf.GetRecordCount();
+    for (uint32_t r = 0; r <= n + 1; ++r) {
+        try {
+            dbf.Go(r);
+        } catch (const EDBFError&) {
+            continue;
+        }
+        for (int i = 0; i < dbf.FieldCount; ++i) {
+            TField* f = dbf.GetField(i);
+            (void)f->GetAsString(), (void)f->GetAsTrimmedString(), (void)f->GetAsFloat(), (void)f->GetAsDate();
+            (void)f->GetAsDateTime(), (void)f->GetAsCurrency(), (void)f->GetAsInteger(), (void)f->GetAsDouble();
+            try {
+                (void)f->GetMemoBlock();
+            } catch (const EDBFError&) {
+            }
+        }
+        (void)dbf.GetDeleted();
+    }
+    dbf.AllocPage(7);
+    for (int64_t p = 1; p <= int64_t(n) / 7 + 2; ++p) {
+        const int got = dbf.ReadPage(p, 7);
+        for (int k = 1; k <= got; ++k) {
+            dbf.SelectPageRecord(k);
+            for (int i = 0; i < dbf.FieldCount; ++i) (void)dbf.GetField(i)->GetAsString();
+        }
+    }
+    dbf.FreePage();
 }
 
 }  // namespace dbftest

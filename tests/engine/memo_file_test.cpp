@@ -1,20 +1,16 @@
-// Memo file headers, creation, opening and closing.
-#include "engine/dbfmemo.h"
-#include "engine/dbferror.h"
-#include "testutil.h"
+// Memo files on their own: the headers created and read, and the block arithmetic of the
+// three layouts (where texts go, how many blocks they take, rewriting in place versus
+// moving, the empty text), read-only and closed memo files.
+#include "dbftestutil.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+using namespace dbftest;
 using namespace vx;
-using vxtest::ReadAll;
-using vxtest::TempDir;
-using vxtest::WriteAll;
 
 namespace {
 
-std::string Zeros(size_t n) { return std::string(n, '\0'); }
+std::string Text(size_t n, char c = 'a') { return std::string(n, c); }
 
 std::string CreatedFile(const TempDir& dir, const std::string& name, uint8_t version) {
     TDBFMemo memo;
@@ -24,35 +20,30 @@ std::string CreatedFile(const TempDir& dir, const std::string& name, uint8_t ver
     return ReadAll(dir.Path(name));
 }
 
+// A 512-byte memo header with the given bytes set.
+std::string Head(std::initializer_list<std::pair<size_t, char>> bytes) {
+    std::string h(512, '\0');
+    for (auto [at, b] : bytes) h[at] = b;
+    return h;
+}
+
 }  // namespace
 
 TEST(MemoCreate, HeadersByteForByte) {
     TempDir dir;
-    std::string fpt = Zeros(512);
-    fpt[3] = 8;   // next free block 8, big-endian
-    fpt[7] = 64;  // block size 64, big-endian
+    const std::string fpt = Head({{3, 8}, {7, 64}});  // next free block 8, block size 64, big-endian
     EXPECT_EQ(CreatedFile(dir, "a.fpt", 0x30), fpt);
     EXPECT_EQ(CreatedFile(dir, "b.fpt", 0xF5), fpt);
-
-    std::string dbt3 = Zeros(512);
-    dbt3[0] = 1;  // next free block 1, little-endian
+    const std::string dbt3 = Head({{0, 1}});  // next free block 1, little-endian
     EXPECT_EQ(CreatedFile(dir, "c.dbt", 0x83), dbt3);
     EXPECT_EQ(CreatedFile(dir, "d.dbt", 0x03), dbt3);
-
-    std::string dbt4 = Zeros(512);
-    dbt4[0] = 1;
-    dbt4.replace(8, 8, "CUSTOMER");  // the table's name, at most 8 bytes
-    dbt4[20] = 0x00;                  // block size 512, little-endian
-    dbt4[21] = 0x02;
-    EXPECT_EQ(CreatedFile(dir, "CUSTOMERS.dbt", 0x8B), dbt4);
-    std::string dbt4b = Zeros(512);
-    dbt4b[0] = 1;
-    dbt4b.replace(8, 2, "t5");
-    dbt4b[21] = 0x02;
-    EXPECT_EQ(CreatedFile(dir, "t5.dbt", 0xCB), dbt4b);
+    // dBASE IV: the table's name (at most 8 bytes) and block size 512 at 20..21.
+    std::string dbt4 = Head({{0, 1}, {21, 2}});
+    EXPECT_EQ(CreatedFile(dir, "CUSTOMERS.dbt", 0x8B), std::string(dbt4).replace(8, 8, "CUSTOMER"));
+    EXPECT_EQ(CreatedFile(dir, "t5.dbt", 0xCB), dbt4.replace(8, 2, "t5"));
 }
 
-TEST(MemoCreate, ReplacesExistingFileAndLeavesObjectState) {
+TEST(MemoCreate, ReplacesAnExistingFileAndOpenReadsIt) {
     TempDir dir;
     std::string path = dir.Path("t.fpt");
     WriteAll(path, std::string(5000, 'x'));
@@ -63,7 +54,6 @@ TEST(MemoCreate, ReplacesExistingFileAndLeavesObjectState) {
     EXPECT_EQ(ReadAll(path).size(), 512u);
     EXPECT_FALSE(memo.GetOpened());
     EXPECT_EQ(memo.GetNextBlock(), 0);  // the image is untouched until Open reads the file
-    EXPECT_EQ(memo.GetBlockSize(), 0);
     memo.Open();
     EXPECT_TRUE(memo.GetOpened());
     EXPECT_EQ(memo.GetNextBlock(), 8);
@@ -72,23 +62,16 @@ TEST(MemoCreate, ReplacesExistingFileAndLeavesObjectState) {
     memo.Close();
     EXPECT_FALSE(memo.GetOpened());
     EXPECT_EQ(memo.GetFileSize(), 0);
-}
-
-TEST(MemoCreate, FailureIsSilent) {
-    TempDir dir;
-    TDBFMemo memo;
+    // Creating where no folder is fails without an error.
     memo.SetFileName(dir.Path("no/such/folder/t.fpt"));
-    memo.SetVersion(0x30);
     EXPECT_FALSE(memo.CreateMemoFile());
 }
 
 TEST(MemoOpen, HeaderFieldsPerLayout) {
     TempDir dir;
     std::string path = dir.Path("t.dbt");
-    std::string head = Zeros(512);
-    head[0] = 0x34;  // 0x1234 little-endian
-    head[1] = 0x12;
-    head[6] = 0x04;  // would be an FPT block size of 1024
+    // 0x1234 little-endian; byte 6 would be an FPT block size of 1024.
+    std::string head = Head({{0, 0x34}, {1, 0x12}, {6, 0x04}});
     WriteAll(path, head);
     TDBFMemo memo;
     memo.SetFileName(path);
@@ -102,38 +85,236 @@ TEST(MemoOpen, HeaderFieldsPerLayout) {
     memo.SetLayout(TMemoLayout::DBT4);
     EXPECT_EQ(memo.GetBlockSize(), 512);  // bytes 20..21 zero
     memo.Close();
-
-    head[20] = 0x00;
     head[21] = 0x04;
     WriteAll(path, head);
     memo.Open();
     EXPECT_EQ(memo.GetBlockSize(), 1024);
     // SetNextBlock changes the image only; WriteHeader stores it.
     memo.SetNextBlock(7);
-    EXPECT_EQ(memo.GetNextBlock(), 7);
     EXPECT_EQ(ReadAll(path)[0], 0x34);
     EXPECT_TRUE(memo.WriteHeader());
-    EXPECT_EQ(ReadAll(path).substr(0, 4), std::string("\x07\0\0\0", 4));
+    EXPECT_EQ(ReadAll(path).substr(0, 4), LE32(7));
 }
 
 TEST(MemoOpen, ShortOrMissingFileRaises) {
     TempDir dir;
-    std::string path = dir.Path("t.fpt");
-    WriteAll(path, Zeros(511));
+    WriteAll(dir.Path("t.fpt"), std::string(511, '\0'));
     TDBFMemo memo;
-    memo.SetFileName(path);
+    memo.SetFileName(dir.Path("t.fpt"));
     memo.SetVersion(0x30);
-    try {
-        memo.Open();
-        FAIL() << "no error";
-    } catch (const EDBFError& e) {
-        EXPECT_STREQ(e.what(), "Read memo head error!");
-    }
+    EXPECT_EQ(ErrorOf([&] { memo.Open(); }), "Read memo head error!");
     EXPECT_FALSE(memo.GetOpened());
     EXPECT_EQ(memo.GetFileSize(), 0);
-
     memo.SetFileName(dir.Path("missing.fpt"));
     EXPECT_ANY_THROW(memo.Open());
     EXPECT_FALSE(memo.GetOpened());
     EXPECT_FALSE(std::filesystem::exists(dir.Path("missing.fpt")));
+}
+
+TEST(MemoFptBlocks, TextsFillWholeBlocksAfterTheHeader) {
+    MemoFile f(0x30);
+    // 56 bytes + the 8-byte head is exactly one 64-byte block.
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(56)), 8);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 9);
+    EXPECT_EQ(f.Bytes(), BE32(9) + f.Bytes().substr(4, 508) + BE32(1) + BE32(56) + Text(56));
+    // 57 bytes take two blocks, the rest of the second written as zeros.
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(57, 'b')), 9);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 11);
+    std::string bytes = f.Bytes();
+    ASSERT_EQ(bytes.size(), 704u);
+    EXPECT_EQ(GetBE32(bytes, 0), 11u);
+    EXPECT_EQ(bytes.substr(576), BE32(1) + BE32(57) + Text(57, 'b') + std::string(63, '\0'));
+    EXPECT_EQ(f.Read(8), Text(56));
+    EXPECT_EQ(f.Read(9), Text(57, 'b'));
+    EXPECT_EQ(f.Memo.GetBlockType(), 1u);
+    EXPECT_EQ(f.Memo.GetBlockLength(), 57u);
+    // With 512-byte blocks the first memo is block 1.
+    MemoFile g(0xF5, Head({{3, 1}, {6, 2}}), "t.fpt");
+    EXPECT_EQ(g.Memo.WriteMemo(NoMemoBlock, Text(504)), 1);
+    EXPECT_EQ(g.Memo.WriteMemo(NoMemoBlock, Text(505)), 2);
+    EXPECT_EQ(g.Memo.GetNextBlock(), 4);
+    EXPECT_EQ(g.Bytes().size(), 4u * 512);
+}
+
+TEST(MemoFptBlocks, RewriteInPlaceOrMove) {
+    MemoFile f(0x30);
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(100)), 8);  // blocks 8 and 9
+    const std::string header = f.Bytes().substr(0, 512);
+    // 90 bytes still fit the two blocks: same block, header not rewritten, the old tail zeroed.
+    EXPECT_EQ(f.Memo.WriteMemo(8, Text(90, 'c')), 8);
+    EXPECT_EQ(f.Bytes(), header + BE32(1) + BE32(90) + Text(90, 'c') + std::string(30, '\0'));
+    // 130 bytes need three blocks: the memo moves to the next free block.
+    EXPECT_EQ(f.Memo.WriteMemo(8, Text(130, 'd')), 10);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 13);
+    EXPECT_EQ(f.Read(10), Text(130, 'd'));
+    EXPECT_EQ(f.Read(8), Text(90, 'c'));  // old blocks abandoned, not cleared
+    EXPECT_EQ(f.Bytes().size(), 13u * 64);
+    // Shrinking to one block keeps the place.
+    EXPECT_EQ(f.Memo.WriteMemo(10, "x"), 10);
+    EXPECT_EQ(f.Read(10), "x");
+    EXPECT_EQ(f.Memo.GetNextBlock(), 13);
+}
+
+TEST(MemoFptBlocks, BlockTypesAreKeptAndOnlyTextReads) {
+    MemoFile f(0x30);
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(10)), 8);
+    std::string bytes = f.Bytes();
+    bytes[515] = 2;  // an object block keeps its type when replaced
+    WriteAll(f.Path, bytes);
+    EXPECT_EQ(f.Memo.WriteMemo(8, Text(20)), 8);
+    EXPECT_EQ(GetBE32(f.Bytes(), 512), 2u);
+    EXPECT_EQ(f.Memo.WriteMemo(8, Text(200)), 9);
+    EXPECT_EQ(GetBE32(f.Bytes(), 9 * 64), 2u);
+    // Other block types read as the empty text, and OK.
+    bytes = f.Bytes();
+    bytes[515] = 0;
+    WriteAll(f.Path, bytes);
+    EXPECT_EQ(f.Read(8), "");
+    EXPECT_EQ(f.Memo.GetBlockType(), 0u);
+}
+
+TEST(MemoFptBlocks, EmptyTextAndNoBlock) {
+    MemoFile f(0x30);
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, "abc"), 8);
+    const std::string before = f.Bytes();
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, ""), NoMemoBlock);
+    EXPECT_EQ(f.Memo.WriteMemo(8, ""), NoMemoBlock);
+    EXPECT_EQ(f.Bytes(), before);
+    EXPECT_EQ(f.Read(8), "abc");
+    // No block: empty text, the flag is left as it was.
+    for (bool flag : {false, true}) {
+        bool ok = flag;
+        std::string text = "x";
+        f.Memo.ReadMemo(NoMemoBlock, ok, text);
+        EXPECT_EQ(text, "");
+        EXPECT_EQ(ok, flag);
+    }
+}
+
+TEST(MemoDbt3Blocks, TextEndsWithMarkAndFillsBlocks) {
+    MemoFile f(0x83);
+    // 511 bytes and the end mark are one block.
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(511)), 1);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 2);
+    EXPECT_EQ(f.Bytes(), LE32(2) + std::string(508, '\0') + Text(511) + "\x1A");
+    // 512 bytes take two.
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(512, 'b')), 2);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 4);
+    EXPECT_EQ(f.Bytes().substr(1024), Text(512, 'b') + "\x1A" + std::string(511, '\0'));
+    EXPECT_EQ(f.Read(1), Text(511));
+    EXPECT_EQ(f.Read(2), Text(512, 'b'));
+}
+
+TEST(MemoDbt3Blocks, RewriteInPlaceOrMove) {
+    MemoFile f(0x83);
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(600)), 1);  // blocks 1 and 2
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, "next"), 3);
+    EXPECT_EQ(f.Memo.WriteMemo(1, Text(1023, 'c')), 1);  // still two blocks
+    EXPECT_EQ(f.Read(1), Text(1023, 'c'));
+    EXPECT_EQ(f.Memo.WriteMemo(1, Text(1024, 'd')), 4);  // three blocks: moves
+    EXPECT_EQ(f.Memo.GetNextBlock(), 7);
+    EXPECT_EQ(f.Read(4), Text(1024, 'd'));
+    EXPECT_EQ(f.Read(3), "next");
+    EXPECT_EQ(f.Memo.WriteMemo(4, "e"), 4);
+    EXPECT_EQ(f.Read(4), "e");
+}
+
+TEST(MemoDbt3Blocks, UnterminatedLastMemoReadsToEndOfFile) {
+    MemoFile f(0x83);
+    WriteAll(f.Path, f.Bytes() + "no end mark");
+    EXPECT_EQ(f.Read(1), "no end mark");
+    // Rewritten in place: the unpadded block counts as one.
+    EXPECT_EQ(f.Memo.WriteMemo(1, Text(300)), 1);
+    EXPECT_EQ(f.Bytes().size(), 1024u);
+    EXPECT_EQ(f.Read(1), Text(300));
+}
+
+TEST(MemoDbt4Blocks, HeadCountsItselfAndBlocksFollowTheHeader) {
+    MemoFile f(0x8B, "", "t.dbt");
+    // 504 bytes and the 8-byte head are one block.
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(504)), 1);
+    std::string bytes = f.Bytes();
+    EXPECT_EQ(GetLE32(bytes, 0), 2u);
+    EXPECT_EQ(bytes.substr(512), std::string("\xFF\xFF\x08\x00", 4) + LE32(512) + Text(504));
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(505, 'b')), 2);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 4);
+    EXPECT_EQ(f.Bytes().size(), 2048u);
+    EXPECT_EQ(f.Read(1), Text(504));
+    EXPECT_EQ(f.Read(2), Text(505, 'b'));
+    // In place while the blocks suffice, else moved.
+    EXPECT_EQ(f.Memo.WriteMemo(2, Text(1016, 'c')), 2);
+    EXPECT_EQ(f.Read(2), Text(1016, 'c'));
+    EXPECT_EQ(GetLE32(f.Bytes(), 1024 + 4), 1024u);
+    EXPECT_EQ(f.Memo.WriteMemo(2, Text(1017, 'd')), 4);
+    EXPECT_EQ(f.Memo.GetNextBlock(), 7);
+    EXPECT_EQ(f.Read(4), Text(1017, 'd'));
+    EXPECT_EQ(f.Read(1), Text(504));
+}
+
+TEST(MemoDbt4Blocks, LargerBlocksAndForeignBlocks) {
+    MemoFile f(0xCB, Head({{0, 1}, {21, 4}}), "t.dbt");  // block size 1024: block 1 starts at 1024
+    EXPECT_EQ(f.Memo.GetBlockSize(), 1024);
+    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, "hello"), 1);
+    EXPECT_EQ(f.Bytes().size(), 2048u);
+    EXPECT_EQ(f.Read(1), "hello");
+    // A block without the text head (a free-list block) reads empty, like an FPT picture.
+    std::string bytes = f.Bytes();
+    bytes[1024] = 0;
+    WriteAll(f.Path, bytes);
+    EXPECT_EQ(f.Read(1), "");
+    // Writing there does not trust the foreign block: the text moves.
+    EXPECT_EQ(f.Memo.WriteMemo(1, "again"), 2);
+}
+
+TEST(MemoRoundTrip, BytesStayBytesTextsEndAtNulAndReadOnlyNeverWrites) {
+    std::string all;
+    for (int c = 1; c < 256; ++c)
+        if (c != 0x1A) all += char(c);  // 0x1A ends a dBASE III memo
+    for (uint8_t version : {0x30, 0x83, 0x8B}) {
+        SCOPED_TRACE(int(version));
+        MemoFile f(version);
+        int32_t block = f.Memo.WriteMemo(NoMemoBlock, all);
+        ASSERT_GT(block, 0);
+        EXPECT_EQ(f.Read(block), all);
+        // A NUL inside the text ends it when read back.
+        block = f.Memo.WriteMemo(NoMemoBlock, std::string("left\0right", 10));
+        ASSERT_GT(block, 0);
+        EXPECT_EQ(f.Read(block), "left");
+        // Reopened read-only: the stored header is read and nothing is written.
+        const int32_t next = f.Memo.GetNextBlock();
+        f.Memo.Close();
+        const std::string before = f.Bytes();
+        f.Memo.Open(true);
+        EXPECT_TRUE(f.Memo.GetReadOnly());
+        EXPECT_EQ(f.Memo.GetNextBlock(), next);
+        EXPECT_EQ(f.Read(block), "left");
+        EXPECT_EQ(f.Memo.WriteMemo(block, "new"), NoMemoBlock);
+        EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, "new"), NoMemoBlock);
+        f.Memo.SetNextBlock(99);
+        EXPECT_FALSE(f.Memo.WriteHeader());
+        EXPECT_FALSE(f.Memo.CreateMemoFile());
+        EXPECT_EQ(f.Bytes(), before);
+        f.Memo.Close();
+        EXPECT_FALSE(f.Memo.GetReadOnly());
+    }
+    // Read-only works on a file without write permission.
+    MemoFile f(0x30);
+    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, "kept"), 8);
+    f.Memo.Close();
+    std::filesystem::permissions(f.Path, std::filesystem::perms::owner_read);
+    f.Memo.Open(true);
+    EXPECT_EQ(f.Read(8), "kept");
+    EXPECT_EQ(f.Memo.WriteMemo(8, "x"), NoMemoBlock);
+}
+
+TEST(MemoClosed, ReadsAndWritesNothing) {
+    TDBFMemo memo;
+    memo.SetVersion(0x30);
+    bool ok = true;
+    std::string text = "x";
+    memo.ReadMemo(8, ok, text);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(memo.WriteMemo(NoMemoBlock, "abc"), NoMemoBlock);
+    EXPECT_FALSE(memo.WriteHeader());
 }
