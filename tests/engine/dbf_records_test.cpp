@@ -15,6 +15,13 @@ constexpr uint16_t RL = SmallRL;
 
 std::string FirstField(TDBF& dbf) { return dbf.GetField(0)->GetAsTrimmedString(); }
 
+// Enters an edit state, names the record and posts it.
+void PostNamed(TDBF& dbf, void (TDBF::*state)(), const std::string& name) {
+    (dbf.*state)();
+    if (!name.empty()) dbf.GetField(0)->SetAsString(name);
+    dbf.Post();
+}
+
 std::string Numbered(int from, int to, int skip = 0) {
     std::string s;
     for (int i = from; i <= to; ++i)
@@ -24,9 +31,10 @@ std::string Numbered(int from, int to, int skip = 0) {
 
 }  // namespace
 
-TEST(DbfNavigation, GoMovesAndSetsBofAndEof) {
+TEST(DbfNavigation, GoMovesSetsBofAndEofAndSeesRecordsAppendedByAnotherObject) {
     TempDir dir;
-    Opened t(MakeSmallTable(dir, 3));
+    const std::string path = MakeSmallTable(dir, 3);
+    Opened t(path);
     EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 1);  // Open goes to record 1
     EXPECT_EQ(FirstField(t.Dbf), "R1");
     struct Step {
@@ -41,25 +49,16 @@ TEST(DbfNavigation, GoMovesAndSetsBofAndEof) {
         EXPECT_EQ(t.Dbf.GetEof(), s.Eof) << s.Go;
         EXPECT_EQ(FirstField(t.Dbf), s.Name) << s.Go;
     }
+    Opened writer(path);
+    PostNamed(writer.Dbf, &TDBF::Append, "NEW");
+    t.Dbf.Go(4);
+    EXPECT_FALSE(t.Dbf.GetEof());
+    EXPECT_EQ(FirstField(t.Dbf), "NEW");
     Opened e(MakeSmallTable(dir, 0, "empty.dbf"));
     for (int64_t r : {0, 1}) {
         e.Dbf.Go(r);
         EXPECT_TRUE(e.Dbf.GetBof() && e.Dbf.GetEof()) << r;
     }
-}
-
-TEST(DbfNavigation, GoBeyondTheEndSeesRecordsAppendedByAnotherObject) {
-    TempDir dir;
-    std::string path = MakeSmallTable(dir, 2);
-    Opened reader(path), writer(path);
-    reader.Dbf.Go(3);
-    EXPECT_TRUE(reader.Dbf.GetEof());
-    writer.Dbf.Append();
-    writer.Dbf.GetField(0)->SetAsString("NEW");
-    writer.Dbf.Post();
-    reader.Dbf.Go(3);
-    EXPECT_FALSE(reader.Dbf.GetEof());
-    EXPECT_EQ(FirstField(reader.Dbf), "NEW");
 }
 
 TEST(DbfNavigation, ReadRecordBeyondTheDataRestoresThePreviousRecordAndUnlocks) {
@@ -162,29 +161,21 @@ TEST(DbfEdit, InsertMovesRecordsAndKeepsTheirOrder) {
     std::string path = MakeSmallTable(dir, 25);
     Opened t(path);
     t.Dbf.Go(1);
-    t.Dbf.Insert();
-    t.Dbf.GetField(0)->SetAsString("NEW");
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Insert, "NEW");
     EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 25));
     EXPECT_EQ(StoredCount(path), 26u);
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 26 * RL);  // no end byte after an insert
     EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 1);
     t.Dbf.Go(13);
-    t.Dbf.Insert();
-    t.Dbf.GetField(0)->SetAsString("MID");
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Insert, "MID");
     EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 11) + "MID," + Numbered(12, 25));
     // Into the last place and into an empty table.
     t.Dbf.Go(27);
-    t.Dbf.Insert();
-    t.Dbf.GetField(0)->SetAsString("X");
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Insert, "X");
     EXPECT_EQ(NamesOf(path), "NEW," + Numbered(1, 11) + "MID," + Numbered(12, 24) + "X,R25,");
     std::string empty = MakeSmallTable(dir, 0, "empty.dbf");
     Opened e(empty);
-    e.Dbf.Insert();
-    e.Dbf.GetField(0)->SetAsString("ONLY");
-    e.Dbf.Post();
+    PostNamed(e.Dbf, &TDBF::Insert, "ONLY");
     EXPECT_EQ(NamesOf(empty), "ONLY,");
 }
 
@@ -193,15 +184,13 @@ TEST(DbfEdit, DeleteMovesRecordsAndTruncates) {
     std::string path = MakeSmallTable(dir, 120);
     Opened t(path);
     t.Dbf.Go(2);
-    t.Dbf.Delete();
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Delete, "");
     EXPECT_EQ(NamesOf(path), Numbered(1, 120, 2));
     EXPECT_EQ(ReadAll(path).size(), size_t(HL) + 119 * RL);
     EXPECT_EQ(StoredCount(path), 119u);
     // Deleting the last record clamps the current record number.
     t.Dbf.Go(119);
-    t.Dbf.Delete();
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Delete, "");
     EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 118);
     EXPECT_EQ(StoredCount(path), 118u);
 }
@@ -307,9 +296,7 @@ TEST(DbfTruncate, ZapLeavesOnlyTheHeader) {
     EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 0);
     EXPECT_EQ(t.Dbf.GetField(0)->GetAsString(), std::string(10, ' '));
     // The table is still usable.
-    t.Dbf.Append();
-    t.Dbf.GetField(0)->SetAsString("AFTER");
-    t.Dbf.Post();
+    PostNamed(t.Dbf, &TDBF::Append, "AFTER");
     EXPECT_EQ(NamesOf(path), "AFTER,");
 }
 
@@ -359,33 +346,25 @@ TEST(DbfModel, RandomEditsMatchAListOfRecords) {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) % n;
     };
-    auto post = [&](const std::string& name) {
-        if (!name.empty()) dbf.GetField(0)->SetAsString(name);
-        dbf.Post();
-    };
     for (int step = 0; step < 400; ++step) {
         const int64_t n = int64_t(model.size());
         const std::string name = "S" + std::to_string(step);
         const uint32_t op = next(6);
         const int64_t at = 1 + int64_t(next(uint32_t(op == 1 ? n + 1 : std::max<int64_t>(n - (op == 4), 1))));
         if (op == 0) {
-            dbf.Append();
-            post(name);
+            PostNamed(dbf, &TDBF::Append, name);
             model.push_back(name);
         } else if (op == 1) {
             dbf.Go(at);
-            dbf.Insert();
-            post(name);
+            PostNamed(dbf, &TDBF::Insert, name);
             model.insert(model.begin() + (at - 1), name);
         } else if (op == 2 && n > 0) {
             dbf.Go(at);
-            dbf.Delete();
-            post("");
+            PostNamed(dbf, &TDBF::Delete, "");
             model.erase(model.begin() + (at - 1));
         } else if (op == 3 && n > 0) {
             dbf.Go(at);
-            dbf.Edit();
-            post(name);
+            PostNamed(dbf, &TDBF::Edit, name);
             model[size_t(at - 1)] = name;
         } else if (op == 4 && n > 1) {
             dbf.ReplaceRecord(n, at);

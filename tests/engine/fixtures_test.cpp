@@ -345,15 +345,16 @@ TEST(RealMemos, EditingAMemoKeepsEveryOtherMemo) {
             Opened t(path);
             before = AllMemos(t.Dbf);
             // The first memo: a short text stays in place, a long one moves to the end.
-            size_t first = 0;
-            while (before[first].Block == NoMemoBlock) ++first;
-            const size_t perRecord = before.size() / t.Dbf.GetRecordCount();
-            t.Dbf.Go(int64_t(first / perRecord + 1));
+            const size_t first = size_t(std::find_if(before.begin(), before.end(), [](const MemoRead& m) {
+                                            return m.Block != NoMemoBlock;
+                                        }) - before.begin());
             TField* f = nullptr;
-            for (size_t i = 0, k = 0; i < size_t(t.Dbf.FieldCount); ++i)
-                if (std::string("MGP").find(t.Dbf.GetFieldType(int(i))) != std::string::npos && k++ == first % perRecord)
-                    f = t.Dbf.GetField(int(i));
-            ASSERT_NE(f, nullptr);
+            for (uint32_t r = 1; !f; ++r) {
+                t.Dbf.Go(r);
+                for (int i = 0; i < t.Dbf.FieldCount && !f; ++i)
+                    if (t.Dbf.GetField(i)->GetFieldType() == 'M' && t.Dbf.GetField(i)->GetMemoBlock() != NoMemoBlock)
+                        f = t.Dbf.GetField(i);
+            }
             ASSERT_EQ(f->GetMemoBlock(), before[first].Block);
             const int64_t size = t.Dbf.GetMemoFileSize();
             t.Dbf.Edit();

@@ -12,6 +12,12 @@ namespace {
 
 std::string Text(size_t n, char c = 'a') { return std::string(n, c); }
 
+// `s` with zeros up to a whole number of blocks.
+std::string Pad(std::string s, size_t size) {
+    s.resize((s.size() + size - 1) / size * size, '\0');
+    return s;
+}
+
 std::string CreatedFile(const TempDir& dir, const std::string& name, uint8_t version) {
     TDBFMemo memo;
     memo.SetFileName(dir.Path(name));
@@ -111,48 +117,60 @@ TEST(MemoOpen, ShortOrMissingFileRaises) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path("missing.fpt")));
 }
 
-TEST(MemoFptBlocks, TextsFillWholeBlocksAfterTheHeader) {
-    MemoFile f(0x30);
-    // 56 bytes + the 8-byte head is exactly one 64-byte block.
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(56)), 8);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 9);
-    EXPECT_EQ(f.Bytes(), BE32(9) + f.Bytes().substr(4, 508) + BE32(1) + BE32(56) + Text(56));
-    // 57 bytes take two blocks, the rest of the second written as zeros.
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(57, 'b')), 9);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 11);
-    std::string bytes = f.Bytes();
-    ASSERT_EQ(bytes.size(), 704u);
-    EXPECT_EQ(GetBE32(bytes, 0), 11u);
-    EXPECT_EQ(bytes.substr(576), BE32(1) + BE32(57) + Text(57, 'b') + std::string(63, '\0'));
-    EXPECT_EQ(f.Read(8), Text(56));
-    EXPECT_EQ(f.Read(9), Text(57, 'b'));
-    EXPECT_EQ(f.Memo.GetBlockType(), 1u);
-    EXPECT_EQ(f.Memo.GetBlockLength(), 57u);
-    // With 512-byte blocks the first memo is block 1.
+TEST(MemoBlocks, TextsFillWholeBlocksAndAreRewrittenInPlaceOrMoved) {
+    // Per layout: where the first memo goes, the block size, and the bytes of a memo's blocks.
+    struct Layout {
+        uint8_t Version;
+        int32_t First;
+        size_t Size, Overhead;
+        std::string (*Head)(uint32_t next);
+        std::string (*Blocks)(const std::string& text);
+    };
+    const Layout layouts[] = {
+        {0x30, 8, 64, 8, [](uint32_t n) { return BE32(n); },
+         [](const std::string& t) { return Pad(BE32(1) + BE32(uint32_t(t.size())) + t, 64); }},
+        {0x83, 1, 512, 1, [](uint32_t n) { return LE32(n); }, [](const std::string& t) { return Pad(t + "\x1A", 512); }},
+        {0x8B, 1, 512, 8, [](uint32_t n) { return LE32(n); },
+         [](const std::string& t) { return Pad("\xFF\xFF\x08" + std::string(1, '\0') + LE32(uint32_t(t.size() + 8)) + t, 512); }},
+    };
+    for (const Layout& l : layouts) {
+        SCOPED_TRACE(int(l.Version));
+        MemoFile f(l.Version);
+        const std::string header = f.Bytes();
+        auto at = [&](int32_t block, size_t blocks) { return f.Bytes().substr(size_t(block) * l.Size, blocks * l.Size); };
+        const std::string one = Text(l.Size - l.Overhead), two = Text(l.Size - l.Overhead + 1, 'b');
+        // The most one block holds, then one byte more: two blocks.
+        EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, one), l.First);
+        EXPECT_EQ(f.Bytes(), l.Head(uint32_t(l.First + 1)) + header.substr(4) + l.Blocks(one));
+        EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, two), l.First + 1);
+        EXPECT_EQ(f.Memo.GetNextBlock(), l.First + 3);
+        EXPECT_EQ(f.Bytes().substr(0, 4), l.Head(uint32_t(l.First + 3)));
+        EXPECT_EQ(at(l.First + 1, 2), l.Blocks(two));
+        EXPECT_EQ(f.Bytes().size(), size_t(l.First + 3) * l.Size);
+        EXPECT_EQ(f.Read(l.First), one);
+        EXPECT_EQ(f.Read(l.First + 1), two);
+        // As long as the old blocks suffice the memo stays, the rest of its new blocks zeroed.
+        const std::string full = Text(2 * l.Size - l.Overhead, 'c');
+        EXPECT_EQ(f.Memo.WriteMemo(l.First + 1, full), l.First + 1);
+        EXPECT_EQ(at(l.First + 1, 2), l.Blocks(full));
+        EXPECT_EQ(f.Memo.WriteMemo(l.First + 1, "x"), l.First + 1);
+        EXPECT_EQ(at(l.First + 1, 1), l.Blocks("x"));
+        EXPECT_EQ(f.Memo.GetNextBlock(), l.First + 3);
+        // One byte more than they hold: the memo moves to the next free block.
+        const std::string more = full + "d";
+        EXPECT_EQ(f.Memo.WriteMemo(l.First + 1, more), l.First + 3);
+        EXPECT_EQ(f.Memo.GetNextBlock(), l.First + 6);
+        EXPECT_EQ(at(l.First + 3, 3), l.Blocks(more));
+        EXPECT_EQ(f.Read(l.First + 1), "x");  // old blocks abandoned, not cleared
+        EXPECT_EQ(f.Read(l.First), one);
+    }
+    // A FoxPro memo file with 512-byte blocks: the first memo is block 1.
     MemoFile g(0xF5, Head({{3, 1}, {6, 2}}), "t.fpt");
     EXPECT_EQ(g.Memo.WriteMemo(NoMemoBlock, Text(504)), 1);
     EXPECT_EQ(g.Memo.WriteMemo(NoMemoBlock, Text(505)), 2);
     EXPECT_EQ(g.Memo.GetNextBlock(), 4);
     EXPECT_EQ(g.Bytes().size(), 4u * 512);
-}
-
-TEST(MemoFptBlocks, RewriteInPlaceOrMove) {
-    MemoFile f(0x30);
-    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(100)), 8);  // blocks 8 and 9
-    const std::string header = f.Bytes().substr(0, 512);
-    // 90 bytes still fit the two blocks: same block, header not rewritten, the old tail zeroed.
-    EXPECT_EQ(f.Memo.WriteMemo(8, Text(90, 'c')), 8);
-    EXPECT_EQ(f.Bytes(), header + BE32(1) + BE32(90) + Text(90, 'c') + std::string(30, '\0'));
-    // 130 bytes need three blocks: the memo moves to the next free block.
-    EXPECT_EQ(f.Memo.WriteMemo(8, Text(130, 'd')), 10);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 13);
-    EXPECT_EQ(f.Read(10), Text(130, 'd'));
-    EXPECT_EQ(f.Read(8), Text(90, 'c'));  // old blocks abandoned, not cleared
-    EXPECT_EQ(f.Bytes().size(), 13u * 64);
-    // Shrinking to one block keeps the place.
-    EXPECT_EQ(f.Memo.WriteMemo(10, "x"), 10);
-    EXPECT_EQ(f.Read(10), "x");
-    EXPECT_EQ(f.Memo.GetNextBlock(), 13);
+    EXPECT_EQ(g.Read(1), Text(504));
 }
 
 TEST(MemoFptBlocks, BlockTypesAreKeptAndOnlyTextReads) {
@@ -191,34 +209,6 @@ TEST(MemoFptBlocks, EmptyTextAndNoBlock) {
     }
 }
 
-TEST(MemoDbt3Blocks, TextEndsWithMarkAndFillsBlocks) {
-    MemoFile f(0x83);
-    // 511 bytes and the end mark are one block.
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(511)), 1);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 2);
-    EXPECT_EQ(f.Bytes(), LE32(2) + std::string(508, '\0') + Text(511) + "\x1A");
-    // 512 bytes take two.
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(512, 'b')), 2);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 4);
-    EXPECT_EQ(f.Bytes().substr(1024), Text(512, 'b') + "\x1A" + std::string(511, '\0'));
-    EXPECT_EQ(f.Read(1), Text(511));
-    EXPECT_EQ(f.Read(2), Text(512, 'b'));
-}
-
-TEST(MemoDbt3Blocks, RewriteInPlaceOrMove) {
-    MemoFile f(0x83);
-    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(600)), 1);  // blocks 1 and 2
-    ASSERT_EQ(f.Memo.WriteMemo(NoMemoBlock, "next"), 3);
-    EXPECT_EQ(f.Memo.WriteMemo(1, Text(1023, 'c')), 1);  // still two blocks
-    EXPECT_EQ(f.Read(1), Text(1023, 'c'));
-    EXPECT_EQ(f.Memo.WriteMemo(1, Text(1024, 'd')), 4);  // three blocks: moves
-    EXPECT_EQ(f.Memo.GetNextBlock(), 7);
-    EXPECT_EQ(f.Read(4), Text(1024, 'd'));
-    EXPECT_EQ(f.Read(3), "next");
-    EXPECT_EQ(f.Memo.WriteMemo(4, "e"), 4);
-    EXPECT_EQ(f.Read(4), "e");
-}
-
 TEST(MemoDbt3Blocks, UnterminatedLastMemoReadsToEndOfFile) {
     MemoFile f(0x83);
     WriteAll(f.Path, f.Bytes() + "no end mark");
@@ -227,28 +217,6 @@ TEST(MemoDbt3Blocks, UnterminatedLastMemoReadsToEndOfFile) {
     EXPECT_EQ(f.Memo.WriteMemo(1, Text(300)), 1);
     EXPECT_EQ(f.Bytes().size(), 1024u);
     EXPECT_EQ(f.Read(1), Text(300));
-}
-
-TEST(MemoDbt4Blocks, HeadCountsItselfAndBlocksFollowTheHeader) {
-    MemoFile f(0x8B, "", "t.dbt");
-    // 504 bytes and the 8-byte head are one block.
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(504)), 1);
-    std::string bytes = f.Bytes();
-    EXPECT_EQ(GetLE32(bytes, 0), 2u);
-    EXPECT_EQ(bytes.substr(512), std::string("\xFF\xFF\x08\x00", 4) + LE32(512) + Text(504));
-    EXPECT_EQ(f.Memo.WriteMemo(NoMemoBlock, Text(505, 'b')), 2);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 4);
-    EXPECT_EQ(f.Bytes().size(), 2048u);
-    EXPECT_EQ(f.Read(1), Text(504));
-    EXPECT_EQ(f.Read(2), Text(505, 'b'));
-    // In place while the blocks suffice, else moved.
-    EXPECT_EQ(f.Memo.WriteMemo(2, Text(1016, 'c')), 2);
-    EXPECT_EQ(f.Read(2), Text(1016, 'c'));
-    EXPECT_EQ(GetLE32(f.Bytes(), 1024 + 4), 1024u);
-    EXPECT_EQ(f.Memo.WriteMemo(2, Text(1017, 'd')), 4);
-    EXPECT_EQ(f.Memo.GetNextBlock(), 7);
-    EXPECT_EQ(f.Read(4), Text(1017, 'd'));
-    EXPECT_EQ(f.Read(1), Text(504));
 }
 
 TEST(MemoDbt4Blocks, LargerBlocksAndForeignBlocks) {

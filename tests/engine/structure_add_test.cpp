@@ -125,51 +125,47 @@ TEST(StructureAdd, FillValuesOfEveryType) {
     }
 }
 
-TEST(StructureAdd, GeneralFieldMakesAVisualFoxProTableOneWithMemo) {
-    TempDir dir;
-    Opened t(MakeTable(dir, 0x30, TwoFields, ThreeRecords));
-    ASSERT_TRUE(t.Dbf.AddField("PIC", 'G', 4, 0, ""));
-    EXPECT_EQ(t.Dbf.MemoFieldCount, 1);
-    EXPECT_EQ(t.Dbf.GetTableFlags(), 0x02);
-    EXPECT_TRUE(t.Dbf.GetMemoOpened());  // the memo file exists for the table's memo fields
-    t.Dbf.Go(1);
-    EXPECT_EQ(t.Dbf.GetField(2)->GetMemoBlock(), NoMemoBlock);
-}
-
-TEST(StructureAdd, FirstMemoFieldOfADBaseIIITableMakesItATableWithMemo) {
-    TempDir dir;
-    std::string path = MakeTable(dir, 0x03, TwoFields, ThreeRecords);
-    {
-        Opened t(path);
-        ASSERT_FALSE(t.Dbf.GetMemoOpened());
-        ASSERT_TRUE(t.Dbf.AddField("NOTES", 'M', 10, 0, "x"));
-        EXPECT_EQ(t.Dbf.GetVersion(), 0x83);
-        EXPECT_EQ(t.Dbf.MemoFieldCount, 1);
-        for (uint32_t r = 1; r <= 3; ++r) {
-            t.Dbf.Go(r);
-            EXPECT_EQ(t.Memo("NOTES"), "x");
+TEST(StructureAdd, FirstMemoFieldMakesATableWithMemoAndItsMemoFile) {
+    // Records go from the last to the first: the last record gets the first block.
+    struct Case {
+        uint8_t Version, NewVersion, Flags;
+        FieldDef Field;
+        std::vector<std::string> Refs;
+        const char* MemoName;
+        std::string Memo;
+    };
+    auto blocks = [](const std::string& block) { return block + block + block; };
+    const Case cases[] = {
+        {0x03, 0x83, 0, {"NOTES", 'M', 10}, {"         3", "         2", "         1"}, "t.dbt",
+         LE32(4) + std::string(508, '\0') + blocks("x\x1A" + std::string(510, '\0'))},
+        {0x30, 0x30, 0x02, {"NOTES", 'M', 4}, {LE32(10), LE32(9), LE32(8)}, "t.fpt",  // the backlink area stays
+         BE32(11) + std::string(3, '\0') + "\x40" + std::string(504, '\0') + blocks(BE32(1) + BE32(1) + "x" + std::string(55, '\0'))},
+        {0x8B, 0x8B, 0, {"NOTES", 'M', 10}, {"         3", "         2", "         1"}, "t.dbt",  // dBASE IV layout
+         LE32(4) + std::string(4, '\0') + "t" + std::string(12, '\0') + "\x02" + std::string(490, '\0') +
+             blocks("\xFF\xFF\x08" + std::string(1, '\0') + LE32(9) + "x" + std::string(503, '\0'))},
+        // General: the none reference.
+        {0x30, 0x30, 0x02, {"PIC", 'G', 4}, {LE32(0), LE32(0), LE32(0)}, "t.fpt", BE32(8) + std::string(3, '\0') + "\x40" + std::string(504, '\0')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Version) + c.Field.Type);
+        TempDir dir;
+        std::string path = MakeTable(dir, c.Version, TwoFields, ThreeRecords);
+        {
+            Opened t(path);
+            ASSERT_FALSE(t.Dbf.GetMemoOpened());
+            ASSERT_TRUE(t.Dbf.AddField(c.Field.Name, c.Field.Type, c.Field.Length, 0, "x"));
+            EXPECT_EQ(t.Dbf.GetVersion(), c.NewVersion);
+            EXPECT_EQ(t.Dbf.GetTableFlags(), c.Flags);
+            EXPECT_EQ(t.Dbf.MemoFieldCount, 1);
+            EXPECT_TRUE(t.Dbf.GetMemoOpened());
+            for (uint32_t r = 1; r <= 3; ++r) {
+                t.Dbf.Go(r);
+                EXPECT_EQ(t.Memo(c.Field.Name), c.Field.Type == 'M' ? "x" : "");
+            }
         }
+        EXPECT_EQ(ReadAll(path), ThreeWith(c.NewVersion, c.Field, c.Refs, c.Flags));
+        EXPECT_EQ(ReadAll(dir.Path(c.MemoName)), c.Memo);
     }
-    // Records go from the last to the first: the last record has block 1.
-    EXPECT_EQ(ReadAll(path), ThreeWith(0x83, {"NOTES", 'M', 10}, {"         3", "         2", "         1"}));
-    std::string memo = LE32(4) + std::string(508, '\0');
-    for (int b = 0; b < 3; ++b) memo += "x\x1A" + std::string(510, '\0');
-    EXPECT_EQ(ReadAll(dir.Path("t.dbt")), memo);
-}
-
-TEST(StructureAdd, FirstMemoFieldOfAVisualFoxProTableSetsTheMemoFlag) {
-    TempDir dir;
-    std::string path = MakeTable(dir, 0x30, TwoFields, ThreeRecords);
-    {
-        Opened t(path);
-        ASSERT_TRUE(t.Dbf.AddField("NOTES", 'M', 4, 0, "x"));
-        EXPECT_EQ(t.Dbf.GetTableFlags(), 0x02);
-    }
-    // The backlink area stays, as zeros.
-    EXPECT_EQ(ReadAll(path), ThreeWith(0x30, {"NOTES", 'M', 4}, {LE32(10), LE32(9), LE32(8)}, 0x02));
-    std::string memo = BE32(11) + std::string(2, '\0') + std::string("\0\x40", 2) + std::string(504, '\0');
-    for (int b = 0; b < 3; ++b) memo += BE32(1) + BE32(1) + "x" + std::string(55, '\0');
-    EXPECT_EQ(ReadAll(dir.Path("t.fpt")), memo);
 }
 
 TEST(StructureAdd, MemoFieldsJoinAnExistingMemoFile) {
@@ -198,24 +194,6 @@ TEST(StructureAdd, MemoFieldsJoinAnExistingMemoFile) {
     const int32_t b1 = t.Dbf.GetField(2)->GetMemoBlock();
     EXPECT_EQ(b1, b2 + 1);
     EXPECT_EQ(t.Dbf.GetMemoNextBlock(), b1 + 1);
-}
-
-TEST(StructureAdd, MemoFieldOfADBaseIVTableUsesItsOwnLayout) {
-    TempDir dir;
-    std::string path = MakeTable(dir, 0x8B, TwoFields, ThreeRecords);
-    {
-        Opened t(path);
-        ASSERT_TRUE(t.Dbf.AddField("NOTES", 'M', 10, 0, "dBASE IV"));
-        EXPECT_EQ(t.Dbf.GetVersion(), 0x8B);
-    }
-    Opened t(path);
-    ASSERT_TRUE(t.Dbf.GetMemoOpened());
-    EXPECT_EQ(t.Dbf.GetMemoObject().GetLayout(), vx::TMemoLayout::DBT4);
-    t.Dbf.Go(3);
-    EXPECT_EQ(t.Memo("NOTES"), "dBASE IV");
-    std::string memo = ReadAll(dir.Path("t.dbt"));
-    ASSERT_EQ(memo.size(), 512u * 4);
-    EXPECT_EQ(memo.substr(512, 16), std::string("\xFF\xFF\x08\x00", 4) + LE32(16) + "dBASE IV");
 }
 
 TEST(StructureAdd, EmptyTableOnlyGainsTheDescriptor) {
