@@ -55,6 +55,8 @@ void TDBF::BlankBuffer(bool bothHalves) {
 }
 
 void TDBF::BlankRecord() {
+    // A new record is not marked deleted, whatever record was read before it.
+    if (!RecordBuffer.empty()) RecordBuffer[0] = NormalFlag;
     // Every field by its position: a name that occurs twice must not leave a field unset.
     for (int i = 0; i < FieldList.Count(); ++i) FieldList.GetItem(i)->SetBlank();
 }

@@ -134,9 +134,13 @@ TEST(DbfEdit, AppendWritesBlankRecordCountAndEndByte) {
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 4);
     EXPECT_EQ(t.Dbf.GetRecordCount(), 4u);
-    // A second append overwrites the end byte and writes a new one.
+    // A second append overwrites the end byte and writes a new one; a new record is never
+    // born deleted, even after a deleted record was read.
+    t.Dbf.SetDeleted(true);
     t.Dbf.Append();
+    EXPECT_FALSE(t.Dbf.GetDeleted());
     t.Dbf.Post();
+    expected[size_t(t.Dbf.GetHeaderLength()) + 3 * size_t(t.Dbf.GetRecordLength())] = '*';
     expected.pop_back();
     expected += SmallRecord("", "  0.00") + "\x1A";
     expected[4] = 5;
