@@ -1,7 +1,7 @@
 #include "controls/rxcombos.h"
 
 #include "controls/colors.h"
-#include "controls/vclutils.h"
+#include "controls/drawutils.h"
 
 #include <QAbstractItemView>
 #include <QFontDatabase>

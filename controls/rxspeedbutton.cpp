@@ -1,6 +1,6 @@
 #include "controls/rxspeedbutton.h"
 
-#include "controls/vclutils.h"
+#include "controls/drawutils.h"
 
 #include <QDialog>
 #include <QEnterEvent>

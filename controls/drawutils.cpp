@@ -1,4 +1,4 @@
-#include "controls/vclutils.h"
+#include "controls/drawutils.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // Drawing helpers: text shortening, transparent and disabled bitmaps, a parent's background,
 // the resource error and the small memory and queue helpers.
-#include "controls/vclutils.h"
+#include "controls/drawutils.h"
 #include "flat_qtapp.h"
 
 #include <QCoreApplication>
