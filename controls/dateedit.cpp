@@ -133,6 +133,31 @@ QString ShortHint(const QString& hint) {
     return bar < 0 ? hint : hint.left(bar);
 }
 
+// The strip above a calendar: the previous-year and previous-month buttons at its left end, the
+// next-month and next-year buttons at its right end, each `button` pixels square, and the month
+// caption between them, `titleInset` pixels from either end. The buttons step `calendar`.
+QLabel* BuildNavStrip(QWidget* strip, int button, int titleInset, TRxCalendar* calendar,
+                      TRxTimerSpeedButton* (&buttons)[4]) {
+    const int w = strip->width();
+    const int x[4] = {2, 2 + button, w - 2 * button - 2, w - button - 2};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new TRxTimerSpeedButton(strip);
+        b->resize(button, button);
+        b->SetGlyph(NavGlyph(i));
+        b->setToolTip(ShortHint(QString::fromLatin1(kNavHints[i])));
+        b->move(x[i], 2);
+        buttons[i] = b;
+    }
+    buttons[0]->OnClick = [calendar] { calendar->PrevYear(); };
+    buttons[1]->OnClick = [calendar] { calendar->PrevMonth(); };
+    buttons[2]->OnClick = [calendar] { calendar->NextMonth(); };
+    buttons[3]->OnClick = [calendar] { calendar->NextYear(); };
+    auto* title = new QLabel(strip);
+    title->setAlignment(Qt::AlignCenter);
+    title->setGeometry(titleInset, 0, w - 2 * titleInset, strip->height());
+    return title;
+}
+
 QFont PopupFont(const QFont& base) {
     QFont f = base;
     f.setPixelSize(11);
@@ -909,31 +934,13 @@ TPopupCalendar::TPopupCalendar(TCustomComboEdit* owner) : TPopupWindow(owner) {
     auto* titlePanel = new QWidget(back);
     const int titleHeight = 18;
     titlePanel->setGeometry(0, 0, back->width(), titleHeight);
-    for (int i = 0; i < 4; ++i) {
-        auto* b = new TRxTimerSpeedButton(titlePanel);
-        b->resize(14, 14);
-        b->SetGlyph(NavGlyph(i));
-        b->setToolTip(ShortHint(QString::fromLatin1(kNavHints[i])));
-        buttons_[i] = b;
-    }
     const int w = back->width();
-    buttons_[0]->move(2, 2);
-    buttons_[1]->move(16, 2);
-    buttons_[2]->move(w - 30, 2);
-    buttons_[3]->move(w - 16, 2);
-    title_ = new QLabel(titlePanel);
-    title_->setAlignment(Qt::AlignCenter);
-    title_->setGeometry(31, 0, w - 62, titleHeight);
-    title_->installEventFilter(this);
-
     calendar_ = new TLocCalendar(back);
     calendar_->setGeometry(0, titleHeight, w, back->height() - titleHeight);
     calendar_->installEventFilter(this);
     calendar_->OnChange = [this] { UpdateTitle(); };
-    buttons_[0]->OnClick = [this] { calendar_->PrevYear(); };
-    buttons_[1]->OnClick = [this] { calendar_->PrevMonth(); };
-    buttons_[2]->OnClick = [this] { calendar_->NextMonth(); };
-    buttons_[3]->OnClick = [this] { calendar_->NextYear(); };
+    title_ = BuildNavStrip(titlePanel, 14, 31, calendar_, buttons_);
+    title_->installEventFilter(this);
     SetColor(clBtnFace);
     UpdateTitle();
 }
@@ -1269,32 +1276,14 @@ TSelectDateDlg::TSelectDateDlg(QWidget* parent, TDateTime date) : QDialog(parent
     setAutoFillBackground(true);
     auto* titlePanel = new QWidget(this);
     titlePanel->setGeometry(4, 4, width() - 8, 22);
-    for (int i = 0; i < 4; ++i) {
-        auto* b = new TRxTimerSpeedButton(titlePanel);
-        b->resize(18, 18);
-        b->SetGlyph(NavGlyph(i));
-        b->setToolTip(ShortHint(QString::fromLatin1(kNavHints[i])));
-        buttons_[i] = b;
-    }
-    const int w = titlePanel->width();
-    buttons_[0]->move(2, 2);
-    buttons_[1]->move(20, 2);
-    buttons_[2]->move(w - 38, 2);
-    buttons_[3]->move(w - 20, 2);
-    title_ = new QLabel(titlePanel);
-    title_->setAlignment(Qt::AlignCenter);
-    title_->setGeometry(40, 0, w - 80, 22);
-    title_->installEventFilter(this);
     calendar_ = new TRxCalendar(this);
     calendar_->setGeometry(4, 30, width() - 8, 122);
     calendar_->SetUseCurrentDate(false);
     calendar_->SetCalendarDate(date == EmptyDate || !IsValidDate(date) ? Today() : std::trunc(date));
     calendar_->installEventFilter(this);
     calendar_->OnChange = [this] { UpdateTitle(); };
-    buttons_[0]->OnClick = [this] { calendar_->PrevYear(); };
-    buttons_[1]->OnClick = [this] { calendar_->PrevMonth(); };
-    buttons_[2]->OnClick = [this] { calendar_->NextMonth(); };
-    buttons_[3]->OnClick = [this] { calendar_->NextYear(); };
+    title_ = BuildNavStrip(titlePanel, 18, 40, calendar_, buttons_);
+    title_->installEventFilter(this);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(width() - 160, height() - 32, 75, 25);
     ok->setDefault(true);
