@@ -97,3 +97,63 @@ void TDataList::Insert(size_t i, Row row) {
 }
 
 size_t TDataList::BytesHeld() const { return Allocated * ChunkSize * sizeof(Row) + MaxChunks * sizeof(Row*); }
+
+ptrdiff_t TDataList::IndexOf(Row row) const {
+    size_t n = Count();
+    for (size_t i = 0; i < n; ++i)
+        if ((*this)[i] == row) return static_cast<ptrdiff_t>(i);
+    return -1;
+}
+
+size_t TRowStore::RemoveRecords(std::vector<uint32_t> recNos) {
+    std::sort(recNos.begin(), recNos.end());
+    recNos.erase(std::unique(recNos.begin(), recNos.end()), recNos.end());
+    if (recNos.empty()) return 0;
+    auto gone = [&](Row r) { return std::binary_search(recNos.begin(), recNos.end(), r->RecNo()); };
+    size_t removed = DataList.RemoveIf(gone);
+    if (UsingFilter) BackupDataList.RemoveIf(gone);
+    // Each remaining row moves down by the number of removed records below it; every row in
+    // memory is in AllRows() exactly once.
+    TDataList& all = AllRows();
+    for (size_t i = 0, n = all.Count(); i < n; ++i) {
+        Row r = all[i];
+        auto below = std::lower_bound(recNos.begin(), recNos.end(), r->RecNo()) - recNos.begin();
+        if (below) SetRecNo(r, r->RecNo() - static_cast<uint32_t>(below));
+    }
+    return removed;
+}
+
+void TRowStore::ShiftForInsert(uint32_t recNo) {
+    TDataList& all = AllRows();
+    for (size_t i = 0, n = all.Count(); i < n; ++i) {
+        Row r = all[i];
+        if (r->RecNo() >= recNo) SetRecNo(r, r->RecNo() + 1);
+    }
+}
+
+void TRowStore::ReplaceRow(Row old, Row row) {
+    for (TDataList* list : {&DataList, &BackupDataList}) {
+        ptrdiff_t i = list->IndexOf(old);
+        if (i >= 0) list->Set(static_cast<size_t>(i), row);
+    }
+}
+
+void TRowStore::AppendRow(Row row) {
+    DataList.Append(row);
+    if (UsingFilter) BackupDataList.Append(row);
+}
+
+void TRowStore::InsertRowBefore(Row before, Row row) {
+    auto insert = [&](TDataList& list) {
+        ptrdiff_t i = before ? list.IndexOf(before) : -1;
+        list.Insert(i < 0 ? list.Count() : static_cast<size_t>(i), row);
+    };
+    insert(DataList);
+    if (UsingFilter) insert(BackupDataList);
+}
+
+void TRowStore::ClearRows() {
+    DataList.Clear();
+    BackupDataList.Clear();
+    UsingFilter = false;
+}

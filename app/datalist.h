@@ -12,8 +12,9 @@
 #include <vector>
 
 // One row: the deletion mark, the 1-based physical record number and one display text per
-// field, all in one block. A row never changes once it is in a list; an edit builds a new row
-// and puts its handle where the old one was.
+// field, all in one block. Its texts never change once it is in a list (an edit builds a new
+// row and puts its handle where the old one was); its mark and number may, in place, through
+// TRowStore, so that every list holding the row sees the change.
 class TDataRow {
 public:
     bool Deleted() const { return Mark != 0; }
@@ -38,6 +39,7 @@ public:
 
 private:
     friend class TRowPool;
+    friend struct TRowStore;
     static size_t Align(size_t n) { return (n + alignof(uint32_t) - 1) & ~(alignof(uint32_t) - 1); }
     const uint32_t* Ends() const { return reinterpret_cast<const uint32_t*>(this + 1); }
     uint32_t* Ends() { return reinterpret_cast<uint32_t*>(this + 1); }
@@ -121,6 +123,19 @@ public:
     void Remove(size_t i);
     void Insert(size_t i, Row row);
     void Clear() { Truncate(0); }
+    // Drops every row for which drop(row) is true, keeping the others in order; one pass.
+    template <class Pred>
+    size_t RemoveIf(Pred drop) {
+        size_t n = Count(), kept = 0;
+        for (size_t i = 0; i < n; ++i) {
+            Row r = (*this)[i];
+            if (!drop(r)) Set(kept++, r);
+        }
+        Size.store(kept, std::memory_order_release);
+        return n - kept;
+    }
+    // Position of a row, or -1.
+    ptrdiff_t IndexOf(Row row) const;
     // Memory held by the handle chunks.
     size_t BytesHeld() const;
 
@@ -136,8 +151,40 @@ private:
 
 // The table's rows: the pool that owns them, the rows shown (`DataList`) and the unfiltered
 // rows kept while a filter is applied (`BackupDataList`); both lists share the same rows.
+//
+// The operations below are for the user-interface thread once no loader runs. They keep the
+// two lists consistent under a filter: a row taken out leaves both, and renumbering reaches
+// the rows the filter hides.
 struct TRowStore {
+    using Row = TDataList::Row;
     TRowPool Pool;
     TDataList DataList;
     TDataList BackupDataList;
+    // True while a filter is applied: BackupDataList then holds every row in memory and
+    // DataList the rows that pass, the same row objects.
+    bool UsingFilter = false;
+
+    // Every row in memory: BackupDataList under a filter, else DataList.
+    TDataList& AllRows() { return UsingFilter ? BackupDataList : DataList; }
+    const TDataList& AllRows() const { return UsingFilter ? BackupDataList : DataList; }
+
+    // Change a row in place; both lists see it, since they hold the same row.
+    static void SetMark(Row row, bool deleted) { const_cast<TDataRow*>(row)->Mark = deleted ? 1 : 0; }
+    static void SetRecNo(Row row, uint32_t recNo) { const_cast<TDataRow*>(row)->Number = recNo; }
+
+    // The records of these numbers have left the file and the records after each moved down:
+    // their rows leave both lists and every other row takes the number the file now gives it.
+    // One pass over each list whatever the number of records. Returns the rows taken out of
+    // DataList.
+    size_t RemoveRecords(std::vector<uint32_t> recNos);
+    // A record was inserted at recNo: rows numbered recNo or above move up by one.
+    void ShiftForInsert(uint32_t recNo);
+    // Puts `row` where `old` stands, in both lists.
+    void ReplaceRow(Row old, Row row);
+    // Appends a new row to the end of both lists (to DataList only without a filter).
+    void AppendRow(Row row);
+    // Inserts a new row before `before` (a row in the lists, or null for the end) in both lists.
+    void InsertRowBefore(Row before, Row row);
+    // Empties both lists and leaves the filter.
+    void ClearRows();
 };

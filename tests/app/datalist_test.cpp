@@ -86,3 +86,41 @@ TEST(DataList, ReadersSeeOnlyCompleteRowsWhileOneThreadAppends) {
     loader.join();
     EXPECT_EQ(list.Count(), n);
 }
+
+// Six records 1..6, a filter showing 2, 3 and 5; removing records 2 and 5 leaves both lists
+// without them and renumbers the hidden rows as well as the shown ones.
+TEST(RowStore, RemoveAndInsertKeepBothListsRightUnderAFilter) {
+    TRowStore s;
+    std::vector<TDataList::Row> rows;
+    for (uint32_t i = 1; i <= 6; ++i) rows.push_back(s.Pool.Make(i == 4, i, {std::string(1, char('a' + i - 1))}));
+    for (auto r : rows) s.DataList.Append(r);
+    s.BackupDataList.Assign(s.DataList.Rows());
+    s.DataList.Assign({rows[1], rows[2], rows[4]});
+    s.UsingFilter = true;
+
+    EXPECT_EQ(s.RemoveRecords({5, 2, 5}), 2u);
+    auto texts = [](const TDataList& l) {
+        std::string out;
+        for (size_t i = 0; i < l.Count(); ++i) out += std::string(l[i]->Text(0)) + std::to_string(l[i]->RecNo()) + " ";
+        return out;
+    };
+    EXPECT_EQ(texts(s.DataList), "c2 ");
+    EXPECT_EQ(texts(s.BackupDataList), "a1 c2 d3 f4 ");
+
+    TRowStore::SetMark(rows[2], true);  // seen through both lists
+    EXPECT_TRUE(s.BackupDataList[1]->Deleted());
+
+    s.ShiftForInsert(2);
+    auto x = s.Pool.Make(false, 2, {"x"});
+    s.InsertRowBefore(rows[2], x);
+    EXPECT_EQ(texts(s.DataList), "x2 c3 ");
+    EXPECT_EQ(texts(s.BackupDataList), "a1 x2 c3 d4 f5 ");
+
+    auto y = s.Pool.Make(false, 2, {"y"});
+    s.ReplaceRow(x, y);
+    EXPECT_EQ(texts(s.BackupDataList), "a1 y2 c3 d4 f5 ");
+    s.UsingFilter = false;
+    s.DataList.Assign(s.BackupDataList.Rows());
+    s.AppendRow(s.Pool.Make(false, 6, {"z"}));
+    EXPECT_EQ(texts(s.DataList), "a1 y2 c3 d4 f5 z6 ");
+}
