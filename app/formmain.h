@@ -7,7 +7,12 @@
 //   formmain.cpp          creation, layout, menus, tool bars, closing
 //   formmain_view.cpp     UpdateInterface, the View toggles, panes, quick settings, clock
 //   formmain_files.cpp    recent files, welcome page, help menu, dropped files, command line
-//   formmain_commands.cpp the table commands
+//   formmain_commands.cpp options, help and the folder pane's commands
+//   formmain_records.cpp  record commands and the clipboard
+//   formmain_editors.cpp  the record editor forms
+//   formmain_find.cpp     find, replace, quick search, filter, sorting, statistics, columns
+//   formmain_structure.cpp creating tables, adding and deleting fields
+//   formmain_export.cpp   export, save as, worksheet import
 //   formmain_open.cpp     opening and closing a table, the row loader's calls and messages,
 //                         the file and field information lists
 //   formmain_listview.cpp the record list: display, current record and navigation
@@ -358,6 +363,16 @@ public:
 
     // The web address that Homepage and Contact Us open.
     static const char* HomePageUrl;
+
+    // ---- Record commands and the clipboard (formmain_records.cpp) ----
+
+    // ---- Record editor forms (formmain_editors.cpp) ----
+
+    // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
+
+    // ---- Creating tables and changing fields (formmain_structure.cpp) ----
+
+    // ---- Export, save as, worksheet import (formmain_export.cpp) ----
 
 protected:
     bool event(QEvent* event) override;
