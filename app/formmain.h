@@ -95,6 +95,13 @@ public:
     // Fills the file and field information lists from the open table (empties them without).
     void UpdateFileInfos();
 
+    // True when the open table can be written; otherwise tells the user why (no table, a
+    // worker runs, rows still load, the table is open read-only) and returns false. Every
+    // command that writes the table asks this first.
+    bool RequireWritable();
+    // "Loading... Please wait." (commands that need every row ask IsLoadOver first).
+    void ShowLoadingBox();
+
     // ---- Workers ----
     bool IsWorking() const { return Working; }
     // True when every row of the table is in the list (the loader has delivered its final
@@ -395,7 +402,6 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
-    void ShowLoadingBox();
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window

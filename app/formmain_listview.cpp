@@ -14,6 +14,7 @@
 
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
+#include "engine/dbf.h"
 #include "app/formmain.h"
 #include "app/msgbox.h"
 #include "app/option.h"
@@ -132,6 +133,26 @@ void TFormMain::ApplyViewMemo() {
 
 void TFormMain::ShowLoadingBox() {
     MsgBox(QString(), QStringLiteral("Loading... Please wait."), mbiInformation, mbbOK, false, false, 30, 30, this);
+}
+
+bool TFormMain::RequireWritable() {
+    if (!CurDBF)
+        return false;
+    if (!IsLoadOver()) {
+        ShowLoadingBox();
+        return false;
+    }
+    if (IsWorking()) {
+        MsgBox(QString(), QStringLiteral("Some work is doing..."), mbiInformation, mbbOK, false, false, 30, 30, this);
+        return false;
+    }
+    if (CurDBF->GetReadOnly()) {
+        MsgBox(QStringLiteral("Information"),
+               QStringLiteral("The table is open read-only, so it cannot be changed."), mbiWarning, mbbOK,
+               false, false, 30, 30, this);
+        return false;
+    }
+    return true;
 }
 
 // ---- Current record ----

@@ -159,6 +159,29 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    int err = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
+    err = errno ? errno : err;
+    ::unlink(tmp.c_str());
+    errno = err ? err : EIO;
+    return false;
+}
+
 uint32_t GetTickCount() {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

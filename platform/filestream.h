@@ -70,6 +70,10 @@ bool FileExists(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool CopyFile(const std::string& from, const std::string& to);  // overwrites `to`
 bool RenameFile(const std::string& from, const std::string& to);
+// Replaces the file's contents with `bytes` as one step: writes a temporary file beside it,
+// flushes it to the disk and renames it into place, so that a full disk or a crash leaves the
+// old file as it was. Keeps the old file's permissions. False (with errno set) on failure.
+bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // Milliseconds since an arbitrary start, wrapping at 2^32 like the platform's tick count.
 uint32_t GetTickCount();

@@ -2,6 +2,10 @@
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace vx;
 
@@ -69,4 +73,30 @@ TEST(FileStream, CopyDeleteAndTicks) {
     uint32_t t0 = GetTickCount();
     YieldBriefly();
     EXPECT_LT(static_cast<uint32_t>(GetTickCount() - t0), 1000u);
+}
+
+TEST(FileStream, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("list.txt");
+    vxtest::WriteAll(path, "old contents");
+    ::chmod(path.c_str(), 0600);
+    ASSERT_TRUE(vx::WriteFileAtomic(path, "new"));
+    EXPECT_EQ(vxtest::ReadAll(path), "new");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // A file-size limit makes the write fail part-way: the old file stays whole, no temporary
+    // file is left behind.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool ok = vx::WriteFileAtomic(path, "longer than four bytes");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(vxtest::ReadAll(path), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 1);
+    EXPECT_FALSE(vx::WriteFileAtomic(dir.Path("missing/x.txt"), "x"));
 }
