@@ -213,6 +213,10 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
         if (!lines.Next(line))
             return reject("The clipboard announces " + std::to_string(recordCount) + " records but holds " +
                           std::to_string(r - 1) + ".");
+        // The first character is the TAB before the first value; anything else there would
+        // be lost without a word.
+        if (line.empty() || line[0] != '\t')
+            return reject("Record " + std::to_string(r) + " on the clipboard does not begin with a TAB.");
         values.clear();
         SplitTabLine(line, values);
         if (values.size() != size_t(fieldCount))
