@@ -301,6 +301,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() {
+    // Focus moves while the children are taken apart; by then this is no TFormMain to tell.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     delete ListWatcher;  // the list's events no longer reach a window being taken apart

@@ -121,12 +121,12 @@ void TFormMain::M6_DELETEClick() {
 }
 
 void TFormMain::M6_SETALLDELFLG_TClick() {
-    if (RequireWritable() && Guarded(*this, [&] { records::SetAllMarks(*CurDBF, *Rows, true); }))
+    if (RequireWritable() && Rows && Guarded(*this, [&] { records::SetAllMarks(*CurDBF, *Rows, true); }))
         ListModel->Refresh();
 }
 
 void TFormMain::M6_SETALLDELFLG_FClick() {
-    if (RequireWritable() && Guarded(*this, [&] { records::SetAllMarks(*CurDBF, *Rows, false); }))
+    if (RequireWritable() && Rows && Guarded(*this, [&] { records::SetAllMarks(*CurDBF, *Rows, false); }))
         ListModel->Refresh();
 }
 
@@ -150,7 +150,7 @@ void TFormMain::M6_DELETERECClick() {
 }
 
 void TFormMain::M6_DELETEBYDELFLAGClick() {
-    if (!RequireWritable() || Rows->DataList.Count() == 0)
+    if (!RequireWritable() || !Rows || Rows->DataList.Count() == 0)
         return;
     if (!Ask(*this, QStringLiteral("Remove deleted records?")))
         return;
@@ -159,7 +159,7 @@ void TFormMain::M6_DELETEBYDELFLAGClick() {
 }
 
 void TFormMain::M6_TRUNCATEClick() {
-    if (!RequireWritable())
+    if (!RequireWritable() || !Rows)
         return;
     const int selected = FirstSelectedRow();
     if (selected < 0 || static_cast<size_t>(selected) + 1 >= Rows->DataList.Count())
@@ -173,7 +173,7 @@ void TFormMain::M6_TRUNCATEClick() {
 }
 
 void TFormMain::M6_ZAPClick() {
-    if (!RequireWritable() || ListModel->columnCount() < 1 || Rows->DataList.Count() == 0)
+    if (!RequireWritable() || !Rows || ListModel->columnCount() < 1 || Rows->DataList.Count() == 0)
         return;
     if (!Ask(*this, QStringLiteral("Zap?")))
         return;
@@ -252,7 +252,7 @@ void TFormMain::M3_COPYClick() {
 }
 
 void TFormMain::M3_CUTClick() {
-    if (!RequireWritable() || !MainListView->hasFocus())
+    if (!RequireWritable() || !Rows || !MainListView->hasFocus())
         return;
     const auto ranges = SelectedRanges(*this);
     if (ranges.empty())
@@ -273,7 +273,7 @@ void TFormMain::M3_CUTClick() {
 }
 
 void TFormMain::M3_PASTEClick() {
-    if (!RequireWritable())
+    if (!RequireWritable() || !Rows)
         return;
     if (!MainListView->hasFocus())
         MainListView->setFocus();
@@ -333,7 +333,7 @@ void TFormMain::AppendFromFile(const QString& fileName) {
 }
 
 void TFormMain::AppendFromDBF(const QString& fileName) {
-    if (!RequireWritable())
+    if (!RequireWritable() || !Rows)
         return;
     records::TAppendSource source = records::ReadAppendSource(*CurDBF, QFile::encodeName(fileName).toStdString());
     if (!source.Ok) {
