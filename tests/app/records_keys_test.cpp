@@ -3,6 +3,7 @@
 // again under xvfb-run on the X11 platform, since the key texts of an X server are not those of
 // hand-made events; without xvfb-run or xdotool it is skipped.
 #include "loadwindow_fixture.h"
+#include "records_testutil.h"
 
 #include <QClipboard>
 #include <QItemSelectionModel>
@@ -25,19 +26,6 @@ void Press(QWidget* window, const QStringList& keys) {
                                            keys);
     while (!p.waitForFinished(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-std::string Names(const std::string& path) {
-    TDBF d;
-    d.SetFileName(path);
-    d.SetReadOnly(true);
-    d.Open();
-    std::string s;
-    for (uint32_t r = 1, n = d.GetRecordCount(); r <= n; ++r) {
-        d.Go(r);
-        s += d.GetField(0)->GetAsTrimmedString() + (d.GetDeleted() ? "*" : "") + ",";
-    }
-    return s;
 }
 
 }  // namespace
@@ -69,7 +57,7 @@ TEST(RecordKeys, DelCtrlCCtrlVAndShiftDelOnTheList) {
         form.MainListView->setFocus();
 
         Press(&form, {QStringLiteral("Delete"), QStringLiteral("Delete")});
-        EXPECT_EQ(Names(path), "r1*,r2*,r3,r4,r5,");
+        EXPECT_EQ(rectest::Names(path), "r1*,r2*,r3,r4,r5,");
         ASSERT_EQ(form.MainListView->selectionModel()->selectedRows().size(), 1);
         EXPECT_EQ(form.MainListView->selectionModel()->selectedRows()[0].row(), 2);
 
@@ -79,11 +67,11 @@ TEST(RecordKeys, DelCtrlCCtrlVAndShiftDelOnTheList) {
         EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("Vellibrox - Copy Data\r\n2\r\n")));
         EXPECT_TRUE(QApplication::clipboard()->text().endsWith(QStringLiteral("\r\n2\r\n\tr3      \t20240105\r\n\tr4      \t        ")));
         Press(&form, {QStringLiteral("ctrl+v")});
-        EXPECT_EQ(Names(path), "r1*,r2*,r3,r4,r5,r3,r4,");
+        EXPECT_EQ(rectest::Names(path), "r1*,r2*,r3,r4,r5,r3,r4,");
 
         form.ListViewGoToRec(1);
         Press(&form, {QStringLiteral("shift+Delete")});
-        EXPECT_EQ(Names(path), "r2*,r3,r4,r5,r3,r4,");
+        EXPECT_EQ(rectest::Names(path), "r2*,r3,r4,r5,r3,r4,");
         EXPECT_EQ(form.DataList()->Count(), 6u);
     }
     delete Option;

@@ -71,65 +71,49 @@ inline void UndoFilter(TRowStore& rows) {
     rows.UsingFilter = false;
 }
 
-inline std::vector<uint32_t> RecNos(const TDataList& list) {
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < list.Count(); ++i) out.push_back(list[i]->RecNo());
-    return out;
+// The records of a table file by their first field, "*" after marked ones: "r1,r2*,".
+inline std::string Names(const std::string& path) {
+    TDBF d;
+    d.SetFileName(path);
+    d.SetReadOnly(true);
+    d.Open();
+    std::string s;
+    for (uint32_t r = 1, n = d.GetRecordCount(); r <= n; ++r) {
+        d.Go(r);
+        s += d.GetField(0)->GetAsTrimmedString() + (d.GetDeleted() ? "*" : "") + ",";
+    }
+    return s;
 }
 
-// A Visual FoxPro table with a field of every type.
-inline const std::vector<TTableFieldDef>& EveryTypeFields() {
-    static const std::vector<TTableFieldDef> f = {
-        {"NAME", 'C', 10},  {"PRICE", 'Y', 8}, {"QTY", 'N', 8, 2}, {"RATE", 'F', 10, 3},
-        {"DAY", 'D', 8},    {"STAMP", 'T', 8}, {"RATIO", 'B', 8, 2}, {"COUNT", 'I', 4},
-        {"OK", 'L', 1},     {"NOTE", 'M', 4},  {"PIC", 'G', 4},     {"PHOTO", 'P', 4},
-    };
-    return f;
-}
-
-// Record values of the every-type table: name, price x 10000, quantity text, rate text, day
-// text, stamp, ratio, count, logical, memo text.
-struct EveryTypeRecord {
-    std::string Name;
-    int64_t Price;
-    std::string Qty, Rate, Day;
-    TDateTimeParts Stamp;
-    double Ratio;
-    int32_t Count;
-    std::string Ok, Note;
-};
-
-inline void AppendEveryType(TDBF& dbf, const EveryTypeRecord& r) {
-    dbf.Append();
-    dbf.FieldByName("NAME")->SetAsString(r.Name);
-    dbf.FieldByName("PRICE")->SetAsCurrency(r.Price);
-    dbf.FieldByName("QTY")->SetAsString(r.Qty);
-    dbf.FieldByName("RATE")->SetAsString(r.Rate);
-    dbf.FieldByName("DAY")->SetAsString(r.Day);
-    dbf.FieldByName("STAMP")->SetAsDateTime(r.Stamp);
-    dbf.FieldByName("RATIO")->SetAsDouble(r.Ratio);
-    dbf.FieldByName("COUNT")->SetAsInteger(r.Count);
-    dbf.FieldByName("OK")->SetAsString(r.Ok);
-    if (!r.Note.empty()) dbf.SetMemo("NOTE", r.Note);
-    dbf.Post();
-}
-
-inline std::vector<EveryTypeRecord> EveryTypeRecords() {
-    return {
-        {"Ann", 12345, "    7.50", "   -0.125", "20240105", {2024, 1, 5, 13, 14, 15, 0}, 0.1, -7, "T",
-         "First memo\r\nwith two lines"},
-        {"", 0, "        ", "          ", "        ", {}, 0, 0, " ", ""},
-        {"Zo\xEB", -50000, "-1234.56", "  1000.000", "20000229", {1999, 12, 31, 0, 0, 0, 0}, -2.5e10,
-         2147483647, "F", "Third"},
-    };
-}
-
-inline std::string MakeEveryTypeTable(const std::string& path, const std::vector<EveryTypeRecord>& records) {
-    CreateTableFile(path, 0x30, EveryTypeFields());
-    TDBF dbf;
-    dbf.SetFileName(path);
-    dbf.Open();
-    for (const auto& r : records) AppendEveryType(dbf, r);
+// A Visual FoxPro table with a field of every type and three records (the second blank); the
+// first record's memo text is `firstNote`, the third's "Third".
+inline std::string MakeEveryTypeTable(const std::string& path, const std::string& firstNote = "First memo\r\nline 2",
+                                      int records = 3) {
+    CreateTableFile(path, 0x30, {{"NAME", 'C', 10}, {"PRICE", 'Y', 8}, {"QTY", 'N', 8, 2}, {"RATE", 'F', 10, 3},
+                                 {"DAY", 'D', 8}, {"STAMP", 'T', 8}, {"RATIO", 'B', 8, 2}, {"COUNT", 'I', 4},
+                                 {"OK", 'L', 1}, {"NOTE", 'M', 4}, {"PIC", 'G', 4}, {"PHOTO", 'P', 4}});
+    TDBF d;
+    d.SetFileName(path);
+    d.Open();
+    const std::vector<std::string> texts[] = {{"Ann", "    7.50", "   -0.125", "20240105", "T", firstNote},
+                                              {"", "", "", "", " ", ""},
+                                              {"Zo\xEB", "-1234.56", "  1000.000", "20000229", "F", "Third"}};
+    const TDateTimeParts stamps[] = {{2024, 1, 5, 13, 14, 15, 0}, {}, {1999, 12, 31, 0, 0, 0, 0}};
+    for (int r = 0; r < records; ++r) {
+        const auto& t = texts[r];
+        d.Append();
+        d.FieldByName("NAME")->SetAsString(t[0]);
+        d.FieldByName("QTY")->SetAsString(t[1]);
+        d.FieldByName("RATE")->SetAsString(t[2]);
+        d.FieldByName("DAY")->SetAsString(t[3]);
+        d.FieldByName("OK")->SetAsString(t[4]);
+        d.FieldByName("PRICE")->SetAsCurrency(r == 0 ? 12345 : -50000 * (r / 2));
+        d.FieldByName("STAMP")->SetAsDateTime(stamps[r]);
+        d.FieldByName("RATIO")->SetAsDouble(r == 0 ? 0.1 : -2.5e10 * (r / 2));
+        d.FieldByName("COUNT")->SetAsInteger(r == 0 ? -7 : 2147483647 * (r / 2));
+        if (!t[5].empty()) d.SetMemo("NOTE", t[5]);
+        d.Post();
+    }
     return path;
 }
 

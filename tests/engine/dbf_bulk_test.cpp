@@ -3,6 +3,8 @@
 #include "dbftestutil.h"
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
 #include <random>
 
 using namespace dbftest;
@@ -11,32 +13,21 @@ namespace {
 
 // ---- the record-by-record algorithms ----
 
-// Removes the rows' records one at a time, renumbering the rows still to go.
-void RemoveOneByOne(TDBF& d, std::vector<uint32_t> rows) {
+void RemoveOneByOne(TDBF& d, std::vector<uint32_t> rows) {  // renumbering the rows still to go
     for (size_t i = 0; i < rows.size(); ++i) {
-        const uint32_t r = rows[i];
-        d.Go(r);
+        d.Go(rows[i]);
         d.Delete();
         d.Post();
-        for (size_t k = i + 1; k < rows.size(); ++k)
-            if (rows[k] > r) --rows[k];
+        for (size_t k = i + 1; k < rows.size(); ++k) rows[k] -= rows[k] > rows[i];
     }
 }
 
 void PackOneByOne(TDBF& d) {
     for (int64_t r = d.GetRecordCount(); r >= 1; --r) {
         d.Go(r);
-        if (d.GetDeleted()) {
-            d.Delete();
-            d.Post();
-        }
-    }
-}
-
-void SetAllOneByOne(TDBF& d, bool flag) {
-    for (uint32_t r = 1, n = d.GetRecordCount(); r <= n; ++r) {
-        d.Go(r);
-        d.SetDeleted(flag);
+        if (!d.GetDeleted()) continue;
+        d.Delete();
+        d.Post();
     }
 }
 
@@ -58,21 +49,18 @@ std::vector<std::pair<uint32_t, uint32_t>> FillOneByOne(TDBF& d, std::vector<uin
     while (hi >= 0 && last >= h[size_t(hi)]) {
         if (last > h[size_t(lo)]) {
             d.ReplaceRecord(last, h[size_t(hi)]);
-            moves.emplace_back(uint32_t(last), h[size_t(hi)]);
-            --hi;
-            --last;
-        } else if (last == h[size_t(lo)]) {
+            moves.emplace_back(uint32_t(last), h[size_t(hi--)]);
+        } else {
             ++lo;
-            --last;
         }
+        --last;
     }
     d.SetRecordCount(uint32_t(last));
     return moves;
 }
 
 void AppendOneByOne(TDBF& d, const std::string& images) {
-    const size_t rl = d.GetRecordLength();
-    for (size_t at = 0; at < images.size(); at += rl) {
+    for (size_t at = 0; at < images.size(); at += d.GetRecordLength()) {
         d.Append();
         for (int i = 0; i < d.FieldCount; ++i) {
             TField* f = d.GetField(i);
@@ -91,50 +79,31 @@ struct RandomTable {
 };
 
 std::string RandomText(std::mt19937& rng, size_t n) {
-    std::uniform_int_distribution<int> c('0', 'z');
     std::string s(n, ' ');
-    for (char& ch : s) ch = char(c(rng));
+    for (char& ch : s) ch = char('0' + rng() % 75);
     return s;
 }
 
-// A dBASE III table of a few text fields (`wide`: 254 fields of 255 bytes, so that one
-// chunk of the bulk operations holds only a few dozen records), random records and marks.
+// A dBASE III table of a few fields with random records and marks; `wide` has 254 fields of
+// 255 bytes, so that a chunk of the bulk operations holds only a few dozen records.
 RandomTable MakeRandomTable(std::mt19937& rng, bool wide) {
     RandomTable t;
-    const int fields = wide ? 254 : std::uniform_int_distribution<int>(1, 5)(rng);
-    for (int i = 0; i < fields; ++i) {
-        const char type = "CNDL"[std::uniform_int_distribution<int>(0, 3)(rng)];
-        const uint8_t len = wide ? 255 : uint8_t(std::uniform_int_distribution<int>(1, 20)(rng));
-        t.Fields.push_back({"F" + std::to_string(i), type, len});
-    }
-    t.Count = wide ? 150 : std::uniform_int_distribution<uint32_t>(0, 120)(rng);
+    for (int i = 0, n = wide ? 254 : 1 + int(rng() % 5); i < n; ++i)
+        t.Fields.push_back({"F" + std::to_string(i), "CNDL"[rng() % 4], uint8_t(wide ? 255 : 1 + rng() % 20)});
+    t.Count = wide ? 150 : rng() % 121;
     t.Bytes = ExpectedHeaderArea(0x03, t.Fields, t.Count);
-    const size_t rl = RecordLengthFor(t.Fields);
-    for (uint32_t r = 0; r < t.Count; ++r) {
-        t.Bytes += std::uniform_int_distribution<int>(0, wide ? 30 : 2)(rng) == 0 ? '*' : ' ';
-        t.Bytes += RandomText(rng, rl - 1);
-    }
+    for (uint32_t r = 0; r < t.Count; ++r)
+        t.Bytes += (rng() % (wide ? 31 : 3) == 0 ? "*" : " ") + RandomText(rng, RecordLengthFor(t.Fields) - 1u);
     if (rng() % 2) t.Bytes += '\x1A';
     return t;
-}
-
-std::vector<uint32_t> RandomRecords(std::mt19937& rng, uint32_t count, uint32_t most) {
-    std::vector<uint32_t> all(count);
-    for (uint32_t i = 0; i < count; ++i) all[i] = i + 1;
-    std::shuffle(all.begin(), all.end(), rng);
-    all.resize(count ? std::uniform_int_distribution<uint32_t>(0, std::min(count, most))(rng) : 0);
-    return all;
 }
 
 // Runs the bulk operation on one copy of the table and the record-by-record one on another,
 // and expects the same bytes.
 template <class Bulk, class OneByOne>
-void ExpectSameBytes(const TempDir& dir, const RandomTable& t, Bulk bulk, OneByOne oneByOne, const std::string& what) {
-    // Fresh names each time: truncating a file just written can wait for the disk.
-    static int run = 0;
-    ++run;
-    const std::string a = dir.Path("bulk" + std::to_string(run) + ".dbf");
-    const std::string b = dir.Path("single" + std::to_string(run) + ".dbf");
+void ExpectSameBytes(const TempDir& dir, const RandomTable& t, Bulk bulk, OneByOne oneByOne, const char* what) {
+    static int run = 0;  // fresh names: truncating a file just written can wait for the disk
+    const std::string a = dir.Path("bulk" + std::to_string(++run)), b = dir.Path("single" + std::to_string(run));
     WriteAll(a, t.Bytes);
     WriteAll(b, t.Bytes);
     {
@@ -143,10 +112,8 @@ void ExpectSameBytes(const TempDir& dir, const RandomTable& t, Bulk bulk, OneByO
         oneByOne(slow.Dbf);
     }
     const std::string fast = ReadAll(a), slow = ReadAll(b);
-    const auto diff = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
-    ASSERT_TRUE(fast == slow) << what << " on " << t.Count << " records of " << t.Fields.size()
-                              << " fields: sizes " << fast.size() << " and " << slow.size() << ", first difference at "
-                              << (diff.first - fast.begin());
+    ASSERT_TRUE(fast == slow) << what << " on " << t.Count << " records of " << t.Fields.size() << " fields, at byte "
+                              << (std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end()).first - fast.begin());
     std::filesystem::remove(a);
     std::filesystem::remove(b);
 }
@@ -159,29 +126,28 @@ TEST(DbfBulk, SameBytesAsRecordByRecordOnRandomTables) {
     for (int round = 0; round < 30; ++round) {
         const bool wide = round == 15;
         const RandomTable t = MakeRandomTable(rng, wide);
-        const std::vector<uint32_t> picked = RandomRecords(rng, t.Count, wide ? 12 : t.Count);
-        ExpectSameBytes(
-            dir, t, [&](TDBF& d) { d.RemoveRecords(picked); }, [&](TDBF& d) { RemoveOneByOne(d, picked); }, "remove");
-        ExpectSameBytes(dir, t, [](TDBF& d) { d.PackDeleted(); }, [](TDBF& d) { PackOneByOne(d); }, "pack");
-        const bool flag = round % 2;
-        ExpectSameBytes(
-            dir, t, [&](TDBF& d) { d.SetAllDeleted(flag); }, [&](TDBF& d) { SetAllOneByOne(d, flag); }, "set all");
-        std::vector<TDBF::TRecordFlag> flags;
+        std::vector<uint32_t> picked(t.Count);  // distinct records in a random order
+        std::iota(picked.begin(), picked.end(), 1u);
+        std::shuffle(picked.begin(), picked.end(), rng);
+        picked.resize(t.Count ? rng() % (std::min(t.Count, wide ? 12u : t.Count) + 1) : 0);
+        std::vector<TDBF::TRecordFlag> flags, all;
         for (uint32_t r : picked) flags.push_back({r, rng() % 2 == 0});
-        if (!picked.empty()) flags.push_back({picked.front(), !flags.front().Deleted});  // a record named twice
-        ExpectSameBytes(
-            dir, t, [&](TDBF& d) { d.SetDeletedFlags(flags); }, [&](TDBF& d) { FlagsOneByOne(d, flags); }, "flags");
+        if (!picked.empty()) flags.push_back({picked[0], !flags[0].Deleted});  // a record named twice
+        for (uint32_t r = 1; r <= t.Count; ++r) all.push_back({r, round % 2 == 0});
+        std::string images;
+        for (int i = 1 + int(rng() % 30); i > 0; --i) images += " " + RandomText(rng, RecordLengthFor(t.Fields) - 1u);
         std::vector<std::pair<uint32_t, uint32_t>> fastMoves, slowMoves;
-        ExpectSameBytes(
-            dir, t, [&](TDBF& d) { fastMoves = d.FillHolesFromEnd(picked); },
-            [&](TDBF& d) { slowMoves = FillOneByOne(d, picked); }, "fill holes");
+
+        ExpectSameBytes(dir, t, [&](TDBF& d) { d.RemoveRecords(picked); }, [&](TDBF& d) { RemoveOneByOne(d, picked); },
+                        "remove");
+        ExpectSameBytes(dir, t, [](TDBF& d) { d.PackDeleted(); }, PackOneByOne, "pack");
+        ExpectSameBytes(dir, t, [&](TDBF& d) { d.SetAllDeleted(round % 2 == 0); },
+                        [&](TDBF& d) { FlagsOneByOne(d, all); }, "set all");
+        ExpectSameBytes(dir, t, [&](TDBF& d) { d.SetDeletedFlags(flags); }, [&](TDBF& d) { FlagsOneByOne(d, flags); },
+                        "flags");
+        ExpectSameBytes(dir, t, [&](TDBF& d) { fastMoves = d.FillHolesFromEnd(picked); },
+                        [&](TDBF& d) { slowMoves = FillOneByOne(d, picked); }, "fill holes");
         EXPECT_EQ(fastMoves, slowMoves);
-        const std::string images = [&] {
-            std::string s;
-            for (int i = std::uniform_int_distribution<int>(1, 30)(rng); i > 0; --i)
-                s += " " + RandomText(rng, RecordLengthFor(t.Fields) - 1);
-            return s;
-        }();
         ExpectSameBytes(
             dir, t,
             [&](TDBF& d) {
@@ -191,64 +157,26 @@ TEST(DbfBulk, SameBytesAsRecordByRecordOnRandomTables) {
     }
 }
 
-TEST(DbfBulk, ReadsRecordsInTheOrderAsked) {
-    TempDir dir;
-    Opened t(MakeSmallTable(dir, 9));
-    const std::vector<uint32_t> order = {5, 6, 7, 2, 9, 1, 1};
-    std::vector<uint8_t> out;
-    t.Dbf.ReadRecords(order.data(), order.size(), out);
-    std::string names;
-    for (size_t i = 0; i < order.size(); ++i) names += std::string(reinterpret_cast<char*>(&out[i * SmallRL + 1]), 2);
-    EXPECT_EQ(names, "R5R6R7R2R9R1R1");
-}
-
-TEST(DbfBulk, NumbersOutsideTheTableWriteNothing) {
+TEST(DbfBulk, BadNumbersWriteNothingAndAStaleListEnds) {
     TempDir dir;
     const std::string path = MakeSmallTable(dir, 5);
     const std::string before = ReadAll(path);
     Opened t(path);
     std::vector<uint8_t> out;
     const uint32_t six = 6;
-    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
-        {"remove", [&] { t.Dbf.RemoveRecords({2, 6}); }},
-        {"remove 0", [&] { t.Dbf.RemoveRecords({0, 2}); }},
-        {"flags", [&] { t.Dbf.SetDeletedFlags({{1, true}, {6, true}}); }},
-        {"read", [&] { t.Dbf.ReadRecords(&six, 1, out); }},
-    };
-    for (const auto& [what, run] : cases) {
-        EXPECT_EQ(ErrorOf(run), path + "Record number overstep range(" + (what == "remove 0" ? "0" : "6") + ")")
-            << what;
-        EXPECT_EQ(ReadAll(path), before) << what;
-    }
-    // Truncating below a row of a list that no longer matches the file: the numbers beyond
-    // the count are no holes, and the walk still ends.
-    const auto moves = t.Dbf.FillHolesFromEnd({9, 8, 2});
-    EXPECT_EQ(moves, (std::vector<std::pair<uint32_t, uint32_t>>{{5, 2}}));
-    EXPECT_EQ(NamesOf(path), "R1,R5,R3,R4,");
-}
-
-TEST(DbfBulk, AppendThatDoesNotFitLeavesTheFile) {
-    TempDir dir;
-    const std::string path = MakeSmallTable(dir, 3);
-    const std::string before = ReadAll(path);
-    Opened t(path);
-    const std::string images(SmallRL * 100, ' ');
+    for (const auto& run : std::vector<std::function<void()>>{
+             [&] { t.Dbf.RemoveRecords({2, 6}); }, [&] { t.Dbf.SetDeletedFlags({{1, true}, {6, true}}); },
+             [&] { t.Dbf.ReadRecords(&six, 1, out); }})
+        EXPECT_EQ(ErrorOf(run), path + "Record number overstep range(6)");
+    EXPECT_EQ(ReadAll(path), before);
     {
-        TFileSizeLimit limit(before.size() + SmallRL * 10);
-        EXPECT_NE(ErrorOf([&] { t.Dbf.AppendRecords(reinterpret_cast<const uint8_t*>(images.data()), 100); }),
-                  "(none)");
+        TFileSizeLimit limit(before.size() + SmallRL * 10);  // an append that does not fit
+        const std::string images(SmallRL * 100, ' ');
+        EXPECT_NE(ErrorOf([&] { t.Dbf.AppendRecords(reinterpret_cast<const uint8_t*>(images.data()), 100); }), "(none)");
     }
     EXPECT_EQ(ReadAll(path), before);
-    EXPECT_EQ(t.Dbf.GetRecordCount(), 3u);
-}
-
-TEST(DbfBulk, ReadOnlyTableRefusesAndPackWithNothingMarkedWritesNothing) {
-    TempDir dir;
-    const std::string path = MakeSmallTable(dir, 4);
-    const std::string before = ReadAll(path);
-    Opened t(path, true);
-    t.Dbf.PackDeleted();
-    EXPECT_EQ(ErrorOf([&] { t.Dbf.RemoveRecords({1}); }), path + " - The file is opened read-only!");
-    EXPECT_EQ(ErrorOf([&] { t.Dbf.SetAllDeleted(true); }), path + " - The file is opened read-only!");
-    EXPECT_EQ(ReadAll(path), before);
+    // Truncating below rows that no longer match the file: numbers beyond the count are no
+    // holes, and the walk still ends.
+    EXPECT_EQ(t.Dbf.FillHolesFromEnd({9, 8, 2}), (std::vector<std::pair<uint32_t, uint32_t>>{{5, 2}}));
+    EXPECT_EQ(NamesOf(path), "R1,R5,R3,R4,");
 }
