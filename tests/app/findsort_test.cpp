@@ -4,7 +4,6 @@
 #include "app/find.h"
 #include "app/findhistory.h"
 #include "app/programfiles.h"
-#include "app/sort.h"
 #include "app/stats.h"
 #include "app/valuetext.h"
 #include "testutil.h"
@@ -187,58 +186,6 @@ TEST(Filter, GroupsListEachRowOnceAndUndoKeepsReleasedRowsOut) {
     EXPECT_EQ(rows.RecNos(), (std::vector<uint32_t>{1, 2, 3, 4}));
     EXPECT_EQ(rows.Store.BackupDataList.Count(), 0u);
     EXPECT_FALSE(UndoFilter(rows.Store));
-}
-
-// ---- Sorting ----
-
-TEST(Sort, TheThreeComparisonsAndTheirFallbacks) {
-    struct Case {
-        char type;
-        bool ascending;
-        std::vector<std::string> in, out;
-    } cases[] = {
-        {'I', true, {"10", "9", "x"}, {"x", "9", "10"}},
-        {'I', true, {"5", "-2147483648", "3000000000", "x"}, {"-2147483648", "3000000000", "x", "5"}},
-        {'N', true, {"2.5", "", "-1", ""}, {"", "", "-1", "2.5"}},
-        {'N', false, {"2.5", "", "-1", ""}, {"2.5", "-1", "", ""}},
-        {'N', true, {"1", "nan", "inf", "-1e999", "0", "-0"}, {"nan", "inf", "-1e999", "0", "-0", "1"}},
-        {'F', true, {"1e3", "999.5", " 7 "}, {" 7 ", "999.5", "1e3"}},
-        {'C', true, {"b", "_a", "B", "a", "A_", "ab"}, {"a", "ab", "A_", "b", "B", "_a"}},
-        {'C', true, {"\xE9", "z", "\xC9", "Z"}, {"z", "Z", "\xC9", "\xE9"}},  // bytes by value
-        {'D', false, {"2024-01-02", "    -  -  ", "2023-12-31"}, {"2024-01-02", "2023-12-31", "    -  -  "}},
-    };
-    for (const Case& c : cases) {
-        TRows rows(OneColumn(c.in));
-        ASSERT_TRUE(SortRows(rows.Store.DataList, 0, c.ascending, c.type));
-        EXPECT_EQ(rows.Column(), c.out) << c.type << (c.ascending ? " asc" : " desc");
-    }
-    TRows rows(OneColumn({"b", "a"}));
-    EXPECT_FALSE(SortRows(rows.Store.DataList, 0, true, 'X'));  // no comparison: unchanged
-    EXPECT_EQ(rows.Column(), (std::vector<std::string>{"b", "a"}));
-    EXPECT_LT(CompareFoldedText("abc", "ABD"), 0);
-    EXPECT_LT(CompareFoldedText("AB", "ab_"), 0);
-    EXPECT_EQ(CompareFoldedText("aBc", "AbC"), 0);
-    EXPECT_TRUE(std::isinf(NumberSortKey("inf")));
-    EXPECT_EQ(IntegerSortKey("2147483648"), INT32_MIN);
-}
-
-TEST(Sort, StableInBothDirectionsAndOverSeveralKeys) {
-    // Long texts with a shared start take the comparison past the inline key bytes.
-    const std::string p = "the same long beginning ";
-    TRows rows({{p + "b", "2"}, {"A", "1"}, {p + "a", "3"}, {"a", "4"}, {p + "B", "5"}, {"a", "0"}});
-    ASSERT_TRUE(SortRows(rows.Store.DataList, 0, true, 'C'));
-    EXPECT_EQ(rows.RecNos(), (std::vector<uint32_t>{2, 4, 6, 3, 1, 5}));
-    ASSERT_TRUE(SortRows(rows.Store.DataList, 0, false, 'C'));  // equal rows keep their order
-    EXPECT_EQ(rows.RecNos(), (std::vector<uint32_t>{1, 5, 3, 2, 4, 6}));
-    // Text descending, then number ascending.
-    SortRows(rows.Store.DataList, {{0, 'C', 2}, {1, 'N', 1}});
-    EXPECT_EQ(rows.Column(1), (std::vector<std::string>{"2", "5", "3", "0", "1", "4"}));
-    // A key with no comparison ends the keys: the number key after it is not used.
-    SortRows(rows.Store.DataList, {{0, 'C', 1}, {-1, '*', 1}, {1, 'N', 2}});
-    EXPECT_EQ(rows.Column(1), (std::vector<std::string>{"0", "1", "4", "3", "2", "5"}));
-    // A field beyond the rows compares every row equal.
-    SortRows(rows.Store.DataList, {{9, 'N', 2}});
-    EXPECT_EQ(rows.Column(1), (std::vector<std::string>{"0", "1", "4", "3", "2", "5"}));
 }
 
 // ---- Statistics ----
