@@ -247,6 +247,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     SetUpListView();
     SetUpDocument();
     SetUpRecordCommands();
+    SetUpFind();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));

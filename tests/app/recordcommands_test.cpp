@@ -1,6 +1,7 @@
 // The record commands on tables and their rows: renumbering after removal, truncating below a
 // row in file order and in a sorted list, every command under a filter and after it, and
 // appending another table's records.
+#include "app/filter.h"
 #include "app/recordclip.h"
 #include "app/recordcommands.h"
 
@@ -95,7 +96,7 @@ TEST(RecordCommands, EveryCommandUnderAFilterThenWithout) {
         rectest::ApplyFilter(t.Rows, [](TRowStore::Row r) { return r->RecNo() % 2 == 1; });
         run(t.Dbf, t.Rows);
         EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows, !views), "") << what << " under the filter";
-        rectest::UndoFilter(t.Rows);
+        ::UndoFilter(t.Rows);
         EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows, !views), "") << what << " after it";
         EXPECT_EQ(t.Names(), names) << what;
         if (!views) continue;

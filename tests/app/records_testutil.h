@@ -54,7 +54,8 @@ inline std::string Mismatch(TDBF& dbf, const TRowStore& rows, bool complete = tr
     return "";
 }
 
-// A filter by hand: DataList keeps the rows `pass` accepts, BackupDataList holds them all.
+// A filter by hand, as ApplyFilter leaves the lists: DataList keeps the rows `pass` accepts,
+// BackupDataList holds them all.
 template <class Pass>
 void ApplyFilter(TRowStore& rows, Pass pass) {
     rows.BackupDataList.Assign(rows.DataList.Rows());
@@ -65,11 +66,6 @@ void ApplyFilter(TRowStore& rows, Pass pass) {
     rows.UsingFilter = true;
 }
 
-inline void UndoFilter(TRowStore& rows) {
-    rows.DataList.Assign(rows.BackupDataList.Rows());
-    rows.BackupDataList.Clear();
-    rows.UsingFilter = false;
-}
 
 // The records of a table file by their first field, "*" after marked ones: "r1,r2*,".
 inline std::string Names(const std::string& path) {
