@@ -191,11 +191,16 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
     }
 
     // The records that move lie at the end of the file: read them a chunk at a time from the
-    // end down, and write each over its hole.
+    // end down; holes that follow each other are filled by one write.
     const size_t rl = GetRecordLength();
     const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
-    std::vector<uint8_t> buf;
+    std::vector<uint8_t> buf, run;
     int64_t windowFirst = 1, windowLast = 0;  // records held in buf
+    int64_t runFirst = 0;                     // the hole run[0] fills
+    auto flush = [&] {
+        if (!run.empty()) WriteOrFail(RecordOffset(runFirst), run.data(), run.size(), " - Error in write DBF!");
+        run.clear();
+    };
     for (const auto& [from, to] : moves) {
         if (from < windowFirst || from > windowLast) {
             windowLast = from;
@@ -203,8 +208,14 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
             buf.resize(size_t(windowLast - windowFirst + 1) * rl);
             if (!Stream->ReadAt(RecordOffset(windowFirst), buf.data(), buf.size())) FailRange(windowLast);
         }
-        WriteOrFail(RecordOffset(to), buf.data() + size_t(from - windowFirst) * rl, rl, " - Error in write DBF!");
+        if (run.empty() || int64_t(to) != runFirst + int64_t(run.size() / rl) || run.size() >= ChunkBytes) {
+            flush();
+            runFirst = to;
+        }
+        const uint8_t* rec = buf.data() + size_t(from - windowFirst) * rl;
+        run.insert(run.end(), rec, rec + rl);
     }
+    flush();
     CutToCount(last);
     return moves;
 }
