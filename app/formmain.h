@@ -402,6 +402,9 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Tells once per table what opening it could not do (read-only, memo file missing).
+    void ShowOpenNotice();
+    QString LastOpenNotice;  // table name and notice last told
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window
