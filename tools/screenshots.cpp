@@ -1,7 +1,9 @@
 // Writes pictures of the main window at start (welcome page), of the main window with a table,
 // of every page of the options dialog and of a question with "Don't remind me again." into
 // the folder given, as a user sees them. Run it under Xvfb:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf]
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf [picture.png]]
+// The table's picture is "main-table.png" unless named; table bytes show in the code page of
+// the locale the run has (LANG=ru_RU.UTF-8 for a Cyrillic table).
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/formoptions.h"
@@ -47,7 +49,7 @@ void GrabModal(const QString& file) {
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: screenshots FOLDER [table.dbf]\n");
+        std::fprintf(stderr, "usage: screenshots FOLDER [table.dbf [picture.png]]\n");
         return 2;
     }
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -83,7 +85,7 @@ int main(int argc, char** argv) {
         if (argc > 2) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
-            failures += !Save(&form, out + "/main-table.png");
+            failures += !Save(&form, out + "/" + (argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("main-table.png")));
         }
     }
     delete Option;
