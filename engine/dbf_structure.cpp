@@ -263,11 +263,18 @@ public:
         return dbf.MemoFileNameFor(version);
     }
 
+    // A new memo file would give the references into the missing one new meanings.
+    static void CheckMemoNotMissing(const TDBF& dbf) {
+        if (dbf.MemoMissing)
+            dbf.Fail(" - The memo file " + dbf.Memo->GetFileName() + " is missing, so no memo field can be added!");
+    }
+
     // Opens the memo file for a new memo field of `type` when it is not open: converts a
     // dBASE III table without memo for an M field, then opens the memo file beside the table,
     // or creates it when there is none (an existing file keeps its memos).
     static void PrepareMemo(TDBF& dbf, char type) {
         if (dbf.Memo->GetOpened()) return;
+        CheckMemoNotMissing(dbf);
         const uint8_t version = VersionAfter(dbf, type);
         if (vx::MemoLayoutOfVersion(version) == TMemoLayout::None) dbf.Fail(" - This table type has no memo file!");
         if (version != dbf.GetVersion()) {
@@ -337,9 +344,7 @@ public:
         if (BinarySize(type) > length) dbf.Fail(" - Invalid field length!");
         const uint8_t version = VersionAfter(dbf, type);
         if (IsMemoType(type)) {
-            // A new memo file would give the references into the missing one new meanings.
-            if (dbf.MemoMissing)
-                dbf.Fail(" - The memo file " + dbf.Memo->GetFileName() + " is missing, so no memo field can be added!");
+            CheckMemoNotMissing(dbf);
             if (vx::MemoLayoutOfVersion(version) == TMemoLayout::None) dbf.Fail(" - This table type has no memo file!");
             if (!HasReferenceLayout(type, length, version)) dbf.Fail(" - Unsupported memo field!");
         }
