@@ -56,6 +56,7 @@ class TDataList;
 class TDataListModel;
 class TLoadView;
 class TWorkThread;
+class TXPMenu;
 struct TRowStore;
 
 // The current search (filled by the find and replace dialogs; the quick-search boxes start
@@ -238,6 +239,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
