@@ -499,12 +499,18 @@ bool TXPMenu::eventFilter(QObject* watched, QEvent* event) {
         if (auto* menu = qobject_cast<QMenu*>(watched); menu && FActive && FHooked.contains(menu))
             HookMenu(menu, IsMainMenuMenu(menu));
         break;
-    case QEvent::ChildPolished:
-        // Buttons a painted tool bar gets later are painted with it.
-        if (auto* bar = qobject_cast<QToolBar*>(watched); bar && FActive && FHooked.contains(bar))
-            if (auto* b = qobject_cast<QToolButton*>(static_cast<QChildEvent*>(event)->child()); b && CanTake(b))
-                HookWidget(b);
+    case QEvent::ChildPolished: {
+        // Buttons a painted tool bar gets later are painted with it, and so is the menu a menu
+        // bar opens for the items it has no room for.
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (!FActive || !FHooked.contains(qobject_cast<QWidget*>(watched)))
+            break;
+        if (auto* b = qobject_cast<QToolButton*>(child); b && qobject_cast<QToolBar*>(watched) && CanTake(b))
+            HookWidget(b);
+        else if (auto* m = qobject_cast<QMenu*>(child); m && qobject_cast<QMenuBar*>(watched))
+            HookMenu(m, true);
         break;
+    }
     default:
         break;
     }

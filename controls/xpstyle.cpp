@@ -709,15 +709,20 @@ void TXPStyle::DrawGroupBox(const QStyleOptionComplex* o, QPainter* p, const QWi
     if (!g)
         return;
     const TColor color = T(o->palette.color(QPalette::Window));
+    const bool hasLabel = (g->subControls & SC_GroupBoxLabel) && !g->text.isEmpty();
+    const QRect tr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxLabel, w);
     p->save();
     if (g->subControls & SC_GroupBoxFrame) {
         const QRect fr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxFrame, w);
         const bool flat = g->features & QStyleOptionFrame::Flat;
+        // The caption keeps the background under it: the frame stops on either side.
+        p->save();
+        if (hasLabel)
+            p->setClipRegion(QRegion(o->rect).subtracted(QRegion(tr.adjusted(-2, 0, 2, 0))), Qt::IntersectClip);
         FrameRect(p, fr.adjusted(1, 1, -1, -1), flat ? Darken(color, 60) : Lighten(color, 60));
+        p->restore();
     }
-    if ((g->subControls & SC_GroupBoxLabel) && !g->text.isEmpty()) {
-        const QRect tr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxLabel, w);
-        p->fillRect(tr.adjusted(-2, 0, 2, 0), Q(color));
+    if (hasLabel) {
         if (g->textColor.isValid())
             p->setPen(g->textColor);
         proxy()->drawItemText(p, tr, Qt::AlignCenter | MnemonicFlag(o, w), g->palette, g->state & State_Enabled, g->text,
