@@ -302,7 +302,7 @@ TEST_F(XPMenuTest, MenusAreMeasuredAndPaintedByTheRules) {
                        fm.horizontalAdvance(QStringLiteral("&")) + 24;
     EXPECT_EQ(Menu->sizeHint().width(), widest + TXPStyle::MenuCheckWidth + 2 * 3);
 
-    const QImage img = Shot(*Menu);
+    QImage img = Shot(*Menu);
     const TXPColorSet cs = Colors();
     const QRect item = Menu->actionGeometry(Checked);
     const QRect sep = Menu->actionGeometry(Menu->actions()[1]);
@@ -319,6 +319,13 @@ TEST_F(XPMenuTest, MenusAreMeasuredAndPaintedByTheRules) {
     EXPECT_EQ(At(img, box.left(), box.top()), cs.CheckFrame);
     EXPECT_EQ(At(img, box.left() + 1, box.top() + 1), cs.CheckedFill);
     EXPECT_EQ(At(img, box.left() + 1, box.top() + 5), ColorToRGB(clBlack));
+
+    // A flat menu: one line in the frame colour, the icon column carried into the frame.
+    Painter->SetFlatMenu(true);
+    img = Shot(*Menu);
+    EXPECT_EQ(At(img, 0, 0), cs.MenuFrame);
+    EXPECT_EQ(At(img, 1, item.center().y()), cs.IconBack);
+    EXPECT_EQ(At(img, img.width() - 2, item.center().y()), cs.MenuBack);
 }
 
 TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
