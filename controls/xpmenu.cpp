@@ -231,10 +231,7 @@ void TXPMenu::Rehook() {
     InitItems(FOwner, true, true);
 }
 
-TXPColorSet TXPMenu::ColorSet(bool highColor) const {
-    TXPColorProps props = FProps;
-    return CalcColorSet(props, highColor, clMenuText);
-}
+TXPColorSet TXPMenu::ColorSet(bool highColor) const { return CalcColorSet(FProps, highColor, clMenuText); }
 
 QFont TXPMenu::MenuFont() const { return FProps.UseSystemColors ? QApplication::font("QMenu") : FFont; }
 
@@ -443,7 +440,7 @@ void TXPMenu::InitItems(QWidget* container, bool enable, bool repaint) {
                 h.Widget->update();
 }
 
-void TXPMenu::DetectLater(QWidget* widget) {
+void TXPMenu::Detect(QWidget* widget) {
     // A menu, tool bar, tool button or control bar that joined the form after it was hooked.
     if (!FActive || FHooked.contains(widget))
         return;
@@ -483,7 +480,7 @@ bool TXPMenu::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Polish:
         if (FAutoDetect && FActive)
             if (auto* w = qobject_cast<QWidget*>(watched))
-                DetectLater(w);
+                Detect(w);
         break;
     case QEvent::ActionAdded:
     case QEvent::ActionChanged: {

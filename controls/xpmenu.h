@@ -157,8 +157,6 @@ private:
         bool HadOwnStyle = false;
         bool MainMenu = false;
     };
-    friend class TControlSubClass;
-
     void Rehook();
     void UpdateMenuBars();
     bool CanTake(const QWidget* widget) const;
@@ -169,9 +167,7 @@ private:
     void HookToolBar(QToolBar* bar);
     void HookControlBar(TControlBar* bar, bool enable);
     void HookControl(QWidget* control, bool repaint);
-    void DetectLater(QWidget* widget);
-    void Forget(QObject* object);
-    void SubClassGone(TControlSubClass* sub);
+    void Detect(QWidget* widget);
     void PaintBand(QWidget* band, QPainter& canvas, const QRect& rect);
 
     QWidget* FOwner = nullptr;
