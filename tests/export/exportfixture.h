@@ -120,7 +120,7 @@ struct TRecordingSink : TProgressSink {
 };
 
 // Runs a shell command and returns its standard output; `ok` tells whether it exited with 0.
-inline std::string Run(const std::string& command, bool& ok) {
+inline std::string RunCommand(const std::string& command, bool& ok) {
     std::string out;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) {
@@ -136,7 +136,7 @@ inline std::string Run(const std::string& command, bool& ok) {
 
 inline bool HaveCommand(const std::string& name) {
     bool ok = false;
-    Run("command -v " + name + " >/dev/null 2>&1", ok);
+    RunCommand("command -v " + name + " >/dev/null 2>&1", ok);
     return ok;
 }
 
@@ -144,7 +144,7 @@ inline bool HaveCommand(const std::string& name) {
 inline std::string PythonWith(const std::string& module) {
     for (const char* py : {"/usr/bin/python3", "python3"}) {
         bool ok = false;
-        Run(std::string(py) + " -c 'import " + module + "' >/dev/null 2>&1", ok);
+        RunCommand(std::string(py) + " -c 'import " + module + "' >/dev/null 2>&1", ok);
         if (ok) return py;
     }
     return {};
