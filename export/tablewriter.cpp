@@ -8,6 +8,8 @@
 #include "export/writers.h"
 #include "export/writerutil.h"
 
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <memory>
 
@@ -39,6 +41,7 @@ struct TFieldPlan {
     uint8_t Width = 0;
     uint8_t Decimals = 0;
     TCopy Copy = TCopy::Raw;
+    uint32_t OutOffset = 0;  // in the output record
 };
 
 bool IsMemoType(char t) { return t == 'M' || t == 'G' || t == 'P'; }
@@ -93,6 +96,19 @@ TCopy CopyKind(const TFieldPlan& p, const TField& source) {
     }
 }
 
+// Eight digits that name a real day: such a date is copied as it stands.
+bool IsPlainDate(std::string_view v) {
+    if (v.size() != 8) return false;
+    for (char c : v)
+        if (c < '0' || c > '9') return false;
+    auto num = [&](size_t from, size_t n) {
+        int x = 0;
+        for (size_t i = from; i < from + n; ++i) x = x * 10 + (v[i] - '0');
+        return x;
+    };
+    return IsValidCalendarDate(num(0, 4), num(4, 2), num(6, 2));
+}
+
 // A date field's value; false when it is blank or no date.
 bool ReadDate(const TField& f, TDateTimeParts& d) {
     d = f.GetAsDate();
@@ -125,17 +141,45 @@ void AppendScaled4(std::string& s, int64_t scaled) {
     for (unsigned d = 1000; d; d /= 10) s += static_cast<char>('0' + frac / d % 10);
 }
 
+// Stored bytes into the record, blanks after them when the source holds fewer.
+void PutBytes(uint8_t* to, std::string_view bytes, size_t width) {
+    const size_t n = std::min(bytes.size(), width);
+    std::memcpy(to, bytes.data(), n);
+    if (n < width) std::memset(to + n, ' ', width - n);
+}
+
 struct TCopier {
     TDBF& Src;
     vx::TDBFMemo& Memo;
     bool MemoOn;
+    uint16_t RecordLength;
     std::string Text;
 
-    void Copy(const TFieldPlan& p, TField& out) {
+    // Writes the value of `p` into the output record `rec`; `out` is the output field.
+    void Copy(const TFieldPlan& p, TField& out, uint8_t* rec) {
         const TField& in = *p.Source;
+        // The common cases go straight into the record.
+        switch (p.Copy) {
+        case TCopy::Raw: PutBytes(rec + p.OutOffset, in.GetRawView(), p.Width); return;
+        case TCopy::Date:
+            if (p.Width == 8 && IsPlainDate(in.GetRawView())) {
+                PutBytes(rec + p.OutOffset, in.GetRawView(), 8);
+                return;
+            }
+            break;
+        case TCopy::Logical:
+            if (p.Width == 1 && in.GetLength() == 1) {
+                const std::string_view v = in.GetRawView();
+                rec[p.OutOffset] = v.empty() || v[0] == '\0' ? ' ' : uint8_t(v[0]);
+                return;
+            }
+            break;
+        default: break;
+        }
+        out.SetRecordBuffer(rec, RecordLength);
         TDateTimeParts d;
         switch (p.Copy) {
-        case TCopy::Raw: out.SetAsString(in.GetRawView()); break;
+        case TCopy::Raw: break;
         case TCopy::Number:
             if (valuetext::Trim(in.GetAsView()).empty()) out.SetAsString("");
             else out.SetAsFloat(in.GetAsFloat());
@@ -167,7 +211,12 @@ struct TCopier {
             break;
         case TCopy::Double: out.SetAsDouble(in.GetAsDouble()); break;
         case TCopy::DoubleNumber: out.SetAsFloat(in.GetAsDouble()); break;
-        case TCopy::Logical: out.SetAsString(in.GetAsTrimmedString()); break;
+        case TCopy::Logical: {
+            std::string_view v = in.GetAsView();
+            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            out.SetAsString(v);
+            break;
+        }
         case TCopy::Memo: {
             int32_t block = NoMemoBlock;
             Text.clear();
@@ -239,33 +288,33 @@ TWriteResult WriteTableFile(TOutputKind kind, const std::string& fileName, const
     TDBF out;
     out.SetFileName(fileName);
     out.Open();
-    // Field objects of our own over the output's descriptors, writing into our record image.
+    // Field objects of our own over the output's descriptors; the records are built in place
+    // in a batch that goes to the file in one write.
     std::vector<TFieldDescriptor> descriptors(n);
-    std::vector<uint8_t> record(recordLength, ' ');
     std::vector<std::unique_ptr<TField>> fields;
     for (unsigned i = 0; i < n; ++i) {
         out.GetFieldDescriptor(int(i), descriptors[i]);
         fields.push_back(std::make_unique<TField>(descriptors[i].data()));
-        fields.back()->SetRecordBuffer(record.data(), recordLength);
         fields.back()->SetVersion(version);
+        plan[i].OutOffset = fields.back()->GetOffset();
     }
-    TCopier copier{src, out.GetMemoObject(), rows.Memo, {}};
+    TCopier copier{src, out.GetMemoObject(), rows.Memo, static_cast<uint16_t>(recordLength), {}};
     const size_t batchRecords = std::max<size_t>(1, (size_t(1) << 20) / recordLength);
-    std::vector<uint8_t> batch;
-    batch.reserve(batchRecords * recordLength);
+    std::vector<uint8_t> batch(batchRecords * recordLength);
+    size_t filled = 0;
     auto flush = [&] {
-        if (batch.empty()) return;
-        out.AppendRecords(batch.data(), batch.size() / recordLength);
-        batch.clear();
+        if (!filled) return;
+        out.AppendRecords(batch.data(), filled);
+        filled = 0;
     };
     TWriteResult result;
     try {
         result = ForEachRow(rows, progress, [&] {
-            std::fill(record.begin(), record.end(), ' ');
-            record[0] = src.GetDeleted() ? '*' : ' ';
-            for (unsigned i = 0; i < n; ++i) copier.Copy(plan[i], *fields[i]);
-            batch.insert(batch.end(), record.begin(), record.end());
-            if (batch.size() >= batchRecords * recordLength) flush();
+            uint8_t* rec = batch.data() + filled * recordLength;
+            std::memset(rec, ' ', recordLength);
+            rec[0] = src.GetDeleted() ? '*' : ' ';
+            for (unsigned i = 0; i < n; ++i) copier.Copy(plan[i], *fields[i], rec);
+            if (++filled == batchRecords) flush();
             return true;
         });
         flush();
