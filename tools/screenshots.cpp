@@ -148,7 +148,10 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
     form.Open(QString::fromStdString(MakeLargeTable(folder + "/customers.dbf", 1000000)));
     while (!form.IsLoadOver() || form.IsWorking()) Settle(100);
     Settle(300);
-    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest&) { return TMsgBoxResult{mrOk, false}; });
+    std::filesystem::remove(folder + "/customers.html");
+    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest& r) {
+        return TMsgBoxResult{r.Buttons == mbbYesNo ? mrYes : mrOk, false};
+    });
     int failures = 0;
     QTimer::singleShot(500, [&] {
         auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
@@ -159,7 +162,7 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
         failures += !Save(dialog, out + "/export-before.png");
         dialog->BitBtn5Click();
         bool during = false;
-        while (!dialog->Worker || !dialog->Worker->Finished() || dialog->Exporting) {
+        while (dialog->Worker && (!dialog->Worker->Finished() || dialog->Exporting)) {
             Settle(5);
             const int at = dialog->ExportProgressBar->Position();
             if (!during && at >= 30 && at <= 80) {
