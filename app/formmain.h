@@ -61,6 +61,7 @@ class TDataList;
 class TDataListModel;
 class TLoadView;
 class TWorkThread;
+class TXPMenu;
 struct TRowStore;
 
 namespace vx {
@@ -229,6 +230,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
@@ -437,6 +439,9 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Tells once per table what opening it could not do (read-only, memo file missing).
+    void ShowOpenNotice();
+    QString LastOpenNotice;  // table name and notice last told
     // Connects the column headers, the sort pop-ups and Enter in the quick-search boxes.
     void SetUpFind();
     // The list's item count, status and current record after its rows changed.

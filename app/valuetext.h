@@ -25,8 +25,10 @@ std::string FormatDate(const TDateTimeParts& d);
 // The date in the short date format ("yyyy-M-d"), then a blank and "hh:mm:ss" unless the
 // time is exactly midnight.
 std::string DateTimeToStr(const TDateTimeParts& d);
+void AppendDateTime(std::string& out, const TDateTimeParts& d);
 // A currency value held as value x 10000, as the shortest decimal text ("1.2345", "-3", "0").
 std::string CurrToStr(int64_t scaled);
+void AppendCurrency(std::string& out, int64_t scaled);
 // Fixed notation with `decimals` digits after "." ("%.*f").
 std::string FormatFixed(double value, int decimals);
 void AppendFixed(std::string& out, double value, int decimals);
@@ -60,6 +62,8 @@ bool ReadCurrency(std::string_view text, int64_t& scaled);
 // scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
 // 0.00001.
 std::string FloatToStrGeneral(double value);
+// The shortest decimal text that reads back as exactly the same double ("0.1", "1e+20").
+std::string DoubleToStr(double value);
 // A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
 // date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
 bool ReadDateText(std::string_view text, TDateTimeParts& date);
@@ -70,27 +74,17 @@ bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
 std::string DisplayText(TDBF& dbf, const TField& field);
 
-// ---- Texts read back into values (paste, appending from another table) ----
-// Each reads the whole text; blanks (characters below 33) around it are allowed.
+// True when a date-time field holds no value: eight zero bytes (as a new record gets) or eight
+// blanks.
+bool IsBlankDateTime(const TField& field);
 
-// The shortest decimal text that reads back as the same double ("0.1", "1e+20", "-3").
-std::string DoubleToStr(double value);
-// A 32-bit integer in decimal, with an optional sign.
-bool ParseInteger32(std::string_view text, int32_t& value);
-// A double ("1.5", "-2e3", "inf"); "." is the decimal point.
-bool ParseDouble(std::string_view text, double& value);
-// A currency value as value x 10000, from its decimal text; digits beyond the fourth decimal
-// round half away from zero. False when the text is no number or the value does not fit.
-bool ParseCurrency(std::string_view text, int64_t& scaled);
-// A date "yyyy-M-d" (the program's format; "-" between the parts), optionally followed by a
-// blank and a time "h:m", "h:m:s" or "h:m:s.zzz".
-bool ParseDateTime(std::string_view text, TDateTimeParts& value);
-
-// How a number text fits a numeric field of a given width and decimal count.
-enum class TNumberFit { Ok, NotANumber, TooWide };
-// The stored text of a decimal number text ("12.5", "-3", "1e3") in a numeric field: rounded
-// to `decimals` digits after "." (half away from zero) and right-aligned in `width`
-// characters, computed on the digits themselves so that no digit is lost on the way.
-TNumberFit FormatNumberField(std::string_view text, int width, int decimals, std::string& out);
+// Appends the text that `field` of the table's current record becomes in every text-like
+// output (CSV, DIF, text report, HTML, XML, worksheets), by type letter: D the stored text at
+// full width (eight blanks when empty); T the date in the short date format, then a blank and
+// the time unless it is midnight, and nothing for a blank date-time; Y the currency text; I the
+// integer; B fixed notation with the field's decimals; L the stored character; M the memo text
+// when `memo` is on, else "Memo"; G "General"; N, F, C and every other letter the stored text
+// without the characters below 33 at either end. `scratch` is reused storage.
+void AppendOutputText(TDBF& dbf, const TField& field, bool memo, std::string& out, std::string& scratch);
 
 }  // namespace valuetext

@@ -1,5 +1,5 @@
 // Record operations over many records at once: marking, removing, packing, filling holes from
-// the end, appending and reading. Each takes the lock once and moves data in large chunks, so
+// the end and reading. Each takes the lock once and moves data in large chunks, so
 // that a million-record table is handled in about the time of one pass over the file; the
 // bytes left in the file are those of the one-record-at-a-time operations.
 #include "engine/dbf.h"
@@ -7,7 +7,6 @@
 #include "platform/filestream.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 constexpr uint8_t DeletedFlag = '*';
@@ -220,31 +219,7 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
     return moves;
 }
 
-// ---- appending and reading --------------------------------------------------------------
-
-void TDBF::AppendRecords(const uint8_t* records, size_t n) {
-    CheckActive(true);
-    if (n == 0) return;
-    const size_t rl = GetRecordLength();
-    TLockGuard lock(*this, 0);
-    ReadCountUnlocked();
-    const uint32_t count = HeaderRecordCount();
-    if (n > size_t(std::numeric_limits<uint32_t>::max() - count)) FailRange(int64_t(count) + int64_t(n));
-    const int64_t oldSize = Stream->Size();
-    try {
-        WriteOrFail(RecordOffset(int64_t(count) + 1), records, n * rl, " - Error in write DBF!");
-        const uint8_t end = EndOfFileMark;
-        WriteOrFail(RecordOffset(int64_t(count) + 1) + int64_t(n * rl), &end, 1, " - Error in write DBF!");
-    } catch (const EDBFError&) {
-        if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);  // no partial records
-        throw;
-    }
-    SetHeaderRecordCount(count + static_cast<uint32_t>(n));
-    WriteCountUnlocked();
-    CurrentRecNo = int64_t(count) + int64_t(n);
-    ResizeRecordBuffer();
-    std::memcpy(RecordBuffer.data(), records + (n - 1) * rl, rl);
-}
+// ---- reading ----------------------------------------------------------------------------
 
 void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& out) {
     CheckActive(true);
