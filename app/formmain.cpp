@@ -246,6 +246,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     SetUpListView();
     SetUpDocument();
+    SetUpStructure();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));
@@ -300,6 +301,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() {
+    // A structure change ends before anything it uses goes.
+    FieldEditorThread.reset();
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     delete ListWatcher;  // the list's events no longer reach a window being taken apart

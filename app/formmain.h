@@ -30,6 +30,7 @@
 
 #include "app/recentfiles.h"
 #include "app/workerthread.h"
+#include "editors/fieldeditorthread.h"
 
 class QAction;
 class QComboBox;
@@ -52,6 +53,7 @@ class TFontComboBox;
 class TFlatListBox;
 class TColorBox;
 class TDBF;
+class TFormProgress;
 class TDataList;
 class TDataListModel;
 class TLoadView;
@@ -115,10 +117,10 @@ public:
     // The worker messages' handlers.
     void OnWorkStart();
     void OnWorkStop();
-    void OnPGStart() {}
-    void OnPGStop() {}
+    void OnPGStart();
+    void OnPGStop();
     void OnPGUpdate() {}
-    void OnPGProgress(int /*percent*/) {}
+    void OnPGProgress(int percent);
     void OnSAStart() {}
     void OnSAStop(const std::string& /*fileName*/) {}
     void OnSAUpdate() {}
@@ -378,6 +380,27 @@ public:
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
 
     // ---- Creating tables and changing fields (formmain_structure.cpp) ----
+    // The structure-change worker, kept until the change has been shown, and its progress
+    // window, created at start and shown modally while the worker runs.
+    TWorkerPtr<TFieldEditorThread> FieldEditorThread;
+    TFormProgress* ProgressForm = nullptr;
+    // The last step of the field commands, after their dialogs: starts the worker.
+    void StartFieldAdd(const TIptFieldRec& rec);
+    void StartFieldDelete(const std::vector<int32_t>& indexes);
+    // On the user-interface thread once the table has changed: the rows get the new layout in
+    // a fresh row store, the columns, sort items and quick-search fields follow.
+    void UpdateMainColumns(const TFieldEditorThread& job);
+    // Test seams: answers the file dialogs of the create-table dialog when set (save: the save
+    // dialog); called each time the list shows a changed structure.
+    std::function<QString(bool save, const QString& filter)> AskFileName;
+    std::function<void()> OnStructureShown;
+    void SetUpStructure();
+    // After the worker: frees it, and when the change failed reports the engine's message and
+    // opens the table again so that the list matches the file.
+    void FinishFieldEditor();
+    // The refusals both field commands share; true when the command may go on.
+    bool CanChangeStructure();
+    std::unique_ptr<TFieldEditorView> StructureView;
 
     // ---- Export, save as, worksheet import (formmain_export.cpp) ----
 

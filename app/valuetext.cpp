@@ -2,8 +2,10 @@
 
 #include "engine/dbf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <limits>
 
 namespace valuetext {
 
@@ -193,6 +195,164 @@ std::string DisplayText(TDBF& dbf, const TField& field) {
     std::string out, scratch;
     AppendDisplayText(dbf, field, out, scratch);
     return out;
+}
+
+// ---- Values typed by the user ----
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads 1..maxDigits digits at s[i]; the next character must not be a digit.
+bool ReadNumber(std::string_view s, size_t& i, size_t maxDigits, int& out, size_t* digits = nullptr) {
+    const size_t start = i;
+    int v = 0;
+    while (i < s.size() && IsDigit(s[i]) && i - start < maxDigits) v = v * 10 + (s[i++] - '0');
+    out = v;
+    if (digits) *digits = i - start;
+    return i > start && (i == s.size() || !IsDigit(s[i]));
+}
+
+bool Expect(std::string_view s, size_t& i, char c) {
+    if (i < s.size() && s[i] == c) {
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+// The date part at the start of s; i ends behind it.
+bool ReadDate(std::string_view s, size_t& i, TDateTimeParts& d) {
+    size_t yearDigits = 0;
+    if (!ReadNumber(s, i, 4, d.Year, &yearDigits)) return false;
+    if (yearDigits <= 2) d.Year += 2000;
+    return Expect(s, i, '-') && ReadNumber(s, i, 2, d.Month) && Expect(s, i, '-') && ReadNumber(s, i, 2, d.Day) &&
+           IsValidCalendarDate(d.Year, d.Month, d.Day);
+}
+
+// Sign, digits with at most one ".", an optional exponent: the whole text.
+bool IsDecimalText(std::string_view s) {
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool digits = false, point = false;
+    for (; i < s.size(); ++i) {
+        if (IsDigit(s[i])) digits = true;
+        else if (s[i] == '.' && !point) point = true;
+        else break;
+    }
+    if (!digits) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i == s.size()) return false;
+        while (i < s.size() && IsDigit(s[i])) ++i;
+    }
+    return i == s.size();
+}
+
+}  // namespace
+
+bool TextToDate(std::string_view text, TDateTimeParts& out) {
+    std::string_view s = Trim(text);
+    size_t i = 0;
+    TDateTimeParts d;
+    if (!ReadDate(s, i, d) || i != s.size()) return false;
+    out = d;
+    return true;
+}
+
+bool TextToDateTime(std::string_view text, TDateTimeParts& out) {
+    std::string_view s = Trim(text);
+    size_t i = 0;
+    TDateTimeParts d;
+    if (!ReadDate(s, i, d)) return false;
+    if (i < s.size()) {
+        if (!Expect(s, i, ' ')) return false;
+        while (i < s.size() && s[i] == ' ') ++i;
+        if (!ReadNumber(s, i, 2, d.Hour) || !Expect(s, i, ':') || !ReadNumber(s, i, 2, d.Minute)) return false;
+        if (Expect(s, i, ':') && !ReadNumber(s, i, 2, d.Second)) return false;
+        if (Expect(s, i, '.') && !ReadNumber(s, i, 3, d.Millisecond)) return false;
+        if (i != s.size() || d.Hour > 23 || d.Minute > 59 || d.Second > 59) return false;
+    }
+    out = d;
+    return true;
+}
+
+bool TextToFloat(std::string_view text, double& out) {
+    std::string_view s = Trim(text);
+    if (!IsDecimalText(s)) return false;
+    if (s[0] == '+') s.remove_prefix(1);
+    double v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
+    out = v;
+    return true;
+}
+
+bool TextToInteger(std::string_view text, int32_t& out) {
+    std::string_view s = Trim(text);
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty() || s[0] == '+') return false;
+    int32_t v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
+    out = v;
+    return true;
+}
+
+bool TextToCurrency(std::string_view text, int64_t& scaled) {
+    std::string_view s = Trim(text);
+    if (s.find_first_of("eE") != std::string_view::npos || !IsDecimalText(s)) return false;
+    bool negative = false;
+    if (s[0] == '+' || s[0] == '-') {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    // Whole part and up to four decimals exactly; the fifth decimal rounds.
+    unsigned __int128 v = 0;
+    int decimals = -1;  // -1 before the point
+    bool roundUp = false;
+    for (char c : s) {
+        if (c == '.') {
+            decimals = 0;
+            continue;
+        }
+        if (decimals >= 4) {
+            if (decimals == 4) roundUp = c >= '5';
+            ++decimals;
+            continue;
+        }
+        v = v * 10 + unsigned(c - '0');
+        if (decimals >= 0) ++decimals;
+        if (v > (unsigned __int128)1 << 70) return false;
+    }
+    for (int k = decimals < 0 ? 0 : std::min(decimals, 4); k < 4; ++k) v *= 10;
+    if (roundUp) v += 1;
+    const unsigned __int128 limit = (unsigned __int128)std::numeric_limits<int64_t>::max() + (negative ? 1 : 0);
+    if (v > limit) return false;
+    scaled = negative ? static_cast<int64_t>(-static_cast<__int128>(v)) : static_cast<int64_t>(v);
+    return true;
+}
+
+std::string DateTimeToText(const TDateTimeParts& d) {
+    std::string s = FormatDate(d);
+    s += ' ';
+    AppendPadded(s, d.Hour, 2);
+    s += ':';
+    AppendPadded(s, d.Minute, 2);
+    s += ':';
+    AppendPadded(s, d.Second, 2);
+    if (d.Millisecond) {
+        s += '.';
+        AppendPadded(s, d.Millisecond, 3);
+    }
+    return s;
+}
+
+std::string DoubleToText(double value) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
 }
 
 }  // namespace valuetext

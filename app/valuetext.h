@@ -44,4 +44,22 @@ bool ParseStoredDate(std::string_view stored, int& year, int& month, int& day);
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
 std::string DisplayText(TDBF& dbf, const TField& field);
 
+// ---- Values typed by the user ----
+// Each reads the whole text, blanks around it allowed, and is false when it is no value of
+// its kind.
+// A date in the short date format "yyyy-M-d"; a year of one or two digits falls in the 2000s.
+bool TextToDate(std::string_view text, TDateTimeParts& out);
+// A date, then optionally a blank and "h:m", "h:m:s" or "h:m:s.zzz".
+bool TextToDateTime(std::string_view text, TDateTimeParts& out);
+// A decimal number with "." and an optional exponent ("-1.5", ".5", "2e3").
+bool TextToFloat(std::string_view text, double& out);
+// A 32-bit signed integer ("-12", "+7").
+bool TextToInteger(std::string_view text, int32_t& out);
+// A currency value as value x 10000, rounded half away from zero to four decimals.
+bool TextToCurrency(std::string_view text, int64_t& scaled);
+// The texts the engine reads back exactly: "yyyy-mm-dd hh:mm:ss" (".zzz" when there are
+// milliseconds) and the shortest text of a double.
+std::string DateTimeToText(const TDateTimeParts& d);
+std::string DoubleToText(double value);
+
 }  // namespace valuetext
