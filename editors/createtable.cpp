@@ -5,6 +5,7 @@
 #include "engine/dbf.h"
 #include "platform/filestream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -28,13 +29,17 @@ std::string FreeName(const std::string& path, const char* tag) {
     return name;
 }
 
-// The file in `folder` whose name equals `name` ignoring ASCII letter case, else folder/name.
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
+}
+
+// The file in `folder` whose name equals `name` ignoring ASCII letter case (as the engine
+// finds a memo file), else folder/name.
 std::string FindIgnoringCase(const fs::path& folder, const std::string& name) {
     std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
-        const std::string other = e.path().filename().string();
-        if (fieldcheck::SameFieldName(other, name)) return e.path().string();
-    }
+    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
+        if (SameIgnoringCase(e.path().filename().string(), name)) return e.path().string();
     return (folder / name).string();
 }
 
