@@ -394,6 +394,8 @@ public:
     // dialog); called each time the list shows a changed structure.
     std::function<QString(bool save, const QString& filter)> AskFileName;
     std::function<void()> OnStructureShown;
+
+private:
     void SetUpStructure();
     // After the worker: frees it, and when the change failed reports the engine's message and
     // opens the table again so that the list matches the file.
@@ -401,6 +403,8 @@ public:
     // The refusals both field commands share; true when the command may go on.
     bool CanChangeStructure();
     std::unique_ptr<TFieldEditorView> StructureView;
+
+public:
 
     // ---- Export, save as, worksheet import (formmain_export.cpp) ----
 
