@@ -106,7 +106,7 @@ void TFormMain::M1_NEWFROMFILEClick() {
 
 bool TFormMain::CanChangeStructure() {
     if (!CurDBF || !RequireWritable()) return false;
-    if (Rows && Rows->UsingFilter) {
+    if (IsUsingFilter()) {
         Warn(this, QStringLiteral("Can not do this job in \"Apply Filter\" mode."));
         return false;
     }

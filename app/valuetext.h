@@ -39,27 +39,39 @@ void AppendDisplayDate(std::string& out, std::string_view stored);
 // a part of one or two year digits falls in the 2000s. False when it is no valid date.
 bool ParseStoredDate(std::string_view stored, int& year, int& month, int& day);
 
+// ---- Reading value texts ----
+// Each reader allows characters below 33 around the text and needs the rest to be the value.
+
+// A finite decimal number ("1.5", "-2", ".5", "1e3"); false for anything else, "nan" and "inf"
+// too, and for values beyond the range of a double.
+bool ReadDouble(std::string_view text, double& value);
+// A decimal integer ("+12", "-3") that fits the type; false otherwise.
+bool ReadInt32(std::string_view text, int32_t& value);
+bool ReadInt64(std::string_view text, int64_t& value);
+// A decimal number (as ReadDouble reads it) rounded half away from zero to `decimals` digits
+// after ".", computed on the digits themselves so that no binary rounding creeps in
+// ("2.675" with 2 decimals is "2.68"); no exponent and no leading zeros ("-0.50", "12").
+// False when the text is no number or the result is longer than `width`.
+bool DecimalToFixedText(std::string_view text, int width, int decimals, std::string& out);
+// A currency text held exactly as value x 10000 (further decimals rounded); false when it is
+// no number or beyond 64 bits.
+bool ReadCurrency(std::string_view text, int64_t& scaled);
+// The general text of a number: up to 15 significant digits without trailing zeros, in
+// scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
+// 0.00001.
+std::string FloatToStrGeneral(double value);
+// A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
+// date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
+bool ReadDateText(std::string_view text, TDateTimeParts& date);
+bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
+
 // Appends the record list's text of `field` for the table's current record. `scratch` is
 // reused storage. Memo texts come from the memo file (empty when it is closed).
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
 std::string DisplayText(TDBF& dbf, const TField& field);
 
-// ---- Values typed by the user ----
-// Each reads the whole text, blanks around it allowed, and is false when it is no value of
-// its kind.
-// A date in the short date format "yyyy-M-d"; a year of one or two digits falls in the 2000s.
-bool TextToDate(std::string_view text, TDateTimeParts& out);
-// A date, then optionally a blank and "h:m", "h:m:s" or "h:m:s.zzz".
-bool TextToDateTime(std::string_view text, TDateTimeParts& out);
-// A decimal number with "." and an optional exponent ("-1.5", ".5", "2e3").
-bool TextToFloat(std::string_view text, double& out);
-// A 32-bit signed integer ("-12", "+7").
-bool TextToInteger(std::string_view text, int32_t& out);
-// A currency value as value x 10000, rounded half away from zero to four decimals.
-bool TextToCurrency(std::string_view text, int64_t& scaled);
-// The texts the engine reads back exactly: "yyyy-mm-dd hh:mm:ss" (".zzz" when there are
-// milliseconds) and the shortest text of a double.
+// The text of a date-time that the engine reads back exactly: "yyyy-mm-dd hh:mm:ss" (".zzz"
+// when there are milliseconds).
 std::string DateTimeToText(const TDateTimeParts& d);
-std::string DoubleToText(double value);
 
 }  // namespace valuetext

@@ -4,7 +4,6 @@
 #include "app/valuetext.h"
 #include "editors/fieldtypes.h"
 
-#include <cmath>
 
 namespace fieldcheck {
 
@@ -106,15 +105,13 @@ TCheck NormaliseFill(char type, int width, int decimals, const QString& fill, st
     case 'N':
     case 'F': {
         double v = 0;
-        if (!valuetext::TextToFloat(trimmed, v) || !std::isfinite(v)) return Fail(FormatError, cFill);
-        if (v == 0) v = 0;  // no "-0"
-        out = valuetext::FormatFixed(v, decimals);
-        if (!fits(out)) return Fail(LengthError, cFill);
+        if (!valuetext::ReadDouble(trimmed, v)) return Fail(FormatError, cFill);
+        if (!valuetext::DecimalToFixedText(trimmed, width, decimals, out)) return Fail(LengthError, cFill);
         return {};
     }
     case 'D': {
         TDateTimeParts d;
-        if (!valuetext::TextToDate(trimmed, d)) return Fail(FormatError, cFill);
+        if (!valuetext::ReadDateText(trimmed, d)) return Fail(FormatError, cFill);
         std::string date = valuetext::FormatDate(d);
         out = date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2);
         if (!fits(out)) return Fail(LengthError, cFill);
@@ -127,27 +124,27 @@ TCheck NormaliseFill(char type, int width, int decimals, const QString& fill, st
         return {};
     case 'T': {
         TDateTimeParts d;
-        if (!valuetext::TextToDateTime(trimmed, d)) return Fail(FormatError, cFill);
+        if (!valuetext::ReadDateTimeText(trimmed, d)) return Fail(FormatError, cFill);
         out = valuetext::DateTimeToText(d);
         return {};
     }
     case 'I': {
         int32_t v = 0;
-        if (!valuetext::TextToInteger(trimmed, v)) return Fail(FormatError, cFill);
+        if (!valuetext::ReadInt32(trimmed, v)) return Fail(FormatError, cFill);
         if (trimmed.size() > 11) return Fail(LengthError, cFill);
         out = std::to_string(v);
         return {};
     }
     case 'Y': {
         int64_t v = 0;
-        if (!valuetext::TextToCurrency(trimmed, v)) return Fail(FormatError, cFill);
+        if (!valuetext::ReadCurrency(trimmed, v)) return Fail(FormatError, cFill);
         out = valuetext::CurrToStr(v);
         return {};
     }
     case 'B': {
         double v = 0;
-        if (!valuetext::TextToFloat(trimmed, v) || !std::isfinite(v)) return Fail(FormatError, cFill);
-        out = valuetext::DoubleToText(v);
+        if (!valuetext::ReadDouble(trimmed, v)) return Fail(FormatError, cFill);
+        out = valuetext::FloatToStrGeneral(v);
         return {};
     }
     default:

@@ -84,6 +84,7 @@ TEST(FieldChecks, NewFieldsAndTheirFillValues) {
         {tiNumeric, 10, 9, "1.5", "Fill value length error!", ""},  // "1.500000000" needs 11
         {tiNumeric, 10, 2, "1.5", "", "1.50"},
         {tiNumeric, 6, 2, "abc", "Fill value format error!", ""},
+        {tiNumeric, 6, 2, "2.675", "", "2.68"},
         {tiNumeric, 4, 2, "12.5", "Fill value length error!", ""},  // "12.50" needs 5
         {tiNumeric, 8, 2, "-0", "", "0.00"},
         {tiFloat, 8, 2, " 2e2 ", "", "200.00"},
@@ -101,7 +102,7 @@ TEST(FieldChecks, NewFieldsAndTheirFillValues) {
         {tiInteger, 4, 0, "abc", "Fill value format error!", ""},
         {tiInteger, 4, 0, "-2147483648", "", "-2147483648"},
         {tiCurrency, 8, 4, "1.23456", "", "1.2346"},
-        {tiCurrency, 8, 4, "1e3", "Fill value format error!", ""},
+        {tiCurrency, 8, 4, "1.2.3", "Fill value format error!", ""},
         {tiDouble, 8, 19, "1", "Field decimal error!", ""},
         {tiDouble, 8, 4, "0.1", "", "0.1"},
         {tiGeneral, 10, 0, "ignored", "", ""},
