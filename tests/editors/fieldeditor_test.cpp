@@ -88,10 +88,6 @@ protected:
         Dbf.SetFileName(Path);
         Dbf.Open();
         LoadRows(Dbf, Rows);
-        // The list may be sorted: the change keeps its order.
-        std::vector<TDataList::Row> order = Rows.DataList.Rows();
-        std::reverse(order.begin(), order.end());
-        Rows.DataList.Assign(order);
     }
     void TearDown() override { TFieldEditorThread::LingerMs = 500; }
 
@@ -101,13 +97,10 @@ protected:
         job.WaitFor();
         QCoreApplication::processEvents();
     }
-    // The rows the loader reads now, in the list's order.
+    // The rows the loader reads now.
     std::vector<std::vector<std::string>> Reloaded() {
         TRowStore fresh;
         LoadRows(Dbf, fresh);
-        std::vector<TDataList::Row> order = fresh.DataList.Rows();
-        std::reverse(order.begin(), order.end());
-        fresh.DataList.Assign(order);
         return Texts(fresh.DataList);
     }
 
