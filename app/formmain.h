@@ -63,6 +63,7 @@ class TDataList;
 class TDataListModel;
 class TLoadView;
 class TWorkThread;
+class TXPMenu;
 struct TRowStore;
 
 namespace vx {
@@ -231,6 +232,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
