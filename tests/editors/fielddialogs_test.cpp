@@ -58,9 +58,13 @@ TEST(FieldChecks, DesignFieldsInOrder) {
         EXPECT_EQ(check.Message.toStdString(), c.Message) << c.Name << " type " << c.Type;
         EXPECT_EQ(check.Control, c.Control) << c.Name;
     }
+    // A character no 8-bit code page holds.
+    const QString emoji = QString::fromUtf8("FELD\U0001F600");
+    QString bad;
+    ASSERT_FALSE(TryTextToBytes(emoji, &bad));
     std::string name;
-    TCheck check = CheckName(QString::fromUtf8("FELD\u20AC"), name);  // a character Latin-1 lacks
-    EXPECT_EQ(check.Message, CannotHoldMessage(QString::fromUtf8("\u20AC")));
+    TCheck check = CheckName(emoji, name);
+    EXPECT_EQ(check.Message, CannotHoldMessage(bad));
     EXPECT_EQ(check.Control, cName);
 }
 
@@ -113,10 +117,12 @@ TEST(FieldChecks, NewFieldsAndTheirFillValues) {
     TFieldInput dup{QStringLiteral(" name"), tiCharacter, 5, 0, {}};
     auto exists = [](const std::string& n) { return n == "name"; };
     EXPECT_EQ(CheckNewField(dup, exists, rec).Message, QStringLiteral("Field name already exist!"));
-    TFieldInput euro{QStringLiteral("C"), tiCharacter, 5, 0, QString::fromUtf8("\u20AC")};
-    TCheck bad = CheckNewField(euro, {}, rec);
-    EXPECT_EQ(bad.Control, cFill);
-    EXPECT_EQ(bad.Message, CannotHoldMessage(QString::fromUtf8("\u20AC")));
+    QString bad;
+    TFieldInput emoji{QStringLiteral("C"), tiCharacter, 5, 0, QString::fromUtf8("\U0001F600")};
+    ASSERT_FALSE(TryTextToBytes(emoji.Fill, &bad));
+    TCheck refused = CheckNewField(emoji, {}, rec);
+    EXPECT_EQ(refused.Control, cFill);
+    EXPECT_EQ(refused.Message, CannotHoldMessage(bad));
 }
 
 TEST(FieldTypes, KindsOfferTheirTypesWithTheirDefaults) {
