@@ -55,6 +55,7 @@ class TDBF;
 class TDataList;
 class TDataListModel;
 class TLoadView;
+class TRecordFormHost;
 class TWorkThread;
 struct TRowStore;
 
@@ -374,6 +375,9 @@ public:
     // ---- Record commands and the clipboard (formmain_records.cpp) ----
 
     // ---- Record editor forms (formmain_editors.cpp) ----
+    // What the record editor forms ask of this window (made on first use).
+    TRecordFormHost& RecordFormHost();
+    std::shared_ptr<TRecordFormHost> RecordFormHostImpl;  // shared: deleted where it is made
 
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
 

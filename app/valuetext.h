@@ -39,6 +39,23 @@ void AppendDisplayDate(std::string& out, std::string_view stored);
 // a part of one or two year digits falls in the 2000s. False when it is no valid date.
 bool ParseStoredDate(std::string_view stored, int& year, int& month, int& day);
 
+// ---- Number texts typed by the user (bytes; characters below 33 around them are ignored) ----
+
+// A 32-bit integer: an optional sign and decimal digits. False when it is no such number or
+// does not fit 32 bits.
+bool ParseInteger32(std::string_view text, int32_t& value);
+// A currency value as value x 10000: an optional sign, digits, "." and decimals, an optional
+// exponent ("e-2"). False when it is no number, needs more than four decimals (digits beyond
+// the fourth must be zeros) or does not fit 64 bits.
+bool ParseCurrency(std::string_view text, int64_t& scaled);
+// A finite double in decimal notation with an optional exponent; no "inf", "nan" or hex.
+bool ParseDouble(std::string_view text, double& value);
+// The number of a decimal text in fixed notation with `decimals` digits after "." ("%.*f"),
+// rounded half away from zero on its decimal digits, so that no digit the user typed is
+// changed by a binary conversion ("1.005" with 2 decimals gives "1.01"; 20-digit integers stay
+// exact). Zero has no sign. False when it is no number.
+bool FixedDecimalText(std::string_view text, int decimals, std::string& out);
+
 // Appends the record list's text of `field` for the table's current record. `scratch` is
 // reused storage. Memo texts come from the memo file (empty when it is closed).
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
