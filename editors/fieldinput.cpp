@@ -135,7 +135,9 @@ TFieldInput LoadInput(TDBF& dbf, const TFieldSpec& spec) {
     case TInputKind::Number:
     case TInputKind::Text: in.Text = Trimmed(*f); break;
     case TInputKind::ReadOnly:
-        in.Text = spec.Type == 'G' ? QStringLiteral("Gen") : BytesToText(valuetext::DisplayText(dbf, *f));
+        // A memo reference of no known layout cannot be followed: nothing to show.
+        if (spec.Type == 'G') in.Text = QStringLiteral("Gen");
+        else if (spec.Type != 'M') in.Text = BytesToText(valuetext::DisplayText(dbf, *f));
         break;
     }
     return in;
@@ -147,9 +149,6 @@ TFieldInput NewRecordInput(const TFieldSpec& spec) {
     case TInputKind::Date:
     case TInputKind::DateTime: in.Text = BytesToText(valuetext::BlankDateText); break;
     case TInputKind::Logical: in.Text = QStringLiteral("F"); break;
-    case TInputKind::ReadOnly:
-        if (spec.Type == 'G') in.Text = QStringLiteral("Gen");
-        break;
     default: break;
     }
     return in;

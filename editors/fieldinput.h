@@ -57,7 +57,8 @@ QString MemoStateText(const QString& memo);
 
 // What the input of `spec` shows for the table's current record.
 TFieldInput LoadInput(TDBF& dbf, const TFieldSpec& spec);
-// What the input starts with in a new record: empty, a blank date, the logical box on "F".
+// What the input starts with in a new record: empty, a blank date, the logical box on "F"
+// (fields shown only are empty: the new record gets the engine's blank value there).
 TFieldInput NewRecordInput(const TFieldSpec& spec);
 
 // One value to store in a field of the record buffer, already converted and checked.
