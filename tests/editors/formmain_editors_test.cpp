@@ -12,103 +12,83 @@ namespace {
 
 class EditorCommands : public lvtest::WindowTest {
 protected:
-    // Runs `act` on the record form once it is shown modally, then closes it.
+    // Once the record form is shown modally: types `name` into its first input, applies and
+    // closes it.
     template <class Form>
-    void OnForm(std::function<void(Form&)> act) {
-        QTimer::singleShot(0, [act] {
+    static void Type(const QString& name) {
+        QTimer::singleShot(0, [name] {
             auto* f = qobject_cast<Form*>(QApplication::activeModalWidget());
             ASSERT_TRUE(f);
-            act(*f);
+            f->FieldRows[0].Edit->setText(name);
+            EXPECT_TRUE(f->BitBtn3Click());
             f->BitBtn2->click();
         });
     }
-    void Load(uint32_t records) {
-        Form->Open(Table("t.dbf", records, 0));
-        ASSERT_TRUE(WaitLoaded());
-    }
-    std::vector<int> Selected() const {
-        std::vector<int> rows;
-        for (const QModelIndex& i : Form->MainListView->selectionModel()->selectedRows()) rows.push_back(i.row());
-        return rows;
+    int Selected() const {
+        auto rows = Form->MainListView->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows[0].row() : -1;
     }
 };
 
 }  // namespace
 
 TEST_F(EditorCommands, EditAsksForASelectionAndConfirmation) {
-    Load(5);
+    Form->Open(Table("t.dbf", 5, 0));
+    ASSERT_TRUE(WaitLoaded());
     ScriptedMsgBox boxes;
     Form->M6_EDITClick();
     ASSERT_EQ(boxes.Asked.size(), 1u);
-    EXPECT_EQ(boxes.Asked[0].Caption, QStringLiteral("Information"));
-    EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("Please select one record first."));
+    EXPECT_EQ(boxes.Asked[0].Caption + boxes.Asked[0].Text, QStringLiteral("InformationPlease select one record first."));
 
     Form->ListViewGoToRec(2);
     Option->AlwayShowEdit = true;
     boxes.Answer(mrNo);
     Form->MainListViewDblClick();  // a double click is Edit
     ASSERT_EQ(boxes.Asked.size(), 2u);
-    EXPECT_EQ(boxes.Asked[1].Text, QStringLiteral("Edit?"));
-    EXPECT_TRUE(boxes.Asked[1].ShowCheckBox);
+    EXPECT_TRUE(boxes.Asked[1].Text == QStringLiteral("Edit?") && boxes.Asked[1].ShowCheckBox);
 
     boxes.Answer(mrYes, true);
-    OnForm<TFormEditRecord>([](TFormEditRecord& f) {
-        EXPECT_EQ(f.FieldRows[0].Edit->text(), QStringLiteral("r2"));
-        f.FieldRows[0].Edit->setText(QStringLiteral("\u00e9dit"));
-        EXPECT_TRUE(f.BitBtn3Click());
-    });
+    Type<TFormEditRecord>(QStringLiteral("\u00e9dit"));
     Form->M6_EDITClick();
     EXPECT_FALSE(Option->AlwayShowEdit);
     EXPECT_EQ(boxes.Asked.back().Text, QStringLiteral("Edit Succeed."));
-    EXPECT_EQ(Cell(1, 0), QStringLiteral("\u00e9dit"));
     // The row shows exactly what loading the table again shows.
-    std::vector<QString> edited;
-    for (int f = 0; f < 2; ++f) edited.push_back(Cell(1, f));
+    const QString edited[] = {Cell(1, 0), Cell(1, 1)};
+    EXPECT_EQ(edited[0], QStringLiteral("\u00e9dit"));
     Form->Open(Form->FileName);
     ASSERT_TRUE(WaitLoaded());
-    for (int f = 0; f < 2; ++f) EXPECT_EQ(Cell(1, f), edited[size_t(f)]);
+    EXPECT_EQ(Cell(1, 0), edited[0]);
+    EXPECT_EQ(Cell(1, 1), edited[1]);
 }
 
 TEST_F(EditorCommands, AppendAndInsertUpdateTheListAndCounts) {
-    Load(3);
+    Form->Open(Table("t.dbf", 3, 0));
+    ASSERT_TRUE(WaitLoaded());
     ScriptedMsgBox boxes;
-    OnForm<TFormAddRecord>([](TFormAddRecord& f) {
-        f.FieldRows[0].Edit->setText(QStringLiteral("new"));
-        EXPECT_TRUE(f.BitBtn3Click());
-    });
+    Type<TFormAddRecord>(QStringLiteral("new"));
     Form->M6_APPENDClick();
-    EXPECT_EQ(boxes.Asked.back().Text, QStringLiteral("Append Succeed."));
-    EXPECT_EQ(Form->ItemCount(), 4);
     EXPECT_EQ(Cell(3, 0), QStringLiteral("new"));
-    EXPECT_EQ(Selected(), std::vector<int>{3});
+    EXPECT_EQ(Selected(), 3);
     EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:4"));
     EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:4/4"));
 
     Form->ListViewGoToRec(2);
-    OnForm<TFormInsertRecord>([](TFormInsertRecord& f) {
-        f.FieldRows[0].Edit->setText(QStringLiteral("ins"));
-        EXPECT_TRUE(f.BitBtn3Click());
-    });
+    Type<TFormInsertRecord>(QStringLiteral("ins"));
     Form->M6_INSERTClick();
     EXPECT_EQ(boxes.Asked.back().Text, QStringLiteral("Insert Succeed."));
-    EXPECT_EQ(Cell(1, 0), QStringLiteral("ins"));
-    EXPECT_EQ(Cell(2, 0), QStringLiteral("r2"));
+    EXPECT_EQ(Cell(1, 0) + Cell(2, 0), QStringLiteral("insr2"));
     EXPECT_EQ(Form->GetDataIndex(2), 3);
-    EXPECT_EQ(Selected(), std::vector<int>{1});
-    EXPECT_TRUE(Form->IsLoadOver());
-}
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_TRUE(Form->ItemCount() == 5 && Form->IsLoadOver());
 
-TEST_F(EditorCommands, ATableOpenedReadOnlyOffersNoEditing) {
-    Load(2);
+    // A table open read-only offers no editing.
     Form->CurDBF->Close();
     Form->CurDBF->SetReadOnly(true);
     Form->CurDBF->Open();
-    Form->ListViewGoToRec(1);
-    ScriptedMsgBox boxes;
-    Form->M6_EDITClick();
-    Form->M6_APPENDClick();
-    Form->M6_INSERTClick();
-    ASSERT_EQ(boxes.Asked.size(), 3u);
-    for (const TMsgBoxRequest& r : boxes.Asked)
-        EXPECT_EQ(r.Text, QStringLiteral("The table is open read-only, so it cannot be changed."));
+    const size_t asked = boxes.Asked.size();
+    for (auto command : {&TFormMain::M6_EDITClick, &TFormMain::M6_APPENDClick, &TFormMain::M6_INSERTClick}) {
+        (Form.get()->*command)();
+        EXPECT_EQ(boxes.Asked.back().Text, QStringLiteral("The table is open read-only, so it cannot be changed."));
+    }
+    EXPECT_EQ(boxes.Asked.size(), asked + 3);
 }
