@@ -246,6 +246,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     SetUpListView();
     SetUpDocument();
+    SetUpFind();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));

@@ -39,22 +39,31 @@ void AppendDisplayDate(std::string& out, std::string_view stored);
 // a part of one or two year digits falls in the 2000s. False when it is no valid date.
 bool ParseStoredDate(std::string_view stored, int& year, int& month, int& day);
 
-// ---- Number texts typed by the user (bytes; characters below 33 around them are ignored) ----
+// ---- Reading value texts ----
+// Each reader allows characters below 33 around the text and needs the rest to be the value.
 
-// A 32-bit integer: an optional sign and decimal digits. False when it is no such number or
-// does not fit 32 bits.
-bool ParseInteger32(std::string_view text, int32_t& value);
-// A currency value as value x 10000: an optional sign, digits, "." and decimals, an optional
-// exponent ("e-2"). False when it is no number, needs more than four decimals (digits beyond
-// the fourth must be zeros) or does not fit 64 bits.
-bool ParseCurrency(std::string_view text, int64_t& scaled);
-// A finite double in decimal notation with an optional exponent; no "inf", "nan" or hex.
-bool ParseDouble(std::string_view text, double& value);
-// The number of a decimal text in fixed notation with `decimals` digits after "." ("%.*f"),
-// rounded half away from zero on its decimal digits, so that no digit the user typed is
-// changed by a binary conversion ("1.005" with 2 decimals gives "1.01"; 20-digit integers stay
-// exact). Zero has no sign. False when it is no number.
-bool FixedDecimalText(std::string_view text, int decimals, std::string& out);
+// A finite decimal number ("1.5", "-2", ".5", "1e3"); false for anything else, "nan" and "inf"
+// too, and for values beyond the range of a double.
+bool ReadDouble(std::string_view text, double& value);
+// A decimal integer ("+12", "-3") that fits the type; false otherwise.
+bool ReadInt32(std::string_view text, int32_t& value);
+bool ReadInt64(std::string_view text, int64_t& value);
+// A decimal number (as ReadDouble reads it) rounded half away from zero to `decimals` digits
+// after ".", computed on the digits themselves so that no binary rounding creeps in
+// ("2.675" with 2 decimals is "2.68"); no exponent and no leading zeros ("-0.50", "12").
+// False when the text is no number or the result is longer than `width`.
+bool DecimalToFixedText(std::string_view text, int width, int decimals, std::string& out);
+// A currency text held exactly as value x 10000 (further decimals rounded); false when it is
+// no number or beyond 64 bits.
+bool ReadCurrency(std::string_view text, int64_t& scaled);
+// The general text of a number: up to 15 significant digits without trailing zeros, in
+// scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
+// 0.00001.
+std::string FloatToStrGeneral(double value);
+// A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
+// date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
+bool ReadDateText(std::string_view text, TDateTimeParts& date);
+bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
 
 // Appends the record list's text of `field` for the table's current record. `scratch` is
 // reused storage. Memo texts come from the memo file (empty when it is closed).

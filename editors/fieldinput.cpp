@@ -197,12 +197,12 @@ std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& i
     case TInputKind::Currency:
         if (trimmed.empty()) return std::nullopt;
         out.Op = TFieldWrite::TOp::Currency;
-        if (!valuetext::ParseCurrency(trimmed, out.Integer)) return DataFormatErrorText();
+        if (!valuetext::ReadCurrency(trimmed, out.Integer)) return DataFormatErrorText();
         return std::nullopt;
     case TInputKind::Integer: {
         if (trimmed.empty()) return std::nullopt;
         int32_t v = 0;
-        if (!valuetext::ParseInteger32(trimmed, v)) return DataFormatErrorText();
+        if (!valuetext::ReadInt32(trimmed, v)) return DataFormatErrorText();
         out.Op = TFieldWrite::TOp::Integer;
         out.Integer = v;
         return std::nullopt;
@@ -210,13 +210,12 @@ std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& i
     case TInputKind::Double:
         if (trimmed.empty()) return std::nullopt;
         out.Op = TFieldWrite::TOp::Double;
-        if (!valuetext::ParseDouble(trimmed, out.Double)) return DataFormatErrorText();
+        if (!valuetext::ReadDouble(trimmed, out.Double)) return DataFormatErrorText();
         return std::nullopt;
     case TInputKind::Number: {
         out.Op = TFieldWrite::TOp::String;  // an empty input leaves the field blank
         if (trimmed.empty()) return std::nullopt;
-        if (!valuetext::FixedDecimalText(trimmed, spec.Decimals, out.Bytes) ||
-            out.Bytes.size() > static_cast<size_t>(spec.Length))
+        if (!valuetext::DecimalToFixedText(trimmed, spec.Length, spec.Decimals, out.Bytes))
             return DataFormatErrorText();
         return std::nullopt;
     }

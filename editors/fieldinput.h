@@ -23,7 +23,7 @@ enum class TInputKind {
     DateTime,  // T: a date edit and a time picker
     Logical,   // L: "T", "F" or nothing chosen
     Memo,      // M: edited in the memo editor
-    Currency,  // Y: up to four decimals
+    Currency,  // Y: four decimals (further ones rounded)
     Integer,   // I: 32-bit
     Double,    // B: IEEE double
     Number,    // N, F: decimal text right-aligned in the field
