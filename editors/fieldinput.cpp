@@ -61,13 +61,13 @@ QString MemoStateText(const QString& memo) {
     return memo.isEmpty() ? QStringLiteral("Empty memo") : QStringLiteral("Full memo");
 }
 
-std::vector<TFieldSpec> FieldSpecs(TDBF& dbf) {
-    std::vector<TFieldSpec> specs;
+std::vector<TInputField> InputFields(TDBF& dbf) {
+    std::vector<TInputField> fields;
     const bool memoOpen = dbf.GetMemoOpened();
     for (int i = 0; i < dbf.FieldCount; ++i) {
         const TField* f = dbf.GetField(i);
         if (!f) continue;
-        TFieldSpec s;
+        TInputField s;
         s.Index = i;
         s.Name = BytesToText(f->GetName());
         s.Type = f->GetFieldType();
@@ -82,16 +82,16 @@ std::vector<TFieldSpec> FieldSpecs(TDBF& dbf) {
         case TInputKind::Text: s.MaxLength = s.Length; break;
         default: break;
         }
-        specs.push_back(s);
+        fields.push_back(s);
     }
-    return specs;
+    return fields;
 }
 
-TFieldInput LoadInput(TDBF& dbf, const TFieldSpec& spec) {
+TFieldInput LoadInput(TDBF& dbf, const TInputField& field) {
     TFieldInput in;
-    const TField* f = dbf.GetField(spec.Index);
+    const TField* f = dbf.GetField(field.Index);
     if (!f) return in;
-    switch (spec.Kind) {
+    switch (field.Kind) {
     case TInputKind::Date: {
         int y = 0, m = 0, d = 0;
         in.Text = valuetext::ParseStoredDate(f->GetAsView(), y, m, d) ? DateText(y, m, d)
@@ -136,16 +136,16 @@ TFieldInput LoadInput(TDBF& dbf, const TFieldSpec& spec) {
     case TInputKind::Text: in.Text = Trimmed(*f); break;
     case TInputKind::ReadOnly:
         // A memo reference of no known layout cannot be followed: nothing to show.
-        if (spec.Type == 'G') in.Text = QStringLiteral("Gen");
-        else if (spec.Type != 'M') in.Text = BytesToText(valuetext::DisplayText(dbf, *f));
+        if (field.Type == 'G') in.Text = QStringLiteral("Gen");
+        else if (field.Type != 'M') in.Text = BytesToText(valuetext::DisplayText(dbf, *f));
         break;
     }
     return in;
 }
 
-TFieldInput NewRecordInput(const TFieldSpec& spec) {
+TFieldInput NewRecordInput(const TInputField& field) {
     TFieldInput in;
-    switch (spec.Kind) {
+    switch (field.Kind) {
     case TInputKind::Date:
     case TInputKind::DateTime: in.Text = BytesToText(valuetext::BlankDateText); break;
     case TInputKind::Logical: in.Text = QStringLiteral("F"); break;
@@ -154,16 +154,16 @@ TFieldInput NewRecordInput(const TFieldSpec& spec) {
     return in;
 }
 
-std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& input, TFieldWrite& out) {
+std::optional<QString> ConvertInput(const TInputField& field, const TFieldInput& input, TFieldWrite& out) {
     out = TFieldWrite();
-    out.Field = spec.Index;
-    if (spec.Kind == TInputKind::ReadOnly) return std::nullopt;
+    out.Field = field.Index;
+    if (field.Kind == TInputKind::ReadOnly) return std::nullopt;
     out.Op = TFieldWrite::TOp::Blank;
     QString bad;
     const std::optional<std::string> bytes = TryTextToBytes(input.Text, &bad);
     if (!bytes) return CannotHoldMessage(bad);
     const std::string_view trimmed = valuetext::Trim(*bytes);
-    switch (spec.Kind) {
+    switch (field.Kind) {
     case TInputKind::Date: {
         TDateTimeParts d;
         if (ReadDate(input.Text, d)) {
@@ -186,7 +186,7 @@ std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& i
     }
     case TInputKind::Logical:
     case TInputKind::Text:
-        if (ByteLength(input.Text) > static_cast<size_t>(spec.Length)) return DataFormatErrorText();
+        if (ByteLength(input.Text) > static_cast<size_t>(field.Length)) return DataFormatErrorText();
         out.Op = TFieldWrite::TOp::String;
         out.Bytes = *bytes;
         return std::nullopt;
@@ -215,7 +215,7 @@ std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& i
     case TInputKind::Number: {
         out.Op = TFieldWrite::TOp::String;  // an empty input leaves the field blank
         if (trimmed.empty()) return std::nullopt;
-        if (!valuetext::DecimalToFixedText(trimmed, spec.Length, spec.Decimals, out.Bytes))
+        if (!valuetext::DecimalToFixedText(trimmed, field.Length, field.Decimals, out.Bytes))
             return DataFormatErrorText();
         return std::nullopt;
     }

@@ -31,7 +31,8 @@ enum class TInputKind {
     ReadOnly,  // G, P, memo fields of no known layout and types the forms cannot edit
 };
 
-struct TFieldSpec {
+// A field of the open table as the forms see it.
+struct TInputField {
     int Index = 0;
     QString Name;  // as the descriptor holds it
     char Type = 'C';
@@ -42,8 +43,8 @@ struct TFieldSpec {
     bool Enabled = true;   // false for memo fields while the memo file is not open
 };
 
-// One spec per field of the open table, in descriptor order.
-std::vector<TFieldSpec> FieldSpecs(TDBF& dbf);
+// Every field of the open table, in descriptor order.
+std::vector<TInputField> InputFields(TDBF& dbf);
 
 // What an input holds.
 struct TFieldInput {
@@ -55,11 +56,11 @@ struct TFieldInput {
 // "Empty memo"/"Full memo": what a memo input shows for its text.
 QString MemoStateText(const QString& memo);
 
-// What the input of `spec` shows for the table's current record.
-TFieldInput LoadInput(TDBF& dbf, const TFieldSpec& spec);
+// What the input of `field` shows for the table's current record.
+TFieldInput LoadInput(TDBF& dbf, const TInputField& field);
 // What the input starts with in a new record: empty, a blank date, the logical box on "F"
 // (fields shown only are empty: the new record gets the engine's blank value there).
-TFieldInput NewRecordInput(const TFieldSpec& spec);
+TFieldInput NewRecordInput(const TInputField& field);
 
 // One value to store in a field of the record buffer, already converted and checked.
 struct TFieldWrite {
@@ -85,7 +86,7 @@ struct TFieldWrite {
 // it: "Data Format Error!" for a number that cannot be read or does not fit the field, or the
 // code page's refusal of a character. An empty input gives the blank value of its type (blanks
 // for N and F, whose text is then empty). Nothing is written here.
-std::optional<QString> ConvertInput(const TFieldSpec& spec, const TFieldInput& input, TFieldWrite& out);
+std::optional<QString> ConvertInput(const TInputField& field, const TFieldInput& input, TFieldWrite& out);
 
 // "Data Format Error!".
 QString DataFormatErrorText();

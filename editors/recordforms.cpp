@@ -30,7 +30,7 @@
 #include <exception>
 
 using recedit::TFieldInput;
-using recedit::TFieldSpec;
+using recedit::TInputField;
 using recedit::TFieldWrite;
 using recedit::TInputKind;
 
@@ -146,16 +146,16 @@ TFormRecord::TFormRecord(TRecordFormHost& host, QWidget* owner, const QString& o
 void TFormRecord::BuildRows() {
     // The painter takes in controls that exist when it is switched on.
     XPMenu1->SetActive(false);
-    const std::vector<TFieldSpec> specs = recedit::FieldSpecs(Host.Table());
+    const std::vector<TInputField> fields = recedit::InputFields(Host.Table());
     auto* content = new QWidget();
     content->setObjectName(QStringLiteral("FieldRows"));
     content->setAutoFillBackground(false);
     FieldRows.clear();
-    FieldRows.reserve(specs.size());
-    for (size_t i = 0; i < specs.size(); ++i)
-        AddRow(specs[i], content, AreaMargin + RowHeight * static_cast<int>(i));
+    FieldRows.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i)
+        AddRow(fields[i], content, AreaMargin + RowHeight * static_cast<int>(i));
     content->resize(AreaWidth - style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                    2 * AreaMargin + RowHeight * static_cast<int>(specs.size()));
+                    2 * AreaMargin + RowHeight * static_cast<int>(fields.size()));
     FieldArea->setWidget(content);
     FieldArea->setGeometry(0, FirstRowTop - AreaMargin, AreaWidth, height() - FirstRowTop);
     // The tab order follows the rows, then the buttons.
@@ -174,25 +174,25 @@ void TFormRecord::BuildRows() {
     XPMenu1->SetActive(true);
 }
 
-void TFormRecord::AddRow(const TFieldSpec& spec, QWidget* content, int top) {
+void TFormRecord::AddRow(const TInputField& field, QWidget* content, int top) {
     TFieldRow r;
-    r.Spec = spec;
-    const QString name = QStringLiteral("tmp") + spec.Name;
-    r.Caption = new QLabel(spec.Name, content);
+    r.Field = field;
+    const QString name = QStringLiteral("tmp") + field.Name;
+    r.Caption = new QLabel(field.Name, content);
     r.Caption->setObjectName(QStringLiteral("lb") + name);
     r.Caption->move(CaptionLeft, top + 4);
     r.Caption->adjustSize();
-    const int field = static_cast<int>(FieldRows.size());
+    const int index = static_cast<int>(FieldRows.size());
 
-    switch (spec.Kind) {
+    switch (field.Kind) {
     case TInputKind::Date:
     case TInputKind::DateTime: {
         r.Date = new TDateEdit(content);
         r.Date->SetCtl3D(false);
-        const int width = spec.Kind == TInputKind::Date ? InputWidth : DatePartWidth;
+        const int width = field.Kind == TInputKind::Date ? InputWidth : DatePartWidth;
         r.Date->setGeometry(InputLeft, top, width, r.Date->sizeHint().height());
         r.Input = r.Date;
-        if (spec.Kind == TInputKind::DateTime) {
+        if (field.Kind == TInputKind::DateTime) {
             r.Time = new QTimeEdit(content);
             r.Time->setObjectName(name + QStringLiteral("_t"));
             r.Time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
@@ -210,8 +210,8 @@ void TFormRecord::AddRow(const TFieldSpec& spec, QWidget* content, int top) {
         auto* memo = new TMemoLineEdit(content);
         memo->setReadOnly(true);
         memo->setToolTip(QStringLiteral("Double click to edit the memo."));
-        memo->OnDblClick = [this, field] { MemoDblClick(field); };
-        memo->setEnabled(spec.Enabled);
+        memo->OnDblClick = [this, index] { MemoDblClick(index); };
+        memo->setEnabled(field.Enabled);
         SetTextColor(memo, DisplayColor);
         r.Edit = memo;
         break;
@@ -223,9 +223,9 @@ void TFormRecord::AddRow(const TFieldSpec& spec, QWidget* content, int top) {
         break;
     default:
         r.Edit = new QLineEdit(content);
-        r.Edit->setMaxLength(spec.MaxLength);
-        if (spec.Kind == TInputKind::Number || spec.Kind == TInputKind::Text)
-            r.Edit->setValidator(new TByteLengthValidator(spec.Length, r.Edit));
+        r.Edit->setMaxLength(field.MaxLength);
+        if (field.Kind == TInputKind::Number || field.Kind == TInputKind::Text)
+            r.Edit->setValidator(new TByteLengthValidator(field.Length, r.Edit));
         break;
     }
     if (r.Edit) {
@@ -245,7 +245,7 @@ TFieldInput TFormRecord::CurrentInput(int field) const {
     TFieldInput in;
     if (field < 0 || field >= static_cast<int>(FieldRows.size())) return in;
     const TFieldRow& r = FieldRows[static_cast<size_t>(field)];
-    switch (r.Spec.Kind) {
+    switch (r.Field.Kind) {
     case TInputKind::Date: in.Text = r.Date->Text(); break;
     case TInputKind::DateTime: {
         in.Text = r.Date->Text();
@@ -269,7 +269,7 @@ TFieldInput TFormRecord::CurrentInput(int field) const {
 void TFormRecord::ShowInput(int field, const TFieldInput& in) {
     if (field < 0 || field >= static_cast<int>(FieldRows.size())) return;
     TFieldRow& r = FieldRows[static_cast<size_t>(field)];
-    switch (r.Spec.Kind) {
+    switch (r.Field.Kind) {
     case TInputKind::Date: r.Date->SetText(in.Text); break;
     case TInputKind::DateTime:
         r.Date->SetText(in.Text);
@@ -294,14 +294,14 @@ void TFormRecord::ShowInput(int field, const TFieldInput& in) {
 
 void TFormRecord::LoadInputs() {
     for (size_t i = 0; i < FieldRows.size(); ++i) {
-        ShowInput(static_cast<int>(i), recedit::LoadInput(Host.Table(), FieldRows[i].Spec));
+        ShowInput(static_cast<int>(i), recedit::LoadInput(Host.Table(), FieldRows[i].Field));
         FieldRows[i].Loaded = CurrentInput(static_cast<int>(i));
     }
 }
 
 void TFormRecord::LoadNewRecordInputs() {
     for (size_t i = 0; i < FieldRows.size(); ++i) {
-        ShowInput(static_cast<int>(i), recedit::NewRecordInput(FieldRows[i].Spec));
+        ShowInput(static_cast<int>(i), recedit::NewRecordInput(FieldRows[i].Field));
         FieldRows[i].Loaded = CurrentInput(static_cast<int>(i));
     }
 }
@@ -310,9 +310,9 @@ bool TFormRecord::ConvertInputs(const std::vector<int>& fields, std::vector<TFie
     writes.clear();
     for (int i : fields) {
         const TFieldRow& r = FieldRows[static_cast<size_t>(i)];
-        if (r.Spec.Kind == TInputKind::ReadOnly || !r.Spec.Enabled) continue;
+        if (r.Field.Kind == TInputKind::ReadOnly || !r.Field.Enabled) continue;
         TFieldWrite w;
-        if (const std::optional<QString> refused = recedit::ConvertInput(r.Spec, CurrentInput(i), w)) {
+        if (const std::optional<QString> refused = recedit::ConvertInput(r.Field, CurrentInput(i), w)) {
             MsgBox(QString(), *refused, mbiWarning, mbbOK, false, false, 30, 30, this);
             FieldArea->ensureWidgetVisible(r.Input, 0, AreaMargin);
             r.Input->setFocus();
@@ -340,19 +340,19 @@ void TFormRecord::BitBtn1Click() {
 
 void TFormRecord::BitBtn4Click() {
     for (TFieldRow& r : FieldRows) {
-        switch (r.Spec.Kind) {
+        switch (r.Field.Kind) {
         case TInputKind::Date: r.Date->SetText(BlankDate()); break;
         case TInputKind::DateTime:
             if (ClearBlanksDateTime()) r.Date->SetText(BlankDate());
             break;
         case TInputKind::Logical: r.Logical->setCurrentIndex(-1); break;
         case TInputKind::Memo:
-            if (!r.Spec.Enabled) break;
+            if (!r.Field.Enabled) break;
             r.Memo.clear();
             r.Edit->setText(QStringLiteral("Empty Memo"));
             break;
         case TInputKind::ReadOnly:
-            if (r.Spec.Type == 'G') r.Edit->clear();
+            if (r.Field.Type == 'G') r.Edit->clear();
             break;
         default: r.Edit->clear(); break;
         }
@@ -362,7 +362,7 @@ void TFormRecord::BitBtn4Click() {
 void TFormRecord::MemoDblClick(int field) {
     if (field < 0 || field >= static_cast<int>(FieldRows.size())) return;
     TFieldRow& r = FieldRows[static_cast<size_t>(field)];
-    if (r.Spec.Kind != TInputKind::Memo || !r.Spec.Enabled) return;
+    if (r.Field.Kind != TInputKind::Memo || !r.Field.Enabled) return;
     TFormMemoEditor editor(this);
     editor.FlatMemo->SetText(r.Memo);
     // The editor shows line breaks as CR LF; a memo the user did not change keeps its own.

@@ -57,7 +57,7 @@ public:
     // One field's caption and input. The object names are "lbtmp" + name, "tmp" + name and,
     // for the time part, "tmp" + name + "_t".
     struct TFieldRow {
-        recedit::TFieldSpec Spec;
+        recedit::TInputField Field;
         QLabel* Caption = nullptr;
         QWidget* Input = nullptr;  // the control that takes the focus
         TDateEdit* Date = nullptr;
@@ -119,7 +119,7 @@ protected:
     int FirstRowTop;
 
 private:
-    void AddRow(const recedit::TFieldSpec& spec, QWidget* content, int top);
+    void AddRow(const recedit::TInputField& field, QWidget* content, int top);
 };
 
 class TFormEditRecord : public TFormRecord {

@@ -21,12 +21,12 @@ protected:
         vxtest::App();
         Path = edtest::MakeAllTypes(Dir, 2);
         Host.Open(Path);
-        Specs = FieldSpecs(Host.Dbf);
+        Fields = InputFields(Host.Dbf);
     }
     // Converts the input of a field and writes it into record 1; the refusal, if any.
     std::optional<QString> Write(int field, const TFieldInput& input) {
         TFieldWrite w;
-        auto refused = ConvertInput(Specs[size_t(field)], input, w);
+        auto refused = ConvertInput(Fields[size_t(field)], input, w);
         if (!refused) WriteEdit(Host.Dbf, Host.Store, Host.Store.DataList[0], {w});
         return refused;
     }
@@ -35,7 +35,7 @@ protected:
     vxtest::TempDir Dir;
     std::string Path;
     edtest::TTestHost Host;
-    std::vector<TFieldSpec> Specs;
+    std::vector<TInputField> Fields;
 };
 
 }  // namespace
@@ -61,7 +61,7 @@ TEST_F(FieldInputs, EachTypeLoadsItsTextAndStoresWhatIsTyped) {
     };
     for (const Case& c : cases) {
         Host.Dbf.Go(1);
-        TFieldInput in = LoadInput(Host.Dbf, Specs[size_t(c.Field)]);
+        TFieldInput in = LoadInput(Host.Dbf, Fields[size_t(c.Field)]);
         EXPECT_EQ(in.Text, QString::fromLatin1(c.Loaded)) << c.Field;
         in = {QString::fromLatin1(c.Typed), 23, 59, 58};
         std::string before = vxtest::ReadAll(Path);
@@ -72,7 +72,7 @@ TEST_F(FieldInputs, EachTypeLoadsItsTextAndStoresWhatIsTyped) {
         EXPECT_EQ(before.replace(at, f->GetLength(), c.Stored), vxtest::ReadAll(Path)) << c.Field;
     }
     Host.Dbf.Go(1);
-    EXPECT_EQ(LoadInput(Host.Dbf, Specs[9]).Text, QStringLiteral("hello\r\nworld"));
+    EXPECT_EQ(LoadInput(Host.Dbf, Fields[9]).Text, QStringLiteral("hello\r\nworld"));
     ASSERT_FALSE(Write(9, {QStringLiteral("caf\u00e9")}));
     // The row shows what the loader shows for the stored record (the memo read back).
     EXPECT_EQ(Host.Store.DataList[0]->Text(9), "caf\xe9");
@@ -86,8 +86,8 @@ TEST_F(FieldInputs, EmptyInputsStoreTheBlankValueOfTheirType) {
         ASSERT_FALSE(Write(field, {})) << field;
         EXPECT_EQ(Bytes(field), blanks[field]) << field;
     }
-    EXPECT_EQ(NewRecordInput(Specs[3]).Text, QStringLiteral("F"));
-    EXPECT_EQ(NewRecordInput(Specs[4]).Text, QStringLiteral("    -  -  "));
+    EXPECT_EQ(NewRecordInput(Fields[3]).Text, QStringLiteral("F"));
+    EXPECT_EQ(NewRecordInput(Fields[4]).Text, QStringLiteral("    -  -  "));
 }
 
 TEST_F(FieldInputs, NumbersThatDoNotFitAreRefusedAndNothingIsWritten) {
@@ -112,8 +112,8 @@ TEST_F(FieldInputs, UntouchedValuesKeepTheirBytesAndFieldsGoByIndex) {
     Host.Dbf.GetField(5)->SetBlank();
     Host.Dbf.Post();
     Host.Dbf.Go(2);
-    EXPECT_EQ(LoadInput(Host.Dbf, Specs[3]).Text, QString());
-    EXPECT_EQ(LoadInput(Host.Dbf, Specs[5]).Text, QStringLiteral("    -  -  "));
+    EXPECT_EQ(LoadInput(Host.Dbf, Fields[3]).Text, QString());
+    EXPECT_EQ(LoadInput(Host.Dbf, Fields[5]).Text, QStringLiteral("    -  -  "));
     const std::string before = vxtest::ReadAll(Path);
     EXPECT_EQ(WriteEdit(Host.Dbf, Host.Store, Host.Store.DataList[1], {TFieldWrite{}}), Host.Store.DataList[1]);
     EXPECT_EQ(vxtest::ReadAll(Path), before);
@@ -125,7 +125,7 @@ TEST_F(FieldInputs, UntouchedValuesKeepTheirBytesAndFieldsGoByIndex) {
     edtest::TTestHost twice;
     twice.Open(path);
     TFieldWrite w;
-    ASSERT_FALSE(ConvertInput(FieldSpecs(twice.Dbf)[1], {QStringLiteral("xyz")}, w));
+    ASSERT_FALSE(ConvertInput(InputFields(twice.Dbf)[1], {QStringLiteral("xyz")}, w));
     WriteEdit(twice.Dbf, twice.Store, twice.Store.DataList[0], {w});
     EXPECT_EQ(FieldBytes(path, twice.Dbf, 1, 0) + FieldBytes(path, twice.Dbf, 1, 1), "   xyz");
 
@@ -133,5 +133,5 @@ TEST_F(FieldInputs, UntouchedValuesKeepTheirBytesAndFieldsGoByIndex) {
     edtest::TTestHost missing;
     missing.Dbf.SetReadOnly(true);
     missing.Open(vxtest::CopyFixture(Dir, "dbase_83_missing_memo.dbf"));
-    for (const TFieldSpec& s : FieldSpecs(missing.Dbf)) EXPECT_TRUE(s.Type != 'M' || !s.Enabled);
+    for (const TInputField& s : InputFields(missing.Dbf)) EXPECT_TRUE(s.Type != 'M' || !s.Enabled);
 }

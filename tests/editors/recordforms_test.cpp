@@ -57,7 +57,7 @@ TEST_F(RecordForms, OneRowOfInputsPerField) {
     ASSERT_EQ(f.FieldRows.size(), 12u);
     for (size_t i = 0; i < f.FieldRows.size(); ++i) {
         const auto& r = f.FieldRows[i];
-        EXPECT_EQ(r.Input->objectName(), QStringLiteral("tmp") + r.Spec.Name);
+        EXPECT_EQ(r.Input->objectName(), QStringLiteral("tmp") + r.Field.Name);
         EXPECT_EQ(r.Input->mapTo(&f, QPoint(0, 0)), QPoint(110, 40 + 30 * int(i)));
     }
     EXPECT_EQ(f.FieldRows[5].Time->time(), QTime(3, 4, 5));
@@ -81,7 +81,7 @@ TEST_F(RecordForms, ApplyWithNothingChangedLeavesRealTablesByteIdentical) {
             TFormEditRecord f(host);
             // Opening a memo and closing the editor unchanged counts as no change.
             for (size_t i = 0; i < f.FieldRows.size(); ++i)
-                if (f.FieldRows[i].Spec.Kind == recedit::TInputKind::Memo) {
+                if (f.FieldRows[i].Field.Kind == recedit::TInputKind::Memo) {
                     OnMemoEditor([](TFormMemoEditor&) {});
                     f.MemoDblClick(int(i));
                     break;
