@@ -62,6 +62,7 @@ class TDataListModel;
 class TLoadView;
 class TRecordFormHost;
 class TWorkThread;
+class TXPMenu;
 struct TRowStore;
 
 namespace vx {
@@ -230,6 +231,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
