@@ -434,6 +434,9 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Tells once per table what opening it could not do (read-only, memo file missing).
+    void ShowOpenNotice();
+    QString LastOpenNotice;  // table name and notice last told
     // Connects the column headers, the sort pop-ups and Enter in the quick-search boxes.
     void SetUpFind();
     // The list's item count, status and current record after its rows changed.

@@ -1,6 +1,7 @@
 #include "editors/fieldinput.h"
 
 #include "app/bytetext.h"
+#include "app/codepage.h"
 #include "editortest.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ class FieldInputs : public ::testing::Test {
 protected:
     void SetUp() override {
         vxtest::App();
+        vx::SetCodePage(1252);  // the texts below are of this page
         Path = edtest::MakeAllTypes(Dir, 2);
         Host.Open(Path);
         Fields = InputFields(Host.Dbf);
@@ -98,7 +100,7 @@ TEST_F(FieldInputs, NumbersThatDoNotFitAreRefusedAndNothingIsWritten) {
     for (const auto& [field, text] : bad)
         EXPECT_EQ(Write(field, {QString::fromLatin1(text)}), QStringLiteral("Data Format Error!")) << text;
     // A character the code page cannot hold is refused with its own message.
-    EXPECT_EQ(Write(0, {QStringLiteral("a\u20acb")}), CannotHoldMessage(QStringLiteral("\u20ac")));
+    EXPECT_EQ(Write(0, {QStringLiteral("a\U0001F600b")}), CannotHoldMessage(QStringLiteral("\U0001F600")));
     EXPECT_EQ(vxtest::ReadAll(Path), before);
     EXPECT_EQ(Host.Dbf.GetState(), esBrowse);
 }

@@ -1,4 +1,5 @@
 // The main window's commands that open the record editor forms.
+#include "app/codepage.h"
 #include "app/loadwindow_fixture.h"
 #include "editors/recordforms.h"
 
@@ -33,6 +34,7 @@ protected:
 }  // namespace
 
 TEST_F(EditorCommands, EditAsksForASelectionAndConfirmation) {
+    vx::SetCodePage(1252);  // "\u00e9" is a character of this page
     Form->Open(Table("t.dbf", 5, 0));
     ASSERT_TRUE(WaitLoaded());
     ScriptedMsgBox boxes;

@@ -1,5 +1,6 @@
 #include "editors/memoeditor.h"
 
+#include "app/codepage.h"
 #include "app/msgbox.h"
 #include "controls/flatmemo.h"
 #include "qtapp.h"
@@ -47,6 +48,7 @@ TEST(MemoImport, FileLinesGoInAtTheCaret) {
 
 TEST(MemoEditor, ImportsFilesAndCountsBytes) {
     vxtest::App();
+    vx::SetCodePage(1252);  // the texts below are of this page
     vxtest::TempDir dir;
     vxtest::WriteAll(dir.Path("ab.txt"), "A\r\nB\xe9\r\n");
     vxtest::WriteAll(dir.Path("empty.txt"), "");
