@@ -62,6 +62,7 @@ class TFormProgress;
 class TDataList;
 class TDataListModel;
 class TLoadView;
+class TRecordFormHost;
 class TWorkThread;
 class TXPMenu;
 struct TRowStore;
@@ -369,6 +370,9 @@ public:
     // ---- Record commands and the clipboard (formmain_records.cpp) ----
 
     // ---- Record editor forms (formmain_editors.cpp) ----
+    // What the record editor forms ask of this window (made on first use).
+    TRecordFormHost& RecordFormHost();
+    std::shared_ptr<TRecordFormHost> RecordFormHostImpl;  // shared: deleted where it is made
 
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
     // Searches from FindOptions.StartRow in its direction; goes to the row found, or says
