@@ -261,9 +261,15 @@ TEST(DateEdit, DateReadAndWrite) {
     TCustomDateEdit::ShowConvertError = [&](QWidget*, const QString& m) { shown = m; };
     edit.SetCheckOnExit(true);
     edit.SetText("2024-00-01");
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(&edit, &out);
-    EXPECT_EQ(shown, "'2024-00-01' is not a valid date");
+    // Only leaving for another control checks: not a window switch, a menu or the calendar.
+    for (auto [reason, checks] : {std::pair{Qt::ActiveWindowFocusReason, false}, {Qt::PopupFocusReason, false},
+                                  {Qt::MenuBarFocusReason, false}, {Qt::TabFocusReason, true},
+                                  {Qt::MouseFocusReason, true}}) {
+        shown.clear();
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(&edit, &out);
+        EXPECT_EQ(shown, checks ? "'2024-00-01' is not a valid date" : "") << reason;
+    }
     TCustomDateEdit::ShowConvertError = saved;
 }
 
