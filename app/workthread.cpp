@@ -3,6 +3,9 @@
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+
 #include <exception>
 
 std::string OnShowTotalText(size_t shown, size_t total) {
@@ -14,7 +17,9 @@ std::string LoadingText(size_t rows, size_t total) {
 }
 
 TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
-    : Dbf(dbf), Rows(rows), View(view), Messages(messages) {}
+    : Statuses(std::make_shared<TStatusQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
+    Statuses->View = view;
+}
 
 TWorkThread::~TWorkThread() {
     // Stop and wait here, while the members the job uses still exist.
@@ -22,6 +27,9 @@ TWorkThread::~TWorkThread() {
         Terminate();
         WaitFor();
     }
+    std::lock_guard<std::mutex> g(Statuses->Mutex);
+    Statuses->View = nullptr;
+    Statuses->Texts.clear();
 }
 
 void TWorkThread::Execute() {
@@ -85,11 +93,17 @@ void TWorkThread::LoadTable() {
             Rows->DataList.Append(Rows->Pool.Make(row));
             ++rows;
             if (rows > static_cast<size_t>(PageSize) && !shownFirst) {
+                // The first screen of rows shows at once, in one round trip.
                 shownFirst = true;
-                SyncRefreshList();
-                SyncShowFirstItem();
+                SyncAfterStatus([this] {
+                    View->RefreshList();
+                    View->ShowFirstItem();
+                });
             }
-            if (rows % StatusEvery == 0) SyncSetStatus(LoadingText(rows, n));
+            if (rows % StatusEvery == 0) {
+                if (OnStatusPoint) OnStatusPoint(rows);
+                SyncSetStatus(LoadingText(rows, n));
+            }
         }
     }
     dbf.FreePage();
@@ -97,16 +111,57 @@ void TWorkThread::LoadTable() {
 }
 
 void TWorkThread::Finish(size_t rows, uint32_t total) {
-    SyncSetStatus(OnShowTotalText(rows, total));
-    SyncSetPanelFlag(false);
-    SyncSetItemCount(rows);
-    SyncRefreshList();
-    if (rows != total) SyncDisableEditing();
+    // The closing calls go in one round trip.
+    const std::string text = OnShowTotalText(rows, total);
+    SyncAfterStatus([&] {
+        View->SetStatus(text);
+        View->SetPanelFlag(false);
+        View->SetItemCount(rows);
+        View->RefreshList();
+        if (rows != total) View->DisableEditing();
+    });
 }
 
-void TWorkThread::SyncSetPanelFlag(bool on) { Synchronize([this, on] { View->SetPanelFlag(on); }); }
-void TWorkThread::SyncRefreshList() { Synchronize([this] { View->RefreshList(); }); }
-void TWorkThread::SyncShowFirstItem() { Synchronize([this] { View->ShowFirstItem(); }); }
-void TWorkThread::SyncSetStatus(const std::string& text) { Synchronize([this, &text] { View->SetStatus(text); }); }
-void TWorkThread::SyncSetItemCount(size_t count) { Synchronize([this, count] { View->SetItemCount(count); }); }
-void TWorkThread::SyncDisableEditing() { Synchronize([this] { View->DisableEditing(); }); }
+void TWorkThread::TStatusQueue::Apply() {
+    std::vector<std::string> texts;
+    TLoadView* view = nullptr;
+    {
+        std::lock_guard<std::mutex> g(Mutex);
+        texts.swap(Texts);
+        Posted = false;
+        view = View;
+    }
+    if (view)
+        for (const std::string& t : texts) view->SetStatus(t);
+}
+
+void TWorkThread::SyncAfterStatus(const std::function<void()>& fn) {
+    std::shared_ptr<TStatusQueue> q = Statuses;
+    Synchronize([&] {
+        q->Apply();
+        fn();
+    });
+}
+
+void TWorkThread::SyncSetStatus(const std::string& text) {
+    std::shared_ptr<TStatusQueue> q = Statuses;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        SyncAfterStatus([&] { View->SetStatus(text); });
+        return;
+    }
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> g(q->Mutex);
+        q->Texts.push_back(text);
+        post = !q->Posted;
+        q->Posted = true;
+    }
+    if (post) QMetaObject::invokeMethod(app, [q] { q->Apply(); }, Qt::QueuedConnection);
+}
+
+void TWorkThread::SyncSetPanelFlag(bool on) { SyncAfterStatus([this, on] { View->SetPanelFlag(on); }); }
+void TWorkThread::SyncRefreshList() { SyncAfterStatus([this] { View->RefreshList(); }); }
+void TWorkThread::SyncShowFirstItem() { SyncAfterStatus([this] { View->ShowFirstItem(); }); }
+void TWorkThread::SyncSetItemCount(size_t count) { SyncAfterStatus([this, count] { View->SetItemCount(count); }); }
+void TWorkThread::SyncDisableEditing() { SyncAfterStatus([this] { View->DisableEditing(); }); }

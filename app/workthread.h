@@ -9,7 +9,11 @@
 #include <QObject>
 
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 class TDBF;
 
@@ -43,6 +47,10 @@ public:
     static constexpr int PageSize = 100;
     static constexpr size_t StatusEvery = 2000;
 
+    // Called on the worker thread with the row count at every status point, before the status
+    // goes out (a seam for tests: it may stop the load there, or fail it by throwing).
+    std::function<void(size_t rows)> OnStatusPoint;
+
 protected:
     void Execute() override;
 
@@ -52,12 +60,29 @@ private:
     void LoadExcel();
     void Finish(size_t rows, uint32_t total);
 
+    // Calls on the user-interface thread. Each waits for it, except SyncSetStatus: a status text
+    // is queued and applied by the user-interface thread when it gets to it, so that the loader
+    // never waits for the window (every queued text is applied, in order, before any of the
+    // waiting calls runs).
     void SyncSetPanelFlag(bool on);
     void SyncRefreshList();
     void SyncShowFirstItem();
     void SyncSetStatus(const std::string& text);
     void SyncSetItemCount(size_t count);
     void SyncDisableEditing();
+    // Runs `fn` on the user-interface thread after the queued status texts, and waits.
+    void SyncAfterStatus(const std::function<void()>& fn);
+
+    // The status texts not yet applied. The posted call that applies them holds the queue, so
+    // one that arrives after the loader is gone finds no view and does nothing.
+    struct TStatusQueue {
+        std::mutex Mutex;
+        std::vector<std::string> Texts;
+        bool Posted = false;
+        TLoadView* View = nullptr;
+        void Apply();
+    };
+    std::shared_ptr<TStatusQueue> Statuses;
 
     TDBF* Dbf;
     TRowStore* Rows;

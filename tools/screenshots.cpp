@@ -1,4 +1,5 @@
-// Writes pictures of the main window at start (welcome page), of the main window with a table,
+// Writes pictures of the main window at start (welcome page), of the main window with a table
+// (also at its minimum size),
 // of every page of the options dialog and of a question with "Don't remind me again." into
 // the folder given, as a user sees them. Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf]
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
             failures += !Save(&form, out + "/main-table.png");
+            // The smallest window the user can make, with a record chosen.
+            form.ListViewGoToRec(3);
+            form.resize(form.minimumSize());
+            Settle(500);
+            failures += !Save(&form, out + "/main-minimum.png");
         }
     }
     delete Option;

@@ -1,7 +1,7 @@
 // Opening and closing tables in the main window: real tables of other programs, refused files,
 // the no-table state, columns and menus built per table, refresh, the row accessors and the
 // information lists with their clipboard copies.
-#include "loadwindow_fixture.h"
+#include "window_fixture.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -12,12 +12,11 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-using lvtest::Drain;
-using lvtest::WindowTest;
+using wintest::Drain;
 
 namespace {
 
-class OpenTest : public WindowTest {
+class OpenTest : public wintest::WindowTest {
 protected:
     // A copy of a fixture with its memo file, if it has one.
     QString Fixture(const std::string& name) {
@@ -101,8 +100,7 @@ TEST_F(OpenTest, FilesThatAreNoTablesAreRefusedWithTheEnginesText) {
     for (const char* name : {"dbase_8c.dbf", "dbase_02.dbf", "polygon.dbf"}) {
         SCOPED_TRACE(name);
         // Over an open table too: it is closed first and the window ends without one.
-        Form->Open(Table("ok.dbf", 5));
-        ASSERT_TRUE(WaitLoaded());
+        OpenLoaded(Table("ok.dbf", 5));
         script.Asked.clear();
         QString path = Fixture(name);
         Form->Open(path);
@@ -155,8 +153,7 @@ TEST_F(OpenTest, NoTableMeansNoRowsAndLoadingOver) {
         EXPECT_EQ(Form->CurRecNo, -1);
     };
     everything();  // before the first open
-    Form->Open(Table("t.dbf", 20));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 20));
     Option->AlwayShowClose = false;
     Form->M1_CLOSEClick();
     everything();  // after Close
@@ -169,8 +166,7 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
     vxtest::WriteAll(vx::FindHistoryPath(), "newest\r\nolder\r\n");
     Form->FindOptions.FieldIndex = 30;  // from a wider table
     Form->FindOptions.Direction = 1;
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     QAbstractItemModel* m = Form->MainListView->model();
     ASSERT_EQ(m->columnCount(), 12);
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("NAME [C] "));
@@ -191,14 +187,12 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
     Form->FindOptions.FieldIndex = 3;
     Form->FindOptions.Direction = 0;
     std::filesystem::remove(vx::FindHistoryPath());
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     EXPECT_EQ(Form->TB_QUICKSERACHFROM->currentIndex(), 3);
     EXPECT_EQ(Form->TB_QUICKSERACHKEY->count(), 0);
 
     // A narrower table replaces every column and menu item.
-    Form->Open(Table("t.dbf", 3));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 3));
     EXPECT_EQ(m->columnCount(), 2);
     EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("DAY [D] "));
     EXPECT_EQ(Form->PopupMenuSortColumnAsc->actions().size(), 2);
@@ -208,8 +202,7 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
 
 TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
     QString path = Table("t.dbf", 30);
-    Form->Open(path);
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(path);
     for (int round = 0; round < 2; ++round) {
         Form->HideDeleted = true;
         Form->M2_HIDEDELREC->setChecked(true);
@@ -230,7 +223,7 @@ TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
         EXPECT_EQ(Rows(), 30u);
     }
     // Refresh reads the file again.
-    lvtest::MakeTable(path.toStdString(), 45);
+    wintest::MakeTable(path.toStdString(), 45);
     Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 45u);
@@ -238,8 +231,7 @@ TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
 }
 
 TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
-    Form->Open(Table("t.dbf", 5));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 5));
     ScriptedMsgBox script;
     script.Answer(mrNo);
     Form->M1_CLOSEClick();
@@ -255,8 +247,7 @@ TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
 }
 
 TEST_F(OpenTest, RowAccessors) {
-    Form->Open(Table("t.dbf", 10));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 10));
     EXPECT_TRUE(Form->GetDataDelFlag(2));
     EXPECT_FALSE(Form->GetDataDelFlag(0));
     EXPECT_FALSE(Form->GetDataDelFlag(10));
@@ -286,8 +277,7 @@ TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
     Option->ViewControlFileInfos = true;
     std::string path = Dir.Path("s.dbf");
     MakeSampleTable(path, 4);
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     QStringList names = FileInfoNames();
     ASSERT_EQ(names.size(), 17);
     EXPECT_EQ(names[11], QStringLiteral("DBCPath Data"));
@@ -329,8 +319,7 @@ TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
         f.put(version);
         return Q(path);
     };
-    Form->Open(withVersion("odd.dbf", '\x05'));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(withVersion("odd.dbf", '\x05'));
     EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:"));
     names = FileInfoNames();
     EXPECT_EQ(names.last(), QStringLiteral("DBCPath Data"));

@@ -1,6 +1,6 @@
-// What the tests of the main window with real tables share: the application object, a program
-// folder of their own with the settings loaded from it, a fresh window, tables written quickly
-// record by record, and waiting for the loader.
+// What the tests of the main window share: the application object (the program's own, which
+// reports what no command caught), a program folder of their own with the settings loaded
+// from it as at start-up, a fresh window, tables written quickly, and waiting for the loader.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
 #include "app/formmain.h"
+#include "app/formmain_app.h"
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
@@ -26,18 +27,24 @@
 #include "app/workthread.h"
 #include "controls/validedit.h"
 #include "engine/dbf.h"
-#include "qtapp.h"
 #include "testutil.h"
 
-namespace lvtest {
+namespace wintest {
 
-inline QApplication* App() { return vxtest::App(); }
+inline QApplication* App() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "vellibrox-test";
+        static char* argv[] = {name, nullptr};
+        new TApplication(argc, argv);
+    }
+    return qApp;
+}
 
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
 }
 
@@ -82,7 +89,6 @@ inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t
     return path;
 }
 
-// A program folder of its own for each test, with the settings loaded from it as at start-up.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,6 +103,8 @@ protected:
         Option = nullptr;
         vx::SetProgramFilesDir(std::string());
     }
+    // A fresh run: settings read from the folder, a new window. No tip of the day, and no
+    // question on quitting unless a test asks for it.
     void Start() {
         Form.reset();
         delete Option;
@@ -106,9 +114,24 @@ protected:
         Option->AlwayShowQuit = false;
         Form = std::make_unique<TFormMain>();
     }
+    // The settings as the next run would read them.
+    std::unique_ptr<TOption> Stored() {
+        auto o = std::make_unique<TOption>();
+        o->Load(vx::OptionsIniPath());
+        return o;
+    }
     QString Q(const std::string& path) const { return QString::fromStdString(path); }
     QString Table(const std::string& name, uint32_t records, uint32_t deletedEvery = 3) {
         return Q(MakeTable(Dir.Path(name), records, deletedEvery));
+    }
+    // A table of one field for names ending in ".dbf" (any case), a file of `bytes` otherwise.
+    QString File(const std::string& name, const std::string& bytes = "x") {
+        QString path = Q(Dir.Path(name));
+        if (path.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
+            CreateTableFile(Dir.Path(name), 0x03, {{"NAME", 'C', 8}});
+        else
+            vxtest::WriteAll(Dir.Path(name), bytes);
+        return path;
     }
     // Waits until the loader has ended and its messages are handled.
     bool WaitLoaded(int ms = 60000) {
@@ -116,11 +139,20 @@ protected:
         Drain();
         return ok && Form->IsLoadOver() && !Form->IsWorking();
     }
-    QString Cell(int row, int field) const { return Form->ListModel->CellText(row, field); }
+    void OpenLoaded(const QString& path) {
+        Form->Open(path);
+        ASSERT_TRUE(WaitLoaded());
+    }
+    QString Cell(int position, int field) const { return Form->ListModel->CellText(position, field); }
     size_t Rows() const { return Form->DataList() ? Form->DataList()->Count() : 0; }
+    // The one selected position, -1 for none, -2 for several.
+    int Selected() const {
+        const TPositionRanges s = Form->MainListView->SelectedPositions();
+        return s.Empty() ? -1 : s.Size() == 1 ? s.First() : -2;
+    }
 
     vxtest::TempDir Dir;
     std::unique_ptr<TFormMain> Form;
 };
 
-}  // namespace lvtest
+}  // namespace wintest
