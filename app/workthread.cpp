@@ -4,7 +4,6 @@
 #include "engine/dbf.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 
 #include <exception>
 
@@ -19,6 +18,7 @@ std::string LoadingText(size_t rows, size_t total) {
 TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
     : Statuses(std::make_shared<TStatusQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
     Statuses->View = view;
+    if (QCoreApplication::instance()) StatusWaker = NewWaker([q = Statuses] { q->Apply(); });
 }
 
 TWorkThread::~TWorkThread() {
@@ -27,6 +27,7 @@ TWorkThread::~TWorkThread() {
         Terminate();
         WaitFor();
     }
+    delete StatusWaker;
     std::lock_guard<std::mutex> g(Statuses->Mutex);
     Statuses->View = nullptr;
     Statuses->Texts.clear();
@@ -144,20 +145,18 @@ void TWorkThread::SyncAfterStatus(const std::function<void()>& fn) {
 }
 
 void TWorkThread::SyncSetStatus(const std::string& text) {
-    std::shared_ptr<TStatusQueue> q = Statuses;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) {
+    if (!StatusWaker) {
         SyncAfterStatus([&] { View->SetStatus(text); });
         return;
     }
     bool post = false;
     {
-        std::lock_guard<std::mutex> g(q->Mutex);
-        q->Texts.push_back(text);
-        post = !q->Posted;
-        q->Posted = true;
+        std::lock_guard<std::mutex> g(Statuses->Mutex);
+        Statuses->Texts.push_back(text);
+        post = !Statuses->Posted;
+        Statuses->Posted = true;
     }
-    if (post) QMetaObject::invokeMethod(app, [q] { q->Apply(); }, Qt::QueuedConnection);
+    if (post) PostWakeUp(StatusWaker);
 }
 
 void TWorkThread::SyncSetPanelFlag(bool on) { SyncAfterStatus([this, on] { View->SetPanelFlag(on); }); }

@@ -73,8 +73,8 @@ private:
     // Runs `fn` on the user-interface thread after the queued status texts, and waits.
     void SyncAfterStatus(const std::function<void()>& fn);
 
-    // The status texts not yet applied. The posted call that applies them holds the queue, so
-    // one that arrives after the loader is gone finds no view and does nothing.
+    // The status texts not yet applied, and the receiver on the user-interface thread that
+    // applies them (deleted with the loader, so no call of a gone loader is ever served).
     struct TStatusQueue {
         std::mutex Mutex;
         std::vector<std::string> Texts;
@@ -83,6 +83,7 @@ private:
         void Apply();
     };
     std::shared_ptr<TStatusQueue> Statuses;
+    QObject* StatusWaker = nullptr;
 
     TDBF* Dbf;
     TRowStore* Rows;
