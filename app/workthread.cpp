@@ -16,9 +16,9 @@ std::string LoadingText(size_t rows, size_t total) {
 }
 
 TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
-    : Statuses(std::make_shared<TStatusQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
-    Statuses->View = view;
-    if (QCoreApplication::instance()) StatusWaker = NewWaker([q = Statuses] { q->Apply(); });
+    : Queued(std::make_shared<TViewQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
+    Queued->View = view;
+    if (QCoreApplication::instance()) QueueWaker = NewWaker([q = Queued] { q->Run(); });
 }
 
 TWorkThread::~TWorkThread() {
@@ -27,10 +27,10 @@ TWorkThread::~TWorkThread() {
         Terminate();
         WaitFor();
     }
-    delete StatusWaker;
-    std::lock_guard<std::mutex> g(Statuses->Mutex);
-    Statuses->View = nullptr;
-    Statuses->Texts.clear();
+    delete QueueWaker;
+    std::lock_guard<std::mutex> g(Queued->Mutex);
+    Queued->View = nullptr;
+    Queued->Calls.clear();
 }
 
 void TWorkThread::Execute() {
@@ -94,12 +94,10 @@ void TWorkThread::LoadTable() {
             Rows->DataList.Append(Rows->Pool.Make(row));
             ++rows;
             if (rows > static_cast<size_t>(PageSize) && !shownFirst) {
-                // The first screen of rows shows at once, in one round trip.
+                // The first screen of rows shows at once.
                 shownFirst = true;
-                SyncAfterStatus([this] {
-                    View->RefreshList();
-                    View->ShowFirstItem();
-                });
+                SyncRefreshList();
+                SyncShowFirstItem();
             }
             if (rows % StatusEvery == 0) {
                 if (OnStatusPoint) OnStatusPoint(rows);
@@ -114,7 +112,7 @@ void TWorkThread::LoadTable() {
 void TWorkThread::Finish(size_t rows, uint32_t total) {
     // The closing calls go in one round trip.
     const std::string text = OnShowTotalText(rows, total);
-    SyncAfterStatus([&] {
+    SyncAfterQueued([&] {
         View->SetStatus(text);
         View->SetPanelFlag(false);
         View->SetItemCount(rows);
@@ -123,44 +121,54 @@ void TWorkThread::Finish(size_t rows, uint32_t total) {
     });
 }
 
-void TWorkThread::TStatusQueue::Apply() {
-    std::vector<std::string> texts;
+void TWorkThread::TViewQueue::Run() {
+    std::vector<std::function<void(TLoadView&)>> calls;
     TLoadView* view = nullptr;
     {
         std::lock_guard<std::mutex> g(Mutex);
-        texts.swap(Texts);
+        calls.swap(Calls);
         Posted = false;
         view = View;
     }
     if (view)
-        for (const std::string& t : texts) view->SetStatus(t);
+        for (const auto& call : calls) call(*view);
 }
 
-void TWorkThread::SyncAfterStatus(const std::function<void()>& fn) {
-    std::shared_ptr<TStatusQueue> q = Statuses;
-    Synchronize([&] {
-        q->Apply();
-        fn();
-    });
-}
-
-void TWorkThread::SyncSetStatus(const std::string& text) {
-    if (!StatusWaker) {
-        SyncAfterStatus([&] { View->SetStatus(text); });
+void TWorkThread::Queue(std::function<void(TLoadView&)> call) {
+    if (!QueueWaker) {
+        // Without an event loop to run them the calls wait for their turn instead.
+        SyncAfterQueued([&] { call(*View); });
         return;
     }
     bool post = false;
     {
-        std::lock_guard<std::mutex> g(Statuses->Mutex);
-        Statuses->Texts.push_back(text);
-        post = !Statuses->Posted;
-        Statuses->Posted = true;
+        std::lock_guard<std::mutex> g(Queued->Mutex);
+        Queued->Calls.push_back(std::move(call));
+        post = !Queued->Posted;
+        Queued->Posted = true;
     }
-    if (post) PostWakeUp(StatusWaker);
+    if (post) PostWakeUp(QueueWaker);
 }
 
-void TWorkThread::SyncSetPanelFlag(bool on) { SyncAfterStatus([this, on] { View->SetPanelFlag(on); }); }
-void TWorkThread::SyncRefreshList() { SyncAfterStatus([this] { View->RefreshList(); }); }
-void TWorkThread::SyncShowFirstItem() { SyncAfterStatus([this] { View->ShowFirstItem(); }); }
-void TWorkThread::SyncSetItemCount(size_t count) { SyncAfterStatus([this, count] { View->SetItemCount(count); }); }
-void TWorkThread::SyncDisableEditing() { SyncAfterStatus([this] { View->DisableEditing(); }); }
+void TWorkThread::SyncAfterQueued(const std::function<void()>& fn) {
+    std::shared_ptr<TViewQueue> q = Queued;
+    Synchronize([&] {
+        q->Run();
+        fn();
+    });
+}
+
+void TWorkThread::SyncSetPanelFlag(bool on) {
+    Queue([on](TLoadView& v) { v.SetPanelFlag(on); });
+}
+void TWorkThread::SyncRefreshList() {
+    Queue([](TLoadView& v) { v.RefreshList(); });
+}
+void TWorkThread::SyncShowFirstItem() {
+    Queue([](TLoadView& v) { v.ShowFirstItem(); });
+}
+void TWorkThread::SyncSetStatus(const std::string& text) {
+    Queue([text](TLoadView& v) { v.SetStatus(text); });
+}
+void TWorkThread::SyncSetItemCount(size_t count) { SyncAfterQueued([this, count] { View->SetItemCount(count); }); }
+void TWorkThread::SyncDisableEditing() { SyncAfterQueued([this] { View->DisableEditing(); }); }

@@ -60,30 +60,33 @@ private:
     void LoadExcel();
     void Finish(size_t rows, uint32_t total);
 
-    // Calls on the user-interface thread. Each waits for it, except SyncSetStatus: a status text
-    // is queued and applied by the user-interface thread when it gets to it, so that the loader
-    // never waits for the window (every queued text is applied, in order, before any of the
-    // waiting calls runs).
+    // Calls on the user-interface thread. The loader waits only for those at its end (the item
+    // count, disabling the editing commands, and Finish): the panel flag, the repaints and the
+    // status texts are queued, and the user-interface thread runs them, in order, when it gets
+    // to them, so that the loader never waits for the window. Every queued call has run before
+    // any waiting call does.
     void SyncSetPanelFlag(bool on);
     void SyncRefreshList();
     void SyncShowFirstItem();
     void SyncSetStatus(const std::string& text);
     void SyncSetItemCount(size_t count);
     void SyncDisableEditing();
-    // Runs `fn` on the user-interface thread after the queued status texts, and waits.
-    void SyncAfterStatus(const std::function<void()>& fn);
+    // Queues a call for the user-interface thread without waiting.
+    void Queue(std::function<void(TLoadView&)> call);
+    // Runs `fn` on the user-interface thread after the queued calls, and waits.
+    void SyncAfterQueued(const std::function<void()>& fn);
 
-    // The status texts not yet applied, and the receiver on the user-interface thread that
-    // applies them (deleted with the loader, so no call of a gone loader is ever served).
-    struct TStatusQueue {
+    // The queued calls, and the receiver on the user-interface thread that runs them (deleted
+    // with the loader, so that no call of a gone loader is ever run).
+    struct TViewQueue {
         std::mutex Mutex;
-        std::vector<std::string> Texts;
+        std::vector<std::function<void(TLoadView&)>> Calls;
         bool Posted = false;
         TLoadView* View = nullptr;
-        void Apply();
+        void Run();
     };
-    std::shared_ptr<TStatusQueue> Statuses;
-    QObject* StatusWaker = nullptr;
+    std::shared_ptr<TViewQueue> Queued;
+    QObject* QueueWaker = nullptr;
 
     TDBF* Dbf;
     TRowStore* Rows;
