@@ -16,26 +16,9 @@ using wintest::WaitUntil;
 
 namespace {
 
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QCoreApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QCoreApplication::sendEvent(w, &release);
-}
-
-void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QPointF p(at);
-    QMouseEvent e(type, p, w->mapToGlobal(p), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                  type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ? Qt::LeftButton
-                                                                                          : Qt::NoButton,
-                  mods);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void Click(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    Mouse(w, QEvent::MouseButtonPress, at, mods);
-    Mouse(w, QEvent::MouseButtonRelease, at, mods);
-}
+using vxtest::Click;
+using vxtest::Key;
+using vxtest::Mouse;
 
 class ListViewTest : public wintest::WindowTest {
 protected:

@@ -23,17 +23,9 @@ namespace {
 
 using vxtest::App;
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
+using vxtest::Key;
 
-void Key(QWidget* w, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &press);
-}
+bool WaitFor(const std::function<bool()>& done) { return vxtest::WaitUntil(done, 3000); }
 
 // The widest line of a label's text as it lays it out.
 qreal WidestWrappedLine(const QLabel* label) {

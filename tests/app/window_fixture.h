@@ -27,9 +27,12 @@
 #include "app/workthread.h"
 #include "controls/validedit.h"
 #include "engine/dbf.h"
+#include "qtapp.h"
 #include "testutil.h"
 
 namespace wintest {
+
+using vxtest::WaitUntil;
 
 inline QApplication* App() {
     if (!QCoreApplication::instance()) {
@@ -39,13 +42,6 @@ inline QApplication* App() {
         new TApplication(argc, argv);
     }
     return qApp;
-}
-
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
 }
 
 // Lets the events already posted (worker messages, deferred boxes) be handled.

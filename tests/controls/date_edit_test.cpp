@@ -20,19 +20,11 @@ namespace {
 
 TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
 
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(w, &press);
-}
+using vxtest::Key;
+using vxtest::Mouse;
 
 void Type(QWidget* w, const QString& s) {
     for (QChar c : s) Key(w, c.isDigit() ? Qt::Key_0 + (c.unicode() - '0') : Qt::Key_unknown, Qt::NoModifier, QString(c));
-}
-
-void Mouse(QWidget* w, QEvent::Type type, QPoint pos) {
-    QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
 }
 
 // A locale with a two-digit year for the process (Qt's default and the C library's), put back

@@ -12,11 +12,7 @@ using namespace numtext;
 
 namespace {
 
-// Sends one key the way the keyboard would.
-void Type(QWidget* w, int key, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &press);
-}
+void Type(QWidget* w, int key, const QString& text = QString()) { vxtest::Key(w, key, Qt::NoModifier, text); }
 void TypeText(QWidget* w, const QString& s) {
     for (QChar c : s) Type(w, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, QString(c));
 }

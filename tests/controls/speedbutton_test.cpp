@@ -32,15 +32,8 @@ void Wait(int ms) {
     loop.exec();
 }
 
-void Mouse(QWidget* w, QEvent::Type type, QPoint pos) {
-    QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-void ClickAt(QWidget* w, QPoint pos = QPoint(5, 5)) {
-    Mouse(w, QEvent::MouseButtonPress, pos);
-    Mouse(w, QEvent::MouseButtonRelease, pos);
-}
+using vxtest::Mouse;
+void ClickAt(QWidget* w, QPoint pos = QPoint(5, 5)) { vxtest::Click(w, pos); }
 
 }  // namespace
 
