@@ -32,7 +32,12 @@ void Wait(int ms) {
     loop.exec();
 }
 
-using vxtest::Mouse;
+// The left button, held while the mouse moves.
+void Mouse(QWidget* w, QEvent::Type type, QPoint pos) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
 void ClickAt(QWidget* w, QPoint pos = QPoint(5, 5)) { vxtest::Click(w, pos); }
 
 }  // namespace
