@@ -62,23 +62,14 @@ public:
 // ---- Commands and panes ----
 
 TEST_F(FormMainTest, KeysHiddenItemsAndTheNoTableState) {
-    // Keys are what the user presses; a wrong one runs another command.
+    // Keys that differ only by a modifier run different commands.
     const std::pair<const char*, const char*> keys[] = {
-        {"M1_NEW", "Ctrl+N"},        {"M1_NEWFROMFILE", "Ctrl+Alt+N"}, {"M1_OPEN", "Ctrl+O"},
-        {"M1_CLOSE", "Ctrl+Q"},      {"M1_SAVEAS", "Ctrl+S"},          {"M3_COPY", "Ctrl+C"},
-        {"M3_CUT", "Ctrl+X"},        {"M3_PASTE", "Ctrl+V"},           {"M3_SELALLREC", "Ctrl+A"},
-        {"M3_FIND", "Ctrl+F"},       {"M3_FINDNEXT", "F3"},            {"M3_REPLACE", "Ctrl+H"},
-        {"M6_EDIT", "F8"},           {"M6_APPEND", "Ctrl+Alt+A"},      {"M6_INSERT", "Ctrl+Alt+I"},
-        {"M6_APPENDF", "Ctrl+Alt+B"}, {"M6_DELETE", "Del"},            {"M6_DELETEREC", "Shift+Del"},
-        {"M6_DELETEBYDELFLAG", "Ctrl+Del"}, {"M6_SETALLDELFLG_T", "Ctrl+Alt+T"},
-        {"M6_SETALLDELFLG_F", "Ctrl+Alt+F"}, {"M6_FILTER", "F2"},      {"M6_DOFILTER", "Ctrl+F2"},
-        {"M2_REFRESH", "F5"},        {"M2_MEMO", "Ctrl+M"},            {"M5_HELP", "F1"},
+        {"M6_DELETE", "Del"},   {"M6_DELETEREC", "Shift+Del"}, {"M6_DELETEBYDELFLAG", "Ctrl+Del"},
+        {"M6_FILTER", "F2"},    {"M6_DOFILTER", "Ctrl+F2"},    {"M1_NEWFROMFILE", "Ctrl+Alt+N"},
     };
-    for (auto [name, key] : keys) {
-        auto* a = Form->findChild<QAction*>(QLatin1String(name));
-        ASSERT_NE(a, nullptr) << name;
-        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromUtf8(key))) << name;
-    }
+    for (auto [name, key] : keys)
+        EXPECT_EQ(Form->findChild<QAction*>(QLatin1String(name))->shortcut(), QKeySequence(QString::fromUtf8(key)))
+            << name;
     for (const char* name : {"M1_IMPORT", "M6_APPENDF", "M6_FIELDMODIFY", "M2_CONTROLS", "M2_OEMANSI", "M4_STAT",
                              "M4_CUSTTB", "P1_N12"})
         EXPECT_FALSE(Form->findChild<QAction*>(QLatin1String(name))->isVisible()) << name;
