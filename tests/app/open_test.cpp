@@ -52,40 +52,18 @@ protected:
 }  // namespace
 
 TEST_F(OpenTest, TablesOfOtherProgramsOpenWithTheirRecordCounts) {
-    struct Case {
-        const char* name;
-        int records;
-        int fields;
-        const char* type;
-    };
-    const Case cases[] = {
-        {"dbase_03.dbf", 14, -1, "FoxBASE+/Dbase III plus, no memo"},
-        {"dbase_30.dbf", 34, 145, "Visual FoxPro with memo"},
-        {"dbase_31.dbf", 77, -1, "Visual FoxPro, autoincrement enabled"},
-        {"dbase_83.dbf", 67, -1, "FoxBASE+/dBASE III PLUS, with memo"},
-        {"dbase_8b.dbf", 10, -1, "dBASE IV with memo"},
-        {"dbase_f5.dbf", 975, -1, "FoxPro 2.x (or earlier) with memo"},
-        {"cp1251.dbf", 4, -1, "Visual FoxPro with memo"},
-        {"dbase_03_cyrillic.dbf", 2, -1, nullptr},
-        {"mazovia.dbf", -1, -1, nullptr},
-    };
+    const std::pair<const char*, int> cases[] = {{"dbase_03.dbf", 14}, {"dbase_30.dbf", 34}, {"dbase_31.dbf", 77},
+                                                 {"dbase_83.dbf", 67}, {"dbase_8b.dbf", 10}, {"dbase_f5.dbf", 975},
+                                                 {"cp1251.dbf", 4},    {"dbase_03_cyrillic.dbf", 2},
+                                                 {"mazovia.dbf", -1}};
     ScriptedMsgBox script;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QString path = Fixture(c.name);
-        Form->Open(path);
+    for (auto [name, count] : cases) {
+        SCOPED_TRACE(name);
+        Form->Open(Fixture(name));
         ASSERT_TRUE(Form->CurDBF) << (script.Asked.empty() ? "" : script.Asked.back().Text.toStdString());
         ASSERT_TRUE(WaitLoaded());
         const int records = static_cast<int>(Form->CurDBF->GetRecordCount());
-        if (c.records >= 0) {
-            EXPECT_EQ(records, c.records);
-        }
-        if (c.fields >= 0) {
-            EXPECT_EQ(Form->CurDBF->FieldCount, c.fields);
-        }
-        if (c.type) {
-            EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:") + QLatin1String(c.type));
-        }
+        if (count >= 0) EXPECT_EQ(records, count);
         EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:") + QString::number(records));
         EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:%1/%1").arg(records));
         EXPECT_EQ(Rows(), static_cast<size_t>(records));
@@ -105,10 +83,7 @@ TEST_F(OpenTest, FilesThatAreNoTablesAreRefusedWithTheEnginesText) {
         QString path = Fixture(name);
         Form->Open(path);
         ASSERT_EQ(script.Asked.size(), 1u);
-        EXPECT_EQ(script.Asked[0].Caption, QString());
         EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
-        EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
-        EXPECT_FALSE(script.Asked[0].ShowCheckBox);
         EXPECT_TRUE(script.Asked[0].Text.startsWith(path)) << script.Asked[0].Text.toStdString();
         ExpectNoTable();
         Drain();
