@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -135,6 +136,22 @@ void TRowStore::ReplaceRow(Row old, Row row) {
     for (TDataList* list : {&DataList, &BackupDataList}) {
         ptrdiff_t i = list->IndexOf(old);
         if (i >= 0) list->Set(static_cast<size_t>(i), row);
+    }
+}
+
+void TRowStore::ReplaceRows(const std::vector<std::pair<Row, Row>>& changes) {
+    if (changes.empty()) return;
+    if (changes.size() == 1) return ReplaceRow(changes[0].first, changes[0].second);
+    auto byOld = [](const std::pair<Row, Row>& a, const std::pair<Row, Row>& b) {
+        return std::less<Row>()(a.first, b.first);
+    };
+    std::vector<std::pair<Row, Row>> sorted(changes);
+    std::sort(sorted.begin(), sorted.end(), byOld);
+    for (TDataList* list : {&DataList, &BackupDataList}) {
+        for (size_t i = 0, n = list->Count(); i < n; ++i) {
+            auto it = std::lower_bound(sorted.begin(), sorted.end(), std::pair<Row, Row>((*list)[i], nullptr), byOld);
+            if (it != sorted.end() && it->first == (*list)[i]) list->Set(i, it->second);
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // One row: the deletion mark, the 1-based physical record number and one display text per
@@ -181,6 +182,8 @@ struct TRowStore {
     void ShiftForInsert(uint32_t recNo);
     // Puts `row` where `old` stands, in both lists.
     void ReplaceRow(Row old, Row row);
+    // The same for many rows at once (pairs of old and new row), one pass over each list.
+    void ReplaceRows(const std::vector<std::pair<Row, Row>>& changes);
     // Appends a new row to the end of both lists (to DataList only without a filter).
     void AppendRow(Row row);
     // Inserts a new row before `before` (a row in the lists, or null for the end) in both lists.

@@ -37,10 +37,12 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "controls/controlbar.h"
 #include "controls/flatlistbox.h"
 #include "controls/rxcombos.h"
 #include "controls/colors.h"
 #include "controls/validedit.h"
+#include "controls/xpmenu.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
 
@@ -214,6 +216,14 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateActions();
     CreateMenus();
     CreatePopupMenus();
+    MainXPMenu = new TXPMenu(this);
+    MainXPMenu->setObjectName(QStringLiteral("MainXPMenu"));
+    MainXPMenu->SetFontColor(clWindowText);
+    MainXPMenu->SetSelectColor(0x0090FF);
+    MainXPMenu->SetDisabledColor(clSilver);
+    MainXPMenu->SetSeparatorColor(clBtnShadow);
+    MainXPMenu->SetUseSystemColors(false);
+    MainXPMenu->SetGradient(true);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("MainClient"));
@@ -242,6 +252,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     SetUpListView();
     SetUpDocument();
+    SetUpFind();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));
@@ -295,6 +306,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
         FocusRecordList();
     };
     FocusRecordList();
+    MainXPMenu->SetActive(true);
 }
 
 TFormMain::~TFormMain() {
@@ -578,11 +590,10 @@ void TFormMain::CreateToolBars() {
         if (twin)
             connect(a, &QAction::triggered, twin, &QAction::trigger);
     };
-    MainControlBar = new QWidget(this);
+    auto* controlBar = new TControlBar(this);
+    MainControlBar = controlBar;
     MainControlBar->setObjectName(QStringLiteral("MainControlBar"));
-    auto* bl = new QHBoxLayout(MainControlBar);
-    bl->setContentsMargins(2, 1, 2, 1);
-    bl->setSpacing(6);
+    QHBoxLayout* bl = controlBar->Bands();
 
     MainToolBar = new QToolBar(MainControlBar);
     MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
@@ -736,10 +747,10 @@ QWidget* TFormMain::CreateRightPanel() {
             [this](const QPoint& p) { MainPopupMenu->popup(MainListView->viewport()->mapToGlobal(p)); });
     tl->addWidget(MainListView->Frame(), 1);
 
-    FuncControlBar = new QWidget(MainRightTopPanel);
+    auto* funcBar = new TControlBar(MainRightTopPanel);
+    FuncControlBar = funcBar;
     FuncControlBar->setObjectName(QStringLiteral("FuncControlBar"));
-    auto* fl = new QHBoxLayout(FuncControlBar);
-    fl->setContentsMargins(2, 0, 2, 0);
+    QHBoxLayout* fl = funcBar->Bands();
     ToolBarRec = new QToolBar(FuncControlBar);
     ToolBarRec->setObjectName(QStringLiteral("ToolBarRec"));
     ToolBarRec->setIconSize(QSize(16, 16));

@@ -26,10 +26,15 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+#include <vector>
 #include <QUrl>
 
+#include "app/filter.h"
+#include "app/find.h"
 #include "app/recentfiles.h"
 #include "app/recordlistview.h"
+#include "app/sort.h"
 #include "app/workerthread.h"
 
 class QAction;
@@ -56,21 +61,8 @@ class TDataList;
 class TDataListModel;
 class TLoadView;
 class TWorkThread;
+class TXPMenu;
 struct TRowStore;
-
-// The current search (filled by the find and replace dialogs; the quick-search boxes start
-// from FieldIndex and Direction).
-struct TFindOptions {
-    QString Text;
-    int32_t StartRow = 0;
-    bool ByField = true;
-    int32_t FieldIndex = 0;  // 0-based field
-    int32_t Match = 0;       // 0 any part, 1 whole field, 2 head of field
-    int32_t Direction = 0;   // 0 down, 1 up
-    bool IgnoreCase = true;
-    QString ReplaceText;
-    int32_t From = -1, To = -1;  // 1-based row positions; -1 no bound
-};
 
 namespace vx {
 class TFolderPaneModel;
@@ -246,6 +238,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
@@ -384,6 +377,41 @@ public:
     // ---- Record editor forms (formmain_editors.cpp) ----
 
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
+    // Searches from FindOptions.StartRow in its direction; goes to the row found, or says
+    // "Search string not found!".
+    void Find();
+    // Find from the row after (before, going up) the selected one, or from the first row.
+    void FindNext();
+    // Replaces over the range of FindOptions and reports the rows affected.
+    void Replace();
+    int GetFilterCount() const { return static_cast<int>(FilterList.size()); }
+    int GetFilterItemCount(int group) const;
+    TFilterItem GetFilterItem(int group, int item) const;
+    bool IsHasFilter() const { return !FilterList.empty(); }
+    bool IsUsingFilter() const;
+    // The check mark of M6_DOFILTER and the down state of TB_DOFILTER.
+    void SetUsingFilterFlag(bool on);
+    // Forgets the filter (rows it hides come back first); on opening and closing a table.
+    void ClearFilter();
+    void ClearBackupDataList();
+    void DoFilter();
+    void UndoFilter();
+    // Sorts the list by one field with the comparison of the type letter.
+    void Sort(int fieldIndex, bool ascending, char type);
+    // Sorts the list by SortKeyList.
+    void AdSort();
+    void MainListViewColumnClick(int column);
+    void MenuItemClickSortAsc(QAction* item);
+    void MenuItemClickSortDesc(QAction* item);
+    // The open table's field names, and the record list's column captions and widths.
+    QStringList FieldNames() const;
+    QStringList ColumnCaptions() const;
+
+    TFilterList FilterList;
+    std::vector<TSortKey> SortKeyList;
+    int SortColumn = 0;
+    bool SortAscending = false;
+
 
     // ---- Creating tables and changing fields (formmain_structure.cpp) ----
 
@@ -411,6 +439,14 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Connects the column headers, the sort pop-ups and Enter in the quick-search boxes.
+    void SetUpFind();
+    // The list's item count, status and current record after its rows changed.
+    void AfterRowsChanged();
+    // After a sort: repaint, nothing selected, the first row current.
+    void AfterSort();
+    // "Some work is doing..." while a worker runs; true when idle.
+    bool RequireIdle();
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window

@@ -18,12 +18,12 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
-#include <fstream>
 
 #include "app/bytetext.h"
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
 #include "app/fileinfo.h"
+#include "app/findhistory.h"
 #include "app/formmain.h"
 #include "app/msgbox.h"
 #include "app/option.h"
@@ -37,18 +37,6 @@ namespace {
 QString ErrorText(const std::exception& e) {
     QString text = QString::fromLocal8Bit(e.what());
     return text.isEmpty() ? QStringLiteral("Unknown error.") : text;
-}
-
-// The lines of the find history, newest first; none when the file is missing.
-QStringList ReadFindHistory() {
-    QStringList lines;
-    std::ifstream in(vx::FindHistoryPath(), std::ios::binary);
-    std::string line;
-    while (in && std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines << BytesToText(line);
-    }
-    return lines;
 }
 
 int ClampToInt(size_t n) { return static_cast<int>(std::min<size_t>(n, INT_MAX)); }
@@ -139,8 +127,7 @@ void TFormMain::Open(const QString& name) {
         ShowOnlyDeleted = false;
         M2_HIDEDELREC->setChecked(false);
         M2_SHOWDELREC->setChecked(false);
-        M6_DOFILTER->setChecked(false);
-        TB_DOFILTER->setChecked(false);
+        ClearFilter();
 
         SetStatusText(0, QStringLiteral("Field Count:") + QString::number(CurDBF->FieldCount));
         SetStatusText(1, QStringLiteral("Record Count:") + QString::number(records));
@@ -210,7 +197,7 @@ void TFormMain::FillColumns() {
         FindOptions.FieldIndex = 0;
     TB_QUICKSERACHFROM->setCurrentIndex(FindOptions.FieldIndex);
     TB_QUICKSERACHKEY->clear();
-    TB_QUICKSERACHKEY->addItems(ReadFindHistory());
+    TB_QUICKSERACHKEY->addItems(vx::FindHistoryTexts());
     TB_QUICKSERACHKEY->setCurrentIndex(FindOptions.Direction < TB_QUICKSERACHKEY->count() ? FindOptions.Direction
                                                                                          : -1);
 }
@@ -230,6 +217,7 @@ void TFormMain::CloseDocument(bool closeTable) {
     if (ListModel)
         ListModel->ClearSource();
     Rows.reset();
+    ClearFilter();
     MainListView->viewport()->update();
     setWindowTitle(QStringLiteral("Vellibrox"));
     for (int i = 0; i <= 4; ++i)

@@ -3,6 +3,8 @@
 #include "engine/dbf.h"
 
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 
 namespace valuetext {
@@ -193,6 +195,232 @@ std::string DisplayText(TDBF& dbf, const TField& field) {
     std::string out, scratch;
     AppendDisplayText(dbf, field, out, scratch);
     return out;
+}
+
+}  // namespace valuetext
+
+namespace valuetext {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The sign and the rest, after trimming; '+' is allowed where the readers take a sign.
+std::string_view SplitSign(std::string_view text, bool& negative) {
+    text = Trim(text);
+    negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+// The decimal number of `text` as its digits and the place of the decimal point among them
+// (number = 0.digits x 10^point). False when the text is no decimal number.
+bool DecimalParts(std::string_view text, bool& negative, std::string& digits, long& point) {
+    text = SplitSign(text, negative);
+    digits.clear();
+    size_t i = 0;
+    long intDigits = 0;
+    bool any = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i, ++intDigits) digits += text[i], any = true;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) digits += text[i], any = true;
+    }
+    if (!any) return false;
+    long exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
+        if (i == text.size() || !IsDigit(text[i])) return false;
+        for (; i < text.size() && IsDigit(text[i]); ++i)
+            if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
+        if (expNegative) exponent = -exponent;
+    }
+    if (i != text.size()) return false;
+    point = intDigits + exponent;
+    return true;
+}
+
+}  // namespace
+
+bool ReadDouble(std::string_view text, double& value) {
+    bool negative;
+    std::string_view rest = SplitSign(text, negative);
+    // from_chars also takes "inf" and "nan": only digits or "." may start a number here.
+    if (rest.empty() || !(IsDigit(rest[0]) || rest[0] == '.')) return false;
+    double v = 0;
+    auto r = std::from_chars(rest.data(), rest.data() + rest.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != rest.data() + rest.size() || !std::isfinite(v)) return false;
+    value = negative ? -v : v;
+    return true;
+}
+
+bool ReadInt64(std::string_view text, int64_t& value) {
+    bool negative;
+    std::string_view rest = SplitSign(text, negative);
+    if (rest.empty() || !IsDigit(rest[0])) return false;
+    uint64_t mag = 0;
+    auto r = std::from_chars(rest.data(), rest.data() + rest.size(), mag);
+    if (r.ec != std::errc() || r.ptr != rest.data() + rest.size()) return false;
+    if (negative) {
+        if (mag > uint64_t(INT64_MAX) + 1) return false;
+        value = mag == uint64_t(INT64_MAX) + 1 ? INT64_MIN : -static_cast<int64_t>(mag);
+    } else {
+        if (mag > uint64_t(INT64_MAX)) return false;
+        value = static_cast<int64_t>(mag);
+    }
+    return true;
+}
+
+bool ReadInt32(std::string_view text, int32_t& value) {
+    int64_t v;
+    if (!ReadInt64(text, v) || v < INT32_MIN || v > INT32_MAX) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool DecimalToFixedText(std::string_view text, int width, int decimals, std::string& out) {
+    bool negative;
+    std::string digits;
+    long point;
+    if (!DecimalParts(text, negative, digits, point)) return false;
+    if (decimals < 0) decimals = 0;
+    // Far beyond any field: no need to spell out the digits.
+    if (point > 400) return false;
+    if (point < -400) digits.clear(), point = 0;
+    if (point < 0) {
+        digits.insert(0, size_t(-point), '0');
+        point = 0;
+    }
+    const size_t keep = size_t(point) + size_t(decimals);
+    bool roundUp = keep < digits.size() && digits[keep] >= '5';
+    digits.resize(keep, '0');
+    if (roundUp) {
+        size_t k = keep;
+        while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
+        if (k == 0) {
+            digits.insert(0, 1, '1');
+            ++point;
+        } else {
+            ++digits[k - 1];
+        }
+    }
+    std::string_view whole(digits.data(), size_t(point));
+    while (whole.size() > 1 && whole[0] == '0') whole.remove_prefix(1);
+    std::string result;
+    if (negative && digits.find_first_not_of('0') != std::string::npos) result += '-';
+    result.append(whole.empty() ? std::string_view("0") : whole);
+    if (decimals > 0) {
+        result += '.';
+        result.append(digits, size_t(point), size_t(decimals));
+    }
+    if (width >= 0 && result.size() > size_t(width)) return false;
+    out = std::move(result);
+    return true;
+}
+
+bool ReadCurrency(std::string_view text, int64_t& scaled) {
+    std::string fixed;
+    if (!DecimalToFixedText(text, 40, 4, fixed)) return false;
+    fixed.erase(fixed.size() - 5, 1);  // the "." before the four decimals
+    return ReadInt64(fixed, scaled);
+}
+
+std::string FloatToStrGeneral(double value) {
+    if (value == 0) return "0";
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    std::string_view s(buf, size_t(r.ptr - buf));
+    std::string out;
+    if (s[0] == '-') out += '-', s.remove_prefix(1);
+    const size_t e = s.find('e');
+    int exponent = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    std::string digits;
+    for (char c : s.substr(0, e))
+        if (IsDigit(c)) digits += c;
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    if (exponent >= 15 || exponent < -5) {
+        out += digits[0];
+        if (digits.size() > 1) out += '.', out.append(digits, 1);
+        out += 'E';
+        AppendInteger(out, exponent);
+        return out;
+    }
+    if (exponent < 0) {
+        out += "0.";
+        out.append(size_t(-exponent - 1), '0');
+        out += digits;
+        return out;
+    }
+    if (digits.size() <= size_t(exponent) + 1) {
+        out += digits;
+        out.append(size_t(exponent) + 1 - digits.size(), '0');
+    } else {
+        out.append(digits, 0, size_t(exponent) + 1);
+        out += '.';
+        out.append(digits, size_t(exponent) + 1);
+    }
+    return out;
+}
+
+namespace {
+
+// Up to `maxDigits` digits at `pos`; false when there is none.
+bool ReadNumberPart(std::string_view s, size_t& pos, int maxDigits, int& value) {
+    int n = 0;
+    value = 0;
+    while (pos < s.size() && IsDigit(s[pos]) && n < maxDigits) value = value * 10 + (s[pos++] - '0'), ++n;
+    return n > 0;
+}
+
+bool ReadDateAt(std::string_view s, size_t& pos, TDateTimeParts& d) {
+    int y, m, day;
+    if (!ReadNumberPart(s, pos, 4, y) || pos >= s.size() || s[pos++] != '-') return false;
+    if (!ReadNumberPart(s, pos, 2, m) || pos >= s.size() || s[pos++] != '-') return false;
+    if (!ReadNumberPart(s, pos, 2, day) || !IsValidCalendarDate(y, m, day)) return false;
+    d = TDateTimeParts{};
+    d.Year = y;
+    d.Month = m;
+    d.Day = day;
+    return true;
+}
+
+}  // namespace
+
+bool ReadDateText(std::string_view text, TDateTimeParts& date) {
+    text = Trim(text);
+    size_t pos = 0;
+    TDateTimeParts d;
+    if (!ReadDateAt(text, pos, d) || pos != text.size()) return false;
+    date = d;
+    return true;
+}
+
+bool ReadDateTimeText(std::string_view text, TDateTimeParts& value) {
+    text = Trim(text);
+    size_t pos = 0;
+    TDateTimeParts d;
+    if (!ReadDateAt(text, pos, d)) return false;
+    if (pos < text.size()) {
+        if (text[pos++] != ' ') return false;
+        while (pos < text.size() && text[pos] == ' ') ++pos;
+        int h, mi, sec = 0;
+        if (!ReadNumberPart(text, pos, 2, h) || pos >= text.size() || text[pos++] != ':') return false;
+        if (!ReadNumberPart(text, pos, 2, mi)) return false;
+        if (pos < text.size() && (text[pos++] != ':' || !ReadNumberPart(text, pos, 2, sec))) return false;
+        if (pos != text.size() || h > 23 || mi > 59 || sec > 59) return false;
+        d.Hour = h;
+        d.Minute = mi;
+        d.Second = sec;
+    }
+    value = d;
+    return true;
 }
 
 }  // namespace valuetext

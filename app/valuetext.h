@@ -39,6 +39,32 @@ void AppendDisplayDate(std::string& out, std::string_view stored);
 // a part of one or two year digits falls in the 2000s. False when it is no valid date.
 bool ParseStoredDate(std::string_view stored, int& year, int& month, int& day);
 
+// ---- Reading value texts ----
+// Each reader allows characters below 33 around the text and needs the rest to be the value.
+
+// A finite decimal number ("1.5", "-2", ".5", "1e3"); false for anything else, "nan" and "inf"
+// too, and for values beyond the range of a double.
+bool ReadDouble(std::string_view text, double& value);
+// A decimal integer ("+12", "-3") that fits the type; false otherwise.
+bool ReadInt32(std::string_view text, int32_t& value);
+bool ReadInt64(std::string_view text, int64_t& value);
+// A decimal number (as ReadDouble reads it) rounded half away from zero to `decimals` digits
+// after ".", computed on the digits themselves so that no binary rounding creeps in
+// ("2.675" with 2 decimals is "2.68"); no exponent and no leading zeros ("-0.50", "12").
+// False when the text is no number or the result is longer than `width`.
+bool DecimalToFixedText(std::string_view text, int width, int decimals, std::string& out);
+// A currency text held exactly as value x 10000 (further decimals rounded); false when it is
+// no number or beyond 64 bits.
+bool ReadCurrency(std::string_view text, int64_t& scaled);
+// The general text of a number: up to 15 significant digits without trailing zeros, in
+// scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
+// 0.00001.
+std::string FloatToStrGeneral(double value);
+// A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
+// date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
+bool ReadDateText(std::string_view text, TDateTimeParts& date);
+bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
+
 // Appends the record list's text of `field` for the table's current record. `scratch` is
 // reused storage. Memo texts come from the memo file (empty when it is closed).
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);

@@ -9,8 +9,24 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "app/bytetext.h"
+#include "app/columninfo.h"
+#include "app/findhistory.h"
+#include "app/stats.h"
+#include "editors/formadsortselect.h"
+#include "editors/formcolumns.h"
+#include "editors/formfilter.h"
+#include "editors/formfind.h"
+#include "editors/formreplace.h"
+#include "editors/formstat.h"
+#include "engine/dbf.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QTreeWidget>
 #include <QEventLoop>
 #include <QTabWidget>
 #include <QTimer>
@@ -41,6 +57,66 @@ void GrabModal(const QString& file) {
             w->close();
         }
     });
+}
+
+
+// Shows a dialog, lets it paint and saves its picture.
+int SaveDialog(QWidget* dialog, const QString& file) {
+    dialog->show();
+    Settle(400);
+    const bool ok = Save(dialog, file);
+    dialog->close();
+    return ok ? 0 : 1;
+}
+
+// The find, replace, filter, advanced-sort, statistics and columns dialogs over the open table,
+// and the list sorted by its first column.
+int FindAndSortPictures(TFormMain& form, const QString& out) {
+    int failures = 0;
+    for (const char* text : {"Smith", "2024", "abc"}) vx::AddToFindHistory(text);
+    const QStringList fields = form.FieldNames();
+    {
+        TFormFind find(&form, fields, form.FindOptions, 0);
+        failures += SaveDialog(&find, out + "/find-find.png");
+    }
+    {
+        TFindOptions o = form.FindOptions;
+        TFormReplace replace(&form, fields, o, static_cast<int>(form.DataList()->Count()));
+        replace.EditReplaceValue->setText(QStringLiteral("Smyth"));
+        failures += SaveDialog(&replace, out + "/find-replace.png");
+    }
+    {
+        TFilterList filter = {{{TextToBytes(fields.value(0)), 7, "a"}, {TextToBytes(fields.value(1)), 4, "10"}}};
+        TFormFilter dialog(&form, fields, filter, true);
+        dialog.cbFieldName->setCurrentIndex(0);
+        dialog.cbCondition->setCurrentIndex(1);
+        dialog.EditValue->setText(QStringLiteral("Smith"));
+        failures += SaveDialog(&dialog, out + "/find-filter.png");
+    }
+    {
+        TFormAdSortSelect sort(&form, form.ColumnCaptions(), ColumnInfos(*form.CurDBF));
+        for (int row : {1, 0}) {
+            sort.ListBoxSrc->setCurrentRow(row);
+            sort.ButtonToRightClick();
+        }
+        sort.SetDirection(QStringLiteral("Descending"));
+        failures += SaveDialog(&sort, out + "/find-adsort.png");
+    }
+    {
+        TFormStat stat(&form, FieldStatistics(*form.DataList(), ColumnInfos(*form.CurDBF)));
+        failures += SaveDialog(&stat, out + "/find-stat.png");
+    }
+    {
+        std::vector<int> widths;
+        for (int i = 0; i < fields.size(); ++i) widths.push_back(i == 2 ? 0 : form.MainListView->columnWidth(i));
+        TFormColumns columns(&form, form.ColumnCaptions(), widths);
+        failures += SaveDialog(&columns, out + "/find-columns.png");
+    }
+    form.MainListViewColumnClick(0);
+    form.MainListViewColumnClick(0);  // descending
+    Settle(400);
+    failures += !Save(&form, out + "/find-sorted-list.png");
+    return failures;
 }
 
 }  // namespace
@@ -85,6 +161,7 @@ int main(int argc, char** argv) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
             failures += !Save(&form, out + "/main-table.png");
+            failures += FindAndSortPictures(form, out);
             // The smallest window the user can make, with a record chosen.
             form.ListViewGoToRec(3);
             form.resize(form.minimumSize());

@@ -279,7 +279,9 @@ TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissing) {
             const QImage shown = box.Image->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
             const QImage file(QString::fromStdString(files.dir.Path(MsgBoxIconFile(icon).toStdString())));
             EXPECT_EQ(file.isNull(), !shipped);
-            if (shipped) EXPECT_EQ(shown, file.convertToFormat(QImage::Format_ARGB32));
+            if (shipped) {
+                EXPECT_EQ(shown, file.convertToFormat(QImage::Format_ARGB32));
+            }
             EXPECT_EQ(box.Image->pixmap().deviceIndependentSize().toSize(), QSize(48, 48));  // drawn otherwise
         }
     }

@@ -63,7 +63,9 @@ TEST_F(OpenTest, TablesOfOtherProgramsOpenWithTheirRecordCounts) {
         ASSERT_TRUE(Form->CurDBF) << (script.Asked.empty() ? "" : script.Asked.back().Text.toStdString());
         ASSERT_TRUE(WaitLoaded());
         const int records = static_cast<int>(Form->CurDBF->GetRecordCount());
-        if (count >= 0) EXPECT_EQ(records, count);
+        if (count >= 0) {
+            EXPECT_EQ(records, count);
+        }
         EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:") + QString::number(records));
         EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:%1/%1").arg(records));
         EXPECT_EQ(Rows(), static_cast<size_t>(records));

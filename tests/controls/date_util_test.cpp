@@ -154,7 +154,9 @@ TEST(DateParsing, PositionalByFormatAndShortTexts) {
         int d = 0, m = 0, y = 0;
         const bool ok = ParseDateByFormat(c.format, c.text, d, m, y);
         EXPECT_EQ(ok, !c.date.isNull()) << c.format << " " << c.text;
-        if (ok) EXPECT_EQ(QDate(y, m, d), c.date) << c.format << " " << c.text;
+        if (ok) {
+            EXPECT_EQ(QDate(y, m, d), c.date) << c.format << " " << c.text;
+        }
     }
 }
 
@@ -180,7 +182,9 @@ TEST(DateParsing, LocaleScanner) {
         int pos = 0, y = 0, m = 0, d = 0;
         const bool ok = ScanLocaleDate(c.text, c.format, pos, y, m, d);
         EXPECT_EQ(ok, !c.date.isNull()) << c.text;
-        if (ok) EXPECT_EQ(QDate(y, m, d), c.date) << c.text;
+        if (ok) {
+            EXPECT_EQ(QDate(y, m, d), c.date) << c.text;
+        }
     }
     int pos = 0, y, m, d;
     DateFormatScope scope("gg yyyy-M-d", '-');

@@ -1,0 +1,24 @@
+// The statistics dialog: one line per field with its smallest, largest, average and summed
+// value over the rows of the record list.
+#pragma once
+
+#include "app/stats.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QPushButton;
+class QTableWidget;
+class TXPMenu;
+
+class TFormStat : public QDialog {
+    Q_OBJECT
+public:
+    TFormStat(QWidget* owner, const std::vector<TFieldStat>& stats);
+
+    QTableWidget* ListViewStat = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    TXPMenu* XPMenu1 = nullptr;
+};

@@ -1,0 +1,271 @@
+// The back ends of find, filter, sort and statistics over a row store built in the test, and
+// the value readers they share.
+#include "app/filter.h"
+#include "app/find.h"
+#include "app/findhistory.h"
+#include "app/programfiles.h"
+#include "app/stats.h"
+#include "app/valuetext.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A store whose rows hold one text per field; record numbers count from 1.
+struct TRows {
+    TRowStore Store;
+    explicit TRows(const std::vector<std::vector<std::string>>& rows) {
+        uint32_t n = 0;
+        for (const auto& texts : rows) Store.DataList.Append(Store.Pool.Make(false, ++n, texts));
+    }
+    // Field `field` of every row of DataList, in order.
+    std::vector<std::string> Column(size_t field = 0) const {
+        std::vector<std::string> out;
+        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.emplace_back(Store.DataList[i]->Text(field));
+        return out;
+    }
+    std::vector<uint32_t> RecNos() const {
+        std::vector<uint32_t> out;
+        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.push_back(Store.DataList[i]->RecNo());
+        return out;
+    }
+};
+
+std::vector<std::vector<std::string>> OneColumn(const std::vector<std::string>& texts) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& t : texts) rows.push_back({t});
+    return rows;
+}
+
+}  // namespace
+
+// ---- Find ----
+
+TEST(FindMatch, ModesAndCase) {
+    struct Case {
+        const char* key;
+        int match;
+        bool ignoreCase;
+        const char* value;
+        bool expected;
+    } cases[] = {
+        {"bc", MatchAnyPart, false, "abcd", true},      {"BC", MatchAnyPart, false, "abcd", false},
+        {"BC", MatchAnyPart, true, "abcd", true},       {"abc", MatchWholeField, true, "ABC", true},
+        {"abc", MatchWholeField, true, "ABCD", false},  {"abc", MatchWholeField, false, "ABC", false},
+        {"ab", MatchHead, true, "ABcd", true},          {"bc", MatchHead, true, "abcd", false},
+        {"abcde", MatchHead, false, "abc", false},      {"x", 7, true, "x", false},
+        // Letters above 0x7F fold through the code page: \xC9 and \xE9 are one letter's cases.
+        {"\xC9T\xC9", MatchAnyPart, true, "l'\xE9t\xE9", true},
+        {"\xC9T\xC9", MatchAnyPart, false, "l'\xE9t\xE9", false},
+        {"\xE9", MatchWholeField, true, "\xC9", true},  {"\xD7", MatchWholeField, true, "\xF7", false},
+    };
+    for (const Case& c : cases) {
+        TFindOptions o;
+        o.Text = c.key;
+        o.Match = c.match;
+        o.IgnoreCase = c.ignoreCase;
+        EXPECT_EQ(TFindMatcher(o).Matches(std::string_view(c.value)), c.expected)
+            << c.key << " in " << c.value << " mode " << c.match;
+    }
+}
+
+TEST(FindRow, DirectionsEndsAndFieldsOutsideTheRow) {
+    TRows rows({{"a", "x"}, {"b", "Y"}, {"a", "y"}, {"c", "z"}});
+    TFindOptions o;
+    o.Text = "y";
+    o.FieldIndex = 1;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);  // ignoring case
+    o.StartRow = 2;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
+    o.StartRow = 3;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    o.StartRow = 4;  // past the last row: nothing, no read past the list
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    o.Direction = 1;
+    o.StartRow = 3;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
+    o.StartRow = 1;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);
+    o.StartRow = 0;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    o.StartRow = -1;
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    // A field index left from a wider table matches nothing.
+    o.StartRow = 3;
+    o.FieldIndex = 5;
+    o.Text = "";
+    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+}
+
+TEST(FindHistory, CapsAtFifteenAndMovesRepeatsToTheTop) {
+    vxtest::TempDir dir;
+    vx::SetProgramFilesDir(dir.Root().string() + "/");
+    EXPECT_TRUE(vx::ReadFindHistory(vx::FindHistoryPath()).empty());  // no file yet
+    for (int i = 1; i <= 15; ++i) ASSERT_TRUE(vx::AddToFindHistory("t" + std::to_string(i)));
+    ASSERT_TRUE(vx::AddToFindHistory("new"));
+    std::vector<std::string> h = vx::ReadFindHistory(vx::FindHistoryPath());
+    ASSERT_EQ(h.size(), 15u);
+    EXPECT_EQ(h.front(), "new");
+    EXPECT_EQ(h.back(), "t2");  // t1 fell off
+    ASSERT_TRUE(vx::AddToFindHistory("T9"));  // the same entry in another case
+    h = vx::ReadFindHistory(vx::FindHistoryPath());
+    ASSERT_EQ(h.size(), 15u);
+    EXPECT_EQ(h[0], "T9");
+    EXPECT_EQ(h[1], "new");
+    EXPECT_EQ(std::count(h.begin(), h.end(), "t9"), 0);
+    ASSERT_TRUE(vx::AddToFindHistory("caf\xC9"));
+    ASSERT_TRUE(vx::AddToFindHistory("CAF\xE9"));  // \xC9 and \xE9 differ only in case
+    const std::string bytes = vxtest::ReadAll(vx::FindHistoryPath());
+    EXPECT_EQ(bytes.substr(0, 11), "CAF\xE9\nT9\nnew");
+    EXPECT_EQ(bytes.find("caf\xC9"), std::string::npos);
+    vx::SetProgramFilesDir(std::string());
+}
+
+// ---- Filter ----
+
+TEST(Filter, OperatorsByFieldType) {
+    const std::vector<TColumnInfo> columns = {{"NAME", 'C', 10, 0}, {"AMOUNT", 'N', 8, 1}, {"COUNT", 'I', 4, 0}};
+    struct Case {
+        const char* field;
+        int op;
+        const char* value;
+        std::vector<std::string> row;  // NAME, AMOUNT, COUNT
+        bool passes;
+    } cases[] = {
+        {"AMOUNT", 1, "10", {"", "10.0", "0"}, false},  // "=" on numbers compares texts
+        {"AMOUNT", 4, "10", {"", "10.0", "0"}, true},
+        {"AMOUNT", 6, "10", {"", "9.5", "0"}, true},
+        {"AMOUNT", 3, "0", {"", "-1", "0"}, true},
+        {"AMOUNT", 5, "abc", {"", "nan", "0"}, true},  // neither reads as a number: both 0
+        {"AMOUNT", 7, "1", {"", "10.0", "0"}, false},  // Include never holds on numbers
+        {"AMOUNT", 8, "1", {"", "10.0", "0"}, false},
+        {"NAME", 2, "B", {"a", "", "0"}, true},  // lower case after upper case
+        {"NAME", 2, "B", {"A", "", "0"}, false},
+        {"NAME", 2, "z", {"\xE9t\xE9", "", "0"}, true},  // bytes above 0x7F by value
+        {"NAME", 7, "\xE9t", {"l'\xE9t\xE9", "", "0"}, true},
+        {"NAME", 7, "\xC9T", {"l'\xE9t\xE9", "", "0"}, false},  // case matters
+        {"NAME", 8, "xy", {"abc", "", "0"}, true},
+        {"name", 1, "abc", {"abc", "", "0"}, true},  // field names without regard to case
+        {"COUNT", 1, "abc", {"", "", "0"}, true},     // "abc" counts as 0
+        {"COUNT", 1, "abc", {"", "", "x"}, true},
+        {"COUNT", 1, "abc", {"", "", "3"}, false},
+        {"COUNT", 2, "-5", {"", "", "-4"}, true},
+        {"COUNT", 7, "1", {"", "", "1"}, false},
+        {"COUNT", 0, "1", {"", "", "9"}, true},  // None: every row
+        {"GONE", 1, "1", {"1", "1", "1"}, false},  // no such field (a wider table's filter)
+    };
+    for (const Case& c : cases) {
+        TRowFilter filter({{{c.field, c.op, c.value}}}, columns);
+        TRowPool pool;
+        EXPECT_EQ(filter.Passes(*pool.Make(false, 1, c.row)), c.passes)
+            << c.field << " " << FilterOperatorText(c.op) << " " << c.value;
+    }
+    EXPECT_EQ(FilterOperatorOf("NotInclude"), 8);
+    EXPECT_EQ(FilterOperatorOf("=="), -1);
+}
+
+TEST(Filter, GroupsListEachRowOnceAndUndoKeepsReleasedRowsOut) {
+    TRows rows(OneColumn({"ab", "b", "a", "c", "ba"}));
+    const std::vector<TColumnInfo> columns = {{"T", 'C', 4, 0}};
+    // Both groups accept "ab" and "ba": each appears once.
+    const TFilterList filter = {{{"T", 7, "a"}}, {{"T", 7, "b"}}};
+    EXPECT_FALSE(ApplyFilter(rows.Store, {}, columns));  // nothing defined: list unchanged
+    EXPECT_EQ(rows.Store.DataList.Count(), 5u);
+    ASSERT_TRUE(ApplyFilter(rows.Store, filter, columns));
+    EXPECT_EQ(rows.Column(), (std::vector<std::string>{"ab", "b", "a", "ba"}));
+    EXPECT_FALSE(ApplyFilter(rows.Store, filter, columns));  // applied already
+    // A command releases record 2 ("b") while the filter is applied.
+    rows.Store.RemoveRecords({2});
+    ASSERT_TRUE(UndoFilter(rows.Store));
+    EXPECT_EQ(rows.Column(), (std::vector<std::string>{"ab", "a", "c", "ba"}));
+    EXPECT_EQ(rows.RecNos(), (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(rows.Store.BackupDataList.Count(), 0u);
+    EXPECT_FALSE(UndoFilter(rows.Store));
+}
+
+// ---- Statistics ----
+
+TEST(Statistics, ValuesAndEdgeColumns) {
+    const std::vector<TColumnInfo> columns = {{"I", 'I', 4, 0}, {"N", 'N', 8, 2}, {"C", 'C', 3, 0}, {"L", 'L', 1, 0}};
+    TRows rows({{"5", "1.5", "", "T"}, {"7", "2", "", "F"}, {"9", "x", "", "T"}});
+    std::vector<TFieldStat> s = FieldStatistics(rows.Store.DataList, columns);
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ((std::vector<std::string>{s[0].Min, s[0].Max, s[0].Avg, s[0].Sum}),
+              (std::vector<std::string>{"5", "9", "7", "21"}));
+    EXPECT_EQ((std::vector<std::string>{s[1].Min, s[1].Max, s[1].Avg, s[1].Sum}),
+              (std::vector<std::string>{"0", "2", "1.17", "3.50"}));  // "x" counts as 0
+    EXPECT_EQ(s[2].Min, "");
+    EXPECT_EQ(s[2].Max, "");
+    EXPECT_EQ(s[3].Avg, "-");
+
+    TRows negative({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}});
+    s = FieldStatistics(negative.Store.DataList, columns);
+    EXPECT_EQ(s[0].Max, "-3");  // from the first row, not from 0
+    EXPECT_EQ(s[0].Avg, "-5");  // -11 / 2 truncated
+    EXPECT_EQ(s[1].Max, "-1.25");
+    EXPECT_EQ(s[2].Min, "a");
+    EXPECT_EQ(s[2].Max, "b");
+
+    TRows big({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}});
+    s = FieldStatistics(big.Store.DataList, columns);
+    EXPECT_EQ(s[0].Sum, "4294967294");  // no 32-bit wrap
+    EXPECT_EQ(s[0].Avg, "2147483647");
+    EXPECT_EQ(s[1].Max, "5E20");
+    EXPECT_EQ(s[1].Min, "1E-7");
+
+    TRows none({});
+    s = FieldStatistics(none.Store.DataList, columns);
+    EXPECT_EQ(s[0].Avg, "-");
+    EXPECT_EQ(s[1].Avg, "-");
+    EXPECT_EQ(s[0].Sum, "0");
+    EXPECT_EQ(s[1].Sum, "0.00");
+    EXPECT_EQ(s[1].Min, "");
+}
+
+// ---- Value readers ----
+
+TEST(ValueTextReaders, NumbersFromTexts) {
+    double d = 0;
+    for (const char* bad : {"", "nan", "inf", "-inf", "1e999", "1,5", "1.5x", "--1", "e5", "."}) EXPECT_FALSE(valuetext::ReadDouble(bad, d)) << bad;
+    ASSERT_TRUE(valuetext::ReadDouble(" +1.5e2 ", d));
+    EXPECT_EQ(d, 150);
+    int32_t i = 0;
+    EXPECT_FALSE(valuetext::ReadInt32("2147483648", i));
+    EXPECT_TRUE(valuetext::ReadInt32("-2147483648", i));
+    EXPECT_FALSE(valuetext::ReadInt32("1.0", i));
+    struct Fixed {
+        const char* text;
+        int width, decimals;
+        const char* out;  // null: refused
+    } fixed[] = {{"2.675", 8, 2, "2.68"},    {"-0.004", 8, 2, "0.00"},   {"-1.005", 8, 2, "-1.01"},
+                 {"9.995", 4, 2, nullptr},   {"9.995", 5, 2, "10.00"},   {"12345", 4, 0, nullptr},
+                 {"1e3", 6, 1, "1000.0"},    {"00012", 5, 0, "12"},      {".5", 3, 0, "1"},
+                 {"abc", 9, 0, nullptr},     {"1e400", 9, 0, nullptr},   {"1e-400", 9, 1, "0.0"}};
+    for (const Fixed& f : fixed) {
+        std::string out;
+        const bool ok = valuetext::DecimalToFixedText(f.text, f.width, f.decimals, out);
+        EXPECT_EQ(ok, f.out != nullptr) << f.text;
+        if (ok && f.out) {
+            EXPECT_EQ(out, f.out) << f.text;
+        }
+    }
+    int64_t c = 0;
+    ASSERT_TRUE(valuetext::ReadCurrency("-12.34567", c));
+    EXPECT_EQ(c, -123457);
+    EXPECT_FALSE(valuetext::ReadCurrency("1e20", c));
+    EXPECT_EQ(valuetext::FloatToStrGeneral(1.5), "1.5");
+    EXPECT_EQ(valuetext::FloatToStrGeneral(-2), "-2");
+    EXPECT_EQ(valuetext::FloatToStrGeneral(0.0001), "0.0001");
+    EXPECT_EQ(valuetext::FloatToStrGeneral(123456789012345.0), "123456789012345");
+    EXPECT_EQ(valuetext::FloatToStrGeneral(1e15), "1E15");
+    TDateTimeParts t;
+    EXPECT_TRUE(valuetext::ReadDateTimeText("2024-2-29 7:05", t));
+    EXPECT_EQ(t.Hour, 7);
+    EXPECT_FALSE(valuetext::ReadDateText("2023-2-29", t));
+    EXPECT_FALSE(valuetext::ReadDateTimeText("2024-01-01 24:00", t));
+}

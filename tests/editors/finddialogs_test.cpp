@@ -1,0 +1,218 @@
+// The find, replace, filter, advanced-sort and columns dialogs: their checks and what they
+// hand back, driven without showing them.
+#include "app/bytetext.h"
+#include "app/findhistory.h"
+#include "app/msgbox.h"
+#include "app/programfiles.h"
+#include "controls/flatchecklistbox.h"
+#include "controls/validedit.h"
+#include "editors/formadsortselect.h"
+#include "editors/formcolumns.h"
+#include "editors/formfilter.h"
+#include "editors/formfind.h"
+#include "editors/formreplace.h"
+#include "qtapp.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vxtest::App();
+        vx::SetProgramFilesDir(Dir.Root().string() + "/");
+    }
+    void TearDown() override { vx::SetProgramFilesDir(std::string()); }
+    QStringList Asked() const {
+        QStringList out;
+        for (const TMsgBoxRequest& r : Boxes.Asked) out << r.Text;
+        return out;
+    }
+    vxtest::TempDir Dir;
+    ScriptedMsgBox Boxes;
+    const QStringList Fields = {QStringLiteral("NAME"), QStringLiteral("AMOUNT"), QStringLiteral("DAY")};
+};
+
+}  // namespace
+
+TEST_F(DialogTest, FindChecksTheTextAndFillsTheSearch) {
+    vxtest::WriteAll(vx::FindHistoryPath(), "older\nold\n");
+    TFindOptions o;
+    o.FieldIndex = 7;  // from a wider table
+    o.IgnoreCase = false;
+    TFormFind form(nullptr, Fields, o, 4);
+    EXPECT_EQ(form.cbKeyvalue->currentText(), QStringLiteral("older"));
+    EXPECT_EQ(form.cbField->currentIndex(), 0);
+    EXPECT_TRUE(form.CheckIgnoreCase->isChecked());
+    form.cbKeyvalue->setEditText(QString());
+    form.BitBtn1Click();
+    form.cbKeyvalue->setEditText(QStringLiteral("\u20AC5"));  // not in the code page
+    form.BitBtn1Click();
+    EXPECT_EQ(form.result(), 0);
+    ASSERT_EQ(Asked().size(), 2);
+    EXPECT_EQ(Asked()[0], QStringLiteral("Please Enter Text!"));
+    EXPECT_EQ(Asked()[1], CannotHoldMessage(QStringLiteral("\u20AC")));
+    form.cbKeyvalue->setEditText(QStringLiteral("OLD"));
+    form.cbMatch->setCurrentIndex(2);
+    form.cbSearch->setCurrentIndex(1);
+    form.cbField->setCurrentIndex(2);
+    form.CheckIgnoreCase->setChecked(false);
+    form.BitBtn1Click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Options.Text, "OLD");
+    EXPECT_EQ(form.Options.Match, 2);
+    EXPECT_EQ(form.Options.Direction, 1);
+    EXPECT_EQ(form.Options.FieldIndex, 2);
+    EXPECT_TRUE(form.Options.IgnoreCase);
+    EXPECT_EQ(form.Options.StartRow, 4);
+    EXPECT_EQ(vxtest::ReadAll(vx::FindHistoryPath()), "OLD\nolder\n");
+}
+
+TEST_F(DialogTest, ReplaceChecksItsRange) {
+    TFindOptions o;
+    o.Direction = 1;
+    o.StartRow = 9;
+    TFormReplace form(nullptr, Fields, o, 5);
+    EXPECT_EQ(form.ReplaceFrom->Value(), 1);
+    EXPECT_EQ(form.ReplaceTo->Value(), 5);
+    EXPECT_FALSE(form.ReplaceFrom->isEnabled());
+    form.BitBtn1Click();
+    form.cbKeyvalue->setEditText(QStringLiteral("a"));
+    form.BitBtn1Click();
+    form.EditReplaceValue->setText(QStringLiteral("b"));
+    auto range = [&](bool from, int f, bool to, int t) {
+        form.cbFrom->setChecked(from);
+        form.cbFromClick();
+        form.cbTo->setChecked(to);
+        form.cbToClick();
+        form.ReplaceFrom->SetValue(f);
+        form.ReplaceTo->SetValue(t);
+        form.BitBtn1Click();
+    };
+    range(true, 0, false, 0);
+    range(false, 0, true, 6);
+    range(true, 4, true, 3);
+    range(true, -2, false, 0);
+    EXPECT_EQ(form.result(), 0);
+    EXPECT_EQ(Asked(), (QStringList{QStringLiteral("Please enter search text!"), QStringLiteral("Please enter replace text!"),
+                                    QStringLiteral("From..to.. value error!"), QStringLiteral("From..to.. value error!"),
+                                    QStringLiteral("From..to.. value error!"), QStringLiteral("From..to.. value error!")}));
+    form.cbFrom->setChecked(false);
+    form.cbFromClick();  // back to 1, disabled
+    EXPECT_EQ(form.ReplaceFrom->Value(), 1);
+    form.cbTo->setChecked(true);
+    form.cbToClick();
+    form.ReplaceTo->SetValue(3);
+    form.BitBtn1Click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Options.From, -1);
+    EXPECT_EQ(form.Options.To, 3);
+    EXPECT_EQ(form.Options.ReplaceText, "b");
+    EXPECT_EQ(form.Options.Direction, 1);  // untouched
+    EXPECT_EQ(form.Options.StartRow, 9);
+    TFormReplace empty(nullptr, Fields, o, 0);
+    EXPECT_EQ(empty.ReplaceFrom->Value(), 0);
+}
+
+TEST_F(DialogTest, FilterItemsAreCheckedListedAndHandedBack) {
+    TFilterList current = {{{"AMOUNT", 4, "10"}}};
+    TFormFilter shown(nullptr, Fields, current, true);
+    EXPECT_EQ(shown.lvFilters->topLevelItemCount(), 1);
+    EXPECT_EQ(shown.lvFilters->topLevelItem(0)->text(1), QStringLiteral(">="));
+    TFormFilter form(nullptr, Fields, current, false);  // not applied: starts empty
+    EXPECT_EQ(form.lvFilters->topLevelItemCount(), 0);
+    form.BitBtn1Click();  // no conditions: stays open
+    EXPECT_EQ(form.result(), 0);
+    form.TB_ADDClick();
+    form.cbFieldName->setCurrentIndex(0);
+    form.TB_ADDClick();
+    form.cbCondition->setCurrentIndex(7);
+    form.EditValue->setText(QStringLiteral("   "));
+    form.TB_ADDClick();
+    EXPECT_EQ(Asked(), (QStringList{QStringLiteral("Please Select Field Name!"), QStringLiteral("Please Select Condition!"),
+                                    QStringLiteral("Please Enter Value!")}));
+    form.EditValue->setText(QStringLiteral(" \u00E9t\u00E9 "));
+    form.TB_ADDClick();
+    EXPECT_EQ(form.cbFieldName->currentIndex(), -1);
+    EXPECT_TRUE(form.EditValue->text().isEmpty());
+    form.cbFieldName->setCurrentIndex(1);
+    form.cbCondition->setCurrentIndex(2);
+    form.EditValue->setText(QStringLiteral("5"));
+    form.TB_ADDClick();
+    form.lvFilters->setCurrentItem(form.lvFilters->topLevelItem(0));
+    form.TB_DELClick();
+    form.cbFieldName->setCurrentIndex(0);
+    form.cbCondition->setCurrentIndex(7);
+    form.EditValue->setText(QStringLiteral("\u00E9t\u00E9"));
+    form.TB_ADDClick();
+    form.BitBtn1Click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    ASSERT_EQ(form.Filter.size(), 1u);
+    ASSERT_EQ(form.Filter[0].size(), 2u);
+    EXPECT_EQ(form.Filter[0][0].FieldName, "AMOUNT");
+    EXPECT_EQ(form.Filter[0][0].Operator, 2);
+    EXPECT_EQ(form.Filter[0][1].Value, "\xE9t\xE9");  // bytes of the code page
+}
+
+TEST_F(DialogTest, AdvancedSortMovesKeysAndBuildsThem) {
+    const QStringList captions = {QStringLiteral("NAME [C] "), QStringLiteral("AMOUNT [N] "), QStringLiteral("DAY [D] ")};
+    const std::vector<TColumnInfo> columns = {{"NAME", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"DAY", 'D', 8, 0}};
+    TFormAdSortSelect form(nullptr, captions, columns);
+    EXPECT_FALSE(form.ButtonToRight->isEnabled());
+    form.BitBtn1Click();
+    EXPECT_EQ(Asked(), QStringList{QStringLiteral("Please Select One Or More Column!")});
+    form.ListBoxSrc->setCurrentRow(2);
+    EXPECT_TRUE(form.ButtonToRight->isEnabled());
+    form.ButtonToRightClick();  // DAY; the selection goes to the first entry
+    EXPECT_EQ(form.ListBoxSrc->currentRow(), 0);
+    form.ButtonToRightClick();  // NAME
+    EXPECT_EQ(form.ListViewDest->topLevelItemCount(), 2);
+    EXPECT_TRUE(form.ButtonUp->isEnabled());
+    form.SetDirection(QStringLiteral("Descending"));  // NAME descending
+    form.ButtonUpClick();
+    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(0), captions[0]);
+    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(1), QStringLiteral("Descending"));
+    form.BitBtn1Click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    ASSERT_EQ(form.Keys.size(), 2u);
+    EXPECT_EQ(form.Keys[0].FieldIndex, 0);
+    EXPECT_EQ(form.Keys[0].Order, 2);
+    EXPECT_EQ(form.Keys[1].FieldIndex, 2);
+    EXPECT_EQ(form.Keys[1].FieldType, 'D');
+    EXPECT_EQ(form.Keys[1].Order, 1);
+    form.ButtonReverseClick();  // AMOUNT alone on the right, ascending
+    EXPECT_EQ(form.ListBoxSrc->count(), 2);
+    ASSERT_EQ(form.ListViewDest->topLevelItemCount(), 1);
+    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(1), QStringLiteral("Ascending"));
+    EXPECT_FALSE(form.ButtonToLeft->isEnabled());
+    form.ButtonResetClick();
+    EXPECT_EQ(form.ListBoxSrc->count(), 3);
+    EXPECT_EQ(form.ListViewDest->topLevelItemCount(), 0);
+}
+
+TEST_F(DialogTest, ColumnsHiddenThenShownGetWidth100) {
+    const QStringList captions = {QStringLiteral("A [C] "), QStringLiteral("B [N] "), QStringLiteral("C [D] ")};
+    TFormColumns form(nullptr, captions, {40, 0, 70});
+    EXPECT_TRUE(form.clbColumns->Checked(0));
+    EXPECT_FALSE(form.clbColumns->Checked(1));
+    form.clbColumns->SetItemIndex(0);
+    form.ButtonDownClick();  // A moves below B with its tick
+    EXPECT_FALSE(form.clbColumns->Checked(0));
+    EXPECT_TRUE(form.clbColumns->Checked(1));
+    EXPECT_EQ(form.clbColumns->ItemIndex(), 1);
+    form.ButtonNotAllClick();
+    form.clbColumns->SetChecked(2, true);  // C
+    form.BitBtn1Click();
+    EXPECT_EQ(form.Widths, (std::vector<int>{0, 0, 70}));
+    EXPECT_EQ(ColumnWidthsAfter(captions, {0, 0, 0}, {captions[0]}), (std::vector<int>{100, 0, 0}));
+}
