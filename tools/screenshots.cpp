@@ -161,12 +161,18 @@ int main(int argc, char** argv) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
             failures += !Save(&form, out + "/main-table.png");
+            {
+                // The smallest window the user can make, with a record chosen.
+                const QSize size = form.size();
+                form.ListViewGoToRec(3);
+                form.resize(form.minimumSize());
+                Settle(500);
+                failures += !Save(&form, out + "/main-minimum.png");
+                form.ListViewNotSelAll();
+                form.resize(size);
+                Settle(300);
+            }
             failures += FindAndSortPictures(form, out);
-            // The smallest window the user can make, with a record chosen.
-            form.ListViewGoToRec(3);
-            form.resize(form.minimumSize());
-            Settle(500);
-            failures += !Save(&form, out + "/main-minimum.png");
         }
     }
     delete Option;
