@@ -310,6 +310,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() {
+    // Hiding the window as it is taken apart moves the focus: no longer followed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     delete ListWatcher;  // the list's events no longer reach a window being taken apart
