@@ -60,6 +60,7 @@ class TDBF;
 class TDataList;
 class TDataListModel;
 class TLoadView;
+class TRecordFormHost;
 class TWorkThread;
 class TXPMenu;
 struct TRowStore;
@@ -375,6 +376,9 @@ public:
     // ---- Record commands and the clipboard (formmain_records.cpp) ----
 
     // ---- Record editor forms (formmain_editors.cpp) ----
+    // What the record editor forms ask of this window (made on first use).
+    TRecordFormHost& RecordFormHost();
+    std::shared_ptr<TRecordFormHost> RecordFormHostImpl;  // shared: deleted where it is made
 
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
     // Searches from FindOptions.StartRow in its direction; goes to the row found, or says
@@ -439,6 +443,9 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Tells once per table what opening it could not do (read-only, memo file missing).
+    void ShowOpenNotice();
+    QString LastOpenNotice;  // table name and notice last told
     // Connects the column headers, the sort pop-ups and Enter in the quick-search boxes.
     void SetUpFind();
     // The list's item count, status and current record after its rows changed.
