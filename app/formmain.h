@@ -33,6 +33,7 @@
 #include "app/filter.h"
 #include "app/find.h"
 #include "app/recentfiles.h"
+#include "app/recordlistview.h"
 #include "app/sort.h"
 #include "app/workerthread.h"
 #include "editors/fieldeditorthread.h"
@@ -45,7 +46,6 @@ class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class QTabBar;
-class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -151,6 +151,11 @@ public:
     void ApplyViewMemo();
     // The alternating row colours and the selection colours from the settings.
     void ApplyListColors();
+    // The loader has delivered more rows: repaints the list when some of them are on screen,
+    // and shows the current record once its row is there.
+    void ListRowsArrived();
+    // Puts the keyboard focus in the record list (the welcome page's list while it shows).
+    void FocusRecordList();
 
     // ---- Settings applied to the window ----
     void UpdateInterface();
@@ -192,6 +197,9 @@ public:
     TDataListModel* ListModel = nullptr;  // MainListView's model
     // Called after each text the loader puts in PanelRecNum (a seam for tests).
     std::function<void(const QString&)> OnLoadStatus;
+    // Handed to each loader: called on its thread with the row count at every status point
+    // (a seam for tests, which stop or fail a load there).
+    std::function<void(size_t rows)> OnLoaderStatusPoint;
 
     // ---- Components, by the names the rest of the program uses ----
     QWidget* MainControlBar = nullptr;
@@ -210,7 +218,7 @@ public:
     QFrame* MainRightPanel = nullptr;
     QSplitter* MainRightSplitter = nullptr;
     QFrame* MainRightTopPanel = nullptr;
-    QTableView* MainListView = nullptr;
+    TRecordListView* MainListView = nullptr;
     QWidget* FuncControlBar = nullptr;
     QToolBar* ToolBarRec = nullptr;
     TNumberEdit* EditCurRecNo = nullptr;
@@ -443,6 +451,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -475,6 +484,8 @@ private:
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window
+    size_t ArrivedRows = 0;               // rows the list had when the loader last reported
+    QString PendingCommandLine;           // a table named on the command line, opened once shown
     QObject* ListWatcher = nullptr;       // clicks and font changes of the record list
     // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
     // setting becomes the negation of the check box.
@@ -482,6 +493,8 @@ private:
     void ApplyMenuColors();
     void UpdateTitleColors(QWidget* focused);
     void SetCloseLabelHover(QLabel* label, bool hover);
+    // Keys and the wheel over the closed font face box; true when handled.
+    bool FontBoxEvent(QEvent* event);
     static QColor TitleFocusColor();
     bool FirstTick = true;
 };
