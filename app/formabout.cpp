@@ -46,11 +46,10 @@ QString AboutText() {
         "System requirement: a Linux desktop with Qt 6.");
 }
 
-TFormAbout::TFormAbout(QWidget* owner) : QDialog(owner) {
+TFormAbout::TFormAbout(QWidget* owner) : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
     XPMenu1 = new TXPMenu(this);
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
     auto* top = new QVBoxLayout(this);

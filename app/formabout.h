@@ -1,7 +1,8 @@
 // The about box: a picture, a description of the program and "OK".
 #pragma once
 
-#include <QDialog>
+#include "app/formalphashow.h"
+
 #include <QPixmap>
 
 class QLabel;
@@ -17,7 +18,7 @@ QString AboutText();
 
 class TXPMenu;
 
-class TFormAbout : public QDialog {
+class TFormAbout : public TFormAlphaShow {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget* owner = nullptr);

@@ -102,7 +102,7 @@ void TFormAlphaShow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     case Qt::Key_Escape:
-        done(QDialog::Rejected);
+        reject();  // through reject(), so that a dialog may ask before it closes
         return;
     default:
         QDialog::keyPressEvent(event);

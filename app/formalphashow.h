@@ -1,6 +1,8 @@
-// A dialog that can fade in when shown and fade out when closed: the window's opacity moves by
-// Step every Interval milliseconds while the window drifts 2 pixels a tick. Enter moves the
-// focus to the next control (or presses the focused or default button), Esc closes.
+// The base of every dialog of the program. Its keys: Enter presses the focused button, else the
+// default button, else moves the focus to the next control; Esc closes the dialog as cancelled
+// (through reject()). It can fade in when shown and fade out when closed (InitAlphaShow): the
+// window's opacity moves by Step every Interval milliseconds while the window drifts 2 pixels
+// a tick; without InitAlphaShow it shows and closes at once.
 #pragma once
 
 #include <QDialog>

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/errortext.h"
 #include "app/msgbox.h"
 #include "controls/colors.h"
 
@@ -28,16 +29,13 @@ void ReportUncaught(const QString& text) {
 
 // The text of the exception being handled; call only inside a catch block.
 QString CurrentExceptionText() {
-    QString text;
     try {
         throw;
     } catch (const std::exception& e) {
-        text = QString::fromLocal8Bit(e.what());
+        return ErrorText(e);
     } catch (...) {
+        return QStringLiteral("Unknown error.");
     }
-    if (text.isEmpty())
-        text = QStringLiteral("Unknown error.");
-    return text;
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "app/bytetext.h"
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
+#include "app/errortext.h"
 #include "app/fileinfo.h"
 #include "app/findhistory.h"
 #include "app/formmain.h"
@@ -34,11 +35,6 @@
 #include "engine/dbf.h"
 
 namespace {
-
-QString ErrorText(const std::exception& e) {
-    QString text = QString::fromLocal8Bit(e.what());
-    return text.isEmpty() ? QStringLiteral("Unknown error.") : text;
-}
 
 int ClampToInt(size_t n) { return static_cast<int>(std::min<size_t>(n, INT_MAX)); }
 

@@ -1,5 +1,7 @@
 #include "app/workerthread.h"
 
+#include "app/errortext.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -72,11 +74,8 @@ void TWorkerThread::Run() {
     std::string failure;
     try {
         Execute();
-    } catch (const std::exception& e) {
-        failure = e.what();
-        if (failure.empty()) failure = "Unknown error";
     } catch (...) {
-        failure = "Unknown error";
+        failure = CaughtFailureText();
     }
     if (!failure.empty()) {
         {

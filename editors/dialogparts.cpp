@@ -1,9 +1,59 @@
 #include "editors/dialogparts.h"
 
 #include "app/bytetext.h"
+#include "app/findhistory.h"
 #include "app/msgbox.h"
+#include "controls/colors.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 
 namespace dlg {
+
+void SetUpDesignDialog(QDialog* dialog, const char* name, const QString& caption) {
+    dialog->setObjectName(QLatin1String(name));
+    dialog->setWindowTitle(caption);
+    dialog->setModal(true);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(12);
+    dialog->setFont(font);
+}
+
+QLabel* KindLabel(const QString& text, QWidget* parent) {
+    auto* label = Named(new QLabel(text, parent), "LabelFileType");
+    QPalette shadow = label->palette();
+    shadow.setColor(QPalette::WindowText, ToQColor(clBtnShadow));
+    label->setPalette(shadow);
+    return label;
+}
+
+QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {
+    ok = Button(QStringLiteral("OK"), parent, "BitBtn1");
+    cancel = Button(QStringLiteral("Cancel"), parent, "BitBtn2");
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+QComboBox* FindTextBox(QWidget* parent, int minimumWidth) {
+    auto* box = Named(new QComboBox(parent), "cbKeyvalue");
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(vx::FindHistoryTexts());
+    box->setCurrentIndex(box->count() ? 0 : -1);
+    box->setMinimumWidth(minimumWidth);
+    return box;
+}
+
+void SetEditEnabled(QWidget* edit, bool enabled) {
+    edit->setEnabled(enabled);
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Base, ToQColor(enabled ? clWindow : clBtnFace));
+    edit->setPalette(p);
+}
 
 void Warn(const QString& text, QWidget* owner, QWidget* focus) {
     MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, owner);

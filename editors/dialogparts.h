@@ -1,4 +1,6 @@
-// Small pieces the find, filter, sort, statistics and columns dialogs share.
+// Small pieces the dialogs of editors/ share: named controls, the row of OK and Cancel, the
+// box of the text to find, edits that show whether they take input, and the warning of a
+// failed check.
 #pragma once
 
 #include <QComboBox>
@@ -9,6 +11,10 @@
 
 #include <optional>
 #include <string>
+
+class QDialog;
+class QHBoxLayout;
+class QLabel;
 
 namespace dlg {
 
@@ -32,6 +38,24 @@ inline QComboBox* DropDown(QWidget* parent, const char* name, const QStringList&
     c->setMaxVisibleItems(16);
     return c;
 }
+
+// The table-design dialogs (create table, field definitions, field add and delete): named,
+// captioned, modal, in Verdana of 12 pixels.
+void SetUpDesignDialog(QDialog* dialog, const char* name, const QString& caption);
+
+// The label of the table kind above a design dialog's controls (`LabelFileType`), in the
+// button-shadow colour.
+QLabel* KindLabel(const QString& text, QWidget* parent);
+
+// OK (`BitBtn1`) and Cancel (`BitBtn2`) at the right end of a row, for the foot of a dialog.
+QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
+
+// The editable box of the text to find (`cbKeyvalue`): the search history, newest first, with
+// its first entry chosen.
+QComboBox* FindTextBox(QWidget* parent, int minimumWidth);
+
+// Enables an edit with the window colour, or disables it with the button-face colour.
+void SetEditEnabled(QWidget* edit, bool enabled);
 
 // The bytes of a text the user typed; shows the code page's refusal and puts the focus on
 // `focus` when a character cannot be held.

@@ -1,5 +1,6 @@
 #include "editors/fieldeditorthread.h"
 
+#include "app/errortext.h"
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 
@@ -33,21 +34,15 @@ void TFieldEditorThread::Execute() {
         default: throw EDBFError("Unknown structure change!");
         }
         Success = true;
-    } catch (const std::exception& e) {
-        Error = e.what();
-        if (Error.empty()) Error = "Unknown error";
     } catch (...) {
-        Error = "Unknown error";
+        Error = CaughtFailureText();
     }
     // The job always ends the same way, so that the progress window always closes.
     try {
         if (Success) SyncUpdateMainColumns();
-    } catch (const std::exception& e) {
-        Success = false;
-        Error = e.what();
     } catch (...) {
         Success = false;
-        Error = "Unknown error";
+        Error = CaughtFailureText();
     }
     PostWorkerMessage(Messages, WM_PGPROGRESS, 100);
     if (LingerMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(LingerMs));

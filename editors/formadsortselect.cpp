@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -27,10 +26,9 @@ const QString Descending = QStringLiteral("Descending");
 
 TFormAdSortSelect::TFormAdSortSelect(QWidget* owner, const QStringList& captions,
                                      const std::vector<TColumnInfo>& columns)
-    : QDialog(owner), Captions(captions.mid(0, 256)), Columns(columns) {
+    : TFormAlphaShow(owner), Captions(captions.mid(0, 256)), Columns(columns) {
     setObjectName(QStringLiteral("FormAdSortSelect"));
     setWindowTitle(QStringLiteral("Advanced Sort "));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
     ListBoxSrc = Named(new QListWidget(this), "ListBoxSrc");
@@ -82,12 +80,7 @@ TFormAdSortSelect::TFormAdSortSelect(QWidget* owner, const QStringList& captions
     grid->addWidget(ListViewDest, 1, 2);
     grid->addLayout(right, 1, 3);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
     auto* lay = new QVBoxLayout(this);
     lay->addLayout(grid, 1);
     lay->addLayout(buttons);
@@ -228,13 +221,4 @@ void TFormAdSortSelect::BitBtn1Click() {
         Keys.push_back(key);
     }
     accept();
-}
-
-void TFormAdSortSelect::keyPressEvent(QKeyEvent* event) {
-    // Enter moves to the next control; Esc closes (the dialog's own handling).
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        focusNextChild();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/columninfo.h"
+#include "app/formalphashow.h"
 #include "app/sort.h"
 
-#include <QDialog>
 #include <QStringList>
 
 #include <vector>
@@ -18,7 +18,7 @@ class QRadioButton;
 class QTreeWidget;
 class TXPMenu;
 
-class TFormAdSortSelect : public QDialog {
+class TFormAdSortSelect : public TFormAlphaShow {
     Q_OBJECT
 public:
     // captions: the record list's column captions ("NAME [C] "); columns: the table's fields,
@@ -54,9 +54,6 @@ public:
     void ListViewDestClick();
     void SetDirection(const QString& text);
     void BitBtn1Click();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void AppendDest(const QString& caption, const QString& direction);

@@ -21,10 +21,9 @@ std::vector<int> ColumnWidthsAfter(const QStringList& captions, const std::vecto
 }
 
 TFormColumns::TFormColumns(QWidget* owner, const QStringList& captions, const std::vector<int>& widths)
-    : QDialog(owner), Captions(captions.mid(0, 256)), Widths0(widths), Entries(Captions) {
+    : TFormAlphaShow(owner), Captions(captions.mid(0, 256)), Widths0(widths), Entries(Captions) {
     setObjectName(QStringLiteral("FormColumns"));
     setWindowTitle(QStringLiteral("Show/Hide Columns"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
     clbColumns = dlg::Named(new TFlatCheckListBox(this), "clbColumns");
@@ -43,13 +42,8 @@ TFormColumns::TFormColumns(QWidget* owner, const QStringList& captions, const st
     for (QPushButton* b : {ButtonUp, ButtonDown, ButtonSelAll, ButtonNotAll, ButtonAdd, ButtonDel}) side->addWidget(b);
     side->addStretch(1);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
     BitBtn1->setDefault(true);
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
 
     auto* body = new QHBoxLayout;
     body->addWidget(clbColumns, 1);

@@ -2,7 +2,7 @@
 // column keeps its place with width 0.
 #pragma once
 
-#include <QDialog>
+#include "app/formalphashow.h"
 #include <QStringList>
 
 #include <vector>
@@ -16,7 +16,7 @@ class TXPMenu;
 std::vector<int> ColumnWidthsAfter(const QStringList& captions, const std::vector<int>& widths,
                                    const QStringList& ticked);
 
-class TFormColumns : public QDialog {
+class TFormColumns : public TFormAlphaShow {
     Q_OBJECT
 public:
     // captions and widths: the record list's columns in order.

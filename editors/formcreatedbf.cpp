@@ -1,10 +1,11 @@
 #include "editors/formcreatedbf.h"
 
 #include "app/bytetext.h"
+#include "app/errortext.h"
 #include "app/msgbox.h"
 #include "controls/xpmenu.h"
 #include "editors/createtable.h"
-#include "editors/dialogkeys.h"
+#include "editors/dialogparts.h"
 #include "editors/formfielditem.h"
 
 #include <QApplication>
@@ -29,11 +30,6 @@ using namespace fieldtypes;
 
 namespace {
 
-QString ErrorText(const std::exception& e) {
-    QString text = QString::fromLocal8Bit(e.what());
-    return text.isEmpty() ? QStringLiteral("Unknown error.") : text;
-}
-
 QFrame* Separator(QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
@@ -43,29 +39,21 @@ QFrame* Separator(QWidget* parent) {
 
 }  // namespace
 
-TFormCreateDBF::TFormCreateDBF(TCreateTableHost* host, QWidget* owner) : QDialog(owner), Host(host) {
+TFormCreateDBF::TFormCreateDBF(TCreateTableHost* host, QWidget* owner) : TFormAlphaShow(owner), Host(host) {
     XPMenu1 = new TXPMenu(this);
-    setObjectName(QStringLiteral("FormCreateDBF"));
-    setWindowTitle(QStringLiteral("Create DBF"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setModal(true);
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(12);
-    setFont(font);
+    dlg::SetUpDesignDialog(this, "FormCreateDBF", QStringLiteral("Create DBF"));
 
     auto* top = new QVBoxLayout(this);
     auto* group = new QGroupBox(this);
     auto* g = new QGridLayout(group);
 
     auto* head = new QHBoxLayout;
-    Image1 = new QLabel(group);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = dlg::Named(new QLabel(group), "Image1");
     Image1->setFixedSize(48, 48);
     Image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogNewFolder).pixmap(48, 48));
     head->addWidget(Image1);
     head->addWidget(new QLabel(QStringLiteral("File type"), group));
-    cbFileType = new QComboBox(group);
-    cbFileType->setObjectName(QStringLiteral("cbFileType"));
+    cbFileType = dlg::Named(new QComboBox(group), "cbFileType");
     cbFileType->addItems(KindNames());
     cbFileType->setCurrentIndex(0);
     head->addWidget(cbFileType, 1);
@@ -73,8 +61,7 @@ TFormCreateDBF::TFormCreateDBF(TCreateTableHost* host, QWidget* owner) : QDialog
     g->addWidget(Separator(group), 1, 0, 1, 2);
     g->addWidget(new QLabel(QStringLiteral("Field List:"), group), 2, 0, 1, 2);
 
-    ListViewFields = new QTableWidget(0, 4, group);
-    ListViewFields->setObjectName(QStringLiteral("ListViewFields"));
+    ListViewFields = dlg::Named(new QTableWidget(0, 4, group), "ListViewFields");
     ListViewFields->setHorizontalHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Width"), QStringLiteral("Decimal")});
     const int widths[] = {80, 80, 60, 80};
@@ -96,9 +83,7 @@ TFormCreateDBF::TFormCreateDBF(TCreateTableHost* host, QWidget* owner) : QDialog
 
     auto* side = new QVBoxLayout;
     auto button = [this, group, side](QPushButton*& b, const char* name, const char* caption, void (TFormCreateDBF::*slot)()) {
-        b = new QPushButton(QString::fromLatin1(caption), group);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
+        b = dlg::Button(QString::fromLatin1(caption), group, name);
         connect(b, &QPushButton::clicked, this, slot);
         side->addWidget(b);
     };
@@ -111,28 +96,16 @@ TFormCreateDBF::TFormCreateDBF(TCreateTableHost* host, QWidget* owner) : QDialog
     side->addStretch(1);
     g->addLayout(side, 3, 1);
     g->addWidget(Separator(group), 4, 0, 1, 2);
-    BitBtnImportFieldStructure = new QPushButton(QStringLiteral("Import Field Structure From File"), group);
-    BitBtnImportFieldStructure->setObjectName(QStringLiteral("BitBtnImportFieldStructure"));
-    BitBtnImportFieldStructure->setAutoDefault(false);
+    BitBtnImportFieldStructure =
+        dlg::Button(QStringLiteral("Import Field Structure From File"), group, "BitBtnImportFieldStructure");
     connect(BitBtnImportFieldStructure, &QPushButton::clicked, this, &TFormCreateDBF::BitBtnImportFieldStructureClick);
     g->addWidget(BitBtnImportFieldStructure, 5, 0, 1, 2);
     top->addWidget(group, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        bottom->addWidget(b);
-    }
+    top->addLayout(dlg::OkCancelRow(this, BitBtn1, BitBtn2));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormCreateDBF::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormCreateDBF::BitBtn2Click);
-    top->addLayout(bottom);
     resize(484, 401);
-    InstallDialogKeys(this);
     XPMenu1->SetActive(true);
 }
 
@@ -189,8 +162,6 @@ bool TFormCreateDBF::Ask(const QString& text) {
 void TFormCreateDBF::Inform(const QString& text, int buttons) {
     MsgBox(QString(), text, mbiInformation, buttons, false, false, 30, 30, this);
 }
-
-void TFormCreateDBF::Warn(const QString& text) { MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this); }
 
 // ---- Commands ----
 
@@ -264,7 +235,7 @@ void TFormCreateDBF::BitBtnImportFieldStructureClick() {
     try {
         design = createtable::ReadDesign(QFile::encodeName(name).toStdString());
     } catch (const std::exception&) {
-        Warn(QStringLiteral("Open DBF File Error!"));
+        dlg::Warn(QStringLiteral("Open DBF File Error!"), this);
         return;
     }
     for (const TDesignField& f : design.Fields) AddRow(f);
@@ -280,9 +251,8 @@ void TFormCreateDBF::BitBtn1Click() {
     std::vector<createtable::TFieldDef> defs;
     const createtable::TDesignCheck check = createtable::CheckDesign(Rows(), kind, defs);
     if (!check.Ok()) {
-        Warn(check.Message);
+        dlg::Warn(check.Message, this, ListViewFields);
         SelectRow(check.Row);
-        ListViewFields->setFocus();
         return;
     }
     QString name = Host ? Host->SaveFileName(createtable::SaveFilter(kind)) : QString();
@@ -303,7 +273,7 @@ void TFormCreateDBF::BitBtn1Click() {
         if (Host) Host->CloseDocument();
         table.Commit();
     } catch (const std::exception& e) {
-        Warn(ErrorText(e));
+        dlg::Warn(ErrorText(e), this);
         return;
     }
     CreatedFileName = name;
@@ -321,5 +291,5 @@ void TFormCreateDBF::reject() {
         Asking = false;
         if (!yes) return;
     }
-    QDialog::reject();
+    TFormAlphaShow::reject();
 }

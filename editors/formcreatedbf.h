@@ -3,9 +3,9 @@
 // writes the new empty table and has the main window open it in place of its document.
 #pragma once
 
+#include "app/formalphashow.h"
 #include "editors/fieldtypes.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <vector>
@@ -30,7 +30,7 @@ public:
     virtual bool OpenTable(const QString& path) = 0;
 };
 
-class TFormCreateDBF : public QDialog {
+class TFormCreateDBF : public TFormAlphaShow {
     Q_OBJECT
 public:
     static constexpr int MaxFields = 254;
@@ -75,7 +75,6 @@ public:
 private:
     bool Ask(const QString& text);
     void Inform(const QString& text, int buttons);
-    void Warn(const QString& text);
     void MoveRow(int delta);
     void ModifySelected();
 

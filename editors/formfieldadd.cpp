@@ -1,18 +1,15 @@
 #include "editors/formfieldadd.h"
 
 #include "app/bytetext.h"
-#include "app/msgbox.h"
-#include "controls/colors.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/validedit.h"
 #include "controls/xpmenu.h"
-#include "editors/dialogkeys.h"
+#include "editors/dialogparts.h"
 #include "editors/fieldcheck.h"
 #include "editors/fieldtypes.h"
 #include "engine/dbf.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,108 +21,35 @@ using namespace fieldtypes;
 
 namespace {
 
-void SetUpDialog(QDialog* d, const char* name, const char* caption) {
-    d->setObjectName(QLatin1String(name));
-    d->setWindowTitle(QString::fromLatin1(caption));
-    d->setWindowFlags(d->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    d->setModal(true);
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(12);
-    d->setFont(font);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* VersionLabel(QWidget* parent, const TDBF& dbf) {
-    auto* label = new QLabel(BytesToText(DbfVersionName(dbf.GetVersion())), parent);
-    label->setObjectName(QStringLiteral("LabelFileType"));
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, ToQColor(clBtnShadow));
-    label->setPalette(p);
-    return label;
-}
-
-void SetEditEnabled(TNumberEdit* edit, bool enabled) {
-    edit->setEnabled(enabled);
-    QPalette p = edit->palette();
-    p.setColor(QPalette::Base, ToQColor(enabled ? clWindow : clBtnFace));
-    edit->setPalette(p);
-}
+// The table's version as the label above a dialog's controls shows it.
+QString VersionText(const TDBF& dbf) { return BytesToText(DbfVersionName(dbf.GetVersion())); }
 
 }  // namespace
 
 // ---- New Field ----
 
-TFormFieldAdd::TFormFieldAdd(TDBF& dbf, QWidget* owner) : QDialog(owner), Dbf(dbf) {
+TFormFieldAdd::TFormFieldAdd(TDBF& dbf, QWidget* owner) : TFormAlphaShow(owner), Dbf(dbf) {
     XPMenu1 = new TXPMenu(this);
-    SetUpDialog(this, "FormFieldAdd", "New Field");
+    dlg::SetUpDesignDialog(this, "FormFieldAdd", QStringLiteral("New Field"));
     FKind = TableKindOfVersion(dbf.GetVersion());
 
     auto* top = new QVBoxLayout(this);
-    auto* group = new QGroupBox(this);
-    auto* grid = new QGridLayout(group);
-    LabelFileType = VersionLabel(group, dbf);
-    grid->addWidget(LabelFileType, 0, 0, 1, 2);
-    EditName = new QLineEdit(group);
-    EditName->setObjectName(QStringLiteral("EditName"));
-    EditName->setMaxLength(10);
-    connect(EditName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper == text) return;
-        const int cursor = EditName->cursorPosition();
-        EditName->setText(upper);
-        EditName->setCursorPosition(cursor);
-    });
-    cbType = new QComboBox(group);
-    cbType->setObjectName(QStringLiteral("cbType"));
-    EditWidth = new TNumberEdit(group);
-    EditWidth->setObjectName(QStringLiteral("EditWidth"));
-    EditDecimal = new TNumberEdit(group);
-    EditDecimal->setObjectName(QStringLiteral("EditDecimal"));
-    EditFilledValue = new QLineEdit(group);
-    EditFilledValue->setObjectName(QStringLiteral("EditFilledValue"));
-    const char* labels[] = {"Name", "Type", "Width", "Decimal", "Fill Value"};
-    QWidget* edits[] = {EditName, cbType, EditWidth, EditDecimal, EditFilledValue};
-    for (int i = 0; i < 5; ++i) {
-        grid->addWidget(new QLabel(QString::fromLatin1(labels[i]), group), i + 1, 0);
-        grid->addWidget(edits[i], i + 1, 1);
-    }
-    grid->setColumnStretch(1, 1);
+    QGroupBox* group = BuildFieldGroup(this);
+    LabelFileType->setText(VersionText(dbf));
+    EditFilledValue = dlg::Named(new QLineEdit(group), "EditFilledValue");
+    AddFieldRow("Fill Value", EditFilledValue);
     top->addWidget(group);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    BitBtn1 = Button(this, "BitBtn1", "OK");
-    BitBtn2 = Button(this, "BitBtn2", "Cancel");
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    top->addLayout(buttons);
+    top->addLayout(dlg::OkCancelRow(this, BitBtn1, BitBtn2));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormFieldAdd::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
-    for (int i = 0; i < OfferedTypeCount(FKind); ++i) cbType->addItem(TypeName(i));
-    cbType->setCurrentIndex(-1);
+    OfferTypes(FKind);
     connect(cbType, &QComboBox::currentIndexChanged, this, [this] { cbTypeChange(); });
-    SetEditEnabled(EditWidth, false);
-    SetEditEnabled(EditDecimal, false);
     resize(300, 260);
-    InstallDialogKeys(this);
     XPMenu1->SetActive(true);
 }
 
-void TFormFieldAdd::cbTypeChange() {
-    const int type = cbType->currentIndex();
-    if (type < 0) return;
-    const TTypeDefaults d = DefaultsOf(type, FKind);
-    EditWidth->SetValue(d.Width);
-    EditDecimal->SetValue(d.Decimals);
-    SetEditEnabled(EditWidth, d.WidthEnabled);
-    SetEditEnabled(EditDecimal, d.DecimalsEnabled);
-}
+void TFormFieldAdd::cbTypeChange() { ShowTypeDefaults(FKind); }
 
 void TFormFieldAdd::BitBtn1Click() {
     fieldcheck::TFieldInput in;
@@ -138,13 +62,7 @@ void TFormFieldAdd::BitBtn1Click() {
     const fieldcheck::TCheck c =
         fieldcheck::CheckNewField(in, [this](const std::string& name) { return Dbf.FieldIndex(name) != -1; }, rec);
     if (!c.Ok()) {
-        MsgBox(QString(), c.Message, mbiWarning, mbbOK, false, false, 30, 30, this);
-        QWidget* focus = c.Control == fieldcheck::cType      ? static_cast<QWidget*>(cbType)
-                         : c.Control == fieldcheck::cWidth   ? EditWidth
-                         : c.Control == fieldcheck::cDecimal ? EditDecimal
-                         : c.Control == fieldcheck::cFill    ? EditFilledValue
-                                                             : EditName;
-        focus->setFocus();
+        dlg::Warn(c.Message, this, CheckedControl(c.Control, EditFilledValue));
         return;
     }
     FieldRec = rec;
@@ -153,16 +71,15 @@ void TFormFieldAdd::BitBtn1Click() {
 
 // ---- Delete Fields ----
 
-TFormFieldDelete::TFormFieldDelete(TDBF& dbf, QWidget* owner) : QDialog(owner) {
+TFormFieldDelete::TFormFieldDelete(TDBF& dbf, QWidget* owner) : TFormAlphaShow(owner) {
     XPMenu1 = new TXPMenu(this);
-    SetUpDialog(this, "FormFieldDelete", "Delete Fields");
+    dlg::SetUpDesignDialog(this, "FormFieldDelete", QStringLiteral("Delete Fields"));
     auto* top = new QVBoxLayout(this);
     auto* group = new QGroupBox(this);
     auto* l = new QVBoxLayout(group);
-    LabelFileType = VersionLabel(group, dbf);
+    LabelFileType = dlg::KindLabel(VersionText(dbf), group);
     l->addWidget(LabelFileType);
-    clbFields = new TFlatCheckListBox(group);
-    clbFields->setObjectName(QStringLiteral("clbFields"));
+    clbFields = dlg::Named(new TFlatCheckListBox(group), "clbFields");
     QStringList names;
     for (int i = 0; i < dbf.FieldCount; ++i) names << BytesToText(dbf.GetFieldName(i));
     clbFields->SetItems(names);
@@ -176,8 +93,8 @@ TFormFieldDelete::TFormFieldDelete(TDBF& dbf, QWidget* owner) : QDialog(owner) {
     };
     l->addWidget(clbFields, 1);
     auto* select = new QHBoxLayout;
-    ButtonSelAll = Button(group, "ButtonSelAll", "All");
-    ButtonNotAll = Button(group, "ButtonNotAll", "All X");
+    ButtonSelAll = dlg::Button(QStringLiteral("All"), group, "ButtonSelAll");
+    ButtonNotAll = dlg::Button(QStringLiteral("All X"), group, "ButtonNotAll");
     select->addWidget(ButtonSelAll);
     select->addWidget(ButtonNotAll);
     select->addStretch(1);
@@ -185,16 +102,9 @@ TFormFieldDelete::TFormFieldDelete(TDBF& dbf, QWidget* owner) : QDialog(owner) {
     connect(ButtonSelAll, &QPushButton::clicked, this, &TFormFieldDelete::ButtonSelAllClick);
     connect(ButtonNotAll, &QPushButton::clicked, this, &TFormFieldDelete::ButtonNotAllClick);
     top->addWidget(group, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    BitBtn1 = Button(this, "BitBtn1", "OK");
-    BitBtn2 = Button(this, "BitBtn2", "Cancel");
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    top->addLayout(buttons);
+    top->addLayout(dlg::OkCancelRow(this, BitBtn1, BitBtn2));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormFieldDelete::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    InstallDialogKeys(this);
     XPMenu1->SetActive(true);
 }
 
@@ -215,9 +125,7 @@ void TFormFieldDelete::BitBtn1Click() {
         return;
     }
     if (static_cast<int>(checked.size()) == clbFields->Count()) {
-        MsgBox(QString(), QStringLiteral("Can not delete every field: a table needs one field at least!"), mbiWarning,
-               mbbOK, false, false, 30, 30, this);
-        clbFields->setFocus();
+        dlg::Warn(QStringLiteral("Can not delete every field: a table needs one field at least!"), this, clbFields);
         return;
     }
     Indexes = std::move(checked);

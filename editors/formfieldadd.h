@@ -3,23 +3,21 @@
 // collects the fields to delete. Both only ask; the structure-change worker does the change.
 #pragma once
 
+#include "app/formalphashow.h"
 #include "editors/fieldeditorthread.h"
-
-#include <QDialog>
+#include "editors/fieldgroup.h"
 
 #include <cstdint>
 #include <vector>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TDBF;
 class TFlatCheckListBox;
-class TNumberEdit;
 class TXPMenu;
 
-class TFormFieldAdd : public QDialog {
+class TFormFieldAdd : public TFormAlphaShow, public TFieldControls {
     Q_OBJECT
 public:
     TFormFieldAdd(TDBF& dbf, QWidget* owner = nullptr);
@@ -31,11 +29,6 @@ public:
     void cbTypeChange();
     void BitBtn1Click();
 
-    QLabel* LabelFileType = nullptr;
-    QLineEdit* EditName = nullptr;
-    QComboBox* cbType = nullptr;
-    TNumberEdit* EditWidth = nullptr;
-    TNumberEdit* EditDecimal = nullptr;
     QLineEdit* EditFilledValue = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
@@ -46,7 +39,7 @@ private:
     int FKind = 0;
 };
 
-class TFormFieldDelete : public QDialog {
+class TFormFieldDelete : public TFormAlphaShow {
     Q_OBJECT
 public:
     TFormFieldDelete(TDBF& dbf, QWidget* owner = nullptr);

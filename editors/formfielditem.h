@@ -3,27 +3,19 @@
 // Both read the kind and the list of the create-table dialog that owns them.
 #pragma once
 
-#include <QDialog>
+#include "app/formalphashow.h"
+#include "editors/fieldgroup.h"
+
 #include <QString>
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class TFormCreateDBF;
-class TNumberEdit;
 class TXPMenu;
 
 // The controls, the type box and the checks that both dialogs share.
-class TFormFieldItem : public QDialog {
+class TFormFieldItem : public TFormAlphaShow, public TFieldControls {
     Q_OBJECT
 public:
-    QLabel* LabelFileType = nullptr;
-    QLineEdit* EditName = nullptr;
-    QComboBox* cbType = nullptr;
-    TNumberEdit* EditWidth = nullptr;
-    TNumberEdit* EditDecimal = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
     TXPMenu* XPMenu1 = nullptr;
@@ -34,17 +26,12 @@ public:
     void BitBtn1Click();
 
 protected:
-    TFormFieldItem(TFormCreateDBF* owner, const QString& caption, int width, int height);
-    // Selects a type of the list (by its position) and sets the edits to width and decimals.
-    void ShowType(int typeIndex, int width, int decimals, bool widthEnabled, bool decimalsEnabled);
+    TFormFieldItem(TFormCreateDBF* owner, const char* name, const QString& caption, int width, int height);
     // The row the dialog rewrites, or -1 to add one.
     virtual int TargetRow() const = 0;
 
     TFormCreateDBF* Owner;
     int FKind = 0;
-
-private:
-    static void SetEditEnabled(TNumberEdit* edit, bool enabled);
 };
 
 class TFormAddFieldItem : public TFormFieldItem {

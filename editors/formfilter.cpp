@@ -19,10 +19,9 @@
 using dlg::Named;
 
 TFormFilter::TFormFilter(QWidget* owner, const QStringList& fieldNames, const TFilterList& current, bool applied)
-    : QDialog(owner) {
+    : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormFilter"));
     setWindowTitle(QStringLiteral("Filter"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
     ToolBar1 = Named(new QToolBar(this), "ToolBar1");
@@ -61,12 +60,7 @@ TFormFilter::TFormFilter(QWidget* owner, const QStringList& fieldNames, const TF
     lvFilters->setColumnWidth(1, 100);
     lvFilters->setMinimumSize(440, 180);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
 
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(ToolBar1);

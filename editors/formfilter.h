@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/filter.h"
+#include "app/formalphashow.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QAction;
@@ -15,7 +15,7 @@ class QToolBar;
 class QTreeWidget;
 class TXPMenu;
 
-class TFormFilter : public QDialog {
+class TFormFilter : public TFormAlphaShow {
     Q_OBJECT
 public:
     // current: the filter defined now; its first group is listed when `applied`.

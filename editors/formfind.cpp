@@ -15,18 +15,12 @@
 using dlg::Named;
 
 TFormFind::TFormFind(QWidget* owner, const QStringList& fieldNames, const TFindOptions& options, int selectedRow)
-    : QDialog(owner), Options(options), SelectedRow(selectedRow) {
+    : TFormAlphaShow(owner), Options(options), SelectedRow(selectedRow) {
     setObjectName(QStringLiteral("FormFind"));
     setWindowTitle(QStringLiteral("Find"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
-    cbKeyvalue = Named(new QComboBox(this), "cbKeyvalue");
-    cbKeyvalue->setEditable(true);
-    cbKeyvalue->setInsertPolicy(QComboBox::NoInsert);
-    cbKeyvalue->addItems(vx::FindHistoryTexts());
-    cbKeyvalue->setCurrentIndex(cbKeyvalue->count() ? 0 : -1);
-    cbKeyvalue->setMinimumWidth(260);
+    cbKeyvalue = dlg::FindTextBox(this, 260);
 
     cbMatch = dlg::DropDown(this, "cbMatch",
                             {QStringLiteral("Any Part Of Field"), QStringLiteral("Match Whole Field"),
@@ -54,13 +48,8 @@ TFormFind::TFormFind(QWidget* owner, const QStringList& fieldNames, const TFindO
     g->addRow(CheckByField, cbField);
     g->addRow(QString(), CheckIgnoreCase);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
     BitBtn1->setDefault(true);
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
 
     auto* lay = new QVBoxLayout(this);
     lay->addLayout(top);

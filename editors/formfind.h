@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/find.h"
+#include "app/formalphashow.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QCheckBox;
@@ -12,7 +12,7 @@ class QComboBox;
 class QPushButton;
 class TXPMenu;
 
-class TFormFind : public QDialog {
+class TFormFind : public TFormAlphaShow {
     Q_OBJECT
 public:
     // fieldNames: the open table's fields in order; selectedRow: the record list's selected

@@ -7,7 +7,7 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner) {
+TFormProgress::TFormProgress(QWidget* owner) : TFormAlphaShow(owner) {
     XPMenu1 = new TXPMenu(this);
     setObjectName(QStringLiteral("FormProgress"));
     setWindowTitle(QStringLiteral("Progress"));
@@ -45,10 +45,10 @@ void TFormProgress::Finish() {
 }
 
 void TFormProgress::reject() {
-    if (Closing || !isVisible()) QDialog::reject();
+    if (Closing || !isVisible()) TFormAlphaShow::reject();
 }
 
 void TFormProgress::closeEvent(QCloseEvent* event) {
-    if (Closing) QDialog::closeEvent(event);
+    if (Closing) TFormAlphaShow::closeEvent(event);
     else event->ignore();
 }

@@ -3,13 +3,13 @@
 // closed by the user meanwhile, only by the worker's end (Finish).
 #pragma once
 
-#include <QDialog>
+#include "app/formalphashow.h"
 
 class TFlatPanel;
 class TFlatProgressBar;
 class TXPMenu;
 
-class TFormProgress : public QDialog {
+class TFormProgress : public TFormAlphaShow {
     Q_OBJECT
 public:
     explicit TFormProgress(QWidget* owner = nullptr);

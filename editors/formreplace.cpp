@@ -1,7 +1,6 @@
 #include "editors/formreplace.h"
 
 #include "app/findhistory.h"
-#include "controls/colors.h"
 #include "controls/validedit.h"
 #include "controls/xpmenu.h"
 #include "editors/dialogparts.h"
@@ -17,18 +16,12 @@
 using dlg::Named;
 
 TFormReplace::TFormReplace(QWidget* owner, const QStringList& fieldNames, const TFindOptions& options, int rowCount)
-    : QDialog(owner), Options(options), RowCount(rowCount) {
+    : TFormAlphaShow(owner), Options(options), RowCount(rowCount) {
     setObjectName(QStringLiteral("FormReplace"));
     setWindowTitle(QStringLiteral("Replace"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
-    cbKeyvalue = Named(new QComboBox(this), "cbKeyvalue");
-    cbKeyvalue->setEditable(true);
-    cbKeyvalue->setInsertPolicy(QComboBox::NoInsert);
-    cbKeyvalue->addItems(vx::FindHistoryTexts());
-    cbKeyvalue->setCurrentIndex(cbKeyvalue->count() ? 0 : -1);
-    cbKeyvalue->setMinimumWidth(240);
+    cbKeyvalue = dlg::FindTextBox(this, 240);
     EditReplaceValue = Named(new QLineEdit(this), "EditReplaceValue");
     cbField = dlg::DropDown(this, "cbField", fieldNames);
     cbField->setCurrentIndex(cbField->count() ? 0 : -1);
@@ -63,13 +56,8 @@ TFormReplace::TFormReplace(QWidget* owner, const QStringList& fieldNames, const 
     grid->addWidget(cbMatch, 4, 1, 1, 4);
     grid->addWidget(CheckIgnoreCase, 5, 1, 1, 4);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
     BitBtn1->setDefault(true);
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
 
     auto* lay = new QVBoxLayout(this);
     lay->addLayout(grid);
@@ -86,10 +74,7 @@ TFormReplace::TFormReplace(QWidget* owner, const QStringList& fieldNames, const 
 
 void TFormReplace::SetBound(TNumberEdit* edit, bool on, int reset) {
     if (!on) edit->SetValue(reset);
-    edit->setEnabled(on);
-    QPalette pal = edit->palette();
-    pal.setColor(QPalette::Base, ToQColor(on ? clWindow : clBtnFace));
-    edit->setPalette(pal);
+    dlg::SetEditEnabled(edit, on);
 }
 
 void TFormReplace::cbFromClick() { SetBound(ReplaceFrom, cbFrom->isChecked(), RowCount > 0 ? 1 : 0); }

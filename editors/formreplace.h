@@ -4,8 +4,8 @@
 #pragma once
 
 #include "app/find.h"
+#include "app/formalphashow.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QCheckBox;
@@ -15,7 +15,7 @@ class QPushButton;
 class TNumberEdit;
 class TXPMenu;
 
-class TFormReplace : public QDialog {
+class TFormReplace : public TFormAlphaShow {
     Q_OBJECT
 public:
     // rowCount: the rows of the record list (the range's upper end).

@@ -9,10 +9,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-TFormStat::TFormStat(QWidget* owner, const std::vector<TFieldStat>& stats) : QDialog(owner) {
+TFormStat::TFormStat(QWidget* owner, const std::vector<TFieldStat>& stats) : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormStat"));
     setWindowTitle(QStringLiteral("Stat"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     XPMenu1 = new TXPMenu(this);
 
     ListViewStat = dlg::Named(new QTableWidget(int(stats.size()), 6, this), "ListViewStat");
@@ -36,13 +35,8 @@ TFormStat::TFormStat(QWidget* owner, const std::vector<TFieldStat>& stats) : QDi
     for (int c = 0; c < 6; ++c) ListViewStat->setColumnWidth(c, widths[c]);
     ListViewStat->setMinimumSize(620, 260);
 
-    BitBtn1 = dlg::Button(QStringLiteral("OK"), this, "BitBtn1");
+    QHBoxLayout* buttons = dlg::OkCancelRow(this, BitBtn1, BitBtn2);
     BitBtn1->setDefault(true);
-    BitBtn2 = dlg::Button(QStringLiteral("Cancel"), this, "BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(ListViewStat, 1);
     lay->addLayout(buttons);

@@ -2,9 +2,8 @@
 // value over the rows of the record list.
 #pragma once
 
+#include "app/formalphashow.h"
 #include "app/stats.h"
-
-#include <QDialog>
 
 #include <vector>
 
@@ -12,7 +11,7 @@ class QPushButton;
 class QTableWidget;
 class TXPMenu;
 
-class TFormStat : public QDialog {
+class TFormStat : public TFormAlphaShow {
     Q_OBJECT
 public:
     TFormStat(QWidget* owner, const std::vector<TFieldStat>& stats);

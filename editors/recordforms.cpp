@@ -2,6 +2,7 @@
 
 #include "app/bytetext.h"
 #include "app/datalist.h"
+#include "app/errortext.h"
 #include "app/msgbox.h"
 #include "app/valuetext.h"
 #include "controls/dateedit.h"
@@ -90,11 +91,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
     b->setAutoDefault(false);
     b->setGeometry(ButtonLeft, top, ButtonWidth, ButtonHeight);
     return b;
-}
-
-QString ExceptionText(const std::exception& e) {
-    QString text = QString::fromLocal8Bit(e.what());
-    return text.isEmpty() ? QStringLiteral("Unknown error.") : text;
 }
 
 }  // namespace
@@ -434,7 +430,7 @@ void TFormEditRecord::ReLoadData() {
         Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
         LoadInputs();
     } catch (const std::exception& e) {
-        ReportFailure(ExceptionText(e));
+        ReportFailure(ErrorText(e));
         return;
     }
     EditEditCurRecNo->SetText(QString::number(index + 1));
@@ -479,7 +475,7 @@ bool TFormEditRecord::WriteInputs() {
     try {
         recedit::WriteEdit(Host.Table(), rows, rows.DataList[static_cast<size_t>(index)], writes);
     } catch (const std::exception& e) {
-        return ReportFailure(ExceptionText(e));
+        return ReportFailure(ErrorText(e));
     }
     Host.RowTextsChanged();
     ReLoadData();  // the inputs show what is stored now
@@ -511,7 +507,7 @@ bool TFormAddRecord::WriteInputs() {
     try {
         recedit::WriteAppend(Host.Table(), Host.Rows(), writes);
     } catch (const std::exception& e) {
-        return ReportFailure(ExceptionText(e));
+        return ReportFailure(ErrorText(e));
     }
     Host.RowCountChanged();
     Host.GoLast();
@@ -536,7 +532,7 @@ bool TFormInsertRecord::WriteInputs() {
     try {
         recedit::WriteInsert(Host.Table(), rows, before, writes);
     } catch (const std::exception& e) {
-        return ReportFailure(ExceptionText(e));
+        return ReportFailure(ErrorText(e));
     }
     Host.RowCountChanged();
     ShowSucceed(QStringLiteral("Insert Succeed."));

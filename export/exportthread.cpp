@@ -1,5 +1,6 @@
 #include "export/exportthread.h"
 
+#include "app/errortext.h"
 #include "app/msgbox.h"
 #include "engine/dbf.h"
 #include "export/writers.h"
@@ -74,11 +75,8 @@ void TExportThread::Execute() {
     std::string failure;
     try {
         Export();
-    } catch (const std::exception& e) {
-        failure = e.what();
-        if (failure.empty()) failure = "Unknown error";
     } catch (...) {
-        failure = "Unknown error";
+        failure = CaughtFailureText();
     }
     if (!failure.empty()) {
         try {
