@@ -14,12 +14,12 @@
 #include "controls/xpmenu.h"
 #include "editors/recordforms.h"
 #include "export/formexportpreview.h"
+#include "tools/shotutil.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,19 +36,10 @@
 #include <filesystem>
 #include <functional>
 
+using shots::Settle;
+using shots::Save;
+
 namespace {
-
-void Settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool Save(const QPixmap& pm, const QString& file) {
-    const bool ok = pm.save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
 
 // The screen inside the window's frame, grown to take in a menu hanging out of it.
 QPixmap ScreenShot(QWidget* window, const QWidget* menu) {

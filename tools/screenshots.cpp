@@ -9,17 +9,18 @@
 // With "editors" in place of the table it writes the record editor forms and the memo editor
 // instead: the edit form on a table of many fields (scrolled), the add form and the memo
 // editor with a long text (editor-*.png).
+#include "app/bytetext.h"
+#include "app/columninfo.h"
+#include "app/findhistory.h"
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/formoptions.h"
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
-#include "app/bytetext.h"
-#include "app/columninfo.h"
-#include "app/findhistory.h"
 #include "app/sampletable.h"
 #include "app/stats.h"
+#include "controls/flatmemo.h"
 #include "controls/flatprogressbar.h"
 #include "editors/formadsortselect.h"
 #include "editors/formcolumns.h"
@@ -27,11 +28,11 @@
 #include "editors/formfind.h"
 #include "editors/formreplace.h"
 #include "editors/formstat.h"
-#include "engine/dbf.h"
-#include "export/formexportpreview.h"
-#include "controls/flatmemo.h"
 #include "editors/memoeditor.h"
 #include "editors/recordforms.h"
+#include "engine/dbf.h"
+#include "export/formexportpreview.h"
+#include "tools/shotutil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,7 +43,6 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTreeWidget>
-#include <QEventLoop>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
@@ -50,29 +50,11 @@
 #include <cstdio>
 #include <filesystem>
 
+using shots::Settle;
+using shots::Save;
+using shots::GrabModal;
+
 namespace {
-
-void Settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool Save(QWidget* w, const QString& file) {
-    bool ok = w->grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
-
-// Grabs the active modal dialog once it is shown, then closes it.
-void GrabModal(const QString& file) {
-    QTimer::singleShot(700, [file] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            Save(w, file);
-            w->close();
-        }
-    });
-}
 
 // Opens a table in the window and waits for its rows.
 void OpenAndWait(TFormMain& form, const std::string& path) {

@@ -7,31 +7,17 @@
 #include "app/option.h"
 #include "app/programfiles.h"
 #include "app/sampletable.h"
+#include "tools/shotutil.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QTableView>
-#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
 
-namespace {
-
-void Settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool Save(QWidget* w, const QString& file) {
-    const bool ok = w->grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
-
-}  // namespace
+using shots::Save;
+using shots::Settle;
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
@@ -76,14 +62,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the record list did not get the focus; no picture of Cut\n");
             ++failures;
         }
-        QTimer::singleShot(800, &form, [&] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                failures += !Save(box, out + "/records-cut-confirm.png");
-                box->close();
-            } else {
-                ++failures;
-            }
-        });
+        shots::GrabModal(out + "/records-cut-confirm.png", 800, &failures);
         form.M3_CUTClick();
     }
     delete Option;

@@ -14,10 +14,10 @@
 #include "editors/formfieldadd.h"
 #include "editors/formprogress.h"
 #include "engine/dbf.h"
+#include "tools/shotutil.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
@@ -26,19 +26,10 @@
 #include <filesystem>
 #include <fstream>
 
+using shots::Settle;
+using shots::Save;
+
 namespace {
-
-void Settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool Save(const QPixmap& picture, const QString& file) {
-    bool ok = picture.save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
 
 // A FoxBASE+ table of `records` records: NAME C(24), AMOUNT N(12,2), DAY D(8).
 void MakeLargeTable(const std::string& path, uint32_t records) {
