@@ -4,6 +4,7 @@
 #include "engine/dbf.h"
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -22,22 +23,23 @@ std::string Quoted(const std::string& text, const std::string& what) {
     return "'" + text + "' is not a valid " + what;
 }
 
+// Reads the text as a value of type V and stores it with the field's setter; the refusal
+// names `what` when the text is no such value.
+template <class V>
+std::string Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
+                  void (TField::*set)(std::conditional_t<std::is_class_v<V>, const V&, V>)) {
+    V value;
+    if (!read(text, value)) return Quoted(text, what);
+    (field.*set)(value);
+    return {};
+}
+
 }  // namespace
 
 std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
     switch (field.GetFieldType()) {
-    case 'Y': {
-        int64_t scaled;
-        if (!valuetext::ReadCurrency(text, scaled)) return Quoted(text, "currency value");
-        field.SetAsCurrency(scaled);
-        return {};
-    }
-    case 'I': {
-        int32_t v;
-        if (!valuetext::ReadInt32(text, v)) return Quoted(text, "integer value");
-        field.SetAsInteger(v);
-        return {};
-    }
+    case 'Y': return Store<int64_t>(field, text, "currency value", valuetext::ReadCurrency, &TField::SetAsCurrency);
+    case 'I': return Store<int32_t>(field, text, "integer value", valuetext::ReadInt32, &TField::SetAsInteger);
     case 'N':
     case 'F': {
         std::string fixed;
@@ -46,12 +48,7 @@ std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
         field.SetAsString(fixed);  // right-aligned in the field
         return {};
     }
-    case 'B': {
-        double v;
-        if (!valuetext::ReadDouble(text, v)) return Quoted(text, "floating point value");
-        field.SetAsDouble(v);
-        return {};
-    }
+    case 'B': return Store<double>(field, text, "floating point value", valuetext::ReadDouble, &TField::SetAsDouble);
     case 'D': {
         TDateTimeParts d;
         if (valuetext::Trim(text).find_first_not_of("- ") == std::string_view::npos) {
@@ -62,12 +59,8 @@ std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
         field.SetAsDate(d);
         return {};
     }
-    case 'T': {
-        TDateTimeParts d;
-        if (!valuetext::ReadDateTimeText(text, d)) return Quoted(text, "date and time");
-        field.SetAsDateTime(d);
-        return {};
-    }
+    case 'T':
+        return Store<TDateTimeParts>(field, text, "date and time", valuetext::ReadDateTimeText, &TField::SetAsDateTime);
     case 'M': {
         if (!dbf.GetMemoOpened()) return dbf.FileName + " - The memo file is not open!";
         const int32_t before = field.GetMemoBlock();

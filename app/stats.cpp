@@ -6,6 +6,18 @@
 
 namespace {
 
+// The least and the greatest value of a column and their sum; a text `read` refuses counts as 0.
+template <class V, class T, class Read>
+void Span(const TDataList& list, size_t field, Read read, T& lo, T& hi, T& sum) {
+    for (size_t i = 0; i < list.Count(); ++i) {
+        V v;
+        if (!read(list[i]->Text(field), v)) v = 0;
+        if (i == 0 || v < lo) lo = v;
+        if (i == 0 || v > hi) hi = v;
+        sum += v;
+    }
+}
+
 void TextStat(const TDataList& list, size_t field, TFieldStat& s) {
     const size_t n = list.Count();
     std::string_view lo, hi;
@@ -22,13 +34,7 @@ void TextStat(const TDataList& list, size_t field, TFieldStat& s) {
 void NumberStat(const TDataList& list, const TColumnInfo& c, size_t field, TFieldStat& s) {
     const size_t n = list.Count();
     double lo = 0, hi = 0, sum = 0;
-    for (size_t i = 0; i < n; ++i) {
-        double v;
-        if (!valuetext::ReadDouble(list[i]->Text(field), v)) v = 0;
-        if (i == 0 || v < lo) lo = v;
-        if (i == 0 || v > hi) hi = v;
-        sum += v;
-    }
+    Span<double>(list, field, valuetext::ReadDouble, lo, hi, sum);
     if (n) {
         s.Min = valuetext::FloatToStrGeneral(lo);
         s.Max = valuetext::FloatToStrGeneral(hi);
@@ -41,14 +47,8 @@ void NumberStat(const TDataList& list, const TColumnInfo& c, size_t field, TFiel
 
 void IntegerStat(const TDataList& list, size_t field, TFieldStat& s) {
     const size_t n = list.Count();
-    int64_t lo = 0, hi = 0, sum = 0;
-    for (size_t i = 0; i < n; ++i) {
-        int32_t v;
-        if (!valuetext::ReadInt32(list[i]->Text(field), v)) v = 0;
-        if (i == 0 || v < lo) lo = v;
-        if (i == 0 || v > hi) hi = v;
-        sum += v;  // 32-bit values: 2^32 rows could not overflow
-    }
+    int64_t lo = 0, hi = 0, sum = 0;  // 32-bit values: 2^32 rows could not overflow the sum
+    Span<int32_t>(list, field, valuetext::ReadInt32, lo, hi, sum);
     if (n) {
         s.Min = std::to_string(lo);
         s.Max = std::to_string(hi);

@@ -34,6 +34,24 @@ void AppendPadded(std::string& out, int value, int width) {
     out.append(buf, r.ptr);
 }
 
+// "yyyy-mm-dd", every part padded with zeros.
+void AppendPaddedDate(std::string& out, int year, int month, int day) {
+    AppendPadded(out, year, 4);
+    out += '-';
+    AppendPadded(out, month, 2);
+    out += '-';
+    AppendPadded(out, day, 2);
+}
+
+// "hh:mm:ss", every part padded with zeros.
+void AppendClock(std::string& out, const TDateTimeParts& d) {
+    AppendPadded(out, d.Hour, 2);
+    out += ':';
+    AppendPadded(out, d.Minute, 2);
+    out += ':';
+    AppendPadded(out, d.Second, 2);
+}
+
 }  // namespace
 
 void AppendInteger(std::string& out, int64_t value) {
@@ -44,12 +62,7 @@ void AppendInteger(std::string& out, int64_t value) {
 
 std::string FormatDate(const TDateTimeParts& d) {
     std::string s;
-    s.reserve(10);
-    AppendPadded(s, d.Year, 4);
-    s += '-';
-    AppendPadded(s, d.Month, 2);
-    s += '-';
-    AppendPadded(s, d.Day, 2);
+    AppendPaddedDate(s, d.Year, d.Month, d.Day);
     return s;
 }
 
@@ -67,11 +80,7 @@ void AppendDateTime(std::string& s, const TDateTimeParts& d) {
     AppendInteger(s, d.Day);
     if (d.Hour != 0 || d.Minute != 0 || d.Second != 0 || d.Millisecond != 0) {
         s += ' ';
-        AppendPadded(s, d.Hour, 2);
-        s += ':';
-        AppendPadded(s, d.Minute, 2);
-        s += ':';
-        AppendPadded(s, d.Second, 2);
+        AppendClock(s, d);
     }
 }
 
@@ -154,11 +163,7 @@ void AppendDisplayDate(std::string& out, std::string_view stored) {
         out.append(BlankDateText);
         return;
     }
-    AppendPadded(out, y, 4);
-    out += '-';
-    AppendPadded(out, m, 2);
-    out += '-';
-    AppendPadded(out, d, 2);
+    AppendPaddedDate(out, y, m, d);
 }
 
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch) {
@@ -210,11 +215,7 @@ std::string DisplayText(TDBF& dbf, const TField& field) {
 std::string DateTimeToText(const TDateTimeParts& d) {
     std::string s = FormatDate(d);
     s += ' ';
-    AppendPadded(s, d.Hour, 2);
-    s += ':';
-    AppendPadded(s, d.Minute, 2);
-    s += ':';
-    AppendPadded(s, d.Second, 2);
+    AppendClock(s, d);
     if (d.Millisecond) {
         s += '.';
         AppendPadded(s, d.Millisecond, 3);

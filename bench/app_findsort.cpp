@@ -8,7 +8,7 @@
 #include "app/find.h"
 #include "app/sort.h"
 #include "app/stats.h"
-#include "app/workthread.h"
+#include "bench/benchload.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
 
@@ -21,20 +21,8 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <thread>
 
 namespace {
-
-class TNullView : public TLoadView {
-public:
-    void SetPanelFlag(bool) override {}
-    void RefreshList() override {}
-    void ShowFirstItem() override {}
-    void SetStatus(const std::string&) override {}
-    void SetItemCount(size_t) override {}
-    void DisableEditing() override {}
-    void ShowLoadError(const std::string&) override {}
-};
 
 TRowStore* Store = nullptr;
 std::vector<TDataList::Row> Shuffled;  // the order every sort starts from
@@ -136,14 +124,7 @@ void Load(const std::string& path, TRowStore& store) {
     dbf.SetFileName(path);
     dbf.Open();
     Columns = ColumnInfos(dbf);
-    TNullView view;
-    TWorkThread w(&dbf, &store, &view, nullptr);
-    w.Resume();
-    while (!w.Finished()) {
-        QCoreApplication::processEvents();
-        std::this_thread::yield();
-    }
-    w.WaitFor();
+    benchtable::LoadRows(dbf, store, [] {});
 }
 
 }  // namespace

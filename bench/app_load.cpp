@@ -5,7 +5,7 @@
 #include "app/formmain.h"
 #include "app/option.h"
 #include "app/programfiles.h"
-#include "app/workthread.h"
+#include "bench/benchload.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
 
@@ -14,22 +14,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
 std::string TablePath;
-
-class TNullView : public TLoadView {
-public:
-    void SetPanelFlag(bool) override {}
-    void RefreshList() override {}
-    void ShowFirstItem() override {}
-    void SetStatus(const std::string&) override {}
-    void SetItemCount(size_t) override {}
-    void DisableEditing() override {}
-    void ShowLoadError(const std::string&) override {}
-};
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -43,20 +31,11 @@ void BM_LoadRows(benchmark::State& state) {
         dbf.SetFileName(TablePath);
         dbf.Open();
         TRowStore store;
-        TNullView view;
         auto start = std::chrono::steady_clock::now();
         double tFirst = -1;
-        {
-            TWorkThread w(&dbf, &store, &view, nullptr);
-            w.Resume();
-            // The user-interface thread: serve the loader's calls and watch the list.
-            while (!w.Finished()) {
-                QCoreApplication::processEvents();
-                if (tFirst < 0 && store.DataList.Count() >= 100) tFirst = Seconds(start);
-                std::this_thread::yield();
-            }
-            w.WaitFor();
-        }
+        benchtable::LoadRows(dbf, store, [&] {
+            if (tFirst < 0 && store.DataList.Count() >= 100) tFirst = Seconds(start);
+        });
         first += tFirst;
         last += Seconds(start);
         rows = store.DataList.Count();

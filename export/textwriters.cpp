@@ -66,22 +66,11 @@ TWriteResult WriteTextReport(const std::string& fileName, const TRowSource& rows
     head.append(rule, '-');
     head += "\r\n";
     out.Spill();
-    TWriteResult result;
-    if (!columns.empty()) {
-        std::string cell, scratch;
-        result = ForEachRow(rows, progress, [&] {
-            std::string& buf = out.Buffer();
-            for (size_t i = 0; i < columns.size(); ++i) {
-                if (i) buf += '|';
-                cell.clear();
-                valuetext::AppendOutputText(*rows.Table, *columns[i].Field, rows.Memo, cell, scratch);
-                AppendPadded(buf, cell, least[i]);
-            }
-            buf += "\r\n";
-            out.Spill();
-            return true;
+    const TWriteResult result =
+        WriteCells(rows, columns, out, progress, "", "\r\n", [&](std::string& buf, size_t i, const std::string& cell) {
+            if (i) buf += '|';
+            AppendPadded(buf, cell, least[i]);
         });
-    }
     out.Close();
     return result;
 }
@@ -137,29 +126,17 @@ TWriteResult WriteHTML(const std::string& fileName, const TRowSource& rows, TPro
         AppendCell(head, "      ", "<td bgcolor=\"#666666\"><span class=\"style1\">", c.Name, "</span></td>");
     head += "</tr>\r\n";
     out.Spill();
-    TWriteResult result;
-    if (!columns.empty()) {
-        std::string cell, scratch;
-        size_t written = 0;
-        result = ForEachRow(rows, progress, [&] {
-            ++written;
-            const char* open = alternate && written % 2 == 0 ? "<td bgcolor=\"#EEEEEE\">" : "<td bgcolor=\"#FFFFFF\">";
-            std::string& buf = out.Buffer();
-            buf += "<tr>\r\n";
-            for (const TOutColumn& c : columns) {
-                cell.clear();
-                valuetext::AppendOutputText(*rows.Table, *c.Field, rows.Memo, cell, scratch);
-                buf += "       ";
-                buf += open;
-                if (cell.empty()) buf += "&nbsp";
-                else markup::AppendHtmlEscaped(buf, cell);
-                buf += "</td>\r\n";
-            }
-            buf += "</tr>\r\n";
-            out.Spill();
-            return true;
-        });
-    }
+    size_t written = 0;
+    const char* open = nullptr;
+    const TWriteResult result = WriteCells(rows, columns, out, progress, "<tr>\r\n", "</tr>\r\n",
+                                           [&](std::string& buf, size_t i, const std::string& cell) {
+        if (i == 0) open = ++written % 2 == 0 && alternate ? "<td bgcolor=\"#EEEEEE\">" : "<td bgcolor=\"#FFFFFF\">";
+        buf += "       ";
+        buf += open;
+        if (cell.empty()) buf += "&nbsp";
+        else markup::AppendHtmlEscaped(buf, cell);
+        buf += "</td>\r\n";
+    });
     out.Buffer() += "</table>\r\n</body></html>\r\n";
     out.Close();
     return result;
@@ -188,28 +165,16 @@ TWriteResult WriteXML(const std::string& fileName, const TRowSource& rows, TProg
     }
     head += "  </Structure>\r\n  <Information>\r\n";
     out.Spill();
-    TWriteResult result;
-    if (!columns.empty()) {
-        std::string cell, scratch;
-        result = ForEachRow(rows, progress, [&] {
-            std::string& buf = out.Buffer();
-            buf += "    <Record>\r\n";
-            for (size_t i = 0; i < columns.size(); ++i) {
-                cell.clear();
-                valuetext::AppendOutputText(*rows.Table, *columns[i].Field, rows.Memo, cell, scratch);
-                buf += "      <";
-                buf += tags[i];
-                buf += '>';
-                markup::AppendXmlText(buf, cell);
-                buf += "</";
-                buf += tags[i];
-                buf += ">\r\n";
-            }
-            buf += "    </Record>\r\n";
-            out.Spill();
-            return true;
-        });
-    }
+    const TWriteResult result = WriteCells(rows, columns, out, progress, "    <Record>\r\n", "    </Record>\r\n",
+                                           [&](std::string& buf, size_t i, const std::string& cell) {
+        buf += "      <";
+        buf += tags[i];
+        buf += '>';
+        markup::AppendXmlText(buf, cell);
+        buf += "</";
+        buf += tags[i];
+        buf += ">\r\n";
+    });
     out.Buffer() += "  </Information>\r\n</Root>\r\n";
     out.Close();
     return result;

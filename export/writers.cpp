@@ -98,22 +98,11 @@ TWriteResult WriteCSV(const std::string& fileName, const TRowSource& rows, TProg
     if (!StartOutput(rows, fileName)) return {};
     const std::vector<TOutColumn> columns = OutputColumns(rows);
     TOutputFile out(fileName);
-    TWriteResult result;
-    if (!columns.empty()) {
-        std::string cell, scratch;
-        result = ForEachRow(rows, progress, [&] {
-            std::string& buf = out.Buffer();
-            for (size_t i = 0; i < columns.size(); ++i) {
-                if (i) buf += ',';
-                cell.clear();
-                valuetext::AppendOutputText(*rows.Table, *columns[i].Field, rows.Memo, cell, scratch);
-                AppendQuotedCSV(buf, cell);
-            }
-            buf += "\r\n";
-            out.Spill();
-            return true;
+    const TWriteResult result =
+        WriteCells(rows, columns, out, progress, "", "\r\n", [](std::string& buf, size_t i, const std::string& cell) {
+            if (i) buf += ',';
+            AppendQuotedCSV(buf, cell);
         });
-    }
     out.Close();
     return result;
 }
@@ -132,29 +121,13 @@ TWriteResult WriteDIF(const std::string& fileName, const TRowSource& rows, TProg
     head += "\r\n\"\"\r\nTUPLES\r\n0,";
     valuetext::AppendInteger(head, int64_t(rows.Total()));
     head += "\r\n\"\"\r\nDATA\r\n0,0\r\n\"\"\r\n";
-    TWriteResult result;
-    if (!columns.empty()) {
-        std::string cell, scratch;
-        result = ForEachRow(rows, progress, [&] {
-            std::string& buf = out.Buffer();
-            buf += "-1,0\r\nBOT\r\n";
-            for (const TOutColumn& c : columns) {
-                cell.clear();
-                valuetext::AppendOutputText(*rows.Table, *c.Field, rows.Memo, cell, scratch);
-                if (IsNumberType(c.Type)) {
-                    buf += "0,";
-                    AppendQuotedCSV(buf, cell);
-                    buf += "\r\nV\r\n";
-                } else {
-                    buf += "1,0\r\n";
-                    AppendQuotedCSV(buf, cell);
-                    buf += "\r\n";
-                }
-            }
-            out.Spill();
-            return true;
-        });
-    }
+    const TWriteResult result = WriteCells(rows, columns, out, progress, "-1,0\r\nBOT\r\n", "",
+                                           [&](std::string& buf, size_t i, const std::string& cell) {
+                                               const bool number = IsNumberType(columns[i].Type);
+                                               buf += number ? "0," : "1,0\r\n";
+                                               AppendQuotedCSV(buf, cell);
+                                               buf += number ? "\r\nV\r\n" : "\r\n";
+                                           });
     out.Buffer() += "-1,0\r\nEOD\r\n";
     out.Close();
     return result;

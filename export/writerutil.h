@@ -2,6 +2,8 @@
 // writer.
 #pragma once
 
+#include "app/valuetext.h"
+#include "export/outputfile.h"
 #include "export/rowsource.h"
 
 #include <string>
@@ -24,3 +26,24 @@ std::vector<TOutColumn> OutputColumns(const TRowSource& rows);
 // True when the source has an open table; then an existing file of the name is deleted (a
 // symbolic link is removed, not followed). False, with nothing touched, otherwise.
 bool StartOutput(const TRowSource& rows, const std::string& fileName);
+
+// Writes the rows of the source into `out`, nothing without columns: for each row `rowStart`,
+// then `cell(buffer, column, text)` with the output text of each column, then `rowEnd`.
+template <class TCell>
+TWriteResult WriteCells(const TRowSource& rows, const std::vector<TOutColumn>& columns, TOutputFile& out,
+                        TProgressSink& progress, const char* rowStart, const char* rowEnd, TCell&& cell) {
+    if (columns.empty()) return {};
+    std::string text, scratch;
+    return ForEachRow(rows, progress, [&] {
+        std::string& buf = out.Buffer();
+        buf += rowStart;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            text.clear();
+            valuetext::AppendOutputText(*rows.Table, *columns[i].Field, rows.Memo, text, scratch);
+            cell(buf, i, text);
+        }
+        buf += rowEnd;
+        out.Spill();
+        return true;
+    });
+}
