@@ -54,14 +54,14 @@ TCheck CheckName(const QString& typed, std::string& name) {
     return {};
 }
 
-TCheck CheckDesignField(const TFieldInput& in, const std::vector<std::string>& otherNames, std::string& name) {
-    if (TCheck c = CheckName(in.Name, name); !c.Ok()) return c;
-    if (in.TypeIndex < 0) return Fail("Type not allow null value!", cType);
-    for (const std::string& other : otherNames)
-        if (SameFieldName(name, other)) return Fail("Field name already exist!", cName);
+namespace {
+
+// The width and decimals the chosen type allows; a character field's bad width is told with
+// `characterWidthError`.
+TCheck CheckSize(const TFieldInput& in, const char* characterWidthError) {
     switch (in.TypeIndex) {
     case tiCharacter:
-        if (in.Width < 1 || in.Width > 254) return Fail("field width error!", cWidth);
+        if (in.Width < 1 || in.Width > 254) return Fail(characterWidthError, cWidth);
         if (in.Decimals != 0) return Fail(DecimalError, cDecimal);
         break;
     case tiNumeric:
@@ -76,6 +76,16 @@ TCheck CheckDesignField(const TFieldInput& in, const std::vector<std::string>& o
         break;
     }
     return {};
+}
+
+}  // namespace
+
+TCheck CheckDesignField(const TFieldInput& in, const std::vector<std::string>& otherNames, std::string& name) {
+    if (TCheck c = CheckName(in.Name, name); !c.Ok()) return c;
+    if (in.TypeIndex < 0) return Fail("Type not allow null value!", cType);
+    for (const std::string& other : otherNames)
+        if (SameFieldName(name, other)) return Fail("Field name already exist!", cName);
+    return CheckSize(in, "field width error!");
 }
 
 TCheck NormaliseFill(char type, int width, int decimals, const QString& fill, std::string& out) {
@@ -162,22 +172,7 @@ TCheck CheckNewField(const TFieldInput& in, const std::function<bool(const std::
     r.Width = in.Width;
     r.Decimals = in.Decimals;
     if (exists && exists(name)) return Fail("Field name already exist!", cName);
-    switch (in.TypeIndex) {
-    case tiCharacter:
-        if (in.Width < 1 || in.Width > 254) return Fail(WidthError, cWidth);
-        if (in.Decimals != 0) return Fail(DecimalError, cDecimal);
-        break;
-    case tiNumeric:
-    case tiFloat:
-        if (in.Width < 1 || in.Width > 20) return Fail(WidthError, cWidth);
-        if (in.Decimals < 0 || in.Decimals > in.Width - 1) return Fail(DecimalError, cDecimal);
-        break;
-    case tiDouble:
-        if (in.Decimals < 0 || in.Decimals > 18) return Fail(DecimalError, cDecimal);
-        break;
-    default:
-        break;
-    }
+    if (TCheck c = CheckSize(in, WidthError); !c.Ok()) return c;
     if (TCheck c = NormaliseFill(r.Type, in.Width, in.Decimals, in.Fill, r.FillValue); !c.Ok()) return c;
     rec = std::move(r);
     return {};

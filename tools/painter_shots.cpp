@@ -10,7 +10,6 @@
 #include "app/formmain_app.h"
 #include "app/formoptions.h"
 #include "app/option.h"
-#include "app/programfiles.h"
 #include "controls/xpmenu.h"
 #include "editors/recordforms.h"
 #include "export/formexportpreview.h"
@@ -18,7 +17,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -144,17 +142,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: painter_shots FOLDER PREFIX table.dbf\n");
         return 2;
     }
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString out = shots::OutputFolder(argv[1]);
     const QString prefix = out + QLatin1Char('/') + QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(out);
-    const std::string settings = (std::filesystem::temp_directory_path() / "vellibrox-painter-shots").string();
-    std::filesystem::create_directories(settings);
-    vx::SetProgramFilesDir(settings + "/");
-
-    Option = new TOption();
-    Option->Load();
-    Option->AlwayShowTipOfTheDay = false;
-    Option->WelcomePage = false;
+    shots::UseOwnSettings("vellibrox-painter-shots");
     int failures = 0;
     {
         TFormMain form;

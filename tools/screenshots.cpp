@@ -17,7 +17,6 @@
 #include "app/formoptions.h"
 #include "app/msgbox.h"
 #include "app/option.h"
-#include "app/programfiles.h"
 #include "app/sampletable.h"
 #include "app/stats.h"
 #include "controls/flatmemo.h"
@@ -36,7 +35,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
@@ -230,17 +228,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: screenshots FOLDER [table.dbf [picture.png] | editors]\n");
         return 2;
     }
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(out);
-    // Settings of their own, so that a run never touches the program's files.
-    const std::string settings = (std::filesystem::temp_directory_path() / "vellibrox-screenshots").string();
-    std::filesystem::create_directories(settings);
-    vx::SetProgramFilesDir(settings + "/");
-
-    Option = new TOption();
-    Option->Load();
-    Option->AlwayShowTipOfTheDay = false;
-    Option->WelcomePage = true;
+    const QString out = shots::OutputFolder(argv[1]);
+    const std::string settings = shots::UseOwnSettings("vellibrox-screenshots", true);
     int failures = 0;
     if (argc > 2 && std::string(argv[2]) == "editors") {
         TFormMain form;

@@ -5,11 +5,9 @@
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/option.h"
-#include "app/programfiles.h"
 #include "app/sampletable.h"
 #include "tools/shotutil.h"
 
-#include <QDir>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -25,19 +23,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: screenshots_records FOLDER\n");
         return 2;
     }
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(out);
-    const std::filesystem::path work = std::filesystem::temp_directory_path() / "vellibrox-screenshots-records";
-    std::filesystem::create_directories(work);
-    vx::SetProgramFilesDir(work.string() + "/");
+    const QString out = shots::OutputFolder(argv[1]);
+    const std::filesystem::path work = shots::UseOwnSettings("vellibrox-screenshots-records");
+    Option->AlwayShowCut = true;
     const std::string table = (work / "sample.dbf").string();
     MakeSampleTable(table, 40);
-
-    Option = new TOption();
-    Option->Load();
-    Option->AlwayShowTipOfTheDay = false;
-    Option->WelcomePage = false;
-    Option->AlwayShowCut = true;
     int failures = 0;
     {
         TFormMain form;

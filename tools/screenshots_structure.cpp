@@ -5,7 +5,6 @@
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/option.h"
-#include "app/programfiles.h"
 #include "app/sampletable.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/flatprogressbar.h"
@@ -17,7 +16,6 @@
 #include "tools/shotutil.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
@@ -69,15 +67,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: screenshots_structure FOLDER\n");
         return 2;
     }
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(out);
-    const std::filesystem::path work = std::filesystem::temp_directory_path() / "vellibrox-screenshots-structure";
-    std::filesystem::create_directories(work);
-    vx::SetProgramFilesDir(work.string() + "/");
-    Option = new TOption();
-    Option->Load();
-    Option->AlwayShowTipOfTheDay = false;
-    Option->WelcomePage = false;
+    const QString out = shots::OutputFolder(argv[1]);
+    const std::filesystem::path work = shots::UseOwnSettings("vellibrox-screenshots-structure");
     int failures = 0;
     {
         TFormMain form;

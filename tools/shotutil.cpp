@@ -1,12 +1,17 @@
 #include "tools/shotutil.h"
 
+#include "app/option.h"
+#include "app/programfiles.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace shots {
 
@@ -31,6 +36,23 @@ void GrabModal(const QString& file, int delayMs, int* failures) {
         if (w) w->close();
         if (!ok && failures) ++*failures;
     });
+}
+
+QString OutputFolder(const char* argument) {
+    const QString out = QDir(QString::fromLocal8Bit(argument)).absolutePath();
+    QDir().mkpath(out);
+    return out;
+}
+
+std::string UseOwnSettings(const char* name, bool welcomePage) {
+    const std::string folder = (std::filesystem::temp_directory_path() / name).string();
+    std::filesystem::create_directories(folder);
+    vx::SetProgramFilesDir(folder + "/");
+    Option = new TOption();
+    Option->Load();
+    Option->AlwayShowTipOfTheDay = false;
+    Option->WelcomePage = welcomePage;
+    return folder;
 }
 
 }  // namespace shots
