@@ -418,6 +418,8 @@ public:
     void MainListViewColumnClick(int column);
     void MenuItemClickSortAsc(QAction* item);
     void MenuItemClickSortDesc(QAction* item);
+    // Sorts by the field a sort menu item names.
+    void SortByMenuItem(QAction* item, bool ascending);
     // The open table's field names, and the record list's column captions and widths.
     QStringList FieldNames() const;
     QStringList ColumnCaptions() const;

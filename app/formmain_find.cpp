@@ -305,23 +305,17 @@ int SortItemField(const TDBF& dbf, const QAction* item) {
 
 }  // namespace
 
-void TFormMain::MenuItemClickSortAsc(QAction* item) {
-    if (!CurDBF || !item) return;
-    if (!IsLoadOver()) return ShowLoadingBox();
-    if (!RequireIdle()) return;
-    const int field = SortItemField(*CurDBF, item);
-    if (field < 0) return;
-    Sort(field, true, CurDBF->GetFieldType(field));
-    AfterSort();
-}
+void TFormMain::MenuItemClickSortAsc(QAction* item) { SortByMenuItem(item, true); }
 
-void TFormMain::MenuItemClickSortDesc(QAction* item) {
+void TFormMain::MenuItemClickSortDesc(QAction* item) { SortByMenuItem(item, false); }
+
+void TFormMain::SortByMenuItem(QAction* item, bool ascending) {
     if (!CurDBF || !item) return;
     if (!IsLoadOver()) return ShowLoadingBox();
     if (!RequireIdle()) return;
     const int field = SortItemField(*CurDBF, item);
     if (field < 0) return;
-    Sort(field, false, CurDBF->GetFieldType(field));
+    Sort(field, ascending, CurDBF->GetFieldType(field));
     AfterSort();
 }
 

@@ -39,6 +39,7 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
         f.SetAsString(t);
         return TStore::Ok;
     };
+    auto stored = [](bool ok) { return ok ? TStore::Ok : TStore::Invalid; };
     switch (f.GetFieldType()) {
     case 'M':
         return TStore::Ok;
@@ -79,30 +80,10 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
         return TStore::Ok;
     }
     switch (f.GetFieldType()) {
-    case 'T': {
-        TDateTimeParts v;
-        if (!valuetext::ReadDateTimeText(text, v)) return TStore::Invalid;
-        f.SetAsDateTime(v);
-        return TStore::Ok;
-    }
-    case 'Y': {
-        int64_t v;
-        if (!valuetext::ReadCurrency(text, v)) return TStore::Invalid;
-        f.SetAsCurrency(v);
-        return TStore::Ok;
-    }
-    case 'I': {
-        int32_t v;
-        if (!valuetext::ReadInt32(text, v)) return TStore::Invalid;
-        f.SetAsInteger(v);
-        return TStore::Ok;
-    }
-    case 'B': {
-        double v;
-        if (!valuetext::ReadDouble(text, v)) return TStore::Invalid;
-        f.SetAsDouble(v);
-        return TStore::Ok;
-    }
+    case 'T': return stored(valuetext::StoreRead(f, text, valuetext::ReadDateTimeText, &TField::SetAsDateTime));
+    case 'Y': return stored(valuetext::StoreRead(f, text, valuetext::ReadCurrency, &TField::SetAsCurrency));
+    case 'I': return stored(valuetext::StoreRead(f, text, valuetext::ReadInt32, &TField::SetAsInteger));
+    case 'B': return stored(valuetext::StoreRead(f, text, valuetext::ReadDouble, &TField::SetAsDouble));
     default:
         return chars(text);
     }

@@ -4,7 +4,6 @@
 #include "engine/dbf.h"
 
 #include <exception>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -23,15 +22,12 @@ std::string Quoted(const std::string& text, const std::string& what) {
     return "'" + text + "' is not a valid " + what;
 }
 
-// Reads the text as a value of type V and stores it with the field's setter; the refusal
-// names `what` when the text is no such value.
-template <class V>
+// Stores the text as valuetext::StoreRead does; the refusal names `what` when the text is no
+// such value.
+template <class V, class TSetter>
 std::string Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
-                  void (TField::*set)(std::conditional_t<std::is_class_v<V>, const V&, V>)) {
-    V value;
-    if (!read(text, value)) return Quoted(text, what);
-    (field.*set)(value);
-    return {};
+                  TSetter set) {
+    return valuetext::StoreRead(field, text, read, set) ? std::string() : Quoted(text, what);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 class TDBF;
 
@@ -68,6 +69,17 @@ std::string DoubleToStr(double value);
 // date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
 bool ReadDateText(std::string_view text, TDateTimeParts& date);
 bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
+
+// Reads `text` with `read` (one of the readers above) and stores the value it gives with the
+// field's setter; false, with the field untouched, when `read` refuses the text.
+template <class V>
+bool StoreRead(TField& field, std::string_view text, bool (*read)(std::string_view, V&),
+               void (TField::*set)(std::conditional_t<std::is_class_v<V>, const V&, V>)) {
+    V value;
+    if (!read(text, value)) return false;
+    (field.*set)(value);
+    return true;
+}
 
 // Appends the record list's text of `field` for the table's current record. `scratch` is
 // reused storage. Memo texts come from the memo file (empty when it is closed).
