@@ -3,8 +3,6 @@
 #include "dbftestutil.h"
 #include "platform/filestream.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace dbftest;
@@ -25,6 +23,15 @@ std::string FptBlock(uint32_t length, const std::string& text, size_t size = 64)
     b.resize(size, '\0');
     return b;
 }
+
+// A dBASE IV block of 512 bytes with the head's length.
+std::string Dbt4Block(uint32_t length, const std::string& text = "") {
+    std::string b = "\xFF\xFF\x08" + std::string(1, '\0') + LE32(length) + text;
+    b.resize(512, '\0');
+    return b;
+}
+
+const std::string DbtHead = LE32(2) + std::string(508, '\0');
 
 const int32_t FarBlocks[] = {std::numeric_limits<int32_t>::max(), 0x40000000, 0x01000000, -2,
                              std::numeric_limits<int32_t>::min()};
@@ -65,7 +72,6 @@ TEST(MemoHostile, FptLengthsBeyondTheBlockOrFile) {
 
 TEST(MemoHostile, FptBlockSizesZeroOneAndLarge) {
     MemoFile zero(0x30, FptHeader(8, 0) + std::string(64, '\x01'));
-    EXPECT_EQ(zero.Memo.GetBlockSize(), 0);
     for (int32_t b : {0, 1, 8, 1000}) zero.ExpectBad(b);
     const std::string before = zero.Bytes();
     EXPECT_EQ(zero.Memo.WriteMemo(NoMemoBlock, "x"), NoMemoBlock);
@@ -93,7 +99,7 @@ TEST(MemoHostile, NextFreeBlockInsideOrFarPastTheFileIsNotUsed) {
     // Far past the end, or negative as a signed number: the text goes at the end.
     for (uint32_t next : {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u}) {
         std::string bytes = h.Bytes();
-        PutBE32(bytes, 0, next);
+        bytes.replace(0, 4, BE32(next));
         WriteAll(h.Path, bytes);
         h.Memo.ReadHeader();
         EXPECT_EQ(int64_t(h.Memo.WriteMemo(NoMemoBlock, "end")) * 64, int64_t(bytes.size())) << next;
@@ -101,47 +107,50 @@ TEST(MemoHostile, NextFreeBlockInsideOrFarPastTheFileIsNotUsed) {
     }
 }
 
-TEST(MemoHostile, Dbt3BlockNumbersOutsideTheFile) {
-    const std::string head = LE32(2) + std::string(508, '\0');
-    MemoFile h(0x83, head + "text\x1A");
+TEST(MemoHostile, Dbt3MemosAreBoundedByTheFile) {
+    MemoFile h(0x83, DbtHead + "text\x1A");
     EXPECT_EQ(h.Read(1), "text");
     h.ExpectBad(0);
     h.ExpectBad(2);
     for (int32_t b : FarBlocks) h.ExpectBad(b);
-    // No end mark anywhere: the text is bounded by the file.
-    MemoFile open(0x83, head + std::string(3000, 'z'));
+    // No end mark anywhere: the text runs to the end of the file.
+    MemoFile open(0x83, DbtHead + std::string(3000, 'z'));
     EXPECT_EQ(open.Read(1), std::string(3000, 'z'));
     EXPECT_EQ(open.Read(6), std::string(3000 - 2560, 'z'));
+    // Rewritten in place: the unpadded last block counts as one.
+    MemoFile last(0x83, DbtHead + "no end mark");
+    EXPECT_EQ(last.Memo.WriteMemo(1, std::string(300, 'a')), 1);
+    EXPECT_EQ(last.Bytes().size(), 1024u);
+    EXPECT_EQ(last.Read(1), std::string(300, 'a'));
 }
 
-TEST(MemoHostile, Dbt4LengthsAndBlockSizes) {
-    const std::string head = LE32(2) + std::string(508, '\0');
-    auto block = [](uint32_t length) {
-        std::string b = "\xFF\xFF\x08" + std::string(1, '\0') + LE32(length);
-        b.resize(512, '\0');
-        return b;
-    };
+TEST(MemoHostile, Dbt4LengthsBlockSizesAndForeignBlocks) {
     for (uint32_t length : {0xFFFFFFFFu, 0x80000000u, 513u, 7u, 0u}) {
-        MemoFile h(0x8B, head + block(length));
+        MemoFile h(0x8B, DbtHead + Dbt4Block(length));
         h.ExpectBad(1);
         EXPECT_EQ(h.Memo.WriteMemo(1, "x"), 2) << length;  // the damaged memo is never rewritten in place
-        EXPECT_EQ(h.Bytes().substr(512, 512), block(length));
+        EXPECT_EQ(h.Bytes().substr(512, 512), Dbt4Block(length));
     }
-    MemoFile empty(0x8B, head + block(8));
-    EXPECT_EQ(empty.Read(1), "");
-    MemoFile full(0x8B, head + block(512));
+    MemoFile full(0x8B, DbtHead + Dbt4Block(512));
     EXPECT_EQ(full.Read(1), "");
     full.ExpectBad(2);
     for (int32_t b : FarBlocks) full.ExpectBad(b);
-    // Block size 0xFFFF from the header: block 1 is past this file.
-    std::string odd = head;
-    odd[20] = odd[21] = char(0xFF);
-    MemoFile h(0xCB, odd + block(512));
-    EXPECT_EQ(h.Memo.GetBlockSize(), 0xFFFF);
-    h.ExpectBad(1);
-    EXPECT_EQ(h.Memo.WriteMemo(NoMemoBlock, "x"), 2);
-    EXPECT_EQ(h.Read(2), "x");
-    EXPECT_EQ(h.Bytes().size(), 3u * 0xFFFF);
+    // A block without the text head (a free-list block) reads empty, and a text written there
+    // does not trust it: the text moves.
+    MemoFile foreign(0x8B, DbtHead + std::string(512, '\0'));
+    EXPECT_EQ(foreign.Read(1), "");
+    EXPECT_EQ(foreign.Memo.WriteMemo(1, "again"), 2);
+    // Block size from header bytes 20..21: the block at 512 is no block of these sizes.
+    for (uint16_t size : {uint16_t(1024), uint16_t(0xFFFF)}) {
+        std::string head = DbtHead;
+        head[20] = char(size & 0xFF), head[21] = char(size >> 8);
+        MemoFile h(0xCB, head + Dbt4Block(512, "hidden"));
+        EXPECT_EQ(h.Memo.GetBlockSize(), size);
+        h.ExpectBad(1);
+        EXPECT_EQ(h.Memo.WriteMemo(NoMemoBlock, "hello"), 2);
+        EXPECT_EQ(h.Read(2), "hello");
+        EXPECT_EQ(h.Bytes().size(), 3u * size);
+    }
 }
 
 TEST(MemoHostile, OffsetsBeyondFourGiB) {
