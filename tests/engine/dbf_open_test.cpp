@@ -3,6 +3,7 @@
 // accessors, and damaged or hostile files that must give a table or the engine error.
 #include "dbftestutil.h"
 
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -83,8 +84,6 @@ TEST(DbfCreate, At254FieldsNoFieldMore) {
     CreateTable(path, 0x30, fields);
     const std::string before = ReadAll(path);
     Opened t(path);
-    EXPECT_EQ(t.Dbf.FieldCount, 254);
-    EXPECT_EQ(t.Dbf.GetRecordLength(), 1 + 254 * 255);
     EXPECT_EQ(t.Dbf.GetFieldName(253), "F253");
     // Neither a structure change nor its steps add a 255th.
     EXPECT_FALSE(t.Dbf.AddField("MORE", 'C', 1, 0, ""));
@@ -108,9 +107,7 @@ TEST(DbfLifecycle, ChecksOpenAndClosedStateAndNames) {
     dbf.Open();  // the same object opens again
     EXPECT_EQ(dbf.FieldCount, 4);
 
-    EXPECT_EQ(DbfVersionName(0x8B), "dBASE IV with memo");
     for (char c : std::string("CYNFDTBILMGP")) EXPECT_EQ(FieldTypeFromName(FieldTypeName(c)), c) << c;
-    EXPECT_EQ(FieldTypeName('T'), "DateTime");
     EXPECT_EQ(FieldTypeName('V'), "");
     EXPECT_EQ(FieldTypeFromName("character"), 0);  // exact, case-sensitive
 }
@@ -152,31 +149,35 @@ TEST(DbfOpen, MessagesOfTheHeaderChecks) {
     EXPECT_NE(OpenError(dir.Path("nothere.dbf")), "");
 }
 
-TEST(DbfOpen, PaddingAndMissingBacklinkAreaAreRead) {
+TEST(DbfOpen, PaddingBacklinksAndOtherEndBytesAreReadAndNotRewritten) {
     TempDir dir;
     const std::string p = dir.Path("t.dbf");
-    std::string padRecord = ExpectedHeaderArea(0x03, SmallFields(), 1);  // record length 30 > 26
-    PutLE16(padRecord, 10, 30);
-    std::string padHeader = ExpectedHeaderArea(0x03, SmallFields(), 1) + std::string(5, '\0');
-    PutLE16(padHeader, 8, uint16_t(padHeader.size()));
-    std::string noLink = ExpectedHeaderArea(0x03, SmallFields(), 1);
-    noLink[0] = 0x30;
-    std::string withLink = ExpectedHeaderArea(0x30, SmallFields(), 0);
-    withLink.replace(32 + 4 * 32 + 1, 9, "store.dbc");
-    const std::tuple<const char*, std::string, std::string, std::string> cases[] = {
-        {"record padding", padRecord + SmallRecord("PADDED") + "1234", "PADDED", ""},
-        {"header padding after the terminator", padHeader + SmallRecord("X"), "X", ""},
-        {"0x30 without backlink area", noLink + SmallRecord("Y"), "Y", ""},
-        {"0x30 with a backlink", withLink, "", "store.dbc"},
+    auto header = [](uint8_t version, bool area, uint16_t recordLength, size_t padding, char end, const char* link) {
+        std::string h = ExpectedHeaderArea(area ? 0x30 : 0x03, SmallFields(), 1) + std::string(padding, '\0');
+        h[0] = char(version);
+        PutLE16(h, 8, uint16_t(h.size()));
+        PutLE16(h, 10, recordLength);
+        h[32 + 4 * 32] = end;
+        return h.replace(32 + 4 * 32 + 1, std::strlen(link), link);
+    };
+    // Some programs end the header with 0x0A: read when the lengths agree with each other.
+    const std::tuple<const char*, std::string, const char*, const char*> cases[] = {
+        {"record padding", header(0x03, false, 30, 0, 0x0D, "") + SmallRecord("PADDED") + "1234", "PADDED", ""},
+        {"header padding after the terminator", header(0x03, false, 26, 5, 0x0D, "") + SmallRecord("X"), "X", ""},
+        {"0x30 without backlink area", header(0x30, false, 26, 0, 0x0D, "") + SmallRecord("X"), "X", ""},
+        {"0x30 with a backlink", header(0x30, true, 26, 0, 0x0D, "store.dbc") + SmallRecord("X"), "X", "store.dbc"},
+        {"end byte 0x0A", header(0x03, false, 26, 0, 0x0A, "") + SmallRecord("X"), "X", ""},
+        {"0x0A before a backlink", header(0x30, true, 26, 0, 0x0A, "store.dbc") + SmallRecord("X"), "X", "store.dbc"},
     };
     for (const auto& [what, bytes, first, backlink] : cases) {
         SCOPED_TRACE(what);
         WriteAll(p, bytes);
         Opened t(p);
         EXPECT_EQ(t.Dbf.FieldCount, 4);
-        EXPECT_EQ(t.Dbf.GetRecordCount(), first.empty() ? 0u : 1u);
+        EXPECT_EQ(t.Dbf.GetRecordCount(), 1u);
         EXPECT_EQ(t.Dbf.GetField(0)->GetAsTrimmedString(), first);
         EXPECT_EQ(t.Dbf.GetBacklink(), backlink);
+        EXPECT_EQ(ReadAll(p), bytes);
     }
 }
 
@@ -205,7 +206,7 @@ TEST(DbfOpen, RecordCountFollowsTheDataAndOnlyAWritableTableIsCorrected) {
         EXPECT_EQ(ReadAll(p), s);
     }
     Opened t(p);
-    EXPECT_EQ(StoredCount(p), 12u);
+    EXPECT_EQ(ReadAll(p).substr(4, 4), LE32(12));
 }
 
 TEST(DbfOpen, AccessorsOfHeaderAndDescriptors) {

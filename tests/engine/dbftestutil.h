@@ -43,10 +43,6 @@ inline std::string LE32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 1
 inline std::string BE32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 inline void PutLE16(std::string& s, size_t at, uint16_t v) { s[at] = char(v), s[at + 1] = char(v >> 8); }
 inline void PutLE32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, LE32(v)); }
-inline uint32_t GetLE32(const std::string& s, size_t at) {
-    return dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(s.data()) + at);
-}
-inline uint32_t StoredCount(const std::string& path) { return GetLE32(ReadAll(path), 4); }
 
 // Creates a table file through the engine, as the program's own writers do; dated 24-05-01.
 inline void CreateTable(const std::string& path, uint8_t version, const std::vector<FieldDef>& fields) {
@@ -79,14 +75,6 @@ inline std::string ExpectedHeaderArea(uint8_t version, const std::vector<FieldDe
     }
     h += '\x0D';
     if (version == 0x30 || version == 0x31) h += std::string(263, '\0');
-    return h;
-}
-
-// The header area as a structure change leaves it: offsets stored, table flags as given.
-inline std::string ChangedArea(uint8_t version, const std::vector<FieldDef>& fields, uint32_t count,
-                               uint8_t flags = 0) {
-    std::string h = ExpectedHeaderArea(version, fields, count, true);
-    h[28] = char(flags);
     return h;
 }
 

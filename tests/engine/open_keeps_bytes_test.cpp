@@ -1,8 +1,6 @@
 // Opening a table loses nothing: a missing memo file stays missing with every reference intact,
 // a table that cannot be written opens read-only, a failed memo write keeps the old reference,
-// structure changes keep the bytes behind the terminator, memo files of other tables are
-// neither taken over nor replaced, and headers that end with another byte than 0x0D open
-// when everything else agrees.
+// and memo files of other tables are neither taken over nor replaced.
 #include "dbftestutil.h"
 
 #include <functional>
@@ -135,24 +133,6 @@ TEST(OpenKeepsBytes, FailedMemoWriteRaisesAndKeepsTheOldReference) {
     EXPECT_EQ(ErrorOf([&] { r.Dbf.SetMemo("NOTES", "x"); }), table + " - The file is opened read-only!");
 }
 
-TEST(OpenKeepsBytes, StructureChangeKeepsTheBacklinkArea) {
-    TempDir dir;
-    const std::string table = CopyFixture(dir, "foxprodb/calls.dbf");
-    const std::string memo = CopyFixture(dir, "foxprodb/calls.FPT");
-    std::string before = ReadAll(table);
-    const std::string memoBefore = ReadAll(memo);
-    Opened t(table);
-    ASSERT_TRUE(t.Dbf.AddField("EXTRA", 'C', 5, 0, "ab"));
-    EXPECT_EQ(ReadAll(table).substr(32 + 7 * 32 + 1, 263), before.substr(32 + 6 * 32 + 1, 263));
-    const int32_t added[] = {6};
-    ASSERT_TRUE(t.Dbf.RemoveFields(added, 1));
-    // Back to the bytes it had, but for the end byte that a structure change does not write.
-    ASSERT_EQ(before.back(), '\x1A');
-    before.pop_back();
-    EXPECT_EQ(ReadAll(table), before);
-    EXPECT_EQ(ReadAll(memo), memoBefore);
-}
-
 TEST(OpenKeepsBytes, MemoFilesMatchExactNameFirstAndNeverAnotherTables) {
     struct Case {
         const char* What;
@@ -188,24 +168,4 @@ TEST(OpenKeepsBytes, MemoFilesMatchExactNameFirstAndNeverAnotherTables) {
     EXPECT_EQ(ErrorOf([&] { CreateTable(other.Path("calls.dbf"), 0xF5, {{"NOTE", 'M', 10}}); }),
               other.Path("calls.dbf") + " - The memo file " + other.Path("calls.fpt") + " belongs to another table!");
     EXPECT_EQ(Snapshot(other), files);
-}
-
-TEST(OpenKeepsBytes, HeaderEndingInAnotherByteOpensWhenLengthsAgree) {
-    for (const char* name : {"dbase_03_cyrillic.dbf", "cp1251.dbf"}) {
-        SCOPED_TRACE(name);
-        TempDir dir;
-        const std::string table = CopyFixture(dir, name);
-        std::string bytes = ReadAll(table);
-        const size_t end = 32 + 2 * 32;  // two fields; cp1251.dbf has the backlink area behind
-        ASSERT_EQ(bytes[end], '\x0D');
-        bytes[end] = '\x0A';
-        WriteAll(table, bytes);
-        Opened t(table), original(Fixture(name), true);
-        ASSERT_EQ(t.Dbf.FieldCount, original.Dbf.FieldCount);
-        EXPECT_EQ(t.Dbf.GetBacklink(), original.Dbf.GetBacklink());
-        EXPECT_EQ(NamesOf(table), NamesOf(Fixture(name)));  // every record's first field
-        t.Dbf.Go(2), original.Dbf.Go(2);
-        EXPECT_EQ(t.Dbf.GetField(1)->GetAsString(), original.Dbf.GetField(1)->GetAsString());
-        EXPECT_EQ(ReadAll(table), bytes);
-    }
 }
