@@ -99,4 +99,6 @@ std::string HelpFilePath() {
     return here;
 }
 
+std::string ExportFilesDir() { return ProgramFilesDir() + ExportFolderName + "/"; }
+
 }  // namespace vx

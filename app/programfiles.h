@@ -16,6 +16,7 @@ inline constexpr const char* FindHistoryFileName = "OldFindText.txt";
 inline constexpr const char* TipsFileName = "Tips.tip";
 inline constexpr const char* IconFolderName = "Icon";
 inline constexpr const char* HelpFileName = "VellibroxHelp.html";
+inline constexpr const char* ExportFolderName = "ExportFiles";
 
 // The folder of the program's files, with a trailing '/'. Decided once, at the first call.
 std::string ProgramFilesDir();
@@ -30,6 +31,8 @@ std::string TipsPath();
 std::string IconDir();
 // The help file; it is only read, so the copy beside the program is used when it exists.
 std::string HelpFilePath();
+// The folder "ExportFiles" that receives exports named without a folder, with a trailing '/'.
+std::string ExportFilesDir();
 
 // Points every path at `dir` (tests); an empty text returns to the normal decision at the next
 // call.

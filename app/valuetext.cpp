@@ -53,6 +53,11 @@ std::string FormatDate(const TDateTimeParts& d) {
 
 std::string DateTimeToStr(const TDateTimeParts& d) {
     std::string s;
+    AppendDateTime(s, d);
+    return s;
+}
+
+void AppendDateTime(std::string& s, const TDateTimeParts& d) {
     AppendInteger(s, d.Year);
     s += '-';
     AppendInteger(s, d.Month);
@@ -66,12 +71,16 @@ std::string DateTimeToStr(const TDateTimeParts& d) {
         s += ':';
         AppendPadded(s, d.Second, 2);
     }
-    return s;
 }
 
 std::string CurrToStr(int64_t scaled) {
-    uint64_t mag = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
     std::string s;
+    AppendCurrency(s, scaled);
+    return s;
+}
+
+void AppendCurrency(std::string& s, int64_t scaled) {
+    uint64_t mag = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
     if (scaled < 0) s += '-';
     char buf[24];
     auto r = std::to_chars(buf, buf + sizeof buf, mag / 10000);
@@ -85,7 +94,6 @@ std::string CurrToStr(int64_t scaled) {
         s += '.';
         s.append(f, static_cast<size_t>(len));
     }
-    return s;
 }
 
 void AppendFixed(std::string& out, double value, int decimals) {
@@ -195,6 +203,49 @@ std::string DisplayText(TDBF& dbf, const TField& field) {
     std::string out, scratch;
     AppendDisplayText(dbf, field, out, scratch);
     return out;
+}
+
+bool IsBlankDateTime(const TField& field) {
+    const std::string_view v = field.GetRawView();
+    return v.find_first_not_of('\0') == std::string_view::npos ||
+           v.find_first_not_of(' ') == std::string_view::npos;
+}
+
+void AppendOutputText(TDBF& dbf, const TField& field, bool memo, std::string& out, std::string& scratch) {
+    switch (field.GetFieldType()) {
+    case 'D':
+        out.append(field.GetAsView());
+        break;
+    case 'T':
+        if (!IsBlankDateTime(field)) AppendDateTime(out, field.GetAsDateTime());
+        break;
+    case 'Y':
+        AppendCurrency(out, field.GetAsCurrency());
+        break;
+    case 'I':
+        AppendInteger(out, field.GetAsInteger());
+        break;
+    case 'B':
+        AppendFixed(out, field.GetAsDouble(), field.GetDecimals());
+        break;
+    case 'L':
+        out.append(field.GetAsView());
+        break;
+    case 'M':
+        if (!memo) {
+            out += "Memo";
+        } else if (field.HasMemoLayout()) {
+            dbf.ReadMemoBlock(field.GetMemoBlock(), scratch);
+            out += scratch;
+        }
+        break;
+    case 'G':
+        out += "General";
+        break;
+    default:
+        out.append(Trim(field.GetAsView()));
+        break;
+    }
 }
 
 }  // namespace valuetext

@@ -25,8 +25,10 @@ std::string FormatDate(const TDateTimeParts& d);
 // The date in the short date format ("yyyy-M-d"), then a blank and "hh:mm:ss" unless the
 // time is exactly midnight.
 std::string DateTimeToStr(const TDateTimeParts& d);
+void AppendDateTime(std::string& out, const TDateTimeParts& d);
 // A currency value held as value x 10000, as the shortest decimal text ("1.2345", "-3", "0").
 std::string CurrToStr(int64_t scaled);
+void AppendCurrency(std::string& out, int64_t scaled);
 // Fixed notation with `decimals` digits after "." ("%.*f").
 std::string FormatFixed(double value, int decimals);
 void AppendFixed(std::string& out, double value, int decimals);
@@ -69,5 +71,18 @@ bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
 // reused storage. Memo texts come from the memo file (empty when it is closed).
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
 std::string DisplayText(TDBF& dbf, const TField& field);
+
+// True when a date-time field holds no value: eight zero bytes (as a new record gets) or eight
+// blanks.
+bool IsBlankDateTime(const TField& field);
+
+// Appends the text that `field` of the table's current record becomes in every text-like
+// output (CSV, DIF, text report, HTML, XML, worksheets), by type letter: D the stored text at
+// full width (eight blanks when empty); T the date in the short date format, then a blank and
+// the time unless it is midnight, and nothing for a blank date-time; Y the currency text; I the
+// integer; B fixed notation with the field's decimals; L the stored character; M the memo text
+// when `memo` is on, else "Memo"; G "General"; N, F, C and every other letter the stored text
+// without the characters below 33 at either end. `scratch` is reused storage.
+void AppendOutputText(TDBF& dbf, const TField& field, bool memo, std::string& out, std::string& scratch);
 
 }  // namespace valuetext

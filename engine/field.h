@@ -107,6 +107,13 @@ public:
         if (nul) n = static_cast<size_t>(static_cast<const uint8_t*>(nul) - p);
         return std::string_view(reinterpret_cast<const char*>(p), n);
     }
+    // Every byte of the field in the current record, NULs included; empty when the descriptor
+    // does not fit the record. Valid until the record buffer changes.
+    std::string_view GetRawView() const {
+        size_t n;
+        const uint8_t* p = Bytes(n);
+        return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
+    }
     // GetAsString without trailing blanks (0x20 only).
     std::string GetAsTrimmedString() const;
     // Shorter texts blank the field first; N and F right-aligned, the others left-aligned;

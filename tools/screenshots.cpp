@@ -1,6 +1,7 @@
 // Writes pictures of the main window at start (welcome page), of the main window with a table,
-// of every page of the options dialog and of a question with "Don't remind me again." into
-// the folder given, as a user sees them. Run it under Xvfb:
+// of every page of the options dialog, of a question with "Don't remind me again." and of the
+// export dialog before, during and after an export of a large table into the folder given, as
+// a user sees them. Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf]
 #include "app/formmain.h"
 #include "app/formmain_app.h"
@@ -11,7 +12,9 @@
 #include "app/bytetext.h"
 #include "app/columninfo.h"
 #include "app/findhistory.h"
+#include "app/sampletable.h"
 #include "app/stats.h"
+#include "controls/flatprogressbar.h"
 #include "editors/formadsortselect.h"
 #include "editors/formcolumns.h"
 #include "editors/formfilter.h"
@@ -19,7 +22,9 @@
 #include "editors/formreplace.h"
 #include "editors/formstat.h"
 #include "engine/dbf.h"
+#include "export/formexportpreview.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -118,6 +123,60 @@ int FindAndSortPictures(TFormMain& form, const QString& out) {
     return failures;
 }
 
+// A table of a million records (NAME C(30), AMOUNT N(12,2), DAY D(8)) written in one go.
+std::string MakeLargeTable(const std::string& path, uint32_t records) {
+    CreateTableFile(path, 0x03, {{"NAME", 'C', 30}, {"AMOUNT", 'N', 12, 2}, {"DAY", 'D', 8}});
+    TDBF t;
+    t.SetFileName(path);
+    t.Open();
+    std::string batch;
+    for (uint32_t i = 1; i <= records; ++i) {
+        char rec[64];
+        std::snprintf(rec, sizeof rec, "%c%-30s%12.2f2024%02u%02u", i % 97 ? ' ' : '*',
+                      ("Customer " + std::to_string(i)).c_str(), i * 0.25, 1 + i % 12, 1 + i % 28);
+        batch.append(rec, 51);
+        if (batch.size() > (1 << 20) || i == records) {
+            t.AppendRecords(reinterpret_cast<const uint8_t*>(batch.data()), batch.size() / 51);
+            batch.clear();
+        }
+    }
+    return path;
+}
+
+// The export dialog before, during and after an export of a large table to HTML.
+int ExportShots(TFormMain& form, const QString& out, const std::string& folder) {
+    form.Open(QString::fromStdString(MakeLargeTable(folder + "/customers.dbf", 1000000)));
+    while (!form.IsLoadOver() || form.IsWorking()) Settle(100);
+    Settle(300);
+    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest&) { return TMsgBoxResult{mrOk, false}; });
+    int failures = 0;
+    QTimer::singleShot(500, [&] {
+        auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->cbTypeList->setCurrentIndex(5);
+        dialog->EditExportFileName->setText(QString::fromStdString(folder + "/customers.html"));
+        Settle(300);
+        failures += !Save(dialog, out + "/export-before.png");
+        dialog->BitBtn5Click();
+        bool during = false;
+        while (!dialog->Worker || !dialog->Worker->Finished() || dialog->Exporting) {
+            Settle(5);
+            const int at = dialog->ExportProgressBar->Position();
+            if (!during && at >= 30 && at <= 80) {
+                during = true;
+                failures += !Save(dialog, out + "/export-during.png");
+            }
+        }
+        failures += !during;
+        Settle(300);
+        failures += !Save(dialog, out + "/export-after.png");
+        dialog->reject();
+    });
+    form.M1_EXPORTClick();
+    SetMsgBoxHandler(previous);
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +221,7 @@ int main(int argc, char** argv) {
             failures += !Save(&form, out + "/main-table.png");
             failures += FindAndSortPictures(form, out);
         }
+        failures += ExportShots(form, out, settings);
     }
     delete Option;
     Option = nullptr;

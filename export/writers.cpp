@@ -1,0 +1,161 @@
+// The writers' common start, the dispatch by kind, and the CSV and DIF writers.
+#include "export/writers.h"
+
+#include "app/valuetext.h"
+#include "engine/dbf.h"
+#include "export/outputfile.h"
+#include "export/writerutil.h"
+#include "platform/filestream.h"
+
+#include <array>
+
+std::vector<TOutColumn> OutputColumns(const TRowSource& rows) {
+    std::vector<TOutColumn> out;
+    out.reserve(rows.Fields.size());
+    for (int index : rows.Fields) {
+        const TField* f = index >= 0 && index < rows.Table->FieldCount ? rows.Table->GetField(index) : nullptr;
+        if (!f) throw EDBFError(rows.Table->FileName + " - Invalid field index " + std::to_string(index) + "!");
+        out.push_back({f, rows.Table->GetFieldName(index), f->GetFieldType(), f->GetLength(), f->GetDecimals()});
+    }
+    return out;
+}
+
+bool StartOutput(const TRowSource& rows, const std::string& fileName) {
+    if (!rows.Table || !rows.Table->Active || !rows.List) return false;
+    vx::DeleteFile(fileName);
+    return true;
+}
+
+const char* OutputExtension(TOutputKind kind) {
+    switch (kind) {
+    case TOutputKind::VisualFoxPro:
+    case TOutputKind::FoxPro2:
+    case TOutputKind::FoxBase:
+    case TOutputKind::DBase4: return ".dbf";
+    case TOutputKind::Text: return ".txt";
+    case TOutputKind::Html: return ".html";
+    case TOutputKind::Xml: return ".xml";
+    case TOutputKind::Excel: return ".xls";
+    case TOutputKind::Csv: return ".csv";
+    case TOutputKind::Dif: return ".dif";
+    }
+    return "";
+}
+
+TWriteResult WriteOutput(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
+                         TProgressSink& progress, const TWriteOptions& options) {
+    switch (kind) {
+    case TOutputKind::VisualFoxPro:
+    case TOutputKind::FoxPro2:
+    case TOutputKind::FoxBase:
+    case TOutputKind::DBase4: return WriteTableFile(kind, fileName, rows, progress);
+    case TOutputKind::Text: return WriteTextReport(fileName, rows, progress);
+    case TOutputKind::Html: return WriteHTML(fileName, rows, progress, options.HtmlAlternate);
+    case TOutputKind::Xml: return WriteXML(fileName, rows, progress);
+    case TOutputKind::Excel: return WriteExcel(fileName, rows, progress);
+    case TOutputKind::Csv: return WriteCSV(fileName, rows, progress);
+    case TOutputKind::Dif: return WriteDIF(fileName, rows, progress);
+    }
+    return {};
+}
+
+// ---- CSV and DIF ----
+
+namespace {
+
+// Bytes that make a CSV field need quotes.
+constexpr std::array<bool, 256> CsvSpecial = [] {
+    std::array<bool, 256> t{};
+    t['"'] = t[','] = t['\r'] = t['\n'] = true;
+    return t;
+}();
+
+}  // namespace
+
+void AppendQuotedCSV(std::string& out, std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && !CsvSpecial[static_cast<unsigned char>(text[i])]) ++i;
+    if (i == text.size()) {
+        out.append(text);
+        return;
+    }
+    out += '"';
+    out.append(text.substr(0, i));
+    for (; i < text.size(); ++i) {
+        if (text[i] == '"') out += '"';
+        out += text[i];
+    }
+    out += '"';
+}
+
+std::string QuoteCSV(std::string_view text) {
+    std::string s;
+    AppendQuotedCSV(s, text);
+    return s;
+}
+
+TWriteResult WriteCSV(const std::string& fileName, const TRowSource& rows, TProgressSink& progress) {
+    if (!StartOutput(rows, fileName)) return {};
+    const std::vector<TOutColumn> columns = OutputColumns(rows);
+    TOutputFile out(fileName);
+    TWriteResult result;
+    if (!columns.empty()) {
+        std::string cell, scratch;
+        result = ForEachRow(rows, progress, [&] {
+            std::string& buf = out.Buffer();
+            for (size_t i = 0; i < columns.size(); ++i) {
+                if (i) buf += ',';
+                cell.clear();
+                valuetext::AppendOutputText(*rows.Table, *columns[i].Field, rows.Memo, cell, scratch);
+                AppendQuotedCSV(buf, cell);
+            }
+            buf += "\r\n";
+            out.Spill();
+            return true;
+        });
+    }
+    out.Close();
+    return result;
+}
+
+namespace {
+bool IsNumberType(char t) { return t == 'Y' || t == 'I' || t == 'N' || t == 'F' || t == 'B'; }
+}  // namespace
+
+TWriteResult WriteDIF(const std::string& fileName, const TRowSource& rows, TProgressSink& progress) {
+    if (!StartOutput(rows, fileName)) return {};
+    const std::vector<TOutColumn> columns = OutputColumns(rows);
+    TOutputFile out(fileName);
+    std::string& head = out.Buffer();
+    head += "TABLE\r\n0,1\r\n\"DBF\"\r\nVECTORS\r\n0,";
+    valuetext::AppendInteger(head, int64_t(columns.size()));
+    head += "\r\n\"\"\r\nTUPLES\r\n0,";
+    valuetext::AppendInteger(head, int64_t(rows.Total()));
+    head += "\r\n\"\"\r\nDATA\r\n0,0\r\n\"\"\r\n";
+    TWriteResult result;
+    if (!columns.empty()) {
+        std::string cell, scratch;
+        result = ForEachRow(rows, progress, [&] {
+            std::string& buf = out.Buffer();
+            buf += "-1,0\r\nBOT\r\n";
+            for (const TOutColumn& c : columns) {
+                cell.clear();
+                valuetext::AppendOutputText(*rows.Table, *c.Field, rows.Memo, cell, scratch);
+                if (IsNumberType(c.Type)) {
+                    buf += "0,";
+                    AppendQuotedCSV(buf, cell);
+                    buf += "\r\nV\r\n";
+                } else {
+                    buf += "1,0\r\n";
+                    AppendQuotedCSV(buf, cell);
+                    buf += "\r\n";
+                }
+            }
+            out.Spill();
+            return true;
+        });
+    }
+    out.Buffer() += "-1,0\r\nEOD\r\n";
+    out.Close();
+    return result;
+}

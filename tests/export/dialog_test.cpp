@@ -1,0 +1,248 @@
+// The export dialog without a main window, and File > Export from the main window.
+#include "exportfixture.h"
+
+#include "app/loadwindow_fixture.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "app/programfiles.h"
+#include "controls/flatchecklistbox.h"
+#include "controls/flatmemo.h"
+#include "controls/flatpanel.h"
+#include "controls/validedit.h"
+#include "export/formexportpreview.h"
+#include "export/outputguard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+using namespace exporttest;
+
+namespace {
+
+class ExportDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vxtest::App();
+        vx::SetProgramFilesDir(Dir.Root().string() + "/");
+        MakeAllTypesTable(Dir.Path("all.dbf"));
+        Src = std::make_unique<TTableRows>(Dir.Path("all.dbf"));
+        Context.Table = &Src->Table;
+        Context.List = &Src->Store.DataList;
+        for (int i = 0; i < Src->Table.FieldCount; ++i) {
+            Context.Captions << QString::fromStdString(Src->Table.GetFieldName(i)) + " [" +
+                                    QChar(Src->Table.GetFieldType(i)) + "] ";
+            Context.Visible.push_back(i != 1);  // QTY is hidden in the list
+        }
+        Context.TakeSelection = [] { return std::vector<size_t>{0, 3}; };
+        Form = std::make_unique<TFormExportPreview>(Context);
+    }
+    void TearDown() override {
+        Form.reset();
+        vx::SetProgramFilesDir(std::string());
+    }
+    // Starts the export with the dialog's choices and waits for its end.
+    void Export(const QString& name) {
+        Form->EditExportFileName->setText(name);
+        Form->BitBtn5Click();
+        if (Form->Worker) Form->Worker->WaitFor();
+    }
+    QString Path(const std::string& name) const { return QString::fromStdString(Dir.Path(name)); }
+
+    TempDir Dir;
+    std::unique_ptr<TTableRows> Src;
+    TExportContext Context;
+    std::unique_ptr<TFormExportPreview> Form;
+    ScriptedMsgBox Box;
+};
+
+}  // namespace
+
+TEST_F(ExportDialog, StartsFromTheListAndMovesColumnsWithTheirFields) {
+    EXPECT_EQ(Form->NumberEdit1->Value(), 1);
+    EXPECT_EQ(Form->NumberEdit2->Value(), 4);
+    EXPECT_FALSE(Form->NumberEdit1->isEnabled());
+    Form->RadioButton5->setChecked(true);
+    Form->RadioButton3Click();
+    EXPECT_TRUE(Form->NumberEdit2->isEnabled());
+    ASSERT_EQ(Form->clbColumns->Count(), 12);
+    EXPECT_TRUE(Form->clbColumns->Checked(0));
+    EXPECT_FALSE(Form->clbColumns->Checked(1));
+
+    Form->clbColumns->SetItemIndex(1);
+    Form->clbColumnsClick();
+    EXPECT_TRUE(Form->ButtonUp->isEnabled());
+    Form->ButtonUpClick();  // QTY to the top, still unchecked, still field 1
+    EXPECT_EQ(Form->clbColumns->Items().value(0), "QTY [N]");
+    EXPECT_FALSE(Form->clbColumns->Checked(0));
+    EXPECT_TRUE(Form->clbColumns->Checked(1));
+    EXPECT_EQ(Form->ColumnFields[0], 1);
+    EXPECT_EQ(Form->ColumnFields[1], 0);
+    Form->clbColumns->SetItemIndex(11);
+    Form->ButtonDownClick();  // the last stays last
+    EXPECT_EQ(Form->ColumnFields[11], 11);
+
+    // A new type changes the name's extension.
+    Form->EditExportFileName->setText("/data/x.y/out.txt");
+    Form->cbTypeList->setCurrentIndex(6);
+    EXPECT_EQ(Form->EditExportFileName->text(), "/data/x.y/out.xml");
+    Form->EditExportFileName->setText("/data/x.y/out");
+    Form->cbTypeList->setCurrentIndex(8);
+    EXPECT_EQ(Form->EditExportFileName->text(), "/data/x.y/out.csv");
+}
+
+TEST_F(ExportDialog, ExportsABareNameIntoExportFilesAndShowsTheResult) {
+    Form->cbTypeList->setCurrentIndex(8);
+    Form->ButtonNotAllClick();
+    Form->clbColumns->SetChecked(0, true);
+    Form->cbDelRec->setChecked(false);
+    Export("out");
+    const std::string file = vx::ExportFilesDir() + "out.csv";
+    EXPECT_EQ(Form->EditExportFileName->text().toStdString(), file);
+    EXPECT_EQ(ReadAll(file), "\"Alpha, Inc\"\r\nCaf\xe9\r\n\"Lone\rCR\"\r\n");
+    EXPECT_EQ(Form->ExportLabel->Caption(), "Export [3] Rows Done.");
+    EXPECT_EQ(Form->MemoFilePath->Text().toStdString(), file);
+    ASSERT_EQ(Box.Asked.size(), 1u);
+    EXPECT_EQ(Box.Asked[0].Caption, "ok");
+    EXPECT_EQ(Box.Asked[0].Text.toStdString(), "File Exported To:\n" + file);
+    EXPECT_FALSE(Form->Exporting);
+    EXPECT_TRUE(Form->BitBtn5->isEnabled());
+    EXPECT_FALSE(Form->BitBtn6->isEnabled());
+
+    QString opened;
+    TFormExportPreview::OpenFolder = [&](const QString& folder) { opened = folder; };
+    Form->MemoFilePathDblClick();
+    EXPECT_EQ(opened.toStdString() + "/", vx::ExportFilesDir());
+
+    // Again: the file exists; No keeps it.
+    Box.Answer(mrNo);
+    Export("out");
+    EXPECT_EQ(Box.Asked.back().Text, "File already exist! Overwrite?");
+    EXPECT_EQ(Box.Asked.size(), 2u);
+}
+
+TEST_F(ExportDialog, RefusesToOverwriteTheOpenTableOrItsMemoByAnyName) {
+    std::filesystem::create_symlink(Dir.Path("all.fpt"), Dir.Path("link.csv"));
+    const std::pair<int, std::string> refused[] = {
+        {8, Dir.Path("sub/../all.dbf")},  // another spelling of the table
+        {8, Dir.Path("link.csv")},         // a link to its memo file
+        {0, Dir.Path("ALL.DBF")},          // its memo would be ALL.fpt, a case variant of all.fpt
+    };
+    std::filesystem::create_directory(Dir.Path("sub"));
+    for (const auto& [type, name] : refused) {
+        Form->cbTypeList->setCurrentIndex(type);
+        Form->EditExportFileName->setText(QString::fromStdString(name));
+        Form->BitBtn5Click();
+        ASSERT_FALSE(Box.Asked.empty()) << name;
+        EXPECT_EQ(Box.Asked.back().Caption, "Warnning");
+        EXPECT_EQ(Box.Asked.back().Text, "Can not overwrite the file which had been opened!");
+        EXPECT_FALSE(Form->Worker) << name;
+    }
+    EXPECT_FALSE(OverwritesOpenTable(Src->Table, Dir.Path("ALL.csv"), TOutputKind::Csv));
+    EXPECT_FALSE(OverwritesOpenTable(Src->Table, Dir.Path("other.dbf"), TOutputKind::VisualFoxPro));
+}
+
+TEST_F(ExportDialog, ChecksTheRangeAndExportsTheSelectedRows) {
+    Form->cbTypeList->setCurrentIndex(8);
+    Form->ButtonNotAllClick();
+    Form->clbColumns->SetChecked(6, true);  // COUNT
+    Form->RadioButton5->setChecked(true);
+    QStringList invalid;
+    const auto show = TNumberEdit::ShowInvalidMessage;
+    TNumberEdit::ShowInvalidMessage = [&](QWidget*, const QString& text) { invalid << text; };
+    for (auto [from, to] : {std::pair{0, 2}, std::pair{3, 5}, std::pair{3, 2}}) {
+        Form->NumberEdit1->SetText(QString::number(from));
+        Form->NumberEdit2->SetText(QString::number(to));
+        Form->EditExportFileName->setText(Path("range.csv"));
+        Form->BitBtn5Click();
+        EXPECT_EQ(Box.Asked.back().Text, "From..To..Error!");
+    }
+    EXPECT_EQ(Box.Asked.size(), 3u);
+    EXPECT_EQ(invalid, QStringList{"\"5\" is Invalid Value!"});  // beyond the row count, the edit says so first
+    TNumberEdit::ShowInvalidMessage = show;
+    Form->NumberEdit1->SetText("2");
+    Form->NumberEdit2->SetText("3");
+    Export(Path("range.csv"));
+    EXPECT_EQ(ReadAll(Dir.Path("range.csv")), "0\r\n2147483647\r\n");
+
+    Form->RadioButton4->setChecked(true);
+    Export(Path("sel.csv"));
+    EXPECT_EQ(ReadAll(Dir.Path("sel.csv")), "-42\r\n7\r\n");
+
+    // No name: the save dialog names the file and its type.
+    TFormExportPreview::AskFileName = [&](QWidget*, const QStringList& filters, QString& name, int& index) {
+        EXPECT_EQ(filters.size(), 10);
+        name = Path("picked");
+        index = 10;
+        return true;
+    };
+    Export(QString());
+    EXPECT_EQ(Form->cbTypeList->currentIndex(), 9);
+    EXPECT_TRUE(std::filesystem::exists(Dir.Path("picked.dif")));
+}
+
+TEST_F(ExportDialog, OneExportAtATimeStoppableAndTheDialogStaysWhileItRuns) {
+    Form->show();
+    Form->cbTypeList->setCurrentIndex(8);
+    Form->EditExportFileName->setText(Path("stop.csv"));
+    Form->BitBtn5Click();
+    // The worker waits for the dialog to be locked, which happens on this thread: a second
+    // start changes nothing, and the stop comes before its first row.
+    TExportThread* first = Form->Worker.get();
+    ASSERT_TRUE(first);
+    Form->BitBtn5Click();
+    EXPECT_EQ(Form->Worker.get(), first);
+    Form->StopExporting();
+    Form->Worker->WaitFor();
+    EXPECT_EQ(Form->ExportLabel->Caption(), "Export Stopped. [0] Rows Written.");
+    EXPECT_EQ(Box.Asked.back().Text.toStdString(),
+              "Export Stopped. [0] Rows Written.\nFile Exported To:\n" + Dir.Path("stop.csv"));
+    // While a worker holds the dialog, closing only asks whether to stop, whatever the answer.
+    Form->BeginExport();
+    Box.Answer(mrYes);
+    Form->reject();
+    EXPECT_EQ(Box.Asked.back().Text, "Some export is doing ,stop it?");
+    EXPECT_TRUE(Form->isVisible());
+    Form->EndExport();
+    Form->reject();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+namespace {
+class ExportWindow : public lvtest::WindowTest {};
+}  // namespace
+
+TEST_F(ExportWindow, ExportsTheSelectedRowsOfTheListAndRefusesWhileAWorkerRuns) {
+    Form->Open(Table("t.dbf", 10));
+    ASSERT_TRUE(WaitLoaded());
+    auto* sel = Form->MainListView->selectionModel();
+    for (int row : {4, 1})
+        sel->select(Form->ListModel->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ScriptedMsgBox box;
+    const std::string out = Dir.Path("picked.csv");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->cbTypeList->setCurrentIndex(8);
+        dialog->EditExportFileName->setText(QString::fromStdString(out));
+        dialog->RadioButton4->setChecked(true);
+        dialog->BitBtn5Click();
+        dialog->Worker->WaitFor();
+        dialog->reject();
+    });
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(ReadAll(out), "r2,        \r\nr5,20240105\r\n");
+    EXPECT_FALSE(sel->hasSelection());
+
+    Form->Working = true;
+    box.Answer(mrNo);
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(box.Asked.back().Text, "Some work is doing,stop it?");
+    Form->Working = false;
+}

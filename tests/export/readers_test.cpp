@@ -1,0 +1,186 @@
+// The outputs opened by programs that share no code with ours: python3-dbfread and GDAL's
+// ogrinfo for the four table kinds, python3-xlrd for the worksheet, xmllint for the XML and
+// Python's csv module for the CSV. Each test is skipped where its reader is missing.
+#include "exportfixture.h"
+
+#include <map>
+#include <sstream>
+
+using namespace exporttest;
+
+namespace {
+
+// The value texts of the table of every field type, record by record (record 3 is deleted).
+const std::vector<std::vector<std::string>> ValueTexts = {
+    {"Alpha, Inc", "12.50", "-3.250", "20240105", "2024-1-5 13:45:30", "12.3456", "-42", "0.33", "T",
+     "Line one\r\nLine two, with comma", "General", ""},
+    {"Caf\xe9", "", "0.000", "        ", "", "0", "0", "0.00", "F", "", "General", ""},
+    {"Say \"hi\" <&>", "99999.99", "1.500", "19991231", "1999-12-31", "-0.0005", "2147483647", "2.50", "?", "x",
+     "General", ""},
+    {"Lone\rCR", "-1.00", "70.125", "20000229", "2000-2-29 00:00:01", "100", "7", "-2.25", "F", "one\ntwo",
+     "General", ""},
+};
+
+std::string Hex(const std::string& bytes) {
+    static const char d[] = "0123456789abcdef";
+    std::string s;
+    for (unsigned char c : bytes) s += {d[c >> 4], d[c & 15]};
+    return s;
+}
+
+// One line per row: the hex of each value's Latin-1 bytes, joined by "|".
+std::string HexLines(const std::vector<std::vector<std::string>>& rows) {
+    std::string out;
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i) out += (i ? "|" : "") + Hex(row[i]);
+        out += "\n";
+    }
+    return out;
+}
+
+// Runs a Python script on `file` with the interpreter that has `module`; empty when skipped.
+std::string RunPython(const TempDir& dir, const std::string& module, const std::string& script,
+                      const std::string& file) {
+    const std::string py = PythonWith(module);
+    if (py.empty()) return {};
+    vxtest::WriteAll(dir.Path("reader.py"), "import sys\nH = lambda v: (v if isinstance(v, str) else str(v))"
+                                            ".encode('latin-1').hex()\n" + script);
+    bool ok = false;
+    const std::string out = RunCommand(py + " " + dir.Path("reader.py") + " " + file, ok);
+    EXPECT_TRUE(ok) << out;
+    return out;
+}
+
+struct TWritten {
+    TempDir Dir;
+    TTableRows* Rows = nullptr;
+    std::unique_ptr<TTableRows> Holder;
+    TWritten() {
+        MakeAllTypesTable(Dir.Path("all.dbf"));
+        Holder = std::make_unique<TTableRows>(Dir.Path("all.dbf"));
+    }
+    std::string Write(TOutputKind kind, const std::string& name) {
+        TRecordingSink sink;
+        WriteOutput(kind, Dir.Path(name), Holder->Source(), sink);
+        return Dir.Path(name);
+    }
+};
+
+}  // namespace
+
+TEST(ExportReaders, DbfreadReadsTheFourTableKinds) {
+    if (PythonWith("dbfread").empty()) GTEST_SKIP() << "python3-dbfread is not installed";
+    TWritten w;
+    const char* script =
+        "import dbfread\n"
+        "for name in sys.argv[1].split(','):\n"
+        "    t = dbfread.DBF(name, encoding='latin-1', char_decode_errors='strict')\n"
+        "    for r in list(t.records) + list(t.deleted): print('|'.join(H(v) for v in r.values()))\n";
+    // Visual FoxPro keeps every type; the others get dates, numbers and memo fields. dbfread
+    // reads empty references as None and blank dates and numbers as None.
+    const std::vector<std::vector<std::string>> vfp = {
+        {"Alpha, Inc", "12.5", "-3.25", "2024-01-05", "2024-01-05 13:45:30", "12.3456", "-42", "0.3333333333333333",
+         "True", "Line one\r\nLine two, with comma", "None", "None"},
+        {"Caf\xe9", "None", "0.0", "None", "None", "0", "0", "0.0", "False", "None", "None", "None"},
+        {"Lone\rCR", "-1.0", "70.125", "2000-02-29", "2000-02-29 00:00:01", "100", "7", "-2.25", "False", "one\ntwo",
+         "None", "None"},
+        {"Say \"hi\" <&>", "99999.99", "1.5", "1999-12-31", "1999-12-31 00:00:00", "-0.0005", "2147483647", "2.5",
+         "None", "x", "None", "None"},
+    };
+    const std::vector<std::vector<std::string>> other = {
+        {"Alpha, Inc", "12.5", "-3.25", "2024-01-05", "2024-01-05", "12.3456", "-42", "0.33", "True",
+         "Line one\r\nLine two, with comma", "None", "None"},
+        {"Caf\xe9", "None", "0.0", "None", "None", "0.0", "0", "0.0", "False", "None", "None", "None"},
+        {"Lone\rCR", "-1.0", "70.125", "2000-02-29", "2000-02-29", "100.0", "7", "-2.25", "False", "one\ntwo",
+         "None", "None"},
+        {"Say \"hi\" <&>", "99999.99", "1.5", "1999-12-31", "1999-12-31", "-0.0005", "2147483647", "2.5", "None",
+         "x", "None", "None"},
+    };
+    std::string files;
+    for (int k = 0; k < 4; ++k) files += (k ? "," : "") + w.Write(TOutputKind(k), "t" + std::to_string(k) + ".dbf");
+    EXPECT_EQ(RunPython(w.Dir, "dbfread", script, files), HexLines(vfp) + HexLines(other) + HexLines(other) + HexLines(other));
+}
+
+TEST(ExportReaders, OgrinfoReadsTheFourTableKinds) {
+    if (!HaveCommand("ogrinfo")) GTEST_SKIP() << "GDAL's ogrinfo is not installed";
+    TWritten w;
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        const std::string file = w.Write(TOutputKind(k), "t" + std::to_string(k) + ".dbf");
+        bool ok = false;
+        const std::string out = RunCommand("ogrinfo -ro -al -q -oo ENCODING=ISO-8859-1 " + file + " 2>&1", ok);
+        ASSERT_TRUE(ok) << out;
+        // Feature number -> field -> text; deleted records are left out by the reader.
+        std::map<int, std::map<std::string, std::string>> features;
+        std::istringstream in(out);
+        int feature = -1;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("OGRFeature(", 0) == 0) feature = std::stoi(line.substr(line.find("):") + 2));
+            const size_t eq = line.find(") = ");
+            if (feature >= 0 && line.rfind("  ", 0) == 0 && eq != std::string::npos)
+                features[feature][line.substr(2, line.find(' ', 2) - 2)] = line.substr(eq + 4);
+        }
+        ASSERT_EQ(features.size(), 3u);
+        EXPECT_FALSE(features.count(2));
+        EXPECT_EQ(features[0]["NAME"], "Alpha, Inc");
+        EXPECT_EQ(features[1]["NAME"], "Caf\xc3\xa9");
+        EXPECT_EQ(features[0]["QTY"], "12.50");
+        EXPECT_EQ(features[3]["WEIGHT"], "70.125");
+        EXPECT_EQ(features[0]["BORN"], "2024/01/05");
+        EXPECT_FALSE(features[1].count("BORN"));
+        EXPECT_EQ(features[0]["ACTIVE"], "T");
+        if (k > 0) {
+            EXPECT_EQ(features[0]["STAMP"], "2024/01/05");
+            EXPECT_EQ(features[0]["PRICE"], "12.3456");
+            EXPECT_EQ(features[0]["COUNT"], "-42");
+            EXPECT_EQ(features[3]["RATIO"], "-2.25");
+        }
+    }
+}
+
+TEST(ExportReaders, XlrdReadsTheWorksheet) {
+    if (PythonWith("xlrd").empty()) GTEST_SKIP() << "python3-xlrd is not installed";
+    TWritten w;
+    const std::string file = w.Write(TOutputKind::Excel, "t.xls");
+    const char* script =
+        "import xlrd\n"
+        "s = xlrd.open_workbook(sys.argv[1], encoding_override='latin-1').sheet_by_index(0)\n"
+        "for r in range(s.nrows): print('|'.join(H(s.cell_value(r, c)) for c in range(s.ncols)))\n";
+    std::vector<std::vector<std::string>> rows = {
+        {"NAME", "QTY", "WEIGHT", "BORN", "STAMP", "PRICE", "COUNT", "RATIO", "ACTIVE", "NOTES", "LOGO", "PHOTO"}};
+    rows.insert(rows.end(), ValueTexts.begin(), ValueTexts.end());
+    EXPECT_EQ(RunPython(w.Dir, "xlrd", script, file), HexLines(rows));
+}
+
+TEST(ExportReaders, PythonCsvReadsTheCsv) {
+    if (PythonWith("csv").empty()) GTEST_SKIP() << "python3 is not installed";
+    TWritten w;
+    const std::string file = w.Write(TOutputKind::Csv, "t.csv");
+    const char* script =
+        "import csv\n"
+        "for row in csv.reader(open(sys.argv[1], newline='', encoding='latin-1')): print('|'.join(H(v) for v in row))\n";
+    EXPECT_EQ(RunPython(w.Dir, "csv", script, file), HexLines(ValueTexts));
+}
+
+TEST(ExportReaders, XmllintReadsTheXml) {
+    if (!HaveCommand("xmllint")) GTEST_SKIP() << "xmllint is not installed";
+    TWritten w;
+    const std::string file = w.Write(TOutputKind::Xml, "t.xml");
+    bool ok = false;
+    RunCommand("xmllint --noout " + file, ok);
+    EXPECT_TRUE(ok);
+    auto value = [&](int record, const char* field) {
+        bool fine = false;
+        const std::string out = RunCommand("xmllint --xpath 'string(/Root/Information/Record[" + std::to_string(record) +
+                                        "]/" + field + ")' " + file,
+                                    fine);
+        EXPECT_TRUE(fine);
+        return out.substr(0, out.size() - (!out.empty() && out.back() == '\n'));
+    };
+    EXPECT_EQ(value(1, "NAME"), "Alpha, Inc");
+    EXPECT_EQ(value(1, "NOTES"), "Line one\r\nLine two, with comma");
+    EXPECT_EQ(value(2, "NAME"), "Caf\xc3\xa9");  // the reader speaks UTF-8
+    EXPECT_EQ(value(3, "NAME"), "Say \"hi\" <&>");
+    EXPECT_EQ(value(4, "NAME"), "Lone\rCR");
+    EXPECT_EQ(value(4, "STAMP"), "2000-2-29 00:00:01");
+}

@@ -1,0 +1,207 @@
+// Which rows the writers write and what the export worker reports: each range, the
+// deleted-row choice, the progress cadence of each format, stopping, failing, the worksheet's
+// row limit, and the quoting and escaping of values.
+#include "exportfixture.h"
+
+#include "export/exportthread.h"
+#include "export/markup.h"
+#include "export/xlswriter.h"
+#include "qtapp.h"
+
+using namespace exporttest;
+
+namespace {
+
+// A FoxBASE+ table of NAME C(8) "r1".."rN", every third record marked deleted when asked.
+std::string MakeNamedTable(const TempDir& dir, uint32_t n, bool deleteEveryThird = true) {
+    const std::string path = dir.Path("named.dbf");
+    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}});
+    TDBF t;
+    t.SetFileName(path);
+    t.Open();
+    std::string batch;
+    for (uint32_t i = 1; i <= n; ++i) {
+        std::string rec = std::string(deleteEveryThird && i % 3 == 0 ? "*" : " ") + "r" + std::to_string(i);
+        rec.resize(9, ' ');
+        batch += rec;
+    }
+    t.AppendRecords(reinterpret_cast<const uint8_t*>(batch.data()), n);
+    return path;
+}
+
+struct TRangeCase {
+    const char* Name;
+    TRowRange Range;
+    bool Deleted;
+    const char* Csv;  // names written, one a line
+    std::vector<size_t> Places;
+    size_t Total;
+};
+
+// What the export worker tells its dialog.
+struct TFakeView : TExportView {
+    std::vector<std::string> Calls;
+    std::vector<QString> Texts;
+    TExportThread* StopOnFirstReport = nullptr;
+    void BeginExport() override { Calls.push_back("begin"); }
+    void EndExport() override { Calls.push_back("end"); }
+    void ExportProgress(int kind, size_t current, size_t total, const std::string&) override {
+        Calls.push_back(std::to_string(kind) + ":" + std::to_string(current) + "/" + std::to_string(total));
+        if (kind == 1 && StopOnFirstReport) StopOnFirstReport->Terminate();
+    }
+    void ExportMessage(const QString& caption, const QString& text, int) override {
+        Calls.push_back("box:" + caption.toStdString());
+        Texts.push_back(text);
+    }
+};
+
+// Runs an export of `type` to `out` and returns what the view saw.
+std::vector<std::string> RunExport(TTableRows& src, uint8_t type, const std::string& out, int from = -1,
+                                   int to = -1, bool stop = false, std::vector<int> fields = {0}) {
+    vxtest::App();
+    TFakeView view;
+    TExportThread w(&src.Table, &src.Store.DataList);
+    w.SetForm(&view);
+    w.SetFileName(out);
+    w.SetFileType(type);
+    w.SetColumns(fields);
+    w.SetRange(from, to);
+    if (stop) view.StopOnFirstReport = &w;
+    w.Resume();
+    w.WaitFor();
+    return view.Calls;
+}
+
+}  // namespace
+
+TEST(ExportRows, EachRangeAndTheDeletedRowChoice) {
+    TempDir dir;
+    TTableRows src(MakeNamedTable(dir, 10));  // r3, r6, r9 deleted
+    const TRangeCase cases[] = {
+        {"all", TRowRange::AllRows(), true, "r1 r2 r3 r4 r5 r6 r7 r8 r9 r10", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 10},
+        {"all, no deleted", TRowRange::AllRows(), false, "r1 r2 r4 r5 r7 r8 r10", {1, 2, 4, 5, 7, 8, 10}, 10},
+        {"selected", TRowRange::SelectedRows({9, 8, 0, 4}), false, "r10 r1 r5", {1, 3, 4}, 4},
+        {"span", TRowRange::Positions(3, 7), true, "r3 r4 r5 r6 r7", {1, 2, 3, 4, 5}, 5},
+        {"span, no deleted", TRowRange::Positions(3, 7), false, "r4 r5 r7", {2, 3, 5}, 5},
+    };
+    for (const TRangeCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRowSource rows = src.Source();
+        rows.Range = c.Range;
+        rows.WriteDeleted = c.Deleted;
+        TRecordingSink sink;
+        const TWriteResult r = WriteCSV(dir.Path("out.csv"), rows, sink);
+        std::string names = ReadAll(dir.Path("out.csv"));
+        for (size_t p; (p = names.find("\r\n")) != std::string::npos;) names.replace(p, 2, " ");
+        EXPECT_EQ(names, std::string(c.Csv) + " ");
+        ASSERT_EQ(sink.Calls.size(), c.Places.size());
+        for (size_t i = 0; i < c.Places.size(); ++i) {
+            EXPECT_EQ(sink.Calls[i].Written, i + 1);
+            EXPECT_EQ(sink.Calls[i].Place, c.Places[i]);
+            EXPECT_EQ(sink.Calls[i].Total, c.Total);
+        }
+        EXPECT_EQ(r.Written, c.Places.size());
+        // DIF counts the whole range in its head, skipped rows included.
+        WriteDIF(dir.Path("out.dif"), rows, sink);
+        EXPECT_NE(ReadAll(dir.Path("out.dif")).find("TUPLES\r\n0," + std::to_string(c.Total) + "\r\n"), std::string::npos);
+    }
+}
+
+TEST(ExportRows, ProgressComesAtEachFormatsCadence) {
+    TempDir dir;
+    TTableRows src(MakeNamedTable(dir, 4500, false));
+    EXPECT_EQ(RunExport(src, 2, dir.Path("t.dbf")),
+              (std::vector<std::string>{"begin", "1:2000/4500", "1:4000/4500", "2:0/4500", "box:ok", "end"}));
+    // A range: places count within it.
+    EXPECT_EQ(RunExport(src, 3, dir.Path("t.dbf"), 1001, 3500),
+              (std::vector<std::string>{"begin", "1:2000/2500", "2:0/2500", "box:ok", "end"}));
+    const std::pair<uint8_t, size_t> cadences[] = {{4, 500}, {5, 500}, {6, 500}, {7, 20}, {8, 500}, {9, 500}};
+    for (auto [type, every] : cadences) {
+        const auto calls = RunExport(src, type, dir.Path("out"));
+        EXPECT_EQ(calls.size(), 4500 / every + 4) << int(type);
+        EXPECT_EQ(calls[1], "1:" + std::to_string(every) + "/4500") << int(type);
+    }
+}
+
+TEST(ExportRows, StoppedFailedAndColumnlessExportsSaySo) {
+    TempDir dir;
+    TTableRows src(MakeNamedTable(dir, 4500, false));
+    // Stopped at the first report: the rows written so far stay and are counted.
+    auto calls = RunExport(src, 1, dir.Path("s.dbf"), -1, -1, true);
+    EXPECT_EQ(calls, (std::vector<std::string>{"begin", "1:2000/4500", "3:0/2000", "box:ok", "end"}));
+    TDBF t;
+    t.SetFileName(dir.Path("s.dbf"));
+    t.Open();
+    EXPECT_EQ(t.GetRecordCount(), 2000u);
+    // A file that cannot be created: the message, and the dialog is unlocked.
+    calls = RunExport(src, 8, dir.Path("missing/out.csv"));
+    EXPECT_EQ(calls, (std::vector<std::string>{"begin", "4:0/0", "box:Error", "end"}));
+    // A table kind without columns writes nothing.
+    calls = RunExport(src, 0, dir.Path("none.dbf"), -1, -1, false, {});
+    EXPECT_EQ(calls, (std::vector<std::string>{"begin", "box:Error", "end"}));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("none.dbf")));
+    // Rows exported by selection are all white in HTML; all rows alternate.
+    vxtest::App();
+    TFakeView view;
+    TExportThread w(&src.Table, &src.Store.DataList);
+    w.SetForm(&view);
+    w.SetFileName(dir.Path("sel.html"));
+    w.SetFileType(5);
+    w.SetColumns({0});
+    w.SetRange(-2, -1);
+    w.InitSelection(2);
+    w.AddSelectedRow(1);
+    w.AddSelectedRow(0);
+    w.Resume();
+    w.WaitFor();
+    EXPECT_EQ(ReadAll(dir.Path("sel.html")).find("       <td bgcolor=\"#EEEEEE\">"), std::string::npos);
+    EXPECT_NE(ReadAll(dir.Path("sel.html")).find("       <td bgcolor=\"#FFFFFF\">r1</td>"), std::string::npos);
+    EXPECT_EQ(view.Texts.back(), ExportedText(dir.Path("sel.html")));
+}
+
+TEST(ExportRows, WorksheetStopsAtItsRowLimitInAFreshFile) {
+    TempDir dir;
+    TTableRows src(MakeNamedTable(dir, uint32_t(ExcelMaxDataRows + 2), false));
+    vxtest::WriteAll(dir.Path("big.xls"), std::string(3'000'000, 'Z'));  // a longer old file
+    TRecordingSink sink;
+    TWriteResult r = WriteExcel(dir.Path("big.xls"), src.Source(), sink);
+    EXPECT_TRUE(r.Capped);
+    EXPECT_EQ(r.Written, ExcelMaxDataRows);
+    const std::string xls = ReadAll(dir.Path("big.xls"));
+    // BOF, DIMENSIONS, the title, one LABEL per row ("r1".."r65535"), EOF.
+    size_t labels = 0;
+    for (uint32_t i = 1; i <= ExcelMaxDataRows; ++i) labels += 12 + 1 + std::to_string(i).size();
+    EXPECT_EQ(xls.size(), 10 + 12 + (12 + 4) + labels + 4);
+    EXPECT_EQ(xls.substr(xls.size() - 4), std::string("\x0A\x00\x00\x00", 4));
+
+    // A cell text is cut at 255 bytes; the attribute bytes of the flag words.
+    TXLSWriterEx w(dir.Path("cut.xls"));
+    w.WriteLabel(1, 2, 0, std::string(300, 'a'));
+    w.Close();
+    const std::string cut = ReadAll(dir.Path("cut.xls"));
+    EXPECT_EQ(cut.substr(0, 11), std::string("\x04\x00\x07\x01\x01\x00\x02\x00\x00\x00\x00", 11));
+    EXPECT_EQ(uint8_t(cut[11]), 255);
+    EXPECT_EQ(cut.size(), 12u + 255);
+    EXPECT_EQ(TXLSWriterEx::XLSCellAttributes(0x0001 | 0x0002 | 0x0004 | 0x0080 | 0x0400),
+              (std::array<uint8_t, 3>{0xC0, 0, 0x85}));
+    EXPECT_EQ(TXLSWriterEx::XLSCellAttributes(0x0200)[2], 3);
+}
+
+TEST(ExportRows, ValuesNeverBreakTheirFormat) {
+    const std::pair<const char*, const char*> csv[] = {
+        {"plain", "plain"}, {"a,b", "\"a,b\""}, {"say \"x\"", "\"say \"\"x\"\"\""},
+        {"a\r\nb", "\"a\r\nb\""}, {"a\nb", "\"a\nb\""}, {"a\rb", "\"a\rb\""}, {"", ""},
+    };
+    for (auto [in, out] : csv) EXPECT_EQ(QuoteCSV(in), out) << in;
+
+    std::string html;
+    markup::AppendHtmlEscaped(html, "<b>&amp;\"</b>");
+    EXPECT_EQ(html, "&lt;b&gt;&amp;amp;\"&lt;/b&gt;");
+    std::string xml;
+    markup::AppendXmlText(xml, std::string("<&>\t\r\n\x01\x7F\xE9", 9));
+    EXPECT_EQ(xml, "&lt;&amp;&gt;\t&#13;\n&#xFFFD;\x7F&#xE9;");
+    EXPECT_EQ(markup::XmlName("A B"), "A_B");
+    EXPECT_EQ(markup::XmlName("1X"), "_1X");
+    EXPECT_EQ(markup::XmlName("_x.y-z"), "_x.y-z");
+    EXPECT_EQ(markup::XmlName(""), "_");
+}
