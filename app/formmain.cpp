@@ -42,6 +42,7 @@
 #include "controls/validedit.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
+#include "export/saveasthread.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -292,6 +293,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     }
 
     Working = false;
+    CreateSaveAsProgressForm();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { UpdateTitleColors(now); });
     OnOptionsApplied = [this] {
@@ -303,6 +305,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 TFormMain::~TFormMain() {
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
+    SaveAsThread.reset();  // a save still running is stopped, and its output removed
     delete ListWatcher;  // the list's events no longer reach a window being taken apart
     ListWatcher = nullptr;
     if (ListModel)

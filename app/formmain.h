@@ -61,6 +61,8 @@ class TDataList;
 class TDataListModel;
 class TLoadView;
 class TWorkThread;
+class TSaveAsThread;
+class TFormSaveAsProgress;
 struct TRowStore;
 
 namespace vx {
@@ -110,10 +112,10 @@ public:
     void OnPGStop() {}
     void OnPGUpdate() {}
     void OnPGProgress(int /*percent*/) {}
-    void OnSAStart() {}
-    void OnSAStop(const std::string& /*fileName*/) {}
+    void OnSAStart();
+    void OnSAStop(const std::string& fileName);
     void OnSAUpdate() {}
-    void OnSAProgress(int /*percent*/) {}
+    void OnSAProgress(int percent);
 
     // ---- The row list (Index is a position in DataList) ----
     TDataList* DataList() const;        // null when no table is open
@@ -406,6 +408,16 @@ public:
     // ---- Creating tables and changing fields (formmain_structure.cpp) ----
 
     // ---- Export, save as, worksheet import (formmain_export.cpp) ----
+    // The save-as worker last started (kept after it ends) and its progress window, made once.
+    TWorkerPtr<TSaveAsThread> SaveAsThread;
+    TFormSaveAsProgress* SaveAsProgressForm = nullptr;
+    void CreateSaveAsProgressForm();
+    // The worksheet import's columns, from the loader: one per caption, 100 wide.
+    void SetImportColumns(const std::vector<std::string>& captions);
+    // Asks for the workbook to import ("Excel File(*.xls)|*.xls|"); empty on Cancel.
+    static std::function<QString(QWidget* parent)> AskImportFile;
+    // Opens a finished output with the desktop's handler.
+    static std::function<void(const std::string& fileName)> OpenOutputFile;
 
 protected:
     bool event(QEvent* event) override;
