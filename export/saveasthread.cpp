@@ -14,6 +14,7 @@
 
 std::atomic<int> TSaveAsThread::FinalPauseMs{500};
 std::atomic<int> TSaveAsThread::SlkPauseMs{2000};
+std::atomic<size_t> TSaveAsThread::SheetRowLimit{ExcelMaxDataRows};
 
 namespace {
 
@@ -51,9 +52,9 @@ TRowSource AllRows(TDBF* table, const TDataList* list, bool memo) {
 
 }  // namespace
 
-std::string SheetCappedText(const std::string& fileName) {
+std::string SheetCappedText(const std::string& fileName, size_t rows) {
     return fileName + "\nAn XLS worksheet holds no more than " + std::to_string(ExcelMaxDataRows + 1) +
-           " rows: only the first " + std::to_string(ExcelMaxDataRows) + " records were saved.";
+           " rows: only the first " + std::to_string(rows) + " records were saved.";
 }
 
 std::string SaveAsFileName(const std::string& name, int filterIndex) {
@@ -136,7 +137,7 @@ void TSaveAsThread::SaveAsWriter() {
         return;
     }
     Result = r.Capped ? soCapped : soDone;
-    if (r.Capped) Text = SheetCappedText(FileName);
+    if (r.Capped) Text = SheetCappedText(FileName, ExcelMaxDataRows);
     Finish();
 }
 
@@ -158,8 +159,9 @@ void TSaveAsThread::SaveAsExcel() {
     TSaveAsProgress progress(*this, Messages, List->Count());
     std::string cell, scratch;
     int r = 1;
+    const size_t limit = std::min(SheetRowLimit.load(), ExcelMaxDataRows);
     const TWriteResult result = ForEachRow(rows, progress, [&] {
-        if (size_t(r - 1) >= ExcelMaxDataRows) return false;
+        if (size_t(r - 1) >= limit) return false;
         ++r;
         for (int j = 1; j <= n; ++j) {
             cell.clear();
@@ -179,7 +181,7 @@ void TSaveAsThread::SaveAsExcel() {
     app.CloseWorkbook();
     app.Quit();
     Result = result.Capped ? soCapped : soDone;
-    if (result.Capped) Text = SheetCappedText(FileName);
+    if (result.Capped) Text = SheetCappedText(FileName, limit);
     Finish();
 }
 

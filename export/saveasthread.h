@@ -63,6 +63,9 @@ public:
     static int Percent(uint64_t done, uint64_t count);
     // The pause after the final 100 (500 ms; tests shorten it).
     static std::atomic<int> FinalPauseMs;
+    // Data rows a spreadsheet takes (65,535 in ".xls", the title row being the 65,536th; tests
+    // lower it).
+    static std::atomic<size_t> SheetRowLimit;
     // The pause of the symbolic-link slot (2000 ms).
     static std::atomic<int> SlkPauseMs;
 
@@ -98,4 +101,4 @@ private:
 std::string SaveAsFileName(const std::string& name, int filterIndex);
 
 // The message of a spreadsheet that held only the first rows.
-std::string SheetCappedText(const std::string& fileName);
+std::string SheetCappedText(const std::string& fileName, size_t rows);

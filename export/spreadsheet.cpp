@@ -212,8 +212,10 @@ void ReadRow(QXmlStreamReader& x, std::vector<QString>& cells) {
                 pendingEmpty += size_t(repeat);
                 continue;
             }
+            // A text beyond the sheet's last column is not in the sheet.
             const size_t room = size_t(TSpreadsheetApp::MaxColumns);
-            for (; pendingEmpty && cells.size() < room; --pendingEmpty) cells.emplace_back();
+            if (cells.size() + pendingEmpty >= room) continue;
+            cells.resize(cells.size() + pendingEmpty);
             pendingEmpty = 0;
             for (int k = 0; k < repeat && cells.size() < room; ++k) cells.push_back(text);
         } else {
