@@ -83,8 +83,9 @@ void AppendParagraphs(std::string& out, std::string_view text) {
     size_t i = 0;
     const size_t n = text.size();
     for (;;) {
+        // CR LF and LF end a line; a lone CR stays a character of the text.
         size_t end = i;
-        while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+        while (end < n && text[end] != '\n' && !(text[end] == '\r' && end + 1 < n && text[end + 1] == '\n')) ++end;
         std::string_view line = text.substr(i, end - i);
         out += "<text:p>";
         for (size_t k = 0; k < line.size();) {
@@ -102,14 +103,14 @@ void AppendParagraphs(std::string& out, std::string_view text) {
                 continue;
             }
             if (c == '\t') out += "<text:tab/>";
+            else if (c == '\r') out += "&#13;";
             else if (c < 0x20 || c == 0x7F) { /* no place in XML */ }
             else AppendEscaped(out, line.substr(k, 1));
             ++k;
         }
         out += "</text:p>";
         if (end >= n) break;
-        // CR LF, LF or CR end one line.
-        i = end + ((text[end] == '\r' && end + 1 < n && text[end + 1] == '\n') ? 2 : 1);
+        i = end + (text[end] == '\r' ? 2 : 1);
         if (i >= n) break;
     }
 }

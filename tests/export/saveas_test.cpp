@@ -188,7 +188,9 @@ TEST(SaveAsWorker, SpreadsheetHoldsAtMostItsRowsAndSaysSo) {
     // The stand-in passed the workbook on as it got it: titles and two rows.
     size_t n = 0;
     EXPECT_TRUE(ReadFlatSheet(out, [&](const std::vector<QString>& cells) {
-        if (n++ == 0) EXPECT_EQ(cells.size(), AllTypes.size());
+        if (n++ == 0) {
+            EXPECT_EQ(cells.size(), AllTypes.size());
+        }
         return true;
     }));
     EXPECT_EQ(n, 3u);
