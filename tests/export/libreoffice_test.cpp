@@ -138,14 +138,15 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
         for (int i = 0; i < rows.Table.FieldCount; ++i) {
             cell.clear();
             valuetext::AppendOutputText(rows.Table, *rows.Table.GetField(i), false, cell, scratch);
-            r += "|" + std::string(valuetext::Trim(cell));
+            std::string t(valuetext::Trim(cell));
+            // LibreOffice hands on a lone CR in a cell as a line feed when it converts a workbook.
+            for (size_t p; (p = t.find('\r')) != std::string::npos;) t[p] = '\n';
+            r += "|" + t;
         }
         expected.push_back(r);
     }
     for (const std::string& book : {saved, exported}) {
         SCOPED_TRACE(book);
-        // LibreOffice hands on a lone CR of an old worksheet as a line feed.
-        if (book == exported) expected[3].replace(expected[3].find("Lone\rCR"), 8, "Lone\nCR");
         std::vector<std::string> columns;
         EXPECT_EQ(ImportRows(book, columns), expected);
         ASSERT_EQ(columns.size(), AllTypes.size());
