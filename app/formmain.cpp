@@ -42,6 +42,7 @@
 #include "controls/validedit.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
+#include "export/formsaveasprogress.h"
 #include "export/saveasthread.h"
 
 TFormMain* FormMain = nullptr;
@@ -306,6 +307,9 @@ TFormMain::~TFormMain() {
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     SaveAsThread.reset();  // a save still running is stopped, and its output removed
+    // Its focus leaves while the window is still whole.
+    delete SaveAsProgressForm;
+    SaveAsProgressForm = nullptr;
     delete ListWatcher;  // the list's events no longer reach a window being taken apart
     ListWatcher = nullptr;
     if (ListModel)
