@@ -248,6 +248,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     SetUpListView();
     SetUpDocument();
+    SetUpRecordCommands();
     SetUpFind();
 
     MemoClip = new QPlainTextEdit(this);
@@ -304,6 +305,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() {
+    // Focus moves while the children are taken apart; by then this is no TFormMain to tell.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     SaveAsThread.reset();  // a save still running is stopped, and its output removed

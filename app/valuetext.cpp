@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace valuetext {
 
@@ -246,6 +247,198 @@ void AppendOutputText(TDBF& dbf, const TField& field, bool memo, std::string& ou
         out.append(Trim(field.GetAsView()));
         break;
     }
+}
+
+// ---- texts read back into values ----------------------------------------------------------
+
+std::string DoubleToStr(double value) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
+namespace {
+
+// A sign and the digits of a decimal number: the value is 0.d1d2d3... x 10^Point. Leading and
+// trailing zeros are dropped, so "0" has no digits.
+struct TDecimal {
+    bool Negative = false;
+    std::string Digits;
+    int64_t Point = 0;
+};
+
+bool ParseDecimalText(std::string_view text, TDecimal& out) {
+    std::string_view s = Trim(text);
+    size_t i = 0;
+    out = TDecimal{};
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) out.Negative = s[i++] == '-';
+    bool anyDigit = false, seenPoint = false;
+    int64_t point = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (out.Digits.empty() && c == '0') {
+                if (seenPoint) --point;  // a zero right after the point shifts the value down
+                continue;
+            }
+            out.Digits += c;
+            if (!seenPoint) ++point;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return false;
+    if (i < s.size()) {
+        if (s[i] != 'e' && s[i] != 'E') return false;
+        ++i;
+        bool negExp = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) negExp = s[i++] == '-';
+        if (i == s.size()) return false;
+        int64_t e = 0;
+        for (; i < s.size(); ++i) {
+            if (s[i] < '0' || s[i] > '9') return false;
+            if (e < 100000) e = e * 10 + (s[i] - '0');
+        }
+        point += negExp ? -e : e;
+    }
+    while (!out.Digits.empty() && out.Digits.back() == '0') out.Digits.pop_back();
+    out.Point = out.Digits.empty() ? 0 : point;
+    return true;
+}
+
+// The digits of |value| rounded to `decimals` places (half away from zero): the integer part
+// (at least "0") and exactly `decimals` fraction digits. False when the integer part would
+// have more than `maxInt` digits.
+bool RoundDecimal(const TDecimal& d, int decimals, size_t maxInt, std::string& intPart, std::string& frac) {
+    if (d.Point > int64_t(maxInt) + 1) return false;
+    // n = round(|value| x 10^decimals); the first `keep` digits are its integer digits.
+    const int64_t keep = d.Point + decimals;
+    std::string n;
+    if (keep <= 0) {
+        n = keep == 0 && !d.Digits.empty() && d.Digits[0] >= '5' ? "1" : "0";
+    } else {
+        n = d.Digits.substr(0, size_t(std::min<int64_t>(keep, int64_t(d.Digits.size()))));
+        n.append(size_t(keep - int64_t(n.size())), '0');
+        if (keep < int64_t(d.Digits.size()) && d.Digits[size_t(keep)] >= '5') {
+            size_t k = n.size();
+            while (k > 0 && n[k - 1] == '9') n[--k] = '0';
+            if (k == 0) n.insert(n.begin(), '1');
+            else ++n[k - 1];
+        }
+    }
+    if (n.size() < size_t(decimals) + 1) n.insert(n.begin(), size_t(decimals) + 1 - n.size(), '0');
+    intPart = n.substr(0, n.size() - size_t(decimals));
+    frac = n.substr(n.size() - size_t(decimals));
+    const size_t nz = intPart.find_first_not_of('0');
+    intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
+    return intPart.size() <= maxInt;
+}
+
+}  // namespace
+
+TNumberFit FormatNumberField(std::string_view text, int width, int decimals, std::string& out) {
+    TDecimal d;
+    if (!ParseDecimalText(text, d)) return TNumberFit::NotANumber;
+    if (width < 1) return TNumberFit::TooWide;
+    decimals = std::clamp(decimals, 0, 255);
+    std::string intPart, frac;
+    if (!RoundDecimal(d, decimals, size_t(width), intPart, frac)) return TNumberFit::TooWide;
+    std::string s;
+    const bool zero = intPart == "0" && frac.find_first_not_of('0') == std::string::npos;
+    if (d.Negative && !zero) s += '-';
+    s += intPart;
+    if (decimals > 0) {
+        s += '.';
+        s += frac;
+    }
+    if (s.size() > size_t(width)) return TNumberFit::TooWide;
+    out.assign(size_t(width) - s.size(), ' ');
+    out += s;
+    return TNumberFit::Ok;
+}
+
+bool ParseInteger32(std::string_view text, int32_t& value) {
+    std::string_view s = Trim(text);
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty() || s[0] == '+') return false;
+    int32_t v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, 10);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
+    value = v;
+    return true;
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+    std::string_view s = Trim(text);
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty() || s[0] == '+') return false;
+    double v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return false;
+    value = v;
+    return true;
+}
+
+bool ParseCurrency(std::string_view text, int64_t& scaled) {
+    TDecimal d;
+    if (!ParseDecimalText(text, d)) return false;
+    std::string intPart, frac;
+    if (!RoundDecimal(d, 4, 19, intPart, frac)) return false;
+    // |value| x 10000 as an unsigned number, then the sign; the range is that of int64.
+    uint64_t mag = 0;
+    for (char c : intPart + frac) {
+        if (mag > (std::numeric_limits<uint64_t>::max() - 9) / 10) return false;
+        mag = mag * 10 + uint64_t(c - '0');
+    }
+    const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + (d.Negative ? 1 : 0);
+    if (mag > limit) return false;
+    scaled = d.Negative ? int64_t(0 - mag) : int64_t(mag);
+    return true;
+}
+
+namespace {
+
+// Digits only, at least one and at most `maxDigits`.
+bool TakeNumber(std::string_view& s, int maxDigits, int& value) {
+    size_t n = 0;
+    value = 0;
+    while (n < s.size() && s[n] >= '0' && s[n] <= '9') {
+        if (int(n) == maxDigits) return false;
+        value = value * 10 + (s[n] - '0');
+        ++n;
+    }
+    s.remove_prefix(n);
+    return n > 0;
+}
+
+bool TakeChar(std::string_view& s, char c) {
+    if (s.empty() || s[0] != c) return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+}  // namespace
+
+bool ParseDateTime(std::string_view text, TDateTimeParts& value) {
+    std::string_view s = Trim(text);
+    TDateTimeParts v;
+    if (!TakeNumber(s, 4, v.Year) || !TakeChar(s, '-') || !TakeNumber(s, 2, v.Month) || !TakeChar(s, '-') ||
+        !TakeNumber(s, 2, v.Day) || !IsValidCalendarDate(v.Year, v.Month, v.Day))
+        return false;
+    if (!s.empty()) {
+        if (!TakeChar(s, ' ')) return false;
+        while (TakeChar(s, ' ')) {
+        }
+        if (!TakeNumber(s, 2, v.Hour) || !TakeChar(s, ':') || !TakeNumber(s, 2, v.Minute)) return false;
+        if (TakeChar(s, ':') && !TakeNumber(s, 2, v.Second)) return false;
+        if (TakeChar(s, '.') && !TakeNumber(s, 3, v.Millisecond)) return false;
+        if (!s.empty() || v.Hour > 23 || v.Minute > 59 || v.Second > 59) return false;
+    }
+    value = v;
+    return true;
 }
 
 }  // namespace valuetext

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Fuzzes the table engine for a while: tests/fuzz/run.sh BUILD_DIR SECONDS
-# The corpus is seeded, in a temporary folder, from the real tables (each packed with its memo
-# file when it has one); any crash, sanitizer report, leak, allocation beyond 64 MB or time-out
-# fails the run and leaves the input in BUILD_DIR/fuzz-artifacts/.
+# Fuzzes the table engine for a while, then the GIF and animated-cursor readers for a third of
+# that each: tests/fuzz/run.sh BUILD_DIR SECONDS
+# The table corpus is seeded, in a temporary folder, from the real tables (each packed with its
+# memo file when it has one), the image corpora from tests/fuzz/seeds/; any crash, sanitizer
+# report, leak, allocation beyond 64 MB or time-out fails the run and leaves the input in
+# BUILD_DIR/fuzz-artifacts/.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:?usage: run.sh BUILD_DIR SECONDS}" && pwd)"
@@ -52,8 +54,17 @@ echo "Fuzzing the table engine for $seconds s from $i seeds"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=0"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-if ! "$fuzzer" "$work/corpus" -max_total_time="$seconds" -max_len=32768 -malloc_limit_mb=64 \
-    -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/"; then
-  echo "The fuzzer found a fault; the input is in $build/fuzz-artifacts/" >&2
-  exit 1
-fi
+run() {  # run FUZZER CORPUS SECONDS
+  if ! "$1" "$2" -max_total_time="$3" -max_len=32768 -malloc_limit_mb=64 \
+      -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/"; then
+    echo "The fuzzer found a fault; the input is in $build/fuzz-artifacts/" >&2
+    exit 1
+  fi
+}
+run "$fuzzer" "$work/corpus" "$seconds"
+for kind in gif ani; do
+  mkdir -p "$work/$kind"
+  cp "$here/tests/fuzz/seeds/$kind"/* "$work/$kind/"
+  echo "Fuzzing the $kind reader for $((seconds / 3)) s"
+  run "$build/tests/fuzz/fuzz_$kind" "$work/$kind" $((seconds / 3 > 1 ? seconds / 3 : 1))
+done

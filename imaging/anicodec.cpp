@@ -1,0 +1,118 @@
+#include "imaging/anicodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vx::img {
+
+namespace {
+
+uint32_t Le16(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
+uint32_t Le32(const unsigned char* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+int ColorsOfBits(int bits) { return bits <= 1 ? 2 : bits <= 4 ? 16 : 256; }
+
+// One chunk: its id and data, which lie inside the parent's data.
+struct TChunk {
+    std::string_view Id, Data;
+};
+
+// Walks the chunks of [begin, end) of `in`; every chunk must fit inside.
+template <class F>
+void ForEachChunk(std::string_view in, size_t begin, size_t end, F&& visit) {
+    size_t pos = begin;
+    while (pos + 8 <= end) {
+        const auto* p = reinterpret_cast<const unsigned char*>(in.data() + pos);
+        uint32_t size = Le32(p + 4);
+        size_t data = pos + 8;
+        if (size > end - data) throw EReadError();
+        visit(TChunk{in.substr(pos, 4), in.substr(data, size)});
+        pos = data + size + (size & 1);
+    }
+}
+
+std::string Text255(std::string_view data) {
+    std::string s(data.substr(0, 255));
+    size_t nul = s.find('\0');
+    if (nul != std::string::npos) s.resize(nul);
+    return s;
+}
+
+}  // namespace
+
+bool ReadIconDirectory(std::string_view bytes, int& width, int& height, int& colors) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (bytes.size() < 22 || Le16(p) != 0) return false;
+    uint32_t type = Le16(p + 2), count = Le16(p + 4);
+    if ((type != 1 && type != 2) || count == 0) return false;
+    const unsigned char* e = p + 6;
+    width = e[0] ? e[0] : 256;
+    height = e[1] ? e[1] : 256;
+    uint32_t size = Le32(e + 8), offset = Le32(e + 12);
+    if (offset > bytes.size() || size > bytes.size() - offset || size < 8) return false;
+    int bits = type == 1 ? int(Le16(e + 6)) : 0;
+    const unsigned char* img = p + offset;
+    if (bits == 0 && size >= 16 && Le32(img) == 40) bits = int(Le16(img + 14));
+    if (bits == 0 && e[2]) bits = e[2] <= 2 ? 1 : e[2] <= 16 ? 4 : 8;
+    if (bits == 0) bits = 8;  // a compressed image: true colour
+    colors = ColorsOfBits(bits);
+    return true;
+}
+
+TAniFile ReadAniCursor(std::string_view in) {
+    if (in.size() < 12 || in.substr(0, 4) != "RIFF" || in.substr(8, 4) != "ACON") throw EReadError();
+    TAniFile f;
+    const size_t end = std::min<size_t>(in.size(), size_t(Le32(reinterpret_cast<const unsigned char*>(in.data()) + 4)) + 8);
+    size_t rates = 0, sequences = 0;
+    uint32_t iconNumber = 0;
+    ForEachChunk(in, 12, end, [&](const TChunk& c) {
+        const auto* d = reinterpret_cast<const unsigned char*>(c.Data.data());
+        if (c.Id == "anih") {
+            // The header is 36 bytes whatever size it states.
+            if (c.Data.size() < 36) throw EReadError();
+            uint32_t v[9];
+            for (int i = 0; i < 9; ++i) v[i] = Le32(d + 4 * i);
+            f.Header = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]};
+            if (!(f.Header.Flags & 1) || f.Header.Steps == 0) throw EReadError();
+            // Every frame needs an icon chunk of its own, so the input bounds the count.
+            if (f.Header.Frames > in.size() / 8) throw EReadError();
+            for (uint32_t i = 0; i < f.Header.Frames; ++i) f.Frames.push_back({-1, f.Header.DefaultRate, i});
+        } else if (c.Id == "rate" || c.Id == "seq ") {
+            bool rate = c.Id == "rate";
+            size_t& next = rate ? rates : sequences;
+            for (size_t i = 0; i + 4 <= c.Data.size(); i += 4, ++next) {
+                if (next >= f.Frames.size()) continue;
+                (rate ? f.Frames[next].Rate : f.Frames[next].Sequence) = Le32(d + i);
+            }
+        } else if (c.Id == "LIST") {
+            if (c.Data.size() < 4) throw EReadError();
+            std::string_view type = c.Data.substr(0, 4);
+            size_t base = size_t(c.Data.data() - in.data());
+            ForEachChunk(in, base + 4, base + c.Data.size(), [&](const TChunk& sub) {
+                if (type == "fram" && sub.Id == "icon") {
+                    TAniIconData icon;
+                    if (!ReadIconDirectory(sub.Data, icon.Width, icon.Height, icon.Colors)) throw EReadError();
+                    icon.Bytes.assign(sub.Data);
+                    int index = int(f.Icons.size());
+                    f.MaxColors = std::max(f.MaxColors, icon.Colors);
+                    f.Icons.push_back(std::move(icon));
+                    bool taken = false;
+                    for (TAniFrameData& frame : f.Frames)
+                        if (frame.Icon < 0 && frame.Sequence == iconNumber) frame.Icon = index, taken = true;
+                    if (!taken) f.Frames.push_back({index, f.Header.DefaultRate, iconNumber});
+                    ++iconNumber;
+                } else if (type == "INFO" && sub.Id == "INAM") {
+                    f.Title = Text255(sub.Data);
+                } else if (type == "INFO" && sub.Id == "IART") {
+                    f.Author = Text255(sub.Data);
+                }
+            });
+        }
+    });
+    f.Frames.erase(std::remove_if(f.Frames.begin(), f.Frames.end(), [](const TAniFrameData& fr) { return fr.Icon < 0; }),
+                   f.Frames.end());
+    if (f.Frames.empty()) throw EReadError();
+    return f;
+}
+
+}  // namespace vx::img
