@@ -119,11 +119,6 @@ public:
     void Insert();
     void Delete();
     void Post();
-    // Appends `count` whole record images (GetRecordLength() bytes each, deletion flag first)
-    // after the last record in one write, followed by the end-of-file mark, and stores the new
-    // record count; all under the lock. A failed write leaves the file as it was. For writers
-    // that produce many records at once (dbf_append.cpp).
-    void AppendRecords(const uint8_t* records, size_t count);
 
     bool GetDeleted() const;
     void SetDeleted(bool flag);

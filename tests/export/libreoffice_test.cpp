@@ -4,7 +4,9 @@
 
 #include "app/valuetext.h"
 #include "app/workthread.h"
+#include "export/worksheetappend.h"
 #include "export/worksheetimport.h"
+#include "app/recordimage.h"
 
 using namespace exporttest;
 using namespace saveastest;
@@ -152,4 +154,49 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
         ASSERT_EQ(columns.size(), AllTypes.size());
         for (size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(columns[i], AllTypes[i].Name);
     }
+}
+
+TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
+    if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    vxtest::App();
+    TempDir dir;
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows source(dir.Path("all.dbf"));
+    const std::string book = dir.Path("book.xls");
+    TRecordingSink sink;
+    WriteExcel(book, source.Source(true), sink);
+
+    // A table with some of the sheet's columns, in another order and letter case, and one more.
+    const std::string target = dir.Path("target.dbf");
+    CreateTableFile(target, 0x30, {{"extra", 'C', 5}, {"Active", 'L', 1}, {"name", 'C', 12}, {"QTY", 'N', 8, 2},
+                                   {"BORN", 'D', 8}, {"STAMP", 'T', 8}, {"NOTES", 'M', 4}});
+    TTableRows t(target);
+    records::TAppendSource read = ReadWorksheetRecords(t.Table, book, {});
+    ASSERT_TRUE(read.Ok) << read.Message;
+    ASSERT_EQ(read.Records.Count, 4u);
+    AppendNewRecords(t.Table, t.Store, read.Records);
+    ASSERT_EQ(t.Table.GetRecordCount(), 4u);
+    ASSERT_EQ(t.Store.DataList.Count(), 4u);
+    t.Table.Go(1);
+    EXPECT_EQ(t.Table.FieldByName("extra")->GetAsTrimmedString(), "");
+    EXPECT_EQ(t.Table.FieldByName("name")->GetAsTrimmedString(), "Alpha, Inc");
+    EXPECT_EQ(t.Table.FieldByName("QTY")->GetAsString(), "   12.50");
+    EXPECT_EQ(t.Table.FieldByName("BORN")->GetAsString(), "20240105");
+    EXPECT_EQ(t.Table.FieldByName("STAMP")->GetAsDateTime(), (TDateTimeParts{2024, 1, 5, 13, 45, 30}));
+    EXPECT_EQ(t.Table.FieldByName("Active")->GetAsString(), "T");
+    std::string memo;
+    t.Table.GetMemo("NOTES", memo);
+    EXPECT_EQ(memo, "Line one\nLine two, with comma");
+    t.Table.Go(2);
+    EXPECT_EQ(t.Table.FieldByName("BORN")->GetAsString(), "        ");
+    EXPECT_EQ(t.Store.DataList[3]->RecNo(), 4u);
+
+    // A value that does not fit appends nothing and says which.
+    const std::string narrow = dir.Path("narrow.dbf");
+    CreateTableFile(narrow, 0x03, {{"NAME", 'N', 5}});
+    TTableRows n(narrow);
+    read = ReadWorksheetRecords(n.Table, book, {});
+    EXPECT_FALSE(read.Ok);
+    EXPECT_EQ(read.Message, "Record 1, field NAME: \"Alpha, Inc\" is not a valid value for this field. Nothing was appended.");
+    EXPECT_EQ(read.Records.Count, 0u);
 }
