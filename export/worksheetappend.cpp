@@ -29,7 +29,7 @@ records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileNa
     size_t columns = 0;
     std::string failure;
     try {
-        failure = ReadWorksheet(fileName, stop, [&](const std::vector<std::string>& cells) {
+        const std::string unread = ReadWorksheet(fileName, stop, [&](const std::vector<std::string>& cells) {
             if (header) {
                 header = false;
                 for (; columns < cells.size() && !valuetext::Trim(cells[columns]).empty(); ++columns) {
@@ -64,6 +64,7 @@ records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileNa
             ++out.Count;
             return true;
         });
+        if (failure.empty()) failure = unread;
     } catch (const std::exception& e) {
         failure = e.what();
     }
