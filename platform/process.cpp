@@ -66,7 +66,7 @@ TRunResult RunProgram(const std::vector<std::string>& argv, const TRunOptions& o
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
     const char* out = options.OutputFile.empty() ? "/dev/null" : options.OutputFile.c_str();
-    posix_spawn_file_actions_addopen(&fa, 1, out, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    posix_spawn_file_actions_addopen(&fa, 1, out, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&fa, 1, 2);
     if (!options.WorkDir.empty()) posix_spawn_file_actions_addchdir_np(&fa, options.WorkDir.c_str());
     posix_spawnattr_t attr;

@@ -1,0 +1,66 @@
+// Running a program under a time limit: its exit code, a missing program, and stopping it with
+// everything it started.
+#include "platform/process.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+bool Alive(pid_t pid) { return pid > 0 && ::kill(pid, 0) == 0; }
+
+pid_t ReadPid(const std::string& path) {
+    std::ifstream in(path);
+    pid_t pid = 0;
+    in >> pid;
+    return pid;
+}
+
+}  // namespace
+
+TEST(RunProgram, ExitCodesOutputAndMissingPrograms) {
+    vxtest::TempDir dir;
+    vx::TRunOptions o;
+    o.OutputFile = dir.Path("out.txt");
+    o.WorkDir = dir.Root().string();
+    vx::TRunResult r = vx::RunProgram({"sh", "-c", "pwd; echo err >&2; exit 7"}, o);
+    EXPECT_EQ(r.Outcome, vx::TRunResult::Exited);
+    EXPECT_EQ(r.ExitCode, 7);
+    EXPECT_EQ(vxtest::ReadAll(dir.Path("out.txt")), dir.Root().string() + "\nerr\n");
+    EXPECT_EQ(vx::RunProgram({"/nonexistent/program"}, o).Outcome, vx::TRunResult::NotStarted);
+    EXPECT_EQ(vx::RunProgram({}, o).Outcome, vx::TRunResult::NotStarted);
+    EXPECT_EQ(vx::FindProgram("sh").empty(), false);
+    EXPECT_EQ(vx::FindProgram("no-such-program-anywhere"), "");
+}
+
+TEST(RunProgram, TheLimitAndAStopEndTheProgramAndWhatItStarted) {
+    vxtest::TempDir dir;
+    // The program starts a second one in the background and both would sleep for a minute.
+    const std::string script = "sleep 60 & echo $! > " + dir.Path("child.pid") + "; sleep 60";
+    vx::TRunOptions limited;
+    limited.TimeLimitMs = 200;
+    EXPECT_EQ(vx::RunProgram({"sh", "-c", script}, limited).Outcome, vx::TRunResult::TimedOut);
+    const pid_t child = ReadPid(dir.Path("child.pid"));
+    EXPECT_GT(child, 0);
+    // Killed children are reaped by init; give it a moment to notice.
+    for (int i = 0; i < 100 && Alive(child); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(Alive(child));
+
+    std::atomic<int> asked{0};
+    vx::TRunOptions stopped;
+    stopped.Stop = [&] { return ++asked > 3; };
+    EXPECT_EQ(vx::RunProgram({"sh", "-c", "sleep 60"}, stopped).Outcome, vx::TRunResult::Stopped);
+}
+
+TEST(RunProgram, TemporaryFoldersComeAndGo) {
+    const std::string dir = vx::MakeTempDir("vxtest-run-");
+    ASSERT_FALSE(dir.empty());
+    std::ofstream(dir + "/f") << "x";
+    EXPECT_TRUE(vx::RemoveTree(dir));
+    EXPECT_FALSE(std::filesystem::exists(dir));
+}
