@@ -56,6 +56,8 @@ TEST(RunProgram, TheLimitAndAStopEndTheProgramAndWhatItStarted) {
     EXPECT_EQ(vx::RunProgram({"sh", "-c", script}, limited).Outcome, vx::TRunResult::TimedOut);
     const pid_t child = ReadPid(dir.Path("child.pid"));
     EXPECT_GT(child, 0);
+    // A killed process takes a moment to go.
+    for (int i = 0; i < 200 && Alive(child); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(Alive(child));
 
     std::atomic<int> asked{0};
