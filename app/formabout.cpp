@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "controls/xpmenu.h"
 #include "imaging/jpegimage.h"
 
 static void InitProgramResources() {
@@ -48,6 +49,7 @@ QString AboutText() {
 TFormAbout::TFormAbout(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
+    XPMenu1 = new TXPMenu(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
@@ -95,6 +97,7 @@ TFormAbout::TFormAbout(QWidget* owner) : QDialog(owner) {
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFixedWidth(picture.width());
     setFixedHeight(sizeHint().height());
+    XPMenu1->SetActive(true);
 }
 
 void TFormAbout::Execute(QWidget* owner) {

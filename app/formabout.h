@@ -15,6 +15,8 @@ QPixmap ProgramPicture(const QString& fileName);
 // The description shown in the box.
 QString AboutText();
 
+class TXPMenu;
+
 class TFormAbout : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ public:
     QLabel* Image = nullptr;
     QPlainTextEdit* Memo = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    TXPMenu* XPMenu1 = nullptr;
 
     void BitBtn1Click();
 };

@@ -37,9 +37,11 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "controls/controlbar.h"
 #include "controls/flatlistbox.h"
 #include "controls/rxcombos.h"
 #include "controls/validedit.h"
+#include "controls/xpmenu.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
 #include "export/formsaveasprogress.h"
@@ -220,6 +222,14 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateActions();
     CreateMenus();
     CreatePopupMenus();
+    MainXPMenu = new TXPMenu(this);
+    MainXPMenu->setObjectName(QStringLiteral("MainXPMenu"));
+    MainXPMenu->SetFontColor(clWindowText);
+    MainXPMenu->SetSelectColor(0x0090FF);
+    MainXPMenu->SetDisabledColor(clSilver);
+    MainXPMenu->SetSeparatorColor(clBtnShadow);
+    MainXPMenu->SetUseSystemColors(false);
+    MainXPMenu->SetGradient(true);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("MainClient"));
@@ -302,6 +312,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
         UpdateInterface();
         ApplyListColors();
     };
+    MainXPMenu->SetActive(true);
 }
 
 TFormMain::~TFormMain() {
@@ -591,11 +602,10 @@ void TFormMain::CreateToolBars() {
         if (twin)
             connect(a, &QAction::triggered, twin, &QAction::trigger);
     };
-    MainControlBar = new QWidget(this);
+    auto* controlBar = new TControlBar(this);
+    MainControlBar = controlBar;
     MainControlBar->setObjectName(QStringLiteral("MainControlBar"));
-    auto* bl = new QHBoxLayout(MainControlBar);
-    bl->setContentsMargins(2, 1, 2, 1);
-    bl->setSpacing(6);
+    QHBoxLayout* bl = controlBar->Bands();
 
     MainToolBar = new QToolBar(MainControlBar);
     MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
@@ -751,10 +761,10 @@ QWidget* TFormMain::CreateRightPanel() {
             [this](const QPoint& p) { MainPopupMenu->popup(MainListView->viewport()->mapToGlobal(p)); });
     tl->addWidget(MainListView, 1);
 
-    FuncControlBar = new QWidget(MainRightTopPanel);
+    auto* funcBar = new TControlBar(MainRightTopPanel);
+    FuncControlBar = funcBar;
     FuncControlBar->setObjectName(QStringLiteral("FuncControlBar"));
-    auto* fl = new QHBoxLayout(FuncControlBar);
-    fl->setContentsMargins(2, 0, 2, 0);
+    QHBoxLayout* fl = funcBar->Bands();
     ToolBarRec = new QToolBar(FuncControlBar);
     ToolBarRec->setObjectName(QStringLiteral("ToolBarRec"));
     ToolBarRec->setIconSize(QSize(16, 16));

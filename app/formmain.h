@@ -60,9 +60,11 @@ class TDBF;
 class TDataList;
 class TDataListModel;
 class TLoadView;
+class TRecordFormHost;
 class TWorkThread;
 class TSaveAsThread;
 class TFormSaveAsProgress;
+class TXPMenu;
 struct TRowStore;
 
 namespace vx {
@@ -231,6 +233,7 @@ public:
     QCheckBox* cbAlwayShowWelcomePage = nullptr;
     QPlainTextEdit* MemoClip = nullptr;
     QTimer* MainTimer = nullptr;
+    TXPMenu* MainXPMenu = nullptr;  // paints the window's menus, bars and controls
 
     // Tool bar controls.
     TFontComboBox* TB_QUICKSETTINGFONTFACE = nullptr;
@@ -376,6 +379,9 @@ public:
     void AppendFromExcel(const QString& fileName);
 
     // ---- Record editor forms (formmain_editors.cpp) ----
+    // What the record editor forms ask of this window (made on first use).
+    TRecordFormHost& RecordFormHost();
+    std::shared_ptr<TRecordFormHost> RecordFormHostImpl;  // shared: deleted where it is made
 
     // ---- Find, replace, filter, sorting, statistics, columns (formmain_find.cpp) ----
     // Searches from FindOptions.StartRow in its direction; goes to the row found, or says
@@ -449,6 +455,9 @@ private:
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
     void FillColumns();
+    // Tells once per table what opening it could not do (read-only, memo file missing).
+    void ShowOpenNotice();
+    QString LastOpenNotice;  // table name and notice last told
     // Connects the column headers, the sort pop-ups and Enter in the quick-search boxes.
     void SetUpFind();
     // The list's item count, status and current record after its rows changed.

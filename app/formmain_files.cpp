@@ -59,6 +59,7 @@ QWidget* TFormMain::CreateWelcomePage() {
         b->setAutoRaise(true);
         b->setMinimumWidth(110);
         b->setCursor(Qt::PointingHandCursor);
+        b->setProperty("Tag", 999);  // a picture to click, not a button: the painter leaves it alone
         connect(b, &QToolButton::clicked, command, &QAction::trigger);
     };
     pictureButton(Image2, "Image2", QStringLiteral("New"), QStringLiteral("Create A New DBF File"), M1_NEW,

@@ -26,6 +26,7 @@
 #include "app/findhistory.h"
 #include "app/formmain.h"
 #include "app/msgbox.h"
+#include "app/opennotice.h"
 #include "app/option.h"
 #include "app/programfiles.h"
 #include "app/workthread.h"
@@ -174,6 +175,21 @@ void TFormMain::Open(const QString& name) {
     MainWelcomePage->hide();
     MainRightPanel->show();
     MainRightPanel->raise();
+    ShowOpenNotice();
+}
+
+void TFormMain::ShowOpenNotice() {
+    const QString text = vx::OpenNoticeText(*CurDBF);
+    // Refresh and the commands that reload the table open it again: the same notice is not
+    // repeated until another table is opened.
+    const QString key = FileName + QLatin1Char('\n') + text;
+    if (key == LastOpenNotice) return;
+    LastOpenNotice = key;
+    if (text.isEmpty()) return;
+    // Over the window with its table, while the rows load.
+    QMetaObject::invokeMethod(
+        this, [this, text] { MsgBox(QString(), text, mbiInformation, mbbOK, false, false, 30, 30, this); },
+        Qt::QueuedConnection);
 }
 
 void TFormMain::FillColumns() {
@@ -240,6 +256,7 @@ void TFormMain::CloseDocument(bool closeTable) {
     EditCurRecNo->SetText(QStringLiteral("0"));
     TB_NEXTREC->setEnabled(false);
     TB_PRIORREC->setEnabled(false);
+    if (closeTable) LastOpenNotice.clear();
     if (closeTable && CurDBF) {
         try {
             CurDBF->Close();

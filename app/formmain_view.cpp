@@ -26,6 +26,7 @@
 #include "app/option.h"
 #include "controls/colors.h"
 #include "controls/rxcombos.h"
+#include "controls/xpmenu.h"
 
 namespace {
 
@@ -37,18 +38,13 @@ void SetItemChecked(QAction* a, bool checked) {
 }  // namespace
 
 void TFormMain::ApplyMenuColors() {
-    if (!Option)
+    if (!Option || !MainXPMenu)
         return;
     // The highlighted menu item and the separators take the colours of the settings.
-    QString css = QStringLiteral(
-                      "QMenu::item { padding: 3px 32px 3px 26px; border: 1px solid transparent; }"
-                      "QMenu::item:selected { background-color: %1; color: %2; border: 1px solid %3; }"
-                      "QMenu::separator { height: 1px; background: %4; margin: 3px 6px; }")
-                      .arg(ToQColor(Option->MenuSelectColor).name(), ToQColor(Option->MenuSelectFontColor).name(),
-                           ToQColor(Option->MenuSelectBorderColor).name(),
-                           ToQColor(Option->MenuSeparatorColor).name());
-    for (QMenu* m : findChildren<QMenu*>())
-        m->setStyleSheet(css);
+    MainXPMenu->SetSeparatorColor(Option->MenuSeparatorColor);
+    MainXPMenu->SetSelectBorderColor(Option->MenuSelectBorderColor);
+    MainXPMenu->SetSelectColor(Option->MenuSelectColor);
+    MainXPMenu->SetSelectFontColor(Option->MenuSelectFontColor);
 }
 
 void TFormMain::UpdateInterface() {

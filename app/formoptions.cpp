@@ -1,6 +1,7 @@
 #include "app/formoptions.h"
 
 #include "app/msgbox.h"
+#include "controls/xpmenu.h"
 #include "imaging/jpegimage.h"
 
 #include <QCheckBox>
@@ -141,6 +142,7 @@ void TColorBox::Activated(int index) {
 TFormEditSpeedName::TFormEditSpeedName(QWidget* owner) : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormEditSpeedName"));
     setWindowTitle(QStringLiteral("Speed Setting Name"));
+    XPMenu1 = new TXPMenu(this);
     EditSSName = Named(new QLineEdit(this), "EditSSName");
     EditSSName->setMinimumWidth(240);
     BitBtn1 = Named(Button(QStringLiteral("OK"), this), "BitBtn1");
@@ -156,6 +158,7 @@ TFormEditSpeedName::TFormEditSpeedName(QWidget* owner) : TFormAlphaShow(owner) {
     connect(BitBtn1, &QPushButton::clicked, this, &TFormEditSpeedName::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     EditSSName->setFocus();
+    XPMenu1->SetActive(true);
 }
 
 QString TFormEditSpeedName::SpeedName() const { return EditSSName->text().trimmed(); }
@@ -191,6 +194,7 @@ std::function<bool(QWidget*, QString&, int32_t&)> TFormOptions::AskFont = [](QWi
 TFormOptions::TFormOptions(QWidget* owner) : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormOptions"));
     setWindowTitle(QStringLiteral("Options"));
+    XPMenu1 = new TXPMenu(this);
 
     PageControl = Named(new QTabWidget(this), "PageControl1");
 
@@ -334,6 +338,7 @@ TFormOptions::TFormOptions(QWidget* owner) : TFormAlphaShow(owner) {
 
     UpdateValue();
     UpdateCBSpeedSetting();
+    XPMenu1->SetActive(true);
 }
 
 void TFormOptions::ShowInterface(const TOptionInterface& look) {

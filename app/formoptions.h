@@ -42,6 +42,8 @@ private:
     int previous_ = -1;
 };
 
+class TXPMenu;
+
 class TFormEditSpeedName : public TFormAlphaShow {
     Q_OBJECT
 public:
@@ -53,6 +55,7 @@ public:
     QLineEdit* EditSSName = nullptr;
     QPushButton* BitBtn1 = nullptr;  // OK
     QPushButton* BitBtn2 = nullptr;  // Cancel
+    TXPMenu* XPMenu1 = nullptr;
 
     // Refuses an empty name and "------" with a message; otherwise closes with OK.
     void BitBtn1Click();
@@ -115,6 +118,7 @@ public:
     QPushButton* BitBtn1 = nullptr;     // OK
     QPushButton* BitBtn2 = nullptr;     // Cancel
     QPushButton* BtnDefault = nullptr;  // Default
+    TXPMenu* XPMenu1 = nullptr;
 
     // Shows the values of `Option` in the controls.
     void UpdateValue();

@@ -14,6 +14,7 @@
 #include "app/option.h"
 #include "app/programfiles.h"
 #include "controls/colors.h"
+#include "controls/xpmenu.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ TFormTipOfTheDay::TFormTipOfTheDay(QWidget* owner, TOption* option)
     setObjectName(QStringLiteral("FormTipOfTheDay"));
     setWindowTitle(QStringLiteral("Tip Of The Day"));
     setModal(true);
+    XPMenu1 = new TXPMenu(this);
 
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(12, 12, 12, 12);
@@ -146,6 +148,7 @@ TFormTipOfTheDay::TFormTipOfTheDay(QWidget* owner, TOption* option)
     Tips = LoadTips(vx::TipsPath());
     ShowRandomTip();
     SetTipColor(ToQColor(TipColors[QRandomGenerator::global()->bounded(10)]));
+    XPMenu1->SetActive(true);
 }
 
 void TFormTipOfTheDay::Execute(QWidget* owner, TOption* option) {

@@ -24,6 +24,8 @@ extern const int TipColors[10];
 // A colour readable on the white tip: too light a colour is darkened.
 QColor ReadableTipColor(QColor color);
 
+class TXPMenu;
+
 class TFormTipOfTheDay : public TFormAlphaShow {
     Q_OBJECT
 public:
@@ -46,6 +48,7 @@ public:
     QCheckBox* cbShowTipsOnStartup = nullptr;
     QPushButton* BitBtnNextTip = nullptr;
     QPushButton* BitBtn2 = nullptr;
+    TXPMenu* XPMenu1 = nullptr;
 
     void BitBtnNextTipClick();
     void BitBtn2Click();

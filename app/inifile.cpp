@@ -1,7 +1,8 @@
 #include "app/inifile.h"
 
+#include "platform/filestream.h"
+
 #include <charconv>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -160,20 +161,20 @@ bool TIniFile::WriteString(const std::string& section, const std::string& ident,
     if (s < 0) {
         FLines.push_back("[" + sec + "]");
         FLines.push_back(key + "=" + val);
-        return UpdateFile();
+        return Changed();
     }
     long k = FindKey(s, key);
     if (k >= 0) {
         std::string_view oldKey, oldValue;
         Entry(FLines[static_cast<size_t>(k)], oldKey, oldValue);
         FLines[static_cast<size_t>(k)] = std::string(oldKey) + "=" + val;
-        return UpdateFile();
+        return Changed();
     }
     // After the section's last non-blank line, so that a blank line before the next section stays.
     size_t at = SectionEnd(s);
     while (at > static_cast<size_t>(s) + 1 && Trim(FLines[at - 1]).empty()) --at;
     FLines.insert(FLines.begin() + static_cast<long>(at), key + "=" + val);
-    return UpdateFile();
+    return Changed();
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& ident, int32_t value) {
@@ -192,9 +193,20 @@ bool TIniFile::UpdateFile() const {
         bytes += l;
         bytes += FLineEnd;
     }
-    std::FILE* f = std::fopen(FFileName.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
+    return vx::WriteFileAtomic(FFileName, bytes);
+}
+
+bool TIniFile::Changed() {
+    if (FUpdating > 0) {
+        FDirty = true;
+        return true;
+    }
+    return UpdateFile();
+}
+
+bool TIniFile::EndUpdate() {
+    if (FUpdating > 0 && --FUpdating > 0) return true;
+    if (!FDirty) return true;
+    FDirty = false;
+    return UpdateFile();
 }

@@ -1,7 +1,9 @@
 // A small ini file ("[SECTION]" lines and "KEY=VALUE" entries) that behaves like the classic
 // private-profile files: sections and keys are found without regard to letter case, the first of
 // duplicates wins, every other line (comments, blank lines, unknown sections and keys) stays where
-// it is, and every write goes to the file at once. Texts are 8-bit bytes.
+// it is, and every write goes to the file at once. The file is always written whole through a
+// temporary file renamed into place, so a full disk or a crash leaves the old file as it was.
+// Texts are 8-bit bytes.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +36,33 @@ public:
     bool WriteInteger(const std::string& section, const std::string& ident, int32_t value);
     bool WriteBool(const std::string& section, const std::string& ident, bool value);
 
-    // Writes the lines to the file; false on failure.
+    // Writes the lines to the file as one step; false on failure, and the old file stays.
     bool UpdateFile() const;
+
+    // Between BeginUpdate and the matching EndUpdate the writes change only the lines in memory
+    // (and report success); EndUpdate writes the file once when anything changed and returns
+    // whether that write (and every write before it in the batch) succeeded.
+    void BeginUpdate() { ++FUpdating; }
+    bool EndUpdate();
+
+    // A batch of writes for the life of the object.
+    class TBatch {
+    public:
+        explicit TBatch(TIniFile& ini) : Ini(ini) { Ini.BeginUpdate(); }
+        ~TBatch() {
+            if (!Ended) Ini.EndUpdate();
+        }
+        TBatch(const TBatch&) = delete;
+        TBatch& operator=(const TBatch&) = delete;
+        bool End() {
+            Ended = true;
+            return Ini.EndUpdate();
+        }
+
+    private:
+        TIniFile& Ini;
+        bool Ended = false;
+    };
 
     // The lines as they will be written, without line ends.
     const std::vector<std::string>& Lines() const { return FLines; }
@@ -47,9 +74,13 @@ private:
     long FindKey(long sectionLine, const std::string& ident) const;
     // One past the section's last line (the next section header or the end).
     size_t SectionEnd(long sectionLine) const;
+    // Writes the file now, or marks it changed while a batch is open.
+    bool Changed();
 
     std::string FFileName;
     std::vector<std::string> FLines;
     // "\r\n" when the file read used it, else "\n"; every line is written with it.
     std::string FLineEnd = "\n";
+    int FUpdating = 0;
+    bool FDirty = false;
 };

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/programfiles.h"
+#include "controls/xpmenu.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ void MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons, 
 TFormConfirmWithCheckBox::TFormConfirmWithCheckBox(QWidget* owner) : TFormAlphaShow(owner) {
     setObjectName(QStringLiteral("FormConfirmWithCheckBox"));
     setModal(true);
+    XPMenu1 = new TXPMenu(this);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -230,6 +232,7 @@ TFormConfirmWithCheckBox::TFormConfirmWithCheckBox(QWidget* owner) : TFormAlphaS
         }
     });
     setFixedSize(kDesignWidth, kDesignHeight);
+    XPMenu1->SetActive(true);
 }
 
 void TFormConfirmWithCheckBox::SetInfo(const QString& Caption_, const QString& Text_, int Icon_,

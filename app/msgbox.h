@@ -83,6 +83,8 @@ QString MsgBoxIconFile(int Icon);
 //   box.InitAlphaShow(true, 30, 30);
 //   box.exec();  // answered by the seam's handler when one is installed
 //   if (box.Result == mrYes) ... box.CheckBoxAlwayShow->isChecked() ...
+class TXPMenu;
+
 class TFormConfirmWithCheckBox : public TFormAlphaShow {
     Q_OBJECT
 public:
@@ -107,6 +109,7 @@ public:
     QPushButton* BitBtn2 = nullptr;  // right
     QFrame* PanelTopSeparator = nullptr;
     QWidget* PanelBottom = nullptr;
+    TXPMenu* XPMenu1 = nullptr;
 
     // Applies Caption, Text, Icon, Buttons and ShowCheckBox to the window (done when shown;
     // callable earlier to inspect or render the box).

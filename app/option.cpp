@@ -157,6 +157,7 @@ void TOption::LoadSpeedSettings() {
 bool TOption::Save() {
     if (!IniFile) IniFile = std::make_unique<TIniFile>(vx::OptionsIniPath());
     TIniFile& ini = *IniFile;
+    TIniFile::TBatch batch(ini);  // the file is written once, whole
     bool ok = true;
     auto b = [&](const char* sec, const char* key, bool v) { ok = ini.WriteBool(sec, key, v) && ok; };
     b(SecConfirm, "AlwayShowStop", AlwayShowStop);
@@ -188,7 +189,7 @@ bool TOption::Save() {
     b(SecOther, "HotTrack", HotTrack);
     b(SecOther, "GridLines", GridLines);
     b(SecOther, "WelcomePage", WelcomePage);
-    return ok;
+    return batch.End() && ok;
 }
 
 int TOption::GetSpeedSettingCount() const { return static_cast<int>(SpeedSettingList.size()); }
@@ -206,8 +207,10 @@ bool TOption::AddSpeedSetting(const TSpeedSetting& setting) {
     TSpeedSetting s = setting;
     s.Interface.SpeedSetting = 0;
     std::string sec = SpeedSection(GetSpeedSettingCount() + 1);
+    TIniFile::TBatch batch(*IniFile);
     bool ok = IniFile->WriteString(sec, "SSNAME", ToIni(s.Name));
     ok = WriteLook(*IniFile, sec, s.Interface) && ok;
+    ok = batch.End() && ok;
     SpeedSettingList.push_back(std::move(s));
     return ok;
 }

@@ -1,7 +1,8 @@
 #include "app/recentfiles.h"
 
+#include "platform/filestream.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace vx {
 
@@ -23,14 +24,12 @@ void TRecentFiles::Load(const QString& fileName) {
 }
 
 bool TRecentFiles::Save(const QString& fileName) const {
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    std::string bytes;
     for (const QString& path : Items) {
-        f.write(path.toUtf8());
-        f.write("\n");
+        bytes += path.toUtf8().toStdString();
+        bytes += '\n';
     }
-    return f.commit();
+    return WriteFileAtomic(QFile::encodeName(fileName).toStdString(), bytes);
 }
 
 int TRecentFiles::IndexOf(const QString& path) const {

@@ -16,7 +16,8 @@ public:
     // missing or unreadable file gives an empty list. Empty lines and repeated paths are
     // skipped and only the first MaxCount paths are kept.
     void Load(const QString& fileName);
-    // Writes the list to `fileName`, one path a line; false when it could not be written.
+    // Writes the list to `fileName`, one path a line, whole through a temporary file renamed
+    // into place; false when it could not be written, and the old file stays.
     bool Save(const QString& fileName) const;
 
     // Puts `path` at the top: an equal entry moves there, otherwise the oldest entry is

@@ -1,6 +1,7 @@
 #include "controls/dateedit.h"
 
 #include "controls/rxcalendar.h"
+#include "controls/xpmenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -1269,6 +1270,7 @@ TDateEdit::TDateEdit(QWidget* parent) : TCustomDateEdit(parent) { RefreshMask();
 
 TSelectDateDlg::TSelectDateDlg(QWidget* parent, TDateTime date) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Select a Date"));
+    XPMenu1 = new TXPMenu(this);
     setFixedSize(226, 190);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(clBtnFace));
@@ -1293,6 +1295,7 @@ TSelectDateDlg::TSelectDateDlg(QWidget* parent, TDateTime date) : QDialog(parent
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     calendar_->setFocus();
     UpdateTitle();
+    XPMenu1->SetActive(true);
 }
 
 TDateTime TSelectDateDlg::Date() const { return calendar_->CalendarDate(); }

@@ -388,6 +388,8 @@ public:
 // The modal date dialog of the csDialog style: a title with the month and year (double-click
 // goes to today), buttons for the previous and next year and month, and the month
 // (double-click or OK accepts). PageUp and PageDown change the month, with Ctrl the year.
+class TXPMenu;
+
 class TSelectDateDlg : public QDialog {
     Q_OBJECT
 public:
@@ -398,6 +400,7 @@ public:
     QString TitleText() const;
     TRxTimerSpeedButton* NavButton(int index) const { return buttons_[index]; }
     void SetHints(const QStringList& hints);
+    TXPMenu* XPMenu1 = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 using vx::TFileStream;
 using vx::TOpenMode;
@@ -58,23 +60,74 @@ std::string ReplaceExtension(const std::string& name, const char* ext) {
     return name.substr(0, dot) + ext;
 }
 
-// A file in the same folder whose name equals `path`'s name ignoring letter case: the exact
-// name first, else the first such name in sorted order; `path` itself when there is none.
-std::string FindIgnoringCase(const std::string& path) {
-    if (vx::FileExists(path)) return path;
-    namespace fs = std::filesystem;
-    fs::path p(path);
-    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    std::string want = UpperAscii(p.filename().string());
-    std::string found;
+// True for the reasons a file can be read but not written: permissions, a read-only medium.
+bool WriteRefused(int err) { return err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY; }
+
+bool IsTableFileName(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    return dot != std::string::npos && UpperAscii(name.substr(dot)) == ".DBF";
+}
+
+std::string Stem(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The regular files of a folder ("." for an empty path).
+std::vector<std::string> FolderFiles(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (UpperAscii(name) != want || !it->is_regular_file(ec)) continue;
-        if (found.empty() || name < found) found = name;
+    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
     }
-    if (found.empty()) return path;
-    return p.has_parent_path() ? (dir / found).string() : found;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The memo file with extension `ext` of the table file `table`. The exact name (the table's
+// name with the extension replaced) when it exists. Else a file whose name differs from it
+// only in letter case: first one whose stem is exactly the table's ("calls.FPT" for
+// "calls.dbf"), then any other that is not the memo file of another table ("CALLS.FPT"
+// belongs to "CALLS.DBF" when that table is there). Else the exact name.
+std::string ResolveMemoName(const std::string& table, const char* ext) {
+    const std::string exact = ReplaceExtension(table, ext);
+    if (vx::FileExists(exact)) return exact;
+    namespace fs = std::filesystem;
+    const fs::path p(exact);
+    const std::string stem = p.stem().string();
+    const std::string want = UpperAscii(p.filename().string());
+    const std::vector<std::string> files = FolderFiles(p.parent_path());
+    std::string sameStem, other;
+    for (const std::string& name : files) {
+        if (UpperAscii(name) != want) continue;
+        if (Stem(name) == stem) {
+            if (sameStem.empty()) sameStem = name;
+            continue;
+        }
+        const bool owned = std::any_of(files.begin(), files.end(), [&](const std::string& t) {
+            return IsTableFileName(t) && Stem(t) == Stem(name);
+        });
+        if (!owned && other.empty()) other = name;
+    }
+    const std::string& found = !sameStem.empty() ? sameStem : other;
+    if (found.empty()) return exact;
+    return p.has_parent_path() ? (p.parent_path() / found).string() : found;
+}
+
+// Another table of the folder (a name that differs from `table`'s only in letter case, or in
+// the letter case of its extension) whose memo file `memo` is.
+bool MemoOfAnotherTable(const std::string& table, const std::string& memo, const char* ext) {
+    namespace fs = std::filesystem;
+    const fs::path p(table);
+    const std::string own = p.filename().string();
+    const std::string want = UpperAscii(Stem(own));
+    for (const std::string& name : FolderFiles(p.parent_path())) {
+        if (name == own || !IsTableFileName(name) || UpperAscii(Stem(name)) != want) continue;
+        const std::string other = p.has_parent_path() ? (p.parent_path() / name).string() : name;
+        if (ResolveMemoName(other, ext) == memo) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -174,6 +227,16 @@ bool TDBF::AddFieldDef(const std::string& name, char type, uint32_t, uint8_t len
 
 void TDBF::CreateTable() {
     CheckActive(false);
+    bool hasMemo = false;
+    for (int i = 0; i < FieldCount; ++i)
+        if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
+    // The memo file is named exactly after the table: a memo file in another letter case is
+    // left alone, and one that another table uses is never replaced.
+    const char* ext = MemoExtension(GetVersion());
+    const std::string memoName = hasMemo && ext ? ReplaceExtension(FileName, ext) : std::string();
+    if (!memoName.empty() && vx::FileExists(memoName) && MemoOfAnotherTable(FileName, memoName, ext))
+        Fail(" - The memo file " + memoName + " belongs to another table!");
+
     Stream = OpenStream(FileName, TOpenMode::Create);
     try {
         WriteHeader();  // raises " - Error in write DBF head structure!" when short
@@ -191,21 +254,79 @@ void TDBF::CreateTable() {
     }
     Stream.reset();
 
-    bool hasMemo = false;
-    for (int i = 0; i < FieldCount; ++i)
-        if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
     if (!hasMemo) return;
-    // An old memo file whose name differs only in letter case is replaced, not doubled.
-    const std::string memoName = MemoFileNameFor(GetVersion());
     Memo->Close();
     Memo->SetVersion(GetVersion());
     Memo->SetFileName(memoName);
     if (!memoName.empty()) Memo->CreateMemoFile();
 }
 
+namespace {
+
+// Finds the end of the descriptors by the 0x0D terminator at a descriptor boundary; the
+// failure text when there is none.
+const char* FindTerminator(const std::vector<uint8_t>& area, int& count, size_t& pos) {
+    count = 0;
+    pos = DbfHeaderSize;
+    while (pos < area.size() && area[pos] != HeaderTerminator) {
+        if (count == MaxFieldCount) return " - Invalid field count!";
+        if (pos + FieldDescriptorSize >= area.size()) return " - Invalid head terminator!";
+        ++count;
+        pos += FieldDescriptorSize;
+    }
+    if (count == 0) return " - Invalid field count!";
+    if (pos >= area.size()) return " - Invalid head terminator!";
+    return nullptr;
+}
+
+// A header whose end byte is not 0x0D (some programs write 0x0A) is read when everything else
+// agrees: the header length holds whole descriptors, the end byte and perhaps the 263-byte
+// backlink area exactly, and the lengths of those descriptors add up to the record length.
+bool TerminatorByAgreement(const std::vector<uint8_t>& area, uint16_t recordLength, int& count, size_t& pos) {
+    for (size_t tail : {size_t(0), size_t(BacklinkSize)}) {
+        if (area.size() < DbfHeaderSize + FieldDescriptorSize + 1 + tail) continue;
+        const size_t end = area.size() - 1 - tail;
+        if ((end - DbfHeaderSize) % FieldDescriptorSize != 0) continue;
+        const size_t n = (end - DbfHeaderSize) / FieldDescriptorSize;
+        if (n > size_t(MaxFieldCount)) continue;
+        uint32_t sum = 0;
+        bool lengths = true;
+        for (size_t i = 0; i < n; ++i) {
+            const uint8_t len = area[DbfHeaderSize + i * FieldDescriptorSize + 16];
+            lengths = lengths && len > 0;
+            sum += len;
+        }
+        if (!lengths || sum + 1 != recordLength) continue;
+        count = int(n);
+        pos = end;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void TDBF::Open() {
     if (Active) return;
-    std::unique_ptr<TFileStream> s = OpenStream(FileName, ReadOnly ? TOpenMode::ReadOnly : TOpenMode::ReadWrite);
+    const bool askedReadOnly = ReadOnly;
+    try {
+        OpenTable();
+    } catch (...) {
+        if (!Active) ReadOnly = askedReadOnly;
+        throw;
+    }
+}
+
+void TDBF::OpenTable() {
+    std::unique_ptr<TFileStream> s;
+    try {
+        s = std::make_unique<TFileStream>(FileName, ReadOnly ? TOpenMode::ReadOnly : TOpenMode::ReadWrite);
+    } catch (const vx::TFileError& e) {
+        // A table that can be read but not written opens read-only.
+        if (ReadOnly || !WriteRefused(e.Errno)) throw EDBFError(e.what());
+        s = OpenStream(FileName, TOpenMode::ReadOnly);
+        ReadOnly = true;
+    }
     const int64_t fileSize = s->Size();
     RecordBuffer.clear();
 
@@ -220,19 +341,13 @@ void TDBF::Open() {
     if (headerLength < DbfHeaderSize + 1 || headerLength > fileSize) Fail(" - Invalid header length!");
     if (recordLength == 0) Fail(" - Invalid record length!");
 
-    // The header area: descriptors up to the 0x0D terminator, then perhaps the backlink area.
+    // The header area: descriptors up to the terminator, then perhaps the backlink area.
     std::vector<uint8_t> area(headerLength);
     if (!s->ReadAt(0, area.data(), area.size())) Fail(" - Error filed count!");
     int count = 0;
-    size_t pos = DbfHeaderSize;
-    while (pos < headerLength && area[pos] != HeaderTerminator) {
-        if (count == MaxFieldCount) Fail(" - Invalid field count!");
-        if (pos + FieldDescriptorSize >= headerLength) Fail(" - Invalid head terminator!");
-        ++count;
-        pos += FieldDescriptorSize;
-    }
-    if (count == 0) Fail(" - Invalid field count!");
-    if (pos >= headerLength) Fail(" - Invalid head terminator!");
+    size_t pos = 0;
+    if (const char* failure = FindTerminator(area, count, pos))
+        if (!TerminatorByAgreement(area, recordLength, count, pos)) Fail(failure);
 
     // Field lengths must fit the record (a longer record is padding).
     uint32_t sum = 0;
@@ -248,8 +363,9 @@ void TDBF::Open() {
     std::fill(Descriptors.begin(), Descriptors.end(), 0);
     std::memcpy(Descriptors.data(), &area[DbfHeaderSize], size_t(count) * FieldDescriptorSize);
     Terminator = area[pos];
-    if (headerLength - (pos + 1) >= size_t(BacklinkSize))
-        Backlink.assign(reinterpret_cast<const char*>(&area[pos + 1]), BacklinkSize);
+    HeaderTail.assign(reinterpret_cast<const char*>(area.data()) + pos + 1, headerLength - (pos + 1));
+    if (HeaderTail.size() >= size_t(BacklinkSize))
+        Backlink = HeaderTail.substr(0, BacklinkSize);
     else
         Backlink.clear();
     FieldCount = count;
@@ -288,54 +404,44 @@ void TDBF::Open() {
 
 std::string TDBF::MemoFileNameFor(uint8_t version) const {
     const char* ext = MemoExtension(version);
-    return ext ? FindIgnoringCase(ReplaceExtension(FileName, ext)) : std::string();
+    return ext ? ResolveMemoName(FileName, ext) : std::string();
+}
+
+void TDBF::FallBackToReadOnly() {
+    Stream = OpenStream(FileName, TOpenMode::ReadOnly);
+    ReadOnly = true;
 }
 
 void TDBF::OpenMemo() {
     const uint8_t version = GetVersion();
     Memo->Close();
     Memo->SetVersion(version);
+    MemoMissing = false;
     if (!MemoExtension(version)) {
         Memo->SetFileName(ReplaceExtension(FileName, ".dbt"));
         return;
     }
     const std::string name = MemoFileNameFor(version);
     Memo->SetFileName(name);
-    auto openMemo = [&] {
-        try {
-            Memo->Open(ReadOnly);
-        } catch (const EDBFError&) {
-            throw;
-        } catch (const vx::TFileError& e) {
-            throw EDBFError(e.what());
-        } catch (const std::exception& e) {
-            throw EDBFError(e.what());
-        }
-    };
-    if (vx::FileExists(name)) {
-        openMemo();
+    if (!vx::FileExists(name)) {
+        // A memo file that is only misplaced must find its references intact when it is put
+        // back: nothing is created and no reference is touched; memo texts read as empty.
+        MemoMissing = MemoFieldCount > 0;
         return;
     }
-    // A read-only table creates nothing: its memo texts read as empty.
-    if (MemoFieldCount == 0 || ReadOnly) return;
-    Memo->CreateMemoFile();
-    openMemo();
-    // References into a memo file that is gone would point into the new one: clear them.
-    bool anyLayout = false;
-    for (int i = 0; i < FieldCount; ++i) {
-        TField* f = FieldList.GetItem(i);
-        if (IsMemoType(static_cast<uint8_t>(f->GetFieldType())) && f->HasMemoLayout()) anyLayout = true;
-    }
-    if (!anyLayout) return;
-    const uint32_t records = HeaderRecordCount();
-    for (uint32_t r = 1; r <= records; ++r) {
-        Go(r);
-        Edit();
-        for (int i = 0; i < FieldCount; ++i) {
-            TField* f = FieldList.GetItem(i);
-            if (IsMemoType(static_cast<uint8_t>(f->GetFieldType()))) f->SetMemoBlock(NoMemoBlock);
+    try {
+        try {
+            Memo->Open(ReadOnly);
+        } catch (const vx::TFileError& e) {
+            // A memo file that can only be read makes the whole table read-only.
+            if (ReadOnly || !WriteRefused(e.Errno)) throw;
+            FallBackToReadOnly();
+            Memo->Open(true);
         }
-        Post();
+    } catch (const EDBFError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EDBFError(e.what());
     }
 }
 
@@ -355,6 +461,7 @@ void TDBF::Close() {
     PageCache.shrink_to_fit();
     PageSize = 0;
     Memo->Close();
+    MemoMissing = false;
 }
 
 // ---- layout helpers ---------------------------------------------------------------------
@@ -508,10 +615,23 @@ void TDBF::GetMemo(const std::string& fieldName, std::string& text) {
 }
 
 void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
-    if (!Memo->GetOpened()) return;
+    if (!Memo->GetOpened()) {
+        // Memo texts of such a table read as empty, so the empty text changes nothing.
+        if (text.empty()) return;
+        if (MemoMissing) Fail(" - The memo file " + Memo->GetFileName() + " is missing, so memo texts cannot be changed!");
+        Fail(" - The table has no memo file, so memo texts cannot be stored!");
+    }
     TField* f = FieldByName(fieldName);
-    int32_t block = f->GetMemoBlock();
-    f->SetMemoBlock(Memo->WriteMemo(block, text));
+    const int32_t block = f->GetMemoBlock();
+    if (text.empty()) {
+        f->SetMemoBlock(NoMemoBlock);
+        return;
+    }
+    if (Memo->GetReadOnly()) Fail(" - The file is opened read-only!");
+    const int32_t written = Memo->WriteMemo(block, text);
+    // A failed write keeps the old reference.
+    if (written == NoMemoBlock) Fail(" - Error in write memo!");
+    f->SetMemoBlock(written);
 }
 
 bool TDBF::GetMemoOpened() const { return Memo->GetOpened(); }

@@ -63,6 +63,9 @@ public:
     void CheckActive(bool mustBeOpen) const;
     void SetFileName(const std::string& name);  // requires closed
     void SetReadOnly(bool value);               // requires closed; for the next Open
+    // True while the table is open for reading only: asked for with SetReadOnly, or because the
+    // table file or its memo file could not be opened for writing (permissions, a read-only
+    // medium), in which case Open falls back to reading.
     bool GetReadOnly() const { return ReadOnly; }
     // Fills the header image (requires closed); writes nothing.
     void SetHeader(uint8_t version, uint8_t year, uint8_t month, uint8_t day, uint32_t recordCount,
@@ -71,7 +74,9 @@ public:
     // `offset` is not stored.
     bool AddFieldDef(const std::string& name, char type, uint32_t offset, uint8_t length, uint8_t decimals);
     // Writes a new table file (and its empty memo file when a field needs one) from the
-    // images. The table stays closed.
+    // images. The table stays closed. The memo file is named exactly after the table; when a
+    // file of that name is the memo file of another table of the folder (one whose name
+    // differs only in letter case), nothing is written and the error is raised.
     void CreateTable();
     // Opens and checks FileName; nothing when already open.
     void Open();
@@ -161,6 +166,10 @@ public:
     void GetMemo(const std::string& fieldName, std::string& text);
     void SetMemo(const std::string& fieldName, const std::string& text);
     bool GetMemoOpened() const;
+    // The table has memo fields but its memo file was not found when it was opened: the memo
+    // stays closed (nothing is created, no reference is touched), memo texts read as empty and
+    // SetMemo refuses every text.
+    bool GetMemoMissing() const { return MemoMissing; }
     std::string GetMemoFileName() const;
     int64_t GetMemoFileSize() const;
     int32_t GetMemoNextBlock() const;
@@ -235,11 +244,15 @@ private:
     void WriteHeaderArea();
     void BlankBuffer(bool bothHalves);
     void BlankRecord();  // blank value of every field in the first half
+    void OpenTable();  // Open's steps
     void OpenMemo();
-    // The memo file of this table for a version byte: an existing file whose name matches
-    // ignoring letter case, else the table's name with ".fpt" (0x30, 0x31, 0xF5) or ".dbt"
-    // (0x83, 0x8B, 0xCB); empty for versions without a memo file.
+    // The memo file of this table for a version byte: the table's name with ".fpt" (0x30,
+    // 0x31, 0xF5) or ".dbt" (0x83, 0x8B, 0xCB) when that file exists, else an existing file
+    // whose name differs only in letter case and that is no other table's memo file, else the
+    // exact name; empty for versions without a memo file.
     std::string MemoFileNameFor(uint8_t version) const;
+    // Reopens the table file for reading only and marks the table read-only.
+    void FallBackToReadOnly();
     // Moves records first..last (1-based) by `delta` records through `work` (caller holds
     // the lock).
     void MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<uint8_t>& work);
@@ -260,6 +273,10 @@ private:
     std::array<uint8_t, MaxFieldCount * FieldDescriptorSize> Descriptors{};
     uint8_t Terminator = HeaderTerminator;
     std::string Backlink;  // 263 bytes, or empty when the header has no room for them
+    // Every byte of the header after the terminator (the backlink area and any padding), as
+    // read; a structure change writes it back behind the new terminator.
+    std::string HeaderTail;
+    bool MemoMissing = false;
     std::unique_ptr<vx::TFileStream> Stream;
     bool ReadOnly = false;
     int64_t CurrentRecNo = 0;

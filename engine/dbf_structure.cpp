@@ -263,11 +263,18 @@ public:
         return dbf.MemoFileNameFor(version);
     }
 
+    // A new memo file would give the references into the missing one new meanings.
+    static void CheckMemoNotMissing(const TDBF& dbf) {
+        if (dbf.MemoMissing)
+            dbf.Fail(" - The memo file " + dbf.Memo->GetFileName() + " is missing, so no memo field can be added!");
+    }
+
     // Opens the memo file for a new memo field of `type` when it is not open: converts a
     // dBASE III table without memo for an M field, then opens the memo file beside the table,
     // or creates it when there is none (an existing file keeps its memos).
     static void PrepareMemo(TDBF& dbf, char type) {
         if (dbf.Memo->GetOpened()) return;
+        CheckMemoNotMissing(dbf);
         const uint8_t version = VersionAfter(dbf, type);
         if (vx::MemoLayoutOfVersion(version) == TMemoLayout::None) dbf.Fail(" - This table type has no memo file!");
         if (version != dbf.GetVersion()) {
@@ -301,8 +308,10 @@ public:
         open();
     }
 
-    // Writes the descriptors, the terminator and, when the header has room for it, the
-    // backlink area of versions 0x30 and 0x31 (as zeros), under the lock.
+    // Writes the descriptors and, unless only they change, the terminator and behind it the
+    // bytes that followed the terminator when the table was opened (the backlink area of
+    // versions 0x30 and 0x31, any padding), under the lock. The header length has changed by
+    // whole descriptors, so those bytes fit exactly.
     static void WriteStructureArea(TDBF& dbf, bool descriptorsOnly) {
         TDBF::TLockGuard lock(dbf, 0);
         const int64_t areaEnd = DbfHeaderSize + int64_t(dbf.FieldCount) * FieldDescriptorSize;
@@ -311,13 +320,9 @@ public:
         if (descriptorsOnly) return;
         dbf.WriteOrFail(areaEnd, &HeaderTerminator, 1, " - Error in write DBF head terminative char!");
         dbf.Terminator = HeaderTerminator;
-        const uint8_t v = dbf.GetVersion();
-        // A table written without the area has its first record right behind the terminator.
-        if ((v == 0x30 || v == 0x31) && dbf.GetHeaderLength() - (areaEnd + 1) >= BacklinkSize) {
-            static const uint8_t zeros[BacklinkSize] = {};
-            dbf.WriteOrFail(areaEnd + 1, zeros, BacklinkSize, " - Error in write DBF!");
-            dbf.Backlink.assign(BacklinkSize, '\0');
-        }
+        std::string tail = dbf.HeaderTail;
+        tail.resize(size_t(std::max<int64_t>(0, int64_t(dbf.GetHeaderLength()) - (areaEnd + 1))), '\0');
+        if (!tail.empty()) dbf.WriteOrFail(areaEnd + 1, tail.data(), tail.size(), " - Error in write DBF!");
     }
 
     static void CheckWritable(const TDBF& dbf) {
@@ -339,6 +344,7 @@ public:
         if (BinarySize(type) > length) dbf.Fail(" - Invalid field length!");
         const uint8_t version = VersionAfter(dbf, type);
         if (IsMemoType(type)) {
+            CheckMemoNotMissing(dbf);
             if (vx::MemoLayoutOfVersion(version) == TMemoLayout::None) dbf.Fail(" - This table type has no memo file!");
             if (!HasReferenceLayout(type, length, version)) dbf.Fail(" - Unsupported memo field!");
         }

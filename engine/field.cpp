@@ -325,6 +325,7 @@ void TField::SetBlank() {
     case 'B': std::memset(p, 0, len); SetAsDouble(0.0); break;
     case 'N': case 'F': SetAsFloat(0.0); break;
     case 'L': SetAsString(" "); break;
+    case '0': std::memset(p, 0, len); break;  // null flags: no field of a new record is null
     case 'M': case 'G': case 'P':
         // Blanks, or the "none" reference where the field has a memo reference layout (a
         // blank binary reference would read as a block number).

@@ -3,7 +3,12 @@
 // export dialog before, during and after an export of a large table, and of the "Save As ..."
 // window during and after saving that table, into the folder given, as
 // a user sees them. Run it under Xvfb:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf]
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf [picture.png]]
+// The table's picture is "main-table.png" unless named; table bytes show in the code page of
+// the locale the run has (LANG=ru_RU.UTF-8 for a Cyrillic table).
+// With "editors" in place of the table it writes the record editor forms and the memo editor
+// instead: the edit form on a table of many fields (scrolled), the add form and the memo
+// editor with a long text (editor-*.png).
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/formoptions.h"
@@ -26,12 +31,17 @@
 #include "export/formexportpreview.h"
 #include "export/formsaveasprogress.h"
 #include "export/saveasthread.h"
+#include "controls/flatmemo.h"
+#include "editors/memoeditor.h"
+#include "editors/recordforms.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QEventLoop>
@@ -66,6 +76,55 @@ void GrabModal(const QString& file) {
     });
 }
 
+// Opens a table in the window and waits for its rows.
+void OpenAndWait(TFormMain& form, const std::string& path) {
+    form.Open(QString::fromStdString(path));
+    for (int i = 0; i < 100 && !(form.IsLoadOver() && !form.IsWorking()); ++i) Settle(50);
+    Settle(200);
+}
+
+int EditorShots(TFormMain& form, const QString& out, const std::string& dir) {
+    int failures = 0;
+    // A table of many fields: the edit form scrolled to the middle of its rows.
+    const std::string wide = dir + "/dbase_30.dbf";
+    std::filesystem::copy_file(VX_FIXTURES "/dbase_30.dbf", wide, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(VX_FIXTURES "/dbase_30.fpt", dir + "/dbase_30.fpt",
+                               std::filesystem::copy_options::overwrite_existing);
+    OpenAndWait(form, wide);
+    form.ListViewGoToRec(3);
+    {
+        TFormEditRecord edit(form.RecordFormHost(), &form);
+        edit.show();
+        Settle(300);
+        QScrollBar* bar = edit.FieldArea->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        Settle(300);
+        failures += !Save(&edit, out + "/editor-edit.png");
+    }
+    // The sample table: the add form, and the memo editor holding a long text.
+    const std::string sample = dir + "/sample.dbf";
+    MakeSampleTable(sample, 20);
+    OpenAndWait(form, sample);
+    form.ListViewGoToRec(2);
+    {
+        TFormAddRecord add(form.RecordFormHost(), &form);
+        add.show();
+        Settle(300);
+        failures += !Save(&add, out + "/editor-add.png");
+
+        TFormMemoEditor memo(&add);
+        QString text;
+        for (int i = 1; i <= 40; ++i)
+            text += QStringLiteral("Line %1 of a long memo: the quick brown fox jumps over the lazy dog, "
+                                   "caf\u00e9 na\u00efve \u00a9.\r\n")
+                        .arg(i);
+        memo.FlatMemo->SetText(text);
+        memo.show();
+        Settle(300);
+        failures += !Save(&memo, out + "/editor-memo.png");
+    }
+    return failures;
+}
 
 // Shows a dialog, lets it paint and saves its picture.
 int SaveDialog(QWidget* dialog, const QString& file) {
@@ -151,7 +210,10 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
     form.Open(QString::fromStdString(MakeLargeTable(folder + "/customers.dbf", 1000000)));
     while (!form.IsLoadOver() || form.IsWorking()) Settle(100);
     Settle(300);
-    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest&) { return TMsgBoxResult{mrOk, false}; });
+    std::filesystem::remove(folder + "/customers.html");
+    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest& r) {
+        return TMsgBoxResult{r.Buttons == mbbYesNo ? mrYes : mrOk, false};
+    });
     int failures = 0;
     QTimer::singleShot(500, [&] {
         auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
@@ -162,7 +224,7 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
         failures += !Save(dialog, out + "/export-before.png");
         dialog->BitBtn5Click();
         bool during = false;
-        while (!dialog->Worker || !dialog->Worker->Finished() || dialog->Exporting) {
+        while (dialog->Worker && (!dialog->Worker->Finished() || dialog->Exporting)) {
             Settle(5);
             const int at = dialog->ExportProgressBar->Position();
             if (!during && at >= 30 && at <= 80) {
@@ -217,7 +279,7 @@ int SaveAsShots(TFormMain& form, const QString& out, const std::string& folder) 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: screenshots FOLDER [table.dbf]\n");
+        std::fprintf(stderr, "usage: screenshots FOLDER [table.dbf [picture.png] | editors]\n");
         return 2;
     }
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -232,6 +294,17 @@ int main(int argc, char** argv) {
     Option->AlwayShowTipOfTheDay = false;
     Option->WelcomePage = true;
     int failures = 0;
+    if (argc > 2 && std::string(argv[2]) == "editors") {
+        TFormMain form;
+        form.resize(920, 580);
+        form.show();
+        Settle(500);
+        failures += EditorShots(form, out, settings);
+        form.Close(true);
+        delete Option;
+        Option = nullptr;
+        return failures ? 1 : 0;
+    }
     {
         TFormMain form;
         form.show();
@@ -253,7 +326,7 @@ int main(int argc, char** argv) {
         if (argc > 2) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
-            failures += !Save(&form, out + "/main-table.png");
+            failures += !Save(&form, out + "/" + (argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("main-table.png")));
             failures += FindAndSortPictures(form, out);
         }
         failures += ExportShots(form, out, settings);

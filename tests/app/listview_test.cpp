@@ -209,11 +209,15 @@ TEST_F(ListViewTest, ClicksShowTheCurrentRecord) {
     EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("0"));
     EXPECT_FALSE(Form->TB_NEXTREC->isEnabled());
     EXPECT_FALSE(Form->TB_PRIORREC->isEnabled());
-    // A double click edits the record (nothing to see yet, but nothing breaks).
+    // A double click edits the record: it asks "Edit?" first (answered No here).
+    ScriptedMsgBox boxes;
+    boxes.DefaultAnswer.ModalResult = mrNo;
     Click(v->viewport(), r.center());
     Mouse(v->viewport(), QEvent::MouseButtonDblClick, r.center());
     Mouse(v->viewport(), QEvent::MouseButtonRelease, r.center());
     EXPECT_EQ(Form->CurRecNo, 4);
+    ASSERT_EQ(boxes.Asked.size(), 1u);
+    EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("Edit?"));
     Form->hide();
 }
 

@@ -56,12 +56,12 @@ TEST_F(DialogTest, FindChecksTheTextAndFillsTheSearch) {
     EXPECT_TRUE(form.CheckIgnoreCase->isChecked());
     form.cbKeyvalue->setEditText(QString());
     form.BitBtn1Click();
-    form.cbKeyvalue->setEditText(QStringLiteral("\u20AC5"));  // not in the code page
+    form.cbKeyvalue->setEditText(QStringLiteral("\U0001F6005"));  // in no code page
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), 0);
     ASSERT_EQ(Asked().size(), 2);
     EXPECT_EQ(Asked()[0], QStringLiteral("Please Enter Text!"));
-    EXPECT_EQ(Asked()[1], CannotHoldMessage(QStringLiteral("\u20AC")));
+    EXPECT_EQ(Asked()[1], CannotHoldMessage(QStringLiteral("\U0001F600")));
     form.cbKeyvalue->setEditText(QStringLiteral("OLD"));
     form.cbMatch->setCurrentIndex(2);
     form.cbSearch->setCurrentIndex(1);

@@ -36,11 +36,11 @@ TEST(DbfCreate, MemoFieldCreatesOneMemoFileOfTheVersion) {
     // An unknown version forms no memo file name.
     CreateTable(dir.Path("u.dbf"), 0x32, {{"NOTES", 'M', 4}});
     EXPECT_FALSE(fs::exists(dir.Path("u.fpt")) || fs::exists(dir.Path("u.dbt")));
-    // A memo file in another letter case is replaced, not doubled.
+    // A memo file in another letter case is left alone: the new one has the exact name.
     WriteAll(dir.Path("calls.FPT"), std::string(600, 'x'));
     CreateTable(dir.Path("calls.dbf"), 0x30, {{"NOTES", 'M', 4}});
-    EXPECT_FALSE(fs::exists(dir.Path("calls.fpt")));
-    EXPECT_EQ(ReadAll(dir.Path("calls.FPT")).size(), 512u);
+    EXPECT_EQ(ReadAll(dir.Path("calls.fpt")).size(), 512u);
+    EXPECT_EQ(ReadAll(dir.Path("calls.FPT")), std::string(600, 'x'));
 }
 
 TEST(DbfCreate, FailuresAndShortWritesRaiseTheStepMessage) {

@@ -60,7 +60,9 @@ TEST(DbfOpen, MessagesOfTheHeaderChecks) {
         {"record length 0", [](std::string& s) { PutLE16(s, 10, 0); }, " - Invalid record length!"},
         {"fields beyond the record", [](std::string& s) { PutLE16(s, 10, 25); }, " - Invalid record length!"},
         {"field length 0", [](std::string& s) { s[32 + 32 + 16] = 0; }, " - Invalid field length!"},
-        {"no terminator", [](std::string& s) { s[32 + 4 * 32] = 'X'; }, " - Invalid head terminator!"},
+        {"no terminator, and lengths that do not agree",
+         [](std::string& s) { s[32 + 4 * 32] = 'X', PutLE16(s, 10, uint16_t(GetLE32(s, 10) % 0x10000 + 1)); },
+         " - Invalid head terminator!"},
     };
     for (const Case& c : cases) {
         std::string s = good;

@@ -45,6 +45,8 @@ protected:
     }
     void TearDown() override {
         Form.reset();
+        TFormExportPreview::AskFileName = AskFileName;
+        TFormExportPreview::OpenFolder = OpenFolder;
         vx::SetProgramFilesDir(std::string());
     }
     // Starts the export with the dialog's choices and waits for its end.
@@ -60,6 +62,8 @@ protected:
     TExportContext Context;
     std::unique_ptr<TFormExportPreview> Form;
     ScriptedMsgBox Box;
+    const decltype(TFormExportPreview::AskFileName) AskFileName = TFormExportPreview::AskFileName;
+    const decltype(TFormExportPreview::OpenFolder) OpenFolder = TFormExportPreview::OpenFolder;
 };
 
 }  // namespace

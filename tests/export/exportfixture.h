@@ -108,14 +108,12 @@ struct TTableRows {
     }
 };
 
-// Records what a writer reports; stops after `StopAfter` rows when it is set.
+// Records what a writer reports.
 struct TRecordingSink : TProgressSink {
     struct Call {
         size_t Written, Place, Total;
     };
     std::vector<Call> Calls;
-    size_t StopAfter = 0;
-    bool Stopped() override { return StopAfter && Calls.size() >= StopAfter; }
     void RowWritten(size_t written, size_t place, size_t total) override { Calls.push_back({written, place, total}); }
 };
 

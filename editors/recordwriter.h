@@ -1,0 +1,34 @@
+// Writing the values of the record editor forms through the engine, and bringing the row lists
+// up to date afterwards with the texts the row loader would show for the stored record.
+#pragma once
+
+#include "app/datalist.h"
+#include "editors/fieldinput.h"
+
+#include <cstdint>
+#include <vector>
+
+class TDBF;
+
+namespace recedit {
+
+using TRow = const TDataRow*;
+
+// The row of record `recNo` as the row loader builds it (the table moves there).
+TRow MakeRow(TDBF& dbf, TRowPool& pool, uint32_t recNo);
+
+// Each stores the values in the table and puts the record's new row into the lists (both of
+// them under a filter), returning it. Memo texts go to the memo file first and the record is
+// posted once at the end, so a failure (the engine's error, raised) never leaves a record half
+// written and the table is back in browse state. Values of kind Keep are not stored.
+
+// Rewrites the record of `row`. With nothing to store, nothing is written and `row` returned.
+TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes);
+// Appends a record; the new row goes to the end of the lists.
+TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& writes);
+// Inserts a record before the record of `before`: the rows of that record and those after it
+// (hidden ones too) take the next number, and the new row goes before `before`. Without a
+// row to insert before (an empty list) the record is appended as by WriteAppend.
+TRow WriteInsert(TDBF& dbf, TRowStore& rows, TRow before, const std::vector<TFieldWrite>& writes);
+
+}  // namespace recedit

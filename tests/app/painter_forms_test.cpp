@@ -1,0 +1,133 @@
+// Every form holds exactly one painter, active from its construction; the main window's takes
+// its colours from the settings and paints the menus (no style sheets any more).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+#include "app/formabout.h"
+#include "app/formmain.h"
+#include "app/formmain_app.h"
+#include "app/formoptions.h"
+#include "app/formtipoftheday.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "app/programfiles.h"
+#include "controls/controlbar.h"
+#include "controls/dateedit.h"
+#include "controls/xpmenu.h"
+#include "testutil.h"
+
+namespace {
+
+void App() {
+    if (!qApp) {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        new TApplication(argc, argv);
+    }
+}
+
+// The form's painters (its direct children).
+QList<TXPMenu*> Painters(QWidget* form) { return form->findChildren<TXPMenu*>(QString(), Qt::FindDirectChildrenOnly); }
+
+class PainterFormsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        vx::SetProgramFilesDir(Dir.Root().string());
+        Option = new TOption();
+        Option->Load();
+        Option->AlwayShowTipOfTheDay = false;
+    }
+    void TearDown() override {
+        delete Option;
+        Option = nullptr;
+        vx::SetProgramFilesDir(std::string());
+    }
+    vxtest::TempDir Dir;
+};
+
+TEST_F(PainterFormsTest, MainWindowPaintsItsMenusInTheColoursOfTheSettings) {
+    Option->MenuSelectColor = clRed;
+    Option->MenuSelectBorderColor = clNavy;
+    Option->MenuSelectFontColor = clWhite;
+    Option->MenuSeparatorColor = clGreen;
+    TFormMain form;
+    ASSERT_EQ(Painters(&form), QList<TXPMenu*>{form.MainXPMenu});
+    TXPMenu* p = form.MainXPMenu;
+    EXPECT_TRUE(p->Active());
+    EXPECT_FALSE(p->UseSystemColors());
+    EXPECT_TRUE(p->Gradient());
+    EXPECT_EQ(p->FontColor(), clWindowText);
+    EXPECT_EQ(p->DisabledColor(), clSilver);
+    EXPECT_EQ(p->SelectColor(), clRed);
+    EXPECT_EQ(p->SelectBorderColor(), clNavy);
+    EXPECT_EQ(p->SelectFontColor(), clWhite);
+    EXPECT_EQ(p->SeparatorColor(), clGreen);
+
+    Option->MenuSelectColor = clBlue;
+    form.UpdateInterface();
+    EXPECT_EQ(p->SelectColor(), clBlue);
+
+    for (QMenu* m : form.findChildren<QMenu*>()) {
+        if (m->objectName().isEmpty())
+            continue;  // the toolkit's own (the menu bar's overflow menu is taken when it first shows)
+        EXPECT_TRUE(m->styleSheet().isEmpty()) << m->objectName().toStdString();
+        EXPECT_EQ(m->style(), p->Style()) << m->objectName().toStdString();
+    }
+    EXPECT_EQ(form.menuBar()->style(), p->Style());
+    EXPECT_TRUE(static_cast<TControlBar*>(form.MainControlBar)->HasBandPaint());
+    EXPECT_TRUE(static_cast<TControlBar*>(form.FuncControlBar)->HasBandPaint());
+    // The welcome page's pictures are not buttons to paint.
+    EXPECT_EQ(form.Image2->style(), QApplication::style());
+
+    // The File menu: the icon column runs from the bar colour toward white.
+    QImage img = form.MenuFile->grab().toImage();
+    const QRect item = form.MenuFile->actionGeometry(form.M1_NEWFROMFILE);
+    const TXPColorSet cs = p->ColorSet(true);
+    for (int k : {0, 12, 40})
+        EXPECT_EQ(FromQColor(QColor(img.pixel(item.left() + k, item.top()))), Lighten(cs.IconBack, GradientShade(k, 24)));
+}
+
+TEST_F(PainterFormsTest, EveryDialogHoldsOneActivePainter) {
+    TFormMain main;
+    struct Dialog {
+        const char* name;
+        std::function<std::unique_ptr<QWidget>()> make;
+        std::function<TXPMenu*(QWidget*)> painter;
+    };
+    const Dialog dialogs[] = {
+        {"options", [&] { return std::make_unique<TFormOptions>(&main); },
+         [](QWidget* w) { return static_cast<TFormOptions*>(w)->XPMenu1; }},
+        {"speed setting name", [&] { return std::make_unique<TFormEditSpeedName>(&main); },
+         [](QWidget* w) { return static_cast<TFormEditSpeedName*>(w)->XPMenu1; }},
+        {"message box", [&] { return std::make_unique<TFormConfirmWithCheckBox>(&main); },
+         [](QWidget* w) { return static_cast<TFormConfirmWithCheckBox*>(w)->XPMenu1; }},
+        {"tip of the day", [&] { return std::make_unique<TFormTipOfTheDay>(&main); },
+         [](QWidget* w) { return static_cast<TFormTipOfTheDay*>(w)->XPMenu1; }},
+        {"about", [&] { return std::make_unique<TFormAbout>(&main); },
+         [](QWidget* w) { return static_cast<TFormAbout*>(w)->XPMenu1; }},
+        {"date", [&] { return std::make_unique<TSelectDateDlg>(&main, EmptyDate); },
+         [](QWidget* w) { return static_cast<TSelectDateDlg*>(w)->XPMenu1; }},
+    };
+    for (const Dialog& d : dialogs) {
+        std::unique_ptr<QWidget> w = d.make();
+        TXPMenu* p = d.painter(w.get());
+        ASSERT_EQ(Painters(w.get()), QList<TXPMenu*>{p}) << d.name;
+        EXPECT_TRUE(p->Active()) << d.name;
+        EXPECT_TRUE(p->UseSystemColors()) << d.name;
+        EXPECT_GT(p->SubClassCount(), 0) << d.name;
+        // The main window's painter keeps off the dialog's controls.
+        for (QWidget* c : w->findChildren<QWidget*>())
+            EXPECT_EQ(main.MainXPMenu->SubClassOf(c), nullptr) << d.name;
+    }
+}
+
+}  // namespace

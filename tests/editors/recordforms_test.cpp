@@ -1,0 +1,167 @@
+#include "editors/recordforms.h"
+
+#include "app/msgbox.h"
+#include "controls/dateedit.h"
+#include "controls/flatmemo.h"
+#include "controls/validedit.h"
+#include "editors/memoeditor.h"
+#include "editortest.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using edtest::TTestHost;
+
+namespace {
+
+class RecordForms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vxtest::App();
+        Path = edtest::MakeAllTypes(Dir, 3);
+        Host.Open(Path);
+        Host.Selected = 0;
+    }
+    std::string Bytes(uint32_t recNo, int field) { return edtest::FieldBytes(Path, Host.Dbf, recNo, field); }
+    QString Last() const { return Boxes.Asked.empty() ? QString() : Boxes.Asked.back().Text; }
+
+    vxtest::TempDir Dir;
+    std::string Path;
+    TTestHost Host;
+    ScriptedMsgBox Boxes;
+};
+
+// Runs `act` on the memo editor once it is shown modally, then closes it with Esc.
+void OnMemoEditor(std::function<void(TFormMemoEditor&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* e = qobject_cast<TFormMemoEditor*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(e);
+        act(*e);
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(e->FlatMemo, &esc);
+    });
+}
+
+}  // namespace
+
+TEST_F(RecordForms, OneRowOfInputsPerField) {
+    TFormEditRecord f(Host);
+    f.show();
+    EXPECT_EQ(f.PanelRecNum->text(), QStringLiteral("Record Count: 3"));
+    ASSERT_EQ(f.FieldRows.size(), 12u);
+    for (size_t i = 0; i < f.FieldRows.size(); ++i) {
+        const auto& r = f.FieldRows[i];
+        EXPECT_EQ(r.Input->objectName(), QStringLiteral("tmp") + r.Field.Name);
+        EXPECT_EQ(r.Input->mapTo(&f, QPoint(0, 0)), QPoint(110, 40 + 30 * int(i)));
+    }
+    EXPECT_EQ(f.FieldRows[5].Time->time(), QTime(3, 4, 5));
+    EXPECT_EQ(f.FieldRows[9].Edit->text(), QStringLiteral("Full memo"));
+    TFormAddRecord a(Host);
+    EXPECT_EQ(a.FieldRows[3].Logical->currentText() + a.FieldRows[9].Edit->text(), QStringLiteral("FEmpty memo"));
+}
+
+TEST_F(RecordForms, ApplyWithNothingChangedLeavesRealTablesByteIdentical) {
+    const std::pair<const char*, const char*> tables[] = {
+        {"dbase_30.dbf", "dbase_30.fpt"}, {"dbase_83.dbf", "dbase_83.dbt"}, {"dbase_8b.dbf", "dbase_8b.dbt"},
+        {"dbase_f5.dbf", "dbase_f5.fpt"}, {"cp1251.dbf", nullptr}};
+    for (const auto& [table, memo] : tables) {
+        const std::string path = vxtest::CopyFixture(Dir, table);
+        const std::string memoPath = memo ? vxtest::CopyFixture(Dir, memo) : std::string();
+        const std::string before = vxtest::ReadAll(path), memoBefore = vxtest::ReadAll(memoPath);
+        TTestHost host;
+        host.Open(path);
+        for (int row : {0, host.Count() / 2}) {
+            host.Selected = row;
+            TFormEditRecord f(host);
+            // Opening a memo and closing the editor unchanged counts as no change.
+            for (size_t i = 0; i < f.FieldRows.size(); ++i)
+                if (f.FieldRows[i].Field.Kind == recedit::TInputKind::Memo) {
+                    OnMemoEditor([](TFormMemoEditor&) {});
+                    f.MemoDblClick(int(i));
+                    break;
+                }
+            EXPECT_TRUE(f.BitBtn3Click()) << table;
+            EXPECT_EQ(Last(), QStringLiteral("Edit Succeed."));
+        }
+        EXPECT_EQ(vxtest::ReadAll(path), before) << table;
+        EXPECT_EQ(vxtest::ReadAll(memoPath), memoBefore) << table;
+    }
+}
+
+TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
+    Host.Dbf.Go(1);
+    Host.Dbf.Edit();
+    Host.Dbf.GetField(3)->SetAsString("?");
+    Host.Dbf.Post();
+    TFormEditRecord f(Host);
+    EXPECT_EQ(f.FieldRows[3].Logical->currentIndex(), -1);  // neither T nor F
+    const std::string before = vxtest::ReadAll(Path);
+    f.FieldRows[0].Edit->setText(QStringLiteral("zz"));
+    f.FieldRows[7].Edit->setText(QStringLiteral("12x"));
+    EXPECT_FALSE(f.BitBtn3Click());
+    EXPECT_EQ(Last(), QStringLiteral("Data Format Error!"));
+    EXPECT_EQ(vxtest::ReadAll(Path), before);
+    f.FieldRows[7].Edit->setText(QStringLiteral("-7"));  // back to what it showed
+    ASSERT_TRUE(f.BitBtn3Click());
+    EXPECT_EQ(Bytes(1, 0) + Bytes(1, 3) + Bytes(1, 1), "zz    ?    1.50");
+    EXPECT_EQ(Host.Store.DataList[0]->Text(0), "zz");
+    EXPECT_EQ(Host.TextsChanged, 1);
+
+    // Clear empties the inputs but keeps the edit form's date-time; the general field stays.
+    f.BitBtn4Click();
+    EXPECT_EQ(f.FieldRows[5].Date->Text() + f.FieldRows[4].Date->Text(), QStringLiteral("2024-01-02    -  -  "));
+    EXPECT_EQ(f.FieldRows[9].Edit->text() + f.FieldRows[10].Edit->text(), QStringLiteral("Empty Memo"));
+    ASSERT_TRUE(f.BitBtn3Click());
+    EXPECT_EQ(Bytes(1, 7) + Bytes(1, 10)[0], std::string(4, '\0') + '\x09');
+}
+
+TEST_F(RecordForms, MemoTextsComeBackFromTheEditorHoweverItCloses) {
+    TFormEditRecord f(Host);
+    OnMemoEditor([](TFormMemoEditor& e) {
+        EXPECT_EQ(e.FlatMemo->Text(), QStringLiteral("hello\r\nworld"));
+        e.FlatMemo->SetText(QStringLiteral("one\ntwo"));
+    });
+    f.MemoDblClick(9);
+    ASSERT_TRUE(f.BitBtn3Click());
+    std::string memo;
+    Host.Dbf.Go(1);
+    Host.Dbf.GetMemo("M", memo);
+    EXPECT_EQ(memo, "one\r\ntwo");
+    OnMemoEditor([](TFormMemoEditor& e) { e.ME_TB_CLEARClick(); });
+    f.MemoDblClick(9);
+    EXPECT_EQ(f.FieldRows[9].Edit->text(), QStringLiteral("Empty memo"));
+}
+
+TEST_F(RecordForms, AddAppendsInsertKeepsTheSelectionEditNavigates) {
+    TFormAddRecord a(Host);
+    a.FieldRows[0].Edit->setText(QStringLiteral("added"));
+    a.FieldRows[5].Date->SetText(QStringLiteral("2020-02-02"));
+    ASSERT_TRUE(a.BitBtn3Click());
+    EXPECT_EQ(Last(), QStringLiteral("Append Succeed."));
+    EXPECT_EQ(Host.Selected, 3);                                          // the new last row
+    EXPECT_EQ(Bytes(4, 0) + Bytes(4, 3) + Bytes(4, 1), "added F        ");  // an empty N is blank
+    a.BitBtn4Click();  // the add form's Clear blanks the date of a date-time
+    EXPECT_EQ(a.FieldRows[5].Date->Text(), QStringLiteral("    -  -  "));
+
+    Host.Selected = 1;
+    TFormInsertRecord ins(Host);
+    ins.FieldRows[0].Edit->setText(QStringLiteral("ins"));
+    ins.BitBtn1Click();
+    EXPECT_EQ(Last(), QStringLiteral("Insert Succeed."));
+    EXPECT_EQ(ins.result(), QDialog::Accepted);
+    EXPECT_EQ(Host.Selected + Host.CountChanged, 1 + 2);
+
+    TFormEditRecord f(Host);
+    f.TB_LASTRECClick();
+    EXPECT_EQ(f.EditEditCurRecNo->text() + f.FieldRows[0].Edit->text(), QStringLiteral("5added"));
+    f.EditEditCurRecNo->setText(QStringLiteral("2"));
+    int key = Qt::Key_Return;
+    f.EditEditCurRecNoKeyDown(key);
+    EXPECT_EQ(f.FieldRows[0].Edit->text(), QStringLiteral("ins"));  // the inserted row
+}
