@@ -37,9 +37,8 @@ std::string MemoOf(const std::string& dbf, TOutputKind kind) {
 
 TEST(SaveAsWorker, EveryModeWritesWhatTheExportWriterWritesAndEndsWith100) {
     TempDir dir;
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows rows(dir.Path("all.dbf"));
     // The list in another order than the file, as a sort leaves it.
     std::vector<TDataList::Row> order = rows.Store.DataList.Rows();
     std::reverse(order.begin(), order.end());
@@ -98,45 +97,29 @@ TEST(SaveAsWorker, PercentChangesArePostedOnceAndEmptyListsPostOnly100) {
 }
 
 TEST(SaveAsWorker, PercentIsComputedIn64Bits) {
-    struct Case {
-        uint64_t Done, Count;
-        int Percent;
-    };
-    const Case cases[] = {
-        {0, 0, 100},          {1, 3, 33},          {2, 3, 66},          {3, 3, 100},
-        {30000000, 40000000, 75},  // done x 100 passes 2^31
-        {uint64_t(1) << 40, uint64_t(1) << 41, 50}, {(uint64_t(1) << 62) - 1, uint64_t(1) << 62, 99},
-    };
-    for (const Case& c : cases) EXPECT_EQ(TSaveAsThread::Percent(c.Done, c.Count), c.Percent) << c.Done << "/" << c.Count;
+    const uint64_t cases[][3] = {{0, 0, 100}, {2, 3, 66}, {3, 3, 100}, {30000000, 40000000, 75},
+                                 {uint64_t(1) << 40, uint64_t(1) << 41, 50}, {(uint64_t(1) << 62) - 1, uint64_t(1) << 62, 99}};
+    for (const auto& c : cases) EXPECT_EQ(TSaveAsThread::Percent(c[0], c[1]), int(c[2])) << c[0] << "/" << c[1];
 }
 
 TEST(SaveAsWorker, NoTableAndTheSymbolicLinkSlotWriteNothing) {
     TempDir dir;
-    TDataList list;
-    TSaveRun noTable;
-    RunSaveAs(nullptr, &list, TSaveAsThread::ModeCsv, dir.Path("x.csv"), false, noTable);
-    EXPECT_EQ(noTable.Outcome, TSaveAsThread::soNothing);
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
-    TSaveRun slk;
-    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeSLK, dir.Path("x.slk"), false, slk);
-    EXPECT_EQ(slk.Outcome, TSaveAsThread::soNothing);
-    for (const TSaveRun* r : {&noTable, &slk}) {
-        EXPECT_TRUE(r->Log.Percents().empty());
-        ASSERT_EQ(r->Log.Got.size(), 2u);
-        EXPECT_EQ(r->Log.Got[0].Message, WM_SASTART);
-        EXPECT_EQ(r->Log.Got[1].Message, WM_SASTOP);
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows rows(dir.Path("all.dbf"));
+    for (TDBF* table : {static_cast<TDBF*>(nullptr), &rows.Table}) {
+        TSaveRun run;
+        const uint8_t mode = table ? TSaveAsThread::ModeSLK : TSaveAsThread::ModeCsv;
+        RunSaveAs(table, &rows.Store.DataList, mode, dir.Path("x.out"), false, run);
+        EXPECT_EQ(run.Outcome, TSaveAsThread::soNothing);
+        EXPECT_EQ(run.Log.Got, (std::vector<TMessage>{{WM_SASTART, 0, ""}, {WM_SASTOP, 1, dir.Path("x.out")}}));
+        EXPECT_FALSE(vx::FileExists(dir.Path("x.out")));
     }
-    EXPECT_FALSE(vx::FileExists(dir.Path("x.csv")));
-    EXPECT_FALSE(vx::FileExists(dir.Path("x.slk")));
 }
 
 TEST(SaveAsWorker, AFailureIsReportedStillStopsAndLeavesNoPartialOutput) {
     TempDir dir;
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows rows(dir.Path("all.dbf"));
     // A folder that does not exist: nothing can be created.
     TSaveRun run;
     const std::string bad = dir.Path("missing/out.csv");
@@ -149,11 +132,20 @@ TEST(SaveAsWorker, AFailureIsReportedStillStopsAndLeavesNoPartialOutput) {
     // A table output whose memo file cannot be made: the table file begun is removed.
     const std::string out = dir.Path("vfp.dbf");
     std::filesystem::create_directory(dir.Path("vfp.fpt"));
-    TSaveRun table2;
-    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeVisualFoxPro, out, true, table2);
-    EXPECT_EQ(table2.Outcome, TSaveAsThread::soFailed);
+    TSaveRun table;
+    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeVisualFoxPro, out, true, table);
+    EXPECT_EQ(table.Outcome, TSaveAsThread::soFailed);
     EXPECT_FALSE(vx::FileExists(out));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("vfp.fpt")));
+
+    // No spreadsheet application: its message, and the old file stays.
+    TOfficeProgram missing(nullptr);
+    vxtest::WriteAll(dir.Path("old.xls"), "old");
+    TSaveRun sheet;
+    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, dir.Path("old.xls"), false, sheet);
+    EXPECT_EQ(sheet.Outcome, TSaveAsThread::soFailed);
+    EXPECT_EQ(sheet.Message, "CreateOleObject Error, ... Office 2000!");
+    EXPECT_EQ(ReadAll(dir.Path("old.xls")), "old");
 }
 
 TEST(SaveAsNames, ExtensionsFollowTheChosenEntry) {
@@ -172,10 +164,9 @@ TEST(SaveAsNames, ExtensionsFollowTheChosenEntry) {
 
 TEST(SaveAsWorker, SpreadsheetHoldsAtMostItsRowsAndSaysSo) {
     TempDir dir;
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
-    TFakeOffice office(dir);
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows rows(dir.Path("all.dbf"));
+    TOfficeProgram office(&dir);
     TSaveAsThread::SheetRowLimit = 2;
     TSaveRun run;
     const std::string out = dir.Path("capped.xls");
@@ -196,30 +187,12 @@ TEST(SaveAsWorker, SpreadsheetHoldsAtMostItsRowsAndSaysSo) {
     EXPECT_EQ(n, 3u);
 }
 
-TEST(SaveAsWorker, SpreadsheetWithoutTheApplicationFailsWithItsMessageAndKeepsTheOldFile) {
-    TempDir dir;
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
-    TMissingOffice missing;
-    const std::string out = dir.Path("old.xls");
-    vxtest::WriteAll(out, "old");
-    TSaveRun run;
-    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, out, false, run);
-    EXPECT_EQ(run.Outcome, TSaveAsThread::soFailed);
-    EXPECT_EQ(run.Message, "CreateOleObject Error, ... Office 2000!");
-    EXPECT_EQ(ReadAll(out), "old");
-    EXPECT_TRUE(run.Log.Percents().empty());
-    EXPECT_EQ(run.Log.Got.back().Message, WM_SASTOP);
-}
-
 TEST(SaveAsWorker, FreeingARunningSaveStopsTheApplicationAndRemovesTheOutput) {
     vxtest::App();
     TempDir dir;
-    const std::string table = dir.Path("all.dbf");
-    MakeAllTypesTable(table);
-    TTableRows rows(table);
-    TFakeOffice office(dir);
+    MakeAllTypesTable(dir.Path("all.dbf"));
+    TTableRows rows(dir.Path("all.dbf"));
+    TOfficeProgram office(&dir);
     ::setenv("FAKE_OFFICE_SLEEP", "30", 1);
     const std::string out = dir.Path("stopped.xls");
     TMessageLog log;

@@ -70,42 +70,31 @@ inline void RunSaveAs(TDBF* table, const TDataList* list, uint8_t mode, const st
     QCoreApplication::sendPostedEvents(&run.Log);
 }
 
-// A stand-in for LibreOffice: converts by copying the input into the output folder under the
-// asked extension, after sleeping FAKE_OFFICE_SLEEP seconds; exits 3 without output when
-// FAKE_OFFICE_FAIL is set. The layer runs it for as long as the test object lives.
-class TFakeOffice {
+// Points the spreadsheet layer at another program for the life of the object: a missing one,
+// or (Fake) a stand-in for LibreOffice that converts by copying its input into the output
+// folder under the asked extension, after sleeping FAKE_OFFICE_SLEEP seconds, or fails with
+// exit code 3 when FAKE_OFFICE_FAIL is set.
+class TOfficeProgram {
 public:
-    explicit TFakeOffice(const vxtest::TempDir& dir) : Previous(TSpreadsheetApp::Program()) {
-        Path = dir.Path("fake-soffice");
-        vxtest::WriteAll(Path,
-                         "#!/bin/sh\n"
-                         "out=''; conv=''; last=''\n"
-                         "while [ $# -gt 0 ]; do case \"$1\" in\n"
-                         "  --outdir) out=\"$2\"; shift;; --convert-to) conv=\"$2\"; shift;; *) last=\"$1\";;\n"
-                         "esac; shift; done\n"
-                         "echo $$ > \"$out.pid\" 2>/dev/null || true\n"
-                         "[ -n \"$FAKE_OFFICE_SLEEP\" ] && sleep \"$FAKE_OFFICE_SLEEP\"\n"
-                         "[ -n \"$FAKE_OFFICE_FAIL\" ] && exit 3\n"
-                         "mkdir -p \"$out\" && cp \"$last\" \"$out/book.${conv%%:*}\"\n");
-        ::chmod(Path.c_str(), 0755);
-        TSpreadsheetApp::SetProgram(Path);
+    explicit TOfficeProgram(const vxtest::TempDir* fake) : Previous(TSpreadsheetApp::Program()) {
+        std::string path = "/nonexistent/soffice";
+        if (fake) {
+            path = fake->Path("fake-soffice");
+            vxtest::WriteAll(path, "#!/bin/sh\nout=''; conv=''; last=''\n"
+                                   "while [ $# -gt 0 ]; do case \"$1\" in --outdir) out=\"$2\"; shift;;\n"
+                                   "  --convert-to) conv=\"$2\"; shift;; *) last=\"$1\";; esac; shift; done\n"
+                                   "[ -n \"$FAKE_OFFICE_SLEEP\" ] && sleep \"$FAKE_OFFICE_SLEEP\"\n"
+                                   "[ -n \"$FAKE_OFFICE_FAIL\" ] && exit 3\n"
+                                   "mkdir -p \"$out\" && cp \"$last\" \"$out/book.${conv%%:*}\"\n");
+            ::chmod(path.c_str(), 0755);
+        }
+        TSpreadsheetApp::SetProgram(path);
     }
-    ~TFakeOffice() {
+    ~TOfficeProgram() {
         TSpreadsheetApp::SetProgram(Previous);
         ::unsetenv("FAKE_OFFICE_SLEEP");
         ::unsetenv("FAKE_OFFICE_FAIL");
     }
-    std::string Path;
-
-private:
-    std::string Previous;
-};
-
-// Points the layer at a program that does not exist.
-class TMissingOffice {
-public:
-    TMissingOffice() : Previous(TSpreadsheetApp::Program()) { TSpreadsheetApp::SetProgram("/nonexistent/soffice"); }
-    ~TMissingOffice() { TSpreadsheetApp::SetProgram(Previous); }
 
 private:
     std::string Previous;
