@@ -3,6 +3,8 @@
 #include "app/bytetext.h"
 
 #include <QPainter>
+
+#include <algorithm>
 #include <QPixmap>
 
 TDataListModel::TDataListModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -14,30 +16,78 @@ void TDataListModel::SetSource(const TDataList* list, std::vector<char> fieldTyp
     List = list;
     Types = std::move(fieldTypes);
     Captions = std::move(captions);
-    Count = 0;
+    Count = Shown = Offset = 0;
     endResetModel();
 }
 
 void TDataListModel::ClearSource() { SetSource(nullptr, {}, {}); }
 
+int TDataListModel::ShownFor(int count) const {
+    if (static_cast<int64_t>(count) * RowHeight > PixelLimit) return std::min(WindowRows, count);
+    return count;
+}
+
 void TDataListModel::SetItemCount(int count) {
-    if (count < 0) count = 0;
-    if (count == Count) return;
+    count = std::max(count, 0);
+    const int shown = ShownFor(count);
+    if (count == Count && shown == Shown) return;
+    if ((shown < count) != Windowed() || (shown < count && shown != Shown)) {
+        // Into or out of a window: the view starts over.
+        beginResetModel();
+        Count = count;
+        Shown = shown;
+        Offset = std::clamp(Offset, 0, Count - Shown);
+        endResetModel();
+        return;
+    }
+    if (shown < count) {
+        // Still a window of the same length: only its start may have to come back.
+        Count = count;
+        if (Offset > Count - Shown) MoveWindow(Count - Shown);
+        return;
+    }
     if (count > Count) {
         beginInsertRows(QModelIndex(), Count, count - 1);
-        Count = count;
+        Count = Shown = count;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), count, Count - 1);
-        Count = count;
+        Count = Shown = count;
         endRemoveRows();
     }
 }
 
-void TDataListModel::SetViewMemo(bool on) {
-    if (MemoShown == on) return;
-    MemoShown = on;
+void TDataListModel::SetRowHeight(int pixels) {
+    RowHeight = std::max(pixels, 1);
+    if (ShownFor(Count) == Shown) return;
+    beginResetModel();
+    Shown = ShownFor(Count);
+    Offset = std::clamp(Offset, 0, Count - Shown);
+    endResetModel();
 }
+
+int TDataListModel::RowOf(int position) const {
+    const int row = position - Offset;
+    return row >= 0 && row < Shown ? row : -1;
+}
+
+void TDataListModel::MoveWindow(int start) {
+    start = std::clamp(start, 0, Count - Shown);
+    if (start == Offset) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from) {
+        const int row = i.row() + Offset - start;
+        to << (row >= 0 && row < Shown ? index(row, i.column()) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    Offset = start;
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TDataListModel::SetViewMemo(bool on) { MemoShown = on; }
 
 void TDataListModel::SetAlterColors(TColor even, TColor odd) {
     Even = ToQColor(even);
@@ -45,13 +95,13 @@ void TDataListModel::SetAlterColors(TColor even, TColor odd) {
 }
 
 void TDataListModel::Refresh() {
-    if (Count > 0 && !Types.empty())
-        emit dataChanged(index(0, 0), index(Count - 1, static_cast<int>(Types.size()) - 1));
+    if (Shown > 0 && !Types.empty())
+        emit dataChanged(index(0, 0), index(Shown - 1, static_cast<int>(Types.size()) - 1));
 }
 
-QString TDataListModel::CellText(int row, int field) const {
-    if (!List || row < 0 || field < 0 || field >= static_cast<int>(Types.size())) return {};
-    const TDataRow* r = List->At(static_cast<size_t>(row));
+QString TDataListModel::CellText(int position, int field) const {
+    if (!List || position < 0 || field < 0 || field >= static_cast<int>(Types.size())) return {};
+    const TDataRow* r = List->At(static_cast<size_t>(position));
     if (!r) return {};
     std::string_view text = r->Text(static_cast<size_t>(field));
     if (Types[static_cast<size_t>(field)] == 'M' && !MemoShown)
@@ -59,7 +109,7 @@ QString TDataListModel::CellText(int row, int field) const {
     return BytesToText(text);
 }
 
-int TDataListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count; }
+int TDataListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Shown; }
 
 int TDataListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(Types.size());
@@ -67,19 +117,19 @@ int TDataListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TDataListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !List) return {};
-    const int row = index.row();
+    const int position = Offset + index.row();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return CellText(row, index.column());
+        return CellText(position, index.column());
     case Qt::DecorationRole:
         if (index.column() == 0) {
-            const TDataRow* r = List->At(static_cast<size_t>(row));
+            const TDataRow* r = List->At(static_cast<size_t>(position));
             if (r) return DeletionIcon(r->Deleted());
         }
         return {};
     case Qt::BackgroundRole:
-        return (row % 2 == 0) ? Even : Odd;
+        return (position % 2 == 0) ? Even : Odd;
     default:
         return {};
     }

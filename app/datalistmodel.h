@@ -1,6 +1,13 @@
 // The record list's model: a virtual view of `DataList`. The item count is set by the window
 // and may run ahead of the rows loaded so far; rows not there yet show nothing. Each cell is
 // made from its row when the view asks for it, so tables of any size show without copying.
+//
+// The view lays its rows out in pixels on 32-bit integers and keeps a record per row, so a list
+// whose rows would not fit that range (over about 100 million rows at the usual row height) is
+// shown through a window: the model then offers a fixed number of consecutive list positions,
+// starting at WindowStart(), and the view moves the window as it scrolls. A model row is thus
+// a position in the window; Position() and RowOf() convert. Below that size the window is the
+// whole list and both are the identity.
 #pragma once
 
 #include "app/datalist.h"
@@ -10,6 +17,7 @@
 #include <QIcon>
 #include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
 class TDataListModel : public QAbstractTableModel {
@@ -30,8 +38,25 @@ public:
     void SetAlterColors(TColor even, TColor odd);
     // Repaints every visible cell.
     void Refresh();
-    // The text the list shows in column `field` of row `row` ("" when not loaded).
-    QString CellText(int row, int field) const;
+    // The text the list shows in column `field` at list position `position` ("" when not
+    // loaded).
+    QString CellText(int position, int field) const;
+
+    // ---- The window ----
+    // Pixels of rows the view may lay out; a list longer than that is windowed.
+    static constexpr int64_t PixelLimit = int64_t(1) << 30;
+    // Positions a window holds.
+    static constexpr int WindowRows = 1000000;
+    // The view's row height decides whether the list must be windowed.
+    void SetRowHeight(int pixels);
+    bool Windowed() const { return Shown < Count; }
+    int WindowStart() const { return Offset; }
+    int Position(int row) const { return Offset + row; }
+    // The model row of a list position; -1 outside the window.
+    int RowOf(int position) const;
+    // Moves the window to start at `start` (clamped). Persistent indexes (the view's selection
+    // and current item) follow their positions, and become invalid when they leave the window.
+    void MoveWindow(int start);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -41,10 +66,16 @@ public:
     static QIcon DeletionIcon(bool deleted);
 
 private:
+    // The rows to offer for the count and row height.
+    int ShownFor(int count) const;
+
     const TDataList* List = nullptr;
     std::vector<char> Types;
     QStringList Captions;
     int Count = 0;
+    int Shown = 0;   // rows offered (the window's length)
+    int Offset = 0;  // list position of row 0
+    int RowHeight = 20;
     bool MemoShown = false;
     QColor Even, Odd;
 };

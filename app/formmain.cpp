@@ -40,6 +40,7 @@
 #include "controls/controlbar.h"
 #include "controls/flatlistbox.h"
 #include "controls/rxcombos.h"
+#include "controls/colors.h"
 #include "controls/validedit.h"
 #include "controls/xpmenu.h"
 #include "app/workthread.h"
@@ -163,22 +164,17 @@ QIcon DrawGlyph(TGlyph g) {
 }
 
 // A status bar panel that asks for its design width, or more when its text needs it, and gives
-// way when the bar is short. A panel that keeps its text (counts and record numbers, which
-// would read wrong when cut) never becomes narrower than the text.
+// way when the bar is short, but never below its text: no panel text is ever cut.
 class TStatusPanel : public QLabel {
 public:
-    TStatusPanel(int width, bool keepText, QWidget* parent) : QLabel(parent), Width(width), KeepText(keepText) {}
+    TStatusPanel(int width, QWidget* parent) : QLabel(parent), Width(width) {}
     QSize sizeHint() const override {
         return QSize(std::max(Width, QLabel::sizeHint().width()), QLabel::sizeHint().height());
     }
-    QSize minimumSizeHint() const override {
-        const int w = KeepText ? std::max(std::min(Width, 40), QLabel::sizeHint().width()) : std::min(Width, 40);
-        return QSize(w, QLabel::minimumSizeHint().height());
-    }
+    QSize minimumSizeHint() const override { return QLabel::sizeHint(); }
 
 private:
     int Width;
-    bool KeepText;
 };
 
 QIcon StdIcon(QStyle::StandardPixmap sp) { return QApplication::style()->standardIcon(sp); }
@@ -260,6 +256,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     SetUpDocument();
     SetUpRecordCommands();
     SetUpFind();
+    SetUpStructure();
 
     MemoClip = new QPlainTextEdit(this);
     MemoClip->setObjectName(QStringLiteral("MemoClip"));
@@ -311,13 +308,17 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     OnOptionsApplied = [this] {
         UpdateInterface();
         ApplyListColors();
+        FocusRecordList();
     };
+    FocusRecordList();
     MainXPMenu->SetActive(true);
 }
 
 TFormMain::~TFormMain() {
-    // Focus moves while the children are taken apart; by then this is no TFormMain to tell.
+    // Hiding the window as it is taken apart moves the focus: no longer followed.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    // A structure change ends before anything it uses goes.
+    FieldEditorThread.reset();
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
     SaveAsThread.reset();  // a save still running is stopped, and its output removed
@@ -647,15 +648,17 @@ void TFormMain::CreateToolBars() {
     MainToolBar->addSeparator();
     MainToolBar->addActions({TB_FILTER, TB_DOFILTER, TB_FIND});
     MainToolBar->addSeparator();
-    TB_QUICKSETTINGFONTFACE = new TFontComboBox(MainToolBar);
-    TB_QUICKSETTINGFONTFACE->setObjectName(QStringLiteral("TB_QUICKSETTINGFONTFACE"));
-    TB_QUICKSETTINGFONTFACE->setToolTip(QStringLiteral("Font Face"));
-    TB_QUICKSETTINGFONTFACE->setFixedWidth(125);
+    TB_QUICKSETTINGFONTFACE = NewQuickSettingFontFaceBox(MainToolBar);
+    // The quick settings take the focus only when clicked, so that no key meant for the list
+    // changes the list's font.
+    TB_QUICKSETTINGFONTFACE->setFocusPolicy(Qt::ClickFocus);
+    TB_QUICKSETTINGFONTFACE->installEventFilter(this);
     MainToolBar->addWidget(TB_QUICKSETTINGFONTFACE);
     TB_QUICKSETTINGFONTCOLOR = new TColorBox(MainToolBar);
     TB_QUICKSETTINGFONTCOLOR->setObjectName(QStringLiteral("TB_QUICKSETTINGFONTCOLOR"));
     TB_QUICKSETTINGFONTCOLOR->setToolTip(QStringLiteral("Font Color"));
     TB_QUICKSETTINGFONTCOLOR->setFixedWidth(120);
+    TB_QUICKSETTINGFONTCOLOR->setFocusPolicy(Qt::ClickFocus);
     MainToolBar->addWidget(TB_QUICKSETTINGFONTCOLOR);
     MainToolBar->addAction(TB_QUICKSETTINGFONTSIZE);
     if (auto* b = qobject_cast<QToolButton*>(MainToolBar->widgetForAction(TB_QUICKSETTINGFONTSIZE)))
@@ -750,16 +753,12 @@ QWidget* TFormMain::CreateRightPanel() {
     auto* tl = new QVBoxLayout(MainRightTopPanel);
     tl->setContentsMargins(0, 0, 0, 0);
     tl->setSpacing(0);
-    MainListView = new QTableView(MainRightTopPanel);
+    MainListView = new TRecordListView(MainRightTopPanel);
     MainListView->setObjectName(QStringLiteral("MainListView"));
-    MainListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    MainListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    MainListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MainListView->verticalHeader()->hide();
     MainListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(MainListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { MainPopupMenu->popup(MainListView->viewport()->mapToGlobal(p)); });
-    tl->addWidget(MainListView, 1);
+    tl->addWidget(MainListView->Frame(), 1);
 
     auto* funcBar = new TControlBar(MainRightTopPanel);
     FuncControlBar = funcBar;
@@ -785,6 +784,15 @@ QWidget* TFormMain::CreateRightPanel() {
     EditCurRecNo->SetAlignment(taRightJustify);
     EditCurRecNo->setFixedWidth(80);
     EditCurRecNo->SetText(QStringLiteral("0"));
+    {
+        // Verdana in orange.
+        QFont f(QStringLiteral("Verdana"));
+        f.setPixelSize(11);
+        EditCurRecNo->setFont(f);
+        QPalette pal = EditCurRecNo->palette();
+        pal.setColor(QPalette::Text, ToQColor(0x0080FF));
+        EditCurRecNo->setPalette(pal);
+    }
     ToolBarRec->addWidget(EditCurRecNo);
     recButton(TB_NEXTREC, "TB_NEXTREC", QStringLiteral("Next Record"), StdIcon(QStyle::SP_MediaSeekForward),
               &TFormMain::TB_NEXTRECClick);
@@ -873,17 +881,22 @@ void TFormMain::CreateStatusBar() {
     MainStatusBar = new QStatusBar(this);
     MainStatusBar->setObjectName(QStringLiteral("MainStatusBar"));
     MainStatusBar->setSizeGripEnabled(true);
+    // A small font, so that every panel's text fits the narrowest window.
+    QFont small = MainStatusBar->font();
+    small.setPointSize(8);
+    MainStatusBar->setFont(small);
     static const int widths[StatusPanelCount] = {100, 140, 220, 40, 280, 50};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new TStatusPanel(widths[i], i <= 3, MainStatusBar);
+        auto* panel = new TStatusPanel(widths[i], MainStatusBar);
         panel->setObjectName(QStringLiteral("MainStatusBarPanel%1").arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
+        panel->setIndent(2);
         StatusPanels[i] = panel;
     }
     // The clock takes what is left of the bar, but never less than its text.
     StatusPanels[5]->setMinimumWidth(
-        StatusPanels[5]->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12);
+        StatusPanels[5]->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 8);
     for (int i = 0; i < StatusPanelCount; ++i)
         MainStatusBar->addWidget(StatusPanels[i], i == StatusPanelCount - 1 ? 1 : 0);
     setStatusBar(MainStatusBar);

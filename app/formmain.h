@@ -33,8 +33,10 @@
 #include "app/filter.h"
 #include "app/find.h"
 #include "app/recentfiles.h"
+#include "app/recordlistview.h"
 #include "app/sort.h"
 #include "app/workerthread.h"
+#include "editors/fieldeditorthread.h"
 
 class QAction;
 class QComboBox;
@@ -44,7 +46,6 @@ class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class QTabBar;
-class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -57,6 +58,7 @@ class TFontComboBox;
 class TFlatListBox;
 class TColorBox;
 class TDBF;
+class TFormProgress;
 class TDataList;
 class TDataListModel;
 class TLoadView;
@@ -110,10 +112,10 @@ public:
     // The worker messages' handlers.
     void OnWorkStart();
     void OnWorkStop();
-    void OnPGStart() {}
-    void OnPGStop() {}
+    void OnPGStart();
+    void OnPGStop();
     void OnPGUpdate() {}
-    void OnPGProgress(int /*percent*/) {}
+    void OnPGProgress(int percent);
     void OnSAStart();
     void OnSAStop(const std::string& fileName);
     void OnSAUpdate() {}
@@ -151,6 +153,11 @@ public:
     void ApplyViewMemo();
     // The alternating row colours and the selection colours from the settings.
     void ApplyListColors();
+    // The loader has delivered more rows: repaints the list when some of them are on screen,
+    // and shows the current record once its row is there.
+    void ListRowsArrived();
+    // Puts the keyboard focus in the record list (the welcome page's list while it shows).
+    void FocusRecordList();
 
     // ---- Settings applied to the window ----
     void UpdateInterface();
@@ -192,6 +199,9 @@ public:
     TDataListModel* ListModel = nullptr;  // MainListView's model
     // Called after each text the loader puts in PanelRecNum (a seam for tests).
     std::function<void(const QString&)> OnLoadStatus;
+    // Handed to each loader: called on its thread with the row count at every status point
+    // (a seam for tests, which stop or fail a load there).
+    std::function<void(size_t rows)> OnLoaderStatusPoint;
 
     // ---- Components, by the names the rest of the program uses ----
     QWidget* MainControlBar = nullptr;
@@ -210,7 +220,7 @@ public:
     QFrame* MainRightPanel = nullptr;
     QSplitter* MainRightSplitter = nullptr;
     QFrame* MainRightTopPanel = nullptr;
-    QTableView* MainListView = nullptr;
+    TRecordListView* MainListView = nullptr;
     QWidget* FuncControlBar = nullptr;
     QToolBar* ToolBarRec = nullptr;
     TNumberEdit* EditCurRecNo = nullptr;
@@ -421,6 +431,31 @@ public:
 
 
     // ---- Creating tables and changing fields (formmain_structure.cpp) ----
+    // The structure-change worker, kept until the change has been shown, and its progress
+    // window, created at start and shown modally while the worker runs.
+    TWorkerPtr<TFieldEditorThread> FieldEditorThread;
+    TFormProgress* ProgressForm = nullptr;
+    // The last step of the field commands, after their dialogs: starts the worker.
+    void StartFieldAdd(const TIptFieldRec& rec);
+    void StartFieldDelete(const std::vector<int32_t>& indexes);
+    // On the user-interface thread once the table has changed: the rows get the new layout in
+    // a fresh row store, the columns, sort items and quick-search fields follow.
+    void UpdateMainColumns(const TFieldEditorThread& job);
+    // Test seams: answers the file dialogs of the create-table dialog when set (save: the save
+    // dialog); called each time the list shows a changed structure.
+    std::function<QString(bool save, const QString& filter)> AskFileName;
+    std::function<void()> OnStructureShown;
+
+private:
+    void SetUpStructure();
+    // After the worker: frees it, and when the change failed reports the engine's message and
+    // opens the table again so that the list matches the file.
+    void FinishFieldEditor();
+    // The refusals both field commands share; true when the command may go on.
+    bool CanChangeStructure();
+    std::unique_ptr<TFieldEditorView> StructureView;
+
+public:
 
     // ---- Export, save as, worksheet import (formmain_export.cpp) ----
     // The save-as worker last started (kept after it ends) and its progress window, made once.
@@ -437,6 +472,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -469,6 +505,8 @@ private:
     void UpdateCurrentRecord(int index, bool click);
     int FirstSelectedRow() const;
     std::unique_ptr<TLoadView> LoadView;  // what the row loader asks of the window
+    size_t ArrivedRows = 0;               // rows the list had when the loader last reported
+    QString PendingCommandLine;           // a table named on the command line, opened once shown
     QObject* ListWatcher = nullptr;       // clicks and font changes of the record list
     // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
     // setting becomes the negation of the check box.
@@ -476,6 +514,8 @@ private:
     void ApplyMenuColors();
     void UpdateTitleColors(QWidget* focused);
     void SetCloseLabelHover(QLabel* label, bool hover);
+    // Keys and the wheel over the closed font face box; true when handled.
+    bool FontBoxEvent(QEvent* event);
     static QColor TitleFocusColor();
     bool FirstTick = true;
 };

@@ -19,6 +19,7 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
+#include "controls/colors.h"
 #include "controls/flatlistbox.h"
 #include "platform/paths.h"
 
@@ -87,6 +88,9 @@ QWidget* TFormMain::CreateWelcomePage() {
     flbWelcomePageRecentFiles->setMinimumHeight(120);
     // Arrows above and below the entries show when more are listed than fit.
     flbWelcomePageRecentFiles->SetScrollBars(true);
+    flbWelcomePageRecentFiles->SetColorArrow(clRed);
+    flbWelcomePageRecentFiles->SetColorBorder(clWindow);
+    flbWelcomePageRecentFiles->SetColorItemsRect(clWindow);
     flbWelcomePageRecentFiles->setCursor(Qt::PointingHandCursor);
     flbWelcomePageRecentFiles->OnClick = [this] {
         flbWelcomePageRecentFilesClick(flbWelcomePageRecentFiles->ItemIndex());
@@ -183,8 +187,28 @@ void TFormMain::M5_CONTRACTClick() { vx::ShellOpen(HomePageUrl); }
 
 void TFormMain::OpenCommandLine(int argc, const char* const* argv) {
     QString path = vx::TableFromArguments(argc, argv);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    // Before the window shows, the table waits for it: what the open reports then shows over
+    // the window instead of on an empty screen.
+    if (isVisible())
         Open(path);
+    else
+        PendingCommandLine = path;
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FocusRecordList();
+    if (!PendingCommandLine.isEmpty()) {
+        // Once the window is on the screen.
+        QTimer::singleShot(0, this, [this] {
+            const QString path = PendingCommandLine;
+            PendingCommandLine.clear();
+            if (!path.isEmpty())
+                Open(path);
+        });
+    }
 }
 
 void TFormMain::DropFiles(const QList<QUrl>& urls) {

@@ -7,8 +7,9 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QFrame>
 #include <QMouseEvent>
-#include <QTableView>
+#include <QTreeView>
 
 #include <climits>
 
@@ -19,6 +20,7 @@
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "controls/colors.h"
+#include "controls/flatlistbox.h"
 #include "controls/validedit.h"
 
 namespace {
@@ -27,14 +29,14 @@ namespace {
 constexpr TColor SelectedRowColor = 0x000090FF;
 
 // Watches the record list: a click anywhere in it (rows or the empty space below them) shows
-// the current record, and the row height follows the list's font.
+// the current record.
 class TListViewWatcher : public QObject {
 public:
     explicit TListViewWatcher(TFormMain* form) : QObject(form), Form(form), View(form->MainListView) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        QTableView* view = View;
+        TRecordListView* view = View;
         if (watched == view->viewport() && (event->type() == QEvent::MouseButtonPress ||
                                             event->type() == QEvent::MouseButtonRelease)) {
             auto* me = static_cast<QMouseEvent*>(event);
@@ -45,57 +47,35 @@ protected:
             } else if (!view->indexAt(me->position().toPoint()).isValid() &&
                        !(me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
                 // A click on the empty space below the rows selects nothing.
-                view->clearSelection();
+                view->ClearPositions();
             }
-        } else if (watched == view && event->type() == QEvent::FontChange) {
-            FitRowHeight(view);
         }
         return false;
     }
 
-public:
-    static void FitRowHeight(QTableView* view) {
-        QHeaderView* rows = view->verticalHeader();
-        rows->setMinimumSectionSize(1);
-        rows->setDefaultSectionSize(std::max(16, view->fontMetrics().height() + 4));
-    }
-
 private:
     TFormMain* Form;
-    QTableView* View;
+    TRecordListView* View;
 };
 
 }  // namespace
 
 void TFormMain::SetUpListView() {
     ListModel = new TDataListModel(this);
-    QTableView* view = MainListView;
-    view->setModel(ListModel);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setWordWrap(false);
-    view->setCornerButtonEnabled(false);
+    TRecordListView* view = MainListView;
+    view->SetListModel(ListModel);
     view->setIconSize(QSize(16, 16));
-    // Every row has the same height, so scrolling over a million rows measures nothing.
-    QHeaderView* rows = view->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    TListViewWatcher::FitRowHeight(view);
     QHeaderView* columns = view->horizontalHeader();
     columns->setDefaultSectionSize(100);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setTextElideMode(Qt::ElideRight);
-    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 
     auto* watcher = new TListViewWatcher(this);
     ListWatcher = watcher;
-    view->installEventFilter(watcher);
     view->viewport()->installEventFilter(watcher);
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { MainListViewChange(); });
+    connect(view, &TRecordListView::PositionsChanged, this, [this] { MainListViewChange(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { MainListViewDblClick(); });
     // The setting is flipped by the menu item's own handler; the list follows it after.
     connect(M2_MEMO, &QAction::triggered, this, [this] { ApplyViewMemo(); });
@@ -157,14 +137,7 @@ bool TFormMain::RequireWritable() {
 
 // ---- Current record ----
 
-int TFormMain::FirstSelectedRow() const {
-    const QItemSelection sel = MainListView->selectionModel()->selection();
-    int first = -1;
-    for (const QItemSelectionRange& r : sel)
-        if (r.isValid() && (first < 0 || r.top() < first))
-            first = r.top();
-    return first;
-}
+int TFormMain::FirstSelectedRow() const { return MainListView->FirstSelectedPosition(); }
 
 void TFormMain::UpdateCurrentRecord(int i, bool click) {
     if (i < 0) {
@@ -198,7 +171,7 @@ void TFormMain::MainListViewDblClick() { M6_EDITClick(); }
 // ---- Navigation ----
 
 void TFormMain::ListViewNotSelAll() {
-    MainListView->selectionModel()->clearSelection();
+    MainListView->ClearPositions();
     SetStatusText(2, QStringLiteral("Current Record Number:0"));
 }
 
@@ -207,10 +180,7 @@ void TFormMain::ListViewGoToRec(int position) {
     if (count <= 0 || position < 1 || position > count)
         return;
     ListViewNotSelAll();
-    const QModelIndex index = ListModel->index(position - 1, 0);
-    MainListView->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    MainListView->scrollTo(index, QAbstractItemView::EnsureVisible);
+    MainListView->GoToPosition(position - 1);
 }
 
 void TFormMain::ListViewGoFirst() { ListViewGoToRec(1); }
@@ -231,12 +201,38 @@ void TFormMain::ListViewGoPrior() {
 
 void TFormMain::ListViewScrollStart() {
     if (ItemCount() > 0)
-        MainListView->scrollTo(ListModel->index(0, 0), QAbstractItemView::EnsureVisible);
+        MainListView->ScrollToPosition(0);
 }
 
 void TFormMain::ListViewScrollEnd() {
     if (ItemCount() > 0)
-        MainListView->scrollTo(ListModel->index(ItemCount() - 1, 0), QAbstractItemView::EnsureVisible);
+        MainListView->ScrollToPosition(ItemCount() - 1);
+}
+
+void TFormMain::ListRowsArrived() {
+    const TDataList* list = DataList();
+    const size_t loaded = list ? list->Count() : 0;
+    const size_t before = loaded < ArrivedRows ? 0 : ArrivedRows;
+    ArrivedRows = loaded;
+    // A repaint only when some of the new rows are on screen: rows that arrive below the
+    // screen change nothing there.
+    const int top = MainListView->TopPosition(), bottom = MainListView->BottomPosition();
+    if (top >= 0 && loaded > static_cast<size_t>(top) && before <= static_cast<size_t>(bottom))
+        MainListView->viewport()->update();
+    // A row chosen before it was loaded becomes the current record when it arrives.
+    const int first = FirstSelectedRow();
+    if (first >= 0 && CurRecNo != first + 1 && static_cast<size_t>(first) < loaded)
+        MainListViewChange();
+}
+
+void TFormMain::FocusRecordList() {
+    // The welcome page lies over the record side while it shows.
+    if (MainWelcomePage->isVisibleTo(this))
+        flbWelcomePageRecentFiles->setFocus(Qt::OtherFocusReason);
+    else if (MainListView->isVisibleTo(this))
+        MainListView->setFocus(Qt::OtherFocusReason);
+    else if (MainShellTreeView->isVisibleTo(this))
+        MainShellTreeView->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::TB_FIRSTRECClick() {

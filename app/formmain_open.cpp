@@ -53,16 +53,11 @@ public:
     void RefreshList() override {
         if (Form->ListModel) Form->ListModel->Refresh();
     }
-    void ShowFirstItem() override {
-        if (Form->ListModel && Form->ListModel->rowCount() > 0)
-            Form->MainListView->scrollTo(Form->ListModel->index(0, 0), QAbstractItemView::EnsureVisible);
-    }
+    void ShowFirstItem() override { Form->ListViewScrollStart(); }
     void SetStatus(const std::string& text) override {
         QString t = QString::fromStdString(text);
         Form->PanelRecNum->setText(t);
-        // Rows that were empty when last painted may have arrived since, the selected one too.
-        Form->MainListView->viewport()->update();
-        if (Form->CurRecNo < 0) Form->MainListViewChange();
+        Form->ListRowsArrived();
         if (Form->OnLoadStatus) Form->OnLoadStatus(t);
     }
     void SetItemCount(size_t count) override {
@@ -168,13 +163,16 @@ void TFormMain::Open(const QString& name) {
         return;
     }
 
+    ArrivedRows = 0;
     WorkThread.reset(new TWorkThread(CurDBF.get(), Rows.get(), LoadView.get(), this));
     WorkThread->SetMode(TWorkThread::ModeLoadTable);
+    WorkThread->OnStatusPoint = OnLoaderStatusPoint;
     WorkThread->Resume();
 
     MainWelcomePage->hide();
     MainRightPanel->show();
     MainRightPanel->raise();
+    FocusRecordList();
     ShowOpenNotice();
 }
 

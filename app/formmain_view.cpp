@@ -7,6 +7,9 @@
 #include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -19,6 +22,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "app/datalistmodel.h"
 #include "app/formmain.h"
 #include "app/formmain_folders.h"
 #include "app/formoptions.h"
@@ -61,9 +65,11 @@ void TFormMain::UpdateInterface() {
     if (Option->LvFontSize > 0)
         f.setPointSize(Option->LvFontSize);
     MainListView->setFont(f);
-    MainListView->setMouseTracking(Option->HotTrack);
-    MainListView->setProperty("HotTrack", Option->HotTrack);
+    MainListView->SetHotTrack(Option->HotTrack);
     MainListView->setShowGrid(Option->GridLines);
+    // Memo columns follow the setting at once, whoever changed it.
+    if (ListModel)
+        ListModel->SetViewMemo(Option->ViewMemo);
     MainListView->viewport()->update();
 
     MainControlBar->setVisible(Option->ViewControlToolbar);
@@ -135,7 +141,6 @@ void TFormMain::M2_MEMOClick() {
         return;
     Option->ViewMemo = !Option->ViewMemo;
     SetItemChecked(M2_MEMO, Option->ViewMemo);
-    MainListView->viewport()->update();
 }
 
 // ---- Panes ----
@@ -172,6 +177,8 @@ void TFormMain::UpdateTitleColors(QWidget* focused) {
 QColor TFormMain::TitleFocusColor() { return QColor(0xA6, 0xCA, 0xF0); }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TB_QUICKSETTINGFONTFACE && FontBoxEvent(event))
+        return true;
     switch (event->type()) {
     case QEvent::Enter:
         if (watched == PanelLeftTopCloseButton || watched == LabelInfoTitleCloseButton)
@@ -209,10 +216,45 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Quick settings ----
 
+bool TFormMain::FontBoxEvent(QEvent* event) {
+    // A face is chosen from the open list (a click, or Enter); keys that would step through
+    // the faces of the closed box, or a turn of the wheel over it, open the list instead, so
+    // that the record list does not take every face on the way.
+    TFontComboBox* box = TB_QUICKSETTINGFONTFACE;
+    if (box->view()->isVisible())
+        return false;
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        box->showPopup();
+        return true;
+    default:
+        break;
+    }
+    if (!key->text().isEmpty() && key->text().at(0).isPrint() && key->key() != Qt::Key_Space) {
+        // Typing looks the face up in the open list.
+        box->showPopup();
+        QCoreApplication::sendEvent(box->view(), event);
+        return true;
+    }
+    return false;
+}
+
 void TFormMain::QuickSettingFontSize(int size) {
     for (QAction* a : PMQuickSettingFontSize->actions())
         SetItemChecked(a, a->text().toInt() == size);
-    MainListView->scrollToTop();
+    ListViewScrollStart();
     QFont f = MainListView->font();
     f.setPointSize(size);
     MainListView->setFont(f);
@@ -223,7 +265,7 @@ void TFormMain::QuickSettingFontSize(int size) {
 void TFormMain::QuickSettingFontFace(const QString& face) {
     if (face.isEmpty())
         return;
-    MainListView->scrollToTop();
+    ListViewScrollStart();
     QFont f = MainListView->font();
     f.setFamily(face);
     MainListView->setFont(f);
@@ -232,7 +274,7 @@ void TFormMain::QuickSettingFontFace(const QString& face) {
 }
 
 void TFormMain::QuickSettingFontColor(int32_t color) {
-    MainListView->scrollToTop();
+    ListViewScrollStart();
     QPalette pal = MainListView->palette();
     pal.setColor(QPalette::Text, ToQColor(color));
     MainListView->setPalette(pal);

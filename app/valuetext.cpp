@@ -2,6 +2,7 @@
 
 #include "engine/dbf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -204,6 +205,21 @@ std::string DisplayText(TDBF& dbf, const TField& field) {
     std::string out, scratch;
     AppendDisplayText(dbf, field, out, scratch);
     return out;
+}
+
+std::string DateTimeToText(const TDateTimeParts& d) {
+    std::string s = FormatDate(d);
+    s += ' ';
+    AppendPadded(s, d.Hour, 2);
+    s += ':';
+    AppendPadded(s, d.Minute, 2);
+    s += ':';
+    AppendPadded(s, d.Second, 2);
+    if (d.Millisecond) {
+        s += '.';
+        AppendPadded(s, d.Millisecond, 3);
+    }
+    return s;
 }
 
 bool IsBlankDateTime(const TField& field) {

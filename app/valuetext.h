@@ -72,6 +72,10 @@ bool ReadDateTimeText(std::string_view text, TDateTimeParts& value);
 void AppendDisplayText(TDBF& dbf, const TField& field, std::string& out, std::string& scratch);
 std::string DisplayText(TDBF& dbf, const TField& field);
 
+// The text of a date-time that the engine reads back exactly: "yyyy-mm-dd hh:mm:ss" (".zzz"
+// when there are milliseconds).
+std::string DateTimeToText(const TDateTimeParts& d);
+
 // True when a date-time field holds no value: eight zero bytes (as a new record gets) or eight
 // blanks.
 bool IsBlankDateTime(const TField& field);

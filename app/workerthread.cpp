@@ -5,6 +5,31 @@
 
 #include <exception>
 
+namespace {
+
+// Receives the worker's wake-up calls on the user-interface thread. The posted event carries
+// nothing: what to do is in the state the worker shares, read under its lock.
+class TWaker : public QObject {
+public:
+    explicit TWaker(std::function<void()> fn) : Fn(std::move(fn)) {}
+    static QEvent::Type Type() {
+        static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
+protected:
+    void customEvent(QEvent*) override { Fn(); }
+
+private:
+    std::function<void()> Fn;
+};
+
+}  // namespace
+
+void PostWakeUp(QObject* waker) { QCoreApplication::postEvent(waker, new QEvent(TWaker::Type())); }
+
+QObject* NewWaker(std::function<void()> fn) { return new TWaker(std::move(fn)); }
+
 class TWorkerThread::Thread : public QThread {
 public:
     explicit Thread(TWorkerThread* owner) : Owner(owner) {}
@@ -24,8 +49,9 @@ bool IsWorkerMessage(const QEvent* e) {
     return (t >= WM_WORKSTART && t <= WM_SAUPDATE) || t == WM_SAPROGRESS;
 }
 
-TWorkerThread::TWorkerThread()
-    : Worker(new Thread(this)), Shared(std::make_shared<TShared>()), Waker(new QObject()) {}
+TWorkerThread::TWorkerThread() : Worker(new Thread(this)), Shared(std::make_shared<TShared>()) {
+    Waker = NewWaker([shared = Shared] { shared->ServePending(); });
+}
 
 TWorkerThread::~TWorkerThread() {
     if (StartedFlag) {
@@ -62,11 +88,10 @@ void TWorkerThread::Run() {
         } catch (...) {
         }
     }
-    {
-        std::lock_guard<std::mutex> g(Shared->Mutex);
-        Shared->Finished = true;
-        FinishedFlag.store(true, std::memory_order_release);
-    }
+    // Told under the lock: whoever sees the job finished may free what the worker shares.
+    std::lock_guard<std::mutex> g(Shared->Mutex);
+    Shared->Finished = true;
+    FinishedFlag.store(true, std::memory_order_release);
     Shared->Cond.notify_all();
 }
 
@@ -96,7 +121,7 @@ void TWorkerThread::Synchronize(const std::function<void()>& fn) {
     }
     shared->Cond.notify_all();
     // Ask the user-interface thread's event loop to serve the call (WaitFor serves it too).
-    QMetaObject::invokeMethod(Waker, [shared] { shared->ServePending(); }, Qt::QueuedConnection);
+    PostWakeUp(Waker);
     {
         std::unique_lock<std::mutex> lock(shared->Mutex);
         shared->Cond.wait(lock, [&] { return call.Done; });
@@ -117,10 +142,11 @@ void TWorkerThread::TShared::ServePending() {
         }
         (*call->Fn)();
         {
+            // The worker frees the call as soon as it sees it done, so it is told under the lock.
             std::lock_guard<std::mutex> g(Mutex);
             call->Done = true;
+            Cond.notify_all();
         }
-        Cond.notify_all();
     }
 }
 

@@ -47,6 +47,12 @@ public:
 void PostWorkerMessage(QObject* target, int message, long long wParam = 0, std::string text = {});
 bool IsWorkerMessage(const QEvent* e);
 
+// A receiver of wake-up calls, made on the user-interface thread, that runs `fn` there each
+// time PostWakeUp (from any thread) reaches it. The wake-up carries no data: `fn` finds what
+// to do in state shared under a lock. Deleting the receiver drops the calls not yet served.
+QObject* NewWaker(std::function<void()> fn);
+void PostWakeUp(QObject* waker);
+
 class TWorkerThread {
 public:
     TWorkerThread();

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <QCoreApplication>
+
 #include <exception>
 
 std::string OnShowTotalText(size_t shown, size_t total) {
@@ -17,7 +19,10 @@ std::string LoadingText(size_t rows, size_t total) {
 }
 
 TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
-    : Dbf(dbf), Rows(rows), View(view), Messages(messages) {}
+    : Queued(std::make_shared<TViewQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
+    Queued->View = view;
+    if (QCoreApplication::instance()) QueueWaker = NewWaker([q = Queued] { q->Run(); });
+}
 
 TWorkThread::~TWorkThread() {
     // Stop and wait here, while the members the job uses still exist.
@@ -25,6 +30,10 @@ TWorkThread::~TWorkThread() {
         Terminate();
         WaitFor();
     }
+    delete QueueWaker;
+    std::lock_guard<std::mutex> g(Queued->Mutex);
+    Queued->View = nullptr;
+    Queued->Calls.clear();
 }
 
 void TWorkThread::Execute() {
@@ -108,7 +117,7 @@ void TWorkThread::LoadExcel() {
         return true;
     });
     if (!error.empty()) {
-        Synchronize([this, &error] { View->ShowImportError(error); });
+        SyncAfterQueued([this, &error] { View->ShowImportError(error); });
         return;
     }
     SyncSetStatus(ImportTotalText(rows));
@@ -148,11 +157,15 @@ void TWorkThread::LoadTable() {
             Rows->DataList.Append(Rows->Pool.Make(row));
             ++rows;
             if (rows > static_cast<size_t>(PageSize) && !shownFirst) {
+                // The first screen of rows shows at once.
                 shownFirst = true;
                 SyncRefreshList();
                 SyncShowFirstItem();
             }
-            if (rows % StatusEvery == 0) SyncSetStatus(LoadingText(rows, n));
+            if (rows % StatusEvery == 0) {
+                if (OnStatusPoint) OnStatusPoint(rows);
+                SyncSetStatus(LoadingText(rows, n));
+            }
         }
     }
     dbf.FreePage();
@@ -160,19 +173,68 @@ void TWorkThread::LoadTable() {
 }
 
 void TWorkThread::Finish(size_t rows, uint32_t total) {
-    SyncSetStatus(OnShowTotalText(rows, total));
-    SyncSetPanelFlag(false);
-    SyncSetItemCount(rows);
-    SyncRefreshList();
-    if (rows != total) SyncDisableEditing();
+    // The closing calls go in one round trip.
+    const std::string text = OnShowTotalText(rows, total);
+    SyncAfterQueued([&] {
+        View->SetStatus(text);
+        View->SetPanelFlag(false);
+        View->SetItemCount(rows);
+        View->RefreshList();
+        if (rows != total) View->DisableEditing();
+    });
 }
 
-void TWorkThread::SyncSetPanelFlag(bool on) { Synchronize([this, on] { View->SetPanelFlag(on); }); }
-void TWorkThread::SyncRefreshList() { Synchronize([this] { View->RefreshList(); }); }
-void TWorkThread::SyncShowFirstItem() { Synchronize([this] { View->ShowFirstItem(); }); }
-void TWorkThread::SyncSetStatus(const std::string& text) { Synchronize([this, &text] { View->SetStatus(text); }); }
-void TWorkThread::SyncSetItemCount(size_t count) { Synchronize([this, count] { View->SetItemCount(count); }); }
-void TWorkThread::SyncDisableEditing() { Synchronize([this] { View->DisableEditing(); }); }
+void TWorkThread::TViewQueue::Run() {
+    std::vector<std::function<void(TLoadView&)>> calls;
+    TLoadView* view = nullptr;
+    {
+        std::lock_guard<std::mutex> g(Mutex);
+        calls.swap(Calls);
+        Posted = false;
+        view = View;
+    }
+    if (view)
+        for (const auto& call : calls) call(*view);
+}
+
+void TWorkThread::Queue(std::function<void(TLoadView&)> call) {
+    if (!QueueWaker) {
+        // Without an event loop to run them the calls wait for their turn instead.
+        SyncAfterQueued([&] { call(*View); });
+        return;
+    }
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> g(Queued->Mutex);
+        Queued->Calls.push_back(std::move(call));
+        post = !Queued->Posted;
+        Queued->Posted = true;
+    }
+    if (post) PostWakeUp(QueueWaker);
+}
+
+void TWorkThread::SyncAfterQueued(const std::function<void()>& fn) {
+    std::shared_ptr<TViewQueue> q = Queued;
+    Synchronize([&] {
+        q->Run();
+        fn();
+    });
+}
+
+void TWorkThread::SyncSetPanelFlag(bool on) {
+    Queue([on](TLoadView& v) { v.SetPanelFlag(on); });
+}
+void TWorkThread::SyncRefreshList() {
+    Queue([](TLoadView& v) { v.RefreshList(); });
+}
+void TWorkThread::SyncShowFirstItem() {
+    Queue([](TLoadView& v) { v.ShowFirstItem(); });
+}
+void TWorkThread::SyncSetStatus(const std::string& text) {
+    Queue([text](TLoadView& v) { v.SetStatus(text); });
+}
+void TWorkThread::SyncSetItemCount(size_t count) { SyncAfterQueued([this, count] { View->SetItemCount(count); }); }
+void TWorkThread::SyncDisableEditing() { SyncAfterQueued([this] { View->DisableEditing(); }); }
 void TWorkThread::SyncSetImportColumns(const std::vector<std::string>& captions) {
-    Synchronize([this, &captions] { View->SetImportColumns(captions); });
+    SyncAfterQueued([this, &captions] { View->SetImportColumns(captions); });
 }

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,10 @@ public:
     // Imported rows between two updates of the item count and the status.
     static constexpr size_t ImportEvery = 20;
 
+    // Called on the worker thread with the row count at every status point, before the status
+    // goes out (a seam for tests: it may stop the load there, or fail it by throwing).
+    std::function<void(size_t rows)> OnStatusPoint;
+
 protected:
     void Execute() override;
 
@@ -68,6 +74,11 @@ private:
     void LoadExcel();
     void Finish(size_t rows, uint32_t total);
 
+    // Calls on the user-interface thread. The loader waits only for those at its end (the item
+    // count, disabling the editing commands, and Finish): the panel flag, the repaints and the
+    // status texts are queued, and the user-interface thread runs them, in order, when it gets
+    // to them, so that the loader never waits for the window. Every queued call has run before
+    // any waiting call does.
     void SyncSetPanelFlag(bool on);
     void SyncRefreshList();
     void SyncShowFirstItem();
@@ -75,6 +86,22 @@ private:
     void SyncSetItemCount(size_t count);
     void SyncDisableEditing();
     void SyncSetImportColumns(const std::vector<std::string>& captions);
+    // Queues a call for the user-interface thread without waiting.
+    void Queue(std::function<void(TLoadView&)> call);
+    // Runs `fn` on the user-interface thread after the queued calls, and waits.
+    void SyncAfterQueued(const std::function<void()>& fn);
+
+    // The queued calls, and the receiver on the user-interface thread that runs them (deleted
+    // with the loader, so that no call of a gone loader is ever run).
+    struct TViewQueue {
+        std::mutex Mutex;
+        std::vector<std::function<void(TLoadView&)>> Calls;
+        bool Posted = false;
+        TLoadView* View = nullptr;
+        void Run();
+    };
+    std::shared_ptr<TViewQueue> Queued;
+    QObject* QueueWaker = nullptr;
 
     TDBF* Dbf;
     TRowStore* Rows;

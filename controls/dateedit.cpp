@@ -1256,7 +1256,17 @@ void TCustomDateEdit::Change() {
 
 void TCustomDateEdit::focusOutEvent(QFocusEvent* event) {
     TCustomComboEdit::focusOutEvent(event);
-    if (!checkOnExit_ || event->reason() == Qt::PopupFocusReason) return;
+    if (!checkOnExit_) return;
+    // Only leaving for another control of the window checks the date: switching to another
+    // window, opening a menu or the drop-down calendar is no leaving.
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+        return;
+    default:
+        break;
+    }
     try {
         ValidateText();
     } catch (const EConvertError& error) {

@@ -13,6 +13,7 @@ TFlatPanel::TFlatPanel(QWidget* parent) : QWidget(parent) {
 
 void TFlatPanel::SetTransparent(bool value) {
     FTransparent = value;
+    setAttribute(Qt::WA_OpaquePaintEvent, !value);
     update();
 }
 
@@ -71,12 +72,12 @@ void TFlatPanel::paintEvent(QPaintEvent*) {
     const qreal dpr = devicePixelRatioF();
     QPixmap buffer(size() * dpr);
     buffer.setDevicePixelRatio(dpr);
+    // A see-through panel leaves its background clear: the parent, painted beneath it by the
+    // window, shows through.
+    if (FTransparent) buffer.fill(Qt::transparent);
     {
         QPainter p(&buffer);
-        if (FTransparent) {
-            buffer.fill(Qt::transparent);
-            DrawParentImage(this, p);
-        } else {
+        if (!FTransparent) {
             p.fillRect(rect(), ToQColor(Color()));
         }
         QRect r = rect();

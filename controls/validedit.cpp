@@ -32,7 +32,7 @@ static int DigitValue(QChar c) {
     if (u >= '0' && u <= '9') return u - '0';
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
     if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-    return -1;
+    return 0;
 }
 
 std::optional<int32_t> TextToNumber(const QString& text, TInputType type) {
@@ -49,8 +49,7 @@ std::optional<int32_t> TextToNumber(const QString& text, TInputType type) {
     for (; i < text.size(); ++i) {
         QChar c = text.at(i);
         if (c == u',') continue;
-        int d = DigitValue(c);
-        if (d < 0 || d >= base) return std::nullopt;
+        const int d = DigitValue(c);
         value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
         if (value > limit) return std::nullopt;
     }
@@ -172,6 +171,8 @@ void TAlignEdit::keyPressEvent(QKeyEvent* event) {
     }
     QString text = event->text();
     if (text.isEmpty() && event->key() == Qt::Key_Backspace) text = QStringLiteral("\b");
+    // Delete types no character (X11 still reports it as the text "\x7f"): the edit deletes.
+    if (event->key() == Qt::Key_Delete || text == QStringLiteral("\x7f")) text.clear();
     if (text.size() != 1) {
         QLineEdit::keyPressEvent(event);
         return;

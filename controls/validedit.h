@@ -23,10 +23,12 @@ int InputBase(TInputType type);
 // "01234567"); the decimal set also holds "," when separators are on.
 QString AllowedChars(TInputType type, bool separators);
 
-// The number a text stands for. Every "," is skipped; an empty text is 0. Decimal texts are
-// signed values that must fit 32 bits ("4294967297" is no number, it does not wrap). Texts of the
-// other bases are 32-bit patterns ("FFFFFFFF" is -1) and may not need more than 32 bits. A
-// character that is no digit of the base makes the text no number.
+// The number a text stands for. Every "," is skipped; an empty text is 0. Each other character
+// counts as a digit of the base whatever the base: "0"-"9" as 0-9, "A"-"F" and "a"-"f" as 10-15,
+// anything else as 0 (so a pasted "12x" reads 120 before the clean-up removes the "x"). Decimal
+// texts are signed values that must fit 32 bits ("4294967297" is no number, it does not wrap).
+// Texts of the other bases are 32-bit patterns ("FFFFFFFF" is -1) and may not need more than
+// 32 bits.
 std::optional<int32_t> TextToNumber(const QString& text, TInputType type);
 
 // The text of a value: digits "0"-"9", "A"-"F", most significant first; 0 is "0". Decimal values

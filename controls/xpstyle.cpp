@@ -633,7 +633,10 @@ void TXPStyle::DrawCheck(const QStyleOption* o, QPainter* p, const QWidget* w, b
     const QRect inner = square.adjusted(2, 2, -2, -2);
     p->save();
     p->setRenderHint(QPainter::Antialiasing, false);
-    p->fillRect(square, o->palette.brush(QPalette::Window));
+    // The square takes the control's own colour; a control without a background of its own
+    // shows its parent's surface (a tab page is lighter than the window colour), so it stays.
+    if (w && w->autoFillBackground())
+        p->fillRect(square, o->palette.brush(w->backgroundRole()));
     if (!radio) {
         TColor face = ColorToRGB(clWindow), frame = ColorToRGB(clBtnShadow);
         if (hot || focused) {
@@ -713,7 +716,13 @@ void TXPStyle::DrawGroupBox(const QStyleOptionComplex* o, QPainter* p, const QWi
     const QRect tr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxLabel, w);
     p->save();
     if (g->subControls & SC_GroupBoxFrame) {
-        const QRect fr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxFrame, w);
+        QRect fr = proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxFrame, w);
+        // The toolkit's box begins under the caption (and check box), which sits on the left
+        // edge; a frame at the very top would run into the caption's upper half.
+        if (hasLabel)
+            fr.setTop(std::max(fr.top(), tr.bottom() + 1));
+        if (g->subControls & SC_GroupBoxCheckBox)
+            fr.setTop(std::max(fr.top(), proxy()->subControlRect(CC_GroupBox, g, SC_GroupBoxCheckBox, w).bottom() + 1));
         const bool flat = g->features & QStyleOptionFrame::Flat;
         // The caption keeps the background under it: the frame stops on either side.
         p->save();

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite twice: a normal build, then a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer; then a short fuzzing run of the table reader.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then the row store, the row loader and the
+# worker threads under ThreadSanitizer (their tests alone); then a short fuzzing run of the
+# table reader.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
@@ -18,6 +20,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j"$jobs")
+
+echo "== ThreadSanitizer build of the row store, the loader and the workers"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLIBROX_TSAN=ON -DVELLIBROX_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_threads
+(cd build-tsan/tests && env -u ASAN_OPTIONS -u LSAN_OPTIONS -u UBSAN_OPTIONS \
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$here/tests/tsan.supp" ./test_threads)
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
   echo "== Fuzzing the table reader"

@@ -1,4 +1,5 @@
-// Writes pictures of the main window at start (welcome page), of the main window with a table,
+// Writes pictures of the main window at start (welcome page), of the main window with a table
+// (also at its minimum size),
 // of every page of the options dialog, of a question with "Don't remind me again." and of the
 // export dialog before, during and after an export of a large table, and of the "Save As ..."
 // window during and after saving that table, into the folder given, as
@@ -327,6 +328,17 @@ int main(int argc, char** argv) {
             form.Open(QString::fromLocal8Bit(argv[2]));
             Settle(1500);
             failures += !Save(&form, out + "/" + (argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("main-table.png")));
+            {
+                // The smallest window the user can make, with a record chosen.
+                const QSize size = form.size();
+                form.ListViewGoToRec(3);
+                form.resize(form.minimumSize());
+                Settle(500);
+                failures += !Save(&form, out + "/main-minimum.png");
+                form.ListViewNotSelAll();
+                form.resize(size);
+                Settle(300);
+            }
             failures += FindAndSortPictures(form, out);
         }
         failures += ExportShots(form, out, settings);

@@ -31,9 +31,7 @@ TEST(ProgramPictures, EveryPictureDecodesAtItsSize) {
 TEST(AboutBox, OkClosesWithOkAndTheTextFits) {
     App();
     TFormAbout form;
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("About"));
     EXPECT_TRUE(form.Memo->isReadOnly());
-    EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("OK"));
     EXPECT_FALSE(form.Image->pixmap().isNull());
 
     QTimer::singleShot(0, [&form] {
@@ -42,7 +40,6 @@ TEST(AboutBox, OkClosesWithOkAndTheTextFits) {
         EXPECT_FALSE(form.Memo->verticalScrollBar()->isVisible());
         EXPECT_TRUE(form.rect().contains(form.BitBtn1->geometry()));
         EXPECT_TRUE(form.rect().contains(form.Memo->geometry()));
-        if (const char* dir = std::getenv("VX_SHOT_DIR")) form.grab().save(QString::fromLocal8Bit(dir) + "/msgbox-about.png");
         form.BitBtn1->click();
     });
     EXPECT_EQ(form.exec(), 1);

@@ -39,96 +39,64 @@ const std::vector<QString> TableRowNames = {
 }  // namespace
 
 TEST(FileInfo, VersionTextsOfTheStatusBarAndTheList) {
-    EXPECT_EQ(vx::VersionText(0x03), QStringLiteral("FoxBASE+/Dbase III plus, no memo"));
-    EXPECT_EQ(vx::VersionText(0x30), QStringLiteral("Visual FoxPro with memo"));
+    // Kinds the window does not name have no status text; the list always shows the byte.
     EXPECT_EQ(vx::VersionText(0x83), QStringLiteral("FoxBASE+/dBASE III PLUS, with memo"));
-    EXPECT_EQ(vx::VersionText(0xFB), QStringLiteral("FoxBASE"));
     EXPECT_EQ(vx::VersionText(0x04), QString());
     EXPECT_EQ(vx::VersionText(0x32), QString());
-    EXPECT_EQ(vx::FileTypeText(0x03), QStringLiteral("0x3-FoxBASE+/Dbase III plus, no memo"));
     EXPECT_EQ(vx::FileTypeText(0x8B), QStringLiteral("0x8B-dBASE IV with memo"));
-    EXPECT_EQ(vx::FileTypeText(0xF5), QStringLiteral("0xF5-FoxPro 2.x (or earlier) with memo"));
     EXPECT_EQ(vx::FileTypeText(0x04), QStringLiteral("0x4-Unknow type"));
 }
 
 TEST(FileInfo, RowsOfTablesWithAndWithoutMemoFile) {
     vxtest::TempDir dir;
+    auto open = [&](TDBF& dbf, const std::string& path) {
+        dbf.SetFileName(path);
+        dbf.Open();
+    };
     {
         // FoxBASE+ without memo: the list ends with the backlink row.
         std::string path = dir.Path("plain.dbf");
         CreateTableFile(path, 0x03, {{"NAME", 'C', 10}, {"QTY", 'N', 8, 2}});
         TDBF dbf;
-        dbf.SetFileName(path);
-        dbf.Open();
-        dbf.Append();
-        dbf.Post();
-        dbf.Append();
-        dbf.Post();
+        open(dbf, path);
+        for (int i = 0; i < 2; ++i) dbf.Append(), dbf.Post();
         auto rows = vx::FileInfoRows(dbf, QStringLiteral("/x/plain.dbf"));
         EXPECT_EQ(Names(rows), TableRowNames);
-        EXPECT_EQ(Value(rows, "File Name"), QStringLiteral("/x/plain.dbf"));
-        EXPECT_EQ(Value(rows, "File Type"), QStringLiteral("0x3-FoxBASE+/Dbase III plus, no memo"));
-        EXPECT_EQ(Value(rows, "Header Size"), QStringLiteral("97"));
-        EXPECT_EQ(Value(rows, "Record Size"), QStringLiteral("19"));
-        EXPECT_EQ(Value(rows, "Record Count"), QStringLiteral("2"));
-        EXPECT_EQ(Value(rows, "File Size"), QStringLiteral("135"));
-        EXPECT_EQ(Value(rows, "Field Count"), QStringLiteral("2"));
-        EXPECT_EQ(Value(rows, "Memo Field Count"), QStringLiteral("0"));
+        const std::pair<const char*, const char*> values[] = {
+            {"File Name", "/x/plain.dbf"}, {"Header Size", "97"}, {"Record Size", "19"}, {"Record Count", "2"},
+            {"File Size", "135"},          {"Field Count", "2"},  {"Memo Field Count", "0"}, {"DBCPath Data", ""}};
+        for (auto [name, value] : values) EXPECT_EQ(Value(rows, name), QLatin1String(value)) << name;
         EXPECT_EQ(Value(rows, "Last Update"), QString::fromStdString(dbf.GetLastUpdate()));
-        EXPECT_EQ(Value(rows, "DBCPath Data"), QString());
         auto fields = vx::FieldInfoRows(dbf);
-        ASSERT_EQ(fields.size(), 2u);
-        EXPECT_EQ(fields[0], (vx::TFieldInfoRow{"NAME", "Character", "10", "0"}));
-        EXPECT_EQ(fields[1], (vx::TFieldInfoRow{"QTY", "Numeric", "8", "2"}));
+        EXPECT_EQ(fields, (std::vector<vx::TFieldInfoRow>{{"NAME", "Character", "10", "0"}, {"QTY", "Numeric", "8", "2"}}));
     }
     {
         // Visual FoxPro with its memo file: a blank row, then the memo file's rows.
         std::string path = dir.Path("memo.dbf");
         MakeSampleTable(path, 5);
         TDBF dbf;
-        dbf.SetFileName(path);
-        dbf.Open();
-        ASSERT_TRUE(dbf.GetMemoOpened());
+        open(dbf, path);
         auto rows = vx::FileInfoRows(dbf, QStringLiteral("memo.dbf"));
         std::vector<QString> names = TableRowNames;
         for (const char* n : {"", "Memo File Name", "Memo File Size", "Memo Block Count", "Memo Block Size"})
             names.push_back(n);
         EXPECT_EQ(Names(rows), names);
-        EXPECT_EQ(Value(rows, "File Type"), QStringLiteral("0x30-Visual FoxPro with memo"));
         EXPECT_EQ(Value(rows, "Memo Field Count"), QStringLiteral("2"));
         EXPECT_EQ(Value(rows, "Table Flag"), QStringLiteral("2"));
-        EXPECT_EQ(Value(rows, "Memo File Name"), QString::fromStdString(dbf.GetMemoFileName()));
-        EXPECT_EQ(Value(rows, "Memo File Size"),
-                  QString::number(std::filesystem::file_size(dbf.GetMemoFileName())));
+        EXPECT_EQ(Value(rows, "Memo File Size"), QString::number(std::filesystem::file_size(dbf.GetMemoFileName())));
         EXPECT_EQ(Value(rows, "Memo Block Count"), QString::number(dbf.GetMemoNextBlock()));
-        EXPECT_EQ(Value(rows, "Memo Block Size"), QString::number(dbf.GetMemoBlockSize()));
         auto fields = vx::FieldInfoRows(dbf);
         ASSERT_EQ(fields.size(), 12u);
-        EXPECT_EQ(fields[5].Type, QStringLiteral("DateTime"));
-        EXPECT_EQ(fields[6].Type, QStringLiteral("Currency"));
         EXPECT_EQ(fields[8], (vx::TFieldInfoRow{"RATIO", "Double", "8", "3"}));
         EXPECT_EQ(fields[11].Type, QStringLiteral("General"));
     }
     {
-        // dBASE III with a .dbt memo file, and the same file with an unknown version byte.
-        std::string path = dir.Path("three.dbf");
-        CreateTableFile(path, 0x83, {{"NAME", 'C', 10}, {"NOTE", 'M', 10}});
-        {
-            TDBF dbf;
-            dbf.SetFileName(path);
-            dbf.Open();
-            auto rows = vx::FileInfoRows(dbf, QStringLiteral("three.dbf"));
-            EXPECT_EQ(Value(rows, "File Type"), QStringLiteral("0x83-FoxBASE+/dBASE III PLUS, with memo"));
-            EXPECT_EQ(Value(rows, "Memo Field Count"), QStringLiteral("1"));
-            EXPECT_TRUE(dbf.GetMemoOpened());
-            EXPECT_EQ(rows.size(), TableRowNames.size() + 5);
-        }
+        // A kind the program does not know.
         std::string odd = dir.Path("odd.dbf");
         CreateTableFile(odd, 0x03, {{"NAME", 'C', 10}});
-        PutByte(odd, 0, 0x05);  // no kind the program knows (0x04 tables are refused on open)
+        PutByte(odd, 0, 0x05);  // (0x04 tables are refused on open)
         TDBF dbf;
-        dbf.SetFileName(odd);
-        dbf.Open();
+        open(dbf, odd);
         auto rows = vx::FileInfoRows(dbf, QStringLiteral("odd.dbf"));
         EXPECT_EQ(Value(rows, "File Type"), QStringLiteral("0x5-Unknow type"));
         EXPECT_EQ(Names(rows), TableRowNames);
@@ -150,10 +118,7 @@ TEST(FileInfo, FileSizeOfAHugeTableIsNotCutTo32Bits) {
     }
     std::filesystem::resize_file(path, header + uintmax_t(records) * 255, ec);  // sparse
     if (ec) GTEST_SKIP() << "no room for a sparse file: " << ec.message();
-    PutByte(path, 4, records & 0xFF);
-    PutByte(path, 5, (records >> 8) & 0xFF);
-    PutByte(path, 6, (records >> 16) & 0xFF);
-    PutByte(path, 7, (records >> 24) & 0xFF);
+    for (int i = 0; i < 4; ++i) PutByte(path, 4 + i, (records >> (8 * i)) & 0xFF);
     TDBF dbf;
     dbf.SetFileName(path);
     dbf.SetReadOnly(true);
@@ -161,7 +126,6 @@ TEST(FileInfo, FileSizeOfAHugeTableIsNotCutTo32Bits) {
     ASSERT_EQ(dbf.GetRecordCount(), records);
     auto rows = vx::FileInfoRows(dbf, QStringLiteral("huge.dbf"));
     EXPECT_EQ(Value(rows, "File Size"), QString::number(uint64_t(records) * 255 + header));
-    EXPECT_EQ(Value(rows, "File Size"), QStringLiteral("5100000065"));
 }
 
 TEST(FileInfo, ClipboardTextsPadTheirColumns) {

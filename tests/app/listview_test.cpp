@@ -1,57 +1,62 @@
-// The record list: cells, memo columns with Show Memo on and off, colours, the current record,
-// navigation with the record tool bar and the record-number box, and refusals while loading.
-#include "loadwindow_fixture.h"
+// The record list: cells, memo columns with Show Memo on and off, colours and hot tracking, the
+// current record, navigation with the keys, the record tool bar and the record-number box,
+// refusals while loading, and lists too long for the toolkit's pixel range.
+#include "window_fixture.h"
 
 #include <QHeaderView>
-#include <QScrollBar>
-#include <QTableView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
-using lvtest::Drain;
-using lvtest::WaitUntil;
-using lvtest::WindowTest;
+#include <atomic>
+#include <thread>
+
+using wintest::Drain;
+using wintest::WaitUntil;
 
 namespace {
 
-void Key(QWidget* w, int key, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &release);
-}
+using vxtest::Click;
+using vxtest::Key;
+using vxtest::Mouse;
 
-void Type(QWidget* w, const QString& digits) {
-    for (QChar c : digits) Key(w, Qt::Key_0 + (c.unicode() - '0'), QString(c));
-}
-
-void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QPointF p(at);
-    QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, mods);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-void Click(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    Mouse(w, QEvent::MouseButtonPress, at, mods);
-    Mouse(w, QEvent::MouseButtonRelease, at, mods);
-}
-
-class ListViewTest : public WindowTest {
+class ListViewTest : public wintest::WindowTest {
 protected:
-    int Selected() const {
-        QModelIndexList rows = Form->MainListView->selectionModel()->selectedRows();
-        return rows.size() == 1 ? rows[0].row() : (rows.isEmpty() ? -1 : -2);
+    void Show() {
+        Form->resize(900, 600);
+        Form->show();
+        Drain();
     }
-    void OpenLoaded(const QString& path) {
-        Form->Open(path);
-        ASSERT_TRUE(WaitLoaded());
+    QRect RowRect(int position) const {
+        TRecordListView* v = Form->MainListView;
+        return v->visualRect(v->model()->index(Form->ListModel->RowOf(position), 1));
+    }
+    // The current record as the window shows it.
+    void ExpectCurrent(int position) {
+        EXPECT_EQ(Selected(), position);
+        EXPECT_EQ(Form->MainListView->CurrentPosition(), position);
+        EXPECT_EQ(Form->CurRecNo, position + 1);
+        EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:%1[%1]").arg(position + 1));
+        EXPECT_EQ(Form->EditCurRecNo->Text(), QString::number(position + 1));
+    }
+    // Holds the loader at its first status point until Release.
+    std::atomic<bool> Held{false}, Go{false};
+    void HoldTheLoader() {
+        Form->OnLoaderStatusPoint = [this](size_t) {
+            Held = true;
+            while (!Go) std::this_thread::yield();
+        };
+    }
+    void Release() { Go = true; }
+    void TearDown() override {
+        Release();
+        WindowTest::TearDown();
     }
 };
 
 }  // namespace
 
-TEST_F(ListViewTest, MemoColumnsFollowShowMemo) {
+TEST_F(ListViewTest, MemoColumnsFollowShowMemoAndTheOptions) {
     std::string path = Dir.Path("s.dbf");
     MakeSampleTable(path, 8);
     Option->ViewMemo = false;
@@ -64,56 +69,59 @@ TEST_F(ListViewTest, MemoColumnsFollowShowMemo) {
     ScriptedMsgBox script;
     Form->M2_MEMO->trigger();  // Ctrl+M
     EXPECT_TRUE(Option->ViewMemo);
-    EXPECT_TRUE(Form->M2_MEMO->isChecked());
     EXPECT_EQ(Cell(0, notes), QString());
     EXPECT_EQ(Cell(1, notes), QStringLiteral("First programmer.\r\nWrote notes on the Analytical Engine."));
-    // Bytes above 127 reach the screen one character each.
     EXPECT_EQ(Cell(3, notes), QString::fromLatin1("Bytes are shown as stored: caf\xe9, na\xefve, \xa9 and \xb1."));
     Form->M2_MEMO->trigger();
     EXPECT_EQ(Cell(1, notes), QStringLiteral("Full memo"));
     EXPECT_TRUE(script.Asked.empty());
+    // Memo in the options dialog reaches the list at once.
+    Option->ViewMemo = true;
+    OnOptionsApplied();
+    EXPECT_EQ(Cell(1, notes), QStringLiteral("First programmer.\r\nWrote notes on the Analytical Engine."));
+    EXPECT_TRUE(Form->M2_MEMO->isChecked());
     // The setting holds for the next table as well.
-    Form->M2_MEMO->trigger();
     OpenLoaded(Q(path));
     EXPECT_EQ(Cell(2, notes), QStringLiteral("Memo texts can be long, with several lines:\r\nline two\r\nline three"));
 }
 
-TEST_F(ListViewTest, ShowMemoWhileLoadingChangesTheSettingAndAsksToWait) {
-    QString big = Table("big.dbf", 300000, 0);
-    Form->Open(big);
+TEST_F(ListViewTest, WhileLoadingShowMemoAndNavigationAskToWait) {
+    HoldTheLoader();
+    Form->Open(Table("big.dbf", 10000, 0));
+    ASSERT_TRUE(WaitUntil([this] { return Held.load(); }));
     ScriptedMsgBox script;
-    ASSERT_FALSE(Form->IsLoadOver());
     Form->M2_MEMO->trigger();
     EXPECT_TRUE(Option->ViewMemo);
-    ASSERT_EQ(script.Asked.size(), 1u);
-    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Loading... Please wait."));
-    EXPECT_EQ(script.Asked[0].Icon, mbiInformation);
-    EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
-    // Navigation is refused the same way, and any key in the record-number box.
     Form->TB_LASTRECClick();
     Form->TB_NEXTRECClick();
     int key = Qt::Key_5;
     Form->EditCurRecNoKeyDown(key);
-    if (!Form->IsLoadOver()) {
-        EXPECT_EQ(script.Asked.size(), 4u);
-        EXPECT_EQ(script.Asked[3].Text, QStringLiteral("Loading... Please wait."));
-        EXPECT_EQ(Form->CurRecNo, -1);
+    ASSERT_EQ(script.Asked.size(), 4u);
+    for (const TMsgBoxRequest& r : script.Asked) {
+        EXPECT_EQ(r.Text, QStringLiteral("Loading... Please wait."));
+        EXPECT_EQ(r.Icon, mbiInformation);
     }
+    EXPECT_EQ(Form->CurRecNo, -1);
+    // The list's own keys work meanwhile; a row not loaded yet becomes the current record
+    // when it arrives.
+    Key(Form->MainListView, Qt::Key_End);
+    EXPECT_EQ(Selected(), 9999);
+    EXPECT_EQ(Form->CurRecNo, -1);
+    Release();
     ASSERT_TRUE(WaitLoaded());
-    Form->TB_LASTRECClick();
-    EXPECT_EQ(Form->CurRecNo, 300000);
+    ExpectCurrent(9999);
 }
 
-TEST_F(ListViewTest, RowsAlternateColoursAndSelectionIsWhiteOnOrange) {
+TEST_F(ListViewTest, RowColoursAndHotTracking) {
     Option->LvAlterColor1 = 0x00112233;
     Option->LvAlterColor2 = 0x00445566;
+    Show();
     OpenLoaded(Table("t.dbf", 6));
     QAbstractItemModel* m = Form->MainListView->model();
     for (int r = 0; r < 6; ++r)
         EXPECT_EQ(m->data(m->index(r, 1), Qt::BackgroundRole).value<QColor>(),
                   r % 2 ? QColor(0x66, 0x55, 0x44) : QColor(0x33, 0x22, 0x11));
     // Deletion marks are the first column's pictures.
-    EXPECT_FALSE(m->data(m->index(2, 0), Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_EQ(m->data(m->index(2, 0), Qt::DecorationRole).value<QIcon>().cacheKey(),
               TDataListModel::DeletionIcon(true).cacheKey());
     EXPECT_EQ(m->data(m->index(1, 0), Qt::DecorationRole).value<QIcon>().cacheKey(),
@@ -126,84 +134,115 @@ TEST_F(ListViewTest, RowsAlternateColoursAndSelectionIsWhiteOnOrange) {
     Option->LvAlterColor1 = 0x00000080;
     OnOptionsApplied();
     EXPECT_EQ(m->data(m->index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(0x80, 0, 0));
-    EXPECT_EQ(Form->MainListView->palette().color(QPalette::Highlight), QColor(0xFF, 0x90, 0x00));
+
+    // Hot tracking lights the row under the mouse, and only with the setting on.
+    QWidget* port = Form->MainListView->viewport();
+    const QPoint inRow2 = RowRect(2).topRight() + QPoint(-3, 3);
+    auto colourAt = [&](QPoint p) { return port->grab().toImage().pixelColor(p); };
+    Mouse(port, QEvent::MouseMove, RowRect(2).center());
+    EXPECT_EQ(Form->MainListView->HotPosition(), -1);
+    Option->HotTrack = true;
+    Form->UpdateInterface();
+    Mouse(port, QEvent::MouseMove, RowRect(2).center());
+    EXPECT_EQ(Form->MainListView->HotPosition(), 2);
+    EXPECT_EQ(colourAt(inRow2), QColor(0xE5, 0xF1, 0xFB));
+    Mouse(port, QEvent::MouseMove, RowRect(4).center());
+    EXPECT_EQ(Form->MainListView->HotPosition(), 4);
+    EXPECT_EQ(colourAt(inRow2), QColor(0x80, 0, 0));
     // Rows are as high as the list's font needs.
     Option->LvFontSize = 20;
     Form->UpdateInterface();
     EXPECT_GE(Form->MainListView->verticalHeader()->defaultSectionSize(),
               QFontMetrics(Form->MainListView->font()).height());
-    EXPECT_EQ(Form->MainListView->rowHeight(0), Form->MainListView->verticalHeader()->defaultSectionSize());
-    // The view is read-only and selects whole rows, several at a time.
-    EXPECT_EQ(Form->MainListView->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_EQ(Form->MainListView->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(Form->MainListView->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(ListViewTest, NavigationOverTenRows) {
     OpenLoaded(Table("t.dbf", 10));
     EXPECT_EQ(Form->CurRecNo, -1);
-    EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("0"));
-
     Form->TB_FIRSTRECClick();
-    EXPECT_EQ(Selected(), 0);
-    EXPECT_EQ(Form->CurRecNo, 1);
-    EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:1[1]"));
-    EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("1"));
+    ExpectCurrent(0);
     EXPECT_TRUE(Form->TB_NEXTREC->isEnabled());
     EXPECT_FALSE(Form->TB_PRIORREC->isEnabled());
     Form->TB_PRIORRECClick();  // on row 1: nothing
     EXPECT_EQ(Form->CurRecNo, 1);
     Form->TB_NEXTRECClick();
     Form->TB_NEXTRECClick();
-    EXPECT_EQ(Selected(), 2);
-    EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:3[3]"));
+    ExpectCurrent(2);
     EXPECT_TRUE(Form->TB_PRIORREC->isEnabled());
 
     // 999 typed into the box becomes the item count; Enter selects that row.
-    Form->EditCurRecNo->setFocus();
     Form->EditCurRecNo->selectAll();
-    Type(Form->EditCurRecNo, QStringLiteral("999"));
+    for (QChar c : QStringLiteral("999")) Key(Form->EditCurRecNo, Qt::Key_9, Qt::NoModifier, QString(c));
     EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("10"));
-    Key(Form->EditCurRecNo, Qt::Key_Return, QStringLiteral("\r"));
-    EXPECT_EQ(Selected(), 9);
-    EXPECT_EQ(Form->CurRecNo, 10);
-    EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:10[10]"));
+    Key(Form->EditCurRecNo, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    ExpectCurrent(9);
     EXPECT_FALSE(Form->TB_NEXTREC->isEnabled());
     Form->TB_NEXTRECClick();  // on the last row: nothing
     EXPECT_EQ(Selected(), 9);
-    EXPECT_EQ(Form->CurRecNo, 10);
     Form->TB_PRIORRECClick();
     EXPECT_EQ(Selected(), 8);
     Form->TB_LASTRECClick();
     EXPECT_EQ(Selected(), 9);
-
-    // Out-of-range positions are ignored.
+    // Out-of-range positions are ignored; deselecting shows no current record.
     Form->ListViewGoToRec(0);
     Form->ListViewGoToRec(11);
     EXPECT_EQ(Selected(), 9);
-    // Deselecting shows no current record in the status bar.
     Form->ListViewNotSelAll();
     EXPECT_EQ(Selected(), -1);
     EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:0"));
-    // A selection change that leaves nothing selected changes nothing else.
-    EXPECT_EQ(Form->CurRecNo, 10);
+    EXPECT_EQ(Form->CurRecNo, 10);  // a change that leaves nothing selected changes nothing else
+}
+
+TEST_F(ListViewTest, KeysMoveLikeAList) {
+    Show();
+    OpenLoaded(Table("t.dbf", 200));
+    TRecordListView* v = Form->MainListView;
+    const int page = v->PageRows();
+    ASSERT_GT(page, 5);
+    struct Step {
+        int key;
+        Qt::KeyboardModifiers mods;
+        int expected;
+    };
+    const Step steps[] = {
+        {Qt::Key_Down, Qt::NoModifier, 0},            // nothing current: the first row on screen
+        {Qt::Key_End, Qt::NoModifier, 199},
+        {Qt::Key_Home, Qt::NoModifier, 0},
+        {Qt::Key_End, Qt::ControlModifier, 199},
+        {Qt::Key_Home, Qt::ControlModifier, 0},
+        {Qt::Key_PageDown, Qt::NoModifier, page - 1},  // the last row fully shown
+        {Qt::Key_PageDown, Qt::NoModifier, 2 * page - 2},
+        {Qt::Key_PageUp, Qt::NoModifier, page - 1},   // the first row shown
+        {Qt::Key_Down, Qt::NoModifier, page},
+        {Qt::Key_Up, Qt::NoModifier, page - 1},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString());
+        Key(v, s.key, s.mods);
+        ExpectCurrent(s.expected);
+        EXPECT_GE(s.expected, v->TopPosition());
+        EXPECT_LE(s.expected, v->BottomPosition());
+    }
+    // Shift extends from the anchor; Ctrl moves the focus alone.
+    Key(v, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(v->SelectedPositions().Ranges(), (std::vector<std::pair<int, int>>{{page - 1, 200}}));
+    Key(v, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(v->CurrentPosition(), 198);
+    EXPECT_EQ(v->SelectedPositions().Size(), 201 - page);
 }
 
 TEST_F(ListViewTest, ClicksShowTheCurrentRecord) {
-    Form->resize(900, 600);
-    Form->show();
+    Show();
     OpenLoaded(Table("t.dbf", 5));
-    QTableView* v = Form->MainListView;
-    QRect r = v->visualRect(v->model()->index(3, 1));
-    Click(v->viewport(), r.center());
-    EXPECT_EQ(Form->CurRecNo, 4);
-    EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:4[4]"));
+    QWidget* port = Form->MainListView->viewport();
+    Click(port, RowRect(3).center());
+    ExpectCurrent(3);
     // Ctrl-click adds a row; the first selected one is the current record.
-    Click(v->viewport(), v->visualRect(v->model()->index(1, 1)).center(), Qt::ControlModifier);
+    Click(port, RowRect(1).center(), Qt::ControlModifier);
     EXPECT_EQ(Form->CurRecNo, 2);
-    EXPECT_EQ(v->selectionModel()->selectedRows().size(), 2);
+    EXPECT_EQ(Form->MainListView->SelectedPositions().Size(), 2);
     // Empty space below the rows.
-    Click(v->viewport(), QPoint(20, v->viewport()->height() - 5));
+    Click(port, QPoint(20, port->height() - 5));
     EXPECT_EQ(Form->CurRecNo, -1);
     EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:0"));
     EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("0"));
@@ -212,42 +251,93 @@ TEST_F(ListViewTest, ClicksShowTheCurrentRecord) {
     // A double click edits the record: it asks "Edit?" first (answered No here).
     ScriptedMsgBox boxes;
     boxes.DefaultAnswer.ModalResult = mrNo;
-    Click(v->viewport(), r.center());
-    Mouse(v->viewport(), QEvent::MouseButtonDblClick, r.center());
-    Mouse(v->viewport(), QEvent::MouseButtonRelease, r.center());
+    Click(port, RowRect(3).center());
+    Mouse(port, QEvent::MouseButtonDblClick, RowRect(3).center());
+    Mouse(port, QEvent::MouseButtonRelease, RowRect(3).center());
     EXPECT_EQ(Form->CurRecNo, 4);
     ASSERT_EQ(boxes.Asked.size(), 1u);
     EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("Edit?"));
-    Form->hide();
 }
 
 TEST_F(ListViewTest, AMillionRowsScrollWhileTheyLoad) {
-    QString big = Table("million.dbf", 1000000, 0);
-    Form->resize(900, 600);
-    Form->show();
-    Form->Open(big);
-    QTableView* v = Form->MainListView;
+    Show();
+    Form->Open(Table("million.dbf", 1000000, 0));
+    TRecordListView* v = Form->MainListView;
     // The list counts every record at once; rows not loaded yet show nothing.
     EXPECT_EQ(v->model()->rowCount(), 1000000);
+    EXPECT_FALSE(Form->ListModel->Windowed());
     ASSERT_TRUE(WaitUntil([this] { return Rows() > 1000; }));
-    QElapsedTimer t;
-    t.start();
-    int frames = 0;
-    while (!Form->IsLoadOver() && frames < 200) {
-        v->verticalScrollBar()->setValue((frames * 7919) % 1000000);
+    for (int frame = 0; frame < 100 && !Form->IsLoadOver(); ++frame) {
+        v->verticalScrollBar()->setValue((frame * 7919) % 1000000);
         v->viewport()->repaint();
-        ++frames;
         QCoreApplication::processEvents();
     }
     ASSERT_TRUE(WaitLoaded());
     Form->ListViewGoToRec(500000);
-    v->viewport()->repaint();
-    EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:500000[500000]"));
+    ExpectCurrent(499999);
     EXPECT_EQ(Cell(499999, 0), QStringLiteral("r500000"));
-    EXPECT_GE(v->rowAt(v->viewport()->height() / 2), 499900);
     Form->ListViewScrollEnd();
-    EXPECT_EQ(v->rowAt(v->viewport()->height() - 2), 999999);
+    EXPECT_EQ(v->BottomPosition(), 999999);
     Form->ListViewScrollStart();
-    EXPECT_EQ(v->rowAt(1), 0);
-    Form->hide();
+    EXPECT_EQ(v->TopPosition(), 0);
+}
+
+TEST_F(ListViewTest, AListBeyondThePixelRangeBrowsesByRows) {
+    Show();
+    OpenLoaded(Table("t.dbf", 1000));
+    // As many rows as a table of 150 million records shows; the first thousand are loaded.
+    const int count = 150000000;
+    Form->ListModel->SetItemCount(count);
+    TRecordListView* v = Form->MainListView;
+    ASSERT_TRUE(Form->ListModel->Windowed());
+    EXPECT_LE(v->model()->rowCount(), TDataListModel::WindowRows);
+    auto* rowBar = v->Frame()->findChild<QScrollBar*>(QStringLiteral("MainListViewRowBar"));
+    ASSERT_NE(rowBar, nullptr);
+    EXPECT_TRUE(rowBar->isVisible());
+    EXPECT_FALSE(v->verticalScrollBar()->isVisible());
+    EXPECT_EQ(rowBar->maximum(), count - v->PageRows());
+
+    // The keys reach both ends, selecting the row they reach.
+    Key(v, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Selected(), count - 1);
+    EXPECT_EQ(v->CurrentPosition(), count - 1);
+    EXPECT_EQ(v->BottomPosition(), count - 1);
+    EXPECT_EQ(rowBar->value(), rowBar->maximum());
+    Key(v, Qt::Key_PageUp);
+    EXPECT_EQ(Selected(), v->TopPosition());
+    Key(v, Qt::Key_Home);
+    EXPECT_EQ(Selected(), 0);
+    EXPECT_EQ(rowBar->value(), 0);
+    ExpectCurrent(0);  // a loaded row shows as the current record
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("r1"));
+    // The bar takes the list anywhere, a row at a time.
+    rowBar->setValue(75000000);
+    EXPECT_EQ(v->TopPosition(), 75000000);
+    rowBar->setValue(75000001);
+    EXPECT_EQ(v->TopPosition(), 75000001);
+    EXPECT_EQ(v->PositionAt(RowRect(75000003).center()), 75000003);
+    v->verticalScrollBar()->setValue(v->verticalScrollBar()->maximum());  // the wheel or the keys
+    EXPECT_EQ(rowBar->value(), v->TopPosition());
+
+    // A selection is never cut to the window: all rows, then one click.
+    v->SelectAllPositions();
+    rowBar->setValue(3);
+    rowBar->setValue(140000000);
+    EXPECT_EQ(v->SelectedPositions().Size(), count);
+    EXPECT_EQ(v->FirstSelectedPosition(), 0);
+    Click(v->viewport(), RowRect(140000002).center());
+    EXPECT_EQ(v->SelectedPositions().Ranges(), (std::vector<std::pair<int, int>>{{140000002, 140000003}}));
+    // Shift+Home from there selects back to the first row, across windows.
+    Key(v, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(v->SelectedPositions().Ranges(), (std::vector<std::pair<int, int>>{{0, 140000003}}));
+    Form->ListViewGoToRec(123456789);
+    EXPECT_EQ(Selected(), 123456788);
+    EXPECT_GE(123456788, v->TopPosition());
+    EXPECT_LE(123456788, v->BottomPosition());
+    // Back to its own size the list lays out every row again.
+    Form->ListModel->SetItemCount(1000);
+    EXPECT_FALSE(Form->ListModel->Windowed());
+    EXPECT_FALSE(rowBar->isVisible());
+    Form->ListViewGoToRec(1000);
+    ExpectCurrent(999);
 }

@@ -1,7 +1,7 @@
 // Opening and closing tables in the main window: real tables of other programs, refused files,
 // the no-table state, columns and menus built per table, refresh, the row accessors and the
 // information lists with their clipboard copies.
-#include "loadwindow_fixture.h"
+#include "window_fixture.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -12,12 +12,11 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-using lvtest::Drain;
-using lvtest::WindowTest;
+using wintest::Drain;
 
 namespace {
 
-class OpenTest : public WindowTest {
+class OpenTest : public wintest::WindowTest {
 protected:
     // A copy of a fixture with its memo file, if it has one.
     QString Fixture(const std::string& name) {
@@ -53,39 +52,19 @@ protected:
 }  // namespace
 
 TEST_F(OpenTest, TablesOfOtherProgramsOpenWithTheirRecordCounts) {
-    struct Case {
-        const char* name;
-        int records;
-        int fields;
-        const char* type;
-    };
-    const Case cases[] = {
-        {"dbase_03.dbf", 14, -1, "FoxBASE+/Dbase III plus, no memo"},
-        {"dbase_30.dbf", 34, 145, "Visual FoxPro with memo"},
-        {"dbase_31.dbf", 77, -1, "Visual FoxPro, autoincrement enabled"},
-        {"dbase_83.dbf", 67, -1, "FoxBASE+/dBASE III PLUS, with memo"},
-        {"dbase_8b.dbf", 10, -1, "dBASE IV with memo"},
-        {"dbase_f5.dbf", 975, -1, "FoxPro 2.x (or earlier) with memo"},
-        {"cp1251.dbf", 4, -1, "Visual FoxPro with memo"},
-        {"dbase_03_cyrillic.dbf", 2, -1, nullptr},
-        {"mazovia.dbf", -1, -1, nullptr},
-    };
+    const std::pair<const char*, int> cases[] = {{"dbase_03.dbf", 14}, {"dbase_30.dbf", 34}, {"dbase_31.dbf", 77},
+                                                 {"dbase_83.dbf", 67}, {"dbase_8b.dbf", 10}, {"dbase_f5.dbf", 975},
+                                                 {"cp1251.dbf", 4},    {"dbase_03_cyrillic.dbf", 2},
+                                                 {"mazovia.dbf", -1}};
     ScriptedMsgBox script;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QString path = Fixture(c.name);
-        Form->Open(path);
+    for (auto [name, count] : cases) {
+        SCOPED_TRACE(name);
+        Form->Open(Fixture(name));
         ASSERT_TRUE(Form->CurDBF) << (script.Asked.empty() ? "" : script.Asked.back().Text.toStdString());
         ASSERT_TRUE(WaitLoaded());
         const int records = static_cast<int>(Form->CurDBF->GetRecordCount());
-        if (c.records >= 0) {
-            EXPECT_EQ(records, c.records);
-        }
-        if (c.fields >= 0) {
-            EXPECT_EQ(Form->CurDBF->FieldCount, c.fields);
-        }
-        if (c.type) {
-            EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:") + QLatin1String(c.type));
+        if (count >= 0) {
+            EXPECT_EQ(records, count);
         }
         EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:") + QString::number(records));
         EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:%1/%1").arg(records));
@@ -101,16 +80,12 @@ TEST_F(OpenTest, FilesThatAreNoTablesAreRefusedWithTheEnginesText) {
     for (const char* name : {"dbase_8c.dbf", "dbase_02.dbf", "polygon.dbf"}) {
         SCOPED_TRACE(name);
         // Over an open table too: it is closed first and the window ends without one.
-        Form->Open(Table("ok.dbf", 5));
-        ASSERT_TRUE(WaitLoaded());
+        OpenLoaded(Table("ok.dbf", 5));
         script.Asked.clear();
         QString path = Fixture(name);
         Form->Open(path);
         ASSERT_EQ(script.Asked.size(), 1u);
-        EXPECT_EQ(script.Asked[0].Caption, QString());
         EXPECT_EQ(script.Asked[0].Icon, mbiWarning);
-        EXPECT_EQ(script.Asked[0].Buttons, mbbOK);
-        EXPECT_FALSE(script.Asked[0].ShowCheckBox);
         EXPECT_TRUE(script.Asked[0].Text.startsWith(path)) << script.Asked[0].Text.toStdString();
         ExpectNoTable();
         Drain();
@@ -155,8 +130,7 @@ TEST_F(OpenTest, NoTableMeansNoRowsAndLoadingOver) {
         EXPECT_EQ(Form->CurRecNo, -1);
     };
     everything();  // before the first open
-    Form->Open(Table("t.dbf", 20));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 20));
     Option->AlwayShowClose = false;
     Form->M1_CLOSEClick();
     everything();  // after Close
@@ -169,8 +143,7 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
     vxtest::WriteAll(vx::FindHistoryPath(), "newest\r\nolder\r\n");
     Form->FindOptions.FieldIndex = 30;  // from a wider table
     Form->FindOptions.Direction = 1;
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     QAbstractItemModel* m = Form->MainListView->model();
     ASSERT_EQ(m->columnCount(), 12);
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("NAME [C] "));
@@ -191,14 +164,12 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
     Form->FindOptions.FieldIndex = 3;
     Form->FindOptions.Direction = 0;
     std::filesystem::remove(vx::FindHistoryPath());
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     EXPECT_EQ(Form->TB_QUICKSERACHFROM->currentIndex(), 3);
     EXPECT_EQ(Form->TB_QUICKSERACHKEY->count(), 0);
 
     // A narrower table replaces every column and menu item.
-    Form->Open(Table("t.dbf", 3));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 3));
     EXPECT_EQ(m->columnCount(), 2);
     EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("DAY [D] "));
     EXPECT_EQ(Form->PopupMenuSortColumnAsc->actions().size(), 2);
@@ -208,8 +179,7 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
 
 TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
     QString path = Table("t.dbf", 30);
-    Form->Open(path);
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(path);
     for (int round = 0; round < 2; ++round) {
         Form->HideDeleted = true;
         Form->M2_HIDEDELREC->setChecked(true);
@@ -230,7 +200,7 @@ TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
         EXPECT_EQ(Rows(), 30u);
     }
     // Refresh reads the file again.
-    lvtest::MakeTable(path.toStdString(), 45);
+    wintest::MakeTable(path.toStdString(), 45);
     Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 45u);
@@ -238,8 +208,7 @@ TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
 }
 
 TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
-    Form->Open(Table("t.dbf", 5));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 5));
     ScriptedMsgBox script;
     script.Answer(mrNo);
     Form->M1_CLOSEClick();
@@ -255,8 +224,7 @@ TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
 }
 
 TEST_F(OpenTest, RowAccessors) {
-    Form->Open(Table("t.dbf", 10));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Table("t.dbf", 10));
     EXPECT_TRUE(Form->GetDataDelFlag(2));
     EXPECT_FALSE(Form->GetDataDelFlag(0));
     EXPECT_FALSE(Form->GetDataDelFlag(10));
@@ -286,8 +254,7 @@ TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
     Option->ViewControlFileInfos = true;
     std::string path = Dir.Path("s.dbf");
     MakeSampleTable(path, 4);
-    Form->Open(Q(path));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(Q(path));
     QStringList names = FileInfoNames();
     ASSERT_EQ(names.size(), 17);
     EXPECT_EQ(names[11], QStringLiteral("DBCPath Data"));
@@ -329,8 +296,7 @@ TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
         f.put(version);
         return Q(path);
     };
-    Form->Open(withVersion("odd.dbf", '\x05'));
-    ASSERT_TRUE(WaitLoaded());
+    OpenLoaded(withVersion("odd.dbf", '\x05'));
     EXPECT_EQ(Form->StatusText(4), QStringLiteral("FileType:"));
     names = FileInfoNames();
     EXPECT_EQ(names.last(), QStringLiteral("DBCPath Data"));

@@ -14,33 +14,20 @@ QString P(int i) { return QStringLiteral("/data/t%1.dbf").arg(i); }
 
 }  // namespace
 
-TEST(RecentFiles, KeepsTheTwentyNewestFirst) {
+TEST(RecentFiles, KeepsTheTwentyNewestFirstAndReopeningMovesToTheTop) {
     TRecentFiles list;
-    for (int i = 1; i <= 21; ++i)
-        list.Add(P(i));
+    for (int i = 1; i <= 21; ++i) list.Add(P(i));
     ASSERT_EQ(list.Count(), 20);
     EXPECT_EQ(list.At(0), P(21));
     EXPECT_EQ(list.At(19), P(2));
     EXPECT_LT(list.IndexOf(P(1)), 0);
-}
-
-TEST(RecentFiles, ReopeningMovesToTopWithoutChangingCount) {
-    TRecentFiles list;
-    for (int i = 1; i <= 8; ++i)
-        list.Add(P(i));
-    QString fifth = list.At(4);
-    list.Add(fifth);
-    EXPECT_EQ(list.Count(), 8);
-    EXPECT_EQ(list.At(0), fifth);
-    EXPECT_EQ(list.IndexOf(fifth), 0);
-    // A full list that re-opens one of its own drops nothing.
-    for (int i = 9; i <= 20; ++i)
-        list.Add(P(i));
-    ASSERT_EQ(list.Count(), 20);
-    QString last = list.At(19);
-    list.Add(last);
-    EXPECT_EQ(list.Count(), 20);
-    EXPECT_EQ(list.At(0), last);
+    // A full list that re-opens one of its own, even the last, drops nothing.
+    for (int at : {4, 19}) {
+        const QString again = list.At(at);
+        list.Add(again);
+        EXPECT_EQ(list.Count(), 20);
+        EXPECT_EQ(list.IndexOf(again), 0);
+    }
 }
 
 TEST(RecentFiles, LetterCaseMakesDifferentFiles) {

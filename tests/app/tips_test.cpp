@@ -34,30 +34,24 @@ struct ProgramFilesHere {
     void Tips(const std::string& bytes) { vxtest::WriteAll(dir.Path("Tips.tip"), bytes); }
 };
 
-TEST(TipsFile, MissingEmptyOrBlankFileGivesBuiltInTips) {
+TEST(TipsFile, OneTipALineWhateverTheLineEndsAndBuiltInTipsWithoutAny) {
     vxtest::TempDir dir;
     const QStringList builtIn{"Very Good...", "Perfect..."};
-    EXPECT_EQ(BuiltInTips(), builtIn);
+    const std::pair<const char*, QStringList> cases[] = {
+        {"", builtIn},
+        {"\r\n   \n\t\r\n\n", builtIn},
+        {"First tip\r\nSecond, with  two blanks \n\nThird\rFourth",
+         {"First tip", "Second, with  two blanks ", "Third", "Fourth"}},
+        {"Only one\n", {"Only one"}},
+        {"Caf\xc3\xa9\n", {QStringLiteral(u"Caf\u00e9")}},  // UTF-8 is read as such,
+        {"Caf\xe9\n", {QStringLiteral(u"Caf\u00e9")}},       // other bytes one character each
+    };
+    for (auto [bytes, tips] : cases) {
+        vxtest::WriteAll(dir.Path("t.tip"), bytes);
+        EXPECT_EQ(LoadTips(dir.Path("t.tip")), tips) << bytes;
+    }
     EXPECT_EQ(LoadTips(dir.Path("none.tip")), builtIn);
-    vxtest::WriteAll(dir.Path("empty.tip"), "");
-    EXPECT_EQ(LoadTips(dir.Path("empty.tip")), builtIn);
-    vxtest::WriteAll(dir.Path("blank.tip"), "\r\n   \n\t\r\n\n");
-    EXPECT_EQ(LoadTips(dir.Path("blank.tip")), builtIn);
     EXPECT_EQ(LoadTips(dir.Root().string()), builtIn);  // a folder, not a file
-}
-
-TEST(TipsFile, OneTipALineWhateverTheLineEnds) {
-    vxtest::TempDir dir;
-    vxtest::WriteAll(dir.Path("t.tip"), "First tip\r\nSecond, with  two blanks \n\nThird\rFourth");
-    EXPECT_EQ(LoadTips(dir.Path("t.tip")),
-              (QStringList{"First tip", "Second, with  two blanks ", "Third", "Fourth"}));
-    vxtest::WriteAll(dir.Path("one.tip"), "Only one\n");
-    EXPECT_EQ(LoadTips(dir.Path("one.tip")), QStringList{"Only one"});
-    // UTF-8 text is read as such; other bytes one character each.
-    vxtest::WriteAll(dir.Path("utf8.tip"), "Caf\xc3\xa9\n");
-    EXPECT_EQ(LoadTips(dir.Path("utf8.tip")), QStringList{QStringLiteral(u"Caf\u00e9")});
-    vxtest::WriteAll(dir.Path("latin1.tip"), "Caf\xe9\n");
-    EXPECT_EQ(LoadTips(dir.Path("latin1.tip")), QStringList{QStringLiteral(u"Caf\u00e9")});
 }
 
 TEST(TipsFile, ShippedTipsAreOneALine) {
@@ -71,35 +65,26 @@ TEST(TipsFile, ShippedTipsAreOneALine) {
     for (const QString& tip : tips) EXPECT_LE(tip.size(), 200) << tip.toStdString();
 }
 
-TEST(TipWindow, OneLineFileAlwaysShowsThatLine) {
+TEST(TipWindow, NextTipVisitsTheTipsAndAOneLineFileAlwaysShowsThatLine) {
     App();
     ProgramFilesHere files;
+    TOption option;
+    {
+        TFormTipOfTheDay form(nullptr, &option);  // no file: the built-in tips
+        std::set<QString> seen;
+        for (int i = 0; i < 200 && seen.size() < 2; ++i) {
+            seen.insert(form.CurrentTip());
+            form.BitBtnNextTip->click();
+        }
+        EXPECT_EQ(seen, (std::set<QString>{"Very Good...", "Perfect..."}));
+        form.SetTips({});
+        EXPECT_FALSE(form.CurrentTip().isEmpty());
+    }
     files.Tips("Press F8 to edit a record.\n");
-    TOption option;
     TFormTipOfTheDay form(nullptr, &option);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tip Of The Day"));
-    EXPECT_EQ(form.PanelDidYouKnow->text(), QStringLiteral("Did you know..."));
     EXPECT_TRUE(form.MemoTip->isReadOnly());
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i, form.BitBtnNextTip->click())
         EXPECT_EQ(form.CurrentTip(), QStringLiteral("Press F8 to edit a record."));
-        form.BitBtnNextTip->click();
-    }
-}
-
-TEST(TipWindow, MissingFileShowsBuiltInTipsAndNextTipVisitsThem) {
-    App();
-    ProgramFilesHere files;
-    TOption option;
-    TFormTipOfTheDay form(nullptr, &option);
-    EXPECT_EQ(form.Tips, BuiltInTips());
-    std::set<QString> seen;
-    for (int i = 0; i < 200 && seen.size() < 2; ++i) {
-        seen.insert(form.CurrentTip());
-        form.BitBtnNextTip->click();
-    }
-    EXPECT_EQ(seen, (std::set<QString>{"Very Good...", "Perfect..."}));
-    form.SetTips({});
-    EXPECT_FALSE(form.CurrentTip().isEmpty());
 }
 
 TEST(TipWindow, OkStoresShowOnStartupAndEscLeavesIt) {
@@ -165,10 +150,6 @@ TEST(TipWindow, PictureAndLayoutFit) {
     form.MemoTip->setPlainText(longest);
     QCoreApplication::processEvents();
     EXPECT_FALSE(form.MemoTip->verticalScrollBar()->isVisible());
-    if (const char* dir = std::getenv("VX_SHOT_DIR")) {
-        form.MemoTip->setPlainText(form.Tips.value(2));
-        form.grab().save(QString::fromLocal8Bit(dir) + "/msgbox-tips.png");
-    }
 }
 
 }  // namespace

@@ -11,26 +11,16 @@
 using namespace valuetext;
 
 TEST(ValueText, DatesFromStoredText) {
-    std::string out;
-    AppendDisplayDate(out, "20070501");
-    EXPECT_EQ(out, "2007-05-01");
-    for (const char* bad : {"20070230", "        ", "2007050", "2007AB01", "00000000", "20071301"}) {
-        out.clear();
-        AppendDisplayDate(out, bad);
-        EXPECT_EQ(out, "    -  -  ") << bad;
+    const std::pair<const char*, const char*> cases[] = {
+        {"20070501", "2007-05-01"}, {"2024 1 5", "2024-01-05"} /* blanks before the digits of a part */,
+        {"  240105", "2024-01-05"} /* a two-digit year */, {"20000229", "2000-02-29"},
+        {"19000229", "    -  -  "}, {"20070230", "    -  -  "}, {"        ", "    -  -  "}, {"2007050", "    -  -  "},
+        {"2007AB01", "    -  -  "}, {"00000000", "    -  -  "}, {"20071301", "    -  -  "}};
+    for (auto [stored, shown] : cases) {
+        std::string out;
+        AppendDisplayDate(out, stored);
+        EXPECT_EQ(out, shown) << stored;
     }
-    out.clear();
-    AppendDisplayDate(out, "2024 1 5");  // blanks before the digits of a part
-    EXPECT_EQ(out, "2024-01-05");
-    out.clear();
-    AppendDisplayDate(out, "  240105");  // a two-digit year
-    EXPECT_EQ(out, "2024-01-05");
-    out.clear();
-    AppendDisplayDate(out, "20000229");
-    EXPECT_EQ(out, "2000-02-29");
-    out.clear();
-    AppendDisplayDate(out, "19000229");
-    EXPECT_EQ(out, "    -  -  ");
 }
 
 TEST(ValueText, DateTimesLeaveOutMidnight) {

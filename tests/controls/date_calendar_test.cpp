@@ -42,40 +42,31 @@ TEST(DateCalendarLayout, MonthOffsetAndCells) {
 }
 
 TEST(DateCalendarLayout, StepMonthAndYearClampTheDay) {
-    int y = 2025, m = 1, d = 31;
-    ASSERT_TRUE(StepMonth(y, m, d, 1));
-    EXPECT_EQ(QDate(y, m, d), QDate(2025, 2, 28));
-    y = 2024, m = 2, d = 29;
-    ASSERT_TRUE(StepYear(y, m, d, 1));
-    EXPECT_EQ(QDate(y, m, d), QDate(2025, 2, 28));
-    y = 2024, m = 2, d = 29;
-    ASSERT_TRUE(StepYear(y, m, d, 4));  // 29 February is given up even for another leap year
-    EXPECT_EQ(QDate(y, m, d), QDate(2028, 2, 28));
-    y = 2024, m = 3, d = 31;
-    ASSERT_TRUE(StepMonth(y, m, d, -1));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 2, 29));
-    y = 2024, m = 12, d = 15;
-    ASSERT_TRUE(StepMonth(y, m, d, 1));
-    EXPECT_EQ(QDate(y, m, d), QDate(2025, 1, 15));
-    y = 2024, m = 1, d = 15;
-    ASSERT_TRUE(StepMonth(y, m, d, -1));
-    EXPECT_EQ(QDate(y, m, d), QDate(2023, 12, 15));
-    y = 9999, m = 12, d = 31;
-    EXPECT_FALSE(StepMonth(y, m, d, 1));
-    EXPECT_FALSE(StepYear(y, m, d, 1));
-    EXPECT_EQ(QDate(y, m, d), QDate(9999, 12, 31));
-    y = 1, m = 1, d = 1;
-    EXPECT_FALSE(StepMonth(y, m, d, -1));
+    struct Case {
+        QDate from;
+        bool byYear;
+        int step;
+        QDate to;  // null: refused, nothing changes
+    };
+    const Case cases[] = {
+        {{2025, 1, 31}, false, 1, {2025, 2, 28}}, {{2024, 2, 29}, true, 1, {2025, 2, 28}},
+        {{2024, 2, 29}, true, 4, {2028, 2, 28}},  // 29 February is given up even for another leap year
+        {{2024, 3, 31}, false, -1, {2024, 2, 29}}, {{2024, 12, 15}, false, 1, {2025, 1, 15}},
+        {{2024, 1, 15}, false, -1, {2023, 12, 15}}, {{9999, 12, 31}, false, 1, {}},
+        {{9999, 12, 31}, true, 1, {}},             {{1, 1, 1}, false, -1, {}},
+    };
+    for (const Case& c : cases) {
+        int y = c.from.year(), m = c.from.month(), d = c.from.day();
+        const bool ok = c.byYear ? StepYear(y, m, d, c.step) : StepMonth(y, m, d, c.step);
+        EXPECT_EQ(ok, !c.to.isNull()) << c.from.toString().toStdString();
+        EXPECT_EQ(QDate(y, m, d), ok ? c.to : c.from) << c.from.toString().toStdString();
+    }
 }
 
 TEST(DateCalendarWidget, ElementsAndStepping) {
     vxtest::App();
     TRxCalendar cal;
     EXPECT_EQ(cal.CalendarDate(), Today());
-    EXPECT_TRUE(cal.UseCurrentDate());
-    EXPECT_EQ(cal.StartOfWeek(), Mon);
-    EXPECT_EQ(cal.Weekends(), DayBit(Sun));
-    EXPECT_EQ(cal.WeekendColor(), clRed);
     int changes = 0;
     cal.OnChange = [&] { ++changes; };
     cal.SetCalendarDate(D(2025, 1, 31));

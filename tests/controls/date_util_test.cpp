@@ -5,6 +5,8 @@
 #include <QDate>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // Sets a short date format for one test and puts the program's default back afterwards.
@@ -31,22 +33,13 @@ TEST(DateStrings, AllCharsInReplaceAllTextRepeatChar) {
 }
 
 TEST(DateArithmetic, LeapYearsMonthsAndValidity) {
-    EXPECT_TRUE(IsLeapYear(2024));
-    EXPECT_FALSE(IsLeapYear(1900));
-    EXPECT_TRUE(IsLeapYear(2000));
-    EXPECT_FALSE(IsLeapYear(2025));
-    EXPECT_EQ(DaysInMonthOf(2024, 2), 29);
-    EXPECT_EQ(DaysInMonthOf(2100, 2), 28);
-    EXPECT_EQ(DaysInMonthOf(2025, 4), 30);
-    EXPECT_EQ(DaysInMonthOf(2025, 13), 0);
-    EXPECT_TRUE(IsValidDate(2024, 2, 29));
-    EXPECT_FALSE(IsValidDate(2025, 2, 29));
-    EXPECT_FALSE(IsValidDate(0, 1, 1));
-    EXPECT_FALSE(IsValidDate(10000, 1, 1));
-    EXPECT_FALSE(IsValidDate(2025, 0, 1));
-    EXPECT_FALSE(IsValidDate(2025, 1, 0));
-    EXPECT_TRUE(IsValidDate(9999, 12, 31));
-    EXPECT_TRUE(IsValidDate(1, 1, 1));
+    for (auto [y, leap] : {std::pair{2024, true}, {1900, false}, {2000, true}, {2025, false}}) EXPECT_EQ(IsLeapYear(y), leap) << y;
+    for (auto [y, m, days] : {std::tuple{2024, 2, 29}, {2100, 2, 28}, {2025, 4, 30}, {2025, 13, 0}})
+        EXPECT_EQ(DaysInMonthOf(y, m), days) << y << "-" << m;
+    for (auto [y, m, d, valid] : {std::tuple{2024, 2, 29, true}, {2025, 2, 29, false}, {0, 1, 1, false},
+                                  {10000, 1, 1, false}, {2025, 0, 1, false}, {2025, 1, 0, false},
+                                  {9999, 12, 31, true}, {1, 1, 1, true}})
+        EXPECT_EQ(IsValidDate(y, m, d), valid) << y << "-" << m << "-" << d;
     EXPECT_TRUE(IsValidDate(D(2024, 1, 5)));
     EXPECT_FALSE(IsValidDate(1e9));
     EXPECT_FALSE(IsValidDate(std::numeric_limits<double>::quiet_NaN()));
@@ -74,24 +67,16 @@ TEST(DateArithmetic, DayNumbersAndWeekdays) {
 }
 
 TEST(DateArithmetic, TwoDigitYearWindow) {
-    EXPECT_EQ(ExpandTwoDigitYear(30, 2026), 2030);  // 1930 is before 1966
-    EXPECT_EQ(ExpandTwoDigitYear(80, 2026), 1980);
-    EXPECT_EQ(ExpandTwoDigitYear(66, 2026), 1966);
-    EXPECT_EQ(ExpandTwoDigitYear(65, 2026), 2065);
-    EXPECT_EQ(ExpandTwoDigitYear(0, 2026), 2000);
-    EXPECT_EQ(ExpandTwoDigitYear(100, 2026), 100);
-    EXPECT_EQ(ExpandTwoDigitYear(2024, 2026), 2024);
-    // No year at all is not year 99.
-    EXPECT_EQ(ExpandTwoDigitYear(-1, 2026), -1);
+    // In 2026 the window starts at 1966; no year at all (-1) is not year 99.
+    for (auto [y, full] : {std::pair{30, 2030}, {80, 1980}, {66, 1966}, {65, 2065}, {0, 2000}, {100, 100},
+                           {2024, 2024}, {-1, -1}})
+        EXPECT_EQ(ExpandTwoDigitYear(y, 2026), full) << y;
 }
 
 TEST(DateFormats, OrderFormatAndMaskFollowTheProgramFormat) {
-    EXPECT_EQ(DateOrderOf("yyyy-MM-dd"), doYMD);
-    EXPECT_EQ(DateOrderOf("d.M.yy"), doDMY);
-    EXPECT_EQ(DateOrderOf("M/d/yyyy"), doMDY);
-    EXPECT_EQ(DateOrderOf("ggee/MM/dd"), doYMD);
-    EXPECT_EQ(DateOrderOf("x.q"), doDMY);  // none of the letters
-    EXPECT_EQ(DateOrderOf(""), doDMY);
+    for (auto [format, order] : {std::pair{"yyyy-MM-dd", doYMD}, {"d.M.yy", doDMY}, {"M/d/yyyy", doMDY},
+                                 {"ggee/MM/dd", doYMD}, {"x.q", doDMY} /* none of the letters */, {"", doDMY}})
+        EXPECT_EQ(DateOrderOf(format), order) << format;
 
     // The program's own format, whatever the locale says.
     EXPECT_EQ(ShortDateFormat(), "yyyy-M-d");
@@ -116,7 +101,6 @@ TEST(DateFormats, OrderFormatAndMaskFollowTheProgramFormat) {
         DateFormatScope scope("M/d/yy", '/');
         EXPECT_EQ(DefaultDateFormat(true), "MM/DD/YYYY");
         EXPECT_EQ(DefaultDateFormat(false), "MM/DD/YY");
-        EXPECT_EQ(DefaultDateFormat(false), "MM/DD/YY");
     }
     int calls = 0;
     const int id = AddDateFormatListener([&] { ++calls; });
@@ -138,73 +122,72 @@ TEST(DateFormats, FormatDate) {
     EXPECT_EQ(FormatDate("DD/MM/YYYY", D(2024, 1, 5)), "05.01.2024");
 }
 
-TEST(DateParsing, PositionalByFormat) {
-    int d, m, y;
-    ASSERT_TRUE(ParseDateByFormat("YYYY/MM/DD", "2024-01-05", d, m, y));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 1, 5));
-    ASSERT_TRUE(ParseDateByFormat("DD/MM/YYYY", " 5/ 1/2024", d, m, y));  // blanks dropped
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 1, 5));
-    ASSERT_TRUE(ParseDateByFormat("DD/MM/YY", "29-02-24", d, m, y));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 2, 29));
-    ASSERT_TRUE(ParseDateByFormat("DD-MMM-YYYY", "05-Jan-2024", d, m, y));
-    EXPECT_EQ(m, 1);
-    ASSERT_TRUE(ParseDateByFormat("DD MMMMMMMMM YYYY", "05 SEPTEMBER 2024", d, m, y));
-    EXPECT_EQ(m, 9);
-    // Missing day letters give day 1, missing year the current year.
-    ASSERT_TRUE(ParseDateByFormat("MM/YYYY", "02/2024", d, m, y));
-    EXPECT_EQ(d, 1);
-    ASSERT_TRUE(ParseDateByFormat("DD/MM", "05/01", d, m, y));
-    EXPECT_EQ(y, CurrentYear());
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "2025-02-29", d, m, y));
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "    -  -  ", d, m, y));
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "    -01-05", d, m, y));  // a blank year is no year
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "2024-0x-05", d, m, y));
-}
-
-TEST(DateParsing, ShortTextsCountPastTheEndAsBlanks) {
-    int d, m, y;
-    // "2024-1-5" is shorter than the format: the day run reads position 9, past the end.
-    ASSERT_TRUE(ParseDateByFormat("YYYY/MM/DD", "2024-01-5", d, m, y));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 1, 5));
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "2024-01-", d, m, y));
-    EXPECT_FALSE(ParseDateByFormat("YYYY/MM/DD", "2", d, m, y));
-    EXPECT_FALSE(ParseDateByFormat("DD/MM/YYYY", "", d, m, y));
-    // Longer than the format: nothing read by position, the scanner takes over.
-    ASSERT_TRUE(ParseDateByFormat("YYYY/MM/DD", "2024-01-05   ", d, m, y));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 1, 5));
-    // The program's own texts, with one-digit month and day, go through the scanner too.
-    ASSERT_TRUE(ParseDateByFormat("YYYY/MM/DD", "2024-1-5", d, m, y));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 1, 5));
+TEST(DateParsing, PositionalByFormatAndShortTexts) {
+    struct Case {
+        const char* format;
+        const char* text;
+        QDate date;  // null: refused
+    };
+    const int year = CurrentYear();
+    const Case cases[] = {
+        {"YYYY/MM/DD", "2024-01-05", {2024, 1, 5}},
+        {"DD/MM/YYYY", " 5/ 1/2024", {2024, 1, 5}},  // blanks dropped
+        {"DD/MM/YY", "29-02-24", {2024, 2, 29}},
+        {"DD-MMM-YYYY", "05-Jan-2024", {2024, 1, 5}},
+        {"DD MMMMMMMMM YYYY", "05 SEPTEMBER 2024", {2024, 9, 5}},
+        {"MM/YYYY", "02/2024", {2024, 2, 1}},  // missing day letters: day 1,
+        {"DD/MM", "05/01", {year, 1, 5}},      // missing year: this year
+        {"YYYY/MM/DD", "2025-02-29", {}},
+        {"YYYY/MM/DD", "    -  -  ", {}},
+        {"YYYY/MM/DD", "    -01-05", {}},  // a blank year is no year
+        {"YYYY/MM/DD", "2024-0x-05", {}},
+        // Shorter than the format: positions past the end are blanks.
+        {"YYYY/MM/DD", "2024-01-5", {2024, 1, 5}},
+        {"YYYY/MM/DD", "2024-01-", {}},
+        {"YYYY/MM/DD", "2", {}},
+        {"DD/MM/YYYY", "", {}},
+        // Longer than the format, or one-digit fields: the scanner takes over.
+        {"YYYY/MM/DD", "2024-01-05   ", {2024, 1, 5}},
+        {"YYYY/MM/DD", "2024-1-5", {2024, 1, 5}},
+    };
+    for (const Case& c : cases) {
+        int d = 0, m = 0, y = 0;
+        const bool ok = ParseDateByFormat(c.format, c.text, d, m, y);
+        EXPECT_EQ(ok, !c.date.isNull()) << c.format << " " << c.text;
+        if (ok) {
+            EXPECT_EQ(QDate(y, m, d), c.date) << c.format << " " << c.text;
+        }
+    }
 }
 
 TEST(DateParsing, LocaleScanner) {
+    struct Case {
+        const char* text;
+        const char* format;
+        QDate date;  // null: refused
+    };
+    const int year = CurrentYear();
+    const Case cases[] = {
+        {"2024-1-5", "YYYY/MM/DD", {2024, 1, 5}},
+        {" 24 - 2 - 29 ", "YY/MM/DD", {2024, 2, 29}},
+        {"3-4", "YYYY/MM/DD", {year, 3, 4}},  // month and day of this year
+        {"3-4 ", "DD/MM/YYYY", {year, 4, 3}},
+        {"2024-1-5x", "YYYY/MM/DD", {}},
+        {"20245-1-5", "YYYY/MM/DD", {}},  // at most four digits
+        {"2024/1/5", "YYYY/MM/DD", {}},   // not the separator
+        {"", "YYYY/MM/DD", {}},
+        {"-", "YYYY/MM/DD", {}},
+    };
+    for (const Case& c : cases) {
+        int pos = 0, y = 0, m = 0, d = 0;
+        const bool ok = ScanLocaleDate(c.text, c.format, pos, y, m, d);
+        EXPECT_EQ(ok, !c.date.isNull()) << c.text;
+        if (ok) {
+            EXPECT_EQ(QDate(y, m, d), c.date) << c.text;
+        }
+    }
     int pos = 0, y, m, d;
-    EXPECT_TRUE(ScanLocaleDate("2024-1-5", "YYYY/MM/DD", pos, y, m, d));
-    EXPECT_EQ(pos, 8);
-    pos = 0;
-    EXPECT_TRUE(ScanLocaleDate(" 24 - 2 - 29 ", "YY/MM/DD", pos, y, m, d));
-    EXPECT_EQ(QDate(y, m, d), QDate(2024, 2, 29));
-    pos = 0;
-    EXPECT_TRUE(ScanLocaleDate("3-4", "YYYY/MM/DD", pos, y, m, d));  // month and day of this year
-    EXPECT_EQ(y, CurrentYear());
-    EXPECT_EQ(m, 3);
-    EXPECT_EQ(d, 4);
-    pos = 0;
-    EXPECT_TRUE(ScanLocaleDate("3-4 ", "DD/MM/YYYY", pos, y, m, d));
-    EXPECT_EQ(m, 4);
-    EXPECT_EQ(d, 3);
-    pos = 0;
-    EXPECT_FALSE(ScanLocaleDate("2024-1-5x", "YYYY/MM/DD", pos, y, m, d));
-    pos = 0;
-    EXPECT_FALSE(ScanLocaleDate("20245-1-5", "YYYY/MM/DD", pos, y, m, d));  // at most four digits
-    pos = 0;
-    EXPECT_FALSE(ScanLocaleDate("2024/1/5", "YYYY/MM/DD", pos, y, m, d));   // not the separator
-    pos = 0;
-    EXPECT_FALSE(ScanLocaleDate("", "YYYY/MM/DD", pos, y, m, d));
-    pos = 0;
-    EXPECT_FALSE(ScanLocaleDate("-", "YYYY/MM/DD", pos, y, m, d));
     DateFormatScope scope("gg yyyy-M-d", '-');
-    pos = 0;
     EXPECT_TRUE(ScanLocaleDate("AD 2024-1-5", "YYYY/MM/DD", pos, y, m, d));
 }
 

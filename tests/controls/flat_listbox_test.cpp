@@ -23,24 +23,11 @@ QStringList Numbered(int n) {
 }
 
 void Press(QWidget& w, QPoint at, bool release = true) {
-    QMouseEvent down(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &down);
-    if (release) {
-        QMouseEvent up(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &up);
-    }
+    vxtest::Mouse(&w, QEvent::MouseButtonPress, at);
+    if (release) vxtest::Mouse(&w, QEvent::MouseButtonRelease, at);
 }
-
-void Key(QWidget& w, int key) {
-    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&w, &e);
-}
-
-void Wheel(QWidget& w, int delta) {
-    QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&w, &e);
-}
+void Key(QWidget& w, int key) { vxtest::Key(&w, key); }
+void Wheel(QWidget& w, int delta) { vxtest::Wheel(&w, delta); }
 
 TEST(FlatListGeometry, SlotsAndHeights) {
     EXPECT_EQ(FlatList::VisibleCount(99, 17, false), 5);

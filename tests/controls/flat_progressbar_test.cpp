@@ -145,4 +145,37 @@ TEST(FlatPanel, FrameCaptionAndColours) {
     EXPECT_TRUE(shadow);
 }
 
+TEST(FlatPanel, TransparentShowsTheParentWithoutWarnings) {
+    flattest::App();
+    static QStringList warnings;
+    warnings.clear();
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg) warnings << text;
+        });
+    QWidget parent;
+    parent.resize(300, 100);
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 0));
+    parent.setPalette(pal);
+    parent.setAutoFillBackground(true);
+    auto* panel = new TFlatPanel(&parent);
+    panel->move(50, 20);
+    panel->SetColor(clWhite);
+    panel->SetTransparent(true);
+    panel->SetCaption("Caption");
+    parent.show();
+    QImage img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
+    // The parent's colour inside the frame, the frame itself as set.
+    EXPECT_EQ(At(img, 55, 24), 0x008000);
+    EXPECT_EQ(At(img, 50, 30), 0x8396A0);
+    // Opaque again: the panel's own colour.
+    panel->SetTransparent(false);
+    img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(At(img, 55, 24), clWhite);
+}
+
 }  // namespace

@@ -65,11 +65,10 @@ TEST(FontComboList, BuildsSortedListWithoutDuplicates) {
     auto both = BuildFontList(screen, printer, fdBoth, 0);
     EXPECT_EQ(Names(both), (std::vector<QString>{"Arial", "Courier 10cpi", "Courier New", "Symbol", "Terminal"}));
     // Objects: the type bits, plus 0x100 unless the font is a symbol font.
-    EXPECT_EQ(both[0].Object, TRUETYPE_FONTTYPE | NOT_SYMBOL_FONT);
-    EXPECT_EQ(both[1].Object, DEVICE_FONTTYPE | NOT_SYMBOL_FONT);
-    EXPECT_EQ(both[2].Object, TRUETYPE_FONTTYPE | NOT_SYMBOL_FONT);  // the screen's entry wins
-    EXPECT_EQ(both[3].Object, TRUETYPE_FONTTYPE);
-    EXPECT_EQ(both[4].Object, RASTER_FONTTYPE | NOT_SYMBOL_FONT);
+    const int objects[] = {TRUETYPE_FONTTYPE | NOT_SYMBOL_FONT, DEVICE_FONTTYPE | NOT_SYMBOL_FONT,
+                           TRUETYPE_FONTTYPE | NOT_SYMBOL_FONT /* the screen's entry wins */, TRUETYPE_FONTTYPE,
+                           RASTER_FONTTYPE | NOT_SYMBOL_FONT};
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(both[i].Object, objects[i]) << i;
     EXPECT_EQ(Names(BuildFontList(screen, printer, fdScreen, 0)),
               (std::vector<QString>{"Arial", "Courier New", "Symbol", "Terminal"}));
     EXPECT_EQ(Names(BuildFontList(screen, printer, fdPrinter, 0)),
@@ -105,10 +104,6 @@ TEST(FontComboList, InstalledFontsFollowTheFontDatabase) {
 TEST(FontComboBox, NewBoxListsScreenFonts) {
     FakeFonts fonts;
     TFontComboBox box;
-    EXPECT_EQ(box.Style(), TOwnerDrawComboBox::csDropDownList);
-    EXPECT_EQ(box.Device(), fdScreen);
-    EXPECT_FALSE(box.UseFonts());
-    EXPECT_EQ(box.Options(), 0u);
     EXPECT_EQ(Items(box), QStringList({"Arial", "Courier New", "Symbol", "Terminal"}));
     EXPECT_EQ(box.ItemObject(2), TRUETYPE_FONTTYPE);
     EXPECT_EQ(box.ItemObject(99), 0);
@@ -240,16 +235,4 @@ TEST(FontComboBox, DrawsGlyphAndName) {
     }
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < 25; ++x) ASSERT_EQ(QColor(img.pixel(x, y)), QColor(Qt::white)) << x << "," << y;
-}
-
-TEST(FontComboBox, QuickSettingBox) {
-    FakeFonts fonts;
-    QWidget bar;
-    TFontComboBox* box = NewQuickSettingFontFaceBox(&bar);
-    EXPECT_EQ(box->parent(), &bar);
-    EXPECT_EQ(box->objectName(), "TB_QUICKSETTINGFONTFACE");
-    EXPECT_EQ(box->width(), 145);
-    EXPECT_EQ(box->font().pixelSize(), 11);
-    EXPECT_EQ(box->font().family(), "Verdana");
-    EXPECT_EQ(box->toolTip(), "Set View Window's Font Face");
 }

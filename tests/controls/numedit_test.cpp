@@ -12,11 +12,7 @@ using namespace numtext;
 
 namespace {
 
-// Sends one key the way the keyboard would.
-void Type(QWidget* w, int key, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &press);
-}
+void Type(QWidget* w, int key, const QString& text = QString()) { vxtest::Key(w, key, Qt::NoModifier, text); }
 void TypeText(QWidget* w, const QString& s) {
     for (QChar c : s) Type(w, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, QString(c));
 }
@@ -62,8 +58,11 @@ TEST(NumEditText, RejectsWhatDoesNotFitOrIsNoDigit) {
     EXPECT_FALSE(TextToNumber("99999999999999999999999999", ItDecimal));
     EXPECT_FALSE(TextToNumber("100000000", ItHexaDecimal));
     EXPECT_FALSE(TextToNumber(QString(33, u'1'), ItBinary));
-    EXPECT_FALSE(TextToNumber("12a", ItDecimal));
-    EXPECT_FALSE(TextToNumber("8", ItOctal));
+    // A character that is no digit of the base counts all the same ("a" as 10, others as 0).
+    EXPECT_EQ(TextToNumber("12a", ItDecimal), 130);
+    EXPECT_EQ(TextToNumber("12x", ItDecimal), 120);
+    EXPECT_EQ(TextToNumber("8", ItOctal), 8);
+    EXPECT_EQ(TextToNumber("1 2", ItDecimal), 102);
 }
 
 TEST(NumEditText, GroupingAndCleanUp) {
@@ -127,6 +126,13 @@ TEST_F(NumEditWidget, TextIsCleanedAfterEveryChange) {
     e.setText("1x2y3");
     EXPECT_EQ(e.text(), "123");
     EXPECT_EQ(e.cursorPosition(), 3);
+    // A change handler that reads the value of a pasted "12x" gets 120, with no false message.
+    QList<int> values;
+    e.OnChange = [&](QObject*) { values << e.Value(); };
+    e.setText("12x");
+    EXPECT_EQ(values, QList<int>({120, 12}));
+    EXPECT_EQ(e.text(), "12");
+    EXPECT_TRUE(Messages.Shown.isEmpty());
 }
 
 TEST_F(NumEditWidget, HexadecimalAndBaseSwitch) {
@@ -214,6 +220,15 @@ TEST_F(NumEditWidget, KeysAreFilteredByBase) {
     EXPECT_EQ(e.Value(), 0xfa9);
     Backspace(&e);
     EXPECT_EQ(e.text(), "fa");
+    // Delete deletes in every base and with separators (X11 sends it as the character 0x7F).
+    for (bool separators : {false, true}) {
+        e.SetInputType(ItDecimal);
+        e.SetThousandSeparator(separators);
+        e.SetValue(1234);
+        e.setCursorPosition(0);
+        Type(&e, Qt::Key_Delete, QStringLiteral("\x7f"));
+        EXPECT_EQ(e.text(), "234") << separators;
+    }
 }
 
 TEST_F(NumEditWidget, TypingGroupsDigits) {

@@ -28,6 +28,7 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QThread>
 #include <QToolButton>
@@ -456,6 +457,42 @@ TEST_F(XPMenuTest, ControlsArePaintedFlatInEachState) {
     EXPECT_EQ(At(img, 59, 25), Darken(clBtnFace, 60));
     img = Shot(*Group);
     EXPECT_EQ(At(img, 1, 45), Lighten(clBtnFace, 60));
+    // The frame begins under the caption, whole: its top line at the same row on the left edge
+    // and right of the caption, clear of the caption's rows.
+    const auto firstFrameRow = [&](int x) {
+        for (int y = 0; y < img.height(); ++y)
+            if (At(img, x, y) == Lighten(clBtnFace, 60))
+                return y;
+        return -1;
+    };
+    EXPECT_GE(firstFrameRow(120), Group->fontMetrics().height());
+    EXPECT_EQ(firstFrameRow(1), firstFrameRow(120));
+}
+
+TEST_F(XPMenuTest, CheckMarksOnATabPageKeepThePagesBackground) {
+    // The toolkit paints a tab page lighter than the window colour: the ring around a check
+    // box's or radio button's square shows the page, not a patch of the window colour.
+    auto* tabs = new QTabWidget(Form.get());
+    tabs->setGeometry(10, 210, 200, 100);
+    auto* page = new QWidget;
+    tabs->addTab(page, QStringLiteral("Page"));
+    auto* check = new QCheckBox(QStringLiteral("On a page"), page);
+    check->setGeometry(10, 10, 150, 22);
+    auto* radio = new QRadioButton(QStringLiteral("On a page"), page);
+    radio->setGeometry(10, 40, 150, 22);
+    tabs->show();
+    Painter = new TXPMenu(Form.get());
+    Painter->SetActive(true);
+    ASSERT_TRUE(Painter->SubClassOf(check) && Painter->SubClassOf(radio));
+    const QImage img = Shot(*tabs);
+    const QPoint far = page->mapTo(tabs, QPoint(180, 70));
+    const TColor pageColor = At(img, far.x(), far.y());
+    ASSERT_NE(pageColor, ColorToRGB(clBtnFace));
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(check), static_cast<QAbstractButton*>(radio)}) {
+        const QRect square = CheckSquare(b, b == radio);
+        const QPoint ring = b->mapTo(tabs, QPoint(square.left() + 1, square.bottom() - 1));
+        EXPECT_EQ(At(img, ring.x(), ring.y()), pageColor) << b->metaObject()->className();
+    }
 }
 
 TEST_F(XPMenuTest, ToolBarButtonsAndTheControlBarGrip) {

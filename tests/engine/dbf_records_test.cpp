@@ -308,7 +308,7 @@ TEST(DbfLocking, TwoObjectsOnOneFileExcludeEachOther) {
     TempDir dir;
     std::string path = MakeSmallTable(dir, 3);
     Opened a(path), b(path), ro(path, true);
-    EXPECT_EQ(b.Dbf.GetLockTimeout(), 4000u);
+    EXPECT_EQ(b.Dbf.GetLockTimeout(), 4000u);  // the wait itself is shown with a shorter one
     ASSERT_TRUE(a.Dbf.Lock(0));
     b.Dbf.SetLockTimeout(300);
     auto start = std::chrono::steady_clock::now();
@@ -324,18 +324,6 @@ TEST(DbfLocking, TwoObjectsOnOneFileExcludeEachOther) {
     b.Dbf.Go(2);
     EXPECT_EQ(FirstField(b.Dbf), "R2");
     ro.Dbf.Go(1);
-}
-
-TEST(DbfLocking, DefaultTimeoutIsFourSeconds) {
-    TempDir dir;
-    std::string path = MakeSmallTable(dir, 1);
-    Opened a(path), b(path);
-    ASSERT_TRUE(a.Dbf.Lock(0));
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(b.Dbf.Lock(7), EDBFError);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_GE(ms, 3990);
-    EXPECT_LT(ms, 6000);
 }
 
 TEST(DbfModel, RandomEditsMatchAListOfRecords) {

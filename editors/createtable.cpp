@@ -1,0 +1,194 @@
+#include "editors/createtable.h"
+
+#include "app/bytetext.h"
+#include "editors/fieldcheck.h"
+#include "engine/dbf.h"
+#include "platform/filestream.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace fieldtypes;
+
+namespace createtable {
+
+namespace {
+
+bool IsMemoType(char t) { return t == 'M' || t == 'G'; }
+
+QString FieldMessage(const QString& name, const char* text) {
+    return QStringLiteral("Field \"%1\": %2").arg(name, QString::fromLatin1(text));
+}
+
+// An unused name for a file beside `path`.
+std::string FreeName(const std::string& path, const char* tag) {
+    std::string name = path + tag;
+    for (int n = 2; fs::exists(fs::path(name)); ++n) name = path + tag + std::to_string(n);
+    return name;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
+}
+
+// The file in `folder` whose name equals `name` ignoring ASCII letter case (as the engine
+// finds a memo file), else folder/name.
+std::string FindIgnoringCase(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
+        if (SameIgnoringCase(e.path().filename().string(), name)) return e.path().string();
+    return (folder / name).string();
+}
+
+}  // namespace
+
+TDesignCheck CheckDesign(const std::vector<TDesignField>& design, int kind, std::vector<TFieldDef>& defs) {
+    std::vector<TFieldDef> out;
+    for (size_t row = 0; row < design.size(); ++row) {
+        const TDesignField f = MapToKind(design[row], kind);
+        const int type = TypeIndexOfName(f.TypeName);
+        const int r = static_cast<int>(row);
+        if (!KindOffersType(kind, type))
+            return {FieldMessage(design[row].Name, "this file type has no field of its type!"), r};
+        std::string name;
+        fieldcheck::TCheck c = fieldcheck::CheckName(f.Name, name);
+        if (!c.Ok()) return {FieldMessage(design[row].Name, "") + c.Message, r};
+        for (const TFieldDef& d : out)
+            if (fieldcheck::SameFieldName(d.Name, name)) return {FieldMessage(design[row].Name, "Field name already exist!"), r};
+        if (f.Width < 1 || f.Width > 255 || f.Decimals < 0 || f.Decimals > 255)
+            return {FieldMessage(design[row].Name, "Field width error!"), r};
+        out.push_back({name, TypeLetter(type), f.Width, f.Decimals});
+    }
+    defs = std::move(out);
+    return {};
+}
+
+THeaderValues HeaderOf(const std::vector<TFieldDef>& defs, int kind, int year, int month, int day) {
+    bool memo = false;
+    int recordLength = 1;
+    for (const TFieldDef& d : defs) {
+        memo = memo || IsMemoType(d.Type);
+        recordLength += d.Width;
+    }
+    THeaderValues h;
+    switch (kind) {
+    case kVisualFoxPro: h.Version = 0x30; break;
+    case kFoxPro2: h.Version = memo ? 0xF5 : 0x03; break;
+    default: h.Version = memo ? 0x83 : 0x03; break;
+    }
+    h.Year = static_cast<uint8_t>(year % 100);
+    h.Month = static_cast<uint8_t>(month);
+    h.Day = static_cast<uint8_t>(day);
+    h.RecordCount = 0;
+    h.HeaderLength = static_cast<uint16_t>(32 * defs.size() + 33 + (kind == kVisualFoxPro ? 263 : 0));
+    h.RecordLength = static_cast<uint16_t>(recordLength);
+    h.Flags = kind == kVisualFoxPro && memo ? 2 : 0;
+    h.CodePage = 0x7A;
+    return h;
+}
+
+QString SaveFilter(int kind) {
+    static const char* names[] = {"Visual FoxPro", "FoxPro 2.x", "FoxBASE+", "dBASE IV"};
+    const char* name = names[kind >= 0 && kind < 4 ? kind : kFoxBase];
+    return QString::fromLatin1(name) + QStringLiteral("(*.DBF)|*.DBF|All File(*.*)|*.*");
+}
+
+QString WithDefaultExtension(const QString& name) {
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? name : name + QStringLiteral(".dbf");
+}
+
+// ---- The new table ----
+
+TNewTable::~TNewTable() {
+    if (Folder.empty()) return;
+    std::error_code ec;
+    fs::remove_all(Folder, ec);
+}
+
+void TNewTable::Prepare(const std::string& path, const THeaderValues& h, const std::vector<TFieldDef>& defs) {
+    Target = path;
+    const fs::path target(path);
+    std::string tmpl = (target.parent_path() / ".vxnew-XXXXXX").string();
+    if (target.filename().empty() || !::mkdtemp(tmpl.data()))
+        throw EDBFError(path + " - Can not create the table file!");
+    Folder = tmpl;
+    Staged = (fs::path(Folder) / target.filename()).string();
+
+    TDBF dbf;
+    dbf.SetFileName(Staged);
+    dbf.SetHeader(h.Version, h.Year, h.Month, h.Day, h.RecordCount, h.HeaderLength, h.RecordLength, h.Flags,
+                  h.CodePage);
+    for (const TFieldDef& d : defs)
+        if (!dbf.AddFieldDef(d.Name, d.Type, 0, static_cast<uint8_t>(d.Width), static_cast<uint8_t>(d.Decimals)))
+            throw EDBFError(path + " - Fields count can not more than 254.");
+    dbf.CreateTable();
+    dbf.Close();
+    // What the engine wrote beside the table is its memo file.
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(Folder, ec))
+        if (e.path().string() != Staged) Memo = e.path().string();
+    bool memoFields = false;
+    for (const TFieldDef& d : defs) memoFields = memoFields || IsMemoType(d.Type);
+    if (memoFields && Memo.empty()) throw EDBFError(path + " - Error in create memo file!");
+    // Check the result as the program will open it.
+    TDBF check;
+    check.SetFileName(Staged);
+    check.SetReadOnly(true);
+    check.Open();
+}
+
+void TNewTable::Commit() {
+    if (Staged.empty()) throw EDBFError(Target + " - Can not create the table file!");
+    const fs::path folder = fs::path(Target).parent_path();
+    std::string memoTarget, memoBackup;
+    if (!Memo.empty()) {
+        memoTarget = FindIgnoringCase(folder, fs::path(Memo).filename().string());
+        if (vx::FileExists(memoTarget)) {
+            memoBackup = FreeName(memoTarget, ".vxold");
+            if (!vx::RenameFile(memoTarget, memoBackup))
+                throw EDBFError(Target + " - Can not replace the memo file " + memoTarget + "!");
+        }
+        if (!vx::RenameFile(Memo, memoTarget)) {
+            if (!memoBackup.empty()) vx::RenameFile(memoBackup, memoTarget);
+            throw EDBFError(Target + " - Can not replace the memo file " + memoTarget + "!");
+        }
+    }
+    if (!vx::RenameFile(Staged, Target)) {
+        if (!memoTarget.empty()) {
+            vx::DeleteFile(memoTarget);
+            if (!memoBackup.empty()) vx::RenameFile(memoBackup, memoTarget);
+        }
+        throw EDBFError(Target + " - Can not replace the table file!");
+    }
+    if (!memoBackup.empty()) vx::DeleteFile(memoBackup);
+    Staged.clear();
+}
+
+// ---- Taking a design ----
+
+TImported ReadDesign(const std::string& path) {
+    TDBF dbf;
+    dbf.SetFileName(path);
+    dbf.SetReadOnly(true);
+    dbf.Open();
+    TImported out;
+    out.Kind = DesignKindOfVersion(dbf.GetVersion());
+    for (int i = 0; i < dbf.FieldCount; ++i) {
+        TFieldDescriptor d{};
+        dbf.GetFieldDescriptor(i, d);
+        size_t n = 0;
+        while (n < 11 && d[n] != 0) ++n;
+        const std::string name(reinterpret_cast<const char*>(d.data()), n);
+        out.Fields.push_back({BytesToText(name), QString::fromStdString(FieldTypeName(static_cast<char>(d[11]))), d[16],
+                              d[17]});
+    }
+    dbf.Close();
+    return out;
+}
+
+}  // namespace createtable

@@ -1,0 +1,89 @@
+// Keys as the X server sends them (Delete arrives as the character 0x7F, for one), typed by
+// xdotool into the main window under Xvfb. Run by the ctest test app_real_keys; skipped on
+// other platforms and when xdotool is missing.
+#include "window_fixture.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "controls/rxcombos.h"
+
+using wintest::Drain;
+using wintest::WaitUntil;
+
+namespace {
+
+class RealKeys : public wintest::WindowTest {
+protected:
+    void SetUp() override {
+        wintest::App();
+        if (QGuiApplication::platformName() != QStringLiteral("xcb") ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "needs an X server and xdotool (run through ctest's app_real_keys)";
+        WindowTest::SetUp();
+        Option->WelcomePage = false;
+        Start();
+        Form->resize(900, 600);
+        Form->show();
+        ASSERT_TRUE(WaitUntil([this] { return Form->isVisible(); }));
+        Form->activateWindow();
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(Form->winId())});
+        ASSERT_TRUE(WaitUntil([this] { return Form->isActiveWindow(); }, 5000));
+    }
+    // Types the keys (xdotool names) and lets the window handle them.
+    void Keys(const QStringList& keys) {
+        QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
+                                                                 QStringLiteral("30")} + keys);
+        WaitUntil([] { return false; }, 150);
+        Drain();
+    }
+};
+
+}  // namespace
+
+TEST_F(RealKeys, TheListStartsWithTheFocusAndItsKeysSelectTheRowsTheyReach) {
+    OpenLoaded(Table("t.dbf", 200));
+    ASSERT_EQ(QApplication::focusWidget(), Form->MainListView);
+    const int page = Form->MainListView->PageRows();
+    const std::pair<const char*, int> steps[] = {
+        {"End", 200}, {"ctrl+Home", 1}, {"Next", page}, {"Next", 2 * page - 1}, {"Prior", page}, {"ctrl+End", 200},
+        {"Home", 1},  {"Down", 2}};
+    for (auto [key, record] : steps) {
+        SCOPED_TRACE(key);
+        Keys({QLatin1String(key)});
+        EXPECT_EQ(Form->CurRecNo, record);
+        EXPECT_EQ(Form->StatusText(2), QStringLiteral("Current Record Number:%1[%1]").arg(record));
+        EXPECT_EQ(Form->EditCurRecNo->Text(), QString::number(record));
+        EXPECT_EQ(Form->MainListView->FirstSelectedPosition(), record - 1);
+    }
+}
+
+TEST_F(RealKeys, DeleteDeletesInTheRecordNumberBox) {
+    OpenLoaded(Table("t.dbf", 200));
+    Form->EditCurRecNo->setFocus(Qt::MouseFocusReason);
+    Keys({"ctrl+a", "1", "2", "3", "Home", "Delete"});
+    EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("23"));
+    Keys({"End", "BackSpace", "Return"});
+    EXPECT_EQ(Form->EditCurRecNo->Text(), QStringLiteral("2"));
+    EXPECT_EQ(Form->CurRecNo, 2);
+}
+
+TEST_F(RealKeys, ArrowsInTheFontBoxChangeTheListOnlyWhenAFaceIsChosen) {
+    OpenLoaded(Table("t.dbf", 20));
+    TFontComboBox* box = Form->TB_QUICKSETTINGFONTFACE;
+    ASSERT_GE(box->count(), 2);
+    box->setCurrentIndex(0);
+    const QString before = Form->MainListView->font().family();
+    box->setFocus(Qt::MouseFocusReason);
+    Keys({"Down", "Down"});
+    EXPECT_EQ(Form->MainListView->font().family(), before);
+    Keys({"Escape"});
+    EXPECT_EQ(Form->MainListView->font().family(), before);
+    EXPECT_EQ(box->currentIndex(), 0);
+    // Chosen with Enter from the open list.
+    Keys({"Down", "Down", "Return"});
+    EXPECT_EQ(Form->MainListView->font().family(), box->currentText());
+    EXPECT_EQ(Option->LvFontFace, box->currentText());
+    EXPECT_NE(box->currentIndex(), 0);
+}

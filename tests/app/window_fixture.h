@@ -1,0 +1,154 @@
+// What the tests of the main window share: the application object (the program's own, which
+// reports what no command caught), a program folder of their own with the settings loaded
+// from it as at start-up, a fresh window, tables written quickly, and waiting for the loader.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/datalist.h"
+#include "app/datalistmodel.h"
+#include "app/formmain.h"
+#include "app/formmain_app.h"
+#include "app/msgbox.h"
+#include "app/option.h"
+#include "app/programfiles.h"
+#include "app/sampletable.h"
+#include "app/workthread.h"
+#include "controls/validedit.h"
+#include "engine/dbf.h"
+#include "qtapp.h"
+#include "testutil.h"
+
+namespace wintest {
+
+using vxtest::WaitUntil;
+
+inline QApplication* App() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "vellibrox-test";
+        static char* argv[] = {name, nullptr};
+        new TApplication(argc, argv);
+    }
+    return qApp;
+}
+
+// Lets the events already posted (worker messages, deferred boxes) be handled.
+inline void Drain() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A FoxBASE+ table of NAME C(8) and DAY D(8): record i is named "r<i>", odd records carry
+// 2024-01-05 and every record whose number is a multiple of `deletedEvery` is marked deleted.
+// Written as bytes in one go, so tables of a million records take a moment.
+inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t deletedEvery = 3) {
+    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
+    uint16_t headerLength = 0;
+    {
+        TDBF dbf;
+        dbf.SetFileName(path);
+        dbf.Open();
+        headerLength = dbf.GetHeaderLength();
+    }
+    std::filesystem::resize_file(path, headerLength);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    std::string chunk;
+    for (uint32_t i = 1; i <= records; ++i) {
+        std::string rec(17, ' ');
+        if (deletedEvery && i % deletedEvery == 0) rec[0] = '*';
+        std::string name = "r" + std::to_string(i);
+        rec.replace(1, name.size(), name);
+        if (i % 2) rec.replace(9, 8, "20240105");
+        chunk += rec;
+        if (chunk.size() > (1 << 20)) {
+            out.write(chunk.data(), std::streamsize(chunk.size()));
+            chunk.clear();
+        }
+    }
+    chunk += '\x1A';
+    out.write(chunk.data(), std::streamsize(chunk.size()));
+    out.close();
+    TDBF dbf;  // opening stores the record count the data holds
+    dbf.SetFileName(path);
+    dbf.Open();
+    return path;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        vx::SetProgramFilesDir(Dir.Root().string() + "/");
+        Start();
+    }
+    void TearDown() override {
+        Form.reset();
+        Drain();
+        delete Option;
+        Option = nullptr;
+        vx::SetProgramFilesDir(std::string());
+    }
+    // A fresh run: settings read from the folder, a new window. No tip of the day, and no
+    // question on quitting unless a test asks for it.
+    void Start() {
+        Form.reset();
+        delete Option;
+        Option = new TOption();
+        Option->Load();
+        Option->AlwayShowTipOfTheDay = false;
+        Option->AlwayShowQuit = false;
+        Form = std::make_unique<TFormMain>();
+    }
+    // The settings as the next run would read them.
+    std::unique_ptr<TOption> Stored() {
+        auto o = std::make_unique<TOption>();
+        o->Load(vx::OptionsIniPath());
+        return o;
+    }
+    QString Q(const std::string& path) const { return QString::fromStdString(path); }
+    QString Table(const std::string& name, uint32_t records, uint32_t deletedEvery = 3) {
+        return Q(MakeTable(Dir.Path(name), records, deletedEvery));
+    }
+    // A table of one field for names ending in ".dbf" (any case), a file of `bytes` otherwise.
+    QString File(const std::string& name, const std::string& bytes = "x") {
+        QString path = Q(Dir.Path(name));
+        if (path.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
+            CreateTableFile(Dir.Path(name), 0x03, {{"NAME", 'C', 8}});
+        else
+            vxtest::WriteAll(Dir.Path(name), bytes);
+        return path;
+    }
+    // Waits until the loader has ended and its messages are handled.
+    bool WaitLoaded(int ms = 60000) {
+        bool ok = WaitUntil([this] { return Form->IsLoadOver() && !Form->IsWorking(); }, ms);
+        Drain();
+        return ok && Form->IsLoadOver() && !Form->IsWorking();
+    }
+    void OpenLoaded(const QString& path) {
+        Form->Open(path);
+        ASSERT_TRUE(WaitLoaded());
+    }
+    QString Cell(int position, int field) const { return Form->ListModel->CellText(position, field); }
+    size_t Rows() const { return Form->DataList() ? Form->DataList()->Count() : 0; }
+    // The one selected position, -1 for none, -2 for several.
+    int Selected() const {
+        const TPositionRanges s = Form->MainListView->SelectedPositions();
+        return s.Empty() ? -1 : s.Size() == 1 ? s.First() : -2;
+    }
+
+    vxtest::TempDir Dir;
+    std::unique_ptr<TFormMain> Form;
+};
+
+}  // namespace wintest

@@ -1,0 +1,202 @@
+// The structure-change worker on a 10,000-record table: its exact messages, the rows it leaves
+// for the list (the texts the row loader shows), and a change that fails half-way.
+#include "app/datalist.h"
+#include "app/workthread.h"
+#include "editors/fieldeditorthread.h"
+#include "engine/dbf.h"
+#include "app/loadwindow_fixture.h"
+#include "structuretest.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records the worker's messages.
+class TRecorder : public QObject {
+public:
+    std::vector<std::pair<int, long long>> Got;
+    bool event(QEvent* e) override {
+        if (!IsWorkerMessage(e)) return QObject::event(e);
+        auto* m = static_cast<TWorkerMessage*>(e);
+        Got.emplace_back(m->Message(), m->WParam);
+        return true;
+    }
+};
+
+class TNullLoadView : public TLoadView {
+public:
+    void SetPanelFlag(bool) override {}
+    void RefreshList() override {}
+    void ShowFirstItem() override {}
+    void SetStatus(const std::string&) override {}
+    void SetItemCount(size_t) override {}
+    void DisableEditing() override {}
+    void ShowLoadError(const std::string&) override {}
+};
+
+// The rows the loader reads from the table now.
+void LoadRows(TDBF& dbf, TRowStore& rows) {
+    TNullLoadView view;
+    TWorkThread loader(&dbf, &rows, &view, nullptr);
+    loader.Resume();
+    loader.WaitFor();
+}
+
+std::vector<std::vector<std::string>> Texts(const TDataList& list) {
+    std::vector<std::vector<std::string>> out;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        std::vector<std::string> row{list[i]->MarkText(), list[i]->RecNoText()};
+        for (size_t k = 0; k < list[i]->FieldCount(); ++k) row.emplace_back(list[i]->Text(k));
+        out.push_back(row);
+    }
+    return out;
+}
+
+// The list's side of a change: the rows of the new layout, as the main window builds them.
+class TRowsView : public TFieldEditorView {
+public:
+    explicit TRowsView(const TRowStore& rows) : Rows(rows) {}
+    void UpdateMainColumns(const TFieldEditorThread& job) override {
+        ++Calls;
+        After = std::make_unique<TRowStore>();
+        if (job.GetMode() == TFieldEditorThread::ModeAddField)
+            CopyRowsWithField(Rows.DataList, job.NewFieldText(), *After);
+        else
+            CopyRowsWithoutFields(Rows.DataList, job.GetDeleteFields(), *After);
+    }
+    const TRowStore& Rows;
+    std::unique_ptr<TRowStore> After;
+    int Calls = 0;
+};
+
+// PGSTART, every percent from 1 to 100 once, 100 again, PGSTOP.
+std::vector<std::pair<int, long long>> FullProgress() {
+    std::vector<std::pair<int, long long>> m{{WM_PGSTART, 0}};
+    for (int p = 1; p <= 100; ++p) m.emplace_back(WM_PGPROGRESS, p);
+    m.emplace_back(WM_PGPROGRESS, 100);
+    m.emplace_back(WM_PGSTOP, 0);
+    return m;
+}
+
+class FieldEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lvtest::App();
+        TFieldEditorThread::LingerMs = 0;
+        Path = lvtest::MakeTable(Dir.Path("t.dbf"), 10000);
+        Dbf.SetFileName(Path);
+        Dbf.Open();
+        LoadRows(Dbf, Rows);
+    }
+    void TearDown() override { TFieldEditorThread::LingerMs = 500; }
+
+    // Runs one job to its end and delivers its messages.
+    void Run(TFieldEditorThread& job) {
+        job.Resume();
+        job.WaitFor();
+        QCoreApplication::processEvents();
+    }
+    // The rows the loader reads now.
+    std::vector<std::vector<std::string>> Reloaded() {
+        TRowStore fresh;
+        LoadRows(Dbf, fresh);
+        return Texts(fresh.DataList);
+    }
+
+    vxtest::TempDir Dir;
+    std::string Path;
+    TDBF Dbf;
+    TRowStore Rows;
+    TRecorder Messages;
+};
+
+}  // namespace
+
+TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
+    const struct {
+        TIptFieldRec Field;
+        const char* Text;  // what the list shows in the new field
+    } fields[] = {{{"DAY2", 'D', 8, 0, "20240229"}, "2024-02-29"},
+                  {{"AT", 'T', 8, 0, ""}, "1970-1-1"},
+                  {{"NOTE", 'M', 10, 0, "memo text"}, "memo text"}};
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.Field.Name);
+        Messages.Got.clear();
+        TRowsView view(Rows);
+        TFieldEditorThread job(&Dbf, &view, &Messages);
+        job.SetMode(TFieldEditorThread::ModeAddField);
+        job.SetFieldDef(f.Field);
+        Run(job);
+        ASSERT_TRUE(job.Succeeded()) << job.ErrorText();
+        EXPECT_EQ(Messages.Got, FullProgress());
+        EXPECT_EQ(view.Calls, 1);
+        EXPECT_EQ(job.NewFieldText(), f.Text);
+        EXPECT_EQ(Texts(view.After->DataList), Reloaded());
+
+        // Delete it again (with the first field): every percent once, the list as reloaded.
+        Messages.Got.clear();
+        TRowStore current;
+        CopyRowsWithField(Rows.DataList, job.NewFieldText(), current);
+        TRowsView back(current);
+        TFieldEditorThread del(&Dbf, &back, &Messages);
+        del.SetMode(TFieldEditorThread::ModeDeleteFields);
+        const int32_t indexes[] = {0, Dbf.FieldCount - 1};
+        del.SetDeleteFields(indexes, 2);
+        Run(del);
+        ASSERT_TRUE(del.Succeeded()) << del.ErrorText();
+        EXPECT_EQ(Messages.Got, FullProgress());
+        EXPECT_EQ(Dbf.FieldCount, 1);
+        EXPECT_EQ(Texts(back.After->DataList), Reloaded());
+        // Put the first field back for the next round.
+        Dbf.Close();
+        Path = lvtest::MakeTable(Path, 10000);
+        Dbf.Open();
+    }
+}
+
+TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
+    const auto before = structtest::Snapshot(Dir.Root());
+    const struct {
+        int Mode;
+        const char* Step;
+    } faults[] = {{TFieldEditorThread::ModeAddField, "widen"}, {TFieldEditorThread::ModeAddField, "append"},
+                  {TFieldEditorThread::ModeDeleteFields, "narrow"}, {TFieldEditorThread::ModeDeleteFields, "finish"}};
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.Step);
+        Messages.Got.clear();
+        Dbf.StructureFaultHook = [&](const char* step, int64_t rec) {
+            if (std::string(step) == f.Step && (rec < 0 || rec == 5000)) throw EDBFError("disk full");
+        };
+        TRowsView view(Rows);
+        TFieldEditorThread job(&Dbf, &view, &Messages);
+        job.SetMode(uint8_t(f.Mode));
+        job.SetFieldDef({"NOTE", 'M', 10, 0, "x"});
+        const int32_t first = 0;
+        job.SetDeleteFields(&first, 1);
+        Run(job);
+        EXPECT_FALSE(job.Succeeded());
+        EXPECT_EQ(job.ErrorText(), "disk full");
+        EXPECT_EQ(view.Calls, 0);  // the list is not touched
+        ASSERT_GE(Messages.Got.size(), 3u);
+        EXPECT_EQ(Messages.Got.front().first, WM_PGSTART);
+        EXPECT_EQ(Messages.Got[Messages.Got.size() - 2], (std::pair<int, long long>{WM_PGPROGRESS, 100}));
+        EXPECT_EQ(Messages.Got.back().first, WM_PGSTOP);
+        EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
+        EXPECT_EQ(Dbf.FieldCount, 2);
+    }
+    // A table of no records changes without any percent before the final 100.
+    Dbf.StructureFaultHook = nullptr;
+    const std::string empty = Dir.Path("empty.dbf");
+    CreateTableFile(empty, 0x03, {{"NAME", 'C', 8}});
+    TDBF none;
+    none.SetFileName(empty);
+    none.Open();
+    Messages.Got.clear();
+    TFieldEditorThread job(&none, nullptr, &Messages);
+    job.SetMode(TFieldEditorThread::ModeAddField);
+    job.SetFieldDef({"N", 'N', 5, 0, "1"});
+    Run(job);
+    EXPECT_TRUE(job.Succeeded());
+    EXPECT_EQ(Messages.Got, (std::vector<std::pair<int, long long>>{{WM_PGSTART, 0}, {WM_PGPROGRESS, 100}, {WM_PGSTOP, 0}}));
+}
