@@ -57,6 +57,7 @@ void Import(const TSheet& sheet, TImport& im, const std::string& error = {}, boo
     });
     w.Resume();
     w.WaitFor();
+    QCoreApplication::processEvents();  // the calls still queued for the window
 }
 
 }  // namespace
