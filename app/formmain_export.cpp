@@ -112,6 +112,8 @@ void TFormMain::OnSAStop(const std::string& fileName) {
     const std::string output = fileName;
     form->SetState(TFormSaveAsProgress::stDone);
     form->BitBtnClose->setEnabled(true);
+    form->BitBtnClose->setDefault(true);
+    form->BitBtnClose->setFocus();
     const TSaveAsThread::TOutcome outcome = SaveAsThread ? SaveAsThread->Outcome() : TSaveAsThread::soNothing;
     const QString message = SaveAsThread ? QString::fromLocal8Bit(SaveAsThread->Message().c_str()) : QString();
     if (outcome == TSaveAsThread::soFailed)
