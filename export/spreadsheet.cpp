@@ -130,8 +130,9 @@ int RepeatCount(const QXmlStreamReader& x, const char* attribute, int limit) {
     return static_cast<int>(std::min<qlonglong>(n, limit));
 }
 
-// The text of a paragraph or of a span inside it, up to the end of the element.
-void ReadParagraph(QXmlStreamReader& x, QString& out) {
+// The text of a paragraph or of a span inside it, up to the end of the element. Spans nested
+// deeper than any sheet needs are skipped, so that no document can exhaust the stack.
+void ReadParagraph(QXmlStreamReader& x, QString& out, int depth = 0) {
     while (!x.atEnd()) {
         switch (x.readNext()) {
         case QXmlStreamReader::Characters: out += x.text(); break;
@@ -150,8 +151,10 @@ void ReadParagraph(QXmlStreamReader& x, QString& out) {
                 x.skipCurrentElement();
             } else if (Is(x, OfficeNs, "annotation") || Is(x, TextNs, "note")) {
                 x.skipCurrentElement();
+            } else if (depth < 32) {
+                ReadParagraph(x, out, depth + 1);  // spans, links and other inline elements
             } else {
-                ReadParagraph(x, out);  // spans, links and other inline elements
+                x.skipCurrentElement();
             }
             break;
         default: break;

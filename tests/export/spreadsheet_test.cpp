@@ -116,6 +116,14 @@ TEST(Spreadsheet, TheReaderTakesTheFirstSheetAsItShowsAndSurvivesHostileSheets) 
                   "table:number-rows-repeated=\"999999999\"")),
          true,
          std::vector<std::vector<QString>>(50)},
+        {"spans nested past reason",
+         Flat(Row(Cell("<text:p>a" + [] {
+             std::string open, close;
+             for (int i = 0; i < 100000; ++i) open += "<text:span>", close += "</text:span>";
+             return open + "deep" + close;
+         }() + "</text:p>") + Cell("<text:p>b</text:p>"))),
+         true,
+         {{a, b}}},
         {"cut short", [] {
              const std::string x = Flat(Row(Cell("<text:p>a</text:p>")) + Row(Cell("<text:p>b</text:p>")));
              return x.substr(0, x.find("</table:table-row>") + 20);
