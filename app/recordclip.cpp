@@ -180,11 +180,11 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
     int32_t fieldCount = 0, recordCount = 0;
     // Checks that fail leave the clipboard alone, silently: not our text or another layout.
     if (!lines.Next(line) || line.substr(0, 9) != "Vellibrox") return paste;
-    if (!lines.Next(line) || !valuetext::ParseInteger32(line, fieldCount)) return paste;
+    if (!lines.Next(line) || !valuetext::ReadInt32(line, fieldCount)) return paste;
     if (fieldCount <= 0 || fieldCount != dbf.FieldCount) return paste;
     for (int i = 0; i < fieldCount; ++i)
         if (!lines.Next(line) || line != FieldLine(dbf, i)) return paste;
-    if (!lines.Next(line) || !valuetext::ParseInteger32(line, recordCount) || recordCount <= 0) return paste;
+    if (!lines.Next(line) || !valuetext::ReadInt32(line, recordCount) || recordCount <= 0) return paste;
 
     // From here on the text is meant for this table: it goes in whole or not at all.
     auto reject = [&paste](std::string message) {
@@ -233,7 +233,7 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
                 } else {
                     // A block number of this table's memo file.
                     int32_t block = NoMemoBlock;
-                    if (!valuetext::ParseInteger32(v, block))
+                    if (!valuetext::ReadInt32(v, block))
                         return reject(RecordFieldText(size_t(r), dbf, i) + ": \"" + std::string(v) +
                                       "\" is no memo block number.");
                     if (block != NoMemoBlock) dbf.ReadMemoBlock(block, memo);

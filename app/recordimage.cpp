@@ -3,8 +3,8 @@
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 
+#include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 TRecordImage::TRecordImage(TDBF& dbf) : Length(dbf.GetRecordLength()) {
     Buffer.assign(std::max<size_t>(Length, 1), ' ');
@@ -51,7 +51,7 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
         if (IsBlank(text) || text == valuetext::BlankDateText) return chars("");
         TDateTimeParts d;
         int y, m, day;
-        if (valuetext::ParseDateTime(text, d)) {
+        if (valuetext::ReadDateTimeText(text, d)) {
             f.SetAsDate(d);
             return TStore::Ok;
         }
@@ -61,14 +61,11 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
     }
     case 'N':
     case 'F': {
+        // From the digits of the text, never through a double that could change them.
         if (IsBlank(text)) return chars("");
         std::string stored;
-        switch (valuetext::FormatNumberField(text, f.GetLength(), f.GetDecimals(), stored)) {
-        case valuetext::TNumberFit::Ok: f.SetAsString(stored); return TStore::Ok;
-        case valuetext::TNumberFit::TooWide: return TStore::TooWide;
-        case valuetext::TNumberFit::NotANumber: return TStore::Invalid;
-        }
-        return TStore::Invalid;
+        if (!valuetext::DecimalToFixedText(text, -1, f.GetDecimals(), stored)) return TStore::Invalid;
+        return chars(stored);
     }
     case 'L':
         return chars(display ? valuetext::Trim(text) : text);
@@ -84,25 +81,25 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
     switch (f.GetFieldType()) {
     case 'T': {
         TDateTimeParts v;
-        if (!valuetext::ParseDateTime(text, v)) return TStore::Invalid;
+        if (!valuetext::ReadDateTimeText(text, v)) return TStore::Invalid;
         f.SetAsDateTime(v);
         return TStore::Ok;
     }
     case 'Y': {
         int64_t v;
-        if (!valuetext::ParseCurrency(text, v)) return TStore::Invalid;
+        if (!valuetext::ReadCurrency(text, v)) return TStore::Invalid;
         f.SetAsCurrency(v);
         return TStore::Ok;
     }
     case 'I': {
         int32_t v;
-        if (!valuetext::ParseInteger32(text, v)) return TStore::Invalid;
+        if (!valuetext::ReadInt32(text, v)) return TStore::Invalid;
         f.SetAsInteger(v);
         return TStore::Ok;
     }
     case 'B': {
         double v;
-        if (!valuetext::ParseDouble(text, v)) return TStore::Invalid;
+        if (!valuetext::ReadDouble(text, v)) return TStore::Invalid;
         f.SetAsDouble(v);
         return TStore::Ok;
     }
@@ -127,22 +124,24 @@ void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     TRecordImage image(dbf);
     const size_t rl = image.Size();
     const size_t memoCount = records.MemoFields.size();
-    // Memo texts first: each record carries the block its text now lives at. A table whose
-    // memo file is not open keeps no memo texts, and its rows show none.
-    const bool memoOpen = dbf.GetMemoOpened();
+    // Memo texts first: each record carries the block its text now lives at. A table that
+    // cannot keep them refuses before anything is written.
+    if (memoCount && std::any_of(records.MemoTexts.begin(), records.MemoTexts.end(),
+                                 [](const std::string& t) { return !t.empty(); })) {
+        if (!dbf.GetMemoOpened())
+            throw EDBFError(dbf.FileName + " - The table has no memo file, so memo texts cannot be stored!");
+        if (dbf.GetMemoObject().GetReadOnly()) throw EDBFError(dbf.FileName + " - The file is opened read-only!");
+    }
     for (size_t r = 0; r < records.Count && memoCount; ++r) {
         image.Assign(&records.Images[r * rl]);
         for (size_t m = 0; m < memoCount; ++m) {
-            std::string& text = records.Memo(r, m);
-            TField& f = image.Field(records.MemoFields[m]);
+            const std::string& text = records.Memo(r, m);
             int32_t block = NoMemoBlock;
-            if (memoOpen && !text.empty()) {
+            if (!text.empty()) {
                 block = dbf.GetMemoObject().WriteMemo(NoMemoBlock, text);
-                if (block == NoMemoBlock)
-                    throw std::runtime_error(dbf.GetMemoFileName() + " - Error in write memo!");
+                if (block == NoMemoBlock) throw EDBFError(dbf.FileName + " - Error in write memo!");
             }
-            if (!memoOpen) text.clear();
-            f.SetMemoBlock(block);
+            image.Field(records.MemoFields[m]).SetMemoBlock(block);
         }
         std::memcpy(&records.Images[r * rl], image.Data(), rl);
     }

@@ -62,7 +62,8 @@ private:
     std::vector<std::unique_ptr<TField>> Fields;
 };
 
-// Writes the records: the memo texts to the memo file first (a text that cannot be written
-// raises), then every record at once at the end of the table; then appends their rows to the
-// row store, numbered from the table's old count + 1.
+// Writes the records: the memo texts to the memo file first (a table without a writable memo
+// file, or a text that cannot be written, raises the engine's error), then every record at
+// once at the end of the table; then appends their rows to the row store, numbered from the
+// table's old count + 1.
 void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records);

@@ -62,6 +62,8 @@ bool ReadCurrency(std::string_view text, int64_t& scaled);
 // scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
 // 0.00001.
 std::string FloatToStrGeneral(double value);
+// The shortest decimal text that reads back as exactly the same double ("0.1", "1e+20").
+std::string DoubleToStr(double value);
 // A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
 // date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
 bool ReadDateText(std::string_view text, TDateTimeParts& date);
@@ -88,28 +90,5 @@ bool IsBlankDateTime(const TField& field);
 // when `memo` is on, else "Memo"; G "General"; N, F, C and every other letter the stored text
 // without the characters below 33 at either end. `scratch` is reused storage.
 void AppendOutputText(TDBF& dbf, const TField& field, bool memo, std::string& out, std::string& scratch);
-
-// ---- Texts read back into values (paste, appending from another table) ----
-// Each reads the whole text; blanks (characters below 33) around it are allowed.
-
-// The shortest decimal text that reads back as the same double ("0.1", "1e+20", "-3").
-std::string DoubleToStr(double value);
-// A 32-bit integer in decimal, with an optional sign.
-bool ParseInteger32(std::string_view text, int32_t& value);
-// A double ("1.5", "-2e3", "inf"); "." is the decimal point.
-bool ParseDouble(std::string_view text, double& value);
-// A currency value as value x 10000, from its decimal text; digits beyond the fourth decimal
-// round half away from zero. False when the text is no number or the value does not fit.
-bool ParseCurrency(std::string_view text, int64_t& scaled);
-// A date "yyyy-M-d" (the program's format; "-" between the parts), optionally followed by a
-// blank and a time "h:m", "h:m:s" or "h:m:s.zzz".
-bool ParseDateTime(std::string_view text, TDateTimeParts& value);
-
-// How a number text fits a numeric field of a given width and decimal count.
-enum class TNumberFit { Ok, NotANumber, TooWide };
-// The stored text of a decimal number text ("12.5", "-3", "1e3") in a numeric field: rounded
-// to `decimals` digits after "." (half away from zero) and right-aligned in `width`
-// characters, computed on the digits themselves so that no digit is lost on the way.
-TNumberFit FormatNumberField(std::string_view text, int width, int decimals, std::string& out);
 
 }  // namespace valuetext

@@ -124,6 +124,11 @@ public:
     void Insert();
     void Delete();
     void Post();
+    // Appends `count` whole record images (GetRecordLength() bytes each, deletion flag first)
+    // after the last record in one write, followed by the end-of-file mark, and stores the new
+    // record count; all under the lock. A failed write leaves the file as it was. For writers
+    // that produce many records at once (dbf_append.cpp).
+    void AppendRecords(const uint8_t* records, size_t count);
 
     bool GetDeleted() const;
     void SetDeleted(bool flag);
@@ -135,7 +140,7 @@ public:
 
     // ---- records in bulk (dbf_bulk.cpp) ----
     // Each works under one lock and leaves the same bytes as its record-by-record form (Go,
-    // SetDeleted, Delete, Post, ReplaceRecord, SetRecordCount, Append) would. Record numbers
+    // SetDeleted, Delete, Post, ReplaceRecord, SetRecordCount) would. Record numbers
     // outside 1..count raise the range error before anything is written. SetAllDeleted and
     // PackDeleted above work this way too.
 
@@ -154,9 +159,6 @@ public:
     // the last record is not itself a hole it moves into the smallest hole left. Numbers
     // beyond the count are ignored. Returns the moves, (from, to), in the order made.
     std::vector<std::pair<uint32_t, uint32_t>> FillHolesFromEnd(std::vector<uint32_t> holes);
-    // Appends `count` records of record length bytes each, then the end byte; the count is
-    // written once and the last of them becomes the current record.
-    void AppendRecords(const uint8_t* records, size_t count);
     // Reads the records of these numbers, in this order, into `out` (count x record length
     // bytes); a run of consecutive numbers is read at once.
     void ReadRecords(const uint32_t* recNos, size_t count, std::vector<uint8_t>& out);

@@ -1,5 +1,5 @@
 // Record operations over many records at once: marking, removing, packing, filling holes from
-// the end, appending and reading. Each takes the lock once and moves data in large chunks, so
+// the end and reading. Each takes the lock once and moves data in large chunks, so
 // that a million-record table is handled in about the time of one pass over the file; the
 // bytes left in the file are those of the one-record-at-a-time operations.
 #include "engine/dbf.h"
@@ -7,7 +7,6 @@
 #include "platform/filestream.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 constexpr uint8_t DeletedFlag = '*';
@@ -191,11 +190,16 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
     }
 
     // The records that move lie at the end of the file: read them a chunk at a time from the
-    // end down, and write each over its hole.
+    // end down; holes that follow each other are filled by one write.
     const size_t rl = GetRecordLength();
     const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
-    std::vector<uint8_t> buf;
+    std::vector<uint8_t> buf, run;
     int64_t windowFirst = 1, windowLast = 0;  // records held in buf
+    int64_t runFirst = 0;                     // the hole run[0] fills
+    auto flush = [&] {
+        if (!run.empty()) WriteOrFail(RecordOffset(runFirst), run.data(), run.size(), " - Error in write DBF!");
+        run.clear();
+    };
     for (const auto& [from, to] : moves) {
         if (from < windowFirst || from > windowLast) {
             windowLast = from;
@@ -203,37 +207,19 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
             buf.resize(size_t(windowLast - windowFirst + 1) * rl);
             if (!Stream->ReadAt(RecordOffset(windowFirst), buf.data(), buf.size())) FailRange(windowLast);
         }
-        WriteOrFail(RecordOffset(to), buf.data() + size_t(from - windowFirst) * rl, rl, " - Error in write DBF!");
+        if (run.empty() || int64_t(to) != runFirst + int64_t(run.size() / rl) || run.size() >= ChunkBytes) {
+            flush();
+            runFirst = to;
+        }
+        const uint8_t* rec = buf.data() + size_t(from - windowFirst) * rl;
+        run.insert(run.end(), rec, rec + rl);
     }
+    flush();
     CutToCount(last);
     return moves;
 }
 
-// ---- appending and reading --------------------------------------------------------------
-
-void TDBF::AppendRecords(const uint8_t* records, size_t n) {
-    CheckActive(true);
-    if (n == 0) return;
-    const size_t rl = GetRecordLength();
-    TLockGuard lock(*this, 0);
-    ReadCountUnlocked();
-    const uint32_t count = HeaderRecordCount();
-    if (n > size_t(std::numeric_limits<uint32_t>::max() - count)) FailRange(int64_t(count) + int64_t(n));
-    const int64_t oldSize = Stream->Size();
-    try {
-        WriteOrFail(RecordOffset(int64_t(count) + 1), records, n * rl, " - Error in write DBF!");
-        const uint8_t end = EndOfFileMark;
-        WriteOrFail(RecordOffset(int64_t(count) + 1) + int64_t(n * rl), &end, 1, " - Error in write DBF!");
-    } catch (const EDBFError&) {
-        if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);  // no partial records
-        throw;
-    }
-    SetHeaderRecordCount(count + static_cast<uint32_t>(n));
-    WriteCountUnlocked();
-    CurrentRecNo = int64_t(count) + int64_t(n);
-    ResizeRecordBuffer();
-    std::memcpy(RecordBuffer.data(), records + (n - 1) * rl, rl);
-}
+// ---- reading ----------------------------------------------------------------------------
 
 void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& out) {
     CheckActive(true);

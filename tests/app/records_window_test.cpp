@@ -184,13 +184,13 @@ TEST_F(RecordsWindowTest, CopyCutPasteAndAppend) {
     const std::string before = vxtest::ReadAll(Dir.Path("t.dbf"));
     const QString head = QStringLiteral("Vellibrox - Copy Data\r\n2\r\nNAME C 8 0\r\nDAY D 8 0\r\n");
     for (const QString& text : {QStringLiteral("just some text"), head + QStringLiteral("2\r\n\tx\t20240101"),
-                                head + QStringLiteral("1\r\n\t\u0192x\t20240101")}) {
+                                head + QStringLiteral("1\r\n\t\u4E2Dx\t20240101")}) {
         QApplication::clipboard()->setText(text);
         Form->M3_PASTEClick();
     }
     ASSERT_EQ(script.Asked.size(), 3u);  // not our text: nothing said
     EXPECT_EQ(script.Asked[1].Text, QStringLiteral("The clipboard announces 2 records but holds 1. Nothing was pasted."));
-    EXPECT_EQ(script.Asked[2].Text, CannotHoldMessage(QStringLiteral("\u0192")));
+    EXPECT_EQ(script.Asked[2].Text, CannotHoldMessage(QStringLiteral("\u4E2D")));
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
 }
 
