@@ -37,20 +37,6 @@ TEST(DrawHelpers, ShortenTextToWidth) {
     EXPECT_EQ(ShortenTextToWidth("Hi", fm, 1000), "Hi");
 }
 
-TEST(DrawHelpers, ResourceErrorsNameTheResource) {
-    flattest::App();
-    auto message = [](const auto& load) {
-        try {
-            load();
-        } catch (const EResNotFound& e) {
-            return std::string(e.what());
-        }
-        return std::string("no error");
-    };
-    EXPECT_EQ(message([] { LoadResourceBitmap(QStringLiteral("NO_SUCH_BITMAP")); }), "Resource NO_SUCH_BITMAP not found");
-    EXPECT_EQ(message([] { LoadResourceBitmap(4711); }), "Resource 4711 not found");
-}
-
 TEST(DrawHelpers, TransparentBitmapDrawing) {
     flattest::App();
     // A 2x2 source: red, blue / green, magenta (bottom-left green).
@@ -157,8 +143,19 @@ TEST(DrawHelpers, ParentBackgroundUnderAControl) {
     EXPECT_EQ(At(none, 0, 0), clBlack);
 }
 
-TEST(DrawHelpers, ReportNotImplementedShowsAndAborts) {
+TEST(DrawHelpers, ErrorsNameTheResourceOrAbortWithTheirMessage) {
     flattest::App();
+    auto message = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([] { LoadResourceBitmap(QStringLiteral("NO_SUCH_BITMAP")); }), "Resource NO_SUCH_BITMAP not found");
+    EXPECT_EQ(message([] { LoadResourceBitmap(4711); }), "Resource 4711 not found");
+    // Not implemented: the message shown, the wait cursor taken away, the work aborted.
     QString shown;
     auto saved = ShowNotImplementedMessage;
     ShowNotImplementedMessage = [&shown](const QString& t) { shown = t; };
@@ -171,26 +168,21 @@ TEST(DrawHelpers, ReportNotImplementedShowsAndAborts) {
 
 TEST(DrawHelpers, PendingMessagesAndMemory) {
     flattest::App();
-    int seen = 0;
-    class Counter : public QObject {
-    public:
-        int* Seen;
+    // Counts the events of type User that reach it.
+    struct Counter : QObject {
+        int Seen = 0;
         bool event(QEvent* e) override {
-            if (e->type() == QEvent::User)
-                ++*Seen;
+            Seen += e->type() == QEvent::User;
             return QObject::event(e);
         }
     } counter;
-    counter.Seen = &seen;
     RemovePendingMessage(&counter, QEvent::User);  // nothing pending: no change
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::Type(QEvent::User + 1)));
     RemovePendingMessage(&counter, QEvent::User);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(seen, 0);
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
-    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(counter.Seen, 1);  // the one posted after the removal
 
     // Only the memory block helpers guard anything: nothing of a zero-sized block.
     EXPECT_EQ(AllocZeroedGlobalMem(0), nullptr);

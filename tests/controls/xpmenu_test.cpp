@@ -50,6 +50,14 @@ void Space(QWidget* w, QEvent::Type type) {
     QApplication::sendEvent(w, &e);
 }
 
+// Every one of the widgets has the style (the application's when none is given).
+void ExpectStyle(std::initializer_list<QWidget*> widgets, const QStyle* style = nullptr) {
+    for (QWidget* w : widgets) {
+        w->ensurePolished();
+        EXPECT_EQ(w->style(), style ? style : QApplication::style()) << w->metaObject()->className();
+    }
+}
+
 // A widget of the form at its place.
 template <class T>
 T* Put(T* w, QRect r) {
@@ -159,8 +167,7 @@ TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
     Painter->SetActive(false);
     EXPECT_EQ(Painter->SubClassCount(), 0);
     EXPECT_EQ(Button->style(), own.get());
-    EXPECT_EQ(Edit->style(), QApplication::style());
-    EXPECT_EQ(Menu->style(), QApplication::style());
+    ExpectStyle({Edit, Menu});
     for (size_t i = 0; i < Controls().size(); ++i)
         EXPECT_EQ(Shot(*Controls()[i]), before[i]) << i;
 
@@ -168,15 +175,13 @@ TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
     Painter->SetActive(true);
     delete Painter;
     Painter = nullptr;
-    EXPECT_EQ(Edit->style(), QApplication::style());
+    ExpectStyle({Edit});
     EXPECT_EQ(Button->style(), own.get());
 }
 
 TEST_F(XPMenuTest, TagNineNineNineOrATaggedParentKeepsTheOwnLook) {
     Activate();
-    EXPECT_EQ(Tagged->style(), QApplication::style());
-    EXPECT_EQ(Inner->style(), QApplication::style());
-    EXPECT_EQ(Holder->style(), QApplication::style());
+    ExpectStyle({Tagged, Inner, Holder});
     EXPECT_EQ(Painter->SubClassOf(Tagged), nullptr);
 
     // A pop-up menu is taken whatever its tag; its tagged item is drawn as before.
@@ -199,10 +204,8 @@ TEST_F(XPMenuTest, TagNineNineNineOrATaggedParentKeepsTheOwnLook) {
     QMenu* context = new QMenu(&window);
     TXPMenu main(&window);
     main.SetActive(true);
-    EXPECT_EQ(window.menuBar()->style(), QApplication::style());
-    EXPECT_EQ(file->style(), QApplication::style());
-    EXPECT_EQ(sub->style(), QApplication::style());
-    EXPECT_EQ(context->style(), main.Style());
+    ExpectStyle({window.menuBar(), file, sub});
+    ExpectStyle({context}, main.Style());
 }
 
 TEST_F(XPMenuTest, ActiveAgainDoesNothingAndTheSetsDecideWhatIsTaken) {
@@ -233,24 +236,14 @@ TEST_F(XPMenuTest, LaterMenusAndButtonsArePickedUpAndGoneControlsDropped) {
     bar->show();
     Painter->SetActive(true);
 
-    QMenu* sub = Menu->addMenu(QStringLiteral("Later"));
-    EXPECT_EQ(sub->style(), Painter->Style());
-    QAction* b = bar->addAction(QStringLiteral("B"));
-    QWidget* button = bar->widgetForAction(b);
-    button->ensurePolished();
-    EXPECT_EQ(button->style(), Painter->Style());
-
-    auto* popup = new QMenu(Form.get());
-    popup->ensurePolished();
-    EXPECT_EQ(popup->style(), QApplication::style());
+    ExpectStyle({Menu->addMenu(QStringLiteral("Later")), bar->widgetForAction(bar->addAction(QStringLiteral("B")))},
+                Painter->Style());
+    // A new pop-up menu of the form only with AutoDetect, never one of another form.
+    ExpectStyle({new QMenu(Form.get())});
     Painter->SetAutoDetect(true);
-    auto* detected = new QMenu(Form.get());
-    detected->ensurePolished();
-    EXPECT_EQ(detected->style(), Painter->Style());
+    ExpectStyle({new QMenu(Form.get())}, Painter->Style());
     QMainWindow other;
-    auto* foreign = new QMenu(&other);
-    foreign->ensurePolished();
-    EXPECT_EQ(foreign->style(), QApplication::style());
+    ExpectStyle({new QMenu(&other)});
     Painter->SetAutoDetect(false);
 
     const int count = Painter->SubClassCount();
