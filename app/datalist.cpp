@@ -174,3 +174,20 @@ void TRowStore::ClearRows() {
     BackupDataList.Clear();
     UsingFilter = false;
 }
+
+void TRowStore::SetAllMarks(bool deleted) {
+    TDataList& all = AllRows();
+    for (size_t i = 0, n = all.Count(); i < n; ++i) SetMark(all[i], deleted);
+}
+
+void TRowStore::RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>& moves) {
+    if (moves.empty()) return;
+    std::vector<std::pair<uint32_t, uint32_t>> byFrom(moves);
+    std::sort(byFrom.begin(), byFrom.end());
+    TDataList& all = AllRows();
+    for (size_t i = 0, n = all.Count(); i < n; ++i) {
+        Row r = all[i];
+        auto it = std::lower_bound(byFrom.begin(), byFrom.end(), std::make_pair(r->RecNo(), uint32_t(0)));
+        if (it != byFrom.end() && it->first == r->RecNo()) SetRecNo(r, it->second);
+    }
+}

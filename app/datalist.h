@@ -190,4 +190,17 @@ struct TRowStore {
     void InsertRowBefore(Row before, Row row);
     // Empties both lists and leaves the filter.
     void ClearRows();
+
+    // Takes every row for which drop(row) is true out of both lists (the records stay in the
+    // file); returns the rows taken out of DataList. One pass over each list.
+    template <class Pred>
+    size_t RemoveRowsIf(Pred drop) {
+        size_t removed = DataList.RemoveIf(drop);
+        if (UsingFilter) BackupDataList.RemoveIf(drop);
+        return removed;
+    }
+    // Gives every row in memory the same mark.
+    void SetAllMarks(bool deleted);
+    // Records moved inside the file, (from, to): each row carrying `from` takes `to`. One pass.
+    void RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>& moves);
 };

@@ -252,6 +252,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     SetUpListView();
     SetUpDocument();
+    SetUpRecordCommands();
     SetUpFind();
     SetUpStructure();
 

@@ -376,6 +376,15 @@ public:
     static const char* HomePageUrl;
 
     // ---- Record commands and the clipboard (formmain_records.cpp) ----
+    // Connects the record list's pop-up menu; called once while the window is made.
+    void SetUpRecordCommands();
+    // Before the record list's pop-up menu opens: shows the selected row as the current
+    // record, or none.
+    void MainPopupMenuPopup();
+    // Appends the records of a file by its extension: ".dbf" a table, ".xls" a worksheet.
+    void AppendFromFile(const QString& fileName);
+    void AppendFromDBF(const QString& fileName);
+    void AppendFromExcel(const QString& fileName);
 
     // ---- Record editor forms (formmain_editors.cpp) ----
     // What the record editor forms ask of this window (made on first use).

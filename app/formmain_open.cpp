@@ -377,11 +377,8 @@ void TFormMain::SetDataIndex(int index, int recNo) {
     if (!list || !CurDBF || !CurDBF->Active || index < 0 || static_cast<size_t>(index) >= list->Count() || recNo < 1)
         return;
     if (static_cast<uint32_t>(recNo) > CurDBF->GetRecordCount()) return;
-    const TDataRow* row = (*list)[static_cast<size_t>(index)];
-    std::vector<std::string> texts;
-    for (size_t k = 0; k < row->FieldCount(); ++k) texts.emplace_back(row->Text(k));
-    // Rows never change in place: the list gets a new row with the new number.
-    list->Set(static_cast<size_t>(index), Rows->Pool.Make(row->Deleted(), static_cast<uint32_t>(recNo), texts));
+    // The row is shared with BackupDataList under a filter: renumbered in place, both see it.
+    TRowStore::SetRecNo((*list)[static_cast<size_t>(index)], static_cast<uint32_t>(recNo));
 }
 
 int TFormMain::GetLvIndex(int recNo) const {

@@ -390,6 +390,12 @@ bool DecimalToFixedText(std::string_view text, int width, int decimals, std::str
     return true;
 }
 
+std::string DoubleToStr(double value) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
 bool ReadCurrency(std::string_view text, int64_t& scaled) {
     std::string fixed;
     if (!DecimalToFixedText(text, 40, 4, fixed)) return false;

@@ -62,6 +62,8 @@ bool ReadCurrency(std::string_view text, int64_t& scaled);
 // scientific form ("1.5E20", "1E-7") when it has more than 15 integer digits or is below
 // 0.00001.
 std::string FloatToStrGeneral(double value);
+// The shortest decimal text that reads back as exactly the same double ("0.1", "1e+20").
+std::string DoubleToStr(double value);
 // A date in the program's format "yyyy-M-d" (leading zeros allowed), and a date-time: that
 // date, optionally followed by a blank and "h:m" or "h:m:s". False when it is no valid date.
 bool ReadDateText(std::string_view text, TDateTimeParts& date);

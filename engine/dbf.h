@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vx {
@@ -137,6 +138,31 @@ public:
     void SetRecordCount(uint32_t count);
     void Zap();
 
+    // ---- records in bulk (dbf_bulk.cpp) ----
+    // Each works under one lock and leaves the same bytes as its record-by-record form (Go,
+    // SetDeleted, Delete, Post, ReplaceRecord, SetRecordCount) would. Record numbers
+    // outside 1..count raise the range error before anything is written. SetAllDeleted and
+    // PackDeleted above work this way too.
+
+    // Removes these records physically (any order; a repeated number counts once): the
+    // records after them move down in order, each once; the file is cut and the count
+    // written once.
+    void RemoveRecords(std::vector<uint32_t> recNos);
+    // Gives each record its deletion flag, writing only the flag bytes that differ from the
+    // file's. A record named twice takes its last flag.
+    struct TRecordFlag {
+        uint32_t RecNo;
+        bool Deleted;
+    };
+    void SetDeletedFlags(std::vector<TRecordFlag> flags);
+    // Removes the records `holes` by moving records from the end of the file into them: while
+    // the last record is not itself a hole it moves into the smallest hole left. Numbers
+    // beyond the count are ignored. Returns the moves, (from, to), in the order made.
+    std::vector<std::pair<uint32_t, uint32_t>> FillHolesFromEnd(std::vector<uint32_t> holes);
+    // Reads the records of these numbers, in this order, into `out` (count x record length
+    // bytes); a run of consecutive numbers is read at once.
+    void ReadRecords(const uint32_t* recNos, size_t count, std::vector<uint8_t>& out);
+
     // ---- memo glue (dbf.cpp) ----
     void ReadMemoBlock(int32_t block, std::string& text);
     void GetMemo(const std::string& fieldName, std::string& text);
@@ -234,6 +260,14 @@ private:
     void MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<uint8_t>& work);
     // Raises the "Record number overstep range" error for recNo.
     [[noreturn]] void FailRange(int64_t recNo) const;
+    // Bulk helpers (dbf_bulk.cpp; caller holds the lock): compacts records first..count by
+    // dropping those for which drop(recNo, record) is true, and returns the number kept in
+    // all; RecordsPerChunk is how many records one read or write moves.
+    template <class Drop>
+    int64_t CompactRecords(int64_t first, int64_t count, Drop drop);
+    size_t RecordsPerChunk() const;
+    // Cuts the file to `count` records and writes the count (caller holds the lock).
+    void CutToCount(int64_t count);
 
     std::unique_ptr<vx::TDBFMemo> Memo;
     TFieldList FieldList;

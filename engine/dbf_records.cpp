@@ -322,25 +322,7 @@ void TDBF::SetDeleted(bool flag) {
     RecordBuffer[0] = want;
 }
 
-void TDBF::SetAllDeleted(bool flag) {
-    CheckActive(true);
-    const uint32_t count = HeaderRecordCount();
-    for (uint32_t r = 1; r <= count && r != 0; ++r) {
-        Go(r);
-        SetDeleted(flag);
-    }
-}
-
-void TDBF::PackDeleted() {
-    CheckActive(true);
-    for (int64_t r = HeaderRecordCount(); r >= 1; --r) {
-        Go(r);
-        if (GetDeleted()) {
-            Delete();
-            Post();
-        }
-    }
-}
+// SetAllDeleted and PackDeleted work a page at a time (dbf_bulk.cpp).
 
 // ---- replacing, truncating, zapping -----------------------------------------------------
 

@@ -1,0 +1,240 @@
+// Record operations over many records at once: marking, removing, packing, filling holes from
+// the end and reading. Each takes the lock once and moves data in large chunks, so
+// that a million-record table is handled in about the time of one pass over the file; the
+// bytes left in the file are those of the one-record-at-a-time operations.
+#include "engine/dbf.h"
+
+#include "platform/filestream.h"
+
+#include <algorithm>
+
+namespace {
+constexpr uint8_t DeletedFlag = '*';
+constexpr uint8_t NormalFlag = ' ';
+constexpr size_t ChunkBytes = size_t(4) << 20;  // bytes one read or write moves at most
+}  // namespace
+
+size_t TDBF::RecordsPerChunk() const {
+    const size_t rl = std::max<size_t>(GetRecordLength(), 1);
+    return std::max<size_t>(ChunkBytes / rl, 1);
+}
+
+void TDBF::CutToCount(int64_t count) {
+    TruncateOrFail(int64_t(GetHeaderLength()) + count * int64_t(GetRecordLength()));
+    SetHeaderRecordCount(static_cast<uint32_t>(count));
+    WriteCountUnlocked();
+    CurrentRecNo = std::min<int64_t>(CurrentRecNo, count);
+}
+
+template <class Drop>
+int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop) {
+    const size_t rl = GetRecordLength();
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
+    std::vector<uint8_t> buf(size_t(std::min<int64_t>(chunk, std::max<int64_t>(count - first + 1, 1))) * rl);
+    int64_t dst = first;  // the next slot a kept record goes to
+    for (int64_t src = first; src <= count;) {
+        const int64_t n = std::min(chunk, count - src + 1);
+        if (!Stream->ReadAt(RecordOffset(src), buf.data(), size_t(n) * rl)) FailRange(src + n - 1);
+        // Kept records gather at the front of the buffer; while nothing has been dropped yet
+        // they already stand where they belong and need no write.
+        int64_t kept = 0, firstMoved = -1;
+        for (int64_t i = 0; i < n; ++i) {
+            uint8_t* rec = buf.data() + size_t(i) * rl;
+            if (drop(src + i, rec)) {
+                if (firstMoved < 0) firstMoved = kept;
+                continue;
+            }
+            if (kept != i) std::memmove(buf.data() + size_t(kept) * rl, rec, rl);
+            ++kept;
+        }
+        const int64_t from = dst != src ? 0 : (firstMoved < 0 ? kept : firstMoved);
+        if (kept > from)
+            WriteOrFail(RecordOffset(dst + from), buf.data() + size_t(from) * rl, size_t(kept - from) * rl,
+                        " - Error in write DBF!");
+        dst += kept;
+        src += n;
+    }
+    return dst - 1;
+}
+
+// ---- deletion flags ---------------------------------------------------------------------
+
+void TDBF::SetAllDeleted(bool flag) {
+    CheckActive(true);
+    const uint8_t want = flag ? DeletedFlag : NormalFlag;
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    const size_t rl = GetRecordLength();
+    if (rl == 0) return;
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
+    std::vector<uint8_t> buf;
+    for (int64_t src = 1; src <= count; src += chunk) {
+        const int64_t n = std::min(chunk, count - src + 1);
+        buf.resize(size_t(n) * rl);
+        if (!Stream->ReadAt(RecordOffset(src), buf.data(), buf.size())) FailRange(src + n - 1);
+        // Only the span from the first to the last changed flag is written back.
+        int64_t lo = -1, hi = -1;
+        for (int64_t i = 0; i < n; ++i) {
+            uint8_t& f = buf[size_t(i) * rl];
+            if (f == want) continue;
+            f = want;
+            if (lo < 0) lo = i;
+            hi = i;
+        }
+        if (lo >= 0)
+            WriteOrFail(RecordOffset(src + lo), buf.data() + size_t(lo) * rl, size_t(hi - lo) * rl + 1,
+                        " - Error in write DBF!");
+    }
+    if (CurrentRecNo >= 1 && CurrentRecNo <= count && !RecordBuffer.empty()) RecordBuffer[0] = want;
+}
+
+void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
+    CheckActive(true);
+    if (flags.empty()) return;
+    // The last flag given for a record wins.
+    std::stable_sort(flags.begin(), flags.end(),
+                     [](const TRecordFlag& a, const TRecordFlag& b) { return a.RecNo < b.RecNo; });
+    std::vector<TRecordFlag> unique;
+    unique.reserve(flags.size());
+    for (const TRecordFlag& f : flags) {
+        if (!unique.empty() && unique.back().RecNo == f.RecNo) unique.back() = f;
+        else unique.push_back(f);
+    }
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    if (unique.front().RecNo < 1) FailRange(unique.front().RecNo);
+    if (unique.back().RecNo > count) FailRange(unique.back().RecNo);
+    const size_t rl = GetRecordLength();
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
+    std::vector<uint8_t> buf;
+    // The flags are read a window of records at a time; each flag that differs is written
+    // on its own.
+    for (size_t i = 0; i < unique.size();) {
+        const int64_t first = unique[i].RecNo;
+        size_t j = i;
+        while (j + 1 < unique.size() && int64_t(unique[j + 1].RecNo) - first < chunk) ++j;
+        const int64_t last = unique[j].RecNo;
+        buf.resize(size_t(last - first) * rl + 1);
+        if (!Stream->ReadAt(RecordOffset(first), buf.data(), buf.size())) FailRange(last);
+        for (size_t k = i; k <= j; ++k) {
+            const uint8_t want = unique[k].Deleted ? DeletedFlag : NormalFlag;
+            if (buf[size_t(unique[k].RecNo - first) * rl] != want)
+                WriteOrFail(RecordOffset(unique[k].RecNo), &want, 1, " - Error in write DBF!");
+            if (int64_t(unique[k].RecNo) == CurrentRecNo && !RecordBuffer.empty()) RecordBuffer[0] = want;
+        }
+        i = j + 1;
+    }
+}
+
+// ---- removing ---------------------------------------------------------------------------
+
+void TDBF::RemoveRecords(std::vector<uint32_t> recNos) {
+    CheckActive(true);
+    std::sort(recNos.begin(), recNos.end());
+    recNos.erase(std::unique(recNos.begin(), recNos.end()), recNos.end());
+    if (recNos.empty()) return;
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    if (recNos.front() < 1) FailRange(recNos.front());
+    if (recNos.back() > count) FailRange(recNos.back());
+    size_t next = 0;  // the next number to drop; records come in ascending order
+    const int64_t kept = CompactRecords(recNos.front(), count, [&](int64_t recNo, const uint8_t*) {
+        if (next < recNos.size() && recNos[next] == recNo) {
+            ++next;
+            return true;
+        }
+        return false;
+    });
+    CutToCount(kept);
+}
+
+void TDBF::PackDeleted() {
+    CheckActive(true);
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    if (count < 1 || GetRecordLength() == 0) return;
+    const int64_t kept = CompactRecords(1, count, [](int64_t, const uint8_t* rec) { return rec[0] == DeletedFlag; });
+    if (kept != count) CutToCount(kept);
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<uint32_t> holes) {
+    CheckActive(true);
+    std::vector<std::pair<uint32_t, uint32_t>> moves;
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const uint32_t count = HeaderRecordCount();
+    // Numbers the file no longer holds are no holes; without this the walk below would wait
+    // for the last record to reach them for good.
+    std::erase_if(holes, [count](uint32_t r) { return r < 1 || r > count; });
+    std::sort(holes.begin(), holes.end(), std::greater<>());
+    holes.erase(std::unique(holes.begin(), holes.end()), holes.end());
+    if (holes.empty()) return moves;
+
+    // holes[lo] is the largest hole not yet passed, holes[hi] the smallest not yet filled.
+    ptrdiff_t lo = 0, hi = static_cast<ptrdiff_t>(holes.size()) - 1;
+    uint32_t last = count;
+    while (hi >= 0 && last >= holes[size_t(hi)]) {
+        if (last > holes[size_t(lo)]) {
+            moves.emplace_back(last, holes[size_t(hi)]);
+            --hi;
+        } else if (last == holes[size_t(lo)]) {
+            ++lo;
+        } else {
+            break;
+        }
+        --last;
+    }
+
+    // The records that move lie at the end of the file: read them a chunk at a time from the
+    // end down; holes that follow each other are filled by one write.
+    const size_t rl = GetRecordLength();
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
+    std::vector<uint8_t> buf, run;
+    int64_t windowFirst = 1, windowLast = 0;  // records held in buf
+    int64_t runFirst = 0;                     // the hole run[0] fills
+    auto flush = [&] {
+        if (!run.empty()) WriteOrFail(RecordOffset(runFirst), run.data(), run.size(), " - Error in write DBF!");
+        run.clear();
+    };
+    for (const auto& [from, to] : moves) {
+        if (from < windowFirst || from > windowLast) {
+            windowLast = from;
+            windowFirst = std::max<int64_t>(int64_t(last) + 1, int64_t(from) - chunk + 1);
+            buf.resize(size_t(windowLast - windowFirst + 1) * rl);
+            if (!Stream->ReadAt(RecordOffset(windowFirst), buf.data(), buf.size())) FailRange(windowLast);
+        }
+        if (run.empty() || int64_t(to) != runFirst + int64_t(run.size() / rl) || run.size() >= ChunkBytes) {
+            flush();
+            runFirst = to;
+        }
+        const uint8_t* rec = buf.data() + size_t(from - windowFirst) * rl;
+        run.insert(run.end(), rec, rec + rl);
+    }
+    flush();
+    CutToCount(last);
+    return moves;
+}
+
+// ---- reading ----------------------------------------------------------------------------
+
+void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& out) {
+    CheckActive(true);
+    const size_t rl = GetRecordLength();
+    out.resize(n * rl);
+    if (n == 0) return;
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    const size_t chunk = RecordsPerChunk();
+    for (size_t i = 0; i < n;) {
+        if (recNos[i] < 1 || recNos[i] > count) FailRange(recNos[i]);
+        size_t j = i + 1;
+        while (j < n && j - i < chunk && recNos[j] == recNos[j - 1] + 1 && recNos[j] <= count) ++j;
+        if (!Stream->ReadAt(RecordOffset(recNos[i]), out.data() + i * rl, (j - i) * rl)) FailRange(recNos[j - 1]);
+        i = j;
+    }
+}
