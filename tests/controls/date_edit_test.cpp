@@ -47,10 +47,10 @@ private:
 
 // A date edit on a shown form.
 struct ShownEdit {
+    QApplication* App = vxtest::App();  // before the form
     QWidget Form;
     TDateEdit* Edit;
     explicit ShownEdit(QRect form = QRect(0, 0, 400, 300), QPoint at = QPoint(10, 10)) {
-        vxtest::App();
         Form.setGeometry(form);
         Edit = new TDateEdit(&Form);
         Edit->move(at);
@@ -391,6 +391,7 @@ TEST(DateEdit, MouseOnButtonAndCalendar) {
 }
 
 TEST(DateEdit, PopupPlacementValuesAndStyle) {
+    vxtest::App();
     ShownEdit shown(QGuiApplication::primaryScreen()->geometry());
     TDateEdit* edit = shown.Edit;
     edit->move(0, shown.Form.height() - 30);
