@@ -45,6 +45,8 @@
 #include "controls/xpmenu.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
+#include "export/formsaveasprogress.h"
+#include "export/saveasthread.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -300,6 +302,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     }
 
     Working = false;
+    CreateSaveAsProgressForm();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { UpdateTitleColors(now); });
     OnOptionsApplied = [this] {
@@ -318,6 +321,10 @@ TFormMain::~TFormMain() {
     FieldEditorThread.reset();
     // The loader goes first: it uses the table, the rows and the window's calls until it ends.
     StopThread(WorkThread);
+    SaveAsThread.reset();  // a save still running is stopped, and its output removed
+    // Its focus leaves while the window is still whole.
+    delete SaveAsProgressForm;
+    SaveAsProgressForm = nullptr;
     delete ListWatcher;  // the list's events no longer reach a window being taken apart
     ListWatcher = nullptr;
     if (ListModel)

@@ -64,6 +64,8 @@ class TDataListModel;
 class TLoadView;
 class TRecordFormHost;
 class TWorkThread;
+class TSaveAsThread;
+class TFormSaveAsProgress;
 class TXPMenu;
 struct TRowStore;
 
@@ -114,10 +116,10 @@ public:
     void OnPGStop();
     void OnPGUpdate() {}
     void OnPGProgress(int percent);
-    void OnSAStart() {}
-    void OnSAStop(const std::string& /*fileName*/) {}
+    void OnSAStart();
+    void OnSAStop(const std::string& fileName);
     void OnSAUpdate() {}
-    void OnSAProgress(int /*percent*/) {}
+    void OnSAProgress(int percent);
 
     // ---- The row list (Index is a position in DataList) ----
     TDataList* DataList() const;        // null when no table is open
@@ -458,6 +460,16 @@ private:
 public:
 
     // ---- Export, save as, worksheet import (formmain_export.cpp) ----
+    // The save-as worker last started (kept after it ends) and its progress window, made once.
+    TWorkerPtr<TSaveAsThread> SaveAsThread;
+    TFormSaveAsProgress* SaveAsProgressForm = nullptr;
+    void CreateSaveAsProgressForm();
+    // The worksheet import's columns, from the loader: one per caption, 100 wide.
+    void SetImportColumns(const std::vector<std::string>& captions);
+    // Asks for the workbook to import ("Excel File(*.xls)|*.xls|"); empty on Cancel.
+    static std::function<QString(QWidget* parent)> AskImportFile;
+    // Opens a finished output with the desktop's handler.
+    static std::function<void(const std::string& fileName)> OpenOutputFile;
 
 protected:
     bool event(QEvent* event) override;

@@ -77,6 +77,14 @@ public:
             Qt::QueuedConnection);
     }
 
+    void SetImportColumns(const std::vector<std::string>& captions) override { Form->SetImportColumns(captions); }
+    void ShowImportError(const std::string& text) override {
+        QString t = QString::fromLocal8Bit(text.c_str());
+        QMetaObject::invokeMethod(
+            Form, [t] { MsgBox(QStringLiteral("Error"), t, -1, mbbOK, false, false, 30, 30, nullptr); },
+            Qt::QueuedConnection);
+    }
+
     bool PanelDoubleBuffered = false;
 
 private:

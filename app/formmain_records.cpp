@@ -15,7 +15,9 @@
 #include <QMimeData>
 #include <QTableView>
 
+#include <atomic>
 #include <climits>
+#include <thread>
 #include <exception>
 #include <optional>
 
@@ -30,6 +32,7 @@
 #include "app/recordcommands.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
+#include "export/worksheetappend.h"
 
 namespace {
 
@@ -346,5 +349,27 @@ void TFormMain::AppendFromDBF(const QString& fileName) {
     ListViewScrollEnd();
 }
 
-// Appending a worksheet comes with the worksheet import.
-void TFormMain::AppendFromExcel(const QString& /*fileName*/) {}
+// A worksheet's rows, read through the spreadsheet application like the worksheet import.
+void TFormMain::AppendFromExcel(const QString& fileName) {
+    if (!RequireWritable())
+        return;
+    // The application takes seconds: the window keeps painting meanwhile, without taking input.
+    records::TAppendSource source;
+    std::atomic<bool> done{false};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::thread reader([&] {
+        source = ReadWorksheetRecords(*CurDBF, QFile::encodeName(fileName).toStdString(), {});
+        done = true;
+    });
+    while (!done) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    reader.join();
+    QApplication::restoreOverrideCursor();
+    if (!source.Ok) {
+        Warn(*this, BytesToText(source.Message));
+        return;
+    }
+    if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))
+        return;
+    ShowNewRowCount(*this);
+    ListViewScrollEnd();
+}

@@ -3,6 +3,9 @@
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <QCoreApplication>
 
 #include <exception>
@@ -42,8 +45,15 @@ void TWorkThread::Execute() {
         // that the window does not wait for it for good.
         std::string text = e.what();
         try {
-            if (Dbf) Dbf->FreePage();
-            Finish(Rows ? Rows->DataList.Count() : 0, Total);
+            const size_t rows = Rows ? Rows->DataList.Count() : 0;
+            if (Mode == ModeLoadExcel) {
+                SyncSetStatus(ImportTotalText(rows));
+                SyncSetItemCount(rows);
+                SyncRefreshList();
+            } else {
+                if (Dbf) Dbf->FreePage();
+                Finish(rows, Total);
+            }
             Synchronize([this, text] { View->ShowLoadError(text); });
         } catch (...) {
         }
@@ -60,7 +70,60 @@ void TWorkThread::DoWork() {
     }
 }
 
-void TWorkThread::LoadExcel() {}
+std::string ImportTotalText(size_t rows) { return "OnShow/Total:" + std::to_string(rows); }
+
+std::string ImportLoadingText(size_t rows) { return "Loading.. [" + std::to_string(rows) + "]"; }
+
+void TWorkThread::LoadExcel() {
+    if (!Rows || !View || !Reader) return;
+    // Row 1 gives the captions up to the first empty one; each later row one list row, up to
+    // the first row whose cells are all empty.
+    bool header = true;
+    size_t columns = 0, rows = 0;
+    TRowBuilder row;
+    const std::string error = Reader(FileName, [this] { return Terminated(); }, [&](const std::vector<std::string>& cells) {
+        if (Terminated()) return false;
+        if (header) {
+            header = false;
+            std::vector<std::string> captions;
+            for (const std::string& c : cells) {
+                std::string_view t = valuetext::Trim(c);
+                if (t.empty()) break;
+                captions.emplace_back(t);
+            }
+            columns = captions.size();
+            if (columns) SyncSetImportColumns(captions);
+            return columns > 0;
+        }
+        row.Start(false, static_cast<uint32_t>(std::min<size_t>(rows + 1, UINT32_MAX)));
+        bool any = false;
+        for (size_t i = 0; i < columns; ++i) {
+            std::string_view t = i < cells.size() ? valuetext::Trim(cells[i]) : std::string_view();
+            any |= !t.empty();
+            row.Add(t);
+        }
+        if (!any) return false;
+        Rows->DataList.Append(Rows->Pool.Make(row));
+        ++rows;
+        if (rows == ImportEvery) {
+            SyncSetItemCount(rows);
+            SyncRefreshList();
+            SyncShowFirstItem();
+        }
+        if (rows % ImportEvery == 0) {
+            SyncSetStatus(ImportLoadingText(rows));
+            SyncSetItemCount(rows);
+        }
+        return true;
+    });
+    if (!error.empty()) {
+        SyncAfterQueued([this, &error] { View->ShowImportError(error); });
+        return;
+    }
+    SyncSetStatus(ImportTotalText(rows));
+    SyncSetItemCount(rows);
+    SyncRefreshList();
+}
 
 void TWorkThread::LoadTable() {
     if (!Dbf || !Rows || !View) return;
@@ -172,3 +235,6 @@ void TWorkThread::SyncSetStatus(const std::string& text) {
 }
 void TWorkThread::SyncSetItemCount(size_t count) { SyncAfterQueued([this, count] { View->SetItemCount(count); }); }
 void TWorkThread::SyncDisableEditing() { SyncAfterQueued([this] { View->DisableEditing(); }); }
+void TWorkThread::SyncSetImportColumns(const std::vector<std::string>& captions) {
+    SyncAfterQueued([this, &captions] { View->SetImportColumns(captions); });
+}

@@ -28,7 +28,17 @@ public:
     virtual void SetItemCount(size_t count) = 0;  // the record list's item count
     virtual void DisableEditing() = 0;            // after a load that did not reach the end
     virtual void ShowLoadError(const std::string& text) = 0;
+    // The worksheet import: the list's columns (one per caption, 100 wide) and a message box
+    // "Error" without icon when the worksheet cannot be read at all.
+    virtual void SetImportColumns(const std::vector<std::string>& /*captions*/) {}
+    virtual void ShowImportError(const std::string& text) { ShowLoadError(text); }
 };
+
+// Reads the first sheet of a workbook for the import: calls `row` with each row's cell texts
+// (table bytes) from sheet row 1 until it returns false; returns an empty text, or the message
+// that says why the workbook could not be read at all. `stop` ends the reading early.
+using TWorksheetReader = std::function<std::string(const std::string& fileName, const std::function<bool()>& stop,
+                                                   const std::function<bool(const std::vector<std::string>&)>& row)>;
 
 class TWorkThread : public TWorkerThread {
 public:
@@ -41,11 +51,15 @@ public:
 
     void SetMode(int mode) { Mode = mode; }
     void SetFileName(const std::string& name) { FileName = name; }
+    // What the import mode reads the worksheet with.
+    void SetWorksheetReader(TWorksheetReader reader) { Reader = std::move(reader); }
     int GetMode() const { return Mode; }
 
     // Rows per page and how often the status text changes.
     static constexpr int PageSize = 100;
     static constexpr size_t StatusEvery = 2000;
+    // Imported rows between two updates of the item count and the status.
+    static constexpr size_t ImportEvery = 20;
 
     // Called on the worker thread with the row count at every status point, before the status
     // goes out (a seam for tests: it may stop the load there, or fail it by throwing).
@@ -71,6 +85,7 @@ private:
     void SyncSetStatus(const std::string& text);
     void SyncSetItemCount(size_t count);
     void SyncDisableEditing();
+    void SyncSetImportColumns(const std::vector<std::string>& captions);
     // Queues a call for the user-interface thread without waiting.
     void Queue(std::function<void(TLoadView&)> call);
     // Runs `fn` on the user-interface thread after the queued calls, and waits.
@@ -94,9 +109,13 @@ private:
     QObject* Messages;
     int Mode = ModeLoadTable;
     std::string FileName;
+    TWorksheetReader Reader;
     uint32_t Total = 0;
 };
 
 // "OnShow/Total:%d/%d" and "Loading.. [%d/%d]".
 std::string OnShowTotalText(size_t shown, size_t total);
 std::string LoadingText(size_t rows, size_t total);
+// "OnShow/Total:%d" and "Loading.. [%d]" of the worksheet import.
+std::string ImportTotalText(size_t rows);
+std::string ImportLoadingText(size_t rows);

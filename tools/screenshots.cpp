@@ -1,7 +1,8 @@
 // Writes pictures of the main window at start (welcome page), of the main window with a table
 // (also at its minimum size),
 // of every page of the options dialog, of a question with "Don't remind me again." and of the
-// export dialog before, during and after an export of a large table into the folder given, as
+// export dialog before, during and after an export of a large table, and of the "Save As ..."
+// window during and after saving that table, into the folder given, as
 // a user sees them. Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots docs/screenshots [table.dbf [picture.png]]
 // The table's picture is "main-table.png" unless named; table bytes show in the code page of
@@ -31,6 +32,8 @@
 #include "editors/recordforms.h"
 #include "engine/dbf.h"
 #include "export/formexportpreview.h"
+#include "export/formsaveasprogress.h"
+#include "export/saveasthread.h"
 #include "tools/shotutil.h"
 
 #include <QApplication>
@@ -220,6 +223,38 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
     return failures;
 }
 
+// The "Save As ..." window during and after saving the large table as HTML.
+int SaveAsShots(TFormMain& form, const QString& out, const std::string& folder) {
+    const auto previousAsk = TFormExportPreview::AskFileName;
+    TFormExportPreview::AskFileName = [&](QWidget*, const QStringList&, QString& name, int& index) {
+        name = QString::fromStdString(folder + "/saved");
+        index = 6;
+        return true;
+    };
+    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest&) { return TMsgBoxResult{mrYes, false}; });
+    Option->CloseWhenJobDone = false;
+    Option->OpenWhenJobDone = false;
+    int failures = 0;
+    form.M1_SAVEASClick();
+    TFormSaveAsProgress* progress = form.SaveAsProgressForm;
+    bool during = false;
+    while (!form.SaveAsThread || !form.SaveAsThread->Finished() || progress->State != TFormSaveAsProgress::stDone) {
+        Settle(5);
+        const int at = progress->Progress();
+        if (!during && at >= 30 && at <= 80) {
+            during = true;
+            failures += !Save(progress, out + "/saveas-during.png");
+        }
+    }
+    failures += !during;
+    Settle(300);
+    failures += !Save(progress, out + "/saveas-after.png");
+    progress->BitBtnCloseClick();
+    SetMsgBoxHandler(previous);
+    TFormExportPreview::AskFileName = previousAsk;
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -278,6 +313,7 @@ int main(int argc, char** argv) {
             failures += FindAndSortPictures(form, out);
         }
         failures += ExportShots(form, out, settings);
+        failures += SaveAsShots(form, out, settings);
     }
     delete Option;
     Option = nullptr;

@@ -1,0 +1,18 @@
+// Appending the rows of a worksheet to the open table ("Append Record From..." with an ".xls").
+#pragma once
+
+#include "app/recordcommands.h"
+
+#include <functional>
+#include <string>
+
+class TDBF;
+
+// The rows of the first sheet of `fileName` as new records of `dbf`, read through the same
+// reader as the worksheet import: row 1 names the columns (up to the first empty caption), and
+// each later row, up to the first whose cells are all empty, becomes one record. Columns meet
+// fields by name without regard to letter case; each value is stored from its text as the
+// record list shows values ("yyyy-M-d" dates, "yyyymmdd" too); fields without a column stay
+// blank. Writes nothing: a value that does not fit, or a workbook that cannot be read, gives
+// the message and no record.
+records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileName, const std::function<bool()>& stop);
