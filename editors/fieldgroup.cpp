@@ -2,7 +2,6 @@
 
 #include "controls/validedit.h"
 #include "editors/dialogparts.h"
-#include "editors/fieldcheck.h"
 #include "editors/fieldtypes.h"
 
 #include <QComboBox>
@@ -38,6 +37,15 @@ QGroupBox* TFieldControls::BuildFieldGroup(QWidget* dialog) {
     AddFieldRow("Decimal", EditDecimal);
     Grid->setColumnStretch(1, 1);
     return group;
+}
+
+fieldcheck::TFieldInput TFieldControls::Input() const {
+    fieldcheck::TFieldInput in;
+    in.Name = EditName->text();
+    in.TypeIndex = cbType->currentIndex();
+    in.Width = EditWidth->Value();
+    in.Decimals = EditDecimal->Value();
+    return in;
 }
 
 void TFieldControls::AddFieldRow(const char* caption, QWidget* control) {

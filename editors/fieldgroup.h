@@ -4,6 +4,8 @@
 // "Decimal". A dialog derives from it beside its form class and may add rows below.
 #pragma once
 
+#include "editors/fieldcheck.h"
+
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
@@ -19,6 +21,9 @@ public:
     QComboBox* cbType = nullptr;
     TNumberEdit* EditWidth = nullptr;
     TNumberEdit* EditDecimal = nullptr;
+
+    // The name, type, width and decimals as the user set them.
+    fieldcheck::TFieldInput Input() const;
 
 protected:
     // Creates the group box and its controls in `dialog`.

@@ -52,11 +52,7 @@ TFormFieldAdd::TFormFieldAdd(TDBF& dbf, QWidget* owner) : TFormAlphaShow(owner),
 void TFormFieldAdd::cbTypeChange() { ShowTypeDefaults(FKind); }
 
 void TFormFieldAdd::BitBtn1Click() {
-    fieldcheck::TFieldInput in;
-    in.Name = EditName->text();
-    in.TypeIndex = cbType->currentIndex();
-    in.Width = EditWidth->Value();
-    in.Decimals = EditDecimal->Value();
+    fieldcheck::TFieldInput in = Input();
     in.Fill = EditFilledValue->text();
     TIptFieldRec rec;
     const fieldcheck::TCheck c =

@@ -40,11 +40,7 @@ TFormFieldItem::TFormFieldItem(TFormCreateDBF* owner, const char* name, const QS
 void TFormFieldItem::cbTypeChange() { ShowTypeDefaults(FKind); }
 
 void TFormFieldItem::BitBtn1Click() {
-    fieldcheck::TFieldInput in;
-    in.Name = EditName->text();
-    in.TypeIndex = cbType->currentIndex();
-    in.Width = EditWidth->Value();
-    in.Decimals = EditDecimal->Value();
+    fieldcheck::TFieldInput in = Input();
     const int target = TargetRow();
     std::vector<std::string> others;
     for (int r = 0; r < Owner->RowCount(); ++r)
