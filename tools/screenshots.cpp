@@ -187,6 +187,25 @@ std::string MakeLargeTable(const std::string& path, uint32_t records) {
 }
 
 // The export dialog before, during and after an export of a large table to HTML.
+// Pictures of `window` while a job runs (once, when `progress` is between 30 and 80) and after
+// `running` says it has ended ("PREFIX-during.png", "PREFIX-after.png"); counts what is missing.
+template <class TRunning, class TProgress>
+int DuringAndAfter(QWidget* window, const QString& prefix, TRunning&& running, TProgress&& progress) {
+    int failures = 0;
+    bool during = false;
+    while (running()) {
+        Settle(5);
+        const int at = progress();
+        if (!during && at >= 30 && at <= 80) {
+            during = true;
+            failures += !Save(window, prefix + "-during.png");
+        }
+    }
+    failures += !during;
+    Settle(300);
+    return failures + !Save(window, prefix + "-after.png");
+}
+
 int ExportShots(TFormMain& form, const QString& out, const std::string& folder) {
     form.Open(QString::fromStdString(MakeLargeTable(folder + "/customers.dbf", 1000000)));
     while (!form.IsLoadOver() || form.IsWorking()) Settle(100);
@@ -204,18 +223,9 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
         Settle(300);
         failures += !Save(dialog, out + "/export-before.png");
         dialog->BitBtn5Click();
-        bool during = false;
-        while (dialog->Worker && (!dialog->Worker->Finished() || dialog->Exporting)) {
-            Settle(5);
-            const int at = dialog->ExportProgressBar->Position();
-            if (!during && at >= 30 && at <= 80) {
-                during = true;
-                failures += !Save(dialog, out + "/export-during.png");
-            }
-        }
-        failures += !during;
-        Settle(300);
-        failures += !Save(dialog, out + "/export-after.png");
+        failures += DuringAndAfter(
+            dialog, out + "/export", [&] { return dialog->Worker && (!dialog->Worker->Finished() || dialog->Exporting); },
+            [&] { return dialog->ExportProgressBar->Position(); });
         dialog->reject();
     });
     form.M1_EXPORTClick();
@@ -237,18 +247,12 @@ int SaveAsShots(TFormMain& form, const QString& out, const std::string& folder) 
     int failures = 0;
     form.M1_SAVEASClick();
     TFormSaveAsProgress* progress = form.SaveAsProgressForm;
-    bool during = false;
-    while (!form.SaveAsThread || !form.SaveAsThread->Finished() || progress->State != TFormSaveAsProgress::stDone) {
-        Settle(5);
-        const int at = progress->Progress();
-        if (!during && at >= 30 && at <= 80) {
-            during = true;
-            failures += !Save(progress, out + "/saveas-during.png");
-        }
-    }
-    failures += !during;
-    Settle(300);
-    failures += !Save(progress, out + "/saveas-after.png");
+    failures += DuringAndAfter(
+        progress, out + "/saveas",
+        [&] {
+            return !form.SaveAsThread || !form.SaveAsThread->Finished() || progress->State != TFormSaveAsProgress::stDone;
+        },
+        [&] { return progress->Progress(); });
     progress->BitBtnCloseClick();
     SetMsgBoxHandler(previous);
     TFormExportPreview::AskFileName = previousAsk;
