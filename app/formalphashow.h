@@ -1,4 +1,4 @@
-// The base of every dialog of the program. Its keys: Enter presses the focused button, else the
+// The base of the program's dialogs. Its keys: Enter presses the focused button, else the
 // default button, else moves the focus to the next control; Esc closes the dialog as cancelled
 // (through reject()). It can fade in when shown and fade out when closed (InitAlphaShow): the
 // window's opacity moves by Step every Interval milliseconds while the window drifts 2 pixels
