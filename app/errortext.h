@@ -10,5 +10,16 @@
 // standard exception; call only inside a catch block.
 std::string CaughtFailureText();
 
+// Runs `job`: "" when it ends normally, else the text of what it threw, as CaughtFailureText.
+template <class TJob>
+std::string FailureOf(TJob&& job) {
+    try {
+        job();
+    } catch (...) {
+        return CaughtFailureText();
+    }
+    return {};
+}
+
 // What `e` says, for a message box; "Unknown error." when it says nothing.
 QString ErrorText(const std::exception& e);

@@ -71,12 +71,7 @@ void TWorkerThread::Resume() {
 }
 
 void TWorkerThread::Run() {
-    std::string failure;
-    try {
-        Execute();
-    } catch (...) {
-        failure = CaughtFailureText();
-    }
+    const std::string failure = FailureOf([this] { Execute(); });
     if (!failure.empty()) {
         {
             std::lock_guard<std::mutex> g(Shared->Mutex);

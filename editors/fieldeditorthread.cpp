@@ -26,24 +26,17 @@ void TFieldEditorThread::SetDeleteFields(const int32_t* indexes, int32_t count) 
 
 void TFieldEditorThread::Execute() {
     PostWorkerMessage(Messages, WM_PGSTART);
-    try {
+    Error = FailureOf([this] {
         if (!Dbf) throw EDBFError("No table is open!");
         switch (Mode) {
         case ModeAddField: AddFieldJob(); break;
         case ModeDeleteFields: DeleteFieldsJob(); break;
         default: throw EDBFError("Unknown structure change!");
         }
-        Success = true;
-    } catch (...) {
-        Error = CaughtFailureText();
-    }
+    });
     // The job always ends the same way, so that the progress window always closes.
-    try {
-        if (Success) SyncUpdateMainColumns();
-    } catch (...) {
-        Success = false;
-        Error = CaughtFailureText();
-    }
+    if (Error.empty()) Error = FailureOf([this] { SyncUpdateMainColumns(); });
+    Success = Error.empty();
     PostWorkerMessage(Messages, WM_PGPROGRESS, 100);
     if (LingerMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(LingerMs));
     Terminate();

@@ -72,12 +72,7 @@ void TExportThread::Execute() {
     Synchronize([this] {
         if (FForm) FForm->BeginExport();
     });
-    std::string failure;
-    try {
-        Export();
-    } catch (...) {
-        failure = CaughtFailureText();
-    }
+    const std::string failure = FailureOf([this] { Export(); });
     if (!failure.empty()) {
         try {
             ReportProgress(pkFailed, 0, Written);

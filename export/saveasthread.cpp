@@ -93,12 +93,7 @@ void TSaveAsThread::Execute() {
     // A second back, as file times may be coarser than the clock.
     Started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
     PostWorkerMessage(Messages, WM_SASTART);
-    std::string failure;
-    try {
-        DoSaveAs();
-    } catch (...) {
-        failure = CaughtFailureText();
-    }
+    const std::string failure = FailureOf([this] { DoSaveAs(); });
     if (!failure.empty()) {
         Text = failure;
         Result = soFailed;
