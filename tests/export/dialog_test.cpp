@@ -31,8 +31,7 @@ protected:
     void SetUp() override {
         vxtest::App();
         vx::SetProgramFilesDir(Dir.Root().string() + "/");
-        MakeAllTypesTable(Dir.Path("all.dbf"));
-        Src = std::make_unique<TTableRows>(Dir.Path("all.dbf"));
+        Src = std::make_unique<TTableRows>(MakeAllTypesTable(Dir.Path("all.dbf")));
         Context.Table = &Src->Table;
         Context.List = &Src->Store.DataList;
         for (int i = 0; i < Src->Table.FieldCount; ++i) {

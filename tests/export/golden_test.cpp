@@ -37,8 +37,7 @@ void CompareWithGolden(const std::string& written, const std::string& name, bool
 
 TEST(ExportGolden, EveryFormatByteForByte) {
     TempDir dir;
-    MakeAllTypesTable(dir.Path("all.dbf"));
-    TTableRows t(dir.Path("all.dbf"));
+    TTableRows t(MakeAllTypesTable(dir.Path("all.dbf")));
     for (const TGoldenCase& c : GoldenCases) {
         TRecordingSink sink;
         const TWriteResult r = WriteOutput(c.Kind, dir.Path(c.File), t.Source(), sink);

@@ -105,8 +105,7 @@ TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
     if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
     vxtest::App();
     TempDir dir;
-    MakeAllTypesTable(dir.Path("all.dbf"));
-    TTableRows source(dir.Path("all.dbf"));
+    TTableRows source(MakeAllTypesTable(dir.Path("all.dbf")));
     const std::string book = dir.Path("book.xls");
     TRecordingSink sink;
     WriteExcel(book, source.Source(true), sink);

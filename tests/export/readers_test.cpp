@@ -51,17 +51,13 @@ std::string RunPython(const TempDir& dir, const std::string& module, const std::
     return out;
 }
 
+// The table of every field type, written as each output.
 struct TWritten {
     TempDir Dir;
-    TTableRows* Rows = nullptr;
-    std::unique_ptr<TTableRows> Holder;
-    TWritten() {
-        MakeAllTypesTable(Dir.Path("all.dbf"));
-        Holder = std::make_unique<TTableRows>(Dir.Path("all.dbf"));
-    }
+    TTableRows Rows{MakeAllTypesTable(Dir.Path("all.dbf"))};
     std::string Write(TOutputKind kind, const std::string& name) {
         TRecordingSink sink;
-        WriteOutput(kind, Dir.Path(name), Holder->Source(), sink);
+        WriteOutput(kind, Dir.Path(name), Rows.Source(), sink);
         return Dir.Path(name);
     }
 };

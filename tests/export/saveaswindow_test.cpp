@@ -60,8 +60,7 @@ protected:
 }  // namespace
 
 TEST_F(SaveAsWindow, RefusesTheOpenTableAndItsMemoByAnyNameAndAsksBeforeReplacing) {
-    const std::string table = Dir.Path("all.dbf");
-    exporttest::MakeAllTypesTable(table);
+    const std::string table = exporttest::MakeAllTypesTable(Dir.Path("all.dbf"));
     Form->Open(Q(table));
     ASSERT_TRUE(WaitLoaded());
     std::filesystem::create_symlink(table, Dir.Path("link.dbf"));
@@ -147,17 +146,9 @@ TEST_F(SaveAsWindow, ImportAsksToCloseTheTableAndNoKeepsIt) {
     TOfficeProgram office(&Dir);
     // The stand-in hands the "workbook" on as it is: a flat sheet.
     const std::string book = Dir.Path("book.xls");
-    vxtest::WriteAll(book,
-                     "<?xml version=\"1.0\"?><office:document "
-                     "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                     "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
-                     "<table:table><table:table-row><table:table-cell><text:p>CITY</text:p></table:table-cell>"
-                     "<table:table-cell><text:p> SIZE </text:p></table:table-cell></table:table-row>"
-                     "<table:table-row><table:table-cell><text:p>Oslo</text:p></table:table-cell>"
-                     "<table:table-cell office:value-type=\"float\" office:value=\"3\"><text:p>3.00</text:p>"
-                     "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
-                     "</office:document>");
+    vxtest::WriteAll(book, FlatSheet(SheetRow(SheetCell("<text:p>CITY</text:p>") + SheetCell("<text:p> SIZE </text:p>")) +
+                                     SheetRow(SheetCell("<text:p>Oslo</text:p>") +
+                                              SheetCell("<text:p>3.00</text:p>", "office:value-type=\"float\" office:value=\"3\""))));
     TFormMain::AskImportFile = [&](QWidget*) { return Q(book); };
     Option->AlwayShowClose = true;
     ScriptedMsgBox box;

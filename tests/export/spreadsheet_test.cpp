@@ -20,23 +20,6 @@ std::vector<std::vector<QString>> ReadSheet(const std::string& path, bool* ok = 
     return rows;
 }
 
-std::string Flat(const std::string& tableBody) {
-    return "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
-           "<table:table table:name=\"S\">" +
-           tableBody + "</table:table><table:table table:name=\"Second\"><table:table-row><table:table-cell "
-                       "office:value-type=\"string\"><text:p>never</text:p></table:table-cell></table:table-row>"
-                       "</table:table></office:spreadsheet></office:body></office:document>";
-}
-
-std::string Cell(const std::string& inner, const std::string& attrs = "office:value-type=\"string\"") {
-    return "<table:table-cell " + attrs + ">" + inner + "</table:table-cell>";
-}
-std::string Row(const std::string& cells, const std::string& attrs = "") {
-    return "<table:table-row " + attrs + ">" + cells + "</table:table-row>";
-}
-
 }  // namespace
 
 TEST(Spreadsheet, AWorkbookReachesTheApplicationWithItsTextsAndFormats) {
@@ -95,37 +78,37 @@ TEST(Spreadsheet, TheReaderTakesTheFirstSheetAsItShowsAndSurvivesHostileSheets) 
     const QString a = QStringLiteral("a"), b = QStringLiteral("b"), e;
     const Case cases[] = {
         {"shown numbers, dates, spans, blanks, comments",
-         Flat(Row(Cell("<text:p>1,234.50</text:p>", "office:value-type=\"float\" office:value=\"1234.5\"") +
-                  Cell("", "office:value-type=\"float\" office:value=\"7\"") +
-                  Cell("<text:p>05/01/24</text:p>", "office:value-type=\"date\" office:date-value=\"2024-01-05\"") +
-                  Cell("<text:p>x</text:p>",
+         FlatSheet(SheetRow(SheetCell("<text:p>1,234.50</text:p>", "office:value-type=\"float\" office:value=\"1234.5\"") +
+                  SheetCell("", "office:value-type=\"float\" office:value=\"7\"") +
+                  SheetCell("<text:p>05/01/24</text:p>", "office:value-type=\"date\" office:date-value=\"2024-01-05\"") +
+                  SheetCell("<text:p>x</text:p>",
                        "office:value-type=\"date\" office:date-value=\"2024-01-05T13:45:30\"") +
-                  Cell("<office:annotation><text:p>note</text:p></office:annotation><text:p>a<text:span>b<text:s "
+                  SheetCell("<office:annotation><text:p>note</text:p></office:annotation><text:p>a<text:span>b<text:s "
                        "text:c=\"3\"/>c</text:span><text:line-break/>d</text:p>"))),
          true,
          {{QStringLiteral("1,234.50"), QStringLiteral("7"), QStringLiteral("2024-1-5"), QStringLiteral("2024-1-5 13:45:30"),
            QStringLiteral("ab   c\nd")}}},
         {"repeated cells and rows, covered cells, trailing empties dropped",
-         Flat(Row(Cell("<text:p>a</text:p>", "table:number-columns-repeated=\"2\"") + "<table:covered-table-cell/>" +
-                  Cell("<text:p>b</text:p>") + "<table:table-cell table:number-columns-repeated=\"16000\"/>",
+         FlatSheet(SheetRow(SheetCell("<text:p>a</text:p>", "table:number-columns-repeated=\"2\"") + "<table:covered-table-cell/>" +
+                  SheetCell("<text:p>b</text:p>") + "<table:table-cell table:number-columns-repeated=\"16000\"/>",
                   "table:number-rows-repeated=\"2\"")),
          true,
          {{a, a, e, b}, {a, a, e, b}}},
         {"absurd repeat counts stay bounded",
-         Flat(Row("<table:table-cell table:number-columns-repeated=\"999999999\"/>" + Cell("<text:p>a</text:p>"),
+         FlatSheet(SheetRow("<table:table-cell table:number-columns-repeated=\"999999999\"/>" + SheetCell("<text:p>a</text:p>"),
                   "table:number-rows-repeated=\"999999999\"")),
          true,
          std::vector<std::vector<QString>>(50)},
         {"spans nested past reason",
-         Flat(Row(Cell("<text:p>a" + [] {
+         FlatSheet(SheetRow(SheetCell("<text:p>a" + [] {
              std::string open, close;
              for (int i = 0; i < 100000; ++i) open += "<text:span>", close += "</text:span>";
              return open + "deep" + close;
-         }() + "</text:p>") + Cell("<text:p>b</text:p>"))),
+         }() + "</text:p>") + SheetCell("<text:p>b</text:p>"))),
          true,
          {{a, b}}},
         {"cut short", [] {
-             const std::string x = Flat(Row(Cell("<text:p>a</text:p>")) + Row(Cell("<text:p>b</text:p>")));
+             const std::string x = FlatSheet(SheetRow(SheetCell("<text:p>a</text:p>")) + SheetRow(SheetCell("<text:p>b</text:p>")));
              return x.substr(0, x.find("</table:table-row>") + 20);
          }(),
          false,
