@@ -7,12 +7,11 @@
 
 #include <QString>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "export/exportfixture.h"
 #include "testutil.h"
 
 namespace structtest {
@@ -35,35 +34,20 @@ public:
     QString SaveFilter;
 };
 
-// The Python that has dbfread, or empty.
-inline std::string DbfreadPython() {
-    for (const char* py : {"/usr/bin/python3", "python3"}) {
-        const std::string cmd = std::string(py) + " -c 'import dbfread' > /dev/null 2>&1";
-        if (std::system(cmd.c_str()) == 0) return py;
-    }
-    return {};
-}
-
 // dbfread's view of a table: "NAME:T:len:dec" per field, then "records=N", then each record's
 // values joined by "|"; empty when dbfread is missing.
 inline std::string ReadWithDbfread(const std::string& path) {
-    const std::string py = DbfreadPython();
+    const std::string py = exporttest::PythonWith("dbfread");
     if (py.empty()) return {};
-    const std::string script =
-        "import sys, dbfread\n"
-        "t = dbfread.DBF(sys.argv[1], load=True, char_decode_errors='replace')\n"
-        "print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
-        "print('records=%d' % len(t.records))\n"
-        "for r in t.records: print('|'.join(str(v) for v in r.values()))\n";
-    const std::string cmd = py + " -c \"$VXPY\" '" + path + "' 2>&1";
-    ::setenv("VXPY", script.c_str(), 1);
-    std::string out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
+    vxtest::WriteAll(path + ".py",
+                     "import sys, dbfread\n"
+                     "t = dbfread.DBF(sys.argv[1], load=True, char_decode_errors='replace')\n"
+                     "print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
+                     "print('records=%d' % len(t.records))\n"
+                     "for r in t.records: print('|'.join(str(v) for v in r.values()))\n");
+    bool ok = false;
+    const std::string out = exporttest::RunCommand(py + " '" + path + ".py' '" + path + "' 2>&1", ok);
+    std::filesystem::remove(path + ".py");
     return out;
 }
 
