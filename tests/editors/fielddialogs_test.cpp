@@ -11,6 +11,7 @@
 #include "engine/dbf.h"
 #include "app/sampletable.h"
 #include "qtapp.h"
+#include "structuretest.h"
 #include "testutil.h"
 
 #include <QComboBox>
@@ -126,35 +127,19 @@ TEST(FieldChecks, NewFieldsAndTheirFillValues) {
 
 TEST(FieldTypes, KindsOfVersionBytes) {
     EXPECT_EQ(OfferedTypeCount(kOther), OfferedTypeCount(kFoxBase) - 1);  // no memo layout: no Memo
-    const struct {
-        uint8_t Version;
-        int Design, Table;
-    } versions[] = {{0x30, 0, 0}, {0x31, 0, 0}, {0xF5, 1, 1}, {0x03, 2, 2}, {0x83, 2, 2}, {0x43, 3, 3},
-                    {0x63, 3, 3}, {0x8B, 3, 3}, {0xCB, 3, 3}, {0x02, 2, 4}, {0xFB, 2, 4}, {0x99, 2, 4}};
-    for (const auto& v : versions) {
-        EXPECT_EQ(DesignKindOfVersion(v.Version), v.Design) << int(v.Version);
-        EXPECT_EQ(TableKindOfVersion(v.Version), v.Table) << int(v.Version);
-    }
+    const std::tuple<uint8_t, int, int> versions[] = {{0x30, 0, 0}, {0x31, 0, 0}, {0xF5, 1, 1}, {0x03, 2, 2},
+                                                      {0x83, 2, 2}, {0x43, 3, 3}, {0x63, 3, 3}, {0x8B, 3, 3},
+                                                      {0xCB, 3, 3}, {0x02, 2, 4}, {0xFB, 2, 4}, {0x99, 2, 4}};
+    for (const auto& [version, design, table] : versions)
+        EXPECT_EQ((std::pair{DesignKindOfVersion(version), TableKindOfVersion(version)}), (std::pair{design, table})) << int(version);
 }
 
 // ---- The dialogs themselves ----
 
-namespace {
-
-class NoHost : public TCreateTableHost {
-public:
-    QString OpenFileName(const QString&) override { return {}; }
-    QString SaveFileName(const QString&) override { return {}; }
-    void CloseDocument() override {}
-    bool OpenTable(const QString&) override { return false; }
-};
-
-}  // namespace
-
 TEST(FieldDialogs, AddAndModifyRowsOfTheDesign) {
     vxtest::App();
     ScriptedMsgBox boxes;
-    NoHost host;
+    structtest::FixedHost host;
     TFormCreateDBF design(&host);
     design.cbFileType->setCurrentIndex(kFoxPro2);
     design.AddRow({"CODE", "Character", 5, 0});
