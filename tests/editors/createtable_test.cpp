@@ -8,7 +8,7 @@
 #include "editors/formcreatedbf.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
-#include "structuretest.h"
+#include "editortest.h"
 #include "testutil.h"
 
 #include <QComboBox>

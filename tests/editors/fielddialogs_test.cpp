@@ -11,7 +11,7 @@
 #include "engine/dbf.h"
 #include "app/sampletable.h"
 #include "qtapp.h"
-#include "structuretest.h"
+#include "editortest.h"
 #include "testutil.h"
 
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"
 #include "app/loadwindow_fixture.h"
-#include "structuretest.h"
+#include "editortest.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

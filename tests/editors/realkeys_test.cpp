@@ -7,7 +7,7 @@
 #include "editors/formfieldadd.h"
 #include "editors/formfielditem.h"
 #include "editors/recordforms.h"
-#include "structuretest.h"
+#include "editortest.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,7 +1,6 @@
-// The export dialog without a main window, and File > Export from the main window.
+// The export dialog without a main window.
 #include "exportfixture.h"
 
-#include "app/loadwindow_fixture.h"
 #include "app/msgbox.h"
 #include "app/option.h"
 #include "app/programfiles.h"
@@ -14,12 +13,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 
 using namespace exporttest;
@@ -212,37 +209,4 @@ TEST_F(ExportDialog, OneExportAtATimeStoppableAndTheDialogStaysWhileItRuns) {
     Form->EndExport();
     Form->reject();
     EXPECT_FALSE(Form->isVisible());
-}
-
-namespace {
-class ExportWindow : public lvtest::WindowTest {};
-}  // namespace
-
-TEST_F(ExportWindow, ExportsTheSelectedRowsOfTheListAndRefusesWhileAWorkerRuns) {
-    Form->Open(Table("t.dbf", 10));
-    ASSERT_TRUE(WaitLoaded());
-    auto* sel = Form->MainListView->selectionModel();
-    for (int row : {4, 1})
-        sel->select(Form->ListModel->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    ScriptedMsgBox box;
-    const std::string out = Dir.Path("picked.csv");
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(dialog);
-        dialog->cbTypeList->setCurrentIndex(8);
-        dialog->EditExportFileName->setText(QString::fromStdString(out));
-        dialog->RadioButton4->setChecked(true);
-        dialog->BitBtn5Click();
-        dialog->Worker->WaitFor();
-        dialog->reject();
-    });
-    Form->M1_EXPORTClick();
-    EXPECT_EQ(ReadAll(out), "r2,        \r\nr5,20240105\r\n");
-    EXPECT_FALSE(sel->hasSelection());
-
-    Form->Working = true;
-    box.Answer(mrNo);
-    Form->M1_EXPORTClick();
-    EXPECT_EQ(box.Asked.back().Text, "Some work is doing,stop it?");
-    Form->Working = false;
 }

@@ -1,5 +1,6 @@
-// File > Save As and File > Import in the main window: the checks before a save, the progress
-// window through a save, a failure and the end; the import's question and its rows.
+// File > Save As, Import and Export in the main window: the checks before a save, the progress
+// window through a save, a failure and the end; the import's question and its rows; the export
+// of the list's selected rows.
 #include "app/loadwindow_fixture.h"
 #include "saveasfixture.h"
 
@@ -9,7 +10,13 @@
 #include "export/formsaveasprogress.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
 
 using namespace saveastest;
 
@@ -172,4 +179,37 @@ TEST_F(SaveAsWindow, ImportAsksToCloseTheTableAndNoKeepsIt) {
     // No table object: save as does nothing.
     SaveAs(Dir.Path("x.csv"), 9);
     EXPECT_FALSE(Form->SaveAsThread);
+}
+
+namespace {
+class ExportWindow : public lvtest::WindowTest {};
+}  // namespace
+
+TEST_F(ExportWindow, ExportsTheSelectedRowsOfTheListAndRefusesWhileAWorkerRuns) {
+    Form->Open(Table("t.dbf", 10));
+    ASSERT_TRUE(WaitLoaded());
+    auto* sel = Form->MainListView->selectionModel();
+    for (int row : {4, 1})
+        sel->select(Form->ListModel->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ScriptedMsgBox box;
+    const std::string out = Dir.Path("picked.csv");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->cbTypeList->setCurrentIndex(8);
+        dialog->EditExportFileName->setText(QString::fromStdString(out));
+        dialog->RadioButton4->setChecked(true);
+        dialog->BitBtn5Click();
+        dialog->Worker->WaitFor();
+        dialog->reject();
+    });
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(ReadAll(out), "r2,        \r\nr5,20240105\r\n");
+    EXPECT_FALSE(sel->hasSelection());
+
+    Form->Working = true;
+    box.Answer(mrNo);
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(box.Asked.back().Text, "Some work is doing,stop it?");
+    Form->Working = false;
 }
