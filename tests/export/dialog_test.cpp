@@ -10,6 +10,7 @@
 #include "controls/validedit.h"
 #include "export/formexportpreview.h"
 #include "export/outputguard.h"
+#include "qtapp.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -204,7 +204,7 @@ TEST_F(ExportWindow, ExportsTheSelectedRowsOfTheListAndRefusesWhileAWorkerRuns) 
         dialog->reject();
     });
     Form->M1_EXPORTClick();
-    EXPECT_EQ(ReadAll(out), "r2,        \r\nr5,20240105\r\n");
+    EXPECT_EQ(vxtest::ReadAll(out), "r2,        \r\nr5,20240105\r\n");
     EXPECT_FALSE(sel->hasSelection());
 
     Form->Working = true;
