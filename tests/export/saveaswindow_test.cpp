@@ -55,6 +55,13 @@ protected:
         }
     }
     TFormSaveAsProgress& Progress() { return *Form->SaveAsProgressForm; }
+    // The progress window as the user sees it: running or done, Close enabled, shown, its percent.
+    std::string Seen() {
+        TFormSaveAsProgress& p = Progress();
+        return std::string(p.State == TFormSaveAsProgress::stRunning ? "running" : p.State == TFormSaveAsProgress::stDone ? "done" : "?") +
+               (p.BitBtnClose->isEnabled() ? " close" : "") + (p.isVisible() ? " shown" : "") + " " +
+               p.FlatPanel->Caption().toStdString() + " " + std::to_string(p.FlatProgressBar->Position());
+    }
 
     QString Typed;
     int Index = 1;
@@ -103,26 +110,21 @@ TEST_F(SaveAsWindow, TheProgressWindowFollowsASaveAndTheOutputOpens) {
     Form->SaveAsThread->WaitFor();
     // The start: running, Close disabled, the boxes from the settings, shown modally.
     QCoreApplication::sendPostedEvents(Form.get(), WM_SASTART);
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stRunning);
-    EXPECT_FALSE(Progress().BitBtnClose->isEnabled());
-    EXPECT_TRUE(Progress().isVisible() && Progress().isModal());
+    EXPECT_EQ(Seen(), "running shown 0% 0");
+    EXPECT_TRUE(Progress().isModal());
     Progress().BitBtnCloseClick();
     EXPECT_TRUE(Progress().isVisible());
     lvtest::Drain();
-    EXPECT_EQ(Progress().FlatPanel->Caption(), "100%");
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stDone);
-    EXPECT_TRUE(Progress().BitBtnClose->isEnabled());
+    EXPECT_EQ(Seen(), "done close shown 100% 100");
     EXPECT_EQ(Opened, (std::vector<std::string>{Dir.Path("out.csv")}));
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("out.csv")).substr(0, 12), "r1,20240105\r");
     // Closing stores the boxes and sets the bar back for the next run.
     Progress().cbOpenWhenSaveDone->setChecked(false);
     Progress().cbCloseWhenSaveDone->setChecked(true);
     Progress().BitBtnCloseClick();
-    EXPECT_FALSE(Progress().isVisible());
+    EXPECT_EQ(Seen(), "done close 0% 0");
     EXPECT_TRUE(Option->CloseWhenJobDone);
     EXPECT_FALSE(Option->OpenWhenJobDone);
-    EXPECT_EQ(Progress().FlatPanel->Caption(), "0%");
-    EXPECT_EQ(Progress().FlatProgressBar->Position(), 0);
     // With the close box the window goes by itself; without the open box nothing opens.
     SaveAs(Dir.Path("second.txt"), 5);
     EXPECT_FALSE(Progress().isVisible());
@@ -140,8 +142,7 @@ TEST_F(SaveAsWindow, AFailedSaveSaysWhyLeavesTheWindowClosableAndOpensNothing) {
     ASSERT_FALSE(box.Asked.empty());
     EXPECT_EQ(box.Asked.back().Caption, "Error");
     EXPECT_EQ(box.Asked.back().Text, "CreateOleObject Error, ... Office 2000!");
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stDone);
-    EXPECT_TRUE(Progress().BitBtnClose->isEnabled());
+    EXPECT_EQ(Seen().substr(0, 16), "done close shown");
     EXPECT_TRUE(Opened.empty());
     Progress().BitBtnCloseClick();
     EXPECT_FALSE(Progress().isVisible());
