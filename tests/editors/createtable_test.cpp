@@ -1,5 +1,5 @@
 // The create-table dialog: tables of every kind written byte for byte as designed and read
-// back by dbfread, designs taken from other tables, the list commands, and
+// back by the engine and by dbfread, designs taken from other tables, the list commands, and
 // creating over an existing table.
 #include "app/msgbox.h"
 #include "app/sampletable.h"
@@ -98,6 +98,10 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
         std::string files;
         for (const auto& [name, bytes] : structtest::Snapshot(dir.Root())) files += name + " ";
         EXPECT_EQ(files, "t.dbf " + std::string(c.Memo) + (*c.Memo ? " " : ""));
+        TDBF dbf;  // the engine opens the table with its memo file
+        dbf.SetFileName(path);
+        dbf.Open();
+        EXPECT_EQ(dbf.GetMemoOpened(), *c.Memo != 0);
         const std::string independent = structtest::ReadWithDbfread(path);
         if (!independent.empty()) EXPECT_EQ(independent, std::string(c.Stored) + "\nrecords=0\n");
     }
