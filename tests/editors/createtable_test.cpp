@@ -103,7 +103,9 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
         dbf.Open();
         EXPECT_EQ(dbf.GetMemoOpened(), *c.Memo != 0);
         const std::string independent = structtest::ReadWithDbfread(path);
-        if (!independent.empty()) EXPECT_EQ(independent, std::string(c.Stored) + "\nrecords=0\n");
+        if (!independent.empty()) {
+            EXPECT_EQ(independent, std::string(c.Stored) + "\nrecords=0\n");
+        }
     }
     if (exporttest::PythonWith("dbfread").empty()) std::printf("python3-dbfread is not installed: not read back by it\n");
 }
