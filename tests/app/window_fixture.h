@@ -44,6 +44,20 @@ inline QApplication* App() {
     return qApp;
 }
 
+// The source tree, for the shipped program files under resources/.
+inline std::string RepoDir() { return std::filesystem::path(VX_TESTS_DIR).parent_path().string(); }
+
+// Program files in a temporary folder for the life of the object.
+struct ProgramFilesHere {
+    vxtest::TempDir dir;
+    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
+    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
+    void CopyIcons() {
+        std::filesystem::copy(RepoDir() + "/resources/programfiles/Icon", dir.Path("Icon"),
+                              std::filesystem::copy_options::recursive);
+    }
+};
+
 // Lets the events already posted (worker messages, deferred boxes) be handled.
 inline void Drain() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
