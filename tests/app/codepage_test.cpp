@@ -45,15 +45,14 @@ TEST(CodePageLocale, LocalesChooseTheAnsiCodePageOfTheirLanguage) {
     std::vector<std::pair<const char*, std::string>> saved;
     for (const char* n : names)
         if (const char* v = std::getenv(n)) saved.emplace_back(n, v);
-    for (const char* n : names) unsetenv(n);
-    const char* values[][3] = {{"ja_JP", "ru_RU", "pl_PL"}, {"", "ru_RU", "pl_PL"}, {"", "", "pl_PL"}};
-    const char* want[] = {"ja_JP", "ru_RU", "pl_PL"};
-    for (int k = 0; k < 3; ++k) {
-        for (int i = 0; i < 3; ++i) setenv(names[i], values[k][i], 1);
-        EXPECT_EQ(vx::UserCharacterLocale(), want[k]);
+    // The three variables, then the locale they give.
+    const char* values[][4] = {
+        {"ja_JP", "ru_RU", "pl_PL", "ja_JP"}, {"", "ru_RU", "pl_PL", "ru_RU"}, {"", "", "pl_PL", "pl_PL"}, {"", "", "", ""}};
+    for (const auto& v : values) {
+        for (int i = 0; i < 3; ++i) setenv(names[i], v[i], 1);
+        EXPECT_EQ(vx::UserCharacterLocale(), v[3]);
     }
     for (const char* n : names) unsetenv(n);
-    EXPECT_EQ(vx::UserCharacterLocale(), "");
     for (const auto& [n, v] : saved) setenv(n, v.c_str(), 1);
 }
 

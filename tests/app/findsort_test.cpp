@@ -10,39 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include "rows_testutil.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
 
-namespace {
-
-// A store whose rows hold one text per field; record numbers count from 1.
-struct TRows {
-    TRowStore Store;
-    explicit TRows(const std::vector<std::vector<std::string>>& rows) {
-        uint32_t n = 0;
-        for (const auto& texts : rows) Store.DataList.Append(Store.Pool.Make(false, ++n, texts));
-    }
-    // Field `field` of every row of DataList, in order.
-    std::vector<std::string> Column(size_t field = 0) const {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.emplace_back(Store.DataList[i]->Text(field));
-        return out;
-    }
-    std::vector<uint32_t> RecNos() const {
-        std::vector<uint32_t> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.push_back(Store.DataList[i]->RecNo());
-        return out;
-    }
-};
-
-std::vector<std::vector<std::string>> OneColumn(const std::vector<std::string>& texts) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& t : texts) rows.push_back({t});
-    return rows;
-}
-
-}  // namespace
+using rowtest::OneColumn;
+using rowtest::TRows;
 
 // ---- Find ----
 
@@ -76,30 +51,19 @@ TEST(FindMatch, ModesAndCase) {
 
 TEST(FindRow, DirectionsEndsAndFieldsOutsideTheRow) {
     TRows rows({{"a", "x"}, {"b", "Y"}, {"a", "y"}, {"c", "z"}});
-    TFindOptions o;
-    o.Text = "y";
-    o.FieldIndex = 1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);  // ignoring case
-    o.StartRow = 2;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
-    o.StartRow = 3;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.StartRow = 4;  // past the last row: nothing, no read past the list
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.Direction = 1;
-    o.StartRow = 3;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
-    o.StartRow = 1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);
-    o.StartRow = 0;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.StartRow = -1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    // A field index left from a wider table matches nothing.
-    o.StartRow = 3;
-    o.FieldIndex = 5;
-    o.Text = "";
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    // Start row, direction (1: up), field, text, the row found; past either end nothing is read.
+    const std::tuple<int, int, int, const char*, int> cases[] = {
+        {0, 0, 1, "y", 1}, {2, 0, 1, "y", 2}, {3, 0, 1, "y", -1}, {4, 0, 1, "y", -1}, {3, 1, 1, "y", 2},
+        {1, 1, 1, "y", 1}, {0, 1, 1, "y", -1}, {-1, 1, 1, "y", -1},
+        {3, 1, 5, "", -1}};  // a field index left from a wider table matches nothing
+    for (auto [start, direction, field, text, found] : cases) {
+        TFindOptions o;
+        o.StartRow = start;
+        o.Direction = direction;
+        o.FieldIndex = field;
+        o.Text = text;
+        EXPECT_EQ(FindRow(rows.Store.DataList, o), found) << start << " " << direction;
+    }
 }
 
 TEST(FindHistory, CapsAtFifteenAndMovesRepeatsToTheTop) {
@@ -192,39 +156,23 @@ TEST(Filter, GroupsListEachRowOnceAndUndoKeepsReleasedRowsOut) {
 
 TEST(Statistics, ValuesAndEdgeColumns) {
     const std::vector<TColumnInfo> columns = {{"I", 'I', 4, 0}, {"N", 'N', 8, 2}, {"C", 'C', 3, 0}, {"L", 'L', 1, 0}};
-    TRows rows({{"5", "1.5", "", "T"}, {"7", "2", "", "F"}, {"9", "x", "", "T"}});
-    std::vector<TFieldStat> s = FieldStatistics(rows.Store.DataList, columns);
-    ASSERT_EQ(s.size(), 4u);
-    EXPECT_EQ((std::vector<std::string>{s[0].Min, s[0].Max, s[0].Avg, s[0].Sum}),
-              (std::vector<std::string>{"5", "9", "7", "21"}));
-    EXPECT_EQ((std::vector<std::string>{s[1].Min, s[1].Max, s[1].Avg, s[1].Sum}),
-              (std::vector<std::string>{"0", "2", "1.17", "3.50"}));  // "x" counts as 0
-    EXPECT_EQ(s[2].Min, "");
-    EXPECT_EQ(s[2].Max, "");
-    EXPECT_EQ(s[3].Avg, "-");
-
-    TRows negative({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}});
-    s = FieldStatistics(negative.Store.DataList, columns);
-    EXPECT_EQ(s[0].Max, "-3");  // from the first row, not from 0
-    EXPECT_EQ(s[0].Avg, "-5");  // -11 / 2 truncated
-    EXPECT_EQ(s[1].Max, "-1.25");
-    EXPECT_EQ(s[2].Min, "a");
-    EXPECT_EQ(s[2].Max, "b");
-
-    TRows big({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}});
-    s = FieldStatistics(big.Store.DataList, columns);
-    EXPECT_EQ(s[0].Sum, "4294967294");  // no 32-bit wrap
-    EXPECT_EQ(s[0].Avg, "2147483647");
-    EXPECT_EQ(s[1].Max, "5E20");
-    EXPECT_EQ(s[1].Min, "1E-7");
-
-    TRows none({});
-    s = FieldStatistics(none.Store.DataList, columns);
-    EXPECT_EQ(s[0].Avg, "-");
-    EXPECT_EQ(s[1].Avg, "-");
-    EXPECT_EQ(s[0].Sum, "0");
-    EXPECT_EQ(s[1].Sum, "0.00");
-    EXPECT_EQ(s[1].Min, "");
+    // Min, max, average and sum of I and N, min and max of C, average of L.
+    auto all = [&](const std::vector<std::vector<std::string>>& data) {
+        TRows rows(data);
+        const std::vector<TFieldStat> s = FieldStatistics(rows.Store.DataList, columns);
+        std::string out;
+        for (const std::string& t : {s[0].Min, s[0].Max, s[0].Avg, s[0].Sum, s[1].Min, s[1].Max, s[1].Avg, s[1].Sum,
+                                     s[2].Min, s[2].Max, s[3].Avg})
+            out += t + "|";
+        return out;
+    };
+    EXPECT_EQ(all({{"5", "1.5", "", "T"}, {"7", "2", "", "F"}, {"9", "x", "", "T"}}),
+              "5|9|7|21|0|2|1.17|3.50|||-|");  // "x" counts as 0
+    // The first row starts the range, not 0; averages are truncated.
+    EXPECT_EQ(all({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}}), "-8|-3|-5|-11|-2|-1.25|-1.62|-3.25|a|b|-|");
+    EXPECT_EQ(all({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}}),  // no 32-bit wrap
+              "2147483647|2147483647|2147483647|4294967294|1E-7|5E20|250000000000000000000.00|500000000000000000000.00|||-|");
+    EXPECT_EQ(all({}), "||-|0|||-|0.00|||-|");
 }
 
 // ---- Value readers ----

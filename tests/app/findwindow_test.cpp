@@ -1,19 +1,12 @@
 // The main window's find, filter and sort commands on a loaded table.
-#include "loadwindow_fixture.h"
-
-#include <QComboBox>
-#include <QHeaderView>
-#include <QTableView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTimer>
+#include "window_fixture.h"
 
 #include "controls/flatchecklistbox.h"
 #include "editors/formcolumns.h"
 
 namespace {
 
-class FindWindowTest : public lvtest::WindowTest {
+class FindWindowTest : public wintest::WindowTest {
 protected:
     // Opens a table of `records` rows "r1".."rN" and waits for them.
     void Load(uint32_t records) {

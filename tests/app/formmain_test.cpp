@@ -3,18 +3,14 @@
 // and closing.
 #include "window_fixture.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QDropEvent>
 #include <QFileSystemModel>
-#include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 
 #include "app/formmain_folders.h"
 #include "app/formoptions.h"
@@ -115,28 +111,6 @@ TEST_F(FormMainTest, FocusStartsInTheListAndReturnsThereNeverInTheFontBox) {
     Form->TB_QUICKSERACHKEY->setFocus();
     OnOptionsApplied();
     EXPECT_EQ(Form->focusWidget(), Form->MainListView);
-}
-
-TEST_F(FormMainTest, TheClosedFontBoxChangesTheListOnlyWhenAFaceIsChosen) {
-    TFontComboBox* box = Form->TB_QUICKSETTINGFONTFACE;
-    ASSERT_GE(box->count(), 2);
-    const QString before = Form->MainListView->font().family();
-    box->setCurrentIndex(0);
-    for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &press);
-        box->hidePopup();
-    }
-    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(box, &wheel);
-    EXPECT_EQ(box->currentIndex(), 0);
-    EXPECT_EQ(Form->MainListView->font().family(), before);
-    // Choosing one (a click or Enter in the open list) applies it.
-    const QString face = box->itemText(1);
-    emit box->textActivated(face);
-    EXPECT_EQ(Option->LvFontFace, face);
-    EXPECT_EQ(Form->MainListView->font().family(), face);
 }
 
 // ---- Folder pane ----

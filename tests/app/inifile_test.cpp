@@ -42,21 +42,13 @@ TEST(IniFile, ReadsIntegersAndBooleansAsThePlatformWroteThem) {
              "[N]\nneg=-2147483635\npos=+37119\nhex=0x8000000D\ndollar=$FF\nbig=2147483648\n"
              "junk=12ab\nempty=\nblank=   \nbadhex=0xZZ\nb0=0\nb2=2\nbm=-1\n");
     TIniFile ini(path);
-    EXPECT_EQ(ini.ReadInteger("N", "neg", 7), -2147483635);
-    EXPECT_EQ(ini.ReadInteger("N", "pos", 7), 37119);
-    EXPECT_EQ(ini.ReadInteger("N", "hex", 7), static_cast<int32_t>(0x8000000D));
-    EXPECT_EQ(ini.ReadInteger("N", "dollar", 7), 255);
-    EXPECT_EQ(ini.ReadInteger("N", "big", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "junk", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "empty", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "blank", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "badhex", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "missing", 7), 7);
-    EXPECT_FALSE(ini.ReadBool("N", "b0", true));
-    EXPECT_TRUE(ini.ReadBool("N", "b2", false));
-    EXPECT_TRUE(ini.ReadBool("N", "bm", false));
-    EXPECT_TRUE(ini.ReadBool("N", "junk", true));
-    EXPECT_FALSE(ini.ReadBool("N", "junk", false));
+    const std::pair<const char*, int32_t> ints[] = {
+        {"neg", -2147483635}, {"pos", 37119}, {"hex", static_cast<int32_t>(0x8000000D)}, {"dollar", 255}, {"big", 7},
+        {"junk", 7}, {"empty", 7}, {"blank", 7}, {"badhex", 7}, {"missing", 7}};
+    for (auto [key, value] : ints) EXPECT_EQ(ini.ReadInteger("N", key, 7), value) << key;
+    for (auto [key, otherwise, value] : {std::tuple{"b0", true, false}, {"b2", false, true}, {"bm", false, true},
+                                         {"junk", true, true}, {"junk", false, false}})
+        EXPECT_EQ(ini.ReadBool("N", key, otherwise), value) << key;
 }
 
 TEST(IniFile, WritesThroughAndKeepsEveryOtherLine) {

@@ -3,14 +3,6 @@
 // refusals while loading, and lists too long for the toolkit's pixel range.
 #include "window_fixture.h"
 
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QScrollBar>
-
-#include <atomic>
-#include <thread>
-
 using wintest::Drain;
 using wintest::WaitUntil;
 

@@ -3,11 +3,6 @@
 // still arrive.
 #include "window_fixture.h"
 
-#include <QTableView>
-
-#include <atomic>
-#include <thread>
-
 using wintest::Drain;
 using wintest::WaitUntil;
 

@@ -1,19 +1,7 @@
 #include "app/msgbox.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFontMetrics>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <QTextLayout>
-#include <QTimer>
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
-#include <tuple>
 
 #include "window_fixture.h"
 

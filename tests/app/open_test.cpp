@@ -5,15 +5,6 @@
 
 #include "app/fileinfo.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QTableView>
-#include <QTreeWidget>
-
 using wintest::Drain;
 
 namespace {

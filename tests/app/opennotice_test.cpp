@@ -1,17 +1,17 @@
 // The main window after opening a table it cannot fully use: it says once that the memo file is
 // missing (naming it) or that the table is read-only, changes no byte, and refuses to write a
 // read-only table.
-#include "loadwindow_fixture.h"
+#include "window_fixture.h"
 
 #include "app/opennotice.h"
 
 namespace {
 
-class OpenNoticeTest : public lvtest::WindowTest {
+class OpenNoticeTest : public wintest::WindowTest {
 protected:
     // The texts told since the last call.
     QStringList Told() {
-        lvtest::Drain();
+        wintest::Drain();
         QStringList texts;
         for (const TMsgBoxRequest& r : Script.Asked) texts << r.Text;
         Script.Asked.clear();

@@ -1,14 +1,8 @@
 // Every form holds exactly one painter, active from its construction; the main window's takes
 // its colours from the settings and paints the menus (no style sheets any more).
-#include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
-
-#include <functional>
-#include <memory>
 
 #include "app/formabout.h"
 #include "app/formoptions.h"

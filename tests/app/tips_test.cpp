@@ -1,17 +1,5 @@
 #include "app/formtipoftheday.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QFile>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <gtest/gtest.h>
-
-#include <set>
-
 #include "window_fixture.h"
 
 namespace {

@@ -23,36 +23,31 @@ TEST(ValueText, DatesFromStoredText) {
     }
 }
 
-TEST(ValueText, DateTimesLeaveOutMidnight) {
-    TDateTimeParts t{2007, 5, 1, 12, 0, 0, 0};
-    EXPECT_EQ(DateTimeToStr(t), "2007-5-1 12:00:00");
-    EXPECT_EQ(DateTimeToStr(TDateTimeParts{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31");
-    EXPECT_EQ(DateTimeToStr(TDateTimeParts{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05");
-    EXPECT_EQ(FormatDate(TDateTimeParts{7, 3, 9}), "0007-03-09");
-}
-
-TEST(ValueText, CurrencyIsExactAtTheExtremes) {
-    EXPECT_EQ(CurrToStr(12345), "1.2345");
-    EXPECT_EQ(CurrToStr(0), "0");
-    EXPECT_EQ(CurrToStr(-50000), "-5");
-    EXPECT_EQ(CurrToStr(-1), "-0.0001");
-    EXPECT_EQ(CurrToStr(15000), "1.5");
-    EXPECT_EQ(CurrToStr(std::numeric_limits<int64_t>::max()), "922337203685477.5807");
-    EXPECT_EQ(CurrToStr(std::numeric_limits<int64_t>::min()), "-922337203685477.5808");
-}
-
-TEST(ValueText, NumbersIgnoreTheLocale) {
+TEST(ValueText, TextsOfValuesAreExactAndIgnoreTheLocale) {
     const char* old = std::setlocale(LC_ALL, nullptr);
-    std::string saved = old ? old : "C";
+    const std::string saved = old ? old : "C";
     std::setlocale(LC_ALL, "de_DE.UTF-8");  // may not exist; the texts must not care either way
-    EXPECT_EQ(FormatFixed(1.0 / 3.0, 2), "0.33");
-    EXPECT_EQ(FormatFixed(-2.5, 0), "-2");  // round half to even, as printf does
-    EXPECT_EQ(FormatFixed(1e20, 1), "100000000000000000000.0");
-    EXPECT_EQ(FormatFixed(1e308, 0).size(), 309u);
+    const std::pair<std::string, std::string> cases[] = {
+        {DateTimeToStr(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0}), "2007-5-1 12:00:00"},
+        {DateTimeToStr(TDateTimeParts{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31"},  // midnight left out
+        {DateTimeToStr(TDateTimeParts{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05"},
+        {FormatDate(TDateTimeParts{7, 3, 9}), "0007-03-09"},
+        {CurrToStr(12345), "1.2345"}, {CurrToStr(0), "0"}, {CurrToStr(-50000), "-5"}, {CurrToStr(-1), "-0.0001"},
+        {CurrToStr(std::numeric_limits<int64_t>::max()), "922337203685477.5807"},
+        {CurrToStr(std::numeric_limits<int64_t>::min()), "-922337203685477.5808"},
+        {FormatFixed(1.0 / 3.0, 2), "0.33"}, {FormatFixed(-2.5, 0), "-2"},  // half to even, as printf
+        {FormatFixed(1e20, 1), "100000000000000000000.0"}, {std::to_string(FormatFixed(1e308, 0).size()), "309"},
+        {DoubleToStr(0.1 + 0.2), "0.30000000000000004"},
+        {std::string(Trim(std::string_view("\t  12.5 \r\n"))), "12.5"}, {std::string(Trim(std::string_view("   "))), ""},
+        {std::string(TrimRight(std::string_view("  ab \x01"))), "  ab"}};
+    for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
+    // The clipboard's text of a double reads back as exactly the same double.
+    for (double x : {0.1, 0.1 + 0.2, -2.5, 1e300, 5e-324, 123456789.125, 0.0}) {
+        double back = -1;
+        EXPECT_TRUE(ReadDouble(DoubleToStr(x), back)) << x;
+        EXPECT_EQ(back, x);
+    }
     std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_EQ(Trim(std::string_view("\t  12.5 \r\n")), "12.5");
-    EXPECT_EQ(TrimRight(std::string_view("  ab \x01")), "  ab");
-    EXPECT_EQ(Trim(std::string_view("   ")), "");
 }
 
 TEST(ValueText, DisplayTextOfEveryFieldType) {

@@ -7,14 +7,29 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QLabel>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
 
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
