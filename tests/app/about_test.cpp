@@ -35,7 +35,6 @@ TEST(AboutBox, OkClosesWithOkAndTheTextFits) {
     EXPECT_FALSE(form.Image->pixmap().isNull());
 
     QTimer::singleShot(0, [&form] {
-        form.Memo->verticalScrollBar();  // built
         EXPECT_TRUE(form.isVisible());
         EXPECT_FALSE(form.Memo->verticalScrollBar()->isVisible());
         EXPECT_TRUE(form.rect().contains(form.BitBtn1->geometry()));

@@ -80,11 +80,7 @@ TEST(WorksheetImport, CaptionsRowsAndWhereTheyEnd) {
          {"A", "B"},
          {"0|1|1|2"}},
         {"any number of columns", {std::vector<std::string>(300, "C"), std::vector<std::string>(300, "v")},
-         std::vector<std::string>(300, "C"), {"0|1" + [] {
-             std::string s;
-             for (int i = 0; i < 300; ++i) s += "|v";
-             return s;
-         }()}},
+         std::vector<std::string>(300, "C"), {"0|1" + QString("|v").repeated(300).toStdString()}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

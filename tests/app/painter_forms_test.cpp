@@ -69,38 +69,26 @@ TEST_F(PainterFormsTest, MainWindowPaintsItsMenusInTheColoursOfTheSettings) {
         EXPECT_EQ(FromQColor(QColor(img.pixel(item.left() + k, item.top()))), Lighten(cs.IconBack, GradientShade(k, 24)));
 }
 
+// A dialog of the main window holds one active painter of its own in the system colours; the
+// main window's painter keeps off the dialog's controls.
+template <class TDialog, class... TArgs>
+void ExpectOwnPainter(TFormMain& main, TArgs... args) {
+    TDialog w(&main, args...);
+    SCOPED_TRACE(typeid(TDialog).name());
+    ASSERT_EQ(Painters(&w), QList<TXPMenu*>{w.XPMenu1});
+    EXPECT_TRUE(w.XPMenu1->Active() && w.XPMenu1->UseSystemColors());
+    EXPECT_GT(w.XPMenu1->SubClassCount(), 0);
+    for (QWidget* c : w.template findChildren<QWidget*>()) EXPECT_EQ(main.MainXPMenu->SubClassOf(c), nullptr);
+}
+
 TEST_F(PainterFormsTest, EveryDialogHoldsOneActivePainter) {
     TFormMain main;
-    struct Dialog {
-        const char* name;
-        std::function<std::unique_ptr<QWidget>()> make;
-        std::function<TXPMenu*(QWidget*)> painter;
-    };
-    const Dialog dialogs[] = {
-        {"options", [&] { return std::make_unique<TFormOptions>(&main); },
-         [](QWidget* w) { return static_cast<TFormOptions*>(w)->XPMenu1; }},
-        {"speed setting name", [&] { return std::make_unique<TFormEditSpeedName>(&main); },
-         [](QWidget* w) { return static_cast<TFormEditSpeedName*>(w)->XPMenu1; }},
-        {"message box", [&] { return std::make_unique<TFormConfirmWithCheckBox>(&main); },
-         [](QWidget* w) { return static_cast<TFormConfirmWithCheckBox*>(w)->XPMenu1; }},
-        {"tip of the day", [&] { return std::make_unique<TFormTipOfTheDay>(&main); },
-         [](QWidget* w) { return static_cast<TFormTipOfTheDay*>(w)->XPMenu1; }},
-        {"about", [&] { return std::make_unique<TFormAbout>(&main); },
-         [](QWidget* w) { return static_cast<TFormAbout*>(w)->XPMenu1; }},
-        {"date", [&] { return std::make_unique<TSelectDateDlg>(&main, EmptyDate); },
-         [](QWidget* w) { return static_cast<TSelectDateDlg*>(w)->XPMenu1; }},
-    };
-    for (const Dialog& d : dialogs) {
-        std::unique_ptr<QWidget> w = d.make();
-        TXPMenu* p = d.painter(w.get());
-        ASSERT_EQ(Painters(w.get()), QList<TXPMenu*>{p}) << d.name;
-        EXPECT_TRUE(p->Active()) << d.name;
-        EXPECT_TRUE(p->UseSystemColors()) << d.name;
-        EXPECT_GT(p->SubClassCount(), 0) << d.name;
-        // The main window's painter keeps off the dialog's controls.
-        for (QWidget* c : w->findChildren<QWidget*>())
-            EXPECT_EQ(main.MainXPMenu->SubClassOf(c), nullptr) << d.name;
-    }
+    ExpectOwnPainter<TFormOptions>(main);
+    ExpectOwnPainter<TFormEditSpeedName>(main);
+    ExpectOwnPainter<TFormConfirmWithCheckBox>(main);
+    ExpectOwnPainter<TFormTipOfTheDay>(main);
+    ExpectOwnPainter<TFormAbout>(main);
+    ExpectOwnPainter<TSelectDateDlg>(main, EmptyDate);
 }
 
 }  // namespace

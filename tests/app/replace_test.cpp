@@ -41,6 +41,8 @@ protected:
         return all.substr(at, f->GetLength());
     }
     std::string Row(size_t i, int field) { return std::string(Rows.DataList[i]->Text(size_t(field))); }
+    // The file's bytes and the row's text of a record's field.
+    std::string Both(uint32_t recNo, int field) { return FileBytes(recNo, field) + "|" + Row(recNo - 1, field); }
     TReplaceResult Run(int field, const char* find, const char* by, int match = MatchAnyPart, bool ignoreCase = true,
                        int from = -1, int to = -1) {
         TFindOptions o;
@@ -67,19 +69,12 @@ TEST_F(ReplaceTest, FirstOccurrenceWithinTheRangeAndCaseAsTyped) {
     // holds no "abc" as typed, so it stays and is not counted.
     TReplaceResult r = Run(0, "abc", "x", MatchAnyPart, true, -1, 3);
     EXPECT_TRUE(r.Error.empty());
-    EXPECT_EQ(r.Count, 1);
-    EXPECT_EQ(r.FirstPosition, 1);
-    EXPECT_EQ(FileBytes(1, 0), "xabc  ");
-    EXPECT_EQ(Row(0, 0), "xabc");
-    EXPECT_EQ(FileBytes(3, 0), "ABC   ");
-    EXPECT_EQ(FileBytes(4, 0), "abc   ");  // outside the range
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(1, 1));
+    EXPECT_EQ(Both(1, 0) + Both(3, 0) + Both(4, 0), "xabc  |xabcABC   |ABCabc   |abc");  // 4: outside the range
     // Whole-field matching from position 2 on: only a field equal to abc (any case).
     r = Run(0, "abc", "zz", MatchWholeField, true, 2, -1);
-    EXPECT_EQ(r.Count, 2);
-    EXPECT_EQ(r.FirstPosition, 3);
-    EXPECT_EQ(FileBytes(3, 0), "zz    ");
-    EXPECT_EQ(FileBytes(4, 0), "zz    ");
-    EXPECT_EQ(Row(0, 0), "xabc");
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(2, 3));
+    EXPECT_EQ(Both(1, 0) + Both(3, 0) + Both(4, 0), "xabc  |xabczz    |zzzz    |zz");
     // A value equal to the old one is neither written nor counted.
     r = Run(0, "zz", "zz", MatchWholeField);
     EXPECT_EQ(r.Count, 0);
@@ -98,17 +93,13 @@ TEST_F(ReplaceTest, NumbersFromTheirTextAndConversionErrorsStop) {
     // Rows hold "0.00", "1.50", "3.00", "4.50", "6.00".
     TReplaceResult r = Run(1, "1.50", "2.675", MatchWholeField);
     EXPECT_EQ(r.Count, 1);
-    EXPECT_EQ(FileBytes(2, 1), "  2.68");
-    EXPECT_EQ(Row(1, 1), "2.68");
+    EXPECT_EQ(Both(2, 1), "  2.68|2.68");
     // "2.68" becomes "2.60008", stored as 2.60; "6.00" would need "6000.00", wider than the
     // field: the error stops the command there, the row before stays replaced.
     r = Run(1, "6", "6000", MatchAnyPart);
-    EXPECT_EQ(r.Count, 1);
-    EXPECT_EQ(r.FirstPosition, 2);
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(1, 2));
     EXPECT_NE(r.Error.find("'6000.00' is not a valid number"), std::string::npos) << r.Error;
-    EXPECT_EQ(FileBytes(2, 1), "  2.60");
-    EXPECT_EQ(FileBytes(5, 1), "  6.00");
-    EXPECT_EQ(Row(4, 1), "6.00");
+    EXPECT_EQ(Both(2, 1) + Both(5, 1), "  2.60|2.60  6.00|6.00");
     // Integers: rows before the bad one stay replaced, the bad row keeps its text.
     r = Run(2, "", "", MatchAnyPart);  // nothing to find: the texts stay, nothing written
     EXPECT_EQ(r.Count, 0);
@@ -118,15 +109,13 @@ TEST_F(ReplaceTest, NumbersFromTheirTextAndConversionErrorsStop) {
     EXPECT_EQ(Row(3, 2), "3");
     r = Run(2, "1", "-7", MatchWholeField);
     EXPECT_EQ(r.Count, 1);
-    EXPECT_EQ(FileBytes(2, 2), std::string("\xF9\xFF\xFF\xFF", 4));
-    EXPECT_EQ(Row(1, 2), "-7");
+    EXPECT_EQ(Both(2, 2), "\xF9\xFF\xFF\xFF|-7");
 }
 
 TEST_F(ReplaceTest, MemoTextsAndLongTextsAsTheFileHoldsThem) {
     TReplaceResult r = Run(0, "q", "a much longer text", MatchWholeField);
     EXPECT_EQ(r.Count, 1);
-    EXPECT_EQ(FileBytes(5, 0), "a much");  // the field holds six bytes
-    EXPECT_EQ(Row(4, 0), "a much");
+    EXPECT_EQ(Both(5, 0), "a much|a much");  // the field holds six bytes
     // Memo fields start empty: whole-field matching on "" is never asked for by the dialog,
     // but a text found in the memo is replaced in a new memo text.
     Dbf.Go(2);

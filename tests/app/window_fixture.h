@@ -90,24 +90,15 @@ inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t
         dbf.Open();
         headerLength = dbf.GetHeaderLength();
     }
-    std::filesystem::resize_file(path, headerLength);
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    std::string chunk;
+    std::string bytes;
     for (uint32_t i = 1; i <= records; ++i) {
-        std::string rec(17, ' ');
-        if (deletedEvery && i % deletedEvery == 0) rec[0] = '*';
-        std::string name = "r" + std::to_string(i);
-        rec.replace(1, name.size(), name);
-        if (i % 2) rec.replace(9, 8, "20240105");
-        chunk += rec;
-        if (chunk.size() > (1 << 20)) {
-            out.write(chunk.data(), std::streamsize(chunk.size()));
-            chunk.clear();
-        }
+        std::string rec = (deletedEvery && i % deletedEvery == 0 ? "*r" : " r") + std::to_string(i);
+        rec.resize(9, ' ');
+        rec += i % 2 ? "20240105" : "        ";
+        bytes += rec;
     }
-    chunk += '\x1A';
-    out.write(chunk.data(), std::streamsize(chunk.size()));
-    out.close();
+    std::filesystem::resize_file(path, headerLength);
+    std::ofstream(path, std::ios::binary | std::ios::app) << bytes << '\x1A';
     TDBF dbf;  // opening stores the record count the data holds
     dbf.SetFileName(path);
     dbf.Open();

@@ -153,16 +153,3 @@ TEST(RowLoader, AFailureMidWayIsReportedAndEndsTheLoad) {
     EXPECT_LT(l.Store.DataList.Count(), 1000u);
     EXPECT_EQ(l.View.Log.back(), "disable");
 }
-
-TEST(RowLoader, TheSampleTableLoadsEveryType) {
-    vxtest::App();
-    vxtest::TempDir dir;
-    MakeSampleTable(dir.Path("sample.dbf"), 20);
-    Loaded l;
-    Load(dir.Path("sample.dbf"), l);
-    ASSERT_EQ(l.Store.DataList.Count(), 20u);
-    EXPECT_TRUE(l.View.Error.empty());
-    EXPECT_EQ(l.Store.DataList[1]->FieldCount(), 12u);
-    EXPECT_EQ(l.Store.DataList[1]->Item(12), "First programmer.\r\nWrote notes on the Analytical Engine.");
-    EXPECT_TRUE(l.Store.DataList[4]->Deleted());
-}
