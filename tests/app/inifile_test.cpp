@@ -1,5 +1,9 @@
+// The settings file: reading and writing keys, and never losing "Options.ini" or "OldFiles.txt": both
+// are replaced whole, a failed write (a full disk) leaves the old file, a batch reaches the disk once.
 #include "app/inifile.h"
-
+#include "app/option.h"
+#include "app/recentfiles.h"
+#include "engine/dbftestutil.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +125,41 @@ TEST(IniFile, SurvivesHostileBytes) {
     EXPECT_TRUE(ini.WriteInteger("S", "K", 6));
     TIniFile again(path);
     EXPECT_EQ(again.ReadInteger("S", "K", 0), 6);
+}
+
+TEST(SettingsAtomic, FailedWritesLeaveTheOldFiles) {
+    TempDir dir;
+    const std::string ini = dir.Path("Options.ini"), list = dir.Path("OldFiles.txt");
+    WriteAll(ini, "; mine\n[OTHER]\nHotTrack=1\n");
+    WriteAll(list, "/data/a.dbf\n");
+    vx::TRecentFiles recent;
+    recent.Load(QString::fromStdString(list));
+    recent.Add(QStringLiteral("/data/b.dbf"));
+    {
+        dbftest::TFileSizeLimit diskFull(8);
+        EXPECT_FALSE(TIniFile(ini).WriteString("OTHER", "GridLines", "0"));
+        TOption option;
+        option.Load(ini);
+        EXPECT_FALSE(option.Save());
+        EXPECT_FALSE(recent.Save(QString::fromStdString(list)));
+    }
+    EXPECT_EQ(ReadAll(ini), "; mine\n[OTHER]\nHotTrack=1\n");
+    EXPECT_EQ(ReadAll(list), "/data/a.dbf\n");
+    EXPECT_EQ(dbftest::Snapshot(dir).size(), 2u);  // no temporary file left behind
+    ASSERT_TRUE(recent.Save(QString::fromStdString(list)));
+    EXPECT_EQ(ReadAll(list), "/data/b.dbf\n/data/a.dbf\n");
+}
+
+TEST(SettingsAtomic, BatchReachesTheDiskOnceAndSingleWritesAtOnce) {
+    TempDir dir;
+    const std::string path = dir.Path("Options.ini");
+    TIniFile ini(path);
+    EXPECT_TRUE(ini.WriteBool("OTHER", "HotTrack", true));
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\n");
+    TIniFile::TBatch batch(ini);
+    EXPECT_TRUE(ini.WriteBool("OTHER", "GridLines", false));
+    EXPECT_TRUE(ini.WriteString("VIEW", "A", "x"));
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\n");  // nothing reaches the disk midway
+    EXPECT_TRUE(batch.End());
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\nGridLines=0\n[VIEW]\nA=x\n");
 }

@@ -84,24 +84,6 @@ TEST_F(LoadWindowTest, TheListRepaintsOnlyForRowsThatReachTheScreen) {
     EXPECT_EQ(Cell(99999, 0), QStringLiteral("r100000"));
 }
 
-TEST_F(LoadWindowTest, WorkingIsSetByTheStartMessageAndClearedByTheStop) {
-    Form->Open(Table("t.dbf", 50));
-    // The loader has not been heard from yet.
-    EXPECT_FALSE(Form->IsWorking());
-    ASSERT_TRUE(WaitLoaded());
-    EXPECT_FALSE(Form->M1_STOPWORK->isEnabled());
-    // The messages work alone too.
-    PostWorkerMessage(Form.get(), WM_WORKSTART);
-    Drain();
-    EXPECT_TRUE(Form->IsWorking());
-    EXPECT_TRUE(Form->M1_STOPWORK->isEnabled());
-    EXPECT_TRUE(Form->TB_STOPWORK->isEnabled());
-    PostWorkerMessage(Form.get(), WM_WORKSTOP);
-    Drain();
-    EXPECT_FALSE(Form->IsWorking());
-    EXPECT_FALSE(Form->TB_STOPWORK->isEnabled());
-}
-
 TEST_F(LoadWindowTest, AStoppedLoadKeepsItsRowsAndDisablesEditing) {
     QString path = Table("big.dbf", 10000);
     RecordStatuses();

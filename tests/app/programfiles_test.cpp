@@ -16,16 +16,10 @@ using vxtest::WriteAll;
 namespace fs = std::filesystem;
 
 TEST(ProgramFiles, BesideTheProgramOnlyWhenItsFolderAndSettingsCanBeWritten) {
-    std::set<std::string> readOnly;
-    auto writable = [&](const std::string& p) { return readOnly.count(p) == 0; };
-    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable), "/opt/vx/");
-    readOnly = {"/opt/vx/"};
-    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable),
-              "/home/u/.config/vellibrox/");
     // A writable folder whose settings file is read-only would still lose the settings.
-    readOnly = {"/opt/vx/Options.ini"};
-    EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/home/u/.config/vellibrox/", writable),
-              "/home/u/.config/vellibrox/");
+    for (auto [readOnly, chosen] : {std::pair{"", "/opt/vx/"}, {"/opt/vx/", "/u/"}, {"/opt/vx/Options.ini", "/u/"}})
+        EXPECT_EQ(vx::ChooseProgramFilesDir("/opt/vx/", "/u/", [&](const std::string& p) { return p != readOnly; }),
+                  chosen);
 }
 
 TEST(ProgramFiles, UserFolderIsCreatedWithCopiesOfTheShippedFiles) {

@@ -46,8 +46,8 @@ TEST(RecordCommands, RemovalRenumbersAndTruncateFillsHolesFromTheEnd) {
 
     Loaded plain(dir, 10, "plain.dbf");
     EXPECT_EQ(records::TruncateBelow(plain.Dbf, plain.Rows, 6), 3u);
-    EXPECT_EQ(plain.Names(), "r1,r2,r3*,r4,r5,r6*,r7,");
     EXPECT_EQ(records::TruncateBelow(plain.Dbf, plain.Rows, 6), 0u);  // the last row: nothing
+    EXPECT_EQ(plain.Names(), "r1,r2,r3*,r4,r5,r6*,r7,");
 
     // Rows below the selection carry records 3, 5 and 9: record 10 moves into place 3 and
     // record 8 into place 5.
@@ -132,10 +132,9 @@ TEST(RecordCommands, AppendFromATableMatchesFieldsByNameAndRefusesWhatDoesNotFit
 
     fill({{"3", "Cy", "2024-02-30"}});
     got = records::ReadAppendSource(t.Dbf, source);
-    EXPECT_FALSE(got.Ok);
+    EXPECT_FALSE(got.Ok || got.Records.Count);
     EXPECT_EQ(got.Message,
               "Record 3, field DAY: \"2024-02-30\" is not a valid value for this field. Nothing was appended.");
-    EXPECT_EQ(got.Records.Count, 0u);
     got = records::ReadAppendSource(t.Dbf, dir.Path("missing.dbf"));
     EXPECT_TRUE(!got.Ok && got.EngineMessage);
 }
