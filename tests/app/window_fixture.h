@@ -43,6 +43,7 @@
 #include "controls/validedit.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
+#include "records_testutil.h"
 #include "testutil.h"
 
 namespace wintest {
@@ -78,32 +79,7 @@ inline void Drain() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// A FoxBASE+ table of NAME C(8) and DAY D(8): record i is named "r<i>", odd records carry
-// 2024-01-05 and every record whose number is a multiple of `deletedEvery` is marked deleted.
-// Written as bytes in one go, so tables of a million records take a moment.
-inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t deletedEvery = 3) {
-    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
-    uint16_t headerLength = 0;
-    {
-        TDBF dbf;
-        dbf.SetFileName(path);
-        dbf.Open();
-        headerLength = dbf.GetHeaderLength();
-    }
-    std::string bytes;
-    for (uint32_t i = 1; i <= records; ++i) {
-        std::string rec = (deletedEvery && i % deletedEvery == 0 ? "*r" : " r") + std::to_string(i);
-        rec.resize(9, ' ');
-        rec += i % 2 ? "20240105" : "        ";
-        bytes += rec;
-    }
-    std::filesystem::resize_file(path, headerLength);
-    std::ofstream(path, std::ios::binary | std::ios::app) << bytes << '\x1A';
-    TDBF dbf;  // opening stores the record count the data holds
-    dbf.SetFileName(path);
-    dbf.Open();
-    return path;
-}
+using rectest::MakeTable;
 
 class WindowTest : public ::testing::Test {
 protected:

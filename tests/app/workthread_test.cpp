@@ -2,6 +2,7 @@
 #include "app/workthread.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
+#include "records_testutil.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -38,22 +39,7 @@ public:
 };
 
 std::string MakeTable(const vxtest::TempDir& dir, int records) {
-    std::string path = dir.Path("t" + std::to_string(records) + ".dbf");
-    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
-    TDBF dbf;
-    dbf.SetFileName(path);
-    dbf.Open();
-    for (int i = 1; i <= records; ++i) {
-        dbf.Append();
-        dbf.FieldByName("NAME")->SetAsString("r" + std::to_string(i));
-        if (i % 2) dbf.FieldByName("DAY")->SetAsString("20240105");
-        dbf.Post();
-    }
-    if (records >= 3) {
-        dbf.Go(3);
-        dbf.SetDeleted(true);
-    }
-    return path;
+    return rectest::MakeTable(dir.Path("t" + std::to_string(records) + ".dbf"), uint32_t(records));
 }
 
 struct Loaded {
