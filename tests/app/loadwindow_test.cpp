@@ -1,6 +1,5 @@
-// Loading a table's rows through the main window: the status texts and rows of whole loads,
-// how often the list repaints, stopping, failing, re-opening, refreshing and closing while rows
-// still arrive.
+// Loading a table's rows through the main window: the status texts and rows of whole loads, how often the list
+// repaints, stopping, failing, re-opening, refreshing and closing while rows still arrive.
 #include "window_fixture.h"
 
 using wintest::Drain;

@@ -1,6 +1,5 @@
-// The main window after opening a table it cannot fully use: it says once that the memo file is
-// missing (naming it) or that the table is read-only, changes no byte, and refuses to write a
-// read-only table.
+// The main window after opening a table it cannot fully use: it says once that the memo file is missing (naming it)
+// or that the table is read-only, changes no byte, and refuses to write a read-only table.
 #include "window_fixture.h"
 
 #include "app/opennotice.h"

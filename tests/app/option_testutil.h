@@ -13,21 +13,12 @@ inline void ChangeEverything(TOption& o) {
     o.AlwayShowEditOk = o.AlwayShowAppendOk = o.AlwayShowInsertOk = o.AlwayShowDelSelRec = false;
     o.AlwayShowTruncate = o.AlwayShowZap = o.AlwayShowTipOfTheDay = o.AlwayShowSucceed = false;
     o.SpeedSetting = 3;
-    o.MenuSelectBorderColor = clRed;
-    o.MenuSelectColor = clSkyBlue;
-    o.MenuSelectFontColor = clHighlightText;
-    o.MenuSeparatorColor = 0x123456;
-    o.LvBkColor = clWhite;
-    o.LvFontColor = clBlack;
-    o.LvFontSize = 14;
+    o.MenuSelectBorderColor = clRed, o.MenuSelectColor = clSkyBlue, o.MenuSelectFontColor = clHighlightText;
+    o.MenuSeparatorColor = 0x123456, o.LvBkColor = clWhite, o.LvFontColor = clBlack, o.LvFontSize = 14;
     o.LvFontFace = QStringLiteral("DejaVu Sans Mono");
-    o.LvAlterColor1 = clBlue;
-    o.LvAlterColor2 = SysColor(COLOR_WINDOW);
-    o.ViewControlToolbar = o.ViewControlStatusBar = o.ViewControlExplorerBar = false;
-    o.ViewControlFileInfos = o.ViewMemo = true;
-    o.CloseWhenJobDone = true;
-    o.OpenWhenJobDone = false;
-    o.HotTrack = true;
+    o.LvAlterColor1 = clBlue, o.LvAlterColor2 = SysColor(COLOR_WINDOW);
+    o.ViewControlToolbar = o.ViewControlStatusBar = o.ViewControlExplorerBar = o.OpenWhenJobDone = false;
+    o.ViewControlFileInfos = o.ViewMemo = o.CloseWhenJobDone = o.HotTrack = true;
     o.GridLines = o.WelcomePage = false;
 }
 

@@ -1,6 +1,5 @@
-// Keys as the X server sends them (Delete arrives as the character 0x7F, for one), typed by
-// xdotool into the main window under Xvfb. Run by the ctest test app_real_keys; skipped on
-// other platforms and when xdotool is missing.
+// Keys as the X server sends them (Delete arrives as the character 0x7F, for one), typed by xdotool into the main
+// window under Xvfb. Run by the ctest test app_real_keys; skipped on other platforms and when xdotool is missing.
 #include "records_testutil.h"
 #include "window_fixture.h"
 

@@ -1,6 +1,5 @@
-// The record commands on tables and their rows: renumbering after removal, truncating below a
-// row in file order and in a sorted list, every command under a filter and after it, and
-// appending another table's records.
+// The record commands on tables and their rows: renumbering after removal, truncating below a row in file order and
+// in a sorted list, every command under a filter and after it, and appending another table's records.
 #include "app/filter.h"
 #include "app/recordclip.h"
 #include "app/recordcommands.h"

@@ -1,6 +1,5 @@
-// What the record command tests share: rows loaded as the loader makes them, a check that
-// the rows agree with the file, a filter applied and undone by hand, and a table of every
-// field type with memo texts.
+// What the record command tests share: rows loaded as the loader makes them, a check that the rows agree with the
+// file, a filter applied and undone by hand, and a table of every field type with memo texts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -124,14 +123,11 @@ inline std::string MakeEveryTypeTable(const std::string& path, const std::string
                                               {"", "", "", "", " ", ""},
                                               {"Zo\xEB", "-1234.56", "  1000.000", "20000229", "F", "Third"}};
     const TDateTimeParts stamps[] = {{2024, 1, 5, 13, 14, 15, 0}, {}, {1999, 12, 31, 0, 0, 0, 0}};
+    const char* const names[] = {"NAME", "QTY", "RATE", "DAY", "OK"};
     for (int r = 0; r < records; ++r) {
         const auto& t = texts[r];
         d.Append();
-        d.FieldByName("NAME")->SetAsString(t[0]);
-        d.FieldByName("QTY")->SetAsString(t[1]);
-        d.FieldByName("RATE")->SetAsString(t[2]);
-        d.FieldByName("DAY")->SetAsString(t[3]);
-        d.FieldByName("OK")->SetAsString(t[4]);
+        for (size_t i = 0; i < 5; ++i) d.FieldByName(names[i])->SetAsString(t[i]);
         d.FieldByName("PRICE")->SetAsCurrency(r == 0 ? 12345 : -50000 * (r / 2));
         d.FieldByName("STAMP")->SetAsDateTime(stamps[r]);
         d.FieldByName("RATIO")->SetAsDouble(r == 0 ? 0.1 : -2.5e10 * (r / 2));
