@@ -113,11 +113,19 @@ TEST_F(OpenTest, NoTableMeansNoRowsAndLoadingOver) {
         EXPECT_EQ(Form->CurRecNo, -1);
     };
     everything();  // before the first open
-    OpenLoaded(Table("t.dbf", 20));
-    Option->AlwayShowClose = false;
-    Form->M1_CLOSEClick();
-    everything();  // after Close
     EXPECT_TRUE(script.Asked.empty());
+    // Close asks while its setting is on: No keeps the table.
+    OpenLoaded(Table("t.dbf", 20));
+    script.Answer(mrNo);
+    script.Answer(mrYes, true);
+    Form->M1_CLOSEClick();
+    EXPECT_TRUE(Form->CurDBF);
+    Form->M1_CLOSEClick();
+    EXPECT_EQ(script.Asked.at(1).Text, QStringLiteral("Close current document?"));
+    EXPECT_FALSE(Option->AlwayShowClose);
+    ExpectNoTable();
+    everything();  // after Close
+    EXPECT_EQ(script.Asked.size(), 2u);
 }
 
 TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
@@ -157,16 +165,15 @@ TEST_F(OpenTest, ColumnsMenusAndQuickSearchFollowTheTable) {
 TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
     QString path = Table("t.dbf", 30);
     OpenLoaded(path);
-    for (int round = 0; round < 2; ++round) {
-        Form->HideDeleted = true;
+    for (QAction* reload : {Form->M1_OPEN, Form->M2_REFRESH}) {
+        Form->HideDeleted = Form->ShowOnlyDeleted = true;
         Form->M2_HIDEDELREC->setChecked(true);
-        Form->ShowOnlyDeleted = true;
         Form->M2_SHOWDELREC->setChecked(true);
         Form->M2_HIDEDELREC->setEnabled(false);
-        if (round == 0)
+        if (reload == Form->M1_OPEN)
             Form->Open(path);
         else
-            Form->M2_REFRESH->trigger();
+            reload->trigger();
         ASSERT_TRUE(WaitLoaded());
         EXPECT_FALSE(Form->HideDeleted || Form->ShowOnlyDeleted || Form->M2_HIDEDELREC->isChecked() ||
                      Form->M2_SHOWDELREC->isChecked());
@@ -179,20 +186,6 @@ TEST_F(OpenTest, OpenAndRefreshClearTheDeletedRecordViews) {
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 45u);
     EXPECT_EQ(Form->StatusText(1), QStringLiteral("Record Count:45"));
-}
-
-TEST_F(OpenTest, CloseAsksWhenItsSettingIsOn) {
-    OpenLoaded(Table("t.dbf", 5));
-    ScriptedMsgBox script;
-    script.Answer(mrNo);
-    Form->M1_CLOSEClick();
-    ASSERT_EQ(script.Asked.size(), 1u);
-    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Close current document?"));
-    EXPECT_TRUE(Form->CurDBF);
-    script.Answer(mrYes, true);
-    Form->M1_CLOSEClick();
-    EXPECT_FALSE(Option->AlwayShowClose);
-    ExpectNoTable();
 }
 
 TEST_F(OpenTest, RowAccessors) {
@@ -212,10 +205,9 @@ TEST_F(OpenTest, RowAccessors) {
     Form->DataListTruncate(9);  // the last row: nothing after it
     EXPECT_EQ(Rows(), 10u);
     Form->DataListTruncate(6);
-    EXPECT_EQ(Rows(), 7u);
-    EXPECT_EQ(Form->GetDataIndex(6), 7);
     Form->DataListTruncate(-1);
     EXPECT_EQ(Rows(), 7u);
+    EXPECT_EQ(Form->GetDataIndex(6), 7);
 }
 
 TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
