@@ -15,17 +15,8 @@ using vxtest::WriteAll;
 TEST(IniFile, FindsSectionsAndKeysWhateverTheirCase) {
     TempDir dir;
     std::string path = dir.Path("a.ini");
-    WriteAll(path,
-             "; leading comment\n"
-             "orphan=1\n"
-             "[Main]\n"
-             "  Name =  Some Value  \n"
-             "name=second\n"
-             "Quoted=\"with blanks \"\n"
-             "Single='x'\n"
-             "Half=\"x\n"
-             "[main]\n"
-             "Late=1\n");
+    WriteAll(path, "; leading comment\norphan=1\n[Main]\n  Name =  Some Value  \nname=second\n"
+                   "Quoted=\"with blanks \"\nSingle='x'\nHalf=\"x\n[main]\nLate=1\n");
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("MAIN", "NAME", "d"), "Some Value");  // first of duplicates
     EXPECT_EQ(ini.ReadString("main", "quoted", "d"), "with blanks ");
@@ -58,29 +49,12 @@ TEST(IniFile, ReadsIntegersAndBooleansAsThePlatformWroteThem) {
 TEST(IniFile, WritesThroughAndKeepsEveryOtherLine) {
     TempDir dir;
     std::string path = dir.Path("w.ini");
-    WriteAll(path,
-             "; settings\n"
-             "[A]\n"
-             "Key1=old ; not a comment\n"
-             "# free text\n"
-             "\n"
-             "[Unknown]\n"
-             "x = y\n");
+    WriteAll(path, "; settings\n[A]\nKey1=old ; not a comment\n# free text\n\n[Unknown]\nx = y\n");
     TIniFile ini(path);
     EXPECT_TRUE(ini.WriteString("a", "KEY1", "new"));
     EXPECT_TRUE(ini.WriteInteger("A", "Key2", -5));
     EXPECT_TRUE(ini.WriteBool("B", "Flag", true));
-    EXPECT_EQ(ReadAll(path),
-              "; settings\n"
-              "[A]\n"
-              "Key1=new\n"
-              "# free text\n"
-              "Key2=-5\n"
-              "\n"
-              "[Unknown]\n"
-              "x = y\n"
-              "[B]\n"
-              "Flag=1\n");
+    EXPECT_EQ(ReadAll(path), "; settings\n[A]\nKey1=new\n# free text\nKey2=-5\n\n[Unknown]\nx = y\n[B]\nFlag=1\n");
     // Line breaks in a value cannot break the file apart.
     EXPECT_TRUE(ini.WriteString("B", "Text", "one\ntwo\r\n"));
     TIniFile again(path);
