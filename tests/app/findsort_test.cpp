@@ -172,7 +172,8 @@ TEST(Statistics, ValuesAndEdgeColumns) {
     // The first row starts the range, not 0; averages are truncated.
     EXPECT_EQ(all({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}}), "-8|-3|-5|-11|-2|-1.25|-1.62|-3.25|a|b|-|");
     EXPECT_EQ(all({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}}),  // no 32-bit wrap
-              "2147483647|2147483647|2147483647|4294967294|1E-7|5E20|250000000000000000000.00|500000000000000000000.00|||-|");
+              "2147483647|2147483647|2147483647|4294967294|1E-7|5E20|"
+              "250000000000000000000.00|500000000000000000000.00|||-|");
     EXPECT_EQ(all({}), "||-|0|||-|0.00|||-|");
 }
 
@@ -180,7 +181,8 @@ TEST(Statistics, ValuesAndEdgeColumns) {
 
 TEST(ValueTextReaders, NumbersFromTexts) {
     double d = 0;
-    for (const char* bad : {"", "nan", "inf", "-inf", "1e999", "1,5", "1.5x", "--1", "e5", "."}) EXPECT_FALSE(valuetext::ReadDouble(bad, d)) << bad;
+    for (const char* bad : {"", "nan", "inf", "-inf", "1e999", "1,5", "1.5x", "--1", "e5", "."})
+        EXPECT_FALSE(valuetext::ReadDouble(bad, d)) << bad;
     ASSERT_TRUE(valuetext::ReadDouble(" +1.5e2 ", d));
     EXPECT_EQ(d, 150);
     int32_t i = 0;

@@ -53,7 +53,8 @@ public:
 
 TEST_F(FormMainTest, KeysPopUpTwinsAndTheNoTableState) {
     // Keys that differ only by a modifier run different commands.
-    for (auto [name, key] : {std::pair{"M6_DELETE", "Del"}, {"M6_DELETEREC", "Shift+Del"}, {"M6_DELETEBYDELFLAG", "Ctrl+Del"}})
+    for (auto [name, key] :
+         {std::pair{"M6_DELETE", "Del"}, {"M6_DELETEREC", "Shift+Del"}, {"M6_DELETEBYDELFLAG", "Ctrl+Del"}})
         EXPECT_EQ(Form->findChild<QAction*>(QLatin1String(name))->shortcut(), QKeySequence(QString::fromUtf8(key))) << name;
     // Each pop-up item runs its main-menu twin.
     Option->AlwayShowClose = false;
@@ -275,7 +276,8 @@ TEST_F(FormMainTest, TheFirstClockTickAloneShowsTheTipOfTheDay) {
     Form->MainTimerTimer();
     Form->MainTimerTimer();
     EXPECT_EQ(shown, QStringList({"TFormTipOfTheDay"}));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$")).match(Form->StatusText(5)).hasMatch());
+    const QRegularExpression clock(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
+    EXPECT_TRUE(clock.match(Form->StatusText(5)).hasMatch()) << Form->StatusText(5).toStdString();
 }
 
 // ---- Closing ----

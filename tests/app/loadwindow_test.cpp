@@ -54,7 +54,8 @@ TEST_F(LoadWindowTest, WholeLoadsShowTheirStatusTextsAndRows) {
         // Before any row arrives the panels show the table and the list its full count.
         EXPECT_EQ(Form->PanelRecNum->text(), QString::fromStdString(OnShowTotalText(c.records, c.records)));
         EXPECT_EQ(Form->ItemCount(), static_cast<int>(c.records));
-        EXPECT_EQ(Form->StatusText(0) + "|" + Form->StatusText(1), "Field Count:2|Record Count:" + QString::number(c.records));
+        EXPECT_EQ(Form->StatusText(0) + "|" + Form->StatusText(1),
+                  "Field Count:2|Record Count:" + QString::number(c.records));
         EXPECT_EQ(Form->windowTitle(), QStringLiteral("Vellibrox - ") + path);
         ASSERT_TRUE(WaitLoaded());
         EXPECT_EQ(Statuses, c.statuses);

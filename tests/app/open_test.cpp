@@ -241,7 +241,8 @@ TEST_F(OpenTest, InformationListsAndTheirClipboardCopies) {
     EXPECT_EQ(FileInfoNames().size(), 12);
     Form->Open(withVersion("seven.dbf", '\x04'));
     ASSERT_EQ(script.Asked.size(), 3u);
-    EXPECT_TRUE(script.Asked[2].Text.contains(QStringLiteral("Unsupported table format"))) << script.Asked[2].Text.toStdString();
+    EXPECT_TRUE(script.Asked[2].Text.contains(QStringLiteral("Unsupported table format")))
+        << script.Asked[2].Text.toStdString();
     EXPECT_FALSE(Form->CurDBF);
 }
 

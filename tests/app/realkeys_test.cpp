@@ -93,7 +93,8 @@ TEST_F(RealKeys, DelCtrlCCtrlVAndShiftDelOnTheList) {
     EXPECT_EQ(Selected(), 2);
     Form->MainListView->SelectPositions(2, 3);
     Keys({"ctrl+c", "ctrl+v"});
-    EXPECT_TRUE(QApplication::clipboard()->text().endsWith(QStringLiteral("\r\n2\r\n\tr3      \t20240105\r\n\tr4      \t        ")));
+    EXPECT_TRUE(QApplication::clipboard()->text().endsWith(
+        QStringLiteral("\r\n2\r\n\tr3      \t20240105\r\n\tr4      \t        ")));
     EXPECT_EQ(rectest::Names(path), "r1*,r2*,r3,r4,r5,r3,r4,");
     Form->ListViewGoToRec(1);
     Keys({"shift+Delete"});

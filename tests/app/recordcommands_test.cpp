@@ -1,6 +1,7 @@
-// The record commands on tables and their rows, and the clipboard text of records (the copy format byte
-// for byte, every field type between two tables, pastes refused whole): renumbering after removal, truncating below a row in file order and
-// in a sorted list, every command under a filter and after it, and appending another table's records.
+// The record commands on tables and their rows: renumbering after removal, truncating below a row in file
+// order and in a sorted list, every command under a filter and after it, appending another table's records;
+// and the clipboard text of records: the copy format byte for byte, every field type between two tables,
+// pastes refused whole.
 #include "app/filter.h"
 #include "app/recordclip.h"
 #include "app/recordcommands.h"
