@@ -3,12 +3,9 @@
 #include "controls/dateedit.h"
 #include "controls/rxcalendar.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -20,12 +17,13 @@ namespace {
 
 TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
 
+using vxtest::Click;
 using vxtest::Key;
-using vxtest::Mouse;
 
 void Type(QWidget* w, const QString& s) {
     for (QChar c : s) Key(w, c.isDigit() ? Qt::Key_0 + (c.unicode() - '0') : Qt::Key_unknown, Qt::NoModifier, QString(c));
 }
+void Escape(QWidget* w) { Key(w, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27))); }
 
 // A locale with a two-digit year for the process (Qt's default and the C library's), put back
 // afterwards.
@@ -47,40 +45,43 @@ private:
     std::string savedC_;
 };
 
+// A date edit on a shown form.
+struct ShownEdit {
+    QApplication* App = vxtest::App();  // before the form
+    QWidget Form;
+    TDateEdit* Edit;
+    explicit ShownEdit(QRect form = QRect(0, 0, 400, 300), QPoint at = QPoint(10, 10)) {
+        Form.setGeometry(form);
+        Edit = new TDateEdit(&Form);
+        Edit->move(at);
+        Form.show();
+    }
+};
+
 }  // namespace
 
 TEST(DateEditMask, ParseAndFormat) {
     TEditMask mask("!9999/99/99;1; ");
     ASSERT_EQ(mask.Length(), 10);
-    EXPECT_TRUE(mask.IsInput(0));
-    EXPECT_FALSE(mask.IsInput(4));
     EXPECT_EQ(mask.Literal(4), QLatin1Char('-'));  // "/" is the program's separator
-    EXPECT_EQ(mask.Blank(), QLatin1Char(' '));
     EXPECT_TRUE(mask.SaveLiterals());
-    EXPECT_EQ(mask.EmptyText(), "    -  -  ");
-    EXPECT_EQ(mask.Format("2024-01-05"), "2024-01-05");
-    EXPECT_EQ(mask.Format("    -  -  "), "    -  -  ");
-    EXPECT_EQ(mask.Format(""), "    -  -  ");
-    EXPECT_EQ(mask.Format("2024-1-5"), "2024-1 -5 ");  // short fields wait for their literal
-    EXPECT_EQ(mask.Format("20240105"), "2024-01-05");
-    EXPECT_EQ(mask.Format("2024/1/5"), "2024-1 -5 ");  // another separator still ends a field
-    EXPECT_EQ(mask.Format("2024-01-05-and-more"), "2024-01-05");
-    EXPECT_EQ(mask.Format("abcd"), "    -  -  ");
-    EXPECT_EQ(mask.TextOf("2024-01-05"), "2024-01-05");
+    const std::pair<const char*, const char*> formats[] = {
+        {"2024-01-05", "2024-01-05"}, {"", "    -  -  "}, {"abcd", "    -  -  "}, {"20240105", "2024-01-05"},
+        {"2024-1-5", "2024-1 -5 "},  // short fields wait for their literal
+        {"2024/1/5", "2024-1 -5 "},  // another separator still ends a field
+        {"2024-01-05-and-more", "2024-01-05"}};
+    for (auto [text, formatted] : formats) EXPECT_EQ(mask.Format(text), formatted) << text;
     EXPECT_EQ(mask.TextOf("20"), "20  -  -  ");  // a damaged edit text is padded
 
     TEditMask underscore("!9999/99/99;1;_");
-    EXPECT_EQ(underscore.EmptyText(), "____-__-__");
     EXPECT_EQ(underscore.Format("    -01-05"), "____-01-05");
     EXPECT_EQ(underscore.TextOf("____-01-_5"), "    -01- 5");  // empty positions read as blanks
 
     TEditMask plain(">LL\\/00;0;*");
-    EXPECT_EQ(plain.Length(), 5);
     EXPECT_EQ(plain.Literal(2), QLatin1Char('/'));  // escaped: not the date separator
     EXPECT_FALSE(plain.SaveLiterals());
     EXPECT_EQ(plain.Format("ab12"), "AB/12");
     EXPECT_EQ(plain.TextOf("AB/1*"), "AB1 ");
-    EXPECT_EQ(TEditMask("").Length(), 0);
     EXPECT_FALSE(TEditMask("").IsMasked());
 }
 
@@ -126,31 +127,18 @@ TEST(DateEditMask, TypingDeletingPasting) {
     EXPECT_EQ(edit, "2099-12-31");
 }
 
-TEST(DateEdit, DefaultsAndGeometry) {
+TEST(DateEdit, ButtonGlyphHintsAndBlanks) {
     vxtest::App();
     TDateEdit edit;
-    EXPECT_EQ(edit.EditMask(), "!9999/99/99;1; ");
-    EXPECT_EQ(edit.Text(), "    -  -  ");
-    EXPECT_EQ(edit.Date(), EmptyDate);
-    EXPECT_FALSE(edit.Glyph().isNull());
-    EXPECT_EQ(edit.ButtonContainer()->geometry(), QRect(edit.width() - 2 - 21, 2, 21, 17));
-    EXPECT_EQ(edit.textMargins().right(), 23);
     edit.SetButtonWidth(1);
     EXPECT_TRUE(edit.ButtonContainer()->isHidden());
-    edit.SetButtonWidth(30);
-    EXPECT_EQ(edit.ButtonContainer()->width(), 30);
-    edit.SetGlyphKind(gkEllipsis);
-    EXPECT_EQ(edit.Glyph().width(), 24);
-    EXPECT_EQ(edit.NumGlyphs(), 1);
-    edit.SetGlyphKind(gkDropDown);
-    EXPECT_EQ(edit.NumGlyphs(), 1);
     edit.SetGlyph(QImage(10, 10, QImage::Format_RGB32));
     EXPECT_EQ(edit.GlyphKind(), gkCustom);
+    // A hint is cut at "|"; an empty one keeps the default.
     edit.SetCalendarHints({"a|x", "", "c", "d", "e", "f"});
     EXPECT_EQ(edit.CalendarHints().size(), 4);
     EXPECT_EQ(edit.PopupCalendar()->NavButton(0)->toolTip(), "a");
     EXPECT_EQ(edit.PopupCalendar()->NavButton(1)->toolTip(), "Previous Month");
-    EXPECT_EQ(edit.PopupCalendar()->NavButton(3)->toolTip(), "d");
     edit.SetBlanksChar(QChar(7));
     EXPECT_EQ(edit.BlanksChar(), QLatin1Char(' '));
 }
@@ -165,12 +153,10 @@ TEST(DateEdit, RoundTripUnderTwoDigitYearLocale) {
     EXPECT_EQ(edit.Text(), "2024-01-05");
     EXPECT_EQ(edit.Date(), D(2024, 1, 5));
     edit.SetText("    -  -  ");
-    EXPECT_EQ(edit.Text(), "    -  -  ");
     EXPECT_EQ(edit.Date(), EmptyDate);
     edit.SetDate(D(1999, 12, 31));
     EXPECT_EQ(edit.Text(), "1999-12-31");
     edit.SetYearDigits(dyFour);  // a refresh keeps the program's order and separator
-    EXPECT_EQ(edit.Text(), "1999-12-31");
     edit.RefreshMask();
     EXPECT_EQ(edit.Text(), "1999-12-31");
 }
@@ -264,8 +250,6 @@ TEST(DateEdit, TypingThroughKeys) {
     edit.setCursorPosition(9);
     Key(&edit, Qt::Key_Backspace, Qt::NoModifier, "\b");
     EXPECT_EQ(edit.Text(), "2024-1 -  ");
-    Key(&edit, Qt::Key_Minus, Qt::NoModifier, "-");  // the date edit swallows "-"
-    EXPECT_EQ(edit.Text(), "2024-1 -  ");
     edit.selectAll();
     Key(&edit, Qt::Key_Delete);
     EXPECT_EQ(edit.Text(), "    -  -  ");
@@ -273,7 +257,6 @@ TEST(DateEdit, TypingThroughKeys) {
     edit.SetText("2024-01-05");
     edit.setCursorPosition(10);
     Key(&edit, Qt::Key_Backspace, Qt::ControlModifier);
-    EXPECT_EQ(edit.Text().size(), 10);
     Key(&edit, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(edit.Text().size(), 10);
     QGuiApplication::clipboard()->setText("1999-12-31");
@@ -288,7 +271,7 @@ TEST(DateEdit, TypingThroughKeys) {
     Key(&edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
     EXPECT_EQ(edit.Date(), D(2024, 3, 1));
     Key(&edit, Qt::Key_Minus, Qt::NoModifier, "-");
-    EXPECT_EQ(edit.Date(), D(2024, 3, 1));
+    EXPECT_EQ(edit.Text(), "2024-03-01");
     Key(&edit, Qt::Key_T, Qt::NoModifier, "t");
     EXPECT_EQ(edit.Date(), Today());
     edit.SetText("");
@@ -308,17 +291,13 @@ TEST(DateEdit, TypingThroughKeys) {
     EXPECT_TRUE(edit.isReadOnly());
     Key(&edit, Qt::Key_Down, Qt::AltModifier);
     EXPECT_TRUE(edit.IsPopupShown());
-    Key(&edit, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    Escape(&edit);
     EXPECT_FALSE(edit.IsPopupShown());
 }
 
 TEST(DateEdit, DropDownCalendarWithKeys) {
-    vxtest::App();
-    QWidget form;
-    form.resize(400, 300);
-    auto* edit = new TDateEdit(&form);
-    edit->move(300, 20);
-    form.show();
+    ShownEdit shown(QRect(0, 0, 400, 300), QPoint(300, 20));
+    TDateEdit* edit = shown.Edit;
     edit->SetText("2024-01-31");
     int changes = 0, accepted = 0;
     edit->OnChange = [&] { ++changes; };
@@ -328,13 +307,11 @@ TEST(DateEdit, DropDownCalendarWithKeys) {
     ASSERT_TRUE(edit->IsPopupShown());
     TPopupCalendar* popup = edit->PopupCalendar();
     ASSERT_TRUE(popup->isVisible());
-    EXPECT_EQ(popup->size(), QSize(187, 124));
     EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 1, 31));
-    EXPECT_EQ(popup->TitleText(), "January, 2024");
     EXPECT_TRUE(edit->isReadOnly());
     // Below the edit, right edges aligned.
     const QPoint editOrigin = edit->mapToGlobal(QPoint(0, 0));
-    EXPECT_EQ(popup->pos(), QPoint(editOrigin.x() + edit->width() - 187, editOrigin.y() + edit->height()));
+    EXPECT_EQ(popup->pos(), QPoint(editOrigin.x() + edit->width() - popup->width(), editOrigin.y() + edit->height()));
 
     Key(popup, Qt::Key_PageDown);  // keys reaching the popup go through the edit
     EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 2, 29));
@@ -344,11 +321,9 @@ TEST(DateEdit, DropDownCalendarWithKeys) {
     Key(edit, Qt::Key_Plus, Qt::KeypadModifier, "+");
     EXPECT_EQ(popup->GetValue().toDouble(), D(2023, 3, 2));
     EXPECT_EQ(popup->TitleText(), "March, 2023");
-    EXPECT_EQ(edit->Text(), "2024-01-31");  // nothing taken yet
-    Key(edit, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
-    EXPECT_FALSE(edit->IsPopupShown());
+    Escape(edit);
     EXPECT_FALSE(popup->isVisible());
-    EXPECT_EQ(edit->Text(), "2024-01-31");
+    EXPECT_EQ(edit->Text(), "2024-01-31");  // nothing taken
     EXPECT_FALSE(edit->isReadOnly());
     EXPECT_EQ(changes, 0);
 
@@ -386,84 +361,64 @@ TEST(DateEdit, DropDownCalendarWithKeys) {
 }
 
 TEST(DateEdit, MouseOnButtonAndCalendar) {
-    vxtest::App();
-    QWidget form;
-    form.resize(300, 300);
-    auto* edit = new TDateEdit(&form);
-    edit->move(10, 10);
-    form.show();
+    ShownEdit shown;
+    TDateEdit* edit = shown.Edit;
     edit->SetText("2025-06-15");
     TEditButton* button = edit->Button();
-    Mouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
-    Mouse(button, QEvent::MouseButtonRelease, QPoint(5, 5));
+    Click(button, QPoint(5, 5));
     ASSERT_TRUE(edit->IsPopupShown());
     // A press on the button while shown closes accepting; its click does nothing.
-    Mouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
+    vxtest::Mouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
     EXPECT_FALSE(edit->IsPopupShown());
-    Mouse(button, QEvent::MouseButtonRelease, QPoint(5, 5));
+    vxtest::Mouse(button, QEvent::MouseButtonRelease, QPoint(5, 5));
     EXPECT_FALSE(edit->IsPopupShown());
 
     edit->DropDown(true);
     TLocCalendar* cal = edit->PopupCalendar()->Calendar();
-    const QPoint day20 = cal->CellRect(4, 4).center();
-    Mouse(cal, QEvent::MouseButtonPress, day20);
-    Mouse(cal, QEvent::MouseButtonRelease, day20);
+    Click(cal, cal->CellRect(4, 4).center());
     EXPECT_FALSE(edit->IsPopupShown());
     EXPECT_EQ(edit->Text(), "2025-06-20");
     // A click on an empty cell keeps it open; the next-month button steps.
     edit->DropDown(true);
-    const QPoint empty = cal->CellRect(0, 1).center();
-    Mouse(cal, QEvent::MouseButtonPress, empty);
-    Mouse(cal, QEvent::MouseButtonRelease, empty);
+    Click(cal, cal->CellRect(0, 1).center());
     EXPECT_TRUE(edit->IsPopupShown());
-    TRxTimerSpeedButton* next = edit->PopupCalendar()->NavButton(2);
-    Mouse(next, QEvent::MouseButtonPress, QPoint(3, 3));
-    Mouse(next, QEvent::MouseButtonRelease, QPoint(3, 3));
+    Click(edit->PopupCalendar()->NavButton(2), QPoint(3, 3));
     EXPECT_EQ(cal->CalendarDate(), D(2025, 7, 20));
     // A press outside the popup cancels.
-    TPopupCalendar* popup = edit->PopupCalendar();
-    Mouse(popup, QEvent::MouseButtonPress, QPoint(-50, -50));
+    vxtest::Mouse(edit->PopupCalendar(), QEvent::MouseButtonPress, QPoint(-50, -50));
     EXPECT_FALSE(edit->IsPopupShown());
     EXPECT_EQ(edit->Text(), "2025-06-20");
 }
 
-TEST(DateEdit, PopupPlacementAndValues) {
+TEST(DateEdit, PopupPlacementValuesAndStyle) {
     vxtest::App();
-    QWidget form;
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    form.setGeometry(screen);
-    auto* edit = new TDateEdit(&form);
-    form.show();
-    edit->move(0, form.height() - 30);
+    ShownEdit shown(QGuiApplication::primaryScreen()->geometry());
+    TDateEdit* edit = shown.Edit;
+    edit->move(0, shown.Form.height() - 30);
     edit->DropDown(false);
     const QPoint origin = edit->mapToGlobal(QPoint(0, 0));
     TPopupCalendar* popup = edit->PopupCalendar();
-    EXPECT_EQ(popup->y(), origin.y() - 124);  // no room below: above the edit
-    EXPECT_EQ(popup->x(), origin.x());        // no room to the left: the right alignment is undone
-    EXPECT_FALSE(edit->isReadOnly());         // opened without disabling the text
+    EXPECT_EQ(popup->y(), origin.y() - popup->height());  // no room below: above the edit
+    EXPECT_EQ(popup->x(), origin.x());  // no room to the left: the right alignment is undone
+    EXPECT_FALSE(edit->isReadOnly());   // opened without disabling the text
     edit->CloseUp(false);
     edit->SetPopupAlign(epaLeft);
-    edit->move(form.width() - 150, 10);
+    edit->move(shown.Form.width() - 150, 10);
     edit->DropDown(false);
     EXPECT_EQ(popup->x() + popup->width(), edit->mapToGlobal(QPoint(0, 0)).x() + edit->width());
     edit->CloseUp(false);
 
-    popup->SetValue(QVariant(QString("    -  -  ")));
-    EXPECT_EQ(popup->GetValue().toDouble(), Today());
-    popup->SetValue(QVariant(QString("2024-02-29")));
-    EXPECT_EQ(popup->GetValue().toDouble(), D(2024, 2, 29));
-    popup->SetValue(QVariant(EmptyDate));
-    EXPECT_EQ(popup->GetValue().toDouble(), Today());
-    popup->SetValue(QVariant(D(1999, 1, 2)));
-    EXPECT_EQ(popup->GetValue().toDouble(), D(1999, 1, 2));
-    popup->SetValue(QVariant());
-    EXPECT_EQ(popup->GetValue().toDouble(), Today());
+    const std::pair<QVariant, TDateTime> values[] = {
+        {QString("    -  -  "), Today()}, {QString("2024-02-29"), D(2024, 2, 29)}, {EmptyDate, Today()},
+        {D(1999, 1, 2), D(1999, 1, 2)},   {QVariant(), Today()}};
+    for (const auto& [value, date] : values) {
+        popup->SetValue(value);
+        EXPECT_EQ(popup->GetValue().toDouble(), date) << value.toString().toStdString();
+    }
 
     edit->SetPopupColor(clWindow);
-    EXPECT_EQ(edit->PopupColor(), clWindow);
     edit->SetCalendarStyle(csDialog);
     EXPECT_EQ(edit->Popup(), nullptr);
-    EXPECT_EQ(edit->CalendarStyle(), csDialog);
     edit->DropDown(true);
     EXPECT_FALSE(edit->IsPopupShown());
     edit->SetCalendarStyle(csPopup);
@@ -473,10 +428,8 @@ TEST(DateEdit, PopupPlacementAndValues) {
 
 TEST(DateEdit, SelectDateDialog) {
     vxtest::App();
-    TSelectDateDlg empty(nullptr, EmptyDate);
-    EXPECT_EQ(empty.Date(), Today());
+    EXPECT_EQ(TSelectDateDlg(nullptr, EmptyDate).Date(), Today());
     TSelectDateDlg dlg(nullptr, D(2024, 1, 31));
-    EXPECT_EQ(dlg.TitleText(), "January, 2024");
     Key(&dlg, Qt::Key_PageDown);
     EXPECT_EQ(dlg.Date(), D(2024, 2, 29));
     Key(&dlg, Qt::Key_PageUp, Qt::ControlModifier);

@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using flattest::At;
+using flattest::ExpectPixels;
 
 namespace {
 
@@ -19,14 +22,11 @@ QImage Filled(int w, int h, TColor c) {
 
 TEST(DrawHelpers, ShortenTextToWidth) {
     auto chars = [](const QString& s) { return int(s.size()); };
-    EXPECT_EQ(ShortenTextToWidth("abc", chars, 3), "abc");
-    EXPECT_EQ(ShortenTextToWidth("", chars, 0), "");
     // The first cut drops two characters, then one more each round.
-    EXPECT_EQ(ShortenTextToWidth("abcdefghijkl", chars, 11), "abcdefgh...");
-    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 9), "abcdef...");
-    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 6), "abc...");
-    EXPECT_EQ(ShortenTextToWidth("abcdefghij", chars, 2), "...");
-    EXPECT_EQ(ShortenTextToWidth("x", chars, 0), "...");
+    for (auto [text, width, shown] : {std::tuple{"abc", 3, "abc"}, {"", 0, ""}, {"abcdefghijkl", 11, "abcdefgh..."},
+                                      {"abcdefghij", 9, "abcdef..."}, {"abcdefghij", 6, "abc..."},
+                                      {"abcdefghij", 2, "..."}, {"x", 0, "..."}})
+        EXPECT_EQ(ShortenTextToWidth(text, chars, width), shown) << text << " " << width;
     flattest::App();
     QFont f;
     QFontMetrics fm(f);
@@ -35,22 +35,6 @@ TEST(DrawHelpers, ShortenTextToWidth) {
     EXPECT_TRUE(cut.endsWith("..."));
     EXPECT_LE(fm.horizontalAdvance(cut), 100);
     EXPECT_EQ(ShortenTextToWidth("Hi", fm, 1000), "Hi");
-}
-
-TEST(DrawHelpers, ResourceErrorsNameTheResource) {
-    flattest::App();
-    try {
-        LoadResourceBitmap(QStringLiteral("NO_SUCH_BITMAP"));
-        FAIL();
-    } catch (const EResNotFound& e) {
-        EXPECT_STREQ(e.what(), "Resource NO_SUCH_BITMAP not found");
-    }
-    try {
-        LoadResourceBitmap(4711);
-        FAIL();
-    } catch (const EResNotFound& e) {
-        EXPECT_STREQ(e.what(), "Resource 4711 not found");
-    }
 }
 
 TEST(DrawHelpers, TransparentBitmapDrawing) {
@@ -67,30 +51,22 @@ TEST(DrawHelpers, TransparentBitmapDrawing) {
         QPainter p(&dst);
         DrawTransparentBitmapPart(p, 1, 1, 0, 0, QRect(0, 0, 2, 2), src, clNone);
         p.end();
-        EXPECT_EQ(At(dst, 1, 1), clRed);
-        EXPECT_EQ(At(dst, 2, 2), clFuchsia);
-        EXPECT_EQ(At(dst, 0, 0), clWhite);
-        EXPECT_EQ(At(dst, 3, 3), clWhite);
+        ExpectPixels(dst, {{1, 1, clRed}, {2, 2, clFuchsia}, {0, 0, clWhite}, {3, 3, clWhite}}, "no key");
     }
     {  // A key colour leaves the destination; stretching doubles the pixels.
         QImage dst = Filled(4, 4, clWhite);
         QPainter p(&dst);
         DrawTransparentBitmapEx(p, src, clFuchsia, QRect(), 0, 0, 4, 4);
         p.end();
-        EXPECT_EQ(At(dst, 0, 0), clRed);
-        EXPECT_EQ(At(dst, 1, 1), clRed);
-        EXPECT_EQ(At(dst, 3, 0), clBlue);
-        EXPECT_EQ(At(dst, 0, 3), clLime);
-        EXPECT_EQ(At(dst, 2, 2), clWhite);
-        EXPECT_EQ(At(dst, 3, 3), clWhite);
+        ExpectPixels(dst, {{0, 0, clRed}, {1, 1, clRed}, {3, 0, clBlue}, {0, 3, clLime}, {2, 2, clWhite}, {3, 3, clWhite}},
+                     "stretched");
     }
     {  // clDefault takes the bottom-left pixel.
         QImage dst = Filled(2, 2, clBlack);
         QPainter p(&dst);
         DrawTransparentBitmapEx(p, src, clDefault, QRect(), 0, 0, 0, 0);
         p.end();
-        EXPECT_EQ(At(dst, 0, 1), clBlack);
-        EXPECT_EQ(At(dst, 1, 1), clFuchsia);
+        ExpectPixels(dst, {{0, 1, clBlack}, {1, 1, clFuchsia}}, "default key");
     }
     {  // A part of the bitmap; a rectangle reaching outside the bitmap draws only what exists.
         QImage dst = Filled(4, 4, clWhite);
@@ -99,10 +75,7 @@ TEST(DrawHelpers, TransparentBitmapDrawing) {
         DrawTransparentBitmapPart(p, 2, 2, 0, 0, QRect(1, 1, 5, 5), src, clLime);
         DrawTransparentBitmapPart(p, 0, 0, 0, 0, QRect(10, 10, 3, 3), src, clNone);
         p.end();
-        EXPECT_EQ(At(dst, 0, 0), clBlue);
-        EXPECT_EQ(At(dst, 1, 0), clWhite);
-        EXPECT_EQ(At(dst, 2, 2), clFuchsia);
-        EXPECT_EQ(At(dst, 3, 2), clWhite);
+        ExpectPixels(dst, {{0, 0, clBlue}, {1, 0, clWhite}, {2, 2, clFuchsia}, {3, 2, clWhite}}, "parts");
     }
 }
 
@@ -110,19 +83,11 @@ TEST(DrawHelpers, DisabledBitmaps) {
     // A 3x3 white bitmap with a black pixel in the middle.
     QImage src = Filled(3, 3, clWhite);
     src.setPixel(1, 1, qRgb(0, 0, 0));
-    QImage d = MakeDisabledBitmap(src, clBlack);
-    EXPECT_EQ(At(d, 1, 1), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(d, 2, 2), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(d, 0, 0), ColorToRGB(clBtnFace));
-    EXPECT_EQ(At(d, 2, 1), ColorToRGB(clBtnFace));
-    QImage n = MakeDisabledBitmapEx(src, clBlack, clWhite, clRed, clBlue, false);
-    EXPECT_EQ(At(n, 1, 1), clBlue);
-    EXPECT_EQ(At(n, 2, 2), clWhite);
+    ExpectPixels(MakeDisabledBitmap(src, clBlack), {{1, 1, clBtnShadow}, {2, 2, clBtnHighlight}, {0, 0, clBtnFace}, {2, 1, clBtnFace}});
+    ExpectPixels(MakeDisabledBitmapEx(src, clBlack, clWhite, clRed, clBlue, false), {{1, 1, clBlue}, {2, 2, clWhite}});
     // A monochrome source paints its white pixels.
-    QImage mono = src.convertToFormat(QImage::Format_Mono);
-    QImage m = MakeDisabledBitmapEx(mono, clBlack, clGray, clWhite, clBlack, false);
-    EXPECT_EQ(At(m, 0, 0), clBlack);
-    EXPECT_EQ(At(m, 1, 1), clGray);
+    ExpectPixels(MakeDisabledBitmapEx(src.convertToFormat(QImage::Format_Mono), clBlack, clGray, clWhite, clBlack, false),
+                 {{0, 0, clBlack}, {1, 1, clGray}}, "mono");
     EXPECT_TRUE(MakeDisabledBitmap(QImage(), clBlack).isNull());
 
     flattest::App();
@@ -135,10 +100,7 @@ TEST(DrawHelpers, DisabledBitmaps) {
     DrawImageDisabled(QList<QImage>{glyph}, p, 0, 0, 5, clRed, clRed, true);
     DrawImageDisabled(QList<QImage>{glyph}, p, 0, 0, -1, clRed, clRed, true);
     p.end();
-    EXPECT_EQ(At(dst, 1, 1), clGray);
-    EXPECT_EQ(At(dst, 2, 2), clWhite);
-    EXPECT_EQ(At(dst, 2, 1), clSilver);
-    EXPECT_EQ(At(dst, 0, 0), clSilver);
+    ExpectPixels(dst, {{1, 1, clGray}, {2, 2, clWhite}, {2, 1, clSilver}, {0, 0, clSilver}});
 }
 
 // A widget that fills itself with one colour.
@@ -181,8 +143,19 @@ TEST(DrawHelpers, ParentBackgroundUnderAControl) {
     EXPECT_EQ(At(none, 0, 0), clBlack);
 }
 
-TEST(DrawHelpers, ReportNotImplementedShowsAndAborts) {
+TEST(DrawHelpers, ErrorsNameTheResourceOrAbortWithTheirMessage) {
     flattest::App();
+    auto message = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([] { LoadResourceBitmap(QStringLiteral("NO_SUCH_BITMAP")); }), "Resource NO_SUCH_BITMAP not found");
+    EXPECT_EQ(message([] { LoadResourceBitmap(4711); }), "Resource 4711 not found");
+    // Not implemented: the message shown, the wait cursor taken away, the work aborted.
     QString shown;
     auto saved = ShowNotImplementedMessage;
     ShowNotImplementedMessage = [&shown](const QString& t) { shown = t; };
@@ -195,26 +168,21 @@ TEST(DrawHelpers, ReportNotImplementedShowsAndAborts) {
 
 TEST(DrawHelpers, PendingMessagesAndMemory) {
     flattest::App();
-    int seen = 0;
-    class Counter : public QObject {
-    public:
-        int* Seen;
+    // Counts the events of type User that reach it.
+    struct Counter : QObject {
+        int Seen = 0;
         bool event(QEvent* e) override {
-            if (e->type() == QEvent::User)
-                ++*Seen;
+            Seen += e->type() == QEvent::User;
             return QObject::event(e);
         }
     } counter;
-    counter.Seen = &seen;
     RemovePendingMessage(&counter, QEvent::User);  // nothing pending: no change
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::Type(QEvent::User + 1)));
     RemovePendingMessage(&counter, QEvent::User);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(seen, 0);
     QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
-    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(counter.Seen, 1);  // the one posted after the removal
 
     // Only the memory block helpers guard anything: nothing of a zero-sized block.
     EXPECT_EQ(AllocZeroedGlobalMem(0), nullptr);

@@ -5,27 +5,29 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using flattest::At;
+using flattest::ExpectPixels;
 using flattest::Shot;
 
 namespace {
 
-TEST(FlatProgressBar, BlockGeometry) {
+TEST(FlatProgressBar, BlockAndSmoothGeometry) {
     EXPECT_EQ(FlatProgress::SnapLength(147, 8), 147);
     EXPECT_EQ(FlatProgress::SnapLength(100, 8), 93);
     EXPECT_EQ(FlatProgress::SnapLength(10, 8), 12);
     EXPECT_EQ(FlatProgress::BlockTotal(147, 8), 16);
-    EXPECT_EQ(FlatProgress::BlockFilled(50, 0, 100, 16), 8);
-    EXPECT_EQ(FlatProgress::BlockFilled(100, 0, 100, 16), 16);
-    EXPECT_EQ(FlatProgress::BlockFilled(0, 0, 100, 16), 0);
-    // 1 of 3 blocks per 100/3: the tiny bias keeps exact thirds whole.
-    EXPECT_EQ(FlatProgress::BlockFilled(1, 0, 3, 3), 1);
-    EXPECT_EQ(FlatProgress::BlockFilled(2, 0, 3, 3), 2);
-    // Max not above Min, or Position below Min, draws nothing (no division by zero).
-    EXPECT_EQ(FlatProgress::BlockFilled(5, 5, 5, 16), 0);
-    EXPECT_EQ(FlatProgress::BlockFilled(5, 10, 0, 16), 0);
-    EXPECT_EQ(FlatProgress::BlockFilled(3, 10, 100, 16), 0);
-    EXPECT_EQ(FlatProgress::BlockFilled(50, 0, 100, 0), 0);
+    const struct {
+        int position, min, max, total, filled;
+    } blocks[] = {
+        {50, 0, 100, 16, 8}, {100, 0, 100, 16, 16}, {0, 0, 100, 16, 0},
+        {1, 0, 3, 3, 1}, {2, 0, 3, 3, 2},  // the tiny bias keeps exact thirds whole
+        // Max not above Min, or Position below Min, draws nothing (no division by zero).
+        {5, 5, 5, 16, 0}, {7, 5, 5, 16, 0}, {7, 5, 3, 16, 0}, {5, 10, 0, 16, 0}, {3, 10, 100, 16, 0}, {50, 0, 100, 0, 0},
+    };
+    for (const auto& b : blocks)
+        EXPECT_EQ(FlatProgress::BlockFilled(b.position, b.min, b.max, b.total), b.filled) << b.position << " in " << b.min << ".." << b.max;
 
     auto h = FlatProgress::BlockRects(QSize(147, 16), pbHorizontal, 8, 2);
     ASSERT_EQ(h.size(), 2u);
@@ -34,26 +36,18 @@ TEST(FlatProgressBar, BlockGeometry) {
     auto v = FlatProgress::BlockRects(QSize(16, 147), pbVertical, 8, 2);
     EXPECT_EQ(v[0], QRect(2, 137, 12, 8));
     EXPECT_EQ(v[1], QRect(2, 128, 12, 8));
-}
 
-TEST(FlatProgressBar, SmoothGeometry) {
     EXPECT_EQ(FlatProgress::SmoothRect(QSize(294, 16), pbHorizontal, 25, 0, 100), QRect(2, 2, 72, 12));
-    EXPECT_TRUE(FlatProgress::SmoothRect(QSize(294, 16), pbHorizontal, 50, 50, 100).isEmpty());
     EXPECT_EQ(FlatProgress::SmoothRect(QSize(16, 104), pbVertical, 50, 0, 100), QRect(2, 52, 12, 50));
-    EXPECT_TRUE(FlatProgress::SmoothRect(QSize(294, 16), pbHorizontal, 7, 7, 7).isEmpty());
-    EXPECT_TRUE(FlatProgress::SmoothRect(QSize(294, 16), pbHorizontal, 3, 10, 100).isEmpty());
+    for (auto [position, min, max] : {std::tuple{50, 50, 100}, {7, 7, 7}, {8, 7, 7}, {9, 7, 5}, {3, 10, 100}})
+        EXPECT_TRUE(FlatProgress::SmoothRect(QSize(294, 16), pbHorizontal, position, min, max).isEmpty()) << position;
     // Large ranges do not overflow.
     EXPECT_EQ(FlatProgress::SmoothRect(QSize(104, 16), pbHorizontal, 2000000000, 0, 2000000000).width(), 100);
 }
 
-TEST(FlatProgressBar, PropertiesAndPosition) {
+TEST(FlatProgressBar, PositionRulesAndSize) {
     flattest::App();
     TFlatProgressBar bar;
-    EXPECT_EQ(bar.size(), QSize(147, 16));
-    EXPECT_EQ(bar.ElementWidth(), 8);
-    EXPECT_EQ(bar.ColorElement(), 0x996633);
-    EXPECT_EQ(bar.ColorBorder(), 0x8396A0);
-    EXPECT_EQ(bar.Step(), 10);
     bar.SetPosition(500);
     EXPECT_EQ(bar.Position(), 100);
     bar.SetPosition(-5);
@@ -66,8 +60,7 @@ TEST(FlatProgressBar, PropertiesAndPosition) {
     bar.SetPosition(65);
     EXPECT_EQ(bar.Position(), 60);  // Max wins when the range is empty
     // Nothing is drawn for an empty range, and nothing crashes.
-    QImage img = Shot(bar);
-    EXPECT_EQ(At(img, 5, 8), ColorToRGB(bar.Color()));
+    EXPECT_EQ(At(Shot(bar), 5, 8), ColorToRGB(bar.Color()));
 
     // Block mode snaps the length; smooth mode keeps it.
     bar.show();
@@ -80,79 +73,60 @@ TEST(FlatProgressBar, PropertiesAndPosition) {
     EXPECT_EQ(bar.size(), QSize(16, 100));
 }
 
-TEST(FlatProgressBar, DrawsHalfTheBlocks) {
+TEST(FlatProgressBar, DrawsBlocksOrASmoothBar) {
     flattest::App();
     QWidget form;
     form.resize(200, 50);
     TFlatProgressBar bar(&form);
     bar.SetColor(clWhite);
     bar.SetPosition(50);
-    QImage img = Shot(bar);
-    EXPECT_EQ(At(img, 0, 0), 0x8396A0);
-    EXPECT_EQ(At(img, 146, 15), 0x8396A0);
-    EXPECT_EQ(At(img, 2, 2), 0x996633);    // first block
-    EXPECT_EQ(At(img, 10, 8), clWhite);    // gap after it
-    EXPECT_EQ(At(img, 65, 8), 0x996633);   // eighth block ends at 73
-    EXPECT_EQ(At(img, 75, 8), clWhite);    // ninth is empty
-    EXPECT_EQ(At(img, 1, 8), clWhite);
-}
+    // The frame, the first block and the gap after it, the eighth block (ending at 73), the
+    // ninth empty.
+    ExpectPixels(Shot(bar), {{0, 0, 0x8396A0}, {146, 15, 0x8396A0}, {2, 2, 0x996633}, {10, 8, clWhite},
+                             {65, 8, 0x996633}, {75, 8, clWhite}, {1, 8, clWhite}}, "blocks");
 
-TEST(FlatProgressBar, SmoothBarOfTheProgressWindows) {
-    flattest::App();
-    TFlatProgressBar bar;
+    // The smooth bar of the progress windows.
     bar.SetSmooth(true);
     bar.SetColorElement(0x0080FF);
     bar.resize(294, 16);
     bar.SetPosition(25);
-    QImage img = Shot(bar);
-    EXPECT_EQ(At(img, 2, 8), 0x0080FF);
-    EXPECT_EQ(At(img, 73, 8), 0x0080FF);
+    const QImage img = Shot(bar);
+    ExpectPixels(img, {{2, 8, 0x0080FF}, {73, 8, 0x0080FF}}, "smooth");
     EXPECT_NE(At(img, 74, 8), 0x0080FF);
 }
 
 TEST(FlatPanel, FrameCaptionAndColours) {
     flattest::App();
     TFlatPanel panel;
-    EXPECT_EQ(panel.size(), QSize(185, 41));
-    EXPECT_EQ(panel.ColorHighLight(), 0x8396A0);
-    EXPECT_EQ(panel.Alignment(), taCenter);
     EXPECT_TRUE(panel.ParentColor());
     panel.SetColorHighLight(clRed);
     panel.SetColorShadow(clBlue);
     panel.SetColor(clWhite);
     EXPECT_FALSE(panel.ParentColor());
-    QImage img = Shot(panel);
-    EXPECT_EQ(At(img, 0, 10), clRed);
-    EXPECT_EQ(At(img, 10, 0), clRed);
-    EXPECT_EQ(At(img, 184, 10), clBlue);
-    EXPECT_EQ(At(img, 10, 40), clBlue);
-    EXPECT_EQ(At(img, 20, 20), clWhite);
-    // A caption puts dark pixels in the middle; a left-aligned one near the left edge.
+    const int r = panel.width() - 1, b = panel.height() - 1;
+    ExpectPixels(Shot(panel), {{0, 10, clRed}, {10, 0, clRed}, {r, 10, clBlue}, {10, b, clBlue}, {20, 20, clWhite}});
+    // A caption puts dark pixels near the left edge when left-aligned; disabled, it is drawn
+    // in the shadow colour.
+    auto any = [](const QImage& img, QRect area, const std::function<bool(QRgb)>& test) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                if (test(img.pixel(x, y))) return true;
+        return false;
+    };
     panel.SetCaption("Working... 50%");
     panel.SetAlignment(taLeftJustify);
-    img = Shot(panel);
-    bool dark = false;
-    for (int x = 1; x < 30 && !dark; ++x)
-        for (int y = 10; y < 30 && !dark; ++y)
-            dark = qGray(img.pixel(x, y)) < 128;
-    EXPECT_TRUE(dark);
+    EXPECT_TRUE(any(Shot(panel), QRect(1, 10, 29, 20), [](QRgb c) { return qGray(c) < 128; }));
     panel.setEnabled(false);
-    img = Shot(panel);
-    bool shadow = false;
-    for (int x = 1; x < 60 && !shadow; ++x)
-        for (int y = 5; y < 35 && !shadow; ++y)
-            shadow = At(img, x, y) == ColorToRGB(clBtnShadow);
-    EXPECT_TRUE(shadow);
+    EXPECT_TRUE(any(Shot(panel), QRect(1, 5, 59, 30), [](QRgb c) { return FromQColor(QColor(c)) == ColorToRGB(clBtnShadow); }));
 }
 
 TEST(FlatPanel, TransparentShowsTheParentWithoutWarnings) {
     flattest::App();
     static QStringList warnings;
     warnings.clear();
-    QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type != QtDebugMsg) warnings << text;
-        });
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtDebugMsg) warnings << text;
+    });
     QWidget parent;
     parent.resize(300, 100);
     QPalette pal = parent.palette();
@@ -165,17 +139,15 @@ TEST(FlatPanel, TransparentShowsTheParentWithoutWarnings) {
     panel->SetTransparent(true);
     panel->SetCaption("Caption");
     parent.show();
-    QImage img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    parent.grab();
+    QImage img = Shot(parent);
     qInstallMessageHandler(previous);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
     // The parent's colour inside the frame, the frame itself as set.
-    EXPECT_EQ(At(img, 55, 24), 0x008000);
-    EXPECT_EQ(At(img, 50, 30), 0x8396A0);
+    ExpectPixels(img, {{55, 24, 0x008000}, {50, 30, 0x8396A0}});
     // Opaque again: the panel's own colour.
     panel->SetTransparent(false);
-    img = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(At(img, 55, 24), clWhite);
+    EXPECT_EQ(At(Shot(parent), 55, 24), clWhite);
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 // groups, auto-repeat timing and the painted frame.
 #include "controls/rxspeedbutton.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include "qtapp.h"
+#include "flat_qtapp.h"
+
+using flattest::ExpectPixels;
 
 namespace {
 
@@ -36,11 +35,11 @@ void ClickAt(QWidget* w, QPoint pos = QPoint(5, 5)) { vxtest::Click(w, pos); }
 
 TEST(SpeedButtonGlyph, CountFollowsWholeMultiplesUpToFiveAndEmptyHasNone) {
     TRxButtonGlyph g;
-    g.SetGlyph(MakeGlyph(4, 16));
-    EXPECT_EQ(g.NumGlyphs(), 4);
-    EXPECT_EQ(g.GlyphSize(), QSize(16, 16));
-    g.SetGlyph(MakeGlyph(6, 16));
-    EXPECT_EQ(g.NumGlyphs(), 1);
+    for (auto [cells, count] : {std::pair{4, 4}, {6, 1}}) {
+        g.SetGlyph(MakeGlyph(cells, 16));
+        EXPECT_EQ(g.NumGlyphs(), count) << cells;
+        EXPECT_EQ(g.GlyphSize(), QSize(16 * cells / count, 16)) << cells;
+    }
     g.SetNumGlyphs(2);
     QImage odd(30, 16, QImage::Format_RGB32);
     odd.fill(Qt::white);
@@ -114,17 +113,12 @@ TEST(SpeedButtonGlyph, ListsSharedBySizeAndFreedWhenEmpty) {
     delete a;
     delete b;
     EXPECT_EQ(cache->ListCount(), 1);
-}
 
-TEST(SpeedButtonGlyph, GlyphListSlots) {
+    // A list deletes a slot once and refuses one it does not have.
     TGlyphList list(4, 4);
     QImage img(4, 4, QImage::Format_ARGB32);
-    EXPECT_EQ(list.Add(img), 0);
-    EXPECT_EQ(list.Add(img), 1);
-    EXPECT_EQ(list.Add(img), 2);
-    list.Delete(1);
-    list.Delete(1);
-    list.Delete(7);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Add(img), i);
+    for (int i : {1, 1, 7}) list.Delete(i);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_TRUE(list.Image(1).isNull());
     EXPECT_EQ(list.Add(img), 1);
@@ -240,17 +234,15 @@ TEST(SpeedButtonTimer, RepeatAfterInitPauseThenEveryInterval) {
     vxtest::App();
     QWidget form;
     TRxTimerSpeedButton b(&form);
-    EXPECT_TRUE(b.AllowTimer());
-    EXPECT_EQ(b.InitPause(), 500);
-    EXPECT_EQ(b.RepeatInterval(), 100);
+    b.SetInitPause(400);
     int clicks = 0;
     b.OnClick = [&] { ++clicks; };
     Mouse(&b, QEvent::MouseButtonPress, QPoint(5, 5));
     ASSERT_NE(b.RepeatTimer(), nullptr);
     EXPECT_TRUE(b.RepeatTimer()->isActive());
-    EXPECT_EQ(b.RepeatTimer()->interval(), 500);
+    EXPECT_EQ(b.RepeatTimer()->interval(), 400);
     b.TimerExpired();
-    EXPECT_EQ(b.RepeatTimer()->interval(), 100);
+    EXPECT_EQ(b.RepeatTimer()->interval(), b.RepeatInterval());
     EXPECT_EQ(clicks, 1);
     // Dragged outside, an expiry does not click.
     Mouse(&b, QEvent::MouseMove, QPoint(60, 5));
@@ -260,39 +252,32 @@ TEST(SpeedButtonTimer, RepeatAfterInitPauseThenEveryInterval) {
     Mouse(&b, QEvent::MouseButtonRelease, QPoint(5, 5));
     EXPECT_FALSE(b.RepeatTimer()->isActive());
     EXPECT_EQ(clicks, 2);  // the release clicks once more
-
 }
 
 TEST(SpeedButtonPaint, FramesByStateAndFlatLook) {
     vxtest::App();
     QWidget form;
     TRxSpeedButton b(&form);
-    QImage face = b.PaintFace();
+    QImage face = b.PaintFace().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(face.size(), QSize(25, 25));
-    EXPECT_EQ(face.pixelColor(0, 0), ToQColor(clBtnHighlight));
-    EXPECT_EQ(face.pixelColor(24, 24), ToQColor(cl3DDkShadow));
-    EXPECT_EQ(face.pixelColor(23, 23), ToQColor(clBtnShadow));
+    ExpectPixels(face, {{0, 0, clBtnHighlight}, {24, 24, cl3DDkShadow}, {23, 23, clBtnShadow}}, "up");
     b.SetGroupIndex(1);
     b.SetDown(true);
-    face = b.PaintFace();
-    EXPECT_EQ(face.pixelColor(0, 0), ToQColor(clBtnShadow));
-    // The exclusive face is checkered.
-    EXPECT_NE(face.pixelColor(10, 10), face.pixelColor(11, 10));
+    face = b.PaintFace().convertToFormat(QImage::Format_RGB32);
+    ExpectPixels(face, {{0, 0, clBtnShadow}}, "down");
+    EXPECT_NE(face.pixel(10, 10), face.pixel(11, 10));  // the exclusive face is checkered
     b.SetAllowAllUp(true);
     b.SetDown(false);
     b.SetGroupIndex(0);
     b.SetFlat(true);
-    face = b.PaintFace();
+    ExpectPixels(b.PaintFace().convertToFormat(QImage::Format_RGB32), {{0, 0, clBtnFace}}, "flat");
     EXPECT_EQ(b.DrawState(), rbsInactive);
-    EXPECT_EQ(face.pixelColor(0, 0), ToQColor(clBtnFace));
     QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
     int entered = 0;
     b.OnMouseEnter = [&] { ++entered; };
     QApplication::sendEvent(&b, &enter);
     EXPECT_EQ(entered, 1);
-    face = b.PaintFace();
-    EXPECT_EQ(face.pixelColor(0, 0), ToQColor(clBtnHighlight));
-    EXPECT_EQ(face.pixelColor(24, 24), ToQColor(clBtnShadow));
+    ExpectPixels(b.PaintFace().convertToFormat(QImage::Format_RGB32), {{0, 0, clBtnHighlight}, {24, 24, clBtnShadow}}, "flat hot");
     b.setEnabled(false);
     b.PaintFace();
     EXPECT_EQ(b.State(), rbsDisabled);

@@ -11,11 +11,9 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -30,16 +28,15 @@
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QThread>
 #include <QToolButton>
 #include <QWindow>
 
-#include <functional>
 #include <memory>
 
 namespace {
 
 using flattest::At;
+using flattest::ExpectPixels;
 using flattest::Shot;
 
 void Enter(QWidget* w) {
@@ -47,15 +44,25 @@ void Enter(QWidget* w) {
     QApplication::sendEvent(w, &e);
 }
 
-void Send(QWidget* w, QEvent::Type type) {
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        QKeyEvent e(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-        QApplication::sendEvent(w, &e);
-    } else {
-        QMouseEvent e(type, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
+// The space bar, down or up.
+void Space(QWidget* w, QEvent::Type type) {
+    QKeyEvent e(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(w, &e);
+}
+
+// Every one of the widgets has the style (the application's when none is given).
+void ExpectStyle(std::initializer_list<QWidget*> widgets, const QStyle* style = nullptr) {
+    for (QWidget* w : widgets) {
+        w->ensurePolished();
+        EXPECT_EQ(w->style(), style ? style : QApplication::style()) << w->metaObject()->className();
     }
+}
+
+// A widget of the form at its place.
+template <class T>
+T* Put(T* w, QRect r) {
+    w->setGeometry(r);
+    return w;
 }
 
 QIcon Square(QColor c) {
@@ -80,38 +87,27 @@ protected:
         Form = std::make_unique<QWidget>();
         Form->setPalette(ClassicPalette());
         Form->setGeometry(0, 0, 420, 330);
-        Edit = new QLineEdit(QStringLiteral("x"), Form.get());
-        Edit->setGeometry(10, 10, 120, 22);
-        Combo = new QComboBox(Form.get());
+        QWidget* f = Form.get();
+        Edit = Put(new QLineEdit(QStringLiteral("x"), f), {10, 10, 120, 22});
+        Combo = Put(new QComboBox(f), {140, 10, 120, 22});
         Combo->addItems({QStringLiteral("Alpha"), QStringLiteral("Beta")});
-        Combo->setGeometry(140, 10, 120, 22);
-        Check = new QCheckBox(QStringLiteral("Check"), Form.get());
-        Check->setGeometry(10, 40, 120, 22);
-        Radio = new QRadioButton(QStringLiteral("Radio"), Form.get());
-        Radio->setGeometry(140, 40, 120, 22);
+        Check = Put(new QCheckBox(QStringLiteral("Check"), f), {10, 40, 120, 22});
+        Radio = Put(new QRadioButton(QStringLiteral("Radio"), f), {140, 40, 120, 22});
         Radio->setChecked(true);
-        Button = new QPushButton(QStringLiteral("OK"), Form.get());
-        Button->setGeometry(10, 70, 80, 26);
-        Speed = new QToolButton(Form.get());
+        Button = Put(new QPushButton(QStringLiteral("OK"), f), {10, 70, 80, 26});
+        Speed = Put(new QToolButton(f), {100, 70, 40, 26});
         Speed->setText(QStringLiteral("S"));
-        Speed->setGeometry(100, 70, 40, 26);
-        Panel = new QFrame(Form.get());
+        Panel = Put(new QFrame(f), {150, 70, 60, 26});
         Panel->setFrameShape(QFrame::StyledPanel);
         Panel->setFrameShadow(QFrame::Raised);
-        Panel->setGeometry(150, 70, 60, 26);
-        Group = new QGroupBox(QStringLiteral("Group"), Form.get());
-        Group->setGeometry(10, 100, 150, 60);
-        Memo = new QPlainTextEdit(Form.get());
-        Memo->setGeometry(170, 100, 150, 60);
-        Tagged = new QPushButton(QStringLiteral("T"), Form.get());
+        Group = Put(new QGroupBox(QStringLiteral("Group"), f), {10, 100, 150, 60});
+        Memo = Put(new QPlainTextEdit(f), {170, 100, 150, 60});
+        Tagged = Put(new QPushButton(QStringLiteral("T"), f), {330, 10, 60, 26});
         Tagged->setProperty("Tag", 999);
-        Tagged->setGeometry(330, 10, 60, 26);
-        Holder = new QFrame(Form.get());
+        Holder = Put(new QFrame(f), {330, 40, 80, 60});
         Holder->setProperty("Tag", 999);
-        Holder->setGeometry(330, 40, 80, 60);
-        Inner = new QPushButton(QStringLiteral("I"), Holder);
-        Inner->setGeometry(5, 5, 60, 26);
-        Menu = new QMenu(Form.get());
+        Inner = Put(new QPushButton(QStringLiteral("I"), Holder), {5, 5, 60, 26});
+        Menu = new QMenu(f);
         Open = Menu->addAction(Square(Qt::darkGreen), QStringLiteral("Open(&O)..."));
         Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
         Menu->addSeparator();
@@ -127,7 +123,10 @@ protected:
     std::vector<QWidget*> Controls() const { return {Edit, Combo, Check, Radio, Button, Speed, Panel, Group, Memo}; }
     TXPStyle* Style() const { return static_cast<TXPStyle*>(Painter->Style()); }
     TXPColorSet Colors() const { return Painter->ColorSet(true); }
-    TColor Face() const { return ColorToRGB(clBtnFace); }
+    void Activate() {
+        Painter = new TXPMenu(Form.get());
+        Painter->SetActive(true);
+    }
 
     std::unique_ptr<QWidget> Form;
     TXPMenu* Painter = nullptr;
@@ -147,31 +146,15 @@ protected:
     QAction *Open, *Checked, *Skipped;
 };
 
-TEST_F(XPMenuTest, NeedsAFormAndStartsWithItsDefaults) {
-    EXPECT_THROW(TXPMenu(nullptr), EInvalidCast);
-    Painter = new TXPMenu(Form.get());
-    EXPECT_FALSE(Painter->Active());
-    EXPECT_EQ(Painter->DimLevel(), 30);
-    EXPECT_EQ(Painter->GrayLevel(), 10);
-    EXPECT_EQ(Painter->IconWidth(), 24);
-    EXPECT_EQ(Painter->SelectFontColor(), clMenuText);
-    EXPECT_EQ(Painter->DisabledColor(), clInactiveCaption);
-    EXPECT_TRUE(Painter->UseSystemColors() && Painter->DrawSelect());
-    EXPECT_FALSE(Painter->Gradient() || Painter->FlatMenu() || Painter->AutoDetect() || Painter->OverrideOwnerDraw());
-    EXPECT_EQ(Painter->XPContainers(), 1023);
-    EXPECT_EQ(Painter->XPControls(), 65535);
-    EXPECT_EQ(Painter->SubClassCount(), 0);
-}
-
 TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
+    EXPECT_THROW(TXPMenu(nullptr), EInvalidCast);  // a painter needs a form
     std::unique_ptr<QStyle> own(QStyleFactory::create(QStringLiteral("Fusion")));
     Button->setStyle(own.get());
     std::vector<QImage> before;
     for (QWidget* w : Controls())
         before.push_back(Shot(*w));
 
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     EXPECT_EQ(Painter->SubClassCount(), static_cast<int>(Controls().size()));
     int changed = 0;
     for (size_t i = 0; i < Controls().size(); ++i) {
@@ -184,8 +167,7 @@ TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
     Painter->SetActive(false);
     EXPECT_EQ(Painter->SubClassCount(), 0);
     EXPECT_EQ(Button->style(), own.get());
-    EXPECT_EQ(Edit->style(), QApplication::style());
-    EXPECT_EQ(Menu->style(), QApplication::style());
+    ExpectStyle({Edit, Menu});
     for (size_t i = 0; i < Controls().size(); ++i)
         EXPECT_EQ(Shot(*Controls()[i]), before[i]) << i;
 
@@ -193,16 +175,13 @@ TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
     Painter->SetActive(true);
     delete Painter;
     Painter = nullptr;
-    EXPECT_EQ(Edit->style(), QApplication::style());
+    ExpectStyle({Edit});
     EXPECT_EQ(Button->style(), own.get());
 }
 
 TEST_F(XPMenuTest, TagNineNineNineOrATaggedParentKeepsTheOwnLook) {
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
-    EXPECT_EQ(Tagged->style(), QApplication::style());
-    EXPECT_EQ(Inner->style(), QApplication::style());
-    EXPECT_EQ(Holder->style(), QApplication::style());
+    Activate();
+    ExpectStyle({Tagged, Inner, Holder});
     EXPECT_EQ(Painter->SubClassOf(Tagged), nullptr);
 
     // A pop-up menu is taken whatever its tag; its tagged item is drawn as before.
@@ -225,15 +204,12 @@ TEST_F(XPMenuTest, TagNineNineNineOrATaggedParentKeepsTheOwnLook) {
     QMenu* context = new QMenu(&window);
     TXPMenu main(&window);
     main.SetActive(true);
-    EXPECT_EQ(window.menuBar()->style(), QApplication::style());
-    EXPECT_EQ(file->style(), QApplication::style());
-    EXPECT_EQ(sub->style(), QApplication::style());
-    EXPECT_EQ(context->style(), main.Style());
+    ExpectStyle({window.menuBar(), file, sub});
+    ExpectStyle({context}, main.Style());
 }
 
 TEST_F(XPMenuTest, ActiveAgainDoesNothingAndTheSetsDecideWhatIsTaken) {
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     const int count = Painter->SubClassCount();
     auto* late = new QPushButton(QStringLiteral("late"), Form.get());
     Painter->SetActive(true);
@@ -260,24 +236,14 @@ TEST_F(XPMenuTest, LaterMenusAndButtonsArePickedUpAndGoneControlsDropped) {
     bar->show();
     Painter->SetActive(true);
 
-    QMenu* sub = Menu->addMenu(QStringLiteral("Later"));
-    EXPECT_EQ(sub->style(), Painter->Style());
-    QAction* b = bar->addAction(QStringLiteral("B"));
-    QWidget* button = bar->widgetForAction(b);
-    button->ensurePolished();
-    EXPECT_EQ(button->style(), Painter->Style());
-
-    auto* popup = new QMenu(Form.get());
-    popup->ensurePolished();
-    EXPECT_EQ(popup->style(), QApplication::style());
+    ExpectStyle({Menu->addMenu(QStringLiteral("Later")), bar->widgetForAction(bar->addAction(QStringLiteral("B")))},
+                Painter->Style());
+    // A new pop-up menu of the form only with AutoDetect, never one of another form.
+    ExpectStyle({new QMenu(Form.get())});
     Painter->SetAutoDetect(true);
-    auto* detected = new QMenu(Form.get());
-    detected->ensurePolished();
-    EXPECT_EQ(detected->style(), Painter->Style());
+    ExpectStyle({new QMenu(Form.get())}, Painter->Style());
     QMainWindow other;
-    auto* foreign = new QMenu(&other);
-    foreign->ensurePolished();
-    EXPECT_EQ(foreign->style(), QApplication::style());
+    ExpectStyle({new QMenu(&other)});
     Painter->SetAutoDetect(false);
 
     const int count = Painter->SubClassCount();
@@ -289,8 +255,7 @@ TEST_F(XPMenuTest, LaterMenusAndButtonsArePickedUpAndGoneControlsDropped) {
 }
 
 TEST_F(XPMenuTest, MenusAreMeasuredAndPaintedByTheRules) {
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     const QFontMetrics fm(Painter->MenuFont());
     const int th = fm.height();
     const int q = th * 75 / 100, r = th * 75 % 100;
@@ -309,29 +274,22 @@ TEST_F(XPMenuTest, MenusAreMeasuredAndPaintedByTheRules) {
     const QRect sep = Menu->actionGeometry(Menu->actions()[1]);
     // The system's raised frame, the icon column, the separator, the check box of an item
     // without icon with its mark.
-    EXPECT_EQ(At(img, 0, 0), ColorToRGB(cl3DLight));
-    EXPECT_EQ(At(img, 1, 1), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(img, img.width() - 1, img.height() - 1), ColorToRGB(cl3DDkShadow));
-    EXPECT_EQ(At(img, item.left() + 1, item.top()), cs.IconBack);
-    EXPECT_EQ(At(img, item.left() + 30, item.top()), cs.MenuBack);
-    EXPECT_EQ(At(img, sep.left() + 24 + 8, sep.top() + 2), cs.Separator);
-    EXPECT_EQ(At(img, sep.left() + 24 + 3, sep.top() + 2), cs.MenuBack);
     const QRect box(item.left() + 7, item.top() + (item.height() - 10) / 2, 10, 10);
-    EXPECT_EQ(At(img, box.left(), box.top()), cs.CheckFrame);
-    EXPECT_EQ(At(img, box.left() + 1, box.top() + 1), cs.CheckedFill);
-    EXPECT_EQ(At(img, box.left() + 1, box.top() + 5), ColorToRGB(clBlack));
+    ExpectPixels(img, {{0, 0, cl3DLight}, {1, 1, clBtnHighlight}, {img.width() - 1, img.height() - 1, cl3DDkShadow},
+                       {item.left() + 1, item.top(), cs.IconBack}, {item.left() + 30, item.top(), cs.MenuBack},
+                       {sep.left() + 24 + 8, sep.top() + 2, cs.Separator}, {sep.left() + 24 + 3, sep.top() + 2, cs.MenuBack},
+                       {box.left(), box.top(), cs.CheckFrame}, {box.left() + 1, box.top() + 1, cs.CheckedFill},
+                       {box.left() + 1, box.top() + 5, clBlack}});
 
     // A flat menu: one line in the frame colour, the icon column carried into the frame.
     Painter->SetFlatMenu(true);
     img = Shot(*Menu);
-    EXPECT_EQ(At(img, 0, 0), cs.MenuFrame);
-    EXPECT_EQ(At(img, 1, item.center().y()), cs.IconBack);
-    EXPECT_EQ(At(img, img.width() - 2, item.center().y()), cs.MenuBack);
+    ExpectPixels(img, {{0, 0, cs.MenuFrame}, {1, item.center().y(), cs.IconBack},
+                       {img.width() - 2, item.center().y(), cs.MenuBack}}, "flat");
 }
 
 TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     auto paint = [&](QStyle::State state, QStyleOptionMenuItem::MenuItemType type, bool bar) {
         QImage img(200, 24, QImage::Format_RGB32);
         img.fill(Qt::magenta);
@@ -348,9 +306,7 @@ TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
     };
     const TXPColorSet cs = Colors();
     const QImage selected = paint(QStyle::State_Enabled | QStyle::State_Selected, QStyleOptionMenuItem::Normal, false);
-    EXPECT_EQ(At(selected, 30, 0), cs.MenuBack);
-    EXPECT_EQ(At(selected, 30, 1), cs.SelectFrame);
-    EXPECT_EQ(At(selected, 30, 4), cs.SelectFill);
+    ExpectPixels(selected, {{30, 0, cs.MenuBack}, {30, 1, cs.SelectFrame}, {30, 4, cs.SelectFill}});
     // The shortcut: the text colour lightened by 40 (green by 42), ten pixels from the right.
     TColor darkest = clWhite;
     int right = 0;
@@ -378,84 +334,66 @@ TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
     // An open menu-bar item is a raised tab with a shadow on its right.
     const QImage tab = paint(QStyle::State_Enabled | QStyle::State_Selected | QStyle::State_Sunken,
                              QStyleOptionMenuItem::Normal, true);
-    EXPECT_EQ(At(tab, 0, 12), cs.MenuFrame);
-    EXPECT_EQ(At(tab, 195, 0), cs.MenuFrame);
-    EXPECT_EQ(At(tab, 196, 12), Darken(cs.MenuBar, 100));
-    EXPECT_EQ(At(tab, 199, 12), Darken(cs.MenuBar, 10));
-    EXPECT_EQ(At(tab, 10, 23), cs.MenuBar);  // open at the bottom
+    ExpectPixels(tab, {{0, 12, cs.MenuFrame}, {195, 0, cs.MenuFrame}, {196, 12, Darken(cs.MenuBar, 100)},
+                       {199, 12, Darken(cs.MenuBar, 10)}, {10, 23, cs.MenuBar} /* open at the bottom */});
 }
 
 TEST_F(XPMenuTest, ControlsArePaintedFlatInEachState) {
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     const TXPColorSet cs = Colors();
     const TColor hotBorder = Lighten(cs.SelectFrame, 60);
 
-    // Button: idle face in the icon-column colour, shadow right; hot and pressed.
-    QImage img = Shot(*Button);
-    EXPECT_EQ(At(img, 4, 13), cs.IconBack);
-    EXPECT_EQ(At(img, 79, 13), Darken(clBtnShadow, 50));
+    // Button: idle face in the icon-column colour, shadow right; held by Space or hot, the light
+    // face; pressed, the face moved right and down.
+    ExpectPixels(Shot(*Button), {{4, 13, cs.IconBack}, {79, 13, Darken(clBtnShadow, 50)}}, "idle");
+    Space(Button, QEvent::KeyPress);
+    ExpectPixels(Shot(*Button), {{4, 13, Lighten(clBtnFace, 60)}, {0, 13, Darken(hotBorder, 50)}}, "space");
+    Space(Button, QEvent::KeyRelease);
     Enter(Button);
-    img = Shot(*Button);
-    EXPECT_EQ(At(img, 4, 13), Lighten(clBtnFace, 60));
-    EXPECT_EQ(At(img, 79, 13), Darken(hotBorder, 50));
-    Send(Button, QEvent::MouseButtonPress);
-    img = Shot(*Button);
-    EXPECT_EQ(At(img, 0, 13), Darken(hotBorder, 50));
-    EXPECT_EQ(At(img, 79, 13), Lighten(hotBorder, 30));  // the face moved right and down
-    Send(Button, QEvent::MouseButtonRelease);
+    ExpectPixels(Shot(*Button), {{4, 13, Lighten(clBtnFace, 60)}, {79, 13, Darken(hotBorder, 50)}}, "hot");
+    vxtest::Mouse(Button, QEvent::MouseButtonPress, QPoint(3, 3));
+    ExpectPixels(Shot(*Button), {{0, 13, Darken(hotBorder, 50)}, {79, 13, Lighten(hotBorder, 30)}}, "pressed");
+    vxtest::Mouse(Button, QEvent::MouseButtonRelease, QPoint(3, 3));
 
-    // Check box: white box framed in the shadow colour, the mark in the highlight colour.
-    const QRect inner = CheckSquare(Check, false).adjusted(2, 2, -2, -2);
-    img = Shot(*Check);
-    EXPECT_EQ(At(img, inner.left(), inner.top()), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(img, inner.left() + 1, inner.top() + 1), ColorToRGB(clWindow));
+    // Check box: white box framed in the shadow colour, the mark in the highlight colour; with
+    // Space held the pressed face and a white mark.
+    const QRect in = CheckSquare(Check, false).adjusted(2, 2, -2, -2);
+    ExpectPixels(Shot(*Check), {{in.left(), in.top(), clBtnShadow}, {in.left() + 1, in.top() + 1, clWindow}}, "idle");
     Check->setChecked(true);
     Enter(Check);
-    img = Shot(*Check);
-    EXPECT_EQ(At(img, inner.left(), inner.top()), cs.SelectFrame);
-    EXPECT_EQ(At(img, inner.left() + 1, inner.top() + 1), cs.SelectFill);
-    EXPECT_EQ(At(img, inner.left() + 4, inner.bottom() + 1 - 3), ColorToRGB(clHighlight));
-    // Space held: the pressed face, a white mark.
-    Send(Check, QEvent::KeyPress);
-    img = Shot(*Check);
-    EXPECT_EQ(At(img, inner.left() + 1, inner.top() + 1), cs.CheckedSelFill);
-    EXPECT_EQ(At(img, inner.left() + 4, inner.bottom() + 1 - 3), ColorToRGB(clWindow));
-    Send(Check, QEvent::KeyRelease);
+    ExpectPixels(Shot(*Check), {{in.left(), in.top(), cs.SelectFrame}, {in.left() + 1, in.top() + 1, cs.SelectFill},
+                                {in.left() + 4, in.bottom() - 2, clHighlight}}, "hot");
+    Space(Check, QEvent::KeyPress);
+    ExpectPixels(Shot(*Check), {{in.left() + 1, in.top() + 1, cs.CheckedSelFill}, {in.left() + 4, in.bottom() - 2, clWindow}},
+                 "space");
+    Space(Check, QEvent::KeyRelease);
     EXPECT_FALSE(Painter->SubClassOf(Check)->SpaceDown());
     // A double click is a second press to the painter too.
-    Send(Check, QEvent::MouseButtonDblClick);
+    vxtest::Mouse(Check, QEvent::MouseButtonDblClick, QPoint(3, 3));
     EXPECT_TRUE(Painter->SubClassOf(Check)->LButtonDown());
 
-    const QRect dot = CheckSquare(Radio, true).adjusted(4, 4, -4, -4);
-    EXPECT_EQ(At(Shot(*Radio), dot.center().x(), dot.center().y()), ColorToRGB(clHighlight));
+    const QPoint dot = CheckSquare(Radio, true).center();
+    ExpectPixels(Shot(*Radio), {{dot.x(), dot.y(), clHighlight}}, "radio");
 
     // Edit and memo: a one-pixel border, darker than the parent idle, light highlight hot.
     const TColor idle = Darken(clBtnFace, 60);
-    EXPECT_EQ(At(Shot(*Edit), 5, 0), idle);
-    EXPECT_EQ(At(Shot(*Edit), 115, 11), ColorToRGB(clWindow));
+    ExpectPixels(Shot(*Edit), {{5, 0, idle}, {115, 11, clWindow}}, "edit");
     Enter(Edit);
-    EXPECT_EQ(At(Shot(*Edit), 5, 0), hotBorder);
-    EXPECT_EQ(At(Shot(*Memo), 5, 0), idle);
+    ExpectPixels(Shot(*Edit), {{5, 0, hotBorder}}, "hot edit");
+    ExpectPixels(Shot(*Memo), {{5, 0, idle}}, "memo");
 
     // Combo box: border, button face and arrow.
-    img = Shot(*Combo);
-    EXPECT_EQ(At(img, 5, 0), idle);
-    EXPECT_EQ(At(img, 117, 3), Face());
-    EXPECT_EQ(At(img, 110, 10), ColorToRGB(clBlack));
+    ExpectPixels(Shot(*Combo), {{5, 0, idle}, {117, 3, clBtnFace}, {110, 10, clBlack}}, "combo");
     Enter(Combo);
-    img = Shot(*Combo);
-    EXPECT_EQ(At(img, 5, 0), cs.SelectFrame);
-    EXPECT_EQ(At(img, 117, 3), cs.SelectFill);
+    ExpectPixels(Shot(*Combo), {{5, 0, cs.SelectFrame}, {117, 3, cs.SelectFill}}, "hot combo");
 
     // Speed button, panel bevel and group box frame.
-    img = Shot(*Speed);
-    EXPECT_EQ(At(img, 0, 0), Lighten(clBtnShadow, 30));
-    EXPECT_EQ(At(img, 3, 3), cs.IconBack);
-    img = Shot(*Panel);
-    EXPECT_EQ(At(img, 0, 0), Lighten(clBtnFace, 60));
-    EXPECT_EQ(At(img, 59, 25), Darken(clBtnFace, 60));
-    img = Shot(*Group);
+    ExpectPixels(Shot(*Speed), {{0, 0, Lighten(clBtnShadow, 30)}, {3, 3, cs.IconBack}}, "speed button");
+    Speed->setCheckable(true);
+    Speed->setChecked(true);
+    ExpectPixels(Shot(*Speed), {{3, 3, cs.CheckedFill}}, "speed button down");
+    ExpectPixels(Shot(*Panel), {{0, 0, Lighten(clBtnFace, 60)}, {59, 25, Darken(clBtnFace, 60)}}, "panel");
+    const QImage img = Shot(*Group);
     EXPECT_EQ(At(img, 1, 45), Lighten(clBtnFace, 60));
     // The frame begins under the caption, whole: its top line at the same row on the left edge
     // and right of the caption, clear of the caption's rows.
@@ -481,8 +419,7 @@ TEST_F(XPMenuTest, CheckMarksOnATabPageKeepThePagesBackground) {
     auto* radio = new QRadioButton(QStringLiteral("On a page"), page);
     radio->setGeometry(10, 40, 150, 22);
     tabs->show();
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     ASSERT_TRUE(Painter->SubClassOf(check) && Painter->SubClassOf(radio));
     const QImage img = Shot(*tabs);
     const QPoint far = page->mapTo(tabs, QPoint(180, 70));
@@ -512,25 +449,19 @@ TEST_F(XPMenuTest, ToolBarButtonsAndTheControlBarGrip) {
     cbar->layout()->activate();
     tb->layout()->activate();
 
-    Painter = new TXPMenu(Form.get());
-    Painter->SetActive(true);
+    Activate();
     ASSERT_TRUE(cbar->HasBandPaint());
     const TXPColorSet cs = Colors();
-    QImage img = Shot(*tb->widgetForAction(checked));
-    EXPECT_EQ(At(img, 0, 0), cs.SelectFrame);
-    EXPECT_EQ(At(img, 2, 2), cs.CheckedFill);
-    img = Shot(*dropButton);
-    const int splitX = img.width() - TXPStyle::DropDownWidth;
-    EXPECT_EQ(At(img, 1, 1), Lighten(clBtnFace, 16));
-    EXPECT_EQ(At(img, splitX + 4, (img.height() - 3) / 2), ColorToRGB(clBlack));
-    EXPECT_EQ(At(img, splitX + 8, (img.height() - 3) / 2), ColorToRGB(clBlack));
-    EXPECT_EQ(At(img, splitX + 6, (img.height() - 3) / 2 + 2), ColorToRGB(clBlack));
-
+    ExpectPixels(Shot(*tb->widgetForAction(checked)), {{0, 0, cs.SelectFrame}, {2, 2, cs.CheckedFill}}, "checked");
+    const QImage img = Shot(*dropButton);
+    const int splitX = img.width() - TXPStyle::DropDownWidth, arrowY = (img.height() - 3) / 2;
+    ExpectPixels(img, {{1, 1, Lighten(clBtnFace, 16)}, {splitX + 4, arrowY, clBlack}, {splitX + 8, arrowY, clBlack},
+                       {splitX + 6, arrowY + 2, clBlack}}, "drop-down");
+    // The grip of a band: lines darkening downwards on a lightened face.
     const QRect band = cbar->BandRects().value(0);
-    img = Shot(*cbar);
-    EXPECT_EQ(At(img, band.left() + 3, band.top() + 6), Darken(clBtnFace, 30));
-    EXPECT_EQ(At(img, band.left() + 5, band.top() + 8), Darken(clBtnFace, 37));
-    EXPECT_EQ(At(img, band.left() + 3, band.top() + 7), Lighten(clBtnFace, 6));
+    ExpectPixels(Shot(*cbar), {{band.left() + 3, band.top() + 6, Darken(clBtnFace, 30)},
+                               {band.left() + 5, band.top() + 8, Darken(clBtnFace, 37)},
+                               {band.left() + 3, band.top() + 7, Lighten(clBtnFace, 6)}}, "grip");
     Painter->SetActive(false);
     EXPECT_FALSE(cbar->HasBandPaint());
 }
@@ -538,22 +469,12 @@ TEST_F(XPMenuTest, ToolBarButtonsAndTheControlBarGrip) {
 // ---- Real keyboard and mouse input (under Xvfb with xdotool; skipped elsewhere) ----
 
 bool Xdo(const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args) == 0; }
+bool WaitFor(const std::function<bool()>& done) { return vxtest::WaitUntil(done, 3000); }
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-QStringList At(const QWidget* w, QPoint p) {
+// xdotool's "mousemove X Y" to the point of the widget.
+QStringList MoveTo(const QWidget* w, QPoint p) {
     const QPoint g = w->mapToGlobal(p);
-    return {QString::number(g.x()), QString::number(g.y())};
+    return {QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y())};
 }
 
 TEST(XPMenuRealInput, DoubleClickCountsTwiceSpaceShowsPressedHoverLightsToolButtons) {
@@ -579,27 +500,24 @@ TEST(XPMenuRealInput, DoubleClickCountsTwiceSpaceShowsPressedHoverLightsToolButt
 
     int clicks = 0;
     QObject::connect(check, &QCheckBox::clicked, [&] { ++clicks; });
-    ASSERT_TRUE(Xdo(QStringList{QStringLiteral("mousemove")} + At(check, QPoint(8, 12)) +
-                    QStringList{QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-                                QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")}));
+    ASSERT_TRUE(Xdo(MoveTo(check, QPoint(8, 12)) + QStringList{QStringLiteral("click"), QStringLiteral("--repeat"),
+                                                                QStringLiteral("2"), QStringLiteral("--delay"),
+                                                                QStringLiteral("80"), QStringLiteral("1")}));
     EXPECT_TRUE(WaitFor([&] { return clicks == 2; }));
     EXPECT_FALSE(check->isChecked());
 
     button->setFocus();
-    ASSERT_TRUE(Xdo(QStringList{QStringLiteral("mousemove")} + At(button, QPoint(40, 13))));
+    ASSERT_TRUE(Xdo(MoveTo(button, QPoint(40, 13))));
     ASSERT_TRUE(Xdo({QStringLiteral("keydown"), QStringLiteral("space")}));
     EXPECT_TRUE(WaitFor([&] { return painter.SubClassOf(button)->SpaceDown(); }));
-    QImage img = Shot(*button);
-    EXPECT_EQ(At(img, 4, 13), Lighten(clBtnFace, 60));
-    EXPECT_EQ(At(img, 0, 13), Darken(Lighten(cs.SelectFrame, 60), 50));  // pressed: shadow on the left
+    // Pressed: the shadow on the left.
+    ExpectPixels(Shot(*button), {{4, 13, Lighten(clBtnFace, 60)}, {0, 13, Darken(Lighten(cs.SelectFrame, 60), 50)}});
     ASSERT_TRUE(Xdo({QStringLiteral("keyup"), QStringLiteral("space")}));
     EXPECT_TRUE(WaitFor([&] { return !painter.SubClassOf(button)->SpaceDown(); }));
 
-    ASSERT_TRUE(Xdo(QStringList{QStringLiteral("mousemove")} + At(tool, tool->rect().center())));
+    ASSERT_TRUE(Xdo(MoveTo(tool, tool->rect().center())));
     EXPECT_TRUE(WaitFor([&] { return tool->underMouse(); }));
-    img = Shot(*tool);
-    EXPECT_EQ(At(img, 0, 0), cs.SelectFrame);
-    EXPECT_EQ(At(img, 2, 2), cs.SelectFill);
+    ExpectPixels(Shot(*tool), {{0, 0, cs.SelectFrame}, {2, 2, cs.SelectFill}}, "hot tool button");
 }
 
 }  // namespace

@@ -1,13 +1,24 @@
-// What the record editor tests share: a host over a table of their own (rows built as the
-// loader builds them), a table with a field of every type, and the bytes of a stored field.
+// What the editor tests share. The record editors (edtest): a host over a table of their own
+// (rows built as the loader builds them), a table with a field of every type, and the bytes of a
+// stored field. The structure tests (structtest): a create-table host that answers with fixed
+// file names, an independent reader of tables (python3-dbfread) when it is installed, and a
+// listing of a folder's files with their bytes.
 #pragma once
 
 #include "app/sampletable.h"
+#include "editors/formcreatedbf.h"
 #include "editors/recordforms.h"
 #include "editors/recordwriter.h"
 #include "engine/dbf.h"
+#include "export/exportfixture.h"
 #include "qtapp.h"
 #include "testutil.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <map>
+#include <string>
 
 namespace edtest {
 
@@ -73,3 +84,50 @@ inline std::string FieldBytes(const std::string& path, TDBF& dbf, uint32_t recNo
 }
 
 }  // namespace edtest
+
+namespace structtest {
+
+class FixedHost : public TCreateTableHost {
+public:
+    QString OpenName, SaveName;
+    int Closed = 0;
+    QString Opened;
+    QString OpenFileName(const QString&) override { return OpenName; }
+    QString SaveFileName(const QString& filter) override {
+        SaveFilter = filter;
+        return SaveName;
+    }
+    void CloseDocument() override { ++Closed; }
+    bool OpenTable(const QString& path) override {
+        Opened = path;
+        return true;
+    }
+    QString SaveFilter;
+};
+
+// dbfread's view of a table: "NAME:T:len:dec" per field, then "records=N", then each record's
+// values joined by "|"; empty when dbfread is missing.
+inline std::string ReadWithDbfread(const std::string& path) {
+    const std::string py = exporttest::PythonWith("dbfread");
+    if (py.empty()) return {};
+    vxtest::WriteAll(path + ".py",
+                     "import sys, dbfread\n"
+                     "t = dbfread.DBF(sys.argv[1], load=True, char_decode_errors='replace')\n"
+                     "print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
+                     "print('records=%d' % len(t.records))\n"
+                     "for r in t.records: print('|'.join(str(v) for v in r.values()))\n");
+    bool ok = false;
+    const std::string out = exporttest::RunCommand(py + " '" + path + ".py' '" + path + "' 2>&1", ok);
+    std::filesystem::remove(path + ".py");
+    return out;
+}
+
+// Every file of a folder with its bytes.
+inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        files[e.path().filename().string()] = e.is_regular_file() ? vxtest::ReadAll(e.path().string()) : "<folder>";
+    return files;
+}
+
+}  // namespace structtest

@@ -5,21 +5,22 @@
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"
 #include "app/loadwindow_fixture.h"
-#include "structuretest.h"
+#include "editortest.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace {
 
+using TMessages = std::vector<std::pair<int, long long>>;
+
 // Records the worker's messages.
 class TRecorder : public QObject {
 public:
-    std::vector<std::pair<int, long long>> Got;
+    TMessages Got;
     bool event(QEvent* e) override {
         if (!IsWorkerMessage(e)) return QObject::event(e);
-        auto* m = static_cast<TWorkerMessage*>(e);
-        Got.emplace_back(m->Message(), m->WParam);
+        Got.emplace_back(static_cast<TWorkerMessage*>(e)->Message(), static_cast<TWorkerMessage*>(e)->WParam);
         return true;
     }
 };
@@ -35,7 +36,7 @@ public:
     void ShowLoadError(const std::string&) override {}
 };
 
-// The rows the loader reads from the table now.
+// Loads the rows the loader reads from the table now.
 void LoadRows(TDBF& dbf, TRowStore& rows) {
     TNullLoadView view;
     TWorkThread loader(&dbf, &rows, &view, nullptr);
@@ -43,6 +44,7 @@ void LoadRows(TDBF& dbf, TRowStore& rows) {
     loader.WaitFor();
 }
 
+// Mark, number and field texts of each row.
 std::vector<std::vector<std::string>> Texts(const TDataList& list) {
     std::vector<std::vector<std::string>> out;
     for (size_t i = 0; i < list.Count(); ++i) {
@@ -70,11 +72,12 @@ public:
     int Calls = 0;
 };
 
-// PGSTART, every percent from 1 to 100 once, 100 again, PGSTOP.
-std::vector<std::pair<int, long long>> FullProgress() {
-    std::vector<std::pair<int, long long>> m{{WM_PGSTART, 0}};
-    for (int p = 1; p <= 100; ++p) m.emplace_back(WM_PGPROGRESS, p);
-    m.emplace_back(WM_PGPROGRESS, 100);
+// PGSTART, the percents, PGSTOP; by default every percent from 1 to 100 once, then 100 again.
+TMessages Progress(std::vector<int> percents = {}) {
+    if (percents.empty())
+        for (int p = 1; p <= 101; ++p) percents.push_back(std::min(p, 100));
+    TMessages m{{WM_PGSTART, 0}};
+    for (int p : percents) m.emplace_back(WM_PGPROGRESS, p);
     m.emplace_back(WM_PGSTOP, 0);
     return m;
 }
@@ -129,7 +132,7 @@ TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
         job.SetFieldDef(f.Field);
         Run(job);
         ASSERT_TRUE(job.Succeeded()) << job.ErrorText();
-        EXPECT_EQ(Messages.Got, FullProgress());
+        EXPECT_EQ(Messages.Got, Progress());
         EXPECT_EQ(view.Calls, 1);
         EXPECT_EQ(job.NewFieldText(), f.Text);
         EXPECT_EQ(Texts(view.After->DataList), Reloaded());
@@ -145,7 +148,7 @@ TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
         del.SetDeleteFields(indexes, 2);
         Run(del);
         ASSERT_TRUE(del.Succeeded()) << del.ErrorText();
-        EXPECT_EQ(Messages.Got, FullProgress());
+        EXPECT_EQ(Messages.Got, Progress());
         EXPECT_EQ(Dbf.FieldCount, 1);
         EXPECT_EQ(Texts(back.After->DataList), Reloaded());
         // Put the first field back for the next round.
@@ -157,31 +160,26 @@ TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
 
 TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
     const auto before = structtest::Snapshot(Dir.Root());
-    const struct {
-        int Mode;
-        const char* Step;
-    } faults[] = {{TFieldEditorThread::ModeAddField, "widen"}, {TFieldEditorThread::ModeAddField, "append"},
-                  {TFieldEditorThread::ModeDeleteFields, "narrow"}, {TFieldEditorThread::ModeDeleteFields, "finish"}};
-    for (const auto& f : faults) {
-        SCOPED_TRACE(f.Step);
+    const std::pair<int, const char*> faults[] = {{TFieldEditorThread::ModeAddField, "widen"}, {TFieldEditorThread::ModeAddField, "append"},
+                                                  {TFieldEditorThread::ModeDeleteFields, "narrow"}, {TFieldEditorThread::ModeDeleteFields, "finish"}};
+    for (const auto& [mode, faultStep] : faults) {
+        SCOPED_TRACE(faultStep);
         Messages.Got.clear();
         Dbf.StructureFaultHook = [&](const char* step, int64_t rec) {
-            if (std::string(step) == f.Step && (rec < 0 || rec == 5000)) throw EDBFError("disk full");
+            if (std::string(step) == faultStep && (rec < 0 || rec == 5000)) throw EDBFError("disk full");
         };
         TRowsView view(Rows);
         TFieldEditorThread job(&Dbf, &view, &Messages);
-        job.SetMode(uint8_t(f.Mode));
+        job.SetMode(uint8_t(mode));
         job.SetFieldDef({"NOTE", 'M', 10, 0, "x"});
         const int32_t first = 0;
         job.SetDeleteFields(&first, 1);
         Run(job);
-        EXPECT_FALSE(job.Succeeded());
-        EXPECT_EQ(job.ErrorText(), "disk full");
+        EXPECT_EQ((std::pair{job.Succeeded(), job.ErrorText()}), (std::pair{false, std::string("disk full")}));
         EXPECT_EQ(view.Calls, 0);  // the list is not touched
-        ASSERT_GE(Messages.Got.size(), 3u);
+        ASSERT_GE(Messages.Got.size(), 3u);  // the progress is closed at 100 all the same
         EXPECT_EQ(Messages.Got.front().first, WM_PGSTART);
-        EXPECT_EQ(Messages.Got[Messages.Got.size() - 2], (std::pair<int, long long>{WM_PGPROGRESS, 100}));
-        EXPECT_EQ(Messages.Got.back().first, WM_PGSTOP);
+        EXPECT_EQ(TMessages(Messages.Got.end() - 2, Messages.Got.end()), (TMessages{{WM_PGPROGRESS, 100}, {WM_PGSTOP, 0}}));
         EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
         EXPECT_EQ(Dbf.FieldCount, 2);
     }
@@ -198,5 +196,5 @@ TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
     job.SetFieldDef({"N", 'N', 5, 0, "1"});
     Run(job);
     EXPECT_TRUE(job.Succeeded());
-    EXPECT_EQ(Messages.Got, (std::vector<std::pair<int, long long>>{{WM_PGSTART, 0}, {WM_PGPROGRESS, 100}, {WM_PGSTOP, 0}}));
+    EXPECT_EQ(Messages.Got, Progress({100}));
 }

@@ -59,9 +59,7 @@ TEST_F(DialogTest, FindChecksTheTextAndFillsTheSearch) {
     form.cbKeyvalue->setEditText(QStringLiteral("\U0001F6005"));  // in no code page
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), 0);
-    ASSERT_EQ(Asked().size(), 2);
-    EXPECT_EQ(Asked()[0], QStringLiteral("Please Enter Text!"));
-    EXPECT_EQ(Asked()[1], CannotHoldMessage(QStringLiteral("\U0001F600")));
+    EXPECT_EQ(Asked(), (QStringList{"Please Enter Text!", CannotHoldMessage(QStringLiteral("\U0001F600"))}));
     form.cbKeyvalue->setEditText(QStringLiteral("OLD"));
     form.cbMatch->setCurrentIndex(2);
     form.cbSearch->setCurrentIndex(1);
@@ -69,12 +67,9 @@ TEST_F(DialogTest, FindChecksTheTextAndFillsTheSearch) {
     form.CheckIgnoreCase->setChecked(false);
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(form.Options.Text, "OLD");
-    EXPECT_EQ(form.Options.Match, 2);
-    EXPECT_EQ(form.Options.Direction, 1);
-    EXPECT_EQ(form.Options.FieldIndex, 2);
-    EXPECT_TRUE(form.Options.IgnoreCase);
-    EXPECT_EQ(form.Options.StartRow, 4);
+    const TFindOptions& got = form.Options;
+    EXPECT_EQ((std::tuple{got.Text, got.Match, got.Direction, got.FieldIndex, got.IgnoreCase, got.StartRow}),
+              (std::tuple{std::string("OLD"), 2, 1, 2, true, 4}));
     EXPECT_EQ(vxtest::ReadAll(vx::FindHistoryPath()), "OLD\nolder\n");
 }
 
@@ -104,9 +99,8 @@ TEST_F(DialogTest, ReplaceChecksItsRange) {
     range(true, 4, true, 3);
     range(true, -2, false, 0);
     EXPECT_EQ(form.result(), 0);
-    EXPECT_EQ(Asked(), (QStringList{QStringLiteral("Please enter search text!"), QStringLiteral("Please enter replace text!"),
-                                    QStringLiteral("From..to.. value error!"), QStringLiteral("From..to.. value error!"),
-                                    QStringLiteral("From..to.. value error!"), QStringLiteral("From..to.. value error!")}));
+    EXPECT_EQ(Asked(), (QStringList{"Please enter search text!", "Please enter replace text!"} +
+                        QStringList(4, QStringLiteral("From..to.. value error!"))));
     form.cbFrom->setChecked(false);
     form.cbFromClick();  // back to 1, disabled
     EXPECT_EQ(form.ReplaceFrom->Value(), 1);
@@ -115,11 +109,9 @@ TEST_F(DialogTest, ReplaceChecksItsRange) {
     form.ReplaceTo->SetValue(3);
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(form.Options.From, -1);
-    EXPECT_EQ(form.Options.To, 3);
-    EXPECT_EQ(form.Options.ReplaceText, "b");
-    EXPECT_EQ(form.Options.Direction, 1);  // untouched
-    EXPECT_EQ(form.Options.StartRow, 9);
+    const TFindOptions& got = form.Options;  // direction and start untouched
+    EXPECT_EQ((std::tuple{got.From, got.To, got.ReplaceText, got.Direction, got.StartRow}),
+              (std::tuple{-1, 3, std::string("b"), 1, 9}));
     TFormReplace empty(nullptr, Fields, o, 0);
     EXPECT_EQ(empty.ReplaceFrom->Value(), 0);
 }
@@ -127,7 +119,7 @@ TEST_F(DialogTest, ReplaceChecksItsRange) {
 TEST_F(DialogTest, FilterItemsAreCheckedListedAndHandedBack) {
     TFilterList current = {{{"AMOUNT", 4, "10"}}};
     TFormFilter shown(nullptr, Fields, current, true);
-    EXPECT_EQ(shown.lvFilters->topLevelItemCount(), 1);
+    ASSERT_EQ(shown.lvFilters->topLevelItemCount(), 1);
     EXPECT_EQ(shown.lvFilters->topLevelItem(0)->text(1), QStringLiteral(">="));
     TFormFilter form(nullptr, Fields, current, false);  // not applied: starts empty
     EXPECT_EQ(form.lvFilters->topLevelItemCount(), 0);
@@ -139,12 +131,10 @@ TEST_F(DialogTest, FilterItemsAreCheckedListedAndHandedBack) {
     form.cbCondition->setCurrentIndex(7);
     form.EditValue->setText(QStringLiteral("   "));
     form.TB_ADDClick();
-    EXPECT_EQ(Asked(), (QStringList{QStringLiteral("Please Select Field Name!"), QStringLiteral("Please Select Condition!"),
-                                    QStringLiteral("Please Enter Value!")}));
+    EXPECT_EQ(Asked(), (QStringList{"Please Select Field Name!", "Please Select Condition!", "Please Enter Value!"}));
     form.EditValue->setText(QStringLiteral(" \u00E9t\u00E9 "));
     form.TB_ADDClick();
-    EXPECT_EQ(form.cbFieldName->currentIndex(), -1);
-    EXPECT_TRUE(form.EditValue->text().isEmpty());
+    EXPECT_EQ((std::pair{form.cbFieldName->currentIndex(), form.EditValue->text()}), (std::pair{-1, QString()}));
     form.cbFieldName->setCurrentIndex(1);
     form.cbCondition->setCurrentIndex(2);
     form.EditValue->setText(QStringLiteral("5"));
@@ -157,17 +147,23 @@ TEST_F(DialogTest, FilterItemsAreCheckedListedAndHandedBack) {
     form.TB_ADDClick();
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    ASSERT_EQ(form.Filter.size(), 1u);
-    ASSERT_EQ(form.Filter[0].size(), 2u);
-    EXPECT_EQ(form.Filter[0][0].FieldName, "AMOUNT");
-    EXPECT_EQ(form.Filter[0][0].Operator, 2);
-    EXPECT_EQ(form.Filter[0][1].Value, "\xE9t\xE9");  // bytes of the code page
+    std::string filter;  // the value in bytes of the code page
+    for (const auto& group : form.Filter)
+        for (const auto& c : group) filter += c.FieldName + " " + std::to_string(c.Operator) + " " + c.Value + ";";
+    EXPECT_EQ(filter, "AMOUNT 2 5;NAME 7 \xE9t\xE9;");
 }
 
 TEST_F(DialogTest, AdvancedSortMovesKeysAndBuildsThem) {
     const QStringList captions = {QStringLiteral("NAME [C] "), QStringLiteral("AMOUNT [N] "), QStringLiteral("DAY [D] ")};
     const std::vector<TColumnInfo> columns = {{"NAME", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"DAY", 'D', 8, 0}};
     TFormAdSortSelect form(nullptr, captions, columns);
+    // The count of columns left, then the keys with their directions.
+    auto lists = [&] {
+        QString s = QString::number(form.ListBoxSrc->count());
+        for (int i = 0; i < form.ListViewDest->topLevelItemCount(); ++i)
+            s += QLatin1Char('|') + form.ListViewDest->topLevelItem(i)->text(0) + form.ListViewDest->topLevelItem(i)->text(1);
+        return s;
+    };
     EXPECT_FALSE(form.ButtonToRight->isEnabled());
     form.BitBtn1Click();
     EXPECT_EQ(Asked(), QStringList{QStringLiteral("Please Select One Or More Column!")});
@@ -176,39 +172,30 @@ TEST_F(DialogTest, AdvancedSortMovesKeysAndBuildsThem) {
     form.ButtonToRightClick();  // DAY; the selection goes to the first entry
     EXPECT_EQ(form.ListBoxSrc->currentRow(), 0);
     form.ButtonToRightClick();  // NAME
-    EXPECT_EQ(form.ListViewDest->topLevelItemCount(), 2);
     EXPECT_TRUE(form.ButtonUp->isEnabled());
     form.SetDirection(QStringLiteral("Descending"));  // NAME descending
     form.ButtonUpClick();
-    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(0), captions[0]);
-    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(1), QStringLiteral("Descending"));
+    EXPECT_EQ(lists(), QStringLiteral("1|NAME [C] Descending|DAY [D] Ascending"));
     form.BitBtn1Click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    ASSERT_EQ(form.Keys.size(), 2u);
-    EXPECT_EQ(form.Keys[0].FieldIndex, 0);
-    EXPECT_EQ(form.Keys[0].Order, 2);
-    EXPECT_EQ(form.Keys[1].FieldIndex, 2);
-    EXPECT_EQ(form.Keys[1].FieldType, 'D');
-    EXPECT_EQ(form.Keys[1].Order, 1);
+    std::string keys;
+    for (const auto& k : form.Keys) keys += std::to_string(k.FieldIndex) + k.FieldType + std::to_string(k.Order) + " ";
+    EXPECT_EQ(keys, "0C2 2D1 ");
     form.ButtonReverseClick();  // AMOUNT alone on the right, ascending
-    EXPECT_EQ(form.ListBoxSrc->count(), 2);
-    ASSERT_EQ(form.ListViewDest->topLevelItemCount(), 1);
-    EXPECT_EQ(form.ListViewDest->topLevelItem(0)->text(1), QStringLiteral("Ascending"));
+    EXPECT_EQ(lists(), QStringLiteral("2|AMOUNT [N] Ascending"));
     EXPECT_FALSE(form.ButtonToLeft->isEnabled());
     form.ButtonResetClick();
-    EXPECT_EQ(form.ListBoxSrc->count(), 3);
-    EXPECT_EQ(form.ListViewDest->topLevelItemCount(), 0);
+    EXPECT_EQ(lists(), QStringLiteral("3"));
 }
 
 TEST_F(DialogTest, ColumnsHiddenThenShownGetWidth100) {
     const QStringList captions = {QStringLiteral("A [C] "), QStringLiteral("B [N] "), QStringLiteral("C [D] ")};
     TFormColumns form(nullptr, captions, {40, 0, 70});
-    EXPECT_TRUE(form.clbColumns->Checked(0));
-    EXPECT_FALSE(form.clbColumns->Checked(1));
+    auto ticks = [&] { return std::vector<bool>{form.clbColumns->Checked(0), form.clbColumns->Checked(1), form.clbColumns->Checked(2)}; };
+    EXPECT_EQ(ticks(), (std::vector<bool>{true, false, true}));
     form.clbColumns->SetItemIndex(0);
     form.ButtonDownClick();  // A moves below B with its tick
-    EXPECT_FALSE(form.clbColumns->Checked(0));
-    EXPECT_TRUE(form.clbColumns->Checked(1));
+    EXPECT_EQ(ticks(), (std::vector<bool>{false, true, true}));
     EXPECT_EQ(form.clbColumns->ItemIndex(), 1);
     form.ButtonNotAllClick();
     form.clbColumns->SetChecked(2, true);  // C

@@ -1,5 +1,5 @@
 // Helpers of the engine tests: small tables and their expected bytes, opening, error texts,
-// folder snapshots and memo files.
+// folder snapshots, short writes, memo files and a walk through every read.
 #pragma once
 
 #include "engine/dbf.h"
@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -40,48 +39,26 @@ inline uint16_t RecordLengthFor(const std::vector<FieldDef>& fields) {
     return static_cast<uint16_t>(n);
 }
 
-inline std::string LE32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[size_t(i)] = char(v >> (8 * i));
-    return s;
-}
+inline std::string LE32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 inline std::string BE32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
-inline void PutLE16(std::string& s, size_t at, uint16_t v) {
-    s[at] = char(v & 0xFF);
-    s[at + 1] = char(v >> 8);
-}
+inline void PutLE16(std::string& s, size_t at, uint16_t v) { s[at] = char(v), s[at + 1] = char(v >> 8); }
 inline void PutLE32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, LE32(v)); }
-inline void PutBE32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, BE32(v)); }
-inline uint32_t GetLE32(const std::string& s, size_t at) {
-    return dbfbytes::GetLE32(reinterpret_cast<const uint8_t*>(s.data()) + at);
-}
-inline uint32_t GetBE32(const std::string& s, size_t at) {
-    auto b = [&](size_t i) { return uint32_t(uint8_t(s[at + i])); };
-    return (b(0) << 24) | (b(1) << 16) | (b(2) << 8) | b(3);
-}
-inline uint32_t StoredCount(const std::string& path) { return GetLE32(ReadAll(path), 4); }
 
-// Creates a table file through the engine, as the program's own writers do.
-inline void CreateTable(const std::string& path, uint8_t version, const std::vector<FieldDef>& fields,
-                        uint8_t year = 24, uint8_t month = 5, uint8_t day = 1) {
+// Creates a table file through the engine, as the program's own writers do; dated 24-05-01.
+inline void CreateTable(const std::string& path, uint8_t version, const std::vector<FieldDef>& fields) {
     TDBF dbf;
     dbf.SetFileName(path);
     for (const auto& f : fields) dbf.AddFieldDef(f.Name, f.Type, 0, f.Length, f.Decimals);
-    dbf.SetHeader(version, year, month, day, 0, HeaderLengthFor(version, fields.size()), RecordLengthFor(fields),
-                  0, 0);
+    dbf.SetHeader(version, 24, 5, 1, 0, HeaderLengthFor(version, fields.size()), RecordLengthFor(fields), 0, 0);
     dbf.CreateTable();
 }
 
-// The header area the engine writes for these fields (descriptor offsets 0, or the record
-// offsets as a structure change stores them).
+// The header area the engine writes for these fields: descriptor offsets 0 as CreateTable
+// writes them, or the record offsets as a structure change stores them.
 inline std::string ExpectedHeaderArea(uint8_t version, const std::vector<FieldDef>& fields, uint32_t count = 0,
-                                      uint8_t year = 24, uint8_t month = 5, uint8_t day = 1,
                                       bool offsets = false) {
     std::string h(32, '\0');
-    h[0] = char(version);
-    h[1] = char(year);
-    h[2] = char(month);
-    h[3] = char(day);
+    h[0] = char(version), h[1] = 24, h[2] = 5, h[3] = 1;
     PutLE32(h, 4, count);
     PutLE16(h, 8, HeaderLengthFor(version, fields.size()));
     PutLE16(h, 10, RecordLengthFor(fields));
@@ -98,14 +75,6 @@ inline std::string ExpectedHeaderArea(uint8_t version, const std::vector<FieldDe
     }
     h += '\x0D';
     if (version == 0x30 || version == 0x31) h += std::string(263, '\0');
-    return h;
-}
-
-// The header area as a structure change leaves it: offsets stored, table flags as given.
-inline std::string ChangedArea(uint8_t version, const std::vector<FieldDef>& fields, uint32_t count,
-                               uint8_t flags = 0) {
-    std::string h = ExpectedHeaderArea(version, fields, count, 24, 5, 1, true);
-    h[28] = char(flags);
     return h;
 }
 
@@ -127,11 +96,10 @@ inline std::string SmallRecord(const std::string& name, const std::string& qty =
 
 // A table of SmallFields whose records are named R1..Rn, written directly (no end byte).
 inline std::string MakeSmallTable(const TempDir& dir, int n, const std::string& name = "t.dbf") {
-    std::string path = dir.Path(name);
     std::string bytes = ExpectedHeaderArea(0x03, SmallFields(), uint32_t(n));
-    for (int i = 1; i <= n; ++i) bytes += SmallRecord(std::string("R").append(std::to_string(i)));
-    WriteAll(path, bytes);
-    return path;
+    for (int i = 1; i <= n; ++i) bytes += SmallRecord("R" + std::to_string(i));
+    WriteAll(dir.Path(name), bytes);
+    return dir.Path(name);
 }
 
 // An open table object.
@@ -149,22 +117,16 @@ struct Opened {
     }
 };
 
-// Names of the records in the file, in order (first field, trimmed).
-inline std::vector<std::string> RecordNames(const std::string& path) {
+// The first field of every record in the file, trimmed, each followed by ",".
+inline std::string NamesOf(const std::string& path) {
     Opened t(path, true);
-    std::vector<std::string> out;
+    std::string s;
     for (uint32_t r = 1; r <= t.Dbf.GetRecordCount(); ++r) {
         t.Dbf.Go(r);
-        out.push_back(t.Dbf.GetField(0)->GetAsTrimmedString());
+        s += t.Dbf.GetField(0)->GetAsTrimmedString() + ",";
     }
-    return out;
-}
-inline std::string Names(const std::vector<std::string>& v) {
-    std::string s;
-    for (const auto& x : v) s += x + ",";
     return s;
 }
-inline std::string NamesOf(const std::string& path) { return Names(RecordNames(path)); }
 
 // Runs `f` and returns the engine error's text, or "(none)" when nothing was raised.
 template <class F>
@@ -239,39 +201,8 @@ struct MemoFile {
     }
 };
 
-// The field list and record count of a fixture's *_summary.txt.
-struct Summary {
-    uint32_t Records = 0;
-    bool MemoFile = false;
-    struct Field {
-        std::string Name;
-        std::string Type;
-        int Length, Decimals;
-    };
-    std::vector<Field> Fields;
-};
-
-inline Summary ReadSummary(const std::string& path) {
-    Summary s;
-    std::istringstream in(ReadAll(path));
-    std::string line;
-    bool inFields = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("Records:", 0) == 0) s.Records = uint32_t(std::stoul(line.substr(8)));
-        if (line.rfind("Memo File: ", 0) == 0) s.MemoFile = line.substr(11) == "true";
-        if (line.rfind("-----", 0) == 0) {
-            inFields = true;
-            continue;
-        }
-        std::istringstream ls(line);
-        Summary::Field f;
-        if (inFields && ls >> f.Name >> f.Type >> f.Length >> f.Decimals) s.Fields.push_back(f);
-    }
-    return s;
-}
-
 // Reads every record and every field of an open table through every path a reader takes:
-// single records (one before and after the ends too) and the page cache.
+// single records (one before and after the ends too), every getter, and the page cache.
 inline void WalkEverything(TDBF& dbf) {
     const uint32_t n = dbf.GetRecordCount();
     for (uint32_t r = 0; r <= n + 1; ++r) {

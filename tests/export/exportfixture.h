@@ -32,7 +32,8 @@ inline const std::vector<TTableFieldDef> AllTypes = {
     {"ACTIVE", 'L', 1},  {"NOTES", 'M', 4},   {"LOGO", 'G', 4},       {"PHOTO", 'P', 4},
 };
 
-inline void MakeAllTypesTable(const std::string& path) {
+// Returns `path`.
+inline std::string MakeAllTypesTable(const std::string& path) {
     CreateTableFile(path, 0x30, AllTypes);
     TDBF t;
     t.SetFileName(path);
@@ -81,6 +82,7 @@ inline void MakeAllTypesTable(const std::string& path) {
     }
     t.Go(3);
     t.SetDeleted(true);
+    return path;
 }
 
 // An open table with one row per record in record order (marks from the table).

@@ -100,6 +100,25 @@ private:
     std::string Previous;
 };
 
+// A flat OpenDocument spreadsheet whose first sheet holds `tableBody` and whose second sheet
+// one cell "never"; its rows and cells.
+inline std::string FlatSheet(const std::string& tableBody) {
+    return "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
+           "<table:table table:name=\"S\">" +
+           tableBody + "</table:table><table:table table:name=\"Second\"><table:table-row><table:table-cell "
+                       "office:value-type=\"string\"><text:p>never</text:p></table:table-cell></table:table-row>"
+                       "</table:table></office:spreadsheet></office:body></office:document>";
+}
+
+inline std::string SheetCell(const std::string& inner, const std::string& attrs = "office:value-type=\"string\"") {
+    return "<table:table-cell " + attrs + ">" + inner + "</table:table-cell>";
+}
+inline std::string SheetRow(const std::string& cells, const std::string& attrs = "") {
+    return "<table:table-row " + attrs + ">" + cells + "</table:table-row>";
+}
+
 // True when LibreOffice is installed (tests that need it skip otherwise).
 inline bool HaveOffice() { return !vx::FindProgram("soffice").empty(); }
 

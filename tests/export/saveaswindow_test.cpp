@@ -1,5 +1,6 @@
-// File > Save As and File > Import in the main window: the checks before a save, the progress
-// window through a save, a failure and the end; the import's question and its rows.
+// File > Save As, Import and Export in the main window: the checks before a save, the progress
+// window through a save, a failure and the end; the import's question and its rows; the export
+// of the list's selected rows.
 #include "app/loadwindow_fixture.h"
 #include "saveasfixture.h"
 
@@ -9,7 +10,13 @@
 #include "export/formsaveasprogress.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
 
 using namespace saveastest;
 
@@ -48,6 +55,13 @@ protected:
         }
     }
     TFormSaveAsProgress& Progress() { return *Form->SaveAsProgressForm; }
+    // The progress window as the user sees it: running or done, Close enabled, shown, its percent.
+    std::string Seen() {
+        TFormSaveAsProgress& p = Progress();
+        return std::string(p.State == TFormSaveAsProgress::stRunning ? "running" : p.State == TFormSaveAsProgress::stDone ? "done" : "?") +
+               (p.BitBtnClose->isEnabled() ? " close" : "") + (p.isVisible() ? " shown" : "") + " " +
+               p.FlatPanel->Caption().toStdString() + " " + std::to_string(p.FlatProgressBar->Position());
+    }
 
     QString Typed;
     int Index = 1;
@@ -60,8 +74,7 @@ protected:
 }  // namespace
 
 TEST_F(SaveAsWindow, RefusesTheOpenTableAndItsMemoByAnyNameAndAsksBeforeReplacing) {
-    const std::string table = Dir.Path("all.dbf");
-    exporttest::MakeAllTypesTable(table);
+    const std::string table = exporttest::MakeAllTypesTable(Dir.Path("all.dbf"));
     Form->Open(Q(table));
     ASSERT_TRUE(WaitLoaded());
     std::filesystem::create_symlink(table, Dir.Path("link.dbf"));
@@ -97,26 +110,21 @@ TEST_F(SaveAsWindow, TheProgressWindowFollowsASaveAndTheOutputOpens) {
     Form->SaveAsThread->WaitFor();
     // The start: running, Close disabled, the boxes from the settings, shown modally.
     QCoreApplication::sendPostedEvents(Form.get(), WM_SASTART);
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stRunning);
-    EXPECT_FALSE(Progress().BitBtnClose->isEnabled());
-    EXPECT_TRUE(Progress().isVisible() && Progress().isModal());
+    EXPECT_EQ(Seen(), "running shown 0% 0");
+    EXPECT_TRUE(Progress().isModal());
     Progress().BitBtnCloseClick();
     EXPECT_TRUE(Progress().isVisible());
     lvtest::Drain();
-    EXPECT_EQ(Progress().FlatPanel->Caption(), "100%");
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stDone);
-    EXPECT_TRUE(Progress().BitBtnClose->isEnabled());
+    EXPECT_EQ(Seen(), "done close shown 100% 100");
     EXPECT_EQ(Opened, (std::vector<std::string>{Dir.Path("out.csv")}));
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("out.csv")).substr(0, 12), "r1,20240105\r");
     // Closing stores the boxes and sets the bar back for the next run.
     Progress().cbOpenWhenSaveDone->setChecked(false);
     Progress().cbCloseWhenSaveDone->setChecked(true);
     Progress().BitBtnCloseClick();
-    EXPECT_FALSE(Progress().isVisible());
+    EXPECT_EQ(Seen(), "done close 0% 0");
     EXPECT_TRUE(Option->CloseWhenJobDone);
     EXPECT_FALSE(Option->OpenWhenJobDone);
-    EXPECT_EQ(Progress().FlatPanel->Caption(), "0%");
-    EXPECT_EQ(Progress().FlatProgressBar->Position(), 0);
     // With the close box the window goes by itself; without the open box nothing opens.
     SaveAs(Dir.Path("second.txt"), 5);
     EXPECT_FALSE(Progress().isVisible());
@@ -134,8 +142,7 @@ TEST_F(SaveAsWindow, AFailedSaveSaysWhyLeavesTheWindowClosableAndOpensNothing) {
     ASSERT_FALSE(box.Asked.empty());
     EXPECT_EQ(box.Asked.back().Caption, "Error");
     EXPECT_EQ(box.Asked.back().Text, "CreateOleObject Error, ... Office 2000!");
-    EXPECT_EQ(Progress().State, TFormSaveAsProgress::stDone);
-    EXPECT_TRUE(Progress().BitBtnClose->isEnabled());
+    EXPECT_EQ(Seen().substr(0, 16), "done close shown");
     EXPECT_TRUE(Opened.empty());
     Progress().BitBtnCloseClick();
     EXPECT_FALSE(Progress().isVisible());
@@ -147,17 +154,9 @@ TEST_F(SaveAsWindow, ImportAsksToCloseTheTableAndNoKeepsIt) {
     TOfficeProgram office(&Dir);
     // The stand-in hands the "workbook" on as it is: a flat sheet.
     const std::string book = Dir.Path("book.xls");
-    vxtest::WriteAll(book,
-                     "<?xml version=\"1.0\"?><office:document "
-                     "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                     "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
-                     "<table:table><table:table-row><table:table-cell><text:p>CITY</text:p></table:table-cell>"
-                     "<table:table-cell><text:p> SIZE </text:p></table:table-cell></table:table-row>"
-                     "<table:table-row><table:table-cell><text:p>Oslo</text:p></table:table-cell>"
-                     "<table:table-cell office:value-type=\"float\" office:value=\"3\"><text:p>3.00</text:p>"
-                     "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
-                     "</office:document>");
+    vxtest::WriteAll(book, FlatSheet(SheetRow(SheetCell("<text:p>CITY</text:p>") + SheetCell("<text:p> SIZE </text:p>")) +
+                                     SheetRow(SheetCell("<text:p>Oslo</text:p>") +
+                                              SheetCell("<text:p>3.00</text:p>", "office:value-type=\"float\" office:value=\"3\""))));
     TFormMain::AskImportFile = [&](QWidget*) { return Q(book); };
     Option->AlwayShowClose = true;
     ScriptedMsgBox box;
@@ -181,4 +180,37 @@ TEST_F(SaveAsWindow, ImportAsksToCloseTheTableAndNoKeepsIt) {
     // No table object: save as does nothing.
     SaveAs(Dir.Path("x.csv"), 9);
     EXPECT_FALSE(Form->SaveAsThread);
+}
+
+namespace {
+class ExportWindow : public lvtest::WindowTest {};
+}  // namespace
+
+TEST_F(ExportWindow, ExportsTheSelectedRowsOfTheListAndRefusesWhileAWorkerRuns) {
+    Form->Open(Table("t.dbf", 10));
+    ASSERT_TRUE(WaitLoaded());
+    auto* sel = Form->MainListView->selectionModel();
+    for (int row : {4, 1})
+        sel->select(Form->ListModel->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ScriptedMsgBox box;
+    const std::string out = Dir.Path("picked.csv");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormExportPreview*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->cbTypeList->setCurrentIndex(8);
+        dialog->EditExportFileName->setText(QString::fromStdString(out));
+        dialog->RadioButton4->setChecked(true);
+        dialog->BitBtn5Click();
+        dialog->Worker->WaitFor();
+        dialog->reject();
+    });
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(vxtest::ReadAll(out), "r2,        \r\nr5,20240105\r\n");
+    EXPECT_FALSE(sel->hasSelection());
+
+    Form->Working = true;
+    box.Answer(mrNo);
+    Form->M1_EXPORTClick();
+    EXPECT_EQ(box.Asked.back().Text, "Some work is doing,stop it?");
+    Form->Working = false;
 }

@@ -1,7 +1,12 @@
-// The spreadsheet layer without LibreOffice: what it hands the application, the reader of the
-// converted sheets on good and hostile input, failures and the missing application.
+// The spreadsheet layer. Without LibreOffice: what it hands the application, the reader of the
+// converted sheets on good and hostile input, failures and the missing application. Through
+// LibreOffice itself (skipped when it, or Python's xlrd, is not installed): save as ".xls" and
+// worksheet import.
 #include "saveasfixture.h"
 
+#include "app/recordimage.h"
+#include "app/valuetext.h"
+#include "export/worksheetappend.h"
 #include "export/worksheetimport.h"
 #include "platform/filestream.h"
 
@@ -18,23 +23,6 @@ std::vector<std::vector<QString>> ReadSheet(const std::string& path, bool* ok = 
     });
     if (ok) *ok = good;
     return rows;
-}
-
-std::string Flat(const std::string& tableBody) {
-    return "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
-           "<table:table table:name=\"S\">" +
-           tableBody + "</table:table><table:table table:name=\"Second\"><table:table-row><table:table-cell "
-                       "office:value-type=\"string\"><text:p>never</text:p></table:table-cell></table:table-row>"
-                       "</table:table></office:spreadsheet></office:body></office:document>";
-}
-
-std::string Cell(const std::string& inner, const std::string& attrs = "office:value-type=\"string\"") {
-    return "<table:table-cell " + attrs + ">" + inner + "</table:table-cell>";
-}
-std::string Row(const std::string& cells, const std::string& attrs = "") {
-    return "<table:table-row " + attrs + ">" + cells + "</table:table-row>";
 }
 
 }  // namespace
@@ -95,37 +83,37 @@ TEST(Spreadsheet, TheReaderTakesTheFirstSheetAsItShowsAndSurvivesHostileSheets) 
     const QString a = QStringLiteral("a"), b = QStringLiteral("b"), e;
     const Case cases[] = {
         {"shown numbers, dates, spans, blanks, comments",
-         Flat(Row(Cell("<text:p>1,234.50</text:p>", "office:value-type=\"float\" office:value=\"1234.5\"") +
-                  Cell("", "office:value-type=\"float\" office:value=\"7\"") +
-                  Cell("<text:p>05/01/24</text:p>", "office:value-type=\"date\" office:date-value=\"2024-01-05\"") +
-                  Cell("<text:p>x</text:p>",
+         FlatSheet(SheetRow(SheetCell("<text:p>1,234.50</text:p>", "office:value-type=\"float\" office:value=\"1234.5\"") +
+                  SheetCell("", "office:value-type=\"float\" office:value=\"7\"") +
+                  SheetCell("<text:p>05/01/24</text:p>", "office:value-type=\"date\" office:date-value=\"2024-01-05\"") +
+                  SheetCell("<text:p>x</text:p>",
                        "office:value-type=\"date\" office:date-value=\"2024-01-05T13:45:30\"") +
-                  Cell("<office:annotation><text:p>note</text:p></office:annotation><text:p>a<text:span>b<text:s "
+                  SheetCell("<office:annotation><text:p>note</text:p></office:annotation><text:p>a<text:span>b<text:s "
                        "text:c=\"3\"/>c</text:span><text:line-break/>d</text:p>"))),
          true,
          {{QStringLiteral("1,234.50"), QStringLiteral("7"), QStringLiteral("2024-1-5"), QStringLiteral("2024-1-5 13:45:30"),
            QStringLiteral("ab   c\nd")}}},
         {"repeated cells and rows, covered cells, trailing empties dropped",
-         Flat(Row(Cell("<text:p>a</text:p>", "table:number-columns-repeated=\"2\"") + "<table:covered-table-cell/>" +
-                  Cell("<text:p>b</text:p>") + "<table:table-cell table:number-columns-repeated=\"16000\"/>",
+         FlatSheet(SheetRow(SheetCell("<text:p>a</text:p>", "table:number-columns-repeated=\"2\"") + "<table:covered-table-cell/>" +
+                  SheetCell("<text:p>b</text:p>") + "<table:table-cell table:number-columns-repeated=\"16000\"/>",
                   "table:number-rows-repeated=\"2\"")),
          true,
          {{a, a, e, b}, {a, a, e, b}}},
         {"absurd repeat counts stay bounded",
-         Flat(Row("<table:table-cell table:number-columns-repeated=\"999999999\"/>" + Cell("<text:p>a</text:p>"),
+         FlatSheet(SheetRow("<table:table-cell table:number-columns-repeated=\"999999999\"/>" + SheetCell("<text:p>a</text:p>"),
                   "table:number-rows-repeated=\"999999999\"")),
          true,
          std::vector<std::vector<QString>>(50)},
         {"spans nested past reason",
-         Flat(Row(Cell("<text:p>a" + [] {
+         FlatSheet(SheetRow(SheetCell("<text:p>a" + [] {
              std::string open, close;
              for (int i = 0; i < 100000; ++i) open += "<text:span>", close += "</text:span>";
              return open + "deep" + close;
-         }() + "</text:p>") + Cell("<text:p>b</text:p>"))),
+         }() + "</text:p>") + SheetCell("<text:p>b</text:p>"))),
          true,
          {{a, b}}},
         {"cut short", [] {
-             const std::string x = Flat(Row(Cell("<text:p>a</text:p>")) + Row(Cell("<text:p>b</text:p>")));
+             const std::string x = FlatSheet(SheetRow(SheetCell("<text:p>a</text:p>")) + SheetRow(SheetCell("<text:p>b</text:p>")));
              return x.substr(0, x.find("</table:table-row>") + 20);
          }(),
          false,
@@ -170,4 +158,141 @@ TEST(Spreadsheet, MissingOrFailingApplicationGivesTheProgramsMessages) {
         EXPECT_STREQ(e.what(), (dir.Path("book.xls") + " - The workbook could not be saved. LibreOffice ended with code 3.").c_str());
     }
     EXPECT_EQ(ReadAll(dir.Path("book.xls")), "old");
+}
+
+// ---- Through LibreOffice ----
+
+namespace {
+
+// Checks the saved workbook against the BIFF2 export of the same rows: the sheet's name, every
+// value a text cell holding the export's text (an empty one may be left blank), the title row
+// bold, 12 points, centred and formatted "@". Prints the name and the cells compared, or what
+// differs.
+const char* XlrdCheck = R"PY(
+import sys, xlrd
+saved = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+old = xlrd.open_workbook(sys.argv[2], encoding_override='cp1252').sheet_by_index(0)
+s = saved.sheet_by_index(0)
+print(s.name)
+n = 0
+for r in range(s.nrows):
+    for c in range(s.ncols):
+        cell, want = s.cell(r, c), old.cell_value(r, c)
+        if cell.ctype != 1 and not (cell.value == '' and want == ''):
+            print('not text', r, c, repr(cell.value))
+        elif cell.value != want:
+            print('differs', r, c, repr(cell.value), repr(want))
+        n += 1
+        if r == 0:
+            xf = saved.xf_list[cell.xf_index]
+            f = saved.font_list[xf.font_index]
+            look = (f.weight, f.height, xf.alignment.hor_align, saved.format_map[xf.format_key].format_str)
+            if look != (700, 240, 2, '@'):
+                print('title look', c, look)
+print(n)
+)PY";
+
+// A workbook's rows as the import reads them, up to the first empty one, each row's texts
+// trimmed and joined by "|".
+std::vector<std::string> SheetRows(const std::string& book) {
+    std::vector<std::string> rows;
+    EXPECT_EQ(ReadWorksheet(book, {}, [&](const std::vector<std::string>& cells) {
+                  if (cells.empty()) return false;
+                  std::string r;
+                  for (const std::string& c : cells) r += (r.empty() ? "" : "|") + std::string(valuetext::Trim(c));
+                  rows.push_back(r);
+                  return true;
+              }),
+              "");
+    return rows;
+}
+
+}  // namespace
+
+TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
+    const std::string python = PythonWith("xlrd");
+    if (!HaveOffice() || python.empty()) GTEST_SKIP() << "LibreOffice or xlrd is not installed";
+    vxtest::App();
+    TempDir dir;
+    const std::string table = dir.Path("all.dbf");
+    MakeAllTypesTable(table);
+    TTableRows rows(table);
+    const std::string saved = dir.Path("saved.xls");
+    TSaveRun run;
+    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, saved, false, run);
+    ASSERT_EQ(run.Outcome, TSaveAsThread::soDone) << run.Message;
+    EXPECT_EQ(run.Log.Percents(), (std::vector<long long>{25, 50, 75, 100, 100}));
+    // The program's own BIFF2 export of the same rows.
+    const std::string exported = dir.Path("exported.xls");
+    TRecordingSink sink;
+    WriteExcel(exported, rows.Source(false), sink);
+
+    vxtest::WriteAll(dir.Path("check.py"), XlrdCheck);
+    bool ok = false;
+    EXPECT_EQ(RunCommand(python + " " + dir.Path("check.py") + " " + saved + " " + exported, ok),
+              "saved.xls\n" + std::to_string(5 * AllTypes.size()) + "\n");
+    EXPECT_TRUE(ok);
+
+    // Both workbooks read back as the field names and the value texts, trimmed.
+    std::vector<std::string> expected{""};
+    for (const TTableFieldDef& f : AllTypes) expected[0] += (expected[0].empty() ? "" : "|") + f.Name;
+    std::string cell, scratch;
+    for (uint32_t rec = 1; rec <= 4; ++rec) {
+        rows.Table.Go(rec);
+        std::string r;
+        for (int i = 0; i < rows.Table.FieldCount; ++i) {
+            cell.clear();
+            valuetext::AppendOutputText(rows.Table, *rows.Table.GetField(i), false, cell, scratch);
+            r += (i ? "|" : "") + std::string(valuetext::Trim(cell));
+        }
+        // LibreOffice hands on a lone CR in a cell as a line feed when it converts a workbook.
+        for (size_t p; (p = r.find('\r')) != std::string::npos;) r[p] = '\n';
+        expected.push_back(r.substr(0, r.find_last_not_of('|') + 1));
+    }
+    EXPECT_EQ(SheetRows(saved), expected);
+    EXPECT_EQ(SheetRows(exported), expected);
+}
+
+TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
+    if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    vxtest::App();
+    TempDir dir;
+    TTableRows source(MakeAllTypesTable(dir.Path("all.dbf")));
+    const std::string book = dir.Path("book.xls");
+    TRecordingSink sink;
+    WriteExcel(book, source.Source(true), sink);
+
+    // A table with some of the sheet's columns, in another order and letter case, and one more.
+    const std::string target = dir.Path("target.dbf");
+    CreateTableFile(target, 0x30, {{"extra", 'C', 5}, {"Active", 'L', 1}, {"name", 'C', 12}, {"QTY", 'N', 8, 2},
+                                   {"BORN", 'D', 8}, {"STAMP", 'T', 8}, {"NOTES", 'M', 4}});
+    TTableRows t(target);
+    records::TAppendSource read = ReadWorksheetRecords(t.Table, book, {});
+    ASSERT_TRUE(read.Ok) << read.Message;
+    ASSERT_EQ(read.Records.Count, 4u);
+    AppendNewRecords(t.Table, t.Store, read.Records);
+    ASSERT_EQ(t.Table.GetRecordCount(), 4u);
+    ASSERT_EQ(t.Store.DataList.Count(), 4u);
+    t.Table.Go(1);
+    EXPECT_EQ(t.Table.FieldByName("extra")->GetAsTrimmedString(), "");
+    EXPECT_EQ(t.Table.FieldByName("name")->GetAsTrimmedString(), "Alpha, Inc");
+    EXPECT_EQ(t.Table.FieldByName("QTY")->GetAsString(), "   12.50");
+    EXPECT_EQ(t.Table.FieldByName("BORN")->GetAsString(), "20240105");
+    EXPECT_EQ(t.Table.FieldByName("STAMP")->GetAsDateTime(), (TDateTimeParts{2024, 1, 5, 13, 45, 30}));
+    EXPECT_EQ(t.Table.FieldByName("Active")->GetAsString(), "T");
+    std::string memo;
+    t.Table.GetMemo("NOTES", memo);
+    EXPECT_EQ(memo, "Line one\nLine two, with comma");
+    t.Table.Go(2);
+    EXPECT_EQ(t.Table.FieldByName("BORN")->GetAsString(), "        ");
+    EXPECT_EQ(t.Store.DataList[3]->RecNo(), 4u);
+
+    // A value that does not fit appends nothing and says which.
+    const std::string narrow = dir.Path("narrow.dbf");
+    CreateTableFile(narrow, 0x03, {{"NAME", 'N', 5}});
+    TTableRows n(narrow);
+    read = ReadWorksheetRecords(n.Table, book, {});
+    EXPECT_FALSE(read.Ok);
+    EXPECT_EQ(read.Message, "Record 1, field NAME: \"Alpha, Inc\" is not a valid value for this field. Nothing was appended.");
+    EXPECT_EQ(read.Records.Count, 0u);
 }
