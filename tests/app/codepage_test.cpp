@@ -1,12 +1,17 @@
 // The program's code page: chosen from the locale, byte-exact both ways in every page (undefined
 // bytes, broken and truncated double-byte pairs, pairs with a preferred encoding elsewhere), and
-// typed characters outside the page refused rather than stored as '?'.
+// typed characters outside the page refused rather than stored as '?'; and the texts of values.
 #include "app/bytetext.h"
 #include "app/codepage.h"
+#include "app/sampletable.h"
+#include "app/valuetext.h"
 #include "engine/dbf.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <limits>
 
 namespace {
 
@@ -45,15 +50,14 @@ TEST(CodePageLocale, LocalesChooseTheAnsiCodePageOfTheirLanguage) {
     std::vector<std::pair<const char*, std::string>> saved;
     for (const char* n : names)
         if (const char* v = std::getenv(n)) saved.emplace_back(n, v);
-    for (const char* n : names) unsetenv(n);
-    const char* values[][3] = {{"ja_JP", "ru_RU", "pl_PL"}, {"", "ru_RU", "pl_PL"}, {"", "", "pl_PL"}};
-    const char* want[] = {"ja_JP", "ru_RU", "pl_PL"};
-    for (int k = 0; k < 3; ++k) {
-        for (int i = 0; i < 3; ++i) setenv(names[i], values[k][i], 1);
-        EXPECT_EQ(vx::UserCharacterLocale(), want[k]);
+    // The three variables, then the locale they give.
+    const char* values[][4] = {
+        {"ja_JP", "ru_RU", "pl_PL", "ja_JP"}, {"", "ru_RU", "pl_PL", "ru_RU"}, {"", "", "pl_PL", "pl_PL"}, {"", "", "", ""}};
+    for (const auto& v : values) {
+        for (int i = 0; i < 3; ++i) setenv(names[i], v[i], 1);
+        EXPECT_EQ(vx::UserCharacterLocale(), v[3]);
     }
     for (const char* n : names) unsetenv(n);
-    EXPECT_EQ(vx::UserCharacterLocale(), "");
     for (const auto& [n, v] : saved) setenv(n, v.c_str(), 1);
 }
 
@@ -83,8 +87,9 @@ TEST_F(CodePageTest, CyrillicTableUnderRussianLocaleAndWindows1252UnderEnglish) 
     dbf.Open();
     dbf.Go(1);
     const std::string bytes = dbf.FieldByName("NAME")->GetAsTrimmedString();
-    EXPECT_EQ(BytesToText(bytes), QString::fromUtf8("амбулаторно-поликлиническое"));
-    EXPECT_EQ(TryTextToBytes(QString::fromUtf8("амбулаторно-поликлиническое")).value_or(""), bytes);
+    const QString text = QString::fromUtf8("амбулаторно-поликлиническое");
+    EXPECT_EQ(BytesToText(bytes), text);
+    EXPECT_EQ(TryTextToBytes(text).value_or(""), bytes);
 
     ASSERT_EQ(vx::SetCodePageFromLocale("en_US.UTF-8"), 1252);
     EXPECT_EQ(BytesToText("\x80\x93\xE9\x9F\xFF"), QString::fromUtf8("€“éŸÿ"));
@@ -109,9 +114,8 @@ TEST_F(CodePageTest, TypedCharactersOutsideThePageAreRefusedNotReplaced) {
     QString bad;
     EXPECT_FALSE(TryTextToBytes(QString::fromUtf8("Жук"), &bad));
     EXPECT_EQ(bad, QString::fromUtf8("Ж"));
-    const QString emoji = QString::fromUtf8("a\U0001F600");
-    EXPECT_FALSE(TryTextToBytes(emoji, &bad));
-    EXPECT_EQ(bad, emoji.mid(1));  // the whole character, both halves
+    EXPECT_FALSE(TryTextToBytes(QString::fromUtf8("a\U0001F600"), &bad));
+    EXPECT_EQ(bad, QString::fromUtf8("\U0001F600"));  // the whole character, both halves
     EXPECT_EQ(TextToBytes(QString::fromUtf8("Жa\U0001F600")), "?a?");  // a text that is no table value
     EXPECT_EQ(ByteLength(QString::fromUtf8("Жa\U0001F600")), 3u);
 
@@ -122,4 +126,99 @@ TEST_F(CodePageTest, TypedCharactersOutsideThePageAreRefusedNotReplaced) {
     // Vietnamese is typed with precomposed letters; the page holds them as letter and mark.
     ASSERT_TRUE(vx::SetCodePage(1258));
     EXPECT_EQ(TryTextToBytes(QString::fromUtf8("ế")).value_or(""), "\xEA\xEC");
+}
+
+// ---- Texts of values ----
+
+using namespace valuetext;
+
+TEST(ValueText, DatesFromStoredText) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"20070501", "2007-05-01"}, {"2024 1 5", "2024-01-05"} /* blanks before the digits of a part */,
+        {"  240105", "2024-01-05"} /* a two-digit year */, {"20000229", "2000-02-29"},
+        {"19000229", "    -  -  "}, {"20070230", "    -  -  "}, {"        ", "    -  -  "}, {"2007050", "    -  -  "},
+        {"2007AB01", "    -  -  "}, {"00000000", "    -  -  "}, {"20071301", "    -  -  "}};
+    for (auto [stored, shown] : cases) {
+        std::string out;
+        AppendDisplayDate(out, stored);
+        EXPECT_EQ(out, shown) << stored;
+    }
+}
+
+TEST(ValueText, TextsOfValuesAreExactAndIgnoreTheLocale) {
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = old ? old : "C";
+    std::setlocale(LC_ALL, "de_DE.UTF-8");  // may not exist; the texts must not care either way
+    const std::pair<std::string, std::string> cases[] = {
+        {DateTimeToStr(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0}), "2007-5-1 12:00:00"},
+        {DateTimeToStr(TDateTimeParts{2024, 12, 31, 0, 0, 0, 0}), "2024-12-31"},  // midnight left out
+        {DateTimeToStr(TDateTimeParts{2024, 1, 2, 3, 4, 5, 0}), "2024-1-2 03:04:05"},
+        {FormatDate(TDateTimeParts{7, 3, 9}), "0007-03-09"},
+        {CurrToStr(12345), "1.2345"}, {CurrToStr(0), "0"}, {CurrToStr(-50000), "-5"}, {CurrToStr(-1), "-0.0001"},
+        {CurrToStr(std::numeric_limits<int64_t>::max()), "922337203685477.5807"},
+        {CurrToStr(std::numeric_limits<int64_t>::min()), "-922337203685477.5808"},
+        {FormatFixed(1.0 / 3.0, 2), "0.33"}, {FormatFixed(-2.5, 0), "-2"},  // half to even, as printf
+        {FormatFixed(1e20, 1), "100000000000000000000.0"}, {std::to_string(FormatFixed(1e308, 0).size()), "309"},
+        {DoubleToStr(0.1 + 0.2), "0.30000000000000004"},
+        {std::string(Trim(std::string_view("\t  12.5 \r\n"))), "12.5"}, {std::string(Trim(std::string_view("   "))), ""},
+        {std::string(TrimRight(std::string_view("  ab \x01"))), "  ab"}};
+    for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
+    // The clipboard's text of a double reads back as exactly the same double.
+    for (double x : {0.1, 0.1 + 0.2, -2.5, 1e300, 5e-324, 123456789.125, 0.0}) {
+        double back = -1;
+        EXPECT_TRUE(ReadDouble(DoubleToStr(x), back)) << x;
+        EXPECT_EQ(back, x);
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+}
+
+TEST(ValueText, DisplayTextOfEveryFieldType) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("all.dbf");
+    CreateTableFile(path, 0x30,
+                    {{"C", 'C', 6}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}, {"L", 'L', 1}, {"D", 'D', 8},
+                     {"T", 'T', 8}, {"Y", 'Y', 8}, {"I", 'I', 4}, {"B", 'B', 8, 3}, {"M", 'M', 4},
+                     {"G", 'G', 4}, {"P", 'P', 4}});
+    TDBF dbf;
+    dbf.SetFileName(path);
+    dbf.Open();
+    ASSERT_TRUE(dbf.GetMemoOpened());
+    dbf.Append();
+    dbf.FieldByName("C")->SetAsString(" ab");
+    dbf.FieldByName("N")->SetAsFloat(-3.5);
+    dbf.FieldByName("F")->SetAsString(" 2.5");
+    dbf.FieldByName("L")->SetAsString("T");
+    dbf.FieldByName("D")->SetAsString("20240105");
+    dbf.FieldByName("T")->SetAsDateTime(TDateTimeParts{2007, 5, 1, 12, 0, 0, 0});
+    dbf.FieldByName("Y")->SetAsCurrency(-12345);
+    dbf.FieldByName("I")->SetAsInteger(std::numeric_limits<int32_t>::min());
+    dbf.FieldByName("B")->SetAsDouble(2.0 / 3.0);
+    dbf.SetMemo("M", "line 1\r\nline \xe9");
+    dbf.Post();
+    dbf.Append();  // blank values
+    dbf.Post();
+
+    auto texts = [&](int rec) {
+        dbf.Go(rec);
+        std::vector<std::string> v;
+        for (int i = 0; i < dbf.FieldCount; ++i) v.push_back(DisplayText(dbf, *dbf.GetField(i)));
+        return v;
+    };
+    EXPECT_EQ(texts(1), (std::vector<std::string>{" ab", "-3.50", "2.5", "T", "2024-01-05", "2007-5-1 12:00:00",
+                                                   "-1.2345", "-2147483648", "0.667", "line 1\r\nline \xe9", "Gen",
+                                                   "Picture"}));
+    EXPECT_EQ(texts(2), (std::vector<std::string>{"", "0.00", "0.0", "", "    -  -  ", "1900-1-1", "0", "0",
+                                                   "0.000", "", "Gen", "Picture"}));
+    dbf.Close();
+
+    // The memo file gone: memo texts read as empty, nothing else changes.
+    std::filesystem::remove(dir.Path("all.fpt"));
+    TDBF ro;
+    ro.SetFileName(path);
+    ro.SetReadOnly(true);
+    ro.Open();
+    EXPECT_FALSE(ro.GetMemoOpened());
+    ro.Go(1);
+    EXPECT_EQ(DisplayText(ro, *ro.FieldByName("M")), "");
+    EXPECT_EQ(DisplayText(ro, *ro.FieldByName("C")), " ab");
 }

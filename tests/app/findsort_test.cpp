@@ -4,45 +4,23 @@
 #include "app/find.h"
 #include "app/findhistory.h"
 #include "app/programfiles.h"
+#include "app/replace.h"
+#include "app/sampletable.h"
 #include "app/stats.h"
 #include "app/valuetext.h"
+#include "engine/dbf.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+
+#include "rows_testutil.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-namespace {
-
-// A store whose rows hold one text per field; record numbers count from 1.
-struct TRows {
-    TRowStore Store;
-    explicit TRows(const std::vector<std::vector<std::string>>& rows) {
-        uint32_t n = 0;
-        for (const auto& texts : rows) Store.DataList.Append(Store.Pool.Make(false, ++n, texts));
-    }
-    // Field `field` of every row of DataList, in order.
-    std::vector<std::string> Column(size_t field = 0) const {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.emplace_back(Store.DataList[i]->Text(field));
-        return out;
-    }
-    std::vector<uint32_t> RecNos() const {
-        std::vector<uint32_t> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.push_back(Store.DataList[i]->RecNo());
-        return out;
-    }
-};
-
-std::vector<std::vector<std::string>> OneColumn(const std::vector<std::string>& texts) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& t : texts) rows.push_back({t});
-    return rows;
-}
-
-}  // namespace
+using rowtest::OneColumn;
+using rowtest::TRows;
 
 // ---- Find ----
 
@@ -76,30 +54,19 @@ TEST(FindMatch, ModesAndCase) {
 
 TEST(FindRow, DirectionsEndsAndFieldsOutsideTheRow) {
     TRows rows({{"a", "x"}, {"b", "Y"}, {"a", "y"}, {"c", "z"}});
-    TFindOptions o;
-    o.Text = "y";
-    o.FieldIndex = 1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);  // ignoring case
-    o.StartRow = 2;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
-    o.StartRow = 3;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.StartRow = 4;  // past the last row: nothing, no read past the list
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.Direction = 1;
-    o.StartRow = 3;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 2);
-    o.StartRow = 1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), 1);
-    o.StartRow = 0;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    o.StartRow = -1;
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
-    // A field index left from a wider table matches nothing.
-    o.StartRow = 3;
-    o.FieldIndex = 5;
-    o.Text = "";
-    EXPECT_EQ(FindRow(rows.Store.DataList, o), -1);
+    // Start row, direction (1: up), field, text, the row found; past either end nothing is read.
+    const std::tuple<int, int, int, const char*, int> cases[] = {
+        {0, 0, 1, "y", 1}, {2, 0, 1, "y", 2}, {3, 0, 1, "y", -1}, {4, 0, 1, "y", -1}, {3, 1, 1, "y", 2},
+        {1, 1, 1, "y", 1}, {0, 1, 1, "y", -1}, {-1, 1, 1, "y", -1},
+        {3, 1, 5, "", -1}};  // a field index left from a wider table matches nothing
+    for (auto [start, direction, field, text, found] : cases) {
+        TFindOptions o;
+        o.StartRow = start;
+        o.Direction = direction;
+        o.FieldIndex = field;
+        o.Text = text;
+        EXPECT_EQ(FindRow(rows.Store.DataList, o), found) << start << " " << direction;
+    }
 }
 
 TEST(FindHistory, CapsAtFifteenAndMovesRepeatsToTheTop) {
@@ -110,13 +77,11 @@ TEST(FindHistory, CapsAtFifteenAndMovesRepeatsToTheTop) {
     ASSERT_TRUE(vx::AddToFindHistory("new"));
     std::vector<std::string> h = vx::ReadFindHistory(vx::FindHistoryPath());
     ASSERT_EQ(h.size(), 15u);
-    EXPECT_EQ(h.front(), "new");
-    EXPECT_EQ(h.back(), "t2");  // t1 fell off
+    EXPECT_EQ(h.front() + "|" + h.back(), "new|t2");  // t1 fell off
     ASSERT_TRUE(vx::AddToFindHistory("T9"));  // the same entry in another case
     h = vx::ReadFindHistory(vx::FindHistoryPath());
     ASSERT_EQ(h.size(), 15u);
-    EXPECT_EQ(h[0], "T9");
-    EXPECT_EQ(h[1], "new");
+    EXPECT_EQ(h[0] + "|" + h[1], "T9|new");
     EXPECT_EQ(std::count(h.begin(), h.end(), "t9"), 0);
     ASSERT_TRUE(vx::AddToFindHistory("caf\xC9"));
     ASSERT_TRUE(vx::AddToFindHistory("CAF\xE9"));  // \xC9 and \xE9 differ only in case
@@ -192,46 +157,32 @@ TEST(Filter, GroupsListEachRowOnceAndUndoKeepsReleasedRowsOut) {
 
 TEST(Statistics, ValuesAndEdgeColumns) {
     const std::vector<TColumnInfo> columns = {{"I", 'I', 4, 0}, {"N", 'N', 8, 2}, {"C", 'C', 3, 0}, {"L", 'L', 1, 0}};
-    TRows rows({{"5", "1.5", "", "T"}, {"7", "2", "", "F"}, {"9", "x", "", "T"}});
-    std::vector<TFieldStat> s = FieldStatistics(rows.Store.DataList, columns);
-    ASSERT_EQ(s.size(), 4u);
-    EXPECT_EQ((std::vector<std::string>{s[0].Min, s[0].Max, s[0].Avg, s[0].Sum}),
-              (std::vector<std::string>{"5", "9", "7", "21"}));
-    EXPECT_EQ((std::vector<std::string>{s[1].Min, s[1].Max, s[1].Avg, s[1].Sum}),
-              (std::vector<std::string>{"0", "2", "1.17", "3.50"}));  // "x" counts as 0
-    EXPECT_EQ(s[2].Min, "");
-    EXPECT_EQ(s[2].Max, "");
-    EXPECT_EQ(s[3].Avg, "-");
-
-    TRows negative({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}});
-    s = FieldStatistics(negative.Store.DataList, columns);
-    EXPECT_EQ(s[0].Max, "-3");  // from the first row, not from 0
-    EXPECT_EQ(s[0].Avg, "-5");  // -11 / 2 truncated
-    EXPECT_EQ(s[1].Max, "-1.25");
-    EXPECT_EQ(s[2].Min, "a");
-    EXPECT_EQ(s[2].Max, "b");
-
-    TRows big({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}});
-    s = FieldStatistics(big.Store.DataList, columns);
-    EXPECT_EQ(s[0].Sum, "4294967294");  // no 32-bit wrap
-    EXPECT_EQ(s[0].Avg, "2147483647");
-    EXPECT_EQ(s[1].Max, "5E20");
-    EXPECT_EQ(s[1].Min, "1E-7");
-
-    TRows none({});
-    s = FieldStatistics(none.Store.DataList, columns);
-    EXPECT_EQ(s[0].Avg, "-");
-    EXPECT_EQ(s[1].Avg, "-");
-    EXPECT_EQ(s[0].Sum, "0");
-    EXPECT_EQ(s[1].Sum, "0.00");
-    EXPECT_EQ(s[1].Min, "");
+    // Min, max, average and sum of I and N, min and max of C, average of L.
+    auto all = [&](const std::vector<std::vector<std::string>>& data) {
+        TRows rows(data);
+        const std::vector<TFieldStat> s = FieldStatistics(rows.Store.DataList, columns);
+        std::string out;
+        for (const std::string& t : {s[0].Min, s[0].Max, s[0].Avg, s[0].Sum, s[1].Min, s[1].Max, s[1].Avg, s[1].Sum,
+                                     s[2].Min, s[2].Max, s[3].Avg})
+            out += t + "|";
+        return out;
+    };
+    EXPECT_EQ(all({{"5", "1.5", "", "T"}, {"7", "2", "", "F"}, {"9", "x", "", "T"}}),
+              "5|9|7|21|0|2|1.17|3.50|||-|");  // "x" counts as 0
+    // The first row starts the range, not 0; averages are truncated.
+    EXPECT_EQ(all({{"-3", "-1.25", "b", ""}, {"-8", "-2", "a", ""}}), "-8|-3|-5|-11|-2|-1.25|-1.62|-3.25|a|b|-|");
+    EXPECT_EQ(all({{"2147483647", "5e20", "", ""}, {"2147483647", "1e-7", "", ""}}),  // no 32-bit wrap
+              "2147483647|2147483647|2147483647|4294967294|1E-7|5E20|"
+              "250000000000000000000.00|500000000000000000000.00|||-|");
+    EXPECT_EQ(all({}), "||-|0|||-|0.00|||-|");
 }
 
 // ---- Value readers ----
 
 TEST(ValueTextReaders, NumbersFromTexts) {
     double d = 0;
-    for (const char* bad : {"", "nan", "inf", "-inf", "1e999", "1,5", "1.5x", "--1", "e5", "."}) EXPECT_FALSE(valuetext::ReadDouble(bad, d)) << bad;
+    for (const char* bad : {"", "nan", "inf", "-inf", "1e999", "1,5", "1.5x", "--1", "e5", "."})
+        EXPECT_FALSE(valuetext::ReadDouble(bad, d)) << bad;
     ASSERT_TRUE(valuetext::ReadDouble(" +1.5e2 ", d));
     EXPECT_EQ(d, 150);
     int32_t i = 0;
@@ -268,4 +219,135 @@ TEST(ValueTextReaders, NumbersFromTexts) {
     EXPECT_EQ(t.Hour, 7);
     EXPECT_FALSE(valuetext::ReadDateText("2023-2-29", t));
     EXPECT_FALSE(valuetext::ReadDateTimeText("2024-01-01 24:00", t));
+}
+
+// ---- Replace over a real table: the records it writes, byte for byte, and the row texts after ----
+
+namespace {
+
+class ReplaceTest : public ::testing::Test {
+protected:
+    // Visual FoxPro: NAME C(6), AMOUNT N(6,2), COUNT I, MEMO M, PIC G.
+    void SetUp() override {
+        Path = Dir.Path("r.dbf");
+        CreateTableFile(Path, 0x30,
+                        {{"NAME", 'C', 6}, {"AMOUNT", 'N', 6, 2}, {"COUNT", 'I', 4}, {"MEMO", 'M', 4}, {"PIC", 'G', 4}});
+        Dbf.SetFileName(Path);
+        Dbf.Open();
+        const char* names[] = {"abcabc", "xyz", "ABC", "abc", "q"};
+        for (int i = 0; i < 5; ++i) {
+            Dbf.Append();
+            Dbf.GetField(0)->SetAsString(names[i]);
+            Dbf.GetField(1)->SetAsFloat(1.5 * i);
+            Dbf.GetField(2)->SetAsInteger(i);
+            Dbf.Post();
+        }
+        for (uint32_t r = 1; r <= 5; ++r) {
+            Dbf.Go(r);
+            std::vector<std::string> texts;
+            for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
+            Rows.DataList.Append(Rows.Pool.Make(false, r, texts));
+        }
+    }
+    // The bytes of field `field` of record `recNo` as the file holds them.
+    std::string FileBytes(uint32_t recNo, int field) {
+        const std::string all = vxtest::ReadAll(Path);
+        const TField* f = Dbf.GetField(field);
+        const size_t at = Dbf.GetHeaderLength() + size_t(recNo - 1) * Dbf.GetRecordLength() + f->GetOffset();
+        return all.substr(at, f->GetLength());
+    }
+    std::string Row(size_t i, int field) { return std::string(Rows.DataList[i]->Text(size_t(field))); }
+    // The file's bytes and the row's text of a record's field.
+    std::string Both(uint32_t recNo, int field) { return FileBytes(recNo, field) + "|" + Row(recNo - 1, field); }
+    TReplaceResult Run(int field, const char* find, const char* by, int match = MatchAnyPart, bool ignoreCase = true,
+                       int from = -1, int to = -1) {
+        TFindOptions o;
+        o.FieldIndex = field;
+        o.Text = find;
+        o.ReplaceText = by;
+        o.Match = match;
+        o.IgnoreCase = ignoreCase;
+        o.From = from;
+        o.To = to;
+        return ReplaceInRows(Dbf, Rows, o);
+    }
+
+    vxtest::TempDir Dir;
+    std::string Path;
+    TDBF Dbf;
+    TRowStore Rows;
+};
+
+}  // namespace
+
+TEST_F(ReplaceTest, FirstOccurrenceWithinTheRangeAndCaseAsTyped) {
+    // Positions 1..3: "abcabc" gets its first abc replaced; "ABC" matches ignoring case but
+    // holds no "abc" as typed, so it stays and is not counted.
+    TReplaceResult r = Run(0, "abc", "x", MatchAnyPart, true, -1, 3);
+    EXPECT_TRUE(r.Error.empty());
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(1, 1));
+    EXPECT_EQ(Both(1, 0) + Both(3, 0) + Both(4, 0), "xabc  |xabcABC   |ABCabc   |abc");  // 4: outside the range
+    // Whole-field matching from position 2 on: only a field equal to abc (any case).
+    r = Run(0, "abc", "zz", MatchWholeField, true, 2, -1);
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(2, 3));
+    EXPECT_EQ(Both(1, 0) + Both(3, 0) + Both(4, 0), "xabc  |xabczz    |zzzz    |zz");
+    // A value equal to the old one is neither written nor counted.
+    r = Run(0, "zz", "zz", MatchWholeField);
+    EXPECT_EQ(r.Count, 0);
+}
+
+TEST_F(ReplaceTest, RangesOutsideTheRowsDoNothing) {
+    const std::string before = vxtest::ReadAll(Path);
+    for (auto [from, to] : {std::pair{0, 3}, std::pair{1, 6}, std::pair{4, 2}, std::pair{-1, 0}, std::pair{9, -1}})
+        EXPECT_EQ(Run(0, "a", "b", MatchAnyPart, true, from, to).Count, 0) << from << ".." << to;
+    EXPECT_EQ(Run(17, "a", "b").Count, 0);  // a field the table does not have
+    EXPECT_EQ(Run(4, "Gen", "x").Count, 0);  // G fields are never written
+    EXPECT_EQ(vxtest::ReadAll(Path), before);
+}
+
+TEST_F(ReplaceTest, NumbersFromTheirTextAndConversionErrorsStop) {
+    // Rows hold "0.00", "1.50", "3.00", "4.50", "6.00".
+    TReplaceResult r = Run(1, "1.50", "2.675", MatchWholeField);
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(Both(2, 1), "  2.68|2.68");
+    // "2.68" becomes "2.60008", stored as 2.60; "6.00" would need "6000.00", wider than the
+    // field: the error stops the command there, the row before stays replaced.
+    r = Run(1, "6", "6000", MatchAnyPart);
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(1, 2));
+    EXPECT_NE(r.Error.find("'6000.00' is not a valid number"), std::string::npos) << r.Error;
+    EXPECT_EQ(Both(2, 1) + Both(5, 1), "  2.60|2.60  6.00|6.00");
+    // Integers: rows before the bad one stay replaced, the bad row keeps its text.
+    r = Run(2, "", "", MatchAnyPart);  // nothing to find: the texts stay, nothing written
+    EXPECT_EQ(r.Count, 0);
+    r = Run(2, "3", "x", MatchAnyPart, true, -1, -1);
+    EXPECT_EQ(r.Count, 0);
+    EXPECT_NE(r.Error.find("'x' is not a valid integer value"), std::string::npos);
+    EXPECT_EQ(Row(3, 2), "3");
+    r = Run(2, "1", "-7", MatchWholeField);
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(Both(2, 2), "\xF9\xFF\xFF\xFF|-7");
+}
+
+TEST_F(ReplaceTest, MemoTextsAndLongTextsAsTheFileHoldsThem) {
+    TReplaceResult r = Run(0, "q", "a much longer text", MatchWholeField);
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(Both(5, 0), "a much|a much");  // the field holds six bytes
+    // Memo fields start empty: whole-field matching on "" is never asked for by the dialog,
+    // but a text found in the memo is replaced in a new memo text.
+    Dbf.Go(2);
+    Dbf.SetMemo("MEMO", "old text");
+    Dbf.Edit();
+    Dbf.Post();
+    std::vector<std::string> texts;
+    for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
+    Rows.ReplaceRow(Rows.DataList[1], Rows.Pool.Make(false, 2, texts));
+    r = Run(3, "OLD", "new", MatchAnyPart, true);
+    EXPECT_EQ(r.Count, 0);  // found ignoring case, but "OLD" does not occur as typed
+    r = Run(3, "old", "new");
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(Row(1, 3), "new text");
+    Dbf.Go(2);
+    std::string memo;
+    Dbf.GetMemo("MEMO", memo);
+    EXPECT_EQ(memo, "new text");
 }

@@ -1,33 +1,17 @@
 // The main window's find, filter and sort commands on a loaded table.
-#include "loadwindow_fixture.h"
-
-#include <QComboBox>
-#include <QHeaderView>
-#include <QTableView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTimer>
+#include "window_fixture.h"
 
 #include "controls/flatchecklistbox.h"
 #include "editors/formcolumns.h"
 
 namespace {
 
-class FindWindowTest : public lvtest::WindowTest {
+class FindWindowTest : public wintest::WindowTest {
 protected:
     // Opens a table of `records` rows "r1".."rN" and waits for them.
     void Load(uint32_t records) {
         Form->Open(Table("t.dbf", records, 0));
         ASSERT_TRUE(WaitLoaded());
-    }
-    int Selected() {
-        const auto rows = Form->MainListView->selectionModel()->selectedRows();
-        return rows.isEmpty() ? -1 : rows.first().row();
-    }
-    std::vector<QString> Names() {
-        std::vector<QString> out;
-        for (int i = 0; i < int(Rows()); ++i) out.push_back(Cell(i, 0));
-        return out;
     }
 };
 
@@ -49,7 +33,6 @@ TEST_F(FindWindowTest, FindNextAtTheEndsAndWithoutSelection) {
     Form->FindNext();  // down from the last row
     ASSERT_EQ(boxes.Asked.size(), 1u);
     EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("Search string not found!"));
-    EXPECT_EQ(boxes.Asked[0].Icon, mbiWarning);
     EXPECT_EQ(Selected(), 11);  // not moved
     Form->FindOptions.Direction = 1;
     Form->FindNext();  // up from r12: r11
@@ -67,7 +50,6 @@ TEST_F(FindWindowTest, QuickSearchGoesDownIgnoringCaseAndKeepsHistory) {
     EXPECT_EQ(Selected(), 2);
     EXPECT_EQ(Form->FindOptions.Direction, 0);
     EXPECT_EQ(Form->FindOptions.Match, MatchAnyPart);
-    ASSERT_GE(Form->TB_QUICKSERACHKEY->count(), 1);
     EXPECT_EQ(Form->TB_QUICKSERACHKEY->itemText(0), QStringLiteral("R3"));
     EXPECT_EQ(vxtest::ReadAll(vx::FindHistoryPath()), "R3\n");
 }
@@ -76,19 +58,13 @@ TEST_F(FindWindowTest, HeaderClicksFlipTheDirectionAcrossColumns) {
     Load(12);
     QHeaderView* header = Form->MainListView->horizontalHeader();
     auto click = [&](int column) {
-        const QPointF at(header->sectionViewportPosition(column) + 5, header->height() / 2);
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent e(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(header->viewport(), &e);
-        }
+        vxtest::Click(header->viewport(), QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     };
     Form->MainListView->resize(600, 300);
     Form->show();
     click(0);
     EXPECT_TRUE(Form->SortAscending);
-    EXPECT_EQ(Cell(0, 0), QStringLiteral("r1"));
-    EXPECT_EQ(Cell(1, 0), QStringLiteral("r10"));
+    EXPECT_EQ(Cell(0, 0) + Cell(1, 0), QStringLiteral("r1r10"));
     EXPECT_EQ(Selected(), 0);
     click(0);
     EXPECT_FALSE(Form->SortAscending);
@@ -97,10 +73,7 @@ TEST_F(FindWindowTest, HeaderClicksFlipTheDirectionAcrossColumns) {
     // compare equal in the order the last sort left them.
     click(1);
     EXPECT_TRUE(Form->SortAscending);
-    EXPECT_EQ(Form->SortColumn, 1);
-    EXPECT_EQ(Cell(0, 0), QStringLiteral("r8"));
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("    -  -  "));
-    EXPECT_EQ(Cell(11, 0), QStringLiteral("r1"));
+    EXPECT_EQ(Cell(0, 0) + Cell(11, 0), QStringLiteral("r8r1"));
 }
 
 TEST_F(FindWindowTest, FilterToggleAndUndo) {
@@ -113,14 +86,12 @@ TEST_F(FindWindowTest, FilterToggleAndUndo) {
     Form->M6_DOFILTER->trigger();
     EXPECT_EQ(Rows(), 4u);
     EXPECT_EQ(Form->ItemCount(), 4);
-    EXPECT_TRUE(Form->M6_DOFILTER->isChecked());
-    EXPECT_TRUE(Form->TB_DOFILTER->isChecked());
+    EXPECT_TRUE(Form->M6_DOFILTER->isChecked() && Form->TB_DOFILTER->isChecked());
     EXPECT_EQ(Form->PanelRecNum->text(), QStringLiteral("OnShow/Total:4/12"));
     Form->M6_DOFILTER->trigger();
     EXPECT_EQ(Rows(), 12u);
     EXPECT_FALSE(Form->TB_DOFILTER->isChecked());
-    EXPECT_EQ(Form->GetFilterCount(), 1);  // the definition stays
-    EXPECT_EQ(Form->GetFilterItem(0, 0).Value, "1");
+    EXPECT_EQ(Form->GetFilterItem(0, 0).Value, "1");  // the definition stays
     EXPECT_TRUE(boxes.Asked.empty());
     Form->M6_DOFILTER->trigger();
     Form->Open(Table("u.dbf", 3, 0));  // a new table forgets the filter

@@ -1,5 +1,9 @@
+// The settings file: reading and writing keys, and never losing "Options.ini" or "OldFiles.txt": both
+// are replaced whole, a failed write (a full disk) leaves the old file, a batch reaches the disk once.
 #include "app/inifile.h"
-
+#include "app/option.h"
+#include "app/recentfiles.h"
+#include "engine/dbftestutil.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +15,8 @@ using vxtest::WriteAll;
 TEST(IniFile, FindsSectionsAndKeysWhateverTheirCase) {
     TempDir dir;
     std::string path = dir.Path("a.ini");
-    WriteAll(path,
-             "; leading comment\n"
-             "orphan=1\n"
-             "[Main]\n"
-             "  Name =  Some Value  \n"
-             "name=second\n"
-             "Quoted=\"with blanks \"\n"
-             "Single='x'\n"
-             "Half=\"x\n"
-             "[main]\n"
-             "Late=1\n");
+    WriteAll(path, "; leading comment\norphan=1\n[Main]\n  Name =  Some Value  \nname=second\n"
+                   "Quoted=\"with blanks \"\nSingle='x'\nHalf=\"x\n[main]\nLate=1\n");
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("MAIN", "NAME", "d"), "Some Value");  // first of duplicates
     EXPECT_EQ(ini.ReadString("main", "quoted", "d"), "with blanks ");
@@ -42,49 +37,24 @@ TEST(IniFile, ReadsIntegersAndBooleansAsThePlatformWroteThem) {
              "[N]\nneg=-2147483635\npos=+37119\nhex=0x8000000D\ndollar=$FF\nbig=2147483648\n"
              "junk=12ab\nempty=\nblank=   \nbadhex=0xZZ\nb0=0\nb2=2\nbm=-1\n");
     TIniFile ini(path);
-    EXPECT_EQ(ini.ReadInteger("N", "neg", 7), -2147483635);
-    EXPECT_EQ(ini.ReadInteger("N", "pos", 7), 37119);
-    EXPECT_EQ(ini.ReadInteger("N", "hex", 7), static_cast<int32_t>(0x8000000D));
-    EXPECT_EQ(ini.ReadInteger("N", "dollar", 7), 255);
-    EXPECT_EQ(ini.ReadInteger("N", "big", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "junk", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "empty", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "blank", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "badhex", 7), 7);
-    EXPECT_EQ(ini.ReadInteger("N", "missing", 7), 7);
-    EXPECT_FALSE(ini.ReadBool("N", "b0", true));
-    EXPECT_TRUE(ini.ReadBool("N", "b2", false));
-    EXPECT_TRUE(ini.ReadBool("N", "bm", false));
-    EXPECT_TRUE(ini.ReadBool("N", "junk", true));
-    EXPECT_FALSE(ini.ReadBool("N", "junk", false));
+    const std::pair<const char*, int32_t> ints[] = {
+        {"neg", -2147483635}, {"pos", 37119}, {"hex", static_cast<int32_t>(0x8000000D)}, {"dollar", 255}, {"big", 7},
+        {"junk", 7}, {"empty", 7}, {"blank", 7}, {"badhex", 7}, {"missing", 7}};
+    for (auto [key, value] : ints) EXPECT_EQ(ini.ReadInteger("N", key, 7), value) << key;
+    for (auto [key, otherwise, value] : {std::tuple{"b0", true, false}, {"b2", false, true}, {"bm", false, true},
+                                         {"junk", true, true}, {"junk", false, false}})
+        EXPECT_EQ(ini.ReadBool("N", key, otherwise), value) << key;
 }
 
 TEST(IniFile, WritesThroughAndKeepsEveryOtherLine) {
     TempDir dir;
     std::string path = dir.Path("w.ini");
-    WriteAll(path,
-             "; settings\n"
-             "[A]\n"
-             "Key1=old ; not a comment\n"
-             "# free text\n"
-             "\n"
-             "[Unknown]\n"
-             "x = y\n");
+    WriteAll(path, "; settings\n[A]\nKey1=old ; not a comment\n# free text\n\n[Unknown]\nx = y\n");
     TIniFile ini(path);
     EXPECT_TRUE(ini.WriteString("a", "KEY1", "new"));
     EXPECT_TRUE(ini.WriteInteger("A", "Key2", -5));
     EXPECT_TRUE(ini.WriteBool("B", "Flag", true));
-    EXPECT_EQ(ReadAll(path),
-              "; settings\n"
-              "[A]\n"
-              "Key1=new\n"
-              "# free text\n"
-              "Key2=-5\n"
-              "\n"
-              "[Unknown]\n"
-              "x = y\n"
-              "[B]\n"
-              "Flag=1\n");
+    EXPECT_EQ(ReadAll(path), "; settings\n[A]\nKey1=new\n# free text\nKey2=-5\n\n[Unknown]\nx = y\n[B]\nFlag=1\n");
     // Line breaks in a value cannot break the file apart.
     EXPECT_TRUE(ini.WriteString("B", "Text", "one\ntwo\r\n"));
     TIniFile again(path);
@@ -129,4 +99,41 @@ TEST(IniFile, SurvivesHostileBytes) {
     EXPECT_TRUE(ini.WriteInteger("S", "K", 6));
     TIniFile again(path);
     EXPECT_EQ(again.ReadInteger("S", "K", 0), 6);
+}
+
+TEST(SettingsAtomic, FailedWritesLeaveTheOldFiles) {
+    TempDir dir;
+    const std::string ini = dir.Path("Options.ini"), list = dir.Path("OldFiles.txt");
+    WriteAll(ini, "; mine\n[OTHER]\nHotTrack=1\n");
+    WriteAll(list, "/data/a.dbf\n");
+    vx::TRecentFiles recent;
+    recent.Load(QString::fromStdString(list));
+    recent.Add(QStringLiteral("/data/b.dbf"));
+    {
+        dbftest::TFileSizeLimit diskFull(8);
+        EXPECT_FALSE(TIniFile(ini).WriteString("OTHER", "GridLines", "0"));
+        TOption option;
+        option.Load(ini);
+        EXPECT_FALSE(option.Save());
+        EXPECT_FALSE(recent.Save(QString::fromStdString(list)));
+    }
+    EXPECT_EQ(ReadAll(ini), "; mine\n[OTHER]\nHotTrack=1\n");
+    EXPECT_EQ(ReadAll(list), "/data/a.dbf\n");
+    EXPECT_EQ(dbftest::Snapshot(dir).size(), 2u);  // no temporary file left behind
+    ASSERT_TRUE(recent.Save(QString::fromStdString(list)));
+    EXPECT_EQ(ReadAll(list), "/data/b.dbf\n/data/a.dbf\n");
+}
+
+TEST(SettingsAtomic, BatchReachesTheDiskOnceAndSingleWritesAtOnce) {
+    TempDir dir;
+    const std::string path = dir.Path("Options.ini");
+    TIniFile ini(path);
+    EXPECT_TRUE(ini.WriteBool("OTHER", "HotTrack", true));
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\n");
+    TIniFile::TBatch batch(ini);
+    EXPECT_TRUE(ini.WriteBool("OTHER", "GridLines", false));
+    EXPECT_TRUE(ini.WriteString("VIEW", "A", "x"));
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\n");  // nothing reaches the disk midway
+    EXPECT_TRUE(batch.End());
+    EXPECT_EQ(ReadAll(path), "[OTHER]\nHotTrack=1\nGridLines=0\n[VIEW]\nA=x\n");
 }

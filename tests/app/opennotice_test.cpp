@@ -1,25 +1,20 @@
-// The main window after opening a table it cannot fully use: it says once that the memo file is
-// missing (naming it) or that the table is read-only, changes no byte, and refuses to write a
-// read-only table.
-#include "loadwindow_fixture.h"
+// The main window after opening a table it cannot fully use: it says once that the memo file is missing (naming it)
+// or that the table is read-only, changes no byte, and refuses to write a read-only table.
+#include "window_fixture.h"
 
 #include "app/opennotice.h"
 
 namespace {
 
-class OpenNoticeTest : public lvtest::WindowTest {
+class OpenNoticeTest : public wintest::WindowTest {
 protected:
     // The texts told since the last call.
     QStringList Told() {
-        lvtest::Drain();
+        wintest::Drain();
         QStringList texts;
         for (const TMsgBoxRequest& r : Script.Asked) texts << r.Text;
         Script.Asked.clear();
         return texts;
-    }
-    void OpenLoaded(const std::string& path) {
-        Form->Open(Q(path));
-        ASSERT_TRUE(WaitLoaded());
     }
     ScriptedMsgBox Script;
 };
@@ -30,7 +25,7 @@ TEST_F(OpenNoticeTest, MissingMemoFileIsToldOnceAndNothingIsWritten) {
     const std::string table = vxtest::CopyFixture(Dir, "dbase_83_missing_memo.dbf");
     const std::string other = vxtest::CopyFixture(Dir, "dbase_03.dbf");
     const std::string before = vxtest::ReadAll(table);
-    OpenLoaded(table);
+    OpenLoaded(Q(table));
     const QStringList told = Told();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains(Q(Dir.Path("dbase_83_missing_memo.dbt")))) << told[0].toStdString();
@@ -40,9 +35,9 @@ TEST_F(OpenNoticeTest, MissingMemoFileIsToldOnceAndNothingIsWritten) {
     // Reloading the same table says nothing more; opening it after another one does.
     Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
-    OpenLoaded(other);
+    OpenLoaded(Q(other));
     EXPECT_TRUE(Told().isEmpty());
-    OpenLoaded(table);
+    OpenLoaded(Q(table));
     EXPECT_EQ(Told().size(), 1);
     Form->Close(true);
     EXPECT_EQ(vxtest::ReadAll(table), before);
@@ -50,7 +45,7 @@ TEST_F(OpenNoticeTest, MissingMemoFileIsToldOnceAndNothingIsWritten) {
 }
 
 TEST_F(OpenNoticeTest, ReadOnlyTableIsToldAndRefusesWriting) {
-    OpenLoaded(vxtest::CopyFixture(Dir, "dbase_03.dbf"));
+    OpenLoaded(Q(vxtest::CopyFixture(Dir, "dbase_03.dbf")));
     EXPECT_TRUE(Told().isEmpty());
     // The state the engine falls back to when the file cannot be opened for writing.
     Form->CurDBF->Close();

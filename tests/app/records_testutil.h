@@ -1,10 +1,11 @@
-// What the record command tests share: rows loaded as the loader makes them, a check that
-// the rows agree with the file, a filter applied and undone by hand, and a table of every
-// field type with memo texts.
+// What the record command tests share: rows loaded as the loader makes them, a check that the rows agree with the
+// file, a filter applied and undone by hand, and a table of every field type with memo texts.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +16,33 @@
 #include "engine/dbf.h"
 
 namespace rectest {
+
+// A FoxBASE+ table of NAME C(8) and DAY D(8): record i is named "r<i>", odd records carry
+// 2024-01-05 and every record whose number is a multiple of `deletedEvery` is marked deleted.
+// Written as bytes in one go, so tables of a million records take a moment.
+inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t deletedEvery = 3) {
+    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
+    uint16_t headerLength = 0;
+    {
+        TDBF dbf;
+        dbf.SetFileName(path);
+        dbf.Open();
+        headerLength = dbf.GetHeaderLength();
+    }
+    std::string bytes;
+    for (uint32_t i = 1; i <= records; ++i) {
+        std::string rec = (deletedEvery && i % deletedEvery == 0 ? "*r" : " r") + std::to_string(i);
+        rec.resize(9, ' ');
+        rec += i % 2 ? "20240105" : "        ";
+        bytes += rec;
+    }
+    std::filesystem::resize_file(path, headerLength);
+    std::ofstream(path, std::ios::binary | std::ios::app) << bytes << '\x1A';
+    TDBF dbf;  // opening stores the record count the data holds
+    dbf.SetFileName(path);
+    dbf.Open();
+    return path;
+}
 
 // Every record as a row, as the loader reads them.
 inline void LoadRows(TDBF& dbf, TRowStore& rows) {
@@ -95,14 +123,11 @@ inline std::string MakeEveryTypeTable(const std::string& path, const std::string
                                               {"", "", "", "", " ", ""},
                                               {"Zo\xEB", "-1234.56", "  1000.000", "20000229", "F", "Third"}};
     const TDateTimeParts stamps[] = {{2024, 1, 5, 13, 14, 15, 0}, {}, {1999, 12, 31, 0, 0, 0, 0}};
+    const char* const names[] = {"NAME", "QTY", "RATE", "DAY", "OK"};
     for (int r = 0; r < records; ++r) {
         const auto& t = texts[r];
         d.Append();
-        d.FieldByName("NAME")->SetAsString(t[0]);
-        d.FieldByName("QTY")->SetAsString(t[1]);
-        d.FieldByName("RATE")->SetAsString(t[2]);
-        d.FieldByName("DAY")->SetAsString(t[3]);
-        d.FieldByName("OK")->SetAsString(t[4]);
+        for (size_t i = 0; i < 5; ++i) d.FieldByName(names[i])->SetAsString(t[i]);
         d.FieldByName("PRICE")->SetAsCurrency(r == 0 ? 12345 : -50000 * (r / 2));
         d.FieldByName("STAMP")->SetAsDateTime(stamps[r]);
         d.FieldByName("RATIO")->SetAsDouble(r == 0 ? 0.1 : -2.5e10 * (r / 2));

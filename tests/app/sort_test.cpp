@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rows_testutil.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -12,33 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-struct TRows {
-    TRowStore Store;
-    explicit TRows(const std::vector<std::vector<std::string>>& rows) {
-        uint32_t n = 0;
-        for (const auto& texts : rows) Store.DataList.Append(Store.Pool.Make(false, ++n, texts));
-    }
-    std::vector<std::string> Column(size_t field = 0) const {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.emplace_back(Store.DataList[i]->Text(field));
-        return out;
-    }
-    std::vector<uint32_t> RecNos() const {
-        std::vector<uint32_t> out;
-        for (size_t i = 0; i < Store.DataList.Count(); ++i) out.push_back(Store.DataList[i]->RecNo());
-        return out;
-    }
-};
-
-std::vector<std::vector<std::string>> OneColumn(const std::vector<std::string>& texts) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& t : texts) rows.push_back({t});
-    return rows;
-}
-
-}  // namespace
+using rowtest::OneColumn;
+using rowtest::TRows;
 
 TEST(Sort, TheThreeComparisonsAndTheirFallbacks) {
     struct Case {

@@ -1,38 +1,15 @@
+// The tip of the day and the about box, with the program's pictures.
+#include "app/formabout.h"
 #include "app/formtipoftheday.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QFile>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <gtest/gtest.h>
-
-#include <set>
-
-#include "app/option.h"
-#include "app/programfiles.h"
-#include "qtapp.h"
-#include "testutil.h"
+#include "window_fixture.h"
 
 namespace {
 
 using vxtest::App;
 
-std::string RepoDir() {
-    std::string here = __FILE__;  // .../tests/app/tips_test.cpp
-    for (int i = 0; i < 3; ++i) here = here.substr(0, here.find_last_of('/'));
-    return here;
-}
-
-struct ProgramFilesHere {
-    vxtest::TempDir dir;
-    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
-    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
-    void Tips(const std::string& bytes) { vxtest::WriteAll(dir.Path("Tips.tip"), bytes); }
-};
+using wintest::ProgramFilesHere;
+using wintest::RepoDir;
 
 TEST(TipsFile, OneTipALineWhateverTheLineEndsAndBuiltInTipsWithoutAny) {
     vxtest::TempDir dir;
@@ -56,11 +33,8 @@ TEST(TipsFile, OneTipALineWhateverTheLineEndsAndBuiltInTipsWithoutAny) {
 
 TEST(TipsFile, ShippedTipsAreOneALine) {
     const std::string path = RepoDir() + "/resources/programfiles/Tips.tip";
-    const std::string bytes = vxtest::ReadAll(path);
-    ASSERT_FALSE(bytes.empty());
     const QStringList tips = LoadTips(path);
-    const auto lines = QString::fromStdString(bytes).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(tips.size(), lines.size());
+    EXPECT_EQ(tips.size(), QString::fromStdString(vxtest::ReadAll(path)).split('\n', Qt::SkipEmptyParts).size());
     EXPECT_GE(tips.size(), 15);
     for (const QString& tip : tips) EXPECT_LE(tip.size(), 200) << tip.toStdString();
 }
@@ -80,7 +54,7 @@ TEST(TipWindow, NextTipVisitsTheTipsAndAOneLineFileAlwaysShowsThatLine) {
         form.SetTips({});
         EXPECT_FALSE(form.CurrentTip().isEmpty());
     }
-    files.Tips("Press F8 to edit a record.\n");
+    vxtest::WriteAll(files.dir.Path("Tips.tip"), "Press F8 to edit a record.\n");
     TFormTipOfTheDay form(nullptr, &option);
     EXPECT_TRUE(form.MemoTip->isReadOnly());
     for (int i = 0; i < 10; ++i, form.BitBtnNextTip->click())
@@ -91,30 +65,20 @@ TEST(TipWindow, OkStoresShowOnStartupAndEscLeavesIt) {
     App();
     ProgramFilesHere files;
     TOption option;
-    ASSERT_TRUE(option.AlwayShowTipOfTheDay);
-    {
+    for (bool ok : {false, true}) {
         TFormTipOfTheDay form(nullptr, &option);
         EXPECT_TRUE(form.cbShowTipsOnStartup->isChecked());
         form.InitAlphaShow(false, 30, 30);
         form.show();
         form.cbShowTipsOnStartup->setChecked(false);
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &esc);
+        if (ok)
+            form.BitBtn2->click();
+        else
+            vxtest::Key(&form, Qt::Key_Escape);
         EXPECT_FALSE(form.isVisible());
-        EXPECT_TRUE(option.AlwayShowTipOfTheDay);
+        EXPECT_EQ(option.AlwayShowTipOfTheDay, !ok);
     }
-    {
-        TFormTipOfTheDay form(nullptr, &option);
-        form.InitAlphaShow(false, 30, 30);
-        form.show();
-        form.cbShowTipsOnStartup->setChecked(false);
-        form.BitBtn2->click();
-        EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(form.result(), QDialog::Accepted);
-        EXPECT_FALSE(option.AlwayShowTipOfTheDay);
-    }
-    TFormTipOfTheDay again(nullptr, &option);
-    EXPECT_FALSE(again.cbShowTipsOnStartup->isChecked());
+    EXPECT_FALSE(TFormTipOfTheDay(nullptr, &option).cbShowTipsOnStartup->isChecked());
 }
 
 TEST(TipWindow, TextColoursStayReadableOnWhite) {
@@ -128,28 +92,45 @@ TEST(TipWindow, TextColoursStayReadableOnWhite) {
 TEST(TipWindow, PictureAndLayoutFit) {
     App();
     ProgramFilesHere files;
-    vxtest::WriteAll(files.dir.Path("Tips.tip"),
-                     vxtest::ReadAll(RepoDir() + "/resources/programfiles/Tips.tip"));
+    vxtest::WriteAll(files.dir.Path("Tips.tip"), vxtest::ReadAll(RepoDir() + "/resources/programfiles/Tips.tip"));
     TOption option;
     TFormTipOfTheDay form(nullptr, &option);
     form.InitAlphaShow(false, 30, 30);
     form.show();
     QCoreApplication::processEvents();
-    ASSERT_FALSE(form.Picture->pixmap().isNull());
-    EXPECT_EQ(form.Picture->pixmap().deviceIndependentSize().toSize(), QSize(120, 220));
-    const QRect all = form.rect();
-    for (QWidget* w : {static_cast<QWidget*>(form.cbShowTipsOnStartup), static_cast<QWidget*>(form.BitBtnNextTip),
-                       static_cast<QWidget*>(form.BitBtn2)}) {
-        EXPECT_TRUE(all.contains(w->geometry())) << w->objectName().toStdString();
+    EXPECT_FALSE(form.Picture->pixmap().isNull());
+    for (QWidget* w : std::initializer_list<QWidget*>{form.cbShowTipsOnStartup, form.BitBtnNextTip, form.BitBtn2}) {
+        EXPECT_TRUE(form.rect().contains(w->geometry())) << w->objectName().toStdString();
         EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
     }
     EXPECT_FALSE(form.cbShowTipsOnStartup->geometry().intersects(form.BitBtnNextTip->geometry()));
     // The longest shipped tip fits the memo without scrolling.
-    QString longest;
-    for (const QString& t : form.Tips) if (t.size() > longest.size()) longest = t;
-    form.MemoTip->setPlainText(longest);
+    form.MemoTip->setPlainText(*std::max_element(form.Tips.begin(), form.Tips.end(),
+                                                 [](const QString& a, const QString& b) { return a.size() < b.size(); }));
     QCoreApplication::processEvents();
     EXPECT_FALSE(form.MemoTip->verticalScrollBar()->isVisible());
+}
+
+TEST(ProgramPictures, EveryPictureDecodesAtItsSize) {
+    App();
+    for (auto [name, size] : {std::pair{"welcome.jpg", QSize(640, 120)}, {"about.jpg", QSize(440, 120)},
+                              {"options.jpg", QSize(120, 340)}, {"tips.jpg", QSize(120, 220)}})
+        EXPECT_EQ(ProgramPicture(QString::fromLatin1(name)).size(), size) << name;
+    EXPECT_TRUE(ProgramPicture(QStringLiteral("none.jpg")).isNull());
+}
+
+TEST(AboutBox, OkClosesWithOkAndTheTextFits) {
+    App();
+    TFormAbout form;
+    EXPECT_TRUE(form.Memo->isReadOnly());
+    EXPECT_FALSE(form.Image->pixmap().isNull());
+    QTimer::singleShot(0, [&form] {
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(form.Memo->verticalScrollBar()->isVisible());
+        EXPECT_TRUE(form.rect().contains(form.BitBtn1->geometry()) && form.rect().contains(form.Memo->geometry()));
+        form.BitBtn1->click();
+    });
+    EXPECT_EQ(form.exec(), 1);
 }
 
 }  // namespace

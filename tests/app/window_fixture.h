@@ -7,14 +7,29 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QLabel>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
 
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
@@ -28,6 +43,7 @@
 #include "controls/validedit.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
+#include "records_testutil.h"
 #include "testutil.h"
 
 namespace wintest {
@@ -44,46 +60,26 @@ inline QApplication* App() {
     return qApp;
 }
 
+// The source tree, for the shipped program files under resources/.
+inline std::string RepoDir() { return std::filesystem::path(VX_TESTS_DIR).parent_path().string(); }
+
+// Program files in a temporary folder for the life of the object.
+struct ProgramFilesHere {
+    vxtest::TempDir dir;
+    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
+    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
+    void CopyIcons() {
+        std::filesystem::copy(RepoDir() + "/resources/programfiles/Icon", dir.Path("Icon"),
+                              std::filesystem::copy_options::recursive);
+    }
+};
+
 // Lets the events already posted (worker messages, deferred boxes) be handled.
 inline void Drain() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// A FoxBASE+ table of NAME C(8) and DAY D(8): record i is named "r<i>", odd records carry
-// 2024-01-05 and every record whose number is a multiple of `deletedEvery` is marked deleted.
-// Written as bytes in one go, so tables of a million records take a moment.
-inline std::string MakeTable(const std::string& path, uint32_t records, uint32_t deletedEvery = 3) {
-    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
-    uint16_t headerLength = 0;
-    {
-        TDBF dbf;
-        dbf.SetFileName(path);
-        dbf.Open();
-        headerLength = dbf.GetHeaderLength();
-    }
-    std::filesystem::resize_file(path, headerLength);
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    std::string chunk;
-    for (uint32_t i = 1; i <= records; ++i) {
-        std::string rec(17, ' ');
-        if (deletedEvery && i % deletedEvery == 0) rec[0] = '*';
-        std::string name = "r" + std::to_string(i);
-        rec.replace(1, name.size(), name);
-        if (i % 2) rec.replace(9, 8, "20240105");
-        chunk += rec;
-        if (chunk.size() > (1 << 20)) {
-            out.write(chunk.data(), std::streamsize(chunk.size()));
-            chunk.clear();
-        }
-    }
-    chunk += '\x1A';
-    out.write(chunk.data(), std::streamsize(chunk.size()));
-    out.close();
-    TDBF dbf;  // opening stores the record count the data holds
-    dbf.SetFileName(path);
-    dbf.Open();
-    return path;
-}
+using rectest::MakeTable;
 
 class WindowTest : public ::testing::Test {
 protected:

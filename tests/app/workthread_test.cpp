@@ -1,7 +1,10 @@
+// The row loader over tables and the worksheet import over a scripted sheet: what they ask of the
+// window, their status texts, where they stop and how they fail.
 #include "app/sampletable.h"
 #include "app/workthread.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
+#include "records_testutil.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -21,39 +24,23 @@ public:
     std::vector<std::string> Log;
     size_t ItemCount = 0;
     std::string Error;
-    std::function<void()> OnStatus;
     void SetPanelFlag(bool on) override { Log.push_back(on ? "panel on" : "panel off"); }
     void RefreshList() override { Log.push_back("refresh"); }
     void ShowFirstItem() override { Log.push_back("first"); }
-    void SetStatus(const std::string& t) override {
-        Log.push_back(t);
-        if (OnStatus) OnStatus();
-    }
+    void SetStatus(const std::string& t) override { Log.push_back(t); }
     void SetItemCount(size_t c) override {
         ItemCount = c;
         Log.push_back("count " + std::to_string(c));
     }
     void DisableEditing() override { Log.push_back("disable"); }
-    void ShowLoadError(const std::string& t) override { Error = t; }
+    void ShowLoadError(const std::string& t) override { Error = "load: " + t; }
+    std::vector<std::string> Columns;
+    void SetImportColumns(const std::vector<std::string>& c) override { Columns = c; }
+    void ShowImportError(const std::string& t) override { Error = t; }
 };
 
 std::string MakeTable(const vxtest::TempDir& dir, int records) {
-    std::string path = dir.Path("t" + std::to_string(records) + ".dbf");
-    CreateTableFile(path, 0x03, {{"NAME", 'C', 8}, {"DAY", 'D', 8}});
-    TDBF dbf;
-    dbf.SetFileName(path);
-    dbf.Open();
-    for (int i = 1; i <= records; ++i) {
-        dbf.Append();
-        dbf.FieldByName("NAME")->SetAsString("r" + std::to_string(i));
-        if (i % 2) dbf.FieldByName("DAY")->SetAsString("20240105");
-        dbf.Post();
-    }
-    if (records >= 3) {
-        dbf.Go(3);
-        dbf.SetDeleted(true);
-    }
-    return path;
+    return rectest::MakeTable(dir.Path("t" + std::to_string(records) + ".dbf"), uint32_t(records));
 }
 
 struct Loaded {
@@ -71,44 +58,65 @@ void Load(const std::string& path, Loaded& l) {
     w.WaitFor();
 }
 
+using TSheet = std::vector<std::vector<std::string>>;
+
+struct TImport {
+    TRecordingView View;
+    TRowStore Store;
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> out;
+        for (size_t i = 0; i < Store.DataList.Count(); ++i) {
+            std::string r;
+            const TDataRow* row = Store.DataList[i];
+            for (size_t k = 0; k < row->FieldCount() + 2; ++k) r += (k ? "|" : "") + row->Item(k);
+            out.push_back(r);
+        }
+        return out;
+    }
+};
+
+void Import(const TSheet& sheet, TImport& im, const std::string& error = {}, bool failMidway = false) {
+    vxtest::App();
+    TWorkThread w(nullptr, &im.Store, &im.View, nullptr);
+    w.SetMode(TWorkThread::ModeLoadExcel);
+    w.SetFileName("book.xls");
+    w.SetWorksheetReader([&](const std::string& file, const std::function<bool()>&,
+                             const std::function<bool(const std::vector<std::string>&)>& row) -> std::string {
+        EXPECT_EQ(file, "book.xls");
+        if (!error.empty()) return error;
+        for (size_t i = 0; i < sheet.size(); ++i) {
+            if (failMidway && i == 2) throw std::runtime_error("read failed");
+            if (!row(sheet[i])) break;
+        }
+        return {};
+    });
+    w.Resume();
+    w.WaitFor();
+    QCoreApplication::processEvents();  // the calls still queued for the window
+}
+
 }  // namespace
 
 TEST(RowLoader, CallsAndStatusTextsForSmallAndPageSizedTables) {
     vxtest::App();
     vxtest::TempDir dir;
-    {
+    // One page has no early repaint; it follows the 101st row.
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {0, {"panel on", "OnShow/Total:0/0", "panel off", "count 0", "refresh"}},
+        {100, {"panel on", "OnShow/Total:100/100", "panel off", "count 100", "refresh"}},
+        {101, {"panel on", "refresh", "first", "OnShow/Total:101/101", "panel off", "count 101", "refresh"}},
+        {4000, {"panel on", "refresh", "first", "Loading.. [2000/4000]", "Loading.. [4000/4000]",
+                "OnShow/Total:4000/4000", "panel off", "count 4000", "refresh"}}};
+    for (const auto& [records, log] : cases) {
         Loaded l;
-        Load(MakeTable(dir, 0), l);
-        EXPECT_EQ(l.View.Log, (std::vector<std::string>{"panel on", "OnShow/Total:0/0", "panel off", "count 0",
-                                                        "refresh"}));
-    }
-    {
-        Loaded l;
-        Load(MakeTable(dir, 100), l);  // one page, no early repaint
-        EXPECT_EQ(l.View.Log, (std::vector<std::string>{"panel on", "OnShow/Total:100/100", "panel off",
-                                                        "count 100", "refresh"}));
-        ASSERT_EQ(l.Store.DataList.Count(), 100u);
+        Load(MakeTable(dir, records), l);
+        EXPECT_EQ(l.View.Log, log) << records;
+        ASSERT_EQ(l.Store.DataList.Count(), size_t(records));
+        if (records < 100) continue;
+        EXPECT_EQ(l.Store.DataList[records - 1]->RecNo(), uint32_t(records));
         const TDataRow* r3 = l.Store.DataList[2];
-        EXPECT_EQ(r3->Item(0), "1");
-        EXPECT_EQ(r3->Item(1), "3");
-        EXPECT_EQ(r3->Item(2), "r3");
-        EXPECT_EQ(r3->Item(3), "2024-01-05");
-        EXPECT_EQ(l.Store.DataList[1]->Item(3), "    -  -  ");
-        EXPECT_EQ(l.Store.DataList[1]->Item(0), "0");
-    }
-    {
-        Loaded l;
-        Load(MakeTable(dir, 101), l);  // the early repaint follows the 101st row
-        EXPECT_EQ(l.View.Log, (std::vector<std::string>{"panel on", "refresh", "first", "OnShow/Total:101/101",
-                                                        "panel off", "count 101", "refresh"}));
-        EXPECT_EQ(l.Store.DataList[100]->RecNo(), 101u);
-    }
-    {
-        Loaded l;
-        Load(MakeTable(dir, 4000), l);
-        EXPECT_EQ(l.View.Log, (std::vector<std::string>{"panel on", "refresh", "first", "Loading.. [2000/4000]",
-                                                        "Loading.. [4000/4000]", "OnShow/Total:4000/4000",
-                                                        "panel off", "count 4000", "refresh"}));
+        EXPECT_EQ(r3->Item(0) + r3->Item(1) + r3->Item(2) + r3->Item(3), "13r32024-01-05");
+        EXPECT_EQ(l.Store.DataList[1]->Item(0) + l.Store.DataList[1]->Item(3), "0    -  -  ");
     }
 }
 
@@ -160,9 +168,7 @@ TEST(RowLoader, AFailureMidWayIsReportedAndEndsTheLoad) {
     dbf.Open();
     Loaded l;
     TWorkThread w(&dbf, &l.Store, &l.View, nullptr);
-    // The table's memo-less M field cannot exist; instead, shrink the file under the loader.
-    l.View.Log.reserve(16);
-    std::filesystem::resize_file(path, 200);
+    std::filesystem::resize_file(path, 200);  // the file shrinks under the loader
     w.Resume();
     w.WaitFor();
     // Either the pages read nothing (skipped) or the engine raised: both end the load with
@@ -172,19 +178,60 @@ TEST(RowLoader, AFailureMidWayIsReportedAndEndsTheLoad) {
     EXPECT_EQ(l.View.Log.back(), "disable");
 }
 
-TEST(RowLoader, TheSampleTableLoadsEveryType) {
-    vxtest::App();
-    vxtest::TempDir dir;
-    std::string path = dir.Path("sample.dbf");
-    MakeSampleTable(path, 20);
-    Loaded l;
-    Load(path, l);
-    ASSERT_EQ(l.Store.DataList.Count(), 20u);
-    EXPECT_TRUE(l.View.Error.empty());
-    const TDataRow* r = l.Store.DataList[1];
-    EXPECT_EQ(r->FieldCount(), 12u);
-    EXPECT_EQ(r->Item(2), "Alan Turing");
-    EXPECT_EQ(r->Item(12), "First programmer.\r\nWrote notes on the Analytical Engine.");
-    EXPECT_EQ(r->Item(13), "Gen");
-    EXPECT_TRUE(l.Store.DataList[4]->Deleted());
+// ---- The worksheet import over a scripted sheet ----
+
+TEST(WorksheetImport, CaptionsRowsAndWhereTheyEnd) {
+    struct Case {
+        const char* Name;
+        TSheet Sheet;
+        std::vector<std::string> Columns;
+        std::vector<std::string> Rows;
+    };
+    const Case cases[] = {
+        {"A1 empty: nothing", {{"", "B"}, {"1", "2"}}, {}, {}},
+        {"a gap in D1 ends the captions",
+         {{" NAME ", "QTY", "DAY", "", "LOST"}, {"\tx ", "1", "2024-1-5", "", "y"}, {"z"}},
+         {"NAME", "QTY", "DAY"},
+         {"0|1|x|1|2024-1-5", "0|2|z||"}},
+        {"a blank row ends the rows",
+         {{"A", "B"}, {"1", "2"}, {" ", "\r\n"}, {"3", "4"}},
+         {"A", "B"},
+         {"0|1|1|2"}},
+        {"any number of columns", {std::vector<std::string>(300, "C"), std::vector<std::string>(300, "v")},
+         std::vector<std::string>(300, "C"), {"0|1" + QString("|v").repeated(300).toStdString()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TImport im;
+        Import(c.Sheet, im);
+        EXPECT_EQ(im.View.Columns, c.Columns);
+        EXPECT_EQ(im.Rows(), c.Rows);
+        EXPECT_EQ(im.View.Log.back(), "refresh");
+        EXPECT_EQ(im.View.Log[im.View.Log.size() - 3], "OnShow/Total:" + std::to_string(c.Rows.size()));
+    }
+}
+
+TEST(WorksheetImport, The45RowSheetShowsItsProgressEvery20Rows) {
+    TSheet sheet{{"N"}};
+    for (int i = 1; i <= 45; ++i) sheet.push_back({std::to_string(i)});
+    TImport im;
+    Import(sheet, im);
+    EXPECT_EQ(im.View.Log, (std::vector<std::string>{"count 20", "refresh", "first", "Loading.. [20]", "count 20",
+                                                      "Loading.. [40]", "count 40", "OnShow/Total:45", "count 45",
+                                                      "refresh"}));
+    EXPECT_EQ(im.Rows().back(), "0|45|45");
+}
+
+TEST(WorksheetImport, FailuresLeaveTheListAsTheyFindIt) {
+    TImport missing;
+    Import({{"A"}, {"1"}}, missing, "CreateOleObject Error, ... Office 2000!");
+    EXPECT_EQ(missing.View.Error, "CreateOleObject Error, ... Office 2000!");
+    EXPECT_TRUE(missing.View.Columns.empty());
+    EXPECT_EQ(missing.Store.DataList.Count(), 0u);
+    // Failing part-way keeps the rows read and ends with their total.
+    TImport broken;
+    Import({{"A"}, {"1"}, {"2"}}, broken, {}, true);
+    EXPECT_EQ(broken.View.Error, "load: read failed");
+    EXPECT_EQ(broken.Rows(), (std::vector<std::string>{"0|1|1"}));
+    EXPECT_EQ(broken.View.Log[broken.View.Log.size() - 3], "OnShow/Total:1");
 }
