@@ -140,7 +140,7 @@ TEST(RealTables, OpenWithTheFieldsCountsAndMemosOfTheirSummaries) {
         {"dbase_02.dbf", " - Invalid header length!"},  // 16-byte descriptors: header beyond the file
         {"polygon.dbf", " - Invalid field count!"}};
     for (const auto& [name, message] : refused)
-        EXPECT_EQ(ErrorOf([&] { Opened t(Fixture(name), true); }), Fixture(name) + message);
+        EXPECT_EQ(ErrorOf([n = name] { Opened t(Fixture(n), true); }), Fixture(name) + message);
 }
 
 TEST(RealTables, KnownValuesAndPublishedRecords) {

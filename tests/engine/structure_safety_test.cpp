@@ -115,7 +115,7 @@ TEST(StructureSafety, ChangesThatWouldDamageTheTableAreRefusedBeforeAnyWrite) {
             {'T', 8, "date and time", {"2007-13-01", "2007-2-29", "2007-1-1 24:00", "1.5.2007"}}};
         for (const auto& [type, length, kind, texts] : fills)
             for (const std::string& fill : texts)
-                EXPECT_EQ(ErrorOf([&] { t.Dbf.AddField("NEW", type, length, 0, fill); }), "'" + fill + "' is not a valid " + kind);
+                EXPECT_EQ(ErrorOf([&, ty = type, len = length] { t.Dbf.AddField("NEW", ty, len, 0, fill); }), "'" + fill + "' is not a valid " + kind);
     }
     EXPECT_EQ(Snapshot(dir), files);
     // Memo fields without a layout, lengths that do not fit the type.
@@ -130,7 +130,7 @@ TEST(StructureSafety, ChangesThatWouldDamageTheTableAreRefusedBeforeAnyWrite) {
         TempDir d;
         path = MakeTable(d, version, false);
         files = Snapshot(d);
-        EXPECT_EQ(ErrorOf([&] { Opened(path).Dbf.AddField("NEW", type, length, 0, ""); }), path + message);
+        EXPECT_EQ(ErrorOf([&, ty = type, len = length] { Opened(path).Dbf.AddField("NEW", ty, len, 0, ""); }), path + message);
         EXPECT_EQ(Snapshot(d), files);
     }
     // A read-only table.
