@@ -1,6 +1,7 @@
 #include "app/formalphashow.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -35,6 +36,15 @@ void TFormAlphaShow::showEvent(QShowEvent* event) {
         Timer->setInterval(interval_);
         Timer->start();
     }
+}
+
+void TFormAlphaShow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // A modal dialog hands the keyboard back to the window it came from: without a window
+    // manager nobody else does, and that window's shortcuts work only while it is active.
+    if (!isModal() || !parentWidget()) return;
+    QWidget* below = parentWidget()->window();
+    if (below->isVisible() && QApplication::activeWindow() != below) below->activateWindow();
 }
 
 void TFormAlphaShow::TimerTimer() {

@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 
 #include "controls/rxcombos.h"
+#include "editors/formfind.h"
+
+#include <QTimer>
 
 using wintest::Drain;
 using wintest::WaitUntil;
@@ -100,4 +103,21 @@ TEST_F(RealKeys, DelCtrlCCtrlVAndShiftDelOnTheList) {
     Keys({"shift+Delete"});
     EXPECT_EQ(rectest::Names(path), "r2*,r3,r4,r5,r3,r4,");
     EXPECT_EQ(Rows(), 6u);
+}
+
+TEST_F(RealKeys, ShortcutsWorkAgainWhenADialogHasClosed) {
+    OpenLoaded(Table("t.dbf", 5));
+    // Each Ctrl+F opens the find dialog; Esc, typed while it is up, closes it.
+    int opened = 0;
+    for (int round = 0; round < 2; ++round) {
+        QTimer::singleShot(400, [&opened] {
+            if (qobject_cast<TFormFind*>(QApplication::activeModalWidget())) ++opened;
+            QProcess::startDetached(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        });
+        Keys({"ctrl+f"});
+        ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }, 3000));
+        WaitUntil([] { return false; }, 300);
+    }
+    EXPECT_EQ(opened, 2);
+    EXPECT_TRUE(Form->isActiveWindow());
 }
