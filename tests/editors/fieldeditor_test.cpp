@@ -5,6 +5,7 @@
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"
 #include "app/loadwindow_fixture.h"
+#include "bench/benchload.h"
 #include "editortest.h"
 
 #include <QCoreApplication>
@@ -25,24 +26,8 @@ public:
     }
 };
 
-class TNullLoadView : public TLoadView {
-public:
-    void SetPanelFlag(bool) override {}
-    void RefreshList() override {}
-    void ShowFirstItem() override {}
-    void SetStatus(const std::string&) override {}
-    void SetItemCount(size_t) override {}
-    void DisableEditing() override {}
-    void ShowLoadError(const std::string&) override {}
-};
-
 // Loads the rows the loader reads from the table now.
-void LoadRows(TDBF& dbf, TRowStore& rows) {
-    TNullLoadView view;
-    TWorkThread loader(&dbf, &rows, &view, nullptr);
-    loader.Resume();
-    loader.WaitFor();
-}
+void LoadRows(TDBF& dbf, TRowStore& rows) { benchtable::LoadRows(dbf, rows, [] {}); }
 
 // Mark, number and field texts of each row.
 std::vector<std::vector<std::string>> Texts(const TDataList& list) {
