@@ -60,10 +60,40 @@ public:
     bool UnlockRegion(uint64_t offset, uint64_t length);
 
 private:
+    friend class TFileMapping;
     std::string Path;
     int Fd = -1;
     int64_t Pos = 0;
     bool CanWrite = false;
+};
+
+// The first bytes of an open file mapped into memory for reading, for readers that pick many
+// small pieces out of a large file in any order: a piece costs a copy, not a system call.
+// The mapping stays valid after the stream closes. Another program may cut the file shorter
+// meanwhile: CopyOut then fails instead of letting the process die of the bus error.
+class TFileMapping {
+public:
+    // Maps [0, length); Valid() is false when the file could not be mapped.
+    TFileMapping(const TFileStream& stream, int64_t length);
+    ~TFileMapping();
+    TFileMapping(const TFileMapping&) = delete;
+    TFileMapping& operator=(const TFileMapping&) = delete;
+
+    bool Valid() const { return Base != nullptr; }
+    int64_t Length() const { return Size; }
+
+    struct TPiece {
+        int64_t Offset;
+        void* Dest;
+        size_t Length;
+    };
+    // Copies each piece's bytes of the file to its Dest. False, with the pieces so far
+    // copied, when a piece lies beyond the mapping or beyond the end of the file.
+    bool CopyOut(const TPiece* pieces, size_t count) const;
+
+private:
+    const uint8_t* Base = nullptr;
+    int64_t Size = 0;
 };
 
 bool FileExists(const std::string& path);

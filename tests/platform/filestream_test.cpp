@@ -65,9 +65,18 @@ TEST(FileStream, LocksExcludeAnotherStreamOnTheSameFileInOneProcess) {
 TEST(FileStream, CopyDeleteAndTicks) {
     vxtest::TempDir dir;
     std::string a = dir.Path("a"), b = dir.Path("b");
+    // A longer file at the target is replaced whole; a copy spans many transfers.
+    std::string bytes(3 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7 + i / 4096);
+    vxtest::WriteAll(a, bytes);
+    vxtest::WriteAll(b, bytes + "tail");
+    ASSERT_TRUE(CopyFile(a, b));
+    EXPECT_EQ(vxtest::ReadAll(b), bytes);
     vxtest::WriteAll(a, std::string("\0\1\2\xff", 4));
     ASSERT_TRUE(CopyFile(a, b));
     EXPECT_EQ(vxtest::ReadAll(b), vxtest::ReadAll(a));
+    EXPECT_FALSE(CopyFile(dir.Path("missing"), b));
+    EXPECT_FALSE(CopyFile(dir.Root().string(), b));
     EXPECT_TRUE(DeleteFile(b));
     EXPECT_FALSE(DeleteFile(b));
     uint32_t t0 = GetTickCount();
@@ -99,4 +108,27 @@ TEST(FileStream, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
     EXPECT_EQ(vxtest::ReadAll(path), "new");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 1);
     EXPECT_FALSE(vx::WriteFileAtomic(dir.Path("missing/x.txt"), "x"));
+}
+
+TEST(FileMapping, PiecesComeOutUntilTheFileIsCutShorter) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("m.bin");
+    std::string bytes(1 << 16, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i % 251);
+    vxtest::WriteAll(path, bytes);
+    TFileStream f(path, TOpenMode::ReadWrite);
+    TFileMapping m(f, f.Size());
+    ASSERT_TRUE(m.Valid());
+    char a[3] = {}, b[5] = {};
+    const TFileMapping::TPiece pieces[] = {{60000, a, 3}, {7, b, 5}};
+    ASSERT_TRUE(m.CopyOut(pieces, 2));
+    EXPECT_EQ(std::string(a, 3), bytes.substr(60000, 3));
+    EXPECT_EQ(std::string(b, 5), bytes.substr(7, 5));
+    const TFileMapping::TPiece beyond[] = {{65534, a, 3}};
+    EXPECT_FALSE(m.CopyOut(beyond, 1));
+    // Another writer cuts the file: pages it no longer covers fail, the rest still reads.
+    ASSERT_TRUE(f.SetSize(4096));
+    for (int round = 0; round < 2; ++round) EXPECT_FALSE(m.CopyOut(pieces, 1));
+    EXPECT_TRUE(m.CopyOut(pieces + 1, 1));
+    EXPECT_FALSE(TFileMapping(f, 0).Valid());
 }
