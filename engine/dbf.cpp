@@ -460,6 +460,7 @@ void TDBF::Close() {
     PageCache.clear();
     PageCache.shrink_to_fit();
     PageSize = 0;
+    Mapping.reset();
     Memo->Close();
     MemoMissing = false;
 }

@@ -19,6 +19,7 @@
 
 namespace vx {
 class TFileStream;
+class TFileMapping;
 class TDBFMemo;
 }  // namespace vx
 
@@ -117,7 +118,14 @@ public:
     void AllocPage(int pageSize);
     int ReadPage(int64_t pageNo, int pageSize);  // records read
     void SelectPageRecord(int index);            // 1-based within the page
-    void FreePage();
+    // Fills the page with the records of these numbers, in this order (SelectPageRecord(k + 1)
+    // then picks recNos[k]); for readers that go through the records in an order of their
+    // own, such as a sorted list. The file is visited in ascending order under one lock:
+    // records that lie close together are read at once, records on their own are copied out
+    // of a mapping of the file that stays until FreePage or Close. A slot whose number is
+    // outside 1..count stays blank. Returns the record count.
+    int64_t ReadPageRecords(const uint32_t* recNos, size_t count);
+    void FreePage();  // also drops the mapping
 
     void Edit();
     void Append();
@@ -185,25 +193,43 @@ public:
     bool RemoveFieldDefs(const int32_t* indexes, int32_t count);
     bool NarrowRecord(int64_t recIndex, uint16_t oldRecordLength, int32_t count);
     void FinishFieldRemoval();
+    // The records first..last (0-based) at once, each left as WidenRecord or NarrowRecord
+    // leaves it: read, rebuilt and written StructureBatchRecords records at a time, with one
+    // lock, one read and one write per batch. Widening goes from the last batch to the first
+    // and within a batch from the last record to the first (memo blocks are given out in
+    // WidenRecord's order); narrowing goes from the first to the last.
+    void WidenRecords(int64_t first, int64_t last, char type, uint8_t length, uint8_t decimals,
+                      const std::string& fillText);
+    void NarrowRecords(int64_t first, int64_t last, uint16_t oldRecordLength, int32_t count);
+    // Records one batch of a structure change holds when the longer of the two layouts has
+    // records of `recordLength` bytes (at least one).
+    static int64_t StructureBatchRecords(int64_t recordLength);
 
     // Whole structure changes, as the structure-change worker runs them. Each checks the
     // change and converts the fill text before anything is written, keeps a copy of the table
     // file (and of the memo file it may write) while it runs, puts both back and raises the
-    // error again when any step fails, and deletes the copy after success. `progress` is
-    // called after each record with its 0-based index and the record count; it may throw to
-    // stop the change.
+    // error again when any step fails, and deletes the copy after success. The records move a
+    // batch at a time (WidenRecords, NarrowRecords). `progress` is called for each record, in
+    // the order of the change, with its 0-based index and the record count, once the batch
+    // that holds the record is written; it may throw to stop the change.
     using TStructureProgress = std::function<void(int64_t recIndex, int64_t recordCount)>;
-    // GetRecordCount, GrowForField, WidenRecord from the last record to the first,
+    // GetRecordCount, GrowForField, WidenRecords from the last record to the first,
     // AppendFieldDef. False at 254 fields, with nothing changed.
     bool AddField(const std::string& name, char type, uint8_t length, uint8_t decimals, const std::string& fillText,
                   const TStructureProgress& progress = {});
-    // GetRecordCount, RemoveFieldDefs, NarrowRecord from the first record to the last,
+    // The bytes AddField gives a new field of this kind in every record (for a memo field
+    // blanks: each record gets a memo of its own), for callers that show the new values before
+    // the change has run. Raises AddField's conversion error for a fill text that does not
+    // convert.
+    std::string NewFieldImage(char type, uint8_t length, uint8_t decimals, const std::string& fillText) const;
+    // GetRecordCount, RemoveFieldDefs, NarrowRecords from the first record to the last,
     // FinishFieldRemoval. `indexes`: `count` distinct field indexes in ascending order. False
     // when every field would go, with nothing changed.
     bool RemoveFields(const int32_t* indexes, int32_t count, const TStructureProgress& progress = {});
     // Fault injection for tests: called before each step of AddField and RemoveFields with
     // the step's name ("grow", "widen", "append", "remove", "narrow", "finish") and the record
-    // index (-1 for steps on the whole table); may throw.
+    // index (-1 for steps on the whole table; for the records, before the batch that holds
+    // the record is read); may throw.
     std::function<void(const char* step, int64_t recIndex)> StructureFaultHook;
 
 private:
@@ -294,4 +320,5 @@ private:
     std::vector<uint8_t> RecordBuffer;  // current record, then the previous one
     std::vector<uint8_t> PageCache;
     int PageSize = 0;
+    std::unique_ptr<vx::TFileMapping> Mapping;  // for ReadPageRecords
 };

@@ -7,11 +7,31 @@
 #include "platform/filestream.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 constexpr uint8_t DeletedFlag = '*';
 constexpr uint8_t NormalFlag = ' ';
 constexpr size_t ChunkBytes = size_t(4) << 20;  // bytes one read or write moves at most
+// Records wanted by ReadPageRecords that lie at most this many bytes apart are read at once.
+constexpr int64_t NearBytes = 256;
+
+// Sorts keys by their upper 32 bits, keeping the order of equal ones: a byte at a time from the
+// lowest, skipping the bytes that are the same in every key.
+void SortByUpperHalf(std::vector<uint64_t>& keys) {
+    std::vector<uint64_t> other(keys.size());
+    uint64_t differ = 0;
+    for (uint64_t k : keys) differ |= (k ^ keys.front()) >> 32;
+    for (int shift = 32; shift < 64; shift += 8) {
+        if (!((differ << 32 >> shift) & 0xFF)) continue;
+        size_t start[257] = {};
+        for (uint64_t k : keys) ++start[((k >> shift) & 0xFF) + 1];
+        for (int d = 0; d < 256; ++d) start[d + 1] += start[d];
+        for (uint64_t k : keys) other[start[(k >> shift) & 0xFF]++] = k;
+        keys.swap(other);
+    }
+}
+
 }  // namespace
 
 size_t TDBF::RecordsPerChunk() const {
@@ -237,4 +257,59 @@ void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& o
         if (!Stream->ReadAt(RecordOffset(recNos[i]), out.data() + i * rl, (j - i) * rl)) FailRange(recNos[j - 1]);
         i = j;
     }
+}
+
+int64_t TDBF::ReadPageRecords(const uint32_t* recNos, size_t n) {
+    CheckActive(true);
+    const size_t rl = GetRecordLength();
+    if (n > size_t(std::numeric_limits<int>::max()) || (rl && n > SIZE_MAX / rl)) Fail(" - Page record index out of range!");
+    PageCache.resize(n * rl);
+    PageSize = static_cast<int>(n);
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    if (n == 0 || rl == 0) return count;
+
+    // The slots in the order of their records in the file: record number, then slot.
+    std::vector<uint64_t> order(n);
+    for (size_t k = 0; k < n; ++k) order[k] = uint64_t(recNos[k]) << 32 | k;
+    SortByUpperHalf(order);
+    auto recNo = [&](size_t i) { return int64_t(order[i] >> 32); };
+    auto slot = [&](size_t i) { return PageCache.data() + size_t(uint32_t(order[i])) * rl; };
+    std::vector<uint8_t> span;
+    std::vector<vx::TFileMapping::TPiece> lone;
+    for (size_t i = 0; i < n;) {
+        const int64_t first = recNo(i);
+        if (first < 1 || first > count) {
+            std::memset(slot(i++), ' ', rl);
+            continue;
+        }
+        // The records from here that lie close together, up to a chunk.
+        size_t j = i + 1;
+        int64_t last = first;
+        while (j < n && recNo(j) <= count && (recNo(j) - last - 1) * int64_t(rl) <= NearBytes &&
+               (recNo(j) - first + 1) * int64_t(rl) <= int64_t(ChunkBytes))
+            last = recNo(j++);
+        if (j == i + 1) {
+            lone.push_back({RecordOffset(first), slot(i), rl});
+        } else {
+            span.resize(size_t(last - first + 1) * rl);
+            if (!Stream->ReadAt(RecordOffset(first), span.data(), span.size())) FailRange(last);
+            for (size_t k = i; k < j; ++k) std::memcpy(slot(k), span.data() + size_t(recNo(k) - first) * rl, rl);
+        }
+        i = j;
+    }
+    if (lone.empty()) return count;
+    const int64_t end = lone.back().Offset + int64_t(rl);
+    if (!Mapping || Mapping->Length() < end) {
+        Mapping.reset();
+        const int64_t size = Stream->Size();
+        if (size >= end) Mapping = std::make_unique<vx::TFileMapping>(*Stream, size);
+    }
+    if (Mapping && Mapping->Valid() && Mapping->CopyOut(lone.data(), lone.size())) return count;
+    // No mapping, or the file was cut shorter meanwhile: one read each, which tells.
+    Mapping.reset();
+    for (const vx::TFileMapping::TPiece& p : lone)
+        if (!Stream->ReadAt(p.Offset, p.Dest, p.Length)) FailRange((p.Offset - GetHeaderLength()) / int64_t(rl) + 1);
+    return count;
 }

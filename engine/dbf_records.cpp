@@ -185,6 +185,7 @@ void TDBF::FreePage() {
     PageCache.clear();
     PageCache.shrink_to_fit();
     PageSize = 0;
+    Mapping.reset();
 }
 
 // ---- edit states and Post ---------------------------------------------------------------

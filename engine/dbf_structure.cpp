@@ -21,6 +21,9 @@ using vx::TMemoLayout;
 namespace {
 
 constexpr int64_t MaxRecordLength = 0xFFFF;  // record and header lengths are 16-bit
+// Bytes of records one batch of a structure change reads and writes at a time: large enough
+// that the system calls cost nothing next to the copying, small enough to stay in the cache.
+constexpr size_t StructureBatchBytes = size_t(1) << 20;
 constexpr uint8_t Blank = ' ';
 // What a new date-time field holds when no fill text is given.
 constexpr const char* DefaultDateTimeFill = "1970-01-01 0:0:0";
@@ -362,6 +365,93 @@ public:
         if (dbf.StructureFaultHook) dbf.StructureFaultHook(step, recIndex);
     }
 
+    // Rebuilds records of the table's layout with a new field behind the last field, where
+    // reading the widened table will look for it; any padding of an old record follows it.
+    // Every record gets the same bytes in the new field, except memo fields: each record
+    // then gets a memo of its own. Made after the old record has been read (a memo field
+    // opens or creates the memo file here).
+    class TWidener {
+    public:
+        TWidener(TDBF& dbf, char type, uint8_t length, uint8_t decimals, const std::string& fill)
+            : Dbf(dbf), Type(type), Length(length), Fill(fill), OldLength(dbf.GetRecordLength()),
+              At(std::min<size_t>(EndOfFields(dbf), OldLength)), Desc(MakeDescriptor(type, uint32_t(At), length, decimals)),
+              MemoField(Desc.data()) {
+            if (type != 'M') {
+                Image = FillImage(type, length, decimals, dbf.GetVersion(), fill);
+                return;
+            }
+            PrepareMemo(dbf, type);
+            MemoField.SetVersion(dbf.GetVersion());
+            if (!MemoField.HasMemoLayout()) throw EDBFError("Unsupported memo field!");
+        }
+        size_t OldRecordLength() const { return OldLength; }
+        size_t NewRecordLength() const { return OldLength + Length; }
+
+        // `rec` (NewRecordLength bytes) := `old` (OldRecordLength bytes) with the new field.
+        void Widen(const uint8_t* old, uint8_t* rec) {
+            std::memcpy(rec, old, At);
+            std::memcpy(rec + At + Length, old + At, OldLength - At);
+            if (Type != 'M') {
+                std::memcpy(rec + At, Image.data(), Length);
+                return;
+            }
+            std::memset(rec + At, Blank, Length);
+            MemoField.SetRecordBuffer(rec, NewRecordLength());
+            int32_t block = NoMemoBlock;
+            if (!Fill.empty()) {
+                block = Dbf.Memo->WriteMemo(NoMemoBlock, Fill);
+                if (block == NoMemoBlock) Dbf.Fail(" - Error in write memo!");
+            }
+            MemoField.SetMemoBlock(block);
+        }
+
+    private:
+        TDBF& Dbf;
+        const char Type;
+        const size_t Length;
+        const std::string& Fill;
+        const size_t OldLength, At;
+        const TFieldDescriptor Desc;
+        TField MemoField;
+        std::string Image;
+    };
+
+    // Rebuilds records of the layout before RemoveFieldDefs with only the remaining fields,
+    // which still carry their old offsets: the deletion flag, then each remaining field's
+    // bytes one after the other. Fields that lay side by side are copied as one piece.
+    class TNarrower {
+    public:
+        TNarrower(const TDBF& dbf, uint16_t oldRecordLength) : OldLength(oldRecordLength), NewLength(dbf.GetRecordLength()) {
+            size_t pos = 1;
+            for (int i = 0; i < dbf.FieldCount; ++i) {
+                const uint8_t* d = &dbf.Descriptors[size_t(i) * FieldDescriptorSize];
+                const size_t from = dbfbytes::GetLE32(d + 12), len = d[16];
+                if (from > OldLength || len > OldLength - from || len > NewLength - pos) dbf.Fail(" - Invalid field offset!");
+                if (!Pieces.empty() && Pieces.back().From + Pieces.back().Length == from &&
+                    Pieces.back().To + Pieces.back().Length == pos)
+                    Pieces.back().Length += len;
+                else if (len > 0)
+                    Pieces.push_back({from, pos, len});
+                pos += len;
+            }
+        }
+        size_t OldRecordLength() const { return OldLength; }
+        size_t NewRecordLength() const { return NewLength; }
+
+        void Narrow(const uint8_t* old, uint8_t* rec) const {
+            std::memset(rec, Blank, NewLength);
+            rec[0] = old[0];
+            for (const TPiece& p : Pieces) std::memcpy(rec + p.To, old + p.From, p.Length);
+        }
+
+    private:
+        struct TPiece {
+            size_t From, To, Length;
+        };
+        const size_t OldLength, NewLength;
+        std::vector<TPiece> Pieces;
+    };
+
     // Copies of the table file and of one memo file, kept while a change runs.
     class TSafetyCopy {
     public:
@@ -476,36 +566,44 @@ bool TDBF::WidenRecord(int64_t recIndex, char type, uint8_t length, uint8_t deci
     if (recIndex < 0 || recIndex >= count) FailRange(recIndex + 1);
     const int64_t rl = GetRecordLength();
     const int64_t hl = GetHeaderLength();
-    // The new field goes right behind the last field, where reading the widened table will
-    // look for it; any padding of an old record follows it.
-    const size_t at = std::min<size_t>(TStructureChange::EndOfFields(*this), size_t(rl));
     thread_local std::vector<uint8_t> old, rec;
     old.resize(size_t(rl));
-    rec.assign(size_t(rl) + length, Blank);
     if (!Stream->ReadAt(hl + recIndex * rl, old.data(), old.size())) FailRange(recIndex + 1);
-    std::memcpy(rec.data(), old.data(), at);
-    std::memcpy(rec.data() + at + length, old.data() + at, size_t(rl) - at);
-
-    if (type == 'M') {
-        TStructureChange::PrepareMemo(*this, type);
-        TFieldDescriptor desc = MakeDescriptor(type, uint32_t(at), length, decimals);
-        TField field(desc.data());
-        field.SetRecordBuffer(rec.data(), rec.size());
-        field.SetVersion(GetVersion());
-        if (!field.HasMemoLayout()) throw EDBFError("Unsupported memo field!");
-        int32_t block = NoMemoBlock;
-        if (!fillText.empty()) {
-            block = Memo->WriteMemo(NoMemoBlock, fillText);
-            if (block == NoMemoBlock) Fail(" - Error in write memo!");
-        }
-        field.SetMemoBlock(block);
-    } else {
-        const std::string image = FillImage(type, length, decimals, GetVersion(), fillText);
-        std::memcpy(rec.data() + at, image.data(), length);
-    }
+    TStructureChange::TWidener widener(*this, type, length, decimals, fillText);
+    rec.resize(widener.NewRecordLength());
+    widener.Widen(old.data(), rec.data());
     WriteOrFail(hl + int64_t(FieldDescriptorSize) + recIndex * int64_t(rec.size()), rec.data(), rec.size(),
                 " - Error in write DBF!");
     return true;
+}
+
+int64_t TDBF::StructureBatchRecords(int64_t recordLength) {
+    return std::max<int64_t>(1, int64_t(StructureBatchBytes) / std::max<int64_t>(recordLength, 1));
+}
+
+void TDBF::WidenRecords(int64_t first, int64_t last, char type, uint8_t length, uint8_t decimals,
+                        const std::string& fillText) {
+    CheckActive(true);
+    if (first > last) return;
+    if (first < 0) FailRange(first + 1);
+    const int64_t rl = GetRecordLength();
+    const int64_t hl = GetHeaderLength();
+    if (last >= int64_t(GetRecordCount())) FailRange(last + 1);
+    TStructureChange::TWidener widener(*this, type, length, decimals, fillText);
+    const size_t wide = widener.NewRecordLength();
+    const int64_t batch = StructureBatchRecords(int64_t(wide));
+    thread_local std::vector<uint8_t> old, rec;
+    for (int64_t hi = last; hi >= first; hi -= batch) {
+        const int64_t lo = std::max(first, hi - batch + 1);
+        const size_t n = size_t(hi - lo + 1);
+        TLockGuard lock(*this, 0);
+        old.resize(n * size_t(rl));
+        rec.resize(n * wide);
+        if (!Stream->ReadAt(hl + lo * rl, old.data(), old.size())) FailRange(hi + 1);
+        for (size_t k = n; k-- > 0;) widener.Widen(old.data() + k * size_t(rl), rec.data() + k * wide);
+        WriteOrFail(hl + int64_t(FieldDescriptorSize) + lo * int64_t(wide), rec.data(), rec.size(),
+                    " - Error in write DBF!");
+    }
 }
 
 bool TDBF::AppendFieldDef(const std::string& name, char type, uint32_t offset, uint8_t length, uint8_t decimals) {
@@ -585,23 +683,38 @@ bool TDBF::NarrowRecord(int64_t recIndex, uint16_t oldRecordLength, int32_t coun
     if (oldRecordLength < 1 || count < 0) FailRange(recIndex + 1);
     const int64_t hl = GetHeaderLength();
     const int64_t oldHl = hl + int64_t(FieldDescriptorSize) * count;
-    const size_t rl = GetRecordLength();
+    const TStructureChange::TNarrower narrower(*this, oldRecordLength);
+    const size_t rl = narrower.NewRecordLength();
     thread_local std::vector<uint8_t> old, rec;
     old.resize(oldRecordLength);
-    rec.assign(rl, Blank);
+    rec.resize(rl);
     if (recIndex < 0 || !Stream->ReadAt(oldHl + recIndex * oldRecordLength, old.data(), old.size()))
         FailRange(recIndex + 1);
-    rec[0] = old[0];
-    size_t pos = 1;
-    for (int i = 0; i < FieldCount; ++i) {
-        const uint8_t* d = &Descriptors[size_t(i) * FieldDescriptorSize];
-        const size_t from = dbfbytes::GetLE32(d + 12), len = d[16];
-        if (from > old.size() || len > old.size() - from || len > rl - pos) Fail(" - Invalid field offset!");
-        std::memcpy(rec.data() + pos, old.data() + from, len);
-        pos += len;
-    }
+    narrower.Narrow(old.data(), rec.data());
     WriteOrFail(hl + recIndex * int64_t(rl), rec.data(), rl, " - Error in write DBF!");
     return true;
+}
+
+void TDBF::NarrowRecords(int64_t first, int64_t last, uint16_t oldRecordLength, int32_t count) {
+    CheckActive(true);
+    if (first > last) return;
+    if (oldRecordLength < 1 || count < 0 || first < 0) FailRange(first + 1);
+    const int64_t hl = GetHeaderLength();
+    const int64_t oldHl = hl + int64_t(FieldDescriptorSize) * count;
+    const TStructureChange::TNarrower narrower(*this, oldRecordLength);
+    const size_t rl = narrower.NewRecordLength();
+    const int64_t batch = StructureBatchRecords(std::max<int64_t>(oldRecordLength, int64_t(rl)));
+    thread_local std::vector<uint8_t> old, rec;
+    for (int64_t lo = first; lo <= last; lo += batch) {
+        const int64_t hi = std::min(last, lo + batch - 1);
+        const size_t n = size_t(hi - lo + 1);
+        TLockGuard lock(*this, 0);
+        old.resize(n * oldRecordLength);
+        rec.resize(n * rl);
+        if (!Stream->ReadAt(oldHl + lo * oldRecordLength, old.data(), old.size())) FailRange(hi + 1);
+        for (size_t k = 0; k < n; ++k) narrower.Narrow(old.data() + k * oldRecordLength, rec.data() + k * rl);
+        WriteOrFail(hl + lo * int64_t(rl), rec.data(), rec.size(), " - Error in write DBF!");
+    }
 }
 
 void TDBF::FinishFieldRemoval() {
@@ -628,16 +741,23 @@ bool TDBF::AddField(const std::string& name, char type, uint8_t length, uint8_t 
         const int64_t count = GetRecordCount();
         TStructureChange::Step(*this, "grow", -1);
         if (!GrowForField(length)) Fail(" - Fields count can not more than 254.");
-        for (int64_t i = count - 1; i >= 0; --i) {
-            TStructureChange::Step(*this, "widen", i);
-            WidenRecord(i, type, length, decimals, fillText);
-            if (progress) progress(i, count);
+        const int64_t batch = StructureBatchRecords(int64_t(GetRecordLength()) + length);
+        for (int64_t last = count - 1; last >= 0; last -= batch) {
+            const int64_t first = std::max<int64_t>(0, last - batch + 1);
+            for (int64_t i = last; i >= first; --i) TStructureChange::Step(*this, "widen", i);
+            WidenRecords(first, last, type, length, decimals, fillText);
+            if (progress)
+                for (int64_t i = last; i >= first; --i) progress(i, count);
         }
         TStructureChange::Step(*this, "append", -1);
         const uint32_t offset = TStructureChange::EndOfFields(*this);
         if (!AppendFieldDef(name, type, offset, length, decimals)) Fail(" - Fields count can not more than 254.");
     });
     return true;
+}
+
+std::string TDBF::NewFieldImage(char type, uint8_t length, uint8_t decimals, const std::string& fillText) const {
+    return FillImage(type, length, decimals, TStructureChange::VersionAfter(*this, type), fillText);
 }
 
 bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureProgress& progress) {
@@ -653,10 +773,13 @@ bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureP
         const uint16_t oldRecordLength = GetRecordLength();
         TStructureChange::Step(*this, "remove", -1);
         if (!RemoveFieldDefs(indexes, count)) Fail(" - Invalid field index!");
-        for (int64_t i = 0; i < records; ++i) {
-            TStructureChange::Step(*this, "narrow", i);
-            NarrowRecord(i, oldRecordLength, count);
-            if (progress) progress(i, records);
+        const int64_t batch = StructureBatchRecords(oldRecordLength);
+        for (int64_t first = 0; first < records; first += batch) {
+            const int64_t last = std::min(records, first + batch) - 1;
+            for (int64_t i = first; i <= last; ++i) TStructureChange::Step(*this, "narrow", i);
+            NarrowRecords(first, last, oldRecordLength, count);
+            if (progress)
+                for (int64_t i = first; i <= last; ++i) progress(i, records);
         }
         TStructureChange::Step(*this, "finish", -1);
         FinishFieldRemoval();
