@@ -47,6 +47,48 @@ const TDataRow* TRowPool::Make(bool deleted, uint32_t recNo, const std::vector<s
     return Make(b);
 }
 
+const TDataRow* TRowPool::MakeWithField(const TDataRow& from, std::string_view text) {
+    const size_t fields = size_t(from.Count) + 1, bytes = from.TextBytes() + text.size();
+    if (fields > UINT32_MAX || bytes > UINT32_MAX) throw std::length_error("row too large");
+    auto* row = new (Allocate(TDataRow::SizeFor(fields, bytes))) TDataRow();
+    row->Number = from.Number;
+    row->Count = static_cast<uint32_t>(fields);
+    row->Mark = from.Mark;
+    std::memcpy(row->Ends(), from.Ends(), from.Count * sizeof(uint32_t));
+    row->Ends()[from.Count] = static_cast<uint32_t>(bytes);
+    std::memcpy(row->Texts(), from.Texts(), from.TextBytes());
+    if (!text.empty()) std::memcpy(row->Texts() + from.TextBytes(), text.data(), text.size());
+    return row;
+}
+
+const TDataRow* TRowPool::MakeWithoutFields(const TDataRow& from, const std::vector<int32_t>& indexes) {
+    size_t gone = 0, goneBytes = 0;
+    for (int32_t k : indexes)
+        if (k >= 0 && uint32_t(k) < from.Count) {
+            ++gone;
+            goneBytes += from.Text(size_t(k)).size();
+        }
+    const size_t fields = from.Count - gone;
+    auto* row = new (Allocate(TDataRow::SizeFor(fields, from.TextBytes() - goneBytes))) TDataRow();
+    row->Number = from.Number;
+    row->Count = static_cast<uint32_t>(fields);
+    row->Mark = from.Mark;
+    uint32_t* ends = row->Ends();
+    char* texts = row->Texts();
+    size_t next = 0, out = 0, removed = 0;  // next index to leave out, fields kept, bytes left out
+    for (uint32_t k = 0; k < from.Count; ++k) {
+        while (next < indexes.size() && indexes[next] < int32_t(k)) ++next;
+        const std::string_view t = from.Text(k);
+        if (next < indexes.size() && indexes[next] == int32_t(k)) {
+            removed += t.size();
+            continue;
+        }
+        std::memcpy(texts + (from.Ends()[k] - t.size() - removed), t.data(), t.size());
+        ends[out++] = static_cast<uint32_t>(from.Ends()[k] - removed);
+    }
+    return row;
+}
+
 TDataList::TDataList() : Chunks(new Row*[MaxChunks]()) {}
 
 TDataList::~TDataList() {

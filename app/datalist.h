@@ -42,6 +42,7 @@ private:
     friend class TRowPool;
     friend struct TRowStore;
     static size_t Align(size_t n) { return (n + alignof(uint32_t) - 1) & ~(alignof(uint32_t) - 1); }
+    size_t TextBytes() const { return Count ? Ends()[Count - 1] : 0; }
     const uint32_t* Ends() const { return reinterpret_cast<const uint32_t*>(this + 1); }
     uint32_t* Ends() { return reinterpret_cast<uint32_t*>(this + 1); }
     const char* Texts() const { return reinterpret_cast<const char*>(Ends() + Count); }
@@ -87,6 +88,11 @@ public:
 
     const TDataRow* Make(const TRowBuilder& b);
     const TDataRow* Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts);
+    // A copy of `row` (of any pool) with its mark and number, and `text` as a new last field.
+    const TDataRow* MakeWithField(const TDataRow& row, std::string_view text);
+    // A copy of `row` without the fields at `indexes` (ascending; indexes beyond the row's
+    // fields are ignored).
+    const TDataRow* MakeWithoutFields(const TDataRow& row, const std::vector<int32_t>& indexes);
     // Bytes held by the pool's blocks.
     size_t BytesHeld() const { return Held.load(std::memory_order_relaxed); }
 

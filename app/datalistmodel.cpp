@@ -22,6 +22,36 @@ void TDataListModel::SetSource(const TDataList* list, std::vector<char> fieldTyp
 
 void TDataListModel::ClearSource() { SetSource(nullptr, {}, {}); }
 
+void TDataListModel::ChangeColumns(const TDataList* list, std::vector<char> fieldTypes, QStringList captions,
+                                   const std::vector<int32_t>& removed) {
+    // The old rows go first: while the columns change, cells show nothing.
+    List = nullptr;
+    for (auto k = removed.rbegin(); k != removed.rend(); ++k) {
+        if (*k < 0 || *k >= static_cast<int>(Types.size())) continue;
+        beginRemoveColumns(QModelIndex(), *k, *k);
+        Types.erase(Types.begin() + *k);
+        Captions.removeAt(*k);
+        endRemoveColumns();
+    }
+    const int have = static_cast<int>(Types.size()), want = static_cast<int>(fieldTypes.size());
+    if (want < have) {
+        // Not the change described: the view starts over with the same rows.
+        beginResetModel();
+        List = list;
+        Types = std::move(fieldTypes);
+        Captions = std::move(captions);
+        endResetModel();
+        return;
+    }
+    if (want > have) beginInsertColumns(QModelIndex(), have, want - 1);
+    Types = std::move(fieldTypes);
+    Captions = std::move(captions);
+    if (want > have) endInsertColumns();
+    List = list;
+    if (want > 0) emit headerDataChanged(Qt::Horizontal, 0, want - 1);
+    Refresh();
+}
+
 int TDataListModel::ShownFor(int count) const {
     if (static_cast<int64_t>(count) * RowHeight > PixelLimit) return std::min(WindowRows, count);
     return count;

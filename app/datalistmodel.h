@@ -28,6 +28,11 @@ public:
     // The rows to show, with one type letter and one caption per field.
     void SetSource(const TDataList* list, std::vector<char> fieldTypes, QStringList captions);
     void ClearSource();
+    // The same rows in a new list after the table's fields changed: the columns `removed`
+    // (ascending) leave, the other columns keep their places, and the fields beyond them join
+    // at the end. The item count, the window and the view's rows stay as they are.
+    void ChangeColumns(const TDataList* list, std::vector<char> fieldTypes, QStringList captions,
+                       const std::vector<int32_t>& removed);
     const TDataList* Source() const { return List; }
     // The list's item count (the rows it pretends to have).
     void SetItemCount(int count);

@@ -442,7 +442,7 @@ public:
     void StartFieldDelete(const std::vector<int32_t>& indexes);
     // On the user-interface thread once the table has changed: the rows get the new layout in
     // a fresh row store, the columns, sort items and quick-search fields follow.
-    void UpdateMainColumns(const TFieldEditorThread& job);
+    void UpdateMainColumns(TFieldEditorThread& job);
     // Test seams: answers the file dialogs of the create-table dialog when set (save: the save
     // dialog); called each time the list shows a changed structure.
     std::function<QString(bool save, const QString& filter)> AskFileName;
@@ -492,7 +492,10 @@ private:
     void SetUpDocument();
     // Close without asking: stops any loader, then steps of Close.
     void CloseDocument(bool closeTable);
-    void FillColumns();
+    // One list column, sort item and quick-search field per field of the table, for the rows
+    // of `Rows`. With `removed` (ascending) the list keeps its rows and count and only changes
+    // its columns: those columns leave and any new fields join at the end.
+    void FillColumns(const std::vector<int32_t>* removed = nullptr);
     // Tells once per table what opening it could not do (read-only, memo file missing).
     void ShowOpenNotice();
     QString LastOpenNotice;  // table name and notice last told

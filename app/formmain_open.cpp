@@ -186,7 +186,7 @@ void TFormMain::ShowOpenNotice() {
         Qt::QueuedConnection);
 }
 
-void TFormMain::FillColumns() {
+void TFormMain::FillColumns(const std::vector<int32_t>* removed) {
     std::vector<char> types;
     QStringList captions;
     PopupMenuSortColumnAsc->clear();
@@ -206,8 +206,12 @@ void TFormMain::FillColumns() {
         }
         TB_QUICKSERACHFROM->addItem(fieldName);
     }
-    ListModel->SetSource(&Rows->DataList, types, captions);
-    for (int i = 0; i < static_cast<int>(types.size()); ++i)
+    const int kept = ListModel->columnCount() - (removed ? static_cast<int>(removed->size()) : 0);
+    if (removed)
+        ListModel->ChangeColumns(&Rows->DataList, types, captions, *removed);
+    else
+        ListModel->SetSource(&Rows->DataList, types, captions);
+    for (int i = removed ? kept : 0; i < static_cast<int>(types.size()); ++i)
         MainListView->setColumnWidth(i, 100);
     ApplyListColors();
     ApplyViewMemo();

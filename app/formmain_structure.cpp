@@ -65,7 +65,7 @@ private:
 class TMainStructureView : public TFieldEditorView {
 public:
     explicit TMainStructureView(TFormMain* form) : Form(form) {}
-    void UpdateMainColumns(const TFieldEditorThread& job) override { Form->UpdateMainColumns(job); }
+    void UpdateMainColumns(TFieldEditorThread& job) override { Form->UpdateMainColumns(job); }
 
 private:
     TFormMain* Form;
@@ -158,6 +158,7 @@ void TFormMain::StartFieldAdd(const TIptFieldRec& rec) {
     FieldEditorThread.reset(new TFieldEditorThread(CurDBF.get(), StructureView.get(), this));
     FieldEditorThread->SetMode(TFieldEditorThread::ModeAddField);
     FieldEditorThread->SetFieldDef(rec);
+    if (Rows) FieldEditorThread->SetRows(&Rows->DataList);
     Working = true;  // every command that needs the table refuses until the worker has ended
     FieldEditorThread->Resume();
 }
@@ -167,6 +168,7 @@ void TFormMain::StartFieldDelete(const std::vector<int32_t>& indexes) {
     FieldEditorThread.reset(new TFieldEditorThread(CurDBF.get(), StructureView.get(), this));
     FieldEditorThread->SetMode(TFieldEditorThread::ModeDeleteFields);
     FieldEditorThread->SetDeleteFields(indexes.data(), static_cast<int32_t>(indexes.size()));
+    if (Rows) FieldEditorThread->SetRows(&Rows->DataList);
     Working = true;
     FieldEditorThread->Resume();
 }
@@ -207,7 +209,7 @@ void TFormMain::FinishFieldEditor() {
 
 // ---- The list after a change ----
 
-void TFormMain::UpdateMainColumns(const TFieldEditorThread& job) {
+void TFormMain::UpdateMainColumns(TFieldEditorThread& job) {
     if (!CurDBF || !Rows || !ListModel) return;
     const bool adding = job.GetMode() == TFieldEditorThread::ModeAddField;
     const std::vector<int32_t>& removed = job.GetDeleteFields();
@@ -221,14 +223,20 @@ void TFormMain::UpdateMainColumns(const TFieldEditorThread& job) {
 
     MainListView->setUpdatesEnabled(false);
     std::unique_ptr<TRowStore> old = std::move(Rows);
-    Rows = std::make_unique<TRowStore>();
-    FillColumns();  // the columns, sort items and quick-search fields; the rows follow
-    if (adding)
-        CopyRowsWithField(old->DataList, job.NewFieldText(), *Rows);
-    else
-        CopyRowsWithoutFields(old->DataList, removed, *Rows);
+    // The worker built the rows of the new layout while the table changed.
+    Rows = job.TakeRows();
+    if (!Rows) {
+        Rows = std::make_unique<TRowStore>();
+        if (adding)
+            CopyRowsWithField(old->DataList, job.NewFieldText(), *Rows);
+        else
+            CopyRowsWithoutFields(old->DataList, removed, *Rows);
+    }
+    // The columns, sort items and quick-search fields; the list keeps its row count.
+    const std::vector<int32_t> none;
+    FillColumns(adding ? &none : &removed);
     ListModel->SetItemCount(static_cast<int>(std::min<size_t>(Rows->DataList.Count(), INT32_MAX)));
-    old.reset();
+    job.DisposeRows(std::move(old));
     for (size_t c = 0; c < looks.size() && static_cast<int>(c) < ListModel->columnCount(); ++c) {
         MainListView->setColumnWidth(static_cast<int>(c), looks[c].first);
         MainListView->setColumnHidden(static_cast<int>(c), looks[c].second);

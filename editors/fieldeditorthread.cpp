@@ -4,12 +4,32 @@
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <thread>
 
 int TFieldEditorThread::LingerMs = 500;
+
+namespace {
+
+// Runs `work` on a thread of its own from its construction until its destruction.
+class TSideThread {
+public:
+    explicit TSideThread(std::function<void()> work) : Thread(QThread::create(std::move(work))) { Thread->start(); }
+    ~TSideThread() { Thread->wait(); }
+    TSideThread(const TSideThread&) = delete;
+    TSideThread& operator=(const TSideThread&) = delete;
+
+private:
+    std::unique_ptr<QThread> Thread;
+};
+
+}  // namespace
 
 TFieldEditorThread::TFieldEditorThread(TDBF* dbf, TFieldEditorView* view, QObject* messages)
     : Dbf(dbf), View(view), Messages(messages) {}
@@ -34,8 +54,10 @@ void TFieldEditorThread::Execute() {
         default: throw EDBFError("Unknown structure change!");
         }
     });
+    if (!Error.empty()) NewRows.reset();
     // The job always ends the same way, so that the progress window always closes.
     if (Error.empty()) Error = FailureOf([this] { SyncUpdateMainColumns(); });
+    OldRows.reset();
     Success = Error.empty();
     PostWorkerMessage(Messages, WM_PGPROGRESS, 100);
     if (LingerMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(LingerMs));
@@ -54,13 +76,20 @@ void TFieldEditorThread::Progress(int64_t done, int64_t total) {
 void TFieldEditorThread::AddFieldJob() {
     if (FieldDef.Width < 1 || FieldDef.Width > 255 || FieldDef.Decimals < 0 || FieldDef.Decimals > 255)
         throw EDBFError(Dbf->FileName + " - Invalid field length!");
-    const bool added =
-        Dbf->AddField(FieldDef.Name, FieldDef.Type, static_cast<uint8_t>(FieldDef.Width),
-                      static_cast<uint8_t>(FieldDef.Decimals), FieldDef.FillValue,
-                      [this](int64_t recIndex, int64_t count) { Progress(count - recIndex, count); });
-    if (!added) throw EDBFError("Fields count can not more than 254.");
+    const std::string expected = ExpectedFieldText();
+    bool built = false;
+    {
+        std::optional<TSideThread> rows;
+        if (Rows) rows.emplace([&] { built = FailureOf([&] { BuildRows(expected); }).empty(); });
+        const bool added =
+            Dbf->AddField(FieldDef.Name, FieldDef.Type, static_cast<uint8_t>(FieldDef.Width),
+                          static_cast<uint8_t>(FieldDef.Decimals), FieldDef.FillValue,
+                          [this](int64_t recIndex, int64_t count) { Progress(count - recIndex, count); });
+        if (!added) throw EDBFError("Fields count can not more than 254.");
+    }
     // Every record holds the same value in the new field: its text is read once, as the row
-    // loader reads it.
+    // loader reads it; the rows built meanwhile are built again in the rare case that it is
+    // not the text foreseen.
     FieldText.clear();
     if (Dbf->GetRecordCount() > 0) {
         const int64_t recNo = Dbf->GetCurrentRecNo();
@@ -68,13 +97,47 @@ void TFieldEditorThread::AddFieldJob() {
         FieldText = valuetext::DisplayText(*Dbf, *Dbf->GetField(Dbf->FieldCount - 1));
         if (recNo >= 1) Dbf->Go(recNo);
     }
+    if (Rows && (!built || FieldText != expected)) BuildRows(FieldText);
 }
 
 void TFieldEditorThread::DeleteFieldsJob() {
     if (FieldIndexes.empty()) throw EDBFError("No field to delete!");
-    if (!Dbf->RemoveFields(FieldIndexes.data(), static_cast<int32_t>(FieldIndexes.size()),
-                           [this](int64_t recIndex, int64_t count) { Progress(recIndex + 1, count); }))
-        throw EDBFError("Can not delete every field of a table!");
+    bool built = false;
+    {
+        std::optional<TSideThread> rows;
+        if (Rows) rows.emplace([&] { built = FailureOf([&] { BuildRows({}); }).empty(); });
+        if (!Dbf->RemoveFields(FieldIndexes.data(), static_cast<int32_t>(FieldIndexes.size()),
+                               [this](int64_t recIndex, int64_t count) { Progress(recIndex + 1, count); }))
+            throw EDBFError("Can not delete every field of a table!");
+    }
+    if (Rows && !built) BuildRows({});
+}
+
+std::string TFieldEditorThread::ExpectedFieldText() const {
+    // A memo field shows its memo, which is the fill text in every record.
+    if (FieldDef.Type == 'M') return FieldDef.FillValue;
+    std::string text;
+    FailureOf([&] {
+        std::string image = Dbf->NewFieldImage(FieldDef.Type, static_cast<uint8_t>(FieldDef.Width),
+                                               static_cast<uint8_t>(FieldDef.Decimals), FieldDef.FillValue);
+        TFieldDescriptor desc{};
+        desc[11] = static_cast<uint8_t>(FieldDef.Type);
+        desc[16] = static_cast<uint8_t>(FieldDef.Width);
+        desc[17] = static_cast<uint8_t>(FieldDef.Decimals);
+        TField field(desc.data());
+        field.SetRecordBuffer(reinterpret_cast<uint8_t*>(image.data()), image.size());
+        field.SetVersion(Dbf->GetVersion());
+        text = valuetext::DisplayText(*Dbf, field);
+    });
+    return text;
+}
+
+void TFieldEditorThread::BuildRows(std::string_view text) {
+    NewRows.reset();
+    auto rows = std::make_unique<TRowStore>();
+    if (Mode == ModeAddField) CopyRowsWithField(*Rows, text, *rows);
+    else CopyRowsWithoutFields(*Rows, FieldIndexes, *rows);
+    NewRows = std::move(rows);
 }
 
 void TFieldEditorThread::SyncUpdateMainColumns() {
@@ -84,29 +147,10 @@ void TFieldEditorThread::SyncUpdateMainColumns() {
 // ---- The rows after a change ----
 
 void CopyRowsWithField(const TDataList& from, std::string_view text, TRowStore& to) {
-    TRowBuilder b;
-    const size_t n = from.Count();
-    for (size_t i = 0; i < n; ++i) {
-        const TDataRow* row = from[i];
-        b.Start(row->Deleted(), row->RecNo());
-        for (size_t k = 0; k < row->FieldCount(); ++k) b.Add(row->Text(k));
-        b.Add(text);
-        to.DataList.Append(to.Pool.Make(b));
-    }
+    for (size_t i = 0, n = from.Count(); i < n; ++i) to.DataList.Append(to.Pool.MakeWithField(*from[i], text));
 }
 
 void CopyRowsWithoutFields(const TDataList& from, const std::vector<int32_t>& indexes, TRowStore& to) {
-    TRowBuilder b;
-    const size_t n = from.Count();
-    for (size_t i = 0; i < n; ++i) {
-        const TDataRow* row = from[i];
-        b.Start(row->Deleted(), row->RecNo());
-        size_t next = 0;  // the next index to leave out
-        for (size_t k = 0; k < row->FieldCount(); ++k) {
-            while (next < indexes.size() && indexes[next] < static_cast<int32_t>(k)) ++next;
-            if (next < indexes.size() && indexes[next] == static_cast<int32_t>(k)) continue;
-            b.Add(row->Text(k));
-        }
-        to.DataList.Append(to.Pool.Make(b));
-    }
+    for (size_t i = 0, n = from.Count(); i < n; ++i)
+        to.DataList.Append(to.Pool.MakeWithoutFields(*from[i], indexes));
 }

@@ -1,7 +1,9 @@
 // The structure-change worker: adds one field to the open table or deletes a set of fields,
-// in place, through the engine, reporting progress to the main window. It changes only the
-// table; the row list and the list view's columns follow on the user-interface thread, once
-// the table has its new layout (UpdateMainColumns).
+// in place, through the engine, reporting progress to the main window. While the table
+// changes, a thread of its own builds the rows of the new layout from the list's rows (the
+// list's texts with the new field's text added or the deleted fields' texts left out; the
+// table is not read again); the list takes them and the list view's columns follow on the
+// user-interface thread once the table has its new layout (UpdateMainColumns).
 #pragma once
 
 #include "app/datalist.h"
@@ -10,6 +12,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,8 +35,9 @@ class TFieldEditorThread;
 class TFieldEditorView {
 public:
     virtual ~TFieldEditorView() = default;
-    // The change succeeded: the rows and columns follow the table's new layout.
-    virtual void UpdateMainColumns(const TFieldEditorThread& job) = 0;
+    // The change succeeded: the rows (job.TakeRows()) and columns follow the table's new
+    // layout.
+    virtual void UpdateMainColumns(TFieldEditorThread& job) = 0;
 };
 
 class TFieldEditorThread : public TWorkerThread {
@@ -49,6 +53,9 @@ public:
     void SetFieldDef(const TIptFieldRec& rec) { FieldDef = rec; }
     // Copies the first `count` indexes (at most 256), ascending.
     void SetDeleteFields(const int32_t* indexes, int32_t count);
+    // The list's rows before the change, one per record; nothing may change them until the
+    // job has ended (other threads may read them meanwhile).
+    void SetRows(const TDataList* rows) { Rows = rows; }
 
     uint8_t GetMode() const { return Mode; }
     const TIptFieldRec& GetFieldDef() const { return FieldDef; }
@@ -58,6 +65,12 @@ public:
     bool Succeeded() const { return Success; }
     const std::string& ErrorText() const { return Error; }
     const std::string& NewFieldText() const { return FieldText; }
+    // After a successful job with rows given: the rows of the new layout, in the same order
+    // with the same marks and record numbers (taken once; null afterwards or without rows).
+    std::unique_ptr<TRowStore> TakeRows() { return std::move(NewRows); }
+    // The rows the list no longer shows: the worker frees them once the list has its new rows,
+    // away from the user-interface thread.
+    void DisposeRows(std::unique_ptr<TRowStore> rows) { OldRows = std::move(rows); }
 
     // How long the finished job keeps showing 100 % (milliseconds).
     static int LingerMs;
@@ -69,6 +82,12 @@ private:
     void AddFieldJob();
     void DeleteFieldsJob();
     void SyncUpdateMainColumns();
+    // The display text every row gets in the new field, as the row loader will read it once
+    // the field is added; empty when the fill text does not convert (the change then fails).
+    std::string ExpectedFieldText() const;
+    // Builds NewRows from Rows: with `text` as a new last field when adding, without the
+    // fields to delete otherwise.
+    void BuildRows(std::string_view text);
     // Posts the percent of `done` out of `total` when it differs from the last one posted.
     void Progress(int64_t done, int64_t total);
 
@@ -82,6 +101,8 @@ private:
     bool Success = false;
     std::string Error;
     std::string FieldText;
+    const TDataList* Rows = nullptr;
+    std::unique_ptr<TRowStore> NewRows, OldRows;
 };
 
 // The rows of the table after its change, built into a fresh store in the same order with the

@@ -40,19 +40,13 @@ std::vector<std::vector<std::string>> Texts(const TDataList& list) {
     return out;
 }
 
-// The list's side of a change: the rows of the new layout, as the main window builds them.
+// The list's side of a change: it takes the rows the worker built for the new layout.
 class TRowsView : public TFieldEditorView {
 public:
-    explicit TRowsView(const TRowStore& rows) : Rows(rows) {}
-    void UpdateMainColumns(const TFieldEditorThread& job) override {
+    void UpdateMainColumns(TFieldEditorThread& job) override {
         ++Calls;
-        After = std::make_unique<TRowStore>();
-        if (job.GetMode() == TFieldEditorThread::ModeAddField)
-            CopyRowsWithField(Rows.DataList, job.NewFieldText(), *After);
-        else
-            CopyRowsWithoutFields(Rows.DataList, job.GetDeleteFields(), *After);
+        After = job.TakeRows();
     }
-    const TRowStore& Rows;
     std::unique_ptr<TRowStore> After;
     int Calls = 0;
 };
@@ -111,26 +105,27 @@ TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
     for (const auto& f : fields) {
         SCOPED_TRACE(f.Field.Name);
         Messages.Got.clear();
-        TRowsView view(Rows);
+        TRowsView view;
         TFieldEditorThread job(&Dbf, &view, &Messages);
         job.SetMode(TFieldEditorThread::ModeAddField);
         job.SetFieldDef(f.Field);
+        job.SetRows(&Rows.DataList);
         Run(job);
         ASSERT_TRUE(job.Succeeded()) << job.ErrorText();
         EXPECT_EQ(Messages.Got, Progress());
         EXPECT_EQ(view.Calls, 1);
         EXPECT_EQ(job.NewFieldText(), f.Text);
+        ASSERT_TRUE(view.After);
         EXPECT_EQ(Texts(view.After->DataList), Reloaded());
 
         // Delete it again (with the first field): every percent once, the list as reloaded.
         Messages.Got.clear();
-        TRowStore current;
-        CopyRowsWithField(Rows.DataList, job.NewFieldText(), current);
-        TRowsView back(current);
+        TRowsView back;
         TFieldEditorThread del(&Dbf, &back, &Messages);
         del.SetMode(TFieldEditorThread::ModeDeleteFields);
         const int32_t indexes[] = {0, Dbf.FieldCount - 1};
         del.SetDeleteFields(indexes, 2);
+        del.SetRows(&view.After->DataList);
         Run(del);
         ASSERT_TRUE(del.Succeeded()) << del.ErrorText();
         EXPECT_EQ(Messages.Got, Progress());
@@ -153,15 +148,17 @@ TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
         Dbf.StructureFaultHook = [&](const char* step, int64_t rec) {
             if (std::string(step) == faultStep && (rec < 0 || rec == 5000)) throw EDBFError("disk full");
         };
-        TRowsView view(Rows);
+        TRowsView view;
         TFieldEditorThread job(&Dbf, &view, &Messages);
         job.SetMode(uint8_t(mode));
+        job.SetRows(&Rows.DataList);
         job.SetFieldDef({"NOTE", 'M', 10, 0, "x"});
         const int32_t first = 0;
         job.SetDeleteFields(&first, 1);
         Run(job);
         EXPECT_EQ((std::pair{job.Succeeded(), job.ErrorText()}), (std::pair{false, std::string("disk full")}));
         EXPECT_EQ(view.Calls, 0);  // the list is not touched
+        EXPECT_FALSE(job.TakeRows());
         ASSERT_GE(Messages.Got.size(), 3u);  // the progress is closed at 100 all the same
         EXPECT_EQ(Messages.Got.front().first, WM_PGSTART);
         EXPECT_EQ(TMessages(Messages.Got.end() - 2, Messages.Got.end()), (TMessages{{WM_PGPROGRESS, 100}, {WM_PGSTOP, 0}}));
