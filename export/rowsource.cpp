@@ -14,31 +14,26 @@ size_t TRowSource::Total() const {
 }
 
 namespace {
-// About 256 KiB of records per page, at least one record.
-constexpr size_t PageBytes = 256 * 1024;
+// A window: at most this many rows, and about this many bytes of records.
+constexpr size_t MaxWindowRows = 4096;
+constexpr size_t WindowBytes = size_t(4) << 20;
 }  // namespace
 
-TRecordReader::TRecordReader(TDBF& table)
-    : Table(table), PageRecords(static_cast<int>(std::max<size_t>(1, PageBytes / std::max<size_t>(1, table.GetRecordLength())))) {}
-
-TRecordReader::~TRecordReader() {
-    if (Page) Table.FreePage();
+size_t TRecordReader::WindowRows() const {
+    return std::clamp<size_t>(WindowBytes / std::max<size_t>(Table.GetRecordLength(), 1), 1, MaxWindowRows);
 }
 
-void TRecordReader::Go(uint32_t recNo) {
-    const bool sequential = recNo == Last + 1;
-    Last = recNo;
-    if (recNo >= 1) {
-        const int64_t page = int64_t(recNo - 1) / PageRecords + 1;
-        const int index = static_cast<int>(int64_t(recNo - 1) % PageRecords) + 1;
-        if (page != Page && sequential) {
-            Page = page;
-            Got = Table.ReadPage(page, PageRecords);
-        }
-        if (page == Page && index <= Got) {
-            Table.SelectPageRecord(index);
-            return;
-        }
-    }
-    Table.Go(recNo);
+TRecordReader::TRecordReader(TDBF& table) : Table(table) {}
+
+TRecordReader::~TRecordReader() { Table.FreePage(); }
+
+void TRecordReader::Load(const std::vector<uint32_t>& recNos) {
+    RecNos = recNos;
+    Count = Table.ReadPageRecords(RecNos.data(), RecNos.size());
+}
+
+void TRecordReader::Select(size_t k) {
+    const uint32_t recNo = k < RecNos.size() ? RecNos[k] : 0;
+    if (recNo >= 1 && recNo <= Count) Table.SelectPageRecord(static_cast<int>(k) + 1);
+    else Table.Go(recNo);
 }

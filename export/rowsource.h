@@ -53,8 +53,10 @@ struct TWriteResult {
     bool Capped = false;   // the format holds no more rows; the rest of the range was left out
 };
 
-// Positions the table on record after record. Runs of consecutive records are read a page at
-// a time through the table's page cache; any other order reads one record per move.
+// Positions the table on the records of the rows, a window of rows at a time: the records of
+// the window are read in file order, in large pieces where they lie together (as the rows of
+// a list in file order do) and one by one out of a mapping of the file where they do not (as
+// after a sort), and then taken in the rows' order. Memory stays at one window of records.
 class TRecordReader {
 public:
     explicit TRecordReader(TDBF& table);
@@ -62,14 +64,18 @@ public:
     TRecordReader(const TRecordReader&) = delete;
     TRecordReader& operator=(const TRecordReader&) = delete;
 
-    void Go(uint32_t recNo);
+    // Rows a window holds: some thousands, fewer for long records.
+    size_t WindowRows() const;
+    // Reads the records of these numbers (0: a row that needs none).
+    void Load(const std::vector<uint32_t>& recNos);
+    // Positions the table on the record of entry k of the last Load. A number beyond the
+    // table's records positions the table as Go does (past the end, blank).
+    void Select(size_t k);
 
 private:
     TDBF& Table;
-    int PageRecords;
-    int64_t Page = 0;  // page in the cache (0: none)
-    int Got = 0;       // records it holds
-    uint32_t Last = 0;
+    std::vector<uint32_t> RecNos;
+    int64_t Count = 0;  // the table's record count when the window was read
 };
 
 // Visits the rows of the range in order: stops when the sink says so, skips rows marked
@@ -83,38 +89,50 @@ TWriteResult ForEachRow(const TRowSource& src, TProgressSink& sink, TWriteRow&& 
     const TDataList& list = *src.List;
     const size_t count = list.Count();
     const size_t total = src.Total();
-    TRecordReader reader(*src.Table);
-    auto visit = [&](size_t index, size_t place) {
-        if (sink.Stopped()) {
-            result.Stopped = true;
-            return false;
-        }
-        if (index >= count) return true;
-        const TDataRow* row = list[index];
-        if (!src.WriteDeleted && row->Deleted()) return true;
-        reader.Go(row->RecNo());
-        if (!write()) {
-            result.Capped = true;
-            return false;
-        }
-        ++result.Written;
-        sink.RowWritten(result.Written, place, total);
-        return true;
-    };
+    // Visit v of the range: the row's list index and its place in the range.
+    size_t visits = 0;
     switch (src.Range.Kind) {
-    case TRowRange::All:
-        for (size_t p = 1; p <= count; ++p)
-            if (!visit(p - 1, p)) break;
-        break;
-    case TRowRange::Selected:
-        for (size_t k = 1; k <= src.Range.Rows.size(); ++k)
-            if (!visit(src.Range.Rows[k - 1], k)) break;
-        break;
+    case TRowRange::All: visits = count; break;
+    case TRowRange::Selected: visits = src.Range.Rows.size(); break;
     case TRowRange::Span:
-        if (src.Range.From < 1) break;
-        for (size_t p = src.Range.From, last = std::min(src.Range.To, count); p <= last; ++p)
-            if (!visit(p - 1, p - src.Range.From + 1)) break;
+        if (src.Range.From >= 1 && std::min(src.Range.To, count) >= src.Range.From)
+            visits = std::min(src.Range.To, count) - src.Range.From + 1;
         break;
+    }
+    auto indexOf = [&](size_t v) {
+        switch (src.Range.Kind) {
+        case TRowRange::Selected: return src.Range.Rows[v];
+        case TRowRange::Span: return src.Range.From - 1 + v;
+        default: return v;
+        }
+    };
+    auto wanted = [&](size_t index) { return index < count && (src.WriteDeleted || !list[index]->Deleted()); };
+    TRecordReader reader(*src.Table);
+    const size_t window = reader.WindowRows();
+    std::vector<uint32_t> recNos;  // of the window's rows; 0 for rows left out
+    for (size_t start = 0; start < visits; start += window) {
+        const size_t end = std::min(visits, start + window);
+        recNos.clear();
+        for (size_t v = start; v < end; ++v) {
+            // The rows of a sorted list lie all over memory: ask for those a little ahead early.
+            if (v + 16 < end && indexOf(v + 16) < count) __builtin_prefetch(list[indexOf(v + 16)]);
+            recNos.push_back(wanted(indexOf(v)) ? list[indexOf(v)]->RecNo() : 0);
+        }
+        reader.Load(recNos);
+        for (size_t v = start; v < end; ++v) {
+            if (sink.Stopped()) {
+                result.Stopped = true;
+                return result;
+            }
+            if (!recNos[v - start]) continue;
+            reader.Select(v - start);
+            if (!write()) {
+                result.Capped = true;
+                return result;
+            }
+            ++result.Written;
+            sink.RowWritten(result.Written, v + 1, total);
+        }
     }
     return result;
 }
