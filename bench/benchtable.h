@@ -1,5 +1,5 @@
-// The table the benchmarks share: 1,000,000 records of 120 bytes (C, N, D, L fields), and
-// pgdbf converting it for comparison.
+// The table the benchmarks share: 1,000,000 records of 120 bytes (C, N, D, L fields); other
+// programs on it for comparison (pgdbf, cp, GDAL); and the ratios printed after a run.
 #pragma once
 
 #include "engine/dbf.h"
@@ -11,7 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace benchtable {
 
@@ -103,9 +107,82 @@ inline void PgdbfBenchmark(benchmark::State& state, const std::string& path) {
     state.counters["MB_per_s"] = benchmark::Counter(double(RecordCount) * RecordLength * runs / seconds / 1e6);
 }
 
-// The body of a benchmark program: makes the table in a fresh folder, points `path` at it and
-// runs the registered benchmarks.
-inline int RunWithBenchTable(int argc, char** argv, std::string& path) {
+// Seconds a shell command takes (its output discarded); negative when it fails.
+inline double TimeCommand(const std::string& command) {
+    auto start = std::chrono::steady_clock::now();
+    int rc = std::system((command + " > /dev/null 2>&1").c_str());
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return rc == 0 ? s : -1;
+}
+
+// Mean seconds per run of what a benchmark measured, by name, for the ratios.
+inline std::map<std::string, double>& Seconds() {
+    static std::map<std::string, double> seconds;
+    return seconds;
+}
+
+// A command's time as a benchmark of its own; `prepare` runs untimed before each run. Skipped
+// when the command fails or is missing.
+inline void CommandBenchmark(benchmark::State& state, const std::string& name, const std::string& command,
+                             const std::string& prepare = "") {
+    double seconds = 0;
+    for (auto _ : state) {
+        if (!prepare.empty() && TimeCommand(prepare) < 0) {
+            state.SkipWithError(("could not prepare " + name).c_str());
+            return;
+        }
+        const double s = TimeCommand(command);
+        if (s < 0) {
+            state.SkipWithError((name + " failed or is not installed").c_str());
+            return;
+        }
+        seconds += s;
+    }
+    Seconds()[name] = seconds / double(state.iterations());
+    state.counters["s"] = Seconds()[name];
+}
+
+// cp copying the table, and GDAL adding a column to a copy of it (the copy made untimed).
+inline void CopyBenchmark(benchmark::State& state, const std::string& path) {
+    CommandBenchmark(state, "cp", "cp '" + path + "' '" + path + ".cp.dbf'");
+}
+inline void GdalAddColumnBenchmark(benchmark::State& state, const std::string& path) {
+    const std::string copy = path.substr(0, path.size() - 4) + "_gdal.dbf";
+    const std::string layer = std::filesystem::path(copy).stem().string();
+    CommandBenchmark(state, "gdal_add",
+                     "ogrinfo '" + copy + "' -sql \"ALTER TABLE " + layer + " ADD COLUMN ADDED numeric(10,2)\"",
+                     "cp '" + path + "' '" + copy + "'");
+}
+
+// Prints a / b, and whether it is below `target` (above it when `below` is false; no target
+// when 0).
+inline void PrintRatio(const char* text, const std::string& a, const std::string& b, double target, bool below = true) {
+    auto& s = Seconds();
+    if (!s.count(a) || !s.count(b)) {
+        std::printf("%-36s skipped (%s not measured)\n", text, s.count(a) ? b.c_str() : a.c_str());
+        return;
+    }
+    const double ratio = s[a] / s[b];
+    if (target <= 0) {
+        std::printf("%-36s %6.2f\n", text, ratio);
+        return;
+    }
+    const bool met = below ? ratio < target : ratio >= target;
+    std::printf("%-36s %6.2f  (target %s %.1f: %s)\n", text, ratio, below ? "below" : "at least", target,
+                met ? "met" : "MISSED");
+}
+
+// Prints the mean seconds of these measurements side by side.
+inline void PrintSeconds(const std::vector<std::pair<const char*, std::string>>& rows) {
+    for (const auto& [text, name] : rows) {
+        if (Seconds().count(name)) std::printf("%-36s %8.3f s\n", text, Seconds()[name]);
+        else std::printf("%-36s %8s\n", text, "skipped");
+    }
+}
+
+// The body of a benchmark program: makes the table in a fresh folder, points `path` at it,
+// runs the registered benchmarks and then `report`.
+inline int RunWithBenchTable(int argc, char** argv, std::string& path, const std::function<void()>& report = {}) {
     BenchDir dir;
     if (!dir.Ok()) return 1;
     path = dir.Path("bench.dbf");
@@ -113,6 +190,10 @@ inline int RunWithBenchTable(int argc, char** argv, std::string& path) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (report) {
+        std::printf("\n");
+        report();
+    }
     return 0;
 }
 
