@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 std::string TDataRow::Item(size_t index) const {
     if (index == 0) return MarkText();
@@ -58,34 +60,6 @@ const TDataRow* TRowPool::MakeWithField(const TDataRow& from, std::string_view t
     row->Ends()[from.Count] = static_cast<uint32_t>(bytes);
     std::memcpy(row->Texts(), from.Texts(), from.TextBytes());
     if (!text.empty()) std::memcpy(row->Texts() + from.TextBytes(), text.data(), text.size());
-    return row;
-}
-
-const TDataRow* TRowPool::MakeWithoutFields(const TDataRow& from, const std::vector<int32_t>& indexes) {
-    size_t gone = 0, goneBytes = 0;
-    for (int32_t k : indexes)
-        if (k >= 0 && uint32_t(k) < from.Count) {
-            ++gone;
-            goneBytes += from.Text(size_t(k)).size();
-        }
-    const size_t fields = from.Count - gone;
-    auto* row = new (Allocate(TDataRow::SizeFor(fields, from.TextBytes() - goneBytes))) TDataRow();
-    row->Number = from.Number;
-    row->Count = static_cast<uint32_t>(fields);
-    row->Mark = from.Mark;
-    uint32_t* ends = row->Ends();
-    char* texts = row->Texts();
-    size_t next = 0, out = 0, removed = 0;  // next index to leave out, fields kept, bytes left out
-    for (uint32_t k = 0; k < from.Count; ++k) {
-        while (next < indexes.size() && indexes[next] < int32_t(k)) ++next;
-        const std::string_view t = from.Text(k);
-        if (next < indexes.size() && indexes[next] == int32_t(k)) {
-            removed += t.size();
-            continue;
-        }
-        std::memcpy(texts + (from.Ends()[k] - t.size() - removed), t.data(), t.size());
-        ends[out++] = static_cast<uint32_t>(from.Ends()[k] - removed);
-    }
     return row;
 }
 
@@ -220,6 +194,73 @@ void TRowStore::ClearRows() {
 void TRowStore::SetAllMarks(bool deleted) {
     TDataList& all = AllRows();
     for (size_t i = 0, n = all.Count(); i < n; ++i) SetMark(all[i], deleted);
+}
+
+void TRowStore::RemoveFields(const std::vector<int32_t>& indexes) {
+    if (indexes.empty()) return;
+    // A long list is shared out among a few threads; each narrows rows of its own.
+    const TDataList& all = AllRows();
+    const size_t n = all.Count();
+    constexpr size_t RowsPerPart = 250000, MaxParts = 4;
+    const size_t parts = std::clamp<size_t>(n / RowsPerPart, 1, MaxParts);
+    std::vector<std::exception_ptr> failures(parts);
+    auto part = [&](size_t p) {
+        try {
+            RemoveFields(all, n * p / parts, n * (p + 1) / parts, indexes);
+        } catch (...) {
+            failures[p] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (size_t p = 1; p < parts; ++p) helpers.emplace_back(part, p);
+    part(0);
+    for (std::thread& t : helpers) t.join();
+    for (const std::exception_ptr& f : failures)
+        if (f) std::rethrow_exception(f);
+}
+
+void TRowStore::RemoveFields(const TDataList& list, size_t first, size_t last, const std::vector<int32_t>& indexes) {
+    // The fields kept, as runs [First, Last) of neighbours, for rows of planCount fields (the
+    // rows of a table all have the same count).
+    struct TRun {
+        uint32_t First, Last;
+    };
+    std::vector<TRun> runs;
+    uint32_t planCount = 0, kept = 0;
+    auto plan = [&](uint32_t count) {
+        runs.clear();
+        kept = 0;
+        size_t next = 0;  // the next index to leave out
+        for (uint32_t k = 0; k < count; ++k) {
+            while (next < indexes.size() && indexes[next] < int32_t(k)) ++next;
+            if (next < indexes.size() && indexes[next] == int32_t(k)) continue;
+            if (!runs.empty() && runs.back().Last == k) ++runs.back().Last;
+            else runs.push_back({k, k + 1});
+            ++kept;
+        }
+        planCount = count;
+    };
+    plan(0);
+    std::vector<uint32_t> ends;
+    for (size_t i = first; i < last; ++i) {
+        auto* row = const_cast<TDataRow*>(list[i]);
+        if (row->Count != planCount) plan(row->Count);
+        if (kept == row->Count) continue;
+        // The texts move down over the ends that go, so the old ends are read from a copy;
+        // each run of texts lands below where the next one starts.
+        ends.assign(row->Ends(), row->Ends() + row->Count);
+        const char* const from = row->Texts();
+        row->Count = kept;
+        char* const to = row->Texts();
+        uint32_t* const newEnds = row->Ends();
+        uint32_t out = 0, bytes = 0;  // fields and text bytes placed
+        for (const TRun& r : runs) {
+            const uint32_t begin = r.First ? ends[r.First - 1] : 0, end = ends[r.Last - 1];
+            std::memmove(to + bytes, from + begin, end - begin);
+            for (uint32_t k = r.First; k < r.Last; ++k) newEnds[out++] = ends[k] - begin + bytes;
+            bytes += end - begin;
+        }
+    }
 }
 
 void TRowStore::RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>& moves) {

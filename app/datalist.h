@@ -14,8 +14,9 @@
 
 // One row: the deletion mark, the 1-based physical record number and one display text per
 // field, all in one block. Its texts never change once it is in a list (an edit builds a new
-// row and puts its handle where the old one was); its mark and number may, in place, through
-// TRowStore, so that every list holding the row sees the change.
+// row and puts its handle where the old one was), except that deleting fields of the table
+// takes them out of every row in place (TRowStore::RemoveFields); its mark and number may
+// change in place, through TRowStore, so that every list holding the row sees the change.
 class TDataRow {
 public:
     bool Deleted() const { return Mark != 0; }
@@ -90,9 +91,6 @@ public:
     const TDataRow* Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts);
     // A copy of `row` (of any pool) with its mark and number, and `text` as a new last field.
     const TDataRow* MakeWithField(const TDataRow& row, std::string_view text);
-    // A copy of `row` without the fields at `indexes` (ascending; indexes beyond the row's
-    // fields are ignored).
-    const TDataRow* MakeWithoutFields(const TDataRow& row, const std::vector<int32_t>& indexes);
     // Bytes held by the pool's blocks.
     size_t BytesHeld() const { return Held.load(std::memory_order_relaxed); }
 
@@ -207,6 +205,13 @@ struct TRowStore {
     }
     // Gives every row in memory the same mark.
     void SetAllMarks(bool deleted);
+    // The fields at `indexes` (ascending; those beyond a row's fields are ignored) leave every
+    // row in memory, in place: the rows keep their handles, and the bytes they no longer use
+    // stay with them. One pass, without allocating a row; a long list is shared out among a
+    // few threads, which are done when it returns.
+    void RemoveFields(const std::vector<int32_t>& indexes);
+    // The same for the rows list[first..last).
+    static void RemoveFields(const TDataList& list, size_t first, size_t last, const std::vector<int32_t>& indexes);
     // Records moved inside the file, (from, to): each row carrying `from` takes `to`. One pass.
     void RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>& moves);
 };

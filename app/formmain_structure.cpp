@@ -222,21 +222,24 @@ void TFormMain::UpdateMainColumns(TFieldEditorThread& job) {
     for (int c : oldColumn) looks.emplace_back(MainListView->columnWidth(c), MainListView->isColumnHidden(c));
 
     MainListView->setUpdatesEnabled(false);
-    std::unique_ptr<TRowStore> old = std::move(Rows);
-    // The worker built the rows of the new layout while the table changed.
-    Rows = job.TakeRows();
-    if (!Rows) {
-        Rows = std::make_unique<TRowStore>();
-        if (adding)
+    // A new field: the rows the worker built while the table changed take the old rows'
+    // place. Deleted fields leave the rows in place.
+    std::unique_ptr<TRowStore> old;
+    if (adding) {
+        old = std::move(Rows);
+        Rows = job.TakeRows();
+        if (!Rows) {
+            Rows = std::make_unique<TRowStore>();
             CopyRowsWithField(old->DataList, job.NewFieldText(), *Rows);
-        else
-            CopyRowsWithoutFields(old->DataList, removed, *Rows);
+        }
+    } else {
+        Rows->RemoveFields(removed);
     }
     // The columns, sort items and quick-search fields; the list keeps its row count.
     const std::vector<int32_t> none;
     FillColumns(adding ? &none : &removed);
     ListModel->SetItemCount(static_cast<int>(std::min<size_t>(Rows->DataList.Count(), INT32_MAX)));
-    job.DisposeRows(std::move(old));
+    if (old) job.DisposeRows(std::move(old));
     for (size_t c = 0; c < looks.size() && static_cast<int>(c) < ListModel->columnCount(); ++c) {
         MainListView->setColumnWidth(static_cast<int>(c), looks[c].first);
         MainListView->setColumnHidden(static_cast<int>(c), looks[c].second);

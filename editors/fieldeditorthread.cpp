@@ -102,15 +102,9 @@ void TFieldEditorThread::AddFieldJob() {
 
 void TFieldEditorThread::DeleteFieldsJob() {
     if (FieldIndexes.empty()) throw EDBFError("No field to delete!");
-    bool built = false;
-    {
-        std::optional<TSideThread> rows;
-        if (Rows) rows.emplace([&] { built = FailureOf([&] { BuildRows({}); }).empty(); });
-        if (!Dbf->RemoveFields(FieldIndexes.data(), static_cast<int32_t>(FieldIndexes.size()),
-                               [this](int64_t recIndex, int64_t count) { Progress(recIndex + 1, count); }))
-            throw EDBFError("Can not delete every field of a table!");
-    }
-    if (Rows && !built) BuildRows({});
+    if (!Dbf->RemoveFields(FieldIndexes.data(), static_cast<int32_t>(FieldIndexes.size()),
+                           [this](int64_t recIndex, int64_t count) { Progress(recIndex + 1, count); }))
+        throw EDBFError("Can not delete every field of a table!");
 }
 
 std::string TFieldEditorThread::ExpectedFieldText() const {
@@ -135,8 +129,7 @@ std::string TFieldEditorThread::ExpectedFieldText() const {
 void TFieldEditorThread::BuildRows(std::string_view text) {
     NewRows.reset();
     auto rows = std::make_unique<TRowStore>();
-    if (Mode == ModeAddField) CopyRowsWithField(*Rows, text, *rows);
-    else CopyRowsWithoutFields(*Rows, FieldIndexes, *rows);
+    CopyRowsWithField(*Rows, text, *rows);
     NewRows = std::move(rows);
 }
 
@@ -150,7 +143,3 @@ void CopyRowsWithField(const TDataList& from, std::string_view text, TRowStore& 
     for (size_t i = 0, n = from.Count(); i < n; ++i) to.DataList.Append(to.Pool.MakeWithField(*from[i], text));
 }
 
-void CopyRowsWithoutFields(const TDataList& from, const std::vector<int32_t>& indexes, TRowStore& to) {
-    for (size_t i = 0, n = from.Count(); i < n; ++i)
-        to.DataList.Append(to.Pool.MakeWithoutFields(*from[i], indexes));
-}

@@ -1,8 +1,8 @@
 // The structure-change worker: adds one field to the open table or deletes a set of fields,
-// in place, through the engine, reporting progress to the main window. While the table
-// changes, a thread of its own builds the rows of the new layout from the list's rows (the
-// list's texts with the new field's text added or the deleted fields' texts left out; the
-// table is not read again); the list takes them and the list view's columns follow on the
+// in place, through the engine, reporting progress to the main window. While a field is
+// added, a thread of its own builds the rows of the new layout from the list's rows (their
+// texts and the new field's text; the table is not read again); the list takes them, or takes
+// the deleted fields out of its rows, and the list view's columns follow, on the
 // user-interface thread once the table has its new layout (UpdateMainColumns).
 #pragma once
 
@@ -53,8 +53,9 @@ public:
     void SetFieldDef(const TIptFieldRec& rec) { FieldDef = rec; }
     // Copies the first `count` indexes (at most 256), ascending.
     void SetDeleteFields(const int32_t* indexes, int32_t count);
-    // The list's rows before the change, one per record; nothing may change them until the
-    // job has ended (other threads may read them meanwhile).
+    // The list's rows before the change, one per record, from which adding a field builds
+    // the rows of the new layout; nothing may change them until the job has ended (other
+    // threads may read them meanwhile).
     void SetRows(const TDataList* rows) { Rows = rows; }
 
     uint8_t GetMode() const { return Mode; }
@@ -65,8 +66,9 @@ public:
     bool Succeeded() const { return Success; }
     const std::string& ErrorText() const { return Error; }
     const std::string& NewFieldText() const { return FieldText; }
-    // After a successful job with rows given: the rows of the new layout, in the same order
-    // with the same marks and record numbers (taken once; null afterwards or without rows).
+    // After a field was added to the rows given: the rows of the new layout, in the same
+    // order with the same marks and record numbers (taken once; null afterwards, after a
+    // deletion or without rows).
     std::unique_ptr<TRowStore> TakeRows() { return std::move(NewRows); }
     // The rows the list no longer shows: the worker frees them once the list has its new rows,
     // away from the user-interface thread.
@@ -85,8 +87,7 @@ private:
     // The display text every row gets in the new field, as the row loader will read it once
     // the field is added; empty when the fill text does not convert (the change then fails).
     std::string ExpectedFieldText() const;
-    // Builds NewRows from Rows: with `text` as a new last field when adding, without the
-    // fields to delete otherwise.
+    // Builds NewRows from Rows with `text` as a new last field.
     void BuildRows(std::string_view text);
     // Posts the percent of `done` out of `total` when it differs from the last one posted.
     void Progress(int64_t done, int64_t total);
@@ -105,8 +106,6 @@ private:
     std::unique_ptr<TRowStore> NewRows, OldRows;
 };
 
-// The rows of the table after its change, built into a fresh store in the same order with the
-// same marks and record numbers: every row gains `text` as its last field, or loses the texts
-// of the fields at `indexes` (ascending).
+// The rows of the table after a field was added, built into a fresh store in the same order
+// with the same marks and record numbers: every row gains `text` as its last field.
 void CopyRowsWithField(const TDataList& from, std::string_view text, TRowStore& to);
-void CopyRowsWithoutFields(const TDataList& from, const std::vector<int32_t>& indexes, TRowStore& to);

@@ -70,7 +70,9 @@ private:
 // The first bytes of an open file mapped into memory for reading, for readers that pick many
 // small pieces out of a large file in any order: a piece costs a copy, not a system call.
 // The mapping stays valid after the stream closes. Another program may cut the file shorter
-// meanwhile: CopyOut then fails instead of letting the process die of the bus error.
+// meanwhile: CopyOut then fails instead of letting the process die of the bus error, except
+// that the bytes past the new end within its last page read as zeros (check the file's size
+// first where that matters).
 class TFileMapping {
 public:
     // Maps [0, length); Valid() is false when the file could not be mapped.
@@ -88,7 +90,7 @@ public:
         size_t Length;
     };
     // Copies each piece's bytes of the file to its Dest. False, with the pieces so far
-    // copied, when a piece lies beyond the mapping or beyond the end of the file.
+    // copied, when a piece lies beyond the mapping or in a page the file no longer reaches.
     bool CopyOut(const TPiece* pieces, size_t count) const;
 
 private:

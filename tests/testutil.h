@@ -1,6 +1,7 @@
 // Helpers shared by the test executables: temporary folders and whole-file byte access.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,56 @@ inline std::string CopyFixture(const TempDir& dir, const std::string& name) {
     std::filesystem::permissions(to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     return to;
+}
+
+// Runs a shell command and returns its standard output; `ok` tells whether it exited with 0.
+inline std::string RunCommand(const std::string& command, bool& ok) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) {
+        ok = false;
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ok = ::pclose(p) == 0;
+    return out;
+}
+
+inline bool HaveCommand(const std::string& name) {
+    bool ok = false;
+    RunCommand("command -v " + name + " >/dev/null 2>&1", ok);
+    return ok;
+}
+
+// The system's Python (where the distribution's modules live), when it can import `module`.
+inline std::string PythonWith(const std::string& module) {
+    for (const char* py : {"/usr/bin/python3", "python3"}) {
+        bool ok = false;
+        RunCommand(std::string(py) + " -c 'import " + module + "' >/dev/null 2>&1", ok);
+        if (ok) return py;
+    }
+    return {};
+}
+
+// dbfread's view of a table: "NAME:T:len:dec" per field, then "records=N", then each record's
+// values as Python writes them (repr) joined by "|", one record a line (memo texts included; a
+// missing memo file reads as none); its error when it cannot read the table; empty when
+// dbfread is missing.
+inline std::string ReadWithDbfread(const std::string& path) {
+    const std::string py = PythonWith("dbfread");
+    if (py.empty()) return {};
+    WriteAll(path + ".py",
+             "import sys, dbfread\n"
+             "t = dbfread.DBF(sys.argv[1], load=True, char_decode_errors='replace', ignore_missing_memofile=True)\n"
+             "print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
+             "print('records=%d' % len(t.records))\n"
+             "for r in t.records: print('|'.join(repr(v) for v in r.values()))\n");
+    bool ok = false;
+    const std::string out = RunCommand(py + " '" + path + ".py' '" + path + "' 2>&1", ok);
+    std::filesystem::remove(path + ".py");
+    return out;
 }
 
 }  // namespace vxtest

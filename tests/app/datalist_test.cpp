@@ -111,3 +111,37 @@ TEST(RowStore, RemoveAndInsertKeepBothListsRightUnderAFilter) {
     s.AppendRow(s.Pool.Make(false, 6, {"z"}));
     EXPECT_EQ(texts(s.DataList), "a1 y2 c3 d4 f5 z6 ");
 }
+
+TEST(RowStore, FieldsJoinACopyOfEveryRowOrLeaveTheRowsInPlace) {
+    const std::vector<std::vector<std::string>> texts = {
+        {"alpha", "", "12.5", std::string("x\0y", 3)}, {"", "", "", ""}, {"b", "longer text here", "7", "z"}};
+    auto joined = [](const TDataRow* r) {
+        std::string out = r->MarkText() + r->RecNoText() + ":";
+        for (size_t k = 0; k < r->FieldCount(); ++k) out += std::string(r->Text(k)) + "|";
+        return out;
+    };
+    const struct {
+        std::vector<int32_t> Gone;
+        std::vector<size_t> Kept;
+    } cases[] = {{{0}, {1, 2, 3}}, {{1, 3}, {0, 2}}, {{3}, {0, 1, 2}}, {{0, 1, 2, 3}, {}}, {{2, 9}, {0, 1, 3}}, {{}, {0, 1, 2, 3}}};
+    for (const auto& c : cases) {
+        TRowStore s;
+        std::vector<TDataList::Row> rows;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            rows.push_back(s.Pool.Make(i == 1, uint32_t(i + 7), texts[i]));
+            s.DataList.Append(rows.back());
+        }
+        TRowStore added;
+        for (size_t i = 0; i < rows.size(); ++i) added.DataList.Append(added.Pool.MakeWithField(*rows[i], "new"));
+        s.RemoveFields(c.Gone);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            std::string want = (i == 1 ? "1" : "0") + std::to_string(i + 7) + ":";
+            for (size_t k : c.Kept) want += texts[i][k] + "|";
+            EXPECT_EQ(joined(s.DataList[i]), want);  // the same row object, fewer fields
+            EXPECT_EQ(s.DataList[i], rows[i]);
+            std::string wide = (i == 1 ? "1" : "0") + std::to_string(i + 7) + ":";
+            for (const std::string& t : texts[i]) wide += t + "|";
+            EXPECT_EQ(joined(added.DataList[i]), wide + "new|");
+        }
+    }
+}

@@ -105,22 +105,7 @@ public:
     QString SaveFilter;
 };
 
-// dbfread's view of a table: "NAME:T:len:dec" per field, then "records=N", then each record's
-// values joined by "|"; empty when dbfread is missing.
-inline std::string ReadWithDbfread(const std::string& path) {
-    const std::string py = exporttest::PythonWith("dbfread");
-    if (py.empty()) return {};
-    vxtest::WriteAll(path + ".py",
-                     "import sys, dbfread\n"
-                     "t = dbfread.DBF(sys.argv[1], load=True, char_decode_errors='replace')\n"
-                     "print(' '.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
-                     "print('records=%d' % len(t.records))\n"
-                     "for r in t.records: print('|'.join(str(v) for v in r.values()))\n");
-    bool ok = false;
-    const std::string out = exporttest::RunCommand(py + " '" + path + ".py' '" + path + "' 2>&1", ok);
-    std::filesystem::remove(path + ".py");
-    return out;
-}
+using vxtest::ReadWithDbfread;
 
 // Every file of a folder with its bytes.
 inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {

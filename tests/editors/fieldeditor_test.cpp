@@ -40,14 +40,17 @@ std::vector<std::vector<std::string>> Texts(const TDataList& list) {
     return out;
 }
 
-// The list's side of a change: it takes the rows the worker built for the new layout.
+// The list's side of a change, as the main window takes it: the rows the worker built for a
+// new field, or its own rows without the deleted fields.
 class TRowsView : public TFieldEditorView {
 public:
+    explicit TRowsView(std::unique_ptr<TRowStore>& rows) : Rows(rows) {}
     void UpdateMainColumns(TFieldEditorThread& job) override {
         ++Calls;
-        After = job.TakeRows();
+        if (job.GetMode() == TFieldEditorThread::ModeAddField) Rows = job.TakeRows();
+        else Rows->RemoveFields(job.GetDeleteFields());
     }
-    std::unique_ptr<TRowStore> After;
+    std::unique_ptr<TRowStore>& Rows;
     int Calls = 0;
 };
 
@@ -69,7 +72,8 @@ protected:
         Path = lvtest::MakeTable(Dir.Path("t.dbf"), 10000);
         Dbf.SetFileName(Path);
         Dbf.Open();
-        LoadRows(Dbf, Rows);
+        Rows = std::make_unique<TRowStore>();
+        LoadRows(Dbf, *Rows);
     }
     void TearDown() override { TFieldEditorThread::LingerMs = 500; }
 
@@ -89,7 +93,7 @@ protected:
     vxtest::TempDir Dir;
     std::string Path;
     TDBF Dbf;
-    TRowStore Rows;
+    std::unique_ptr<TRowStore> Rows;
     TRecorder Messages;
 };
 
@@ -105,36 +109,36 @@ TEST_F(FieldEditorTest, AddingAndDeletingReportEveryPercentOnce) {
     for (const auto& f : fields) {
         SCOPED_TRACE(f.Field.Name);
         Messages.Got.clear();
-        TRowsView view;
+        TRowsView view(Rows);
         TFieldEditorThread job(&Dbf, &view, &Messages);
         job.SetMode(TFieldEditorThread::ModeAddField);
         job.SetFieldDef(f.Field);
-        job.SetRows(&Rows.DataList);
+        job.SetRows(&Rows->DataList);
         Run(job);
         ASSERT_TRUE(job.Succeeded()) << job.ErrorText();
         EXPECT_EQ(Messages.Got, Progress());
         EXPECT_EQ(view.Calls, 1);
         EXPECT_EQ(job.NewFieldText(), f.Text);
-        ASSERT_TRUE(view.After);
-        EXPECT_EQ(Texts(view.After->DataList), Reloaded());
+        ASSERT_TRUE(Rows);
+        EXPECT_EQ(Texts(Rows->DataList), Reloaded());
 
         // Delete it again (with the first field): every percent once, the list as reloaded.
         Messages.Got.clear();
-        TRowsView back;
-        TFieldEditorThread del(&Dbf, &back, &Messages);
+        TFieldEditorThread del(&Dbf, &view, &Messages);
         del.SetMode(TFieldEditorThread::ModeDeleteFields);
         const int32_t indexes[] = {0, Dbf.FieldCount - 1};
         del.SetDeleteFields(indexes, 2);
-        del.SetRows(&view.After->DataList);
         Run(del);
         ASSERT_TRUE(del.Succeeded()) << del.ErrorText();
         EXPECT_EQ(Messages.Got, Progress());
         EXPECT_EQ(Dbf.FieldCount, 1);
-        EXPECT_EQ(Texts(back.After->DataList), Reloaded());
+        EXPECT_EQ(Texts(Rows->DataList), Reloaded());
         // Put the first field back for the next round.
         Dbf.Close();
         Path = lvtest::MakeTable(Path, 10000);
         Dbf.Open();
+        Rows = std::make_unique<TRowStore>();
+        LoadRows(Dbf, *Rows);
     }
 }
 
@@ -148,10 +152,10 @@ TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
         Dbf.StructureFaultHook = [&](const char* step, int64_t rec) {
             if (std::string(step) == faultStep && (rec < 0 || rec == 5000)) throw EDBFError("disk full");
         };
-        TRowsView view;
+        TRowsView view(Rows);
         TFieldEditorThread job(&Dbf, &view, &Messages);
         job.SetMode(uint8_t(mode));
-        job.SetRows(&Rows.DataList);
+        job.SetRows(&Rows->DataList);
         job.SetFieldDef({"NOTE", 'M', 10, 0, "x"});
         const int32_t first = 0;
         job.SetDeleteFields(&first, 1);

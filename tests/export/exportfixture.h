@@ -119,35 +119,8 @@ struct TRecordingSink : TProgressSink {
     void RowWritten(size_t written, size_t place, size_t total) override { Calls.push_back({written, place, total}); }
 };
 
-// Runs a shell command and returns its standard output; `ok` tells whether it exited with 0.
-inline std::string RunCommand(const std::string& command, bool& ok) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) {
-        ok = false;
-        return out;
-    }
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ok = ::pclose(p) == 0;
-    return out;
-}
-
-inline bool HaveCommand(const std::string& name) {
-    bool ok = false;
-    RunCommand("command -v " + name + " >/dev/null 2>&1", ok);
-    return ok;
-}
-
-// The system's Python (where the distribution's modules live), when it can import `module`.
-inline std::string PythonWith(const std::string& module) {
-    for (const char* py : {"/usr/bin/python3", "python3"}) {
-        bool ok = false;
-        RunCommand(std::string(py) + " -c 'import " + module + "' >/dev/null 2>&1", ok);
-        if (ok) return py;
-    }
-    return {};
-}
+using vxtest::HaveCommand;
+using vxtest::PythonWith;
+using vxtest::RunCommand;
 
 }  // namespace exporttest

@@ -9,6 +9,9 @@
 #include "app/loadwindow_fixture.h"
 #include "qtapp.h"
 
+#include <algorithm>
+#include <random>
+
 using namespace exporttest;
 
 namespace {
@@ -95,6 +98,37 @@ TEST(ExportRows, EachRangeAndTheDeletedRowChoice) {
         // DIF counts the whole range in its head, skipped rows included.
         WriteDIF(dir.Path("out.dif"), rows, sink);
         EXPECT_NE(ReadAll(dir.Path("out.dif")).find("TUPLES\r\n0," + std::to_string(c.Total) + "\r\n"), std::string::npos);
+    }
+}
+
+TEST(ExportRows, AListInAnyOrderComesOutInItsOrderAcrossWindows) {
+    // More records than two windows of rows; the list shuffled, with a row whose record the
+    // table no longer has (written blank, as the table reads it).
+    TempDir dir;
+    TTableRows src(MakeNamedTable(dir, 2 * 4096 + 3));  // every third deleted
+    std::vector<TDataList::Row> order = src.Store.DataList.Rows();
+    std::shuffle(order.begin(), order.end(), std::mt19937(5));
+    order.insert(order.begin() + 4100, src.Store.Pool.Make(false, 9999999, {}));
+    src.Store.DataList.Assign(order);
+    for (const bool deleted : {true, false}) {
+        for (const auto& range : {TRowRange::AllRows(), TRowRange::Positions(4000, 8200)}) {
+            TRowSource rows = src.Source();
+            rows.Fields = {0, 1};
+            rows.Range = range;
+            rows.WriteDeleted = deleted;
+            TRecordingSink sink;
+            WriteCSV(dir.Path("out.csv"), rows, sink);
+            std::string want;
+            const size_t from = range.Kind == TRowRange::Span ? range.From - 1 : 0;
+            const size_t to = std::min(range.Kind == TRowRange::Span ? range.To : order.size(), order.size());
+            for (size_t i = from; i < to; ++i) {
+                const uint32_t r = order[i]->RecNo();
+                const std::string day = r % 2 && r <= 8195 ? "20240105" : "        ";
+                if (r > 8195) want += "," + day + "\r\n";
+                else if (deleted || r % 3) want += "r" + std::to_string(r) + "," + day + "\r\n";
+            }
+            EXPECT_TRUE(ReadAll(dir.Path("out.csv")) == want) << deleted << " " << range.From;
+        }
     }
 }
 
