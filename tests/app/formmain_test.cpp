@@ -77,15 +77,28 @@ TEST_F(FormMainTest, EveryStatusTextIsWholeAtTheSmallestSize) {
     Form->show();
     Form->resize(Form->minimumSize());
     EXPECT_EQ(Form->width(), TFormMain::MinWidth);
-    const QString texts[TFormMain::StatusPanelCount] = {
-        "Field Count:145", "Record Count:34", "Current Record Number:34[34]", "ANSI",
-        "FileType:Visual FoxPro with memo", "2026-12-06 20:17:59"};
-    for (int i = 0; i < TFormMain::StatusPanelCount; ++i) Form->SetStatusText(i, texts[i]);
-    Drain();
-    for (QLabel* panel : Form->MainStatusBar->findChildren<QLabel*>()) {
-        SCOPED_TRACE(panel->text().toStdString());
-        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text()));
-        EXPECT_LE(panel->geometry().right(), Form->MainStatusBar->width());
+    // Usual texts keep one row; the longest ones (file type, ten-digit record numbers) take two.
+    const QString usual[] = {"Field Count:145", "Record Count:34", "Current Record Number:34[34]", "ANSI",
+                             "FileType:Visual FoxPro with memo", "2026-12-06 20:17:59"};
+    const QString longest[] = {"Field Count:255", "Record Count:4294967295",
+                               "Current Record Number:4294967295[4294967295]", "ANSI",
+                               "FileType:Visual FoxPro, autoincrement enabled", "2026-12-06 20:17:59"};
+    for (auto [texts, rows] : {std::pair{usual, 1}, {longest, 2}, {usual, 1}}) {
+        for (int i = 0; i < TFormMain::StatusPanelCount; ++i) Form->SetStatusText(i, texts[i]);
+        Drain();
+        ASSERT_EQ(Form->size(), Form->minimumSize());
+        std::set<int> tops;
+        QRect before;
+        for (QLabel* panel : Form->MainStatusBar->findChildren<QLabel*>()) {
+            SCOPED_TRACE(panel->text().toStdString());
+            const QRect r(panel->mapTo(Form.get(), QPoint()), panel->size());
+            EXPECT_GE(panel->contentsRect().width() - panel->indent(), panel->fontMetrics().horizontalAdvance(panel->text()));
+            EXPECT_TRUE(Form->rect().contains(r));
+            EXPECT_FALSE(r.intersects(before));
+            tops.insert(r.top());
+            before = r;
+        }
+        EXPECT_EQ(tops.size(), size_t(rows));
     }
 }
 
