@@ -520,6 +520,9 @@ private:
     bool FontBoxEvent(QEvent* event);
     static QColor TitleFocusColor();
     bool FirstTick = true;
+    // Opens the help file or the web site with the desktop's handler; when no program opens it,
+    // says so with the file or address, so that the user can open it by hand.
+    void ShellOpenOrTell(const std::string& target, const QString& what);
 };
 
 // The main window of the run.

@@ -293,6 +293,35 @@ TEST_F(FormMainTest, TheFirstClockTickAloneShowsTheTipOfTheDay) {
     EXPECT_TRUE(clock.match(Form->StatusText(5)).hasMatch()) << Form->StatusText(5).toStdString();
 }
 
+TEST_F(FormMainTest, HelpAndWebPagesThatNoProgramOpensAreNamed) {
+    // No xdg-open at all, one that finds no program, and one that opens the page.
+    vxtest::TempDir bin;
+    const std::string path = std::getenv("PATH"), opened = bin.Path("opened");
+    const QString help = Q(vx::HelpFilePath()), web = QString::fromLatin1(TFormMain::HomePageUrl);
+    for (const char* end : {"", "exit 3", "exit 0"}) {
+        if (*end) {
+            vxtest::WriteAll(bin.Path("xdg-open"), "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n" + end + "\n");
+            std::filesystem::permissions(bin.Path("xdg-open"), std::filesystem::perms::owner_all);
+        }
+        ::setenv("PATH", bin.Root().c_str(), 1);
+        ScriptedMsgBox script;
+        for (QAction* a : {Form->M5_HELP, Form->M5_HOME, Form->M5_CONTRACT}) a->trigger();
+        EXPECT_TRUE(WaitUntil([this] {
+            for (QTimer* t : Form->findChildren<QTimer*>(QStringLiteral("ShellOpenWatch")))
+                if (t->isActive()) return false;
+            return true;
+        }));
+        ::setenv("PATH", path.c_str(), 1);
+        QStringList told;  // in the order the handlers give up
+        for (const TMsgBoxRequest& r : script.Asked) told << r.Text.section('\n', 1);
+        told.sort();
+        EXPECT_EQ(told, std::string(end) == "exit 0" ? QStringList() : QStringList({help, web, web})) << end;
+    }
+    QStringList asked = QString::fromStdString(vxtest::ReadAll(opened)).split('\n', Qt::SkipEmptyParts);
+    asked.sort();
+    EXPECT_EQ(asked, QStringList({help, help, web, web, web, web}));
+}
+
 // ---- Closing ----
 
 TEST_F(FormMainTest, QuitAsksUntilDontRemindMeAgainIsChecked) {
