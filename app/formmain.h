@@ -520,6 +520,10 @@ private:
     bool FontBoxEvent(QEvent* event);
     static QColor TitleFocusColor();
     bool FirstTick = true;
+    // The start-up tip, once due, waits until what the command line's table has to tell (a file
+    // that could not be opened, a missing memo file) has been told, so that it never covers it.
+    void ShowStartupTip();
+    bool StartupTipDue = false;
     // Opens the help file or the web site with the desktop's handler; when no program opens it,
     // says so with the file or address, so that the user can open it by hand.
     void ShellOpenOrTell(const std::string& target, const QString& what);

@@ -240,6 +240,8 @@ void TFormMain::showEvent(QShowEvent* event) {
             PendingCommandLine.clear();
             if (!path.isEmpty())
                 Open(path);
+            // A tip that waited for the table follows what its open had to tell.
+            QMetaObject::invokeMethod(this, &TFormMain::ShowStartupTip, Qt::QueuedConnection);
         });
     }
 }

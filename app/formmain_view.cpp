@@ -8,7 +8,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QAbstractItemView>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
@@ -289,7 +289,16 @@ void TFormMain::MainTimerTimer() {
     if (FirstTick) {
         FirstTick = false;
         MainTimer->setInterval(1000);
-        if (Option && Option->AlwayShowTipOfTheDay)
-            M5_TIPOFTHEDAYClick();
+        StartupTipDue = Option && Option->AlwayShowTipOfTheDay;
     }
+    // After what is already posted: a message that the start-up open has queued shows first.
+    if (StartupTipDue)
+        QMetaObject::invokeMethod(this, &TFormMain::ShowStartupTip, Qt::QueuedConnection);
+}
+
+void TFormMain::ShowStartupTip() {
+    if (!StartupTipDue || !PendingCommandLine.isEmpty() || QApplication::activeModalWidget())
+        return;  // the next tick asks again
+    StartupTipDue = false;
+    M5_TIPOFTHEDAYClick();
 }
