@@ -126,7 +126,7 @@ TEST_F(RecordForms, MemoTextsComeBackFromTheEditorHoweverItCloses) {
         EXPECT_EQ(e.FlatMemo->Text(), QStringLiteral("hello\r\nworld"));
         e.FlatMemo->SetText(QStringLiteral("one\ntwo"));
     });
-    f.MemoDblClick(9);
+    vxtest::Mouse(f.FieldRows[9].Edit, QEvent::MouseButtonDblClick, QPoint(5, 5));  // a double click on the memo box
     ASSERT_TRUE(f.BitBtn3Click());
     std::string memo;
     Host.Dbf.Go(1);
