@@ -84,7 +84,9 @@ TShellOpen::TState TShellOpen::Poll() {
     pid_t r = ::waitpid(Pid, &st, WNOHANG);
     while (r < 0 && errno == EINTR) r = ::waitpid(Pid, &st, WNOHANG);
     if (r == 0) return State;
-    State = r == Pid && WIFEXITED(st) && WEXITSTATUS(st) == 0 ? Opened : Failed;
+    // A handler reaped elsewhere (children ignored) has said nothing against it.
+    if (r < 0) State = Opened;
+    else State = WIFEXITED(st) && WEXITSTATUS(st) == 0 ? Opened : Failed;
     return State;
 }
 

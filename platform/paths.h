@@ -32,7 +32,7 @@ public:
     TShellOpen(const TShellOpen&) = delete;
     TShellOpen& operator=(const TShellOpen&) = delete;
 
-    // Running until the handler ends; then Opened when it reported success, else Failed.
+    // Running until the handler ends; then Failed when it reported failure, else Opened.
     TState Poll();
 
 private:
