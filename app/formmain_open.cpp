@@ -286,6 +286,12 @@ void TFormMain::M2_REFRESHClick() {
     }
 }
 
+void TFormMain::ReloadIfStructureChanged() {
+    if (!CurDBF || !CurDBF->Active || !CurDBF->GetStructureChanged() || FileName.isEmpty()) return;
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || IsWorking()) return;
+    Open(FileName);
+}
+
 // ---- Workers ----
 
 bool TFormMain::IsLoadOver() const {

@@ -428,6 +428,7 @@ void TFormEditRecord::ReLoadData() {
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) return;
     try {
         Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
+        LoadedImage = Host.Table().GetReadImage();
         LoadInputs();
     } catch (const std::exception& e) {
         ReportFailure(ErrorText(e));
@@ -473,7 +474,7 @@ bool TFormEditRecord::WriteInputs() {
     std::vector<TFieldWrite> writes;
     if (!ConvertInputs(changed, writes)) return false;
     try {
-        recedit::WriteEdit(Host.Table(), rows, rows.DataList[static_cast<size_t>(index)], writes);
+        recedit::WriteEdit(Host.Table(), rows, rows.DataList[static_cast<size_t>(index)], writes, LoadedImage);
     } catch (const std::exception& e) {
         return ReportFailure(ErrorText(e));
     }
