@@ -287,9 +287,10 @@ void TFormMain::M2_REFRESHClick() {
 }
 
 void TFormMain::ReloadIfStructureChanged() {
-    if (!CurDBF || !CurDBF->Active || !CurDBF->GetStructureChanged() || FileName.isEmpty()) return;
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || IsWorking()) return;
-    Open(FileName);
+    // The table is the window thread's only while no worker runs.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || IsWorking() || !IsLoadOver())
+        return;
+    if (CurDBF && CurDBF->Active && CurDBF->GetStructureChanged() && !FileName.isEmpty()) Open(FileName);
 }
 
 // ---- Workers ----

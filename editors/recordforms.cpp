@@ -426,6 +426,7 @@ void TFormEditRecord::ReLoadData() {
     const int index = Host.SelectedIndex();
     const TDataList& list = Host.Rows().DataList;
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) return;
+    LoadedImage.clear();
     try {
         Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
         LoadedImage = Host.Table().GetReadImage();
