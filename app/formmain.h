@@ -338,6 +338,9 @@ public:
     void M2_HIDEDELRECClick();
     void M2_SHOWDELRECClick();
     void M2_REFRESHClick();
+    // Opens the table again once a command has found (and said) that another program changed
+    // its structure; waits while a dialog is open or a worker runs. The clock timer calls it.
+    void ReloadIfStructureChanged();
     void M2_CONTROLS_TBClick();
     void M2_CONTROLS_SBClick();
     void M2_CONTROLS_EBClick();

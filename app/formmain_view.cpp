@@ -286,6 +286,7 @@ void TFormMain::QuickSettingFontColor(int32_t color) {
 
 void TFormMain::MainTimerTimer() {
     SetStatusText(5, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    ReloadIfStructureChanged();
     if (FirstTick) {
         FirstTick = false;
         MainTimer->setInterval(1000);

@@ -3,6 +3,7 @@
 #include "engine/dbf.h"
 
 #include "engine/dbfmemo.h"
+#include "engine/raceseam.h"
 #include "platform/filestream.h"
 
 #include <algorithm>
@@ -113,6 +114,20 @@ std::string ResolveMemoName(const std::string& table, const char* ext) {
     const std::string& found = !sameStem.empty() ? sameStem : other;
     if (found.empty()) return exact;
     return p.has_parent_path() ? (p.parent_path() / found).string() : found;
+}
+
+// True when the `length` bytes at `offset` are all end-of-file marks: what an old program left
+// behind its last record is no record. Stops at the first other byte.
+bool OnlyEndMarks(TFileStream& s, int64_t offset, int64_t length) {
+    std::vector<uint8_t> chunk(size_t(std::min<int64_t>(length, int64_t(1) << 16)));
+    for (int64_t done = 0; done < length;) {
+        const size_t n = size_t(std::min<int64_t>(length - done, int64_t(chunk.size())));
+        if (!s.ReadAt(offset + done, chunk.data(), n)) return false;
+        if (std::any_of(chunk.begin(), chunk.begin() + std::ptrdiff_t(n), [](uint8_t b) { return b != EndOfFileMark; }))
+            return false;
+        done += int64_t(n);
+    }
+    return true;
 }
 
 // Another table of the folder (a name that differs from `table`'s only in letter case, or in
@@ -327,7 +342,12 @@ void TDBF::OpenTable() {
         s = OpenStream(FileName, TOpenMode::ReadOnly);
         ReadOnly = true;
     }
+    // The size and the header are read together under the lock, so that an append by another
+    // program falls wholly before or after them. A failure below closes the stream, which
+    // releases the lock.
+    TakeLock(*s, 0);
     const int64_t fileSize = s->Size();
+    vx::AtRacePoint("open");
     RecordBuffer.clear();
 
     // Header.
@@ -373,20 +393,25 @@ void TDBF::OpenTable() {
     for (int i = 0; i < count; ++i)
         if (IsMemoType(Descriptors[size_t(i) * FieldDescriptorSize + 11])) ++MemoFieldCount;
 
-    // The record count follows the data actually present.
-    uint64_t present = uint64_t(fileSize - headerLength) / recordLength;
-    uint32_t records = present > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                                      : static_cast<uint32_t>(present);
-    CountCorrectedInMemory = false;
-    if (records != HeaderRecordCount()) {
-        StoredCountAtOpen = HeaderRecordCount();
-        CorrectedCount = records;
-        SetHeaderRecordCount(records);
-        if (ReadOnly || !s->WriteAt(4, &Header[4], 4)) CountCorrectedInMemory = true;
-    }
+    // The record count (see Open in dbf.h), in memory only.
+    const uint32_t stored = HeaderRecordCount();
+    const uint64_t whole = uint64_t(fileSize - headerLength) / recordLength;
+    uint32_t records = stored;
+    if (whole < stored)
+        records = static_cast<uint32_t>(whole);
+    else if (whole > stored && !OnlyEndMarks(*s, headerLength + int64_t(stored) * recordLength,
+                                             int64_t(whole - stored) * recordLength))
+        records = static_cast<uint32_t>(std::min<uint64_t>(whole, std::numeric_limits<uint32_t>::max()));
+    StoredCountAtOpen = stored;
+    CorrectedCount = records;
+    CountCorrectedInMemory = records != stored;
+    SetHeaderRecordCount(records);
+    s->UnlockRegion(LockRegionOffset, LockRegionLength);
 
     RecomputeOffsets();
     Stream = std::move(s);
+    LockDepth = 0;
+    StructureChanged = false;
     RebuildFields();
     Active = true;
     CurrentRecNo = 0;
@@ -409,6 +434,7 @@ std::string TDBF::MemoFileNameFor(uint8_t version) const {
 
 void TDBF::FallBackToReadOnly() {
     Stream = OpenStream(FileName, TOpenMode::ReadOnly);
+    LockDepth = 0;
     ReadOnly = true;
 }
 
@@ -449,6 +475,9 @@ void TDBF::Close() {
     if (!Active) return;
     FieldCount = 0;
     Stream.reset();
+    LockDepth = 0;
+    ReadImageRecNo = 0;
+    StructureChanged = false;
     ReadOnly = false;
     Active = false;
     CurrentRecNo = 0;
@@ -495,6 +524,7 @@ void TDBF::RebuildFields() {
         FieldList.Add(std::move(f));
     }
     RecordBuffer.assign(size_t(2) * GetRecordLength(), 0);
+    ReadImageRecNo = 0;
     PointFields();
 }
 
@@ -628,10 +658,23 @@ void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
         return;
     }
     if (Memo->GetReadOnly()) Fail(" - The file is opened read-only!");
+    CheckFilesInPlace();
     const int32_t written = Memo->WriteMemo(block, text);
     // A failed write keeps the old reference.
     if (written == NoMemoBlock) Fail(" - Error in write memo!");
     f->SetMemoBlock(written);
+}
+
+void TDBF::CheckFilesInPlace() const {
+    CheckActive(true);
+    if (Stream && !Stream->StillAtPath()) Fail(dbftext::TableGone);
+    if (Memo->GetOpened() && !Memo->StillAtPath())
+        Fail(std::string(dbftext::MemoGoneBefore) + Memo->GetFileName() + dbftext::MemoGoneAfter);
+}
+
+void TDBF::SetLockTimeout(uint32_t ms) {
+    LockTimeout = ms;
+    Memo->SetLockTimeout(ms);
 }
 
 bool TDBF::GetMemoOpened() const { return Memo->GetOpened(); }

@@ -120,6 +120,25 @@ TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
     EXPECT_EQ(Bytes(1, 7) + Bytes(1, 10)[0], std::string(4, '\0') + '\x09');
 }
 
+TEST_F(RecordForms, ApplyAfterAnotherProgramChangedTheRecordWritesNothingAndKeepsTheInputs) {
+    TFormEditRecord f(Host);
+    TDBF other;
+    other.SetFileName(Path);
+    other.Open();  // on record 1
+    other.Edit();
+    other.GetField(0)->SetAsString("theirs");
+    other.Post();
+    const std::string before = vxtest::ReadAll(Path), memoBefore = vxtest::ReadAll(Dir.Path("all.fpt"));
+    f.FieldRows[7].Edit->setText(QStringLiteral("5"));
+    f.FieldRows[9].Memo = QStringLiteral("mine");
+    EXPECT_FALSE(f.BitBtn3Click());
+    EXPECT_EQ(Last().toStdString(), Path + dbftext::RecordChanged);
+    EXPECT_EQ(vxtest::ReadAll(Path) + vxtest::ReadAll(Dir.Path("all.fpt")), before + memoBefore);
+    EXPECT_EQ(f.FieldRows[7].Edit->text(), QStringLiteral("5"));
+    f.ReLoadData();  // shows the other change
+    EXPECT_EQ(f.FieldRows[0].Edit->text(), QStringLiteral("theirs"));
+}
+
 TEST_F(RecordForms, MemoTextsComeBackFromTheEditorHoweverItCloses) {
     TFormEditRecord f(Host);
     OnMemoEditor([](TFormMemoEditor& e) {
