@@ -306,4 +306,26 @@ int SetCodePageFromLocale(std::string_view locale) {
     return CurrentCodePage().Number();
 }
 
+// ---- what outputs declare ---------------------------------------------------------------
+
+TOutputCodePage OutputCodePageOf(int number) {
+    struct TEntry {
+        int Number;
+        uint8_t Mark;
+        const char* Charset;
+    };
+    static constexpr TEntry entries[] = {
+        {1252, 0x03, "windows-1252"}, {1250, 0xC8, "windows-1250"}, {1251, 0xC9, "windows-1251"},
+        {1253, 0xCB, "windows-1253"}, {1254, 0xCA, "windows-1254"}, {1255, 0x7D, "windows-1255"},
+        {1256, 0x7E, "windows-1256"}, {1257, 0xCC, "windows-1257"}, {1258, 0x00, "windows-1258"},
+        {874, 0x7C, "windows-874"},   {932, 0x7B, "Shift_JIS"},     {936, 0x7A, "GBK"},
+        {949, 0x79, "EUC-KR"},        {950, 0x78, "Big5"},          {28591, 0x00, "ISO-8859-1"},
+    };
+    for (const TEntry& e : entries)
+        if (e.Number == number) return {e.Mark, e.Charset, uint16_t(number)};
+    return {0x00, "windows-1252", 1252};
+}
+
+TOutputCodePage OutputCodePage() { return OutputCodePageOf(CurrentCodePage().Number()); }
+
 }  // namespace vx

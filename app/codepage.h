@@ -87,4 +87,21 @@ bool SetCodePage(int number);
 // use.
 int SetCodePageFromLocale(std::string_view locale);
 
+// What an output file says about the code page of its text.
+struct TOutputCodePage {
+    // The code-page mark of a table header (byte 29, the language driver id of the dBase and
+    // FoxPro family): 0x03 for 1252, 0xC8 1250, 0xC9 1251, 0xCB 1253, 0xCA 1254, 0x7D 1255,
+    // 0x7E 1256, 0xCC 1257, 0x7C 874, 0x7B 932, 0x7A 936, 0x79 949, 0x78 950; 0x00 for a page
+    // that has no mark (1258).
+    uint8_t TableMark = 0;
+    // The charset name an HTML page declares ("windows-1251", "Shift_JIS", ...).
+    const char* Charset = "windows-1252";
+    // The value of a BIFF CODEPAGE record: the page's number.
+    uint16_t Biff = 1252;
+};
+// The declaration of code page `number`.
+TOutputCodePage OutputCodePageOf(int number);
+// The declaration of the program's code page, which every output that declares one carries.
+TOutputCodePage OutputCodePage();
+
 }  // namespace vx

@@ -1,6 +1,7 @@
 #include "editors/createtable.h"
 
 #include "app/bytetext.h"
+#include "app/codepage.h"
 #include "editors/fieldcheck.h"
 #include "engine/dbf.h"
 #include "platform/filestream.h"
@@ -86,7 +87,7 @@ THeaderValues HeaderOf(const std::vector<TFieldDef>& defs, int kind, int year, i
     h.HeaderLength = static_cast<uint16_t>(32 * defs.size() + 33 + (kind == kVisualFoxPro ? 263 : 0));
     h.RecordLength = static_cast<uint16_t>(recordLength);
     h.Flags = kind == kVisualFoxPro && memo ? 2 : 0;
-    h.CodePage = 0x7A;
+    h.CodePage = vx::OutputCodePage().TableMark;
     return h;
 }
 

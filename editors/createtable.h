@@ -45,7 +45,7 @@ struct TDesignCheck {
 TDesignCheck CheckDesign(const std::vector<fieldtypes::TDesignField>& design, int kind, std::vector<TFieldDef>& defs);
 
 // Header of a new empty table of `kind` with these (mapped) fields, dated year/month/day
-// (the year stored as its last two digits).
+// (the year stored as its last two digits), marked with the program's code page.
 THeaderValues HeaderOf(const std::vector<TFieldDef>& defs, int kind, int year, int month, int day);
 
 // The save dialog's filter of a kind ("Visual FoxPro(*.DBF)|*.DBF|All File(*.*)|*.*", ...).

@@ -71,6 +71,7 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
          "AT:D:8:0 N:N:11:0 PIC:M:10:0", "t.dbt"},
         {kDBase4, {{"NOTE", "Memo", 4, 0}, {"OK", "Logical", 1, 0}}, 0x83, 0, "NOTE:M:10:0 OK:L:1:0", "t.dbt"},
     };
+    const exporttest::TCodePageScope page(1251);  // marked 0xC9
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.Version));
         vxtest::TempDir dir;
@@ -91,7 +92,7 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
         std::string expected(32, '\0');
         for (auto [at, value] : {std::pair{0, int(c.Version)}, {1, today.year() % 100}, {2, today.month()},
                                  {3, today.day()}, {8, headerLength & 0xFF}, {9, headerLength >> 8},
-                                 {10, recordLength & 0xFF}, {11, recordLength >> 8}, {28, int(c.Flags)}, {29, 0x7A}})
+                                 {10, recordLength & 0xFF}, {11, recordLength >> 8}, {28, int(c.Flags)}, {29, 0xC9}})
             expected[size_t(at)] = char(value);
         expected += descriptors + '\x0D' + std::string(c.Kind == kVisualFoxPro ? 263 : 0, '\0');
         EXPECT_EQ(vxtest::ReadAll(path), expected);

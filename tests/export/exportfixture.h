@@ -2,6 +2,7 @@
 // sources over it, a sink that records progress, and running the independent readers.
 #pragma once
 
+#include "app/codepage.h"
 #include "app/datalist.h"
 #include "app/sampletable.h"
 #include "engine/dbf.h"
@@ -21,6 +22,15 @@ namespace exporttest {
 
 using vxtest::ReadAll;
 using vxtest::TempDir;
+
+// The program's code page for the life of the object; the one before comes back after it.
+struct TCodePageScope {
+    explicit TCodePageScope(int number) { EXPECT_TRUE(vx::SetCodePage(number)) << number; }
+    ~TCodePageScope() { vx::SetCodePage(Saved); }
+    TCodePageScope(const TCodePageScope&) = delete;
+    TCodePageScope& operator=(const TCodePageScope&) = delete;
+    const int Saved = vx::CurrentCodePage().Number();
+};
 
 // Visual FoxPro table, one field of every type. Record 1: a name with a comma, a memo with CR LF
 // and a comma, general and picture memos. Record 2: a byte above 0x7F, blank N, D and T. Record

@@ -10,6 +10,8 @@
 #include "export/worksheetimport.h"
 #include "platform/filestream.h"
 
+#include <sstream>
+
 using namespace exporttest;
 using namespace saveastest;
 
@@ -171,7 +173,7 @@ namespace {
 const char* XlrdCheck = R"PY(
 import sys, xlrd
 saved = xlrd.open_workbook(sys.argv[1], formatting_info=True)
-old = xlrd.open_workbook(sys.argv[2], encoding_override='cp1252').sheet_by_index(0)
+old = xlrd.open_workbook(sys.argv[2]).sheet_by_index(0)
 s = saved.sheet_by_index(0)
 print(s.name)
 n = 0
@@ -295,4 +297,100 @@ TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
     EXPECT_FALSE(read.Ok);
     EXPECT_EQ(read.Message, "Record 1, field NAME: \"Alpha, Inc\" is not a valid value for this field. Nothing was appended.");
     EXPECT_EQ(read.Records.Count, 0u);
+}
+
+// ---- Every output says its code page: a Cyrillic table exported and saved as under the code
+// page of ru_RU reads back as the same text in programs that are told nothing about it. ----
+
+namespace {
+
+const std::string CyrillicNames =
+    "амбулаторно-поликлиническое\nбольничное\nНИИ\nобразовательное медицинское учреждение\n";
+
+// The NAME values ogrinfo shows, one a line.
+std::string OgrNames(const std::string& file) {
+    bool ok = false;
+    const std::string out = RunCommand("ogrinfo -ro -al -q " + file + " 2>&1", ok);
+    std::string names;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("  NAME (String) = ", 0) == 0) names += line.substr(18) + "\n";
+    return names;
+}
+
+// Runs a Python script with the interpreter that has `module` on `file`; empty when skipped.
+std::string Python(const TempDir& dir, const std::string& module, const std::string& script, const std::string& file) {
+    const std::string py = PythonWith(module);
+    if (py.empty()) return {};
+    vxtest::WriteAll(dir.Path("read.py"), "import sys\n" + script);
+    bool ok = false;
+    return RunCommand(py + " " + dir.Path("read.py") + " " + file + " 2>&1", ok);
+}
+
+// LibreOffice under an English locale turns the files into CSV (UTF-8); their texts, joined.
+std::string OfficeCsv(const TempDir& dir, const std::vector<std::string>& files, const char* inFilter) {
+    std::string command = "cd " + dir.Path("") + " && LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 soffice -env:UserInstallation=file://" +
+                          dir.Path("profile") + " --headless --norestore";
+    if (inFilter) command += std::string(" --infilter='") + inFilter + "'";
+    command += " --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir " + dir.Path("csv");
+    for (const std::string& f : files) command += " " + f;
+    bool ok = false;
+    RunCommand(command + " >/dev/null 2>&1", ok);
+    std::string all;
+    for (const std::string& f : files)
+        all += ReadAll(dir.Path("csv/" + std::filesystem::path(f).stem().string() + ".csv")) + "\n";
+    return all;
+}
+
+}  // namespace
+
+TEST(CodePageOutputs, ACyrillicTableReadsBackAsCyrillicInOtherPrograms) {
+    const TCodePageScope page(1251);  // as the locale ru_RU.UTF-8 gives
+    vxtest::App();
+    TempDir dir;
+    TTableRows rows(vxtest::CopyFixture(dir, "cp1251.dbf"));
+    const bool office = HaveOffice();
+    auto output = [&](bool saveAs, int kind, const std::string& name) {
+        const std::string file = dir.Path(name);
+        if (!saveAs) {
+            TRecordingSink sink;
+            WriteOutput(TOutputKind(kind), file, rows.Source(), sink);
+        } else if (office || kind != int(TOutputKind::Excel)) {
+            TSaveRun run;
+            RunSaveAs(&rows.Table, &rows.Store.DataList, uint8_t(TSaveAsThread::ModeVisualFoxPro + kind), file, true, run);
+            EXPECT_EQ(run.Outcome, TSaveAsThread::soDone) << name << run.Message;
+        }
+        return file;
+    };
+    for (bool saveAs : {false, true}) {
+        SCOPED_TRACE(saveAs ? "save as" : "export");
+        const std::string tag = saveAs ? "s" : "e";
+        for (int k = 0; k < 4; ++k) {
+            const std::string table = output(saveAs, k, tag + std::to_string(k) + ".dbf");
+            EXPECT_EQ(ReadAll(table)[29], '\xC9') << k;
+            if (HaveCommand("ogrinfo")) {
+                EXPECT_EQ(OgrNames(table), CyrillicNames) << k;
+            }
+            const std::string read = Python(dir, "dbfread", "import dbfread\nfor r in dbfread.DBF(sys.argv[1]): print(r['NAME'])\n", table);
+            if (!read.empty()) {
+                EXPECT_EQ(read, CyrillicNames) << k;
+            }
+        }
+        const std::string xls = output(saveAs, int(TOutputKind::Excel), tag + ".xls");
+        const std::string html = output(saveAs, int(TOutputKind::Html), tag + ".html");
+        if (!saveAs || office) {
+            const std::string read = Python(dir, "xlrd", "import xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                                          "for r in range(1, s.nrows): print(s.cell_value(r, 1))\n", xls);
+            if (!read.empty()) {
+                EXPECT_EQ(read, CyrillicNames);
+            }
+        }
+        if (!office) continue;
+        EXPECT_NE(ReadAll(html).find("charset=windows-1251"), std::string::npos);
+        for (const std::string& csv : {OfficeCsv(dir, {html}, "HTML (StarCalc)"), OfficeCsv(dir, {xls}, nullptr)}) {
+            std::istringstream names(CyrillicNames);
+            for (std::string name; std::getline(names, name);) EXPECT_NE(csv.find(name), std::string::npos) << name << "\n" << csv;
+        }
+    }
+    if (!office) GTEST_SKIP() << "LibreOffice is not installed: save as .xls and the LibreOffice reading were left out";
 }
