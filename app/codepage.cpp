@@ -83,6 +83,15 @@ std::unique_ptr<TCodePage> TCodePage::Build(int number) {
             return false;
         return enc.Convert(Utf32(c), back) && back == unit;
     };
+    // A pair that decodes to a character which encodes to another pair of the page (the NEC and
+    // IBM rows of 932, the duplicates of 950): shown as that character.
+    auto secondEncoding = [&](const std::string& unit, char32_t& c) {
+        std::string text, back;
+        if (!dec.Convert(unit, text) || text.size() != 4) return false;
+        c = FromUtf32(text);
+        if (c == 0 || c > MaxCodePoint || IsSurrogate(c) || c >= EscapeBase) return false;
+        return enc.Convert(Utf32(c), back) && back.size() == 2 && back != unit;
+    };
 
     bool any = false;
     for (int b = 0; b < 256; ++b) {
@@ -105,10 +114,13 @@ std::unique_ptr<TCodePage> TCodePage::Build(int number) {
             for (int trail = 0; trail < 256; ++trail) {
                 const std::string unit{char(lead), char(trail)};
                 char32_t c = 0;
-                if (!character(unit, c)) continue;
+                if (character(unit, c)) {
+                    page->Learn(c, unit);
+                } else if (!secondEncoding(unit, c)) {
+                    continue;
+                }
                 page->Pair[size_t(lead) << 8 | size_t(trail)] = c;
                 page->IsLead[lead] = true;
-                page->Learn(c, unit);
             }
         }
     }

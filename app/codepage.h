@@ -2,12 +2,15 @@
 // follows the system locale, and turned once into lookup tables with the system's converter
 // (iconv), so that converting table bytes is a few table look-ups, safe from any thread.
 //
-// Conversion is byte-exact both ways. A byte (or, on the double-byte pages 932, 936, 949 and
-// 950, a lead and trail byte pair) becomes its character only when that character encodes back
-// to exactly those bytes; every other byte (undefined in the page, a broken or truncated pair,
-// a pair whose character has a preferred encoding elsewhere) becomes the escape character
-// EscapeBase + byte, which encodes back to the byte. Escapes lie in the last private-use plane,
-// where no code page maps anything.
+// A byte (or, on the double-byte pages 932, 936, 949 and 950, a lead and trail byte pair) that
+// the page defines becomes its character; every other byte (undefined in the page, a broken or
+// truncated pair) becomes the escape character EscapeBase + byte, which encodes back to the
+// byte. Escapes lie in the last private-use plane, where no code page maps anything. A
+// character encodes to the bytes the system's converter gives it. Decoding and encoding again
+// gives back the same bytes, except for the few pairs whose character has a second encoding in
+// its page (cp932 87 90 and 81 E0 are both U+2252, cp950 A2 CC and A4 51 both U+5341): such a
+// pair shows as its character and encodes as the page's preferred pair, so a value is only
+// stored from its text when the user changed it.
 #pragma once
 
 #include <cstddef>
@@ -52,7 +55,7 @@ private:
     // Character of each byte on its own (an escape when the byte is not a character alone).
     char32_t Single[256] = {};
     // Double-byte pages: the character of lead byte L and trail byte T at L * 256 + T, 0 when
-    // the pair is not a character of its own; IsLead marks the bytes that start a pair.
+    // the pair is no character; IsLead marks the bytes that start a pair.
     std::vector<char32_t> Pair;
     bool IsLead[256] = {};
     // Encoding of the characters U+0001..U+FFFF: 0 none, 1..0xFF one byte, else two bytes
