@@ -219,18 +219,53 @@ TEST_F(CreateTableTest, CreatingOverAnExistingTable) {
     EXPECT_EQ(after.size(), 2u);
     EXPECT_EQ(after["OLD.FPT"], before.at("OLD.FPT"));
     EXPECT_NE(after["old.dbf"], before.at("old.dbf"));
-    // A memo table replaces the memo file of its name, found ignoring letter case.
+    // A memo table gets the memo file of exactly its name; the one in another letter case
+    // stays as it was.
     TFormCreateDBF memo(&Host);
     memo.AddRow({"TEXT", "Memo", 4, 0});
     Boxes.Answer(mrYes);
     memo.BitBtn1Click();
     after = structtest::Snapshot(Dir.Root());
-    EXPECT_EQ(after.size(), 2u);
-    EXPECT_EQ(after["OLD.FPT"].size(), 512u);
+    EXPECT_EQ(after.size(), 3u);
+    EXPECT_EQ(after["OLD.FPT"], before.at("OLD.FPT"));
+    EXPECT_EQ(after["old.fpt"].size(), 512u);
     TDBF dbf;
     dbf.SetFileName(path);
     dbf.Open();
     EXPECT_EQ(dbf.GetFieldName(0), "TEXT");
+    EXPECT_EQ(dbf.GetMemoFileName(), Dir.Path("old.fpt"));
+}
+
+TEST_F(CreateTableTest, ATableWhoseNameDiffersInLetterCaseIsAnotherTable) {
+    // OTHER.DBF with its memo texts in OTHER.FPT; then other.dbf with a memo field beside it.
+    CreateTableFile(Dir.Path("OTHER.DBF"), 0x30, {{"NOTE", 'M', 4}});
+    vxtest::WriteAll(Dir.Path("OTHER.FPT"), vxtest::ReadAll(Dir.Path("OTHER.fpt")) + "memo texts");
+    std::filesystem::remove(Dir.Path("OTHER.fpt"));
+    const auto before = structtest::Snapshot(Dir.Root());
+    Host.SaveName = Q(Dir.Path("other.dbf"));
+    TFormCreateDBF dialog(&Host);
+    dialog.AddRow({"TEXT", "Memo", 4, 0});
+    dialog.BitBtn1Click();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted) << Boxes.Asked.size();
+    auto after = structtest::Snapshot(Dir.Root());
+    for (const char* other : {"OTHER.DBF", "OTHER.FPT"}) EXPECT_EQ(after[other], before.at(other)) << other;
+    EXPECT_EQ(after.size(), 4u);
+    EXPECT_EQ(after["other.fpt"].size(), 512u);
+    TDBF dbf;
+    dbf.SetFileName(Dir.Path("other.dbf"));
+    dbf.Open();
+    EXPECT_EQ(dbf.GetMemoFileName(), Dir.Path("other.fpt"));
+    dbf.Close();
+
+    // A memo file of exactly the new name that is another table's own (MEMO.DBF reads its
+    // memo texts from memo.fpt when no MEMO.fpt is there) refuses the table; nothing changes.
+    CreateTableFile(Dir.Path("MEMO.DBF"), 0x30, {{"NOTE", 'M', 4}});
+    std::filesystem::rename(Dir.Path("MEMO.fpt"), Dir.Path("memo.fpt"));
+    const auto kept = structtest::Snapshot(Dir.Root());
+    Host.SaveName = Q(Dir.Path("memo.dbf"));
+    dialog.BitBtn1Click();
+    EXPECT_NE(Boxes.Asked.back().Text.indexOf(QStringLiteral("belongs to another table!")), -1);
+    EXPECT_EQ(structtest::Snapshot(Dir.Root()), kept);
 }
 
 TEST_F(CreateTableTest, AFailedCreationKeepsTheDialogAndTheOldFiles) {
