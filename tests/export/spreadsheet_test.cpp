@@ -394,3 +394,29 @@ TEST(CodePageOutputs, ACyrillicTableReadsBackAsCyrillicInOtherPrograms) {
     }
     if (!office) GTEST_SKIP() << "LibreOffice is not installed: save as .xls and the LibreOffice reading were left out";
 }
+
+TEST(CodePageOutputs, AppendingAWorksheetRefusesACellTheCodePageCannotHold) {
+    if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    vxtest::App();
+    TempDir dir;
+    const std::string book = dir.Path("cyrillic.xls");
+    {
+        const TCodePageScope page(1251);
+        TTableRows source(vxtest::CopyFixture(dir, "cp1251.dbf"));
+        TRecordingSink sink;
+        WriteExcel(book, source.Source(), sink);
+    }
+    const TCodePageScope page(1252);
+    CreateTableFile(dir.Path("names.dbf"), 0x03, {{"RN", 'N', 4}, {"NAME", 'C', 100}});
+    TTableRows names(dir.Path("names.dbf"));
+    records::TAppendSource read = ReadWorksheetRecords(names.Table, book, {});
+    EXPECT_FALSE(read.Ok);
+    EXPECT_EQ(read.Message, "Row 2, column B: The character \"\xD0\xB0\" cannot be stored in this code page! Nothing was appended.");
+    EXPECT_EQ(read.Records.Count, 0u);
+    // A column that meets no field may hold any text.
+    CreateTableFile(dir.Path("numbers.dbf"), 0x03, {{"RN", 'N', 4}});
+    TTableRows numbers(dir.Path("numbers.dbf"));
+    read = ReadWorksheetRecords(numbers.Table, book, {});
+    ASSERT_TRUE(read.Ok) << read.Message;
+    EXPECT_EQ(read.Records.Count, 4u);
+}
