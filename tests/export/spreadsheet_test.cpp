@@ -37,7 +37,7 @@ TEST(Spreadsheet, AWorkbookReachesTheApplicationWithItsTextsAndFormats) {
     app.AddWorkbook();
     app.SetSheetName(QStringLiteral("data.xls"));
     const QString texts[] = {QStringLiteral("NAME"), QStringLiteral("  two  blanks "), QStringLiteral("a\ttab<&>\"x\""),
-                             QStringLiteral("line one\r\nline two\nthree"), QStringLiteral("bell\x07gone"),
+                             QStringLiteral("line one\r\nline two\nthree\r\n"), QStringLiteral("bell\x07gone"),
                              QString::fromUtf8("Caf\xc3\xa9")};
     for (int c = 1; c <= 6; ++c) {
         app.SetCell(1, c, texts[c - 1]);
@@ -58,7 +58,7 @@ TEST(Spreadsheet, AWorkbookReachesTheApplicationWithItsTextsAndFormats) {
     const auto rows = ReadSheet(out);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], (std::vector<QString>{QStringLiteral("NAME"), QStringLiteral("  two  blanks "),
-                                             QStringLiteral("a\ttab<&>\"x\""), QStringLiteral("line one\nline two\nthree"),
+                                             QStringLiteral("a\ttab<&>\"x\""), QStringLiteral("line one\r\nline two\nthree\r\n"),
                                              QStringLiteral("bellgone"), QString::fromUtf8("Caf\xc3\xa9")}));
     EXPECT_TRUE(rows[1].empty());
     EXPECT_EQ(rows[2].size(), 6u);
@@ -419,4 +419,34 @@ TEST(CodePageOutputs, AppendingAWorksheetRefusesACellTheCodePageCannotHold) {
     read = ReadWorksheetRecords(numbers.Table, book, {});
     ASSERT_TRUE(read.Ok) << read.Message;
     EXPECT_EQ(read.Records.Count, 4u);
+}
+
+TEST(LibreOffice, SaveAsXlsKeepsEveryLineBreakOfTheMemoTexts) {
+    const std::string python = PythonWith("xlrd");
+    if (!HaveOffice() || python.empty()) GTEST_SKIP() << "LibreOffice or xlrd is not installed";
+    vxtest::App();
+    TempDir dir;
+    const std::string table = MakeAllTypesTable(dir.Path("all.dbf"));
+    const char* memos[] = {"Line one\r\nLine two, with comma", "trailing\r\n", "\r\n\r\nlines\n\n", "one\ntwo"};
+    {
+        TDBF t;
+        t.SetFileName(table);
+        t.Open();
+        for (uint32_t r : {2u, 3u}) {
+            t.Go(r);
+            t.Edit();
+            t.SetMemo("NOTES", memos[r - 1]);
+            t.Post();
+        }
+    }
+    TTableRows rows(table);
+    TSaveRun run;
+    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, dir.Path("memo.xls"), true, run);
+    ASSERT_EQ(run.Outcome, TSaveAsThread::soDone) << run.Message;
+    vxtest::WriteAll(dir.Path("read.py"), "import sys, xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                          "for r in range(1, s.nrows): print(s.cell_value(r, 9).encode('utf-8').hex())\n");
+    std::string want;
+    for (const char* m : memos) want += QByteArray(m).toHex().toStdString() + "\n";
+    bool ok = false;
+    EXPECT_EQ(RunCommand(python + " " + dir.Path("read.py") + " " + dir.Path("memo.xls"), ok), want);
 }
