@@ -237,35 +237,30 @@ TEST_F(CreateTableTest, CreatingOverAnExistingTable) {
 }
 
 TEST_F(CreateTableTest, ATableWhoseNameDiffersInLetterCaseIsAnotherTable) {
-    // OTHER.DBF with its memo texts in OTHER.FPT; then other.dbf with a memo field beside it.
-    CreateTableFile(Dir.Path("OTHER.DBF"), 0x30, {{"NOTE", 'M', 4}});
+    // OTHER.DBF keeps its memo texts in OTHER.FPT, MEMO.DBF in memo.fpt.
+    for (const char* t : {"OTHER", "MEMO"}) CreateTableFile(Dir.Path(std::string(t) + ".DBF"), 0x30, {{"NOTE", 'M', 4}});
     vxtest::WriteAll(Dir.Path("OTHER.FPT"), vxtest::ReadAll(Dir.Path("OTHER.fpt")) + "memo texts");
     std::filesystem::remove(Dir.Path("OTHER.fpt"));
+    std::filesystem::rename(Dir.Path("MEMO.fpt"), Dir.Path("memo.fpt"));
     const auto before = structtest::Snapshot(Dir.Root());
-    Host.SaveName = Q(Dir.Path("other.dbf"));
     TFormCreateDBF dialog(&Host);
     dialog.AddRow({"TEXT", "Memo", 4, 0});
+    // memo.dbf would take MEMO.DBF's memo file: refused, nothing written.
+    Host.SaveName = Q(Dir.Path("memo.dbf"));
     dialog.BitBtn1Click();
-    ASSERT_EQ(dialog.result(), QDialog::Accepted) << Boxes.Asked.size();
+    EXPECT_NE(Boxes.Asked.back().Text.indexOf(QStringLiteral("belongs to another table!")), -1);
+    EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
+    // other.dbf gets a memo file of its own; the other table's files stay byte for byte.
+    Host.SaveName = Q(Dir.Path("other.dbf"));
+    dialog.BitBtn1Click();
     auto after = structtest::Snapshot(Dir.Root());
-    for (const char* other : {"OTHER.DBF", "OTHER.FPT"}) EXPECT_EQ(after[other], before.at(other)) << other;
-    EXPECT_EQ(after.size(), 4u);
+    EXPECT_EQ(after.size(), before.size() + 2);
+    for (const auto& [name, bytes] : before) EXPECT_EQ(after[name], bytes) << name;
     EXPECT_EQ(after["other.fpt"].size(), 512u);
     TDBF dbf;
     dbf.SetFileName(Dir.Path("other.dbf"));
     dbf.Open();
     EXPECT_EQ(dbf.GetMemoFileName(), Dir.Path("other.fpt"));
-    dbf.Close();
-
-    // A memo file of exactly the new name that is another table's own (MEMO.DBF reads its
-    // memo texts from memo.fpt when no MEMO.fpt is there) refuses the table; nothing changes.
-    CreateTableFile(Dir.Path("MEMO.DBF"), 0x30, {{"NOTE", 'M', 4}});
-    std::filesystem::rename(Dir.Path("MEMO.fpt"), Dir.Path("memo.fpt"));
-    const auto kept = structtest::Snapshot(Dir.Root());
-    Host.SaveName = Q(Dir.Path("memo.dbf"));
-    dialog.BitBtn1Click();
-    EXPECT_NE(Boxes.Asked.back().Text.indexOf(QStringLiteral("belongs to another table!")), -1);
-    EXPECT_EQ(structtest::Snapshot(Dir.Root()), kept);
 }
 
 TEST_F(CreateTableTest, AFailedCreationKeepsTheDialogAndTheOldFiles) {

@@ -27,8 +27,6 @@ using vxtest::TempDir;
 struct TCodePageScope {
     explicit TCodePageScope(int number) { EXPECT_TRUE(vx::SetCodePage(number)) << number; }
     ~TCodePageScope() { vx::SetCodePage(Saved); }
-    TCodePageScope(const TCodePageScope&) = delete;
-    TCodePageScope& operator=(const TCodePageScope&) = delete;
     const int Saved = vx::CurrentCodePage().Number();
 };
 
@@ -158,6 +156,19 @@ inline std::string PythonWith(const std::string& module) {
         if (ok) return py;
     }
     return {};
+}
+
+// Runs a Python script on `file` with the interpreter that has `module`; empty when skipped.
+inline std::string RunPython(const TempDir& dir, const std::string& module, const std::string& script,
+                      const std::string& file) {
+    const std::string py = PythonWith(module);
+    if (py.empty()) return {};
+    vxtest::WriteAll(dir.Path("reader.py"), "import sys\nH = lambda v: (v if isinstance(v, str) else str(v))"
+                                            ".encode('latin-1').hex()\n" + script);
+    bool ok = false;
+    const std::string out = RunCommand(py + " " + dir.Path("reader.py") + " " + file, ok);
+    EXPECT_TRUE(ok) << out;
+    return out;
 }
 
 }  // namespace exporttest

@@ -85,19 +85,6 @@ std::string HexLines(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-// Runs a Python script on `file` with the interpreter that has `module`; empty when skipped.
-std::string RunPython(const TempDir& dir, const std::string& module, const std::string& script,
-                      const std::string& file) {
-    const std::string py = PythonWith(module);
-    if (py.empty()) return {};
-    vxtest::WriteAll(dir.Path("reader.py"), "import sys\nH = lambda v: (v if isinstance(v, str) else str(v))"
-                                            ".encode('latin-1').hex()\n" + script);
-    bool ok = false;
-    const std::string out = RunCommand(py + " " + dir.Path("reader.py") + " " + file, ok);
-    EXPECT_TRUE(ok) << out;
-    return out;
-}
-
 // The table of every field type, written as each output in code page 1252.
 struct TWritten {
     TCodePageScope Page{1252};
@@ -296,33 +283,4 @@ TEST(ExportTables, ColumnsAreTakenByIndexWhateverTheirNames) {
     EXPECT_EQ(ReadAll(dir.Path("out.csv")), "v2,v1,v0\r\n");
     WriteTableFile(TOutputKind::FoxBase, dir.Path("out.dbf"), rows, sink);
     EXPECT_EQ(RecordBytes(dir.Path("out.dbf")), " v2 v1 v0 ");
-}
-
-TEST(ExportReaders, EveryCodePageMarksItsTablesAsOtherReadersKnowIt) {
-    TempDir dir;
-    TTableRows src(MakeTable(dir.Path("src.dbf"), {{"NAME", 'C', 4}}, {{"ab"}}));
-    std::string files, want;
-    for (int number : vx::KnownCodePages()) {
-        SCOPED_TRACE(number);
-        const TCodePageScope page(number);
-        const std::string file = dir.Path(std::to_string(number) + ".dbf");
-        TRecordingSink sink;
-        WriteTableFile(TOutputKind::FoxPro2, file, src.Source(), sink);
-        files += (files.empty() ? "" : ",") + file;
-        // dbfread knows every mark but the Baltic one; a table without mark reads as ASCII.
-        want += (number == 1257 || number == 1258 ? std::string("ascii") : "cp" + std::to_string(number)) + "\n";
-        if (!HaveCommand("ogrinfo")) continue;
-        bool ok = false;
-        const std::string out = RunCommand("ogrinfo -ro -so -al -mdd all " + file + " 2>&1", ok);
-        const size_t at = out.find("SOURCE_ENCODING=");
-        const std::string encoding = at == std::string::npos ? "" : out.substr(at + 16, out.find('\n', at) - at - 16);
-        // GDAL 3.6 knows no mark of 1255 and 1256 (the marks of Visual FoxPro's documentation).
-        const bool none = number == 1258 || ((number == 1255 || number == 1256) && encoding.empty());
-        EXPECT_EQ(encoding, none ? std::string() : "CP" + std::to_string(number));
-    }
-    const std::string read = RunPython(dir, "dbfread",
-                                       "import dbfread\nfor f in sys.argv[1].split(','): print(dbfread.DBF(f).encoding)\n", files);
-    if (!read.empty()) {
-        EXPECT_EQ(read, want);
-    }
 }
