@@ -1,6 +1,7 @@
 // The program's code page: chosen from the locale, byte-exact both ways in every page (undefined
-// bytes, broken and truncated double-byte pairs, pairs with a preferred encoding elsewhere), and
-// typed characters outside the page refused rather than stored as '?'; and the texts of values.
+// bytes, broken and truncated double-byte pairs), pairs with a preferred encoding elsewhere shown
+// as their characters, and typed characters outside the page refused rather than stored as '?';
+// and the texts of values.
 #include "app/bytetext.h"
 #include "app/codepage.h"
 #include "app/sampletable.h"

@@ -1,7 +1,8 @@
 // The spreadsheet layer. Without LibreOffice: what it hands the application, the reader of the
 // converted sheets on good and hostile input, failures and the missing application. Through
-// LibreOffice itself (skipped when it, or Python's xlrd, is not installed): save as ".xls" and
-// worksheet import.
+// LibreOffice itself (skipped when it, or Python's xlrd, is not installed): save as ".xls",
+// worksheet import and append, and outputs of a Cyrillic table read by programs told nothing of
+// its code page.
 #include "saveasfixture.h"
 
 #include "app/recordimage.h"
@@ -9,8 +10,6 @@
 #include "export/worksheetappend.h"
 #include "export/worksheetimport.h"
 #include "platform/filestream.h"
-
-#include <sstream>
 
 using namespace exporttest;
 using namespace saveastest;
