@@ -147,6 +147,15 @@ bool MemoOfAnotherTable(const std::string& table, const std::string& memo, const
 
 }  // namespace
 
+std::string NewMemoFileName(const std::string& table, uint8_t version) {
+    const char* ext = MemoExtension(version);
+    if (!ext) return std::string();
+    const std::string memo = ReplaceExtension(table, ext);
+    if (vx::FileExists(memo) && MemoOfAnotherTable(table, memo, ext))
+        throw EDBFError(table + " - The memo file " + memo + " belongs to another table!");
+    return memo;
+}
+
 // ---- names ------------------------------------------------------------------------------
 
 std::string DbfVersionName(uint8_t version) {
@@ -247,10 +256,7 @@ void TDBF::CreateTable() {
         if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
     // The memo file is named exactly after the table: a memo file in another letter case is
     // left alone, and one that another table uses is never replaced.
-    const char* ext = MemoExtension(GetVersion());
-    const std::string memoName = hasMemo && ext ? ReplaceExtension(FileName, ext) : std::string();
-    if (!memoName.empty() && vx::FileExists(memoName) && MemoOfAnotherTable(FileName, memoName, ext))
-        Fail(" - The memo file " + memoName + " belongs to another table!");
+    const std::string memoName = hasMemo ? NewMemoFileName(FileName, GetVersion()) : std::string();
 
     Stream = OpenStream(FileName, TOpenMode::Create);
     try {

@@ -45,6 +45,13 @@ std::string DbfVersionName(uint8_t version);
 std::string FieldTypeName(char type);
 char FieldTypeFromName(const std::string& name);
 
+// The memo file that a new table of `version` written as `table` gets: the table's name with
+// the memo extension of the version (".fpt" or ".dbt"), exactly, whatever files of a name that
+// differs only in letter case lie beside it; empty for a version without memo file. Raises
+// EDBFError, naming the file, when a file of that name is the memo file of another table of
+// the folder (one whose name differs only in letter case).
+std::string NewMemoFileName(const std::string& table, uint8_t version);
+
 class TDBF {
 public:
     TDBF();

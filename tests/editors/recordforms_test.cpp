@@ -93,6 +93,22 @@ TEST_F(RecordForms, ApplyWithNothingChangedLeavesRealTablesByteIdentical) {
     }
 }
 
+TEST_F(RecordForms, ACharacterOfTwoEncodingsShowsAsItselfAndKeepsItsBytesUnlessEdited) {
+    const exporttest::TCodePageScope page(932);  // 87 90 and 81 E0 are both U+2252
+    const std::string path = Dir.Path("sjis.dbf");
+    CreateTableFile(path, 0x03, {{"A", 'C', 4}, {"B", 'C', 4}});
+    vxtest::WriteAll(path, vxtest::ReadAll(path) + " \x87\x90\xED\x40\x87\x90  ");
+    TTestHost host;
+    host.Open(path);
+    host.Selected = 0;
+    TFormEditRecord f(host);
+    EXPECT_EQ(f.FieldRows[0].Edit->text(), QString::fromUtf8("\u2252\u7E8A"));
+    f.FieldRows[1].Edit->setText(f.FieldRows[1].Edit->text() + QLatin1Char('x'));
+    ASSERT_TRUE(f.BitBtn3Click());
+    EXPECT_EQ(edtest::FieldBytes(path, host.Dbf, 1, 0) + edtest::FieldBytes(path, host.Dbf, 1, 1),
+              "\x87\x90\xED\x40\x81\xE0x ");
+}
+
 TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
     Host.Dbf.Go(1);
     Host.Dbf.Edit();
