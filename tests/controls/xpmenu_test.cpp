@@ -147,7 +147,12 @@ protected:
 };
 
 TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
-    EXPECT_THROW(TXPMenu(nullptr), EInvalidCast);  // a painter needs a form
+    // A painter belongs to a form or a frame (a plain widget holding controls), never a control.
+    for (QWidget* owner : std::initializer_list<QWidget*>{nullptr, Button, Panel, Group, Memo})
+        EXPECT_THROW(TXPMenu{owner}, EInvalidCast) << (owner ? owner->metaObject()->className() : "null");
+    std::unique_ptr<QWidget> frame = std::make_unique<QWidget>(Form.get());
+    EXPECT_NO_THROW(TXPMenu{frame.get()});
+    frame.reset();
     std::unique_ptr<QStyle> own(QStyleFactory::create(QStringLiteral("Fusion")));
     Button->setStyle(own.get());
     std::vector<QImage> before;
@@ -336,6 +341,49 @@ TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
                              QStyleOptionMenuItem::Normal, true);
     ExpectPixels(tab, {{0, 12, cs.MenuFrame}, {195, 0, cs.MenuFrame}, {196, 12, Darken(cs.MenuBar, 100)},
                        {199, 12, Darken(cs.MenuBar, 10)}, {10, 23, cs.MenuBar} /* open at the bottom */});
+}
+
+// An idle icon is lightened by DimLevel on a high-colour screen, a selected or checked one is
+// left as it is, and a disabled one is turned grey with GrayLevel, then lightened by 40.
+TEST_F(XPMenuTest, MenuIconsAreDimmedWhenIdleAndGreyedWhenDisabled) {
+    Activate();
+    const TColor c = RGB(40, 110, 200);
+    auto iconCentre = [&](QStyle::State state, bool checked) {
+        QImage img(200, 24, QImage::Format_RGB32);
+        img.fill(Qt::magenta);
+        QPainter p(&img);
+        QStyleOptionMenuItem o;
+        o.initFrom(Menu);
+        o.rect = img.rect();
+        o.state = state;
+        o.menuItemType = QStyleOptionMenuItem::Normal;
+        o.checkType = checked ? QStyleOptionMenuItem::NonExclusive : QStyleOptionMenuItem::NotCheckable;
+        o.checked = checked;
+        o.text = QStringLiteral("Open");
+        o.icon = Square(QColor(40, 110, 200));
+        Style()->DrawMenuItem(&o, &p, Menu, false);
+        p.end();
+        return At(img, 3 + 8, 3 + 8);  // the 16-pixel icon sits 3 in and 3 down in the 24 column
+    };
+    const struct {
+        const char* What;
+        int Dim, Gray;
+        QStyle::State State;
+        bool Checked;
+        TColor Want;
+    } cases[] = {
+        {"idle", 30, 10, QStyle::State_Enabled, false, Lighten(c, 30)},
+        {"idle, dim level 75", 75, 10, QStyle::State_Enabled, false, Lighten(c, 75)},
+        {"selected", 75, 10, QStyle::State_Enabled | QStyle::State_Selected, false, c},
+        {"checked", 75, 10, QStyle::State_Enabled, true, c},
+        {"disabled", 30, 10, QStyle::State_None, false, Lighten(Grey(c, 10), 40)},
+        {"disabled, grey level 60", 30, 60, QStyle::State_None, false, Lighten(Grey(c, 60), 40)},
+    };
+    for (const auto& k : cases) {
+        Painter->SetDimLevel(k.Dim);
+        Painter->SetGrayLevel(k.Gray);
+        EXPECT_EQ(iconCentre(k.State, k.Checked), k.Want) << k.What;
+    }
 }
 
 TEST_F(XPMenuTest, ControlsArePaintedFlatInEachState) {
