@@ -6,9 +6,23 @@
 #include <QImage>
 #include <QMimeData>
 
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "imagingtest.h"
 #include "qtapp.h"
 #include "testutil.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_HAS_ASAN 1
+#endif
+#endif
+#ifndef VX_HAS_ASAN
+#define VX_HAS_ASAN 0
+#endif
 
 using namespace vx::img;
 
@@ -34,8 +48,9 @@ QImage QtDecode(const std::string& bytes) {
     return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "GIF");
 }
 
-// LZW codes packed least significant bit first, as a frame's data with its code size byte.
-std::string Codes(int codeSize, std::initializer_list<std::pair<int, int>> codes) {
+// LZW codes (code, width) packed least significant bit first, as a frame's data: its code size
+// byte, sub-blocks of up to 255 bytes, the zero block.
+std::string Codes(int codeSize, const std::vector<std::pair<int, int>>& codes) {
     std::string bytes;
     uint32_t acc = 0;
     int bits = 0;
@@ -45,7 +60,35 @@ std::string Codes(int codeSize, std::initializer_list<std::pair<int, int>> codes
         while (bits >= 8) bytes.push_back(char(acc & 0xFF)), acc >>= 8, bits -= 8;
     }
     if (bits) bytes.push_back(char(acc));
-    return std::string(1, char(codeSize)) + char(bytes.size()) + bytes + '\0';
+    std::string data(1, char(codeSize));
+    for (size_t i = 0; i < bytes.size(); i += 255) data += char(std::min<size_t>(255, bytes.size() - i)) + bytes.substr(i, 255);
+    return data + '\0';
+}
+
+// The data that gives the most pixels for its length, all of value 1: a pixel, then `codes` - 1
+// codes each for a string one longer than the one before (the code about to be made), the
+// table once full its last code again and again; with the pixels it gives and the bytes its
+// codes take.
+struct TSolid {
+    std::string Data;
+    uint64_t Pixels = 1;
+    size_t CodeBytes = 0;
+};
+TSolid SolidData(int codeSize, int codes) {
+    int width = codeSize + 1, freeCode = (1 << codeSize) + 2;
+    std::vector<std::pair<int, int>> list{{1, width}};
+    TSolid s;
+    uint64_t length = 1, bits = uint64_t(width);
+    for (int k = 2; k <= codes; ++k) {
+        list.push_back({std::min(freeCode, 4095), width});
+        bits += uint64_t(width);
+        length += freeCode < 4096 ? 1 : 0;
+        s.Pixels += length;
+        if (freeCode < 4096 && ++freeCode >= (1 << width) && width < 12) ++width;
+    }
+    s.Data = Codes(codeSize, list);
+    s.CodeBytes = size_t((bits + 7) / 8);
+    return s;
 }
 
 // A file of one frame with the given descriptor packed byte, optional local table and data.
@@ -187,6 +230,21 @@ TEST(GifWrite, TransparencyIntervalCommentAndFramesSurviveARoundTrip) {
     EXPECT_EQ(Message([&] { empty.SaveToBytes(); }), "No GIF Data to write");
 }
 
+// The first frame's table becomes the global one; every later frame carries its own, even one
+// equal to it.
+TEST(GifWrite, LaterFramesCarryTheirOwnTable) {
+    vxtest::App();
+    const TDib dib = vxtest::NoiseDib(6, 4, 4);
+    TGIFImage gif;
+    for (int i = 0; i < 2; ++i) gif.Frame(gif.AddFrame(nullptr)).SetBitmap(dib);
+    const TGifFileBlocks file = ReadGifBlocks(gif.SaveToBytes());
+    ASSERT_EQ(file.Frames.size(), 2u);
+    EXPECT_FALSE(file.Frames[0].HasLocalTable);
+    EXPECT_TRUE(file.Frames[1].HasLocalTable);
+    EXPECT_EQ(file.Frames[1].LocalTable.Count, 16);
+    EXPECT_EQ(std::memcmp(file.Frames[1].LocalTable.Rgb, file.GlobalTable.Rgb, 16 * 3), 0);
+}
+
 // Hostile frame data is refused or, in a frame already cut short, stops quietly.
 TEST(GifDecode, CorruptDataIsRefusedWithoutReadingPastIt) {
     TGifColorTable table;
@@ -215,9 +273,80 @@ TEST(GifDecode, CorruptDataIsRefusedWithoutReadingPastIt) {
     m.Height = 1;
     m.Data = Codes(4, {{16, 5}, {9, 5}, {17, 5}});
     EXPECT_EQ(DecodeGifFrame(m, 3, table).Index(0, 0), 1);
-    // A frame far larger than its data could fill is refused before anything is allocated.
-    m.Width = m.Height = 65535;
-    EXPECT_EQ(Message([&] { DecodeGifFrame(m, 3, table); }), "GIF encoded data is corrupt");
+    // A frame larger than its data could fill is refused before anything is allocated, even
+    // one marked corrupted.
+    for (int side : {1000, 65535})
+        for (bool cut : {false, true}) {
+            m.Width = m.Height = side;
+            m.Corrupted = cut;
+            EXPECT_EQ(Message([&] { DecodeGifFrame(m, 3, table); }), "GIF encoded data is corrupt") << side << cut;
+        }
+}
+
+// Data made to give the most pixels it can fills a frame of that size, which the bound allows;
+// a frame claiming more than the bound is corrupt.
+TEST(GifDecode, FramesAreAllocatedOnlyForWhatTheirDataCanFill) {
+    for (auto [codeSize, codes] : {std::pair{2, 2000}, {2, 5000}, {8, 4500}}) {
+        SCOPED_TRACE(testing::Message() << codeSize << " " << codes);
+        const TSolid solid = SolidData(codeSize, codes);
+        const uint64_t bound = MaxLzwPixels(solid.CodeBytes, codeSize);
+        EXPECT_GE(bound, solid.Pixels);
+        EXPECT_LE(bound, solid.Pixels + solid.Pixels / 50 + 4096);  // and not far above
+        const int bits = std::min(codeSize, 8);
+        TGifColorTable table;
+        table.Count = 1 << bits;
+        TGifFrameBlock f;
+        f.Width = 4096;
+        f.Height = int(solid.Pixels / 4096);
+        f.Data = solid.Data;
+        TDib dib = DecodeGifFrame(f, bits, table);
+        EXPECT_EQ(dib.Index(0, 0), 1);
+        EXPECT_EQ(dib.Index(4095, f.Height - 1), 1);
+        f.Height = int(bound / 4096) + 1;
+        EXPECT_EQ(Message([&] { DecodeGifFrame(f, bits, table); }), "GIF encoded data is corrupt");
+    }
+}
+
+// What `f` raises, run in a child process whose address space may grow by `room` bytes only.
+std::string MessageWithMemoryLimit(size_t room, const std::function<void()>& f) {
+    int fds[2];
+    if (pipe(fds) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + room;
+        const rlimit r{limit, limit};
+        const std::string out = setrlimit(RLIMIT_AS, &r) == 0 ? Message(f) : "setrlimit failed";
+        (void)!write(fds[1], out.data(), out.size());
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, size_t(n));
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return out;
+}
+
+// A frame its data can fill but memory cannot hold is reported as the decoder's own error.
+TEST(GifDecode, AFrameBeyondTheMemoryLeftIsTheDecodersError) {
+#if defined(__SANITIZE_ADDRESS__) || VX_HAS_ASAN
+    GTEST_SKIP() << "the address sanitizer ends the process instead of failing the allocation";
+#endif
+    const TSolid solid = SolidData(8, 300000);  // a gigabyte of pixels
+    TGifFrameBlock f;
+    f.Width = 32768;
+    f.Height = int(solid.Pixels / 32768);
+    f.Data = solid.Data;
+    TGifColorTable table;
+    table.Count = 256;
+    EXPECT_EQ(MessageWithMemoryLimit(size_t(256) << 20, [&] { DecodeGifFrame(f, 8, table); }), "GIF encoded data is corrupt");
 }
 
 TEST(GifRead, FramesTakeTheDepthOfTheirOwnTableAndExtensionsTheirOwnSize) {
