@@ -72,9 +72,21 @@ TAniFile ReadAniCursor(std::string_view in) try {
     const size_t maxSteps = in.size() / 4;
     size_t rates = 0, sequences = 0;
     uint32_t iconNumber = 0;
-    // The steps still without an icon, by the icon number they wait for. An entry whose step
-    // has since changed its number or got its icon is stale and skipped.
-    std::unordered_map<uint32_t, std::vector<size_t>> waiting;
+    // Where to find the steps that wait for an icon number: the steps of each header, the i-th
+    // waiting for icon i (runs, the longest first), and the steps a "seq " chunk renumbered. A
+    // step that has since been renumbered or got its icon is passed over.
+    struct TRun {
+        size_t Start;
+        uint32_t Count;
+    };
+    std::vector<TRun> runs;
+    std::unordered_map<uint32_t, std::vector<size_t>> renumbered;
+    auto takes = [&](size_t at, int icon) {
+        TAniFrameData& frame = f.Frames[at];
+        if (frame.Icon >= 0 || frame.Sequence != iconNumber) return false;
+        frame.Icon = icon;
+        return true;
+    };
     ForEachChunk(in, 12, end, [&](const TChunk& c) {
         const auto* d = reinterpret_cast<const unsigned char*>(c.Data.data());
         if (c.Id == "anih") {
@@ -88,10 +100,10 @@ TAniFile ReadAniCursor(std::string_view in) try {
             // icon and would be dropped anyway; several headers share the room.
             const size_t room = maxSteps - std::min(maxSteps, f.Frames.size());
             const uint32_t count = uint32_t(std::min<size_t>(f.Header.Frames, room));
-            for (uint32_t i = 0; i < count; ++i) {
-                waiting[i].push_back(f.Frames.size());
-                f.Frames.push_back({-1, f.Header.DefaultRate, i});
-            }
+            const TRun run{f.Frames.size(), count};
+            runs.insert(std::upper_bound(runs.begin(), runs.end(), run, [](const TRun& a, const TRun& b) { return a.Count > b.Count; }),
+                        run);
+            for (uint32_t i = 0; i < count; ++i) f.Frames.push_back({-1, f.Header.DefaultRate, i});
         } else if (c.Id == "rate" || c.Id == "seq ") {
             bool rate = c.Id == "rate";
             size_t& next = rate ? rates : sequences;
@@ -102,7 +114,7 @@ TAniFile ReadAniCursor(std::string_view in) try {
                     frame.Rate = Le32(d + i);
                 } else {
                     frame.Sequence = Le32(d + i);
-                    if (frame.Icon < 0) waiting[frame.Sequence].push_back(next);
+                    if (frame.Icon < 0) renumbered[frame.Sequence].push_back(next);
                 }
             }
         } else if (c.Id == "LIST") {
@@ -120,12 +132,11 @@ TAniFile ReadAniCursor(std::string_view in) try {
                     // Every step waiting for this icon number takes the icon; with none, the
                     // icon gets a step of its own.
                     bool taken = false;
-                    if (auto it = waiting.find(iconNumber); it != waiting.end()) {
-                        for (size_t at : it->second) {
-                            TAniFrameData& frame = f.Frames[at];
-                            if (frame.Icon < 0 && frame.Sequence == iconNumber) frame.Icon = index, taken = true;
-                        }
-                        waiting.erase(it);  // icon numbers only grow: nobody waits here again
+                    for (size_t r = 0; r < runs.size() && runs[r].Count > iconNumber; ++r)
+                        taken |= takes(runs[r].Start + iconNumber, index);
+                    if (auto it = renumbered.find(iconNumber); it != renumbered.end()) {
+                        for (size_t at : it->second) taken |= takes(at, index);
+                        renumbered.erase(it);  // icon numbers only grow: nobody waits here again
                     }
                     if (!taken) f.Frames.push_back({index, f.Header.DefaultRate, iconNumber});
                     ++iconNumber;

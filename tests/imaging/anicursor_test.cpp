@@ -99,18 +99,10 @@ TEST(AnimatedCursor, ReadsFramesRatesSequenceAndTexts) {
     EXPECT_EQ(list.Count(), 3);
 }
 
-TEST(AnimatedCursor, ExtraIconsBecomeFramesAndTheHeaderIsAlwaysThirtySixBytes) {
-    TAnimatedCursorImage cur;
-    // One frame announced, three icons, a header that states a size of 20.
-    cur.LoadFromBytes(Riff(Anih(1, 1, 1, 6, 20) + Fram(3)));
-    ASSERT_EQ(cur.FrameCount(), 3);
-    EXPECT_EQ(cur.Frame(2).JiffRate, 6u);
-    EXPECT_EQ(CentreOf(cur.FrameIcon(2)), kColors[2] & 0xFFFFFF);
-}
-
-// Each "anih" chunk adds its steps to those before (the last one gives the header), and a header
-// longer than 36 bytes is read for its first 36 with the chunks after it in their places.
-TEST(AnimatedCursor, SeveralAndLongerHeadersAddTheirSteps) {
+// A header is read for its first 36 bytes whatever size it states, with the chunks after a
+// longer one in their places; each "anih" chunk adds its steps to those before (the last gives
+// the header), and icons that no step waits for get steps of their own.
+TEST(AnimatedCursor, HeadersAreThirtySixBytesAndAddTheirSteps) {
     std::string longer = Anih(2, 2, 1, 7, 40);
     longer.replace(4, 4, Le32(40));  // the chunk holds 40 bytes: 4 more after the header
     longer += Le32(0xFFFFFFFF);
@@ -119,6 +111,8 @@ TEST(AnimatedCursor, SeveralAndLongerHeadersAddTheirSteps) {
         std::string File;
         std::vector<uint32_t> Sequence, Rate;
     } cases[] = {
+        {"one step announced, three icons, a header stating 20 bytes", Riff(Anih(1, 1, 1, 6, 20) + Fram(3)), {0, 1, 2},
+         {6, 6, 6}},
         // Steps 0 and 1 (rate 6), then 0 again (rate 9); icon 2 is waited for by none.
         {"two headers", Riff(Anih(2, 2, 1, 6) + Anih(1, 1, 1, 9) + Fram(3)), {0, 1, 0, 2}, {6, 6, 9, 9}},
         {"a header of 40 bytes", Riff(longer + Chunk("rate", Le32(21) + Le32(22)) + Fram(2)), {0, 1}, {21, 22}},
@@ -136,7 +130,7 @@ TEST(AnimatedCursor, SeveralAndLongerHeadersAddTheirSteps) {
         }
     }
     TAnimatedCursorImage two;
-    two.LoadFromBytes(cases[0].File);
+    two.LoadFromBytes(cases[1].File);
     EXPECT_EQ(two.Header.DefaultRate, 9u);
 }
 
