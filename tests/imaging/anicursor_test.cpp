@@ -163,7 +163,9 @@ TEST(AnimatedCursor, AnnouncedStepsAreBoundedByTheFile) {
     for (const auto& c : cases) {
         TAniFile f = ReadAniCursor(c.File);
         EXPECT_LE(f.Frames.size(), c.File.size() / 4 + f.Icons.size()) << c.Name;
-        if (c.Steps) EXPECT_EQ(f.Frames.size(), c.Steps) << c.Name;
+        if (c.Steps) {
+            EXPECT_EQ(f.Frames.size(), c.Steps) << c.Name;
+        }
         for (const TAniFrameData& step : f.Frames) ASSERT_TRUE(step.Icon >= 0 && size_t(step.Icon) < f.Icons.size()) << c.Name;
     }
     // The same through the picture class, with real icons.
