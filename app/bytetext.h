@@ -1,9 +1,10 @@
 // The one place where table bytes become text on the screen and back. Every widget that shows
-// or edits table data goes through these functions, so that showing and editing never changes
-// a byte that was not edited: BytesToText followed by TextToBytes gives back the same bytes,
-// whatever they are. The bytes are read in the program's code page (app/codepage.h), chosen
-// from the user's locale; bytes that are no character of it show as escape characters that
-// turn back into the same bytes.
+// or edits table data goes through these functions. The bytes are read in the program's code
+// page (app/codepage.h), chosen from the user's locale; bytes that are no character of it show
+// as escape characters that turn back into the same bytes, so BytesToText followed by
+// TextToBytes gives back the same bytes, whatever they are, but for the few double-byte pairs
+// that share their character with another pair of the page (they come back as the page's
+// preferred pair). Values are therefore stored from their text only when the user changed them.
 #pragma once
 
 #include <QString>

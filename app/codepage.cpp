@@ -83,6 +83,15 @@ std::unique_ptr<TCodePage> TCodePage::Build(int number) {
             return false;
         return enc.Convert(Utf32(c), back) && back == unit;
     };
+    // A pair that decodes to a character which encodes to another pair of the page (the NEC and
+    // IBM rows of 932, the duplicates of 950): shown as that character.
+    auto secondEncoding = [&](const std::string& unit, char32_t& c) {
+        std::string text, back;
+        if (!dec.Convert(unit, text) || text.size() != 4) return false;
+        c = FromUtf32(text);
+        if (c == 0 || c > MaxCodePoint || IsSurrogate(c) || c >= EscapeBase) return false;
+        return enc.Convert(Utf32(c), back) && back.size() == 2 && back != unit;
+    };
 
     bool any = false;
     for (int b = 0; b < 256; ++b) {
@@ -105,10 +114,13 @@ std::unique_ptr<TCodePage> TCodePage::Build(int number) {
             for (int trail = 0; trail < 256; ++trail) {
                 const std::string unit{char(lead), char(trail)};
                 char32_t c = 0;
-                if (!character(unit, c)) continue;
+                if (character(unit, c)) {
+                    page->Learn(c, unit);
+                } else if (!secondEncoding(unit, c)) {
+                    continue;
+                }
                 page->Pair[size_t(lead) << 8 | size_t(trail)] = c;
                 page->IsLead[lead] = true;
-                page->Learn(c, unit);
             }
         }
     }
@@ -305,5 +317,27 @@ int SetCodePageFromLocale(std::string_view locale) {
     if (!SetCodePage(AnsiCodePageOfLocale(locale))) Current.store(Fallback(), std::memory_order_release);
     return CurrentCodePage().Number();
 }
+
+// ---- what outputs declare ---------------------------------------------------------------
+
+TOutputCodePage OutputCodePageOf(int number) {
+    struct TEntry {
+        int Number;
+        uint8_t Mark;
+        const char* Charset;
+    };
+    static constexpr TEntry entries[] = {
+        {1252, 0x03, "windows-1252"}, {1250, 0xC8, "windows-1250"}, {1251, 0xC9, "windows-1251"},
+        {1253, 0xCB, "windows-1253"}, {1254, 0xCA, "windows-1254"}, {1255, 0x7D, "windows-1255"},
+        {1256, 0x7E, "windows-1256"}, {1257, 0xCC, "windows-1257"}, {1258, 0x00, "windows-1258"},
+        {874, 0x7C, "windows-874"},   {932, 0x7B, "Shift_JIS"},     {936, 0x7A, "GBK"},
+        {949, 0x79, "EUC-KR"},        {950, 0x78, "Big5"},          {28591, 0x00, "ISO-8859-1"},
+    };
+    for (const TEntry& e : entries)
+        if (e.Number == number) return {e.Mark, e.Charset, uint16_t(number)};
+    return {0x00, "windows-1252", 1252};
+}
+
+TOutputCodePage OutputCodePage() { return OutputCodePageOf(CurrentCodePage().Number()); }
 
 }  // namespace vx

@@ -2,12 +2,15 @@
 // follows the system locale, and turned once into lookup tables with the system's converter
 // (iconv), so that converting table bytes is a few table look-ups, safe from any thread.
 //
-// Conversion is byte-exact both ways. A byte (or, on the double-byte pages 932, 936, 949 and
-// 950, a lead and trail byte pair) becomes its character only when that character encodes back
-// to exactly those bytes; every other byte (undefined in the page, a broken or truncated pair,
-// a pair whose character has a preferred encoding elsewhere) becomes the escape character
-// EscapeBase + byte, which encodes back to the byte. Escapes lie in the last private-use plane,
-// where no code page maps anything.
+// A byte (or, on the double-byte pages 932, 936, 949 and 950, a lead and trail byte pair) that
+// the page defines becomes its character; every other byte (undefined in the page, a broken or
+// truncated pair) becomes the escape character EscapeBase + byte, which encodes back to the
+// byte. Escapes lie in the last private-use plane, where no code page maps anything. A
+// character encodes to the bytes the system's converter gives it. Decoding and encoding again
+// gives back the same bytes, except for the few pairs whose character has a second encoding in
+// its page (cp932 87 90 and 81 E0 are both U+2252, cp950 A2 CC and A4 51 both U+5341): such a
+// pair shows as its character and encodes as the page's preferred pair, so a value is only
+// stored from its text when the user changed it.
 #pragma once
 
 #include <cstddef>
@@ -52,7 +55,7 @@ private:
     // Character of each byte on its own (an escape when the byte is not a character alone).
     char32_t Single[256] = {};
     // Double-byte pages: the character of lead byte L and trail byte T at L * 256 + T, 0 when
-    // the pair is not a character of its own; IsLead marks the bytes that start a pair.
+    // the pair is no character; IsLead marks the bytes that start a pair.
     std::vector<char32_t> Pair;
     bool IsLead[256] = {};
     // Encoding of the characters U+0001..U+FFFF: 0 none, 1..0xFF one byte, else two bytes
@@ -86,5 +89,22 @@ bool SetCodePage(int number);
 // Chooses the code page of a locale name as AnsiCodePageOfLocale does; returns the page now in
 // use.
 int SetCodePageFromLocale(std::string_view locale);
+
+// What an output file says about the code page of its text.
+struct TOutputCodePage {
+    // The code-page mark of a table header (byte 29, the language driver id of the dBase and
+    // FoxPro family): 0x03 for 1252, 0xC8 1250, 0xC9 1251, 0xCB 1253, 0xCA 1254, 0x7D 1255,
+    // 0x7E 1256, 0xCC 1257, 0x7C 874, 0x7B 932, 0x7A 936, 0x79 949, 0x78 950; 0x00 for a page
+    // that has no mark (1258).
+    uint8_t TableMark = 0;
+    // The charset name an HTML page declares ("windows-1251", "Shift_JIS", ...).
+    const char* Charset = "windows-1252";
+    // The value of a BIFF CODEPAGE record: the page's number.
+    uint16_t Biff = 1252;
+};
+// The declaration of code page `number`.
+TOutputCodePage OutputCodePageOf(int number);
+// The declaration of the program's code page, which every output that declares one carries.
+TOutputCodePage OutputCodePage();
 
 }  // namespace vx

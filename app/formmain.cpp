@@ -33,6 +33,7 @@
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
 #include "app/formmain_folders.h"
+#include "app/formmain_statusbar.h"
 #include "app/formoptions.h"
 #include "app/msgbox.h"
 #include "app/option.h"
@@ -162,20 +163,6 @@ QIcon DrawGlyph(TGlyph g) {
     }
     return QIcon(pm);
 }
-
-// A status bar panel that asks for its design width, or more when its text needs it, and gives
-// way when the bar is short, but never below its text: no panel text is ever cut.
-class TStatusPanel : public QLabel {
-public:
-    TStatusPanel(int width, QWidget* parent) : QLabel(parent), Width(width) {}
-    QSize sizeHint() const override {
-        return QSize(std::max(Width, QLabel::sizeHint().width()), QLabel::sizeHint().height());
-    }
-    QSize minimumSizeHint() const override { return QLabel::sizeHint(); }
-
-private:
-    int Width;
-};
 
 QIcon StdIcon(QStyle::StandardPixmap sp) { return QApplication::style()->standardIcon(sp); }
 
@@ -886,19 +873,22 @@ void TFormMain::CreateStatusBar() {
     small.setPointSize(8);
     MainStatusBar->setFont(small);
     static const int widths[StatusPanelCount] = {100, 140, 220, 40, 280, 50};
+    auto* panels = new TStatusPanels(MainStatusBar);
+    panels->setObjectName(QStringLiteral("MainStatusBarPanels"));
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new TStatusPanel(widths[i], MainStatusBar);
+        auto* panel = new QLabel(panels);
         panel->setObjectName(QStringLiteral("MainStatusBarPanel%1").arg(i));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setIndent(2);
         StatusPanels[i] = panel;
     }
-    // The clock takes what is left of the bar, but never less than its text.
+    // The clock takes what is left of its row, but never less than its text.
     StatusPanels[5]->setMinimumWidth(
         StatusPanels[5]->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 8);
     for (int i = 0; i < StatusPanelCount; ++i)
-        MainStatusBar->addWidget(StatusPanels[i], i == StatusPanelCount - 1 ? 1 : 0);
+        panels->AddPanel(StatusPanels[i], widths[i]);
+    MainStatusBar->addWidget(panels, 1);
     setStatusBar(MainStatusBar);
 }
 

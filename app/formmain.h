@@ -338,6 +338,9 @@ public:
     void M2_HIDEDELRECClick();
     void M2_SHOWDELRECClick();
     void M2_REFRESHClick();
+    // Opens the table again once a command has found (and said) that another program changed
+    // its structure; waits while a dialog is open or a worker runs. The clock timer calls it.
+    void ReloadIfStructureChanged();
     void M2_CONTROLS_TBClick();
     void M2_CONTROLS_SBClick();
     void M2_CONTROLS_EBClick();
@@ -523,6 +526,13 @@ private:
     bool FontBoxEvent(QEvent* event);
     static QColor TitleFocusColor();
     bool FirstTick = true;
+    // The start-up tip, once due, waits until what the command line's table has to tell (a file
+    // that could not be opened, a missing memo file) has been told, so that it never covers it.
+    void ShowStartupTip();
+    bool StartupTipDue = false;
+    // Opens the help file or the web site with the desktop's handler; when no program opens it,
+    // says so with the file or address, so that the user can open it by hand.
+    void ShellOpenOrTell(const std::string& target, const QString& what);
 };
 
 // The main window of the run.

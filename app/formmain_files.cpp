@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -177,11 +178,43 @@ void TFormMain::MenuItemClickClear() {
 
 // ---- Help menu ----
 
-void TFormMain::M5_HELPClick() { vx::ShellOpen(vx::HelpFilePath()); }
+void TFormMain::M5_HELPClick() {
+    ShellOpenOrTell(vx::HelpFilePath(),
+                    QStringLiteral("The help file could not be opened. Open it with a program of your choice:"));
+}
 
-void TFormMain::M5_HOMEClick() { vx::ShellOpen(HomePageUrl); }
+void TFormMain::M5_HOMEClick() {
+    ShellOpenOrTell(HomePageUrl, QStringLiteral("The web page could not be opened. Open it in a web browser:"));
+}
 
-void TFormMain::M5_CONTRACTClick() { vx::ShellOpen(HomePageUrl); }
+void TFormMain::M5_CONTRACTClick() { M5_HOMEClick(); }
+
+void TFormMain::ShellOpenOrTell(const std::string& target, const QString& what) {
+    const QString text = what + QLatin1Char('\n') + QFile::decodeName(QByteArray::fromStdString(target));
+    auto opener = std::make_shared<vx::TShellOpen>(target);
+    if (opener->Poll() == vx::TShellOpen::Failed) {
+        MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this);
+        return;
+    }
+    // The desktop's handler takes a moment to give up, and while it shows the page it may not
+    // end at all: it is asked from the event loop for a while, never waited on.
+    auto* watch = new QTimer(this);
+    watch->setObjectName(QStringLiteral("ShellOpenWatch"));
+    watch->setInterval(100);
+    connect(watch, &QTimer::timeout, this, [this, watch, opener, text, ticks = 0]() mutable {
+        const vx::TShellOpen::TState state = opener->Poll();
+        if (state == vx::TShellOpen::Running && ++ticks < 100)
+            return;
+        // The watch and this function go before the message is shown.
+        const QString message = text;
+        TFormMain* form = this;
+        watch->stop();
+        watch->deleteLater();
+        if (state == vx::TShellOpen::Failed)
+            MsgBox(QString(), message, mbiWarning, mbbOK, false, false, 30, 30, form);
+    });
+    watch->start();
+}
 
 // ---- Dropped files and the command line ----
 
@@ -207,6 +240,8 @@ void TFormMain::showEvent(QShowEvent* event) {
             PendingCommandLine.clear();
             if (!path.isEmpty())
                 Open(path);
+            // A tip that waited for the table follows what its open had to tell.
+            QMetaObject::invokeMethod(this, &TFormMain::ShowStartupTip, Qt::QueuedConnection);
         });
     }
 }

@@ -290,6 +290,13 @@ void TFormMain::M2_REFRESHClick() {
     }
 }
 
+void TFormMain::ReloadIfStructureChanged() {
+    // The table is the window thread's only while no worker runs.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || IsWorking() || !IsLoadOver())
+        return;
+    if (CurDBF && CurDBF->Active && CurDBF->GetStructureChanged() && !FileName.isEmpty()) Open(FileName);
+}
+
 // ---- Workers ----
 
 bool TFormMain::IsLoadOver() const {

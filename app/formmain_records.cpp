@@ -365,7 +365,7 @@ void TFormMain::AppendFromExcel(const QString& fileName) {
     reader.join();
     QApplication::restoreOverrideCursor();
     if (!source.Ok) {
-        Warn(*this, BytesToText(source.Message));
+        Warn(*this, QString::fromStdString(source.Message));
         return;
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))

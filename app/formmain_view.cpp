@@ -8,7 +8,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QAbstractItemView>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
@@ -286,10 +286,20 @@ void TFormMain::QuickSettingFontColor(int32_t color) {
 
 void TFormMain::MainTimerTimer() {
     SetStatusText(5, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    ReloadIfStructureChanged();
     if (FirstTick) {
         FirstTick = false;
         MainTimer->setInterval(1000);
-        if (Option && Option->AlwayShowTipOfTheDay)
-            M5_TIPOFTHEDAYClick();
+        StartupTipDue = Option && Option->AlwayShowTipOfTheDay;
     }
+    // After what is already posted: a message that the start-up open has queued shows first.
+    if (StartupTipDue)
+        QMetaObject::invokeMethod(this, &TFormMain::ShowStartupTip, Qt::QueuedConnection);
+}
+
+void TFormMain::ShowStartupTip() {
+    if (!StartupTipDue || !PendingCommandLine.isEmpty() || QApplication::activeModalWidget())
+        return;  // the next tick asks again
+    StartupTipDue = false;
+    M5_TIPOFTHEDAYClick();
 }

@@ -1,5 +1,6 @@
 // What the main window tells the user once after it has opened a table: that the table could
-// only be opened read-only, and that its memo file is missing.
+// only be opened read-only, that its memo file is missing, and that it holds fewer records than
+// its header says.
 #pragma once
 
 #include <QString>

@@ -123,6 +123,10 @@ int ContainerKindOf(const QWidget* p, const QWidget* form) {
     return -1;
 }
 
+// A form (a window) or a frame (a plain QWidget inside a form, holding controls); controls,
+// panels included, are neither.
+bool IsFormOrFrame(const QWidget* w) { return w && (w->isWindow() || IsExactly<QWidget>(w)); }
+
 // The menu bar a menu hangs from (through its chain of parent menus), or null for a pop-up.
 QMenuBar* MenuBarOf(const QMenu* menu, int depth = 0) {
     if (!menu || depth > 32)
@@ -143,7 +147,7 @@ QMenuBar* MenuBarOf(const QMenu* menu, int depth = 0) {
 // TXPMenu
 
 TXPMenu::TXPMenu(QWidget* owner) : QObject(owner), FOwner(owner) {
-    if (!owner)
+    if (!IsFormOrFrame(owner))
         throw EInvalidCast();
     FFont = QApplication::font("QMenu");
     FStyle = std::make_unique<TXPStyle>(this);

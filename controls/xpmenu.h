@@ -34,7 +34,7 @@ class TControlBar;
 class TControlSubClass;
 class TXPStyle;
 
-// Raised when a painter is given no form to paint.
+// Raised when a painter's owner is not a form or frame.
 class EInvalidCast : public std::runtime_error {
 public:
     EInvalidCast() : std::runtime_error("Invalid class typecast") {}
@@ -65,8 +65,8 @@ bool XPTagged(const QObject* object);
 class TXPMenu : public QObject {
     Q_OBJECT
 public:
-    // owner: the form (or frame) whose menus and controls are painted; null raises
-    // EInvalidCast.
+    // owner: the form (any window) or frame (a plain QWidget inside a form) whose menus and
+    // controls are painted; anything else, a control or null, raises EInvalidCast.
     explicit TXPMenu(QWidget* owner);
     ~TXPMenu() override;
 

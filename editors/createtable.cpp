@@ -1,6 +1,7 @@
 #include "editors/createtable.h"
 
 #include "app/bytetext.h"
+#include "app/codepage.h"
 #include "editors/fieldcheck.h"
 #include "engine/dbf.h"
 #include "platform/filestream.h"
@@ -27,20 +28,6 @@ std::string FreeName(const std::string& path, const char* tag) {
     std::string name = path + tag;
     for (int n = 2; fs::exists(fs::path(name)); ++n) name = path + tag + std::to_string(n);
     return name;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
-}
-
-// The file in `folder` whose name equals `name` ignoring ASCII letter case (as the engine
-// finds a memo file), else folder/name.
-std::string FindIgnoringCase(const fs::path& folder, const std::string& name) {
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
-        if (SameIgnoringCase(e.path().filename().string(), name)) return e.path().string();
-    return (folder / name).string();
 }
 
 }  // namespace
@@ -86,7 +73,7 @@ THeaderValues HeaderOf(const std::vector<TFieldDef>& defs, int kind, int year, i
     h.HeaderLength = static_cast<uint16_t>(32 * defs.size() + 33 + (kind == kVisualFoxPro ? 263 : 0));
     h.RecordLength = static_cast<uint16_t>(recordLength);
     h.Flags = kind == kVisualFoxPro && memo ? 2 : 0;
-    h.CodePage = 0x7A;
+    h.CodePage = vx::OutputCodePage().TableMark;
     return h;
 }
 
@@ -113,6 +100,11 @@ TNewTable::~TNewTable() {
 void TNewTable::Prepare(const std::string& path, const THeaderValues& h, const std::vector<TFieldDef>& defs) {
     Target = path;
     const fs::path target(path);
+    bool memoFields = false;
+    for (const TFieldDef& d : defs) memoFields = memoFields || IsMemoType(d.Type);
+    // The memo file is named exactly after the table; one that belongs to another table of the
+    // folder is refused before anything is written.
+    MemoTarget = memoFields ? NewMemoFileName(path, h.Version) : std::string();
     std::string tmpl = (target.parent_path() / ".vxnew-XXXXXX").string();
     if (target.filename().empty() || !::mkdtemp(tmpl.data()))
         throw EDBFError(path + " - Can not create the table file!");
@@ -128,13 +120,10 @@ void TNewTable::Prepare(const std::string& path, const THeaderValues& h, const s
             throw EDBFError(path + " - Fields count can not more than 254.");
     dbf.CreateTable();
     dbf.Close();
-    // What the engine wrote beside the table is its memo file.
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(Folder, ec))
-        if (e.path().string() != Staged) Memo = e.path().string();
-    bool memoFields = false;
-    for (const TFieldDef& d : defs) memoFields = memoFields || IsMemoType(d.Type);
-    if (memoFields && Memo.empty()) throw EDBFError(path + " - Error in create memo file!");
+    if (!MemoTarget.empty()) {
+        Memo = NewMemoFileName(Staged, h.Version);
+        if (Memo.empty() || !vx::FileExists(Memo)) throw EDBFError(path + " - Error in create memo file!");
+    }
     // Check the result as the program will open it.
     TDBF check;
     check.SetFileName(Staged);
@@ -144,24 +133,24 @@ void TNewTable::Prepare(const std::string& path, const THeaderValues& h, const s
 
 void TNewTable::Commit() {
     if (Staged.empty()) throw EDBFError(Target + " - Can not create the table file!");
-    const fs::path folder = fs::path(Target).parent_path();
-    std::string memoTarget, memoBackup;
+    // Only the files of exactly the new table's names are replaced: a table or memo file whose
+    // name differs in letter case is another file, and is left as it is.
+    std::string memoBackup;
     if (!Memo.empty()) {
-        memoTarget = FindIgnoringCase(folder, fs::path(Memo).filename().string());
-        if (vx::FileExists(memoTarget)) {
-            memoBackup = FreeName(memoTarget, ".vxold");
-            if (!vx::RenameFile(memoTarget, memoBackup))
-                throw EDBFError(Target + " - Can not replace the memo file " + memoTarget + "!");
+        if (vx::FileExists(MemoTarget)) {
+            memoBackup = FreeName(MemoTarget, ".vxold");
+            if (!vx::RenameFile(MemoTarget, memoBackup))
+                throw EDBFError(Target + " - Can not replace the memo file " + MemoTarget + "!");
         }
-        if (!vx::RenameFile(Memo, memoTarget)) {
-            if (!memoBackup.empty()) vx::RenameFile(memoBackup, memoTarget);
-            throw EDBFError(Target + " - Can not replace the memo file " + memoTarget + "!");
+        if (!vx::RenameFile(Memo, MemoTarget)) {
+            if (!memoBackup.empty()) vx::RenameFile(memoBackup, MemoTarget);
+            throw EDBFError(Target + " - Can not replace the memo file " + MemoTarget + "!");
         }
     }
     if (!vx::RenameFile(Staged, Target)) {
-        if (!memoTarget.empty()) {
-            vx::DeleteFile(memoTarget);
-            if (!memoBackup.empty()) vx::RenameFile(memoBackup, memoTarget);
+        if (!Memo.empty()) {
+            vx::DeleteFile(MemoTarget);
+            if (!memoBackup.empty()) vx::RenameFile(memoBackup, MemoTarget);
         }
         throw EDBFError(Target + " - Can not replace the table file!");
     }

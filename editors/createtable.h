@@ -45,7 +45,7 @@ struct TDesignCheck {
 TDesignCheck CheckDesign(const std::vector<fieldtypes::TDesignField>& design, int kind, std::vector<TFieldDef>& defs);
 
 // Header of a new empty table of `kind` with these (mapped) fields, dated year/month/day
-// (the year stored as its last two digits).
+// (the year stored as its last two digits), marked with the program's code page.
 THeaderValues HeaderOf(const std::vector<TFieldDef>& defs, int kind, int year, int month, int day);
 
 // The save dialog's filter of a kind ("Visual FoxPro(*.DBF)|*.DBF|All File(*.*)|*.*", ...).
@@ -54,9 +54,12 @@ QString SaveFilter(int kind);
 QString WithDefaultExtension(const QString& name);
 
 // A new table written beside `path`: Prepare writes it (and its empty memo file) in a fresh
-// folder next to `path`; Commit puts it in place, replacing a table of that name and the memo
-// file of the same name, if any (found ignoring letter case); a memo file that the new table
-// does not need is left alone. The folder goes with the object. Failures raise EDBFError.
+// folder next to `path`; Commit puts it in place, replacing a file of exactly the table's name
+// and, when the new table has memo fields, one of exactly its memo file's name (the table's
+// name with the memo extension). Files whose names differ only in letter case belong to other
+// tables and are left alone, as is a memo file that the new table does not need; a memo file
+// of the new name that is another table's refuses the table in Prepare. The folder goes with
+// the object. Failures raise EDBFError.
 class TNewTable {
 public:
     TNewTable() = default;
@@ -72,6 +75,7 @@ private:
     std::string Folder;  // the fresh folder
     std::string Staged;  // the table inside it
     std::string Memo;    // its memo file, or empty
+    std::string MemoTarget;  // where the memo file goes, or empty
 };
 
 // The design of an existing table: its kind from its version byte and one field per

@@ -426,8 +426,10 @@ void TFormEditRecord::ReLoadData() {
     const int index = Host.SelectedIndex();
     const TDataList& list = Host.Rows().DataList;
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) return;
+    LoadedImage.clear();
     try {
         Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
+        LoadedImage = Host.Table().GetReadImage();
         LoadInputs();
     } catch (const std::exception& e) {
         ReportFailure(ErrorText(e));
@@ -473,7 +475,7 @@ bool TFormEditRecord::WriteInputs() {
     std::vector<TFieldWrite> writes;
     if (!ConvertInputs(changed, writes)) return false;
     try {
-        recedit::WriteEdit(Host.Table(), rows, rows.DataList[static_cast<size_t>(index)], writes);
+        recedit::WriteEdit(Host.Table(), rows, rows.DataList[static_cast<size_t>(index)], writes, LoadedImage);
     } catch (const std::exception& e) {
         return ReportFailure(ErrorText(e));
     }

@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -148,6 +149,9 @@ protected:
 
 private:
     int RowCount = 0;  // rows in the list when the form was made
+    // The record's bytes when the inputs were filled: Apply writes nothing when another program
+    // has changed the record since.
+    std::string LoadedImage;
 };
 
 class TFormAddRecord : public TFormRecord {

@@ -28,6 +28,7 @@ void GoExisting(TDBF& dbf, uint32_t recNo) {
 // is rewritten in place when the text fits; a memo that cannot be read is left alone and the
 // text gets blocks of its own.
 std::vector<int32_t> WriteMemos(TDBF& dbf, const std::vector<TFieldWrite>& writes, bool existing) {
+    dbf.CheckFilesInPlace();  // a memo written for a table that is gone would be lost
     std::vector<int32_t> blocks(writes.size(), vx::NoMemoBlock);
     std::string scratch;
     for (size_t i = 0; i < writes.size(); ++i) {
@@ -91,10 +92,12 @@ TRow MakeRow(TDBF& dbf, TRowPool& pool, uint32_t recNo) {
     return pool.Make(b);
 }
 
-TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes) {
+TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes,
+               const std::string& asShown) {
     const uint32_t recNo = row->RecNo();
     GoExisting(dbf, recNo);
     if (!AnythingToStore(writes)) return row;
+    dbf.CheckRecordAsShown(asShown);  // before any memo is written
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, true);
     dbf.Edit();
     Store(dbf, writes, blocks);

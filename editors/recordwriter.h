@@ -6,6 +6,7 @@
 #include "editors/fieldinput.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class TDBF;
@@ -23,7 +24,11 @@ TRow MakeRow(TDBF& dbf, TRowPool& pool, uint32_t recNo);
 // written and the table is back in browse state. Values of kind Keep are not stored.
 
 // Rewrites the record of `row`. With nothing to store, nothing is written and `row` returned.
-TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes);
+// `asShown`: the record's bytes as the values were shown (TDBF::GetReadImage), when the caller
+// kept them; when another program has changed the record since, the engine's error is raised
+// and nothing is written.
+TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes,
+               const std::string& asShown = {});
 // Appends a record; the new row goes to the end of the lists.
 TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& writes);
 // Inserts a record before the record of `before`: the rows of that record and those after it

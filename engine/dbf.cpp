@@ -3,6 +3,7 @@
 #include "engine/dbf.h"
 
 #include "engine/dbfmemo.h"
+#include "engine/raceseam.h"
 #include "platform/filestream.h"
 
 #include <algorithm>
@@ -115,6 +116,20 @@ std::string ResolveMemoName(const std::string& table, const char* ext) {
     return p.has_parent_path() ? (p.parent_path() / found).string() : found;
 }
 
+// True when the `length` bytes at `offset` are all end-of-file marks: what an old program left
+// behind its last record is no record. Stops at the first other byte.
+bool OnlyEndMarks(TFileStream& s, int64_t offset, int64_t length) {
+    std::vector<uint8_t> chunk(size_t(std::min<int64_t>(length, int64_t(1) << 16)));
+    for (int64_t done = 0; done < length;) {
+        const size_t n = size_t(std::min<int64_t>(length - done, int64_t(chunk.size())));
+        if (!s.ReadAt(offset + done, chunk.data(), n)) return false;
+        if (std::any_of(chunk.begin(), chunk.begin() + std::ptrdiff_t(n), [](uint8_t b) { return b != EndOfFileMark; }))
+            return false;
+        done += int64_t(n);
+    }
+    return true;
+}
+
 // Another table of the folder (a name that differs from `table`'s only in letter case, or in
 // the letter case of its extension) whose memo file `memo` is.
 bool MemoOfAnotherTable(const std::string& table, const std::string& memo, const char* ext) {
@@ -131,6 +146,15 @@ bool MemoOfAnotherTable(const std::string& table, const std::string& memo, const
 }
 
 }  // namespace
+
+std::string NewMemoFileName(const std::string& table, uint8_t version) {
+    const char* ext = MemoExtension(version);
+    if (!ext) return std::string();
+    const std::string memo = ReplaceExtension(table, ext);
+    if (vx::FileExists(memo) && MemoOfAnotherTable(table, memo, ext))
+        throw EDBFError(table + " - The memo file " + memo + " belongs to another table!");
+    return memo;
+}
 
 // ---- names ------------------------------------------------------------------------------
 
@@ -232,10 +256,7 @@ void TDBF::CreateTable() {
         if (IsMemoType(Descriptors[static_cast<size_t>(i) * FieldDescriptorSize + 11])) hasMemo = true;
     // The memo file is named exactly after the table: a memo file in another letter case is
     // left alone, and one that another table uses is never replaced.
-    const char* ext = MemoExtension(GetVersion());
-    const std::string memoName = hasMemo && ext ? ReplaceExtension(FileName, ext) : std::string();
-    if (!memoName.empty() && vx::FileExists(memoName) && MemoOfAnotherTable(FileName, memoName, ext))
-        Fail(" - The memo file " + memoName + " belongs to another table!");
+    const std::string memoName = hasMemo ? NewMemoFileName(FileName, GetVersion()) : std::string();
 
     Stream = OpenStream(FileName, TOpenMode::Create);
     try {
@@ -327,7 +348,12 @@ void TDBF::OpenTable() {
         s = OpenStream(FileName, TOpenMode::ReadOnly);
         ReadOnly = true;
     }
+    // The size and the header are read together under the lock, so that an append by another
+    // program falls wholly before or after them. A failure below closes the stream, which
+    // releases the lock.
+    TakeLock(*s, 0);
     const int64_t fileSize = s->Size();
+    vx::AtRacePoint("open");
     RecordBuffer.clear();
 
     // Header.
@@ -373,20 +399,25 @@ void TDBF::OpenTable() {
     for (int i = 0; i < count; ++i)
         if (IsMemoType(Descriptors[size_t(i) * FieldDescriptorSize + 11])) ++MemoFieldCount;
 
-    // The record count follows the data actually present.
-    uint64_t present = uint64_t(fileSize - headerLength) / recordLength;
-    uint32_t records = present > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                                      : static_cast<uint32_t>(present);
-    CountCorrectedInMemory = false;
-    if (records != HeaderRecordCount()) {
-        StoredCountAtOpen = HeaderRecordCount();
-        CorrectedCount = records;
-        SetHeaderRecordCount(records);
-        if (ReadOnly || !s->WriteAt(4, &Header[4], 4)) CountCorrectedInMemory = true;
-    }
+    // The record count (see Open in dbf.h), in memory only.
+    const uint32_t stored = HeaderRecordCount();
+    const uint64_t whole = uint64_t(fileSize - headerLength) / recordLength;
+    uint32_t records = stored;
+    if (whole < stored)
+        records = static_cast<uint32_t>(whole);
+    else if (whole > stored && !OnlyEndMarks(*s, headerLength + int64_t(stored) * recordLength,
+                                             int64_t(whole - stored) * recordLength))
+        records = static_cast<uint32_t>(std::min<uint64_t>(whole, std::numeric_limits<uint32_t>::max()));
+    StoredCountAtOpen = stored;
+    CorrectedCount = records;
+    CountCorrectedInMemory = records != stored;
+    SetHeaderRecordCount(records);
+    s->UnlockRegion(LockRegionOffset, LockRegionLength);
 
     RecomputeOffsets();
     Stream = std::move(s);
+    LockDepth = 0;
+    StructureChanged = false;
     RebuildFields();
     Active = true;
     CurrentRecNo = 0;
@@ -409,6 +440,7 @@ std::string TDBF::MemoFileNameFor(uint8_t version) const {
 
 void TDBF::FallBackToReadOnly() {
     Stream = OpenStream(FileName, TOpenMode::ReadOnly);
+    LockDepth = 0;
     ReadOnly = true;
 }
 
@@ -449,6 +481,9 @@ void TDBF::Close() {
     if (!Active) return;
     FieldCount = 0;
     Stream.reset();
+    LockDepth = 0;
+    ReadImageRecNo = 0;
+    StructureChanged = false;
     ReadOnly = false;
     Active = false;
     CurrentRecNo = 0;
@@ -496,6 +531,7 @@ void TDBF::RebuildFields() {
         FieldList.Add(std::move(f));
     }
     RecordBuffer.assign(size_t(2) * GetRecordLength(), 0);
+    ReadImageRecNo = 0;
     PointFields();
 }
 
@@ -629,10 +665,23 @@ void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
         return;
     }
     if (Memo->GetReadOnly()) Fail(" - The file is opened read-only!");
+    CheckFilesInPlace();
     const int32_t written = Memo->WriteMemo(block, text);
     // A failed write keeps the old reference.
     if (written == NoMemoBlock) Fail(" - Error in write memo!");
     f->SetMemoBlock(written);
+}
+
+void TDBF::CheckFilesInPlace() const {
+    CheckActive(true);
+    if (Stream && !Stream->StillAtPath()) Fail(dbftext::TableGone);
+    if (Memo->GetOpened() && !Memo->StillAtPath())
+        Fail(std::string(dbftext::MemoGoneBefore) + Memo->GetFileName() + dbftext::MemoGoneAfter);
+}
+
+void TDBF::SetLockTimeout(uint32_t ms) {
+    LockTimeout = ms;
+    Memo->SetLockTimeout(ms);
 }
 
 bool TDBF::GetMemoOpened() const { return Memo->GetOpened(); }

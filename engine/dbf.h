@@ -46,6 +46,13 @@ std::string DbfVersionName(uint8_t version);
 std::string FieldTypeName(char type);
 char FieldTypeFromName(const std::string& name);
 
+// The memo file that a new table of `version` written as `table` gets: the table's name with
+// the memo extension of the version (".fpt" or ".dbt"), exactly, whatever files of a name that
+// differs only in letter case lie beside it; empty for a version without memo file. Raises
+// EDBFError, naming the file, when a file of that name is the memo file of another table of
+// the folder (one whose name differs only in letter case).
+std::string NewMemoFileName(const std::string& table, uint8_t version);
+
 class TDBF {
 public:
     TDBF();
@@ -79,7 +86,13 @@ public:
     // file of that name is the memo file of another table of the folder (one whose name
     // differs only in letter case), nothing is written and the error is raised.
     void CreateTable();
-    // Opens and checks FileName; nothing when already open.
+    // Opens and checks FileName; nothing when already open. Opening writes nothing: it reads the
+    // file's size and header together under the table's lock, and a record count that differs
+    // from the header's lives in memory until a command writes the table. The count is the
+    // header's while the file holds that many whole records (what follows them, end marks,
+    // padding or a partial record, is no record); the whole records held when there are fewer
+    // (GetShorterThanHeader); and the whole records held when there are more that are not all
+    // end marks.
     void Open();
     void Close();
 
@@ -87,6 +100,11 @@ public:
     uint8_t GetVersion() const { return Header[0]; }
     void GetHeader(TDBFHeader& out) const;
     uint32_t GetRecordCount();       // re-read from the file under the lock
+    // The file held fewer whole records than its header said when the table was opened (and no
+    // command has written the count since); the header's count and the count used then.
+    bool GetShorterThanHeader() const { return CountCorrectedInMemory && CorrectedCount < StoredCountAtOpen; }
+    uint32_t GetHeaderCountAtOpen() const { return StoredCountAtOpen; }
+    uint32_t GetCountAtOpen() const { return CorrectedCount; }
     std::string GetLastUpdate() const;  // "yy.mm.dd" from header bytes 1..3
     uint8_t GetTableFlags() const;
     uint8_t GetCodePage() const;
@@ -101,10 +119,20 @@ public:
     TField* FieldByName(const std::string& name) const;
 
     // ---- records (dbf_records.cpp) ----
+    // Lock and Unlock nest: a Lock while the region is held only counts, and the region is
+    // released by the Unlock that matches the outermost Lock (or by Close).
     bool Lock(int64_t recNo);
     void Unlock(int64_t recNo);
     uint32_t GetLockTimeout() const { return LockTimeout; }
-    void SetLockTimeout(uint32_t ms) { LockTimeout = ms; }
+    void SetLockTimeout(uint32_t ms);  // the table's and the memo file's lock
+    // Every locked record operation reads the header and record lengths with the record count;
+    // when they are not those the table was opened with, it raises EDBFStructureChanged before
+    // it writes anything, and this stays true until the table is opened again.
+    bool GetStructureChanged() const { return StructureChanged; }
+    // Raises the engine's error, writing nothing, when the table's path (or the open memo
+    // file's) no longer names the file the table has open: deleted, renamed away or replaced.
+    // Every write of the table file checks this first.
+    void CheckFilesInPlace() const;
     bool WriteHeader();
     bool ReadRecordCount();
     bool ReadRecord(int64_t recNo);
@@ -128,6 +156,14 @@ public:
     void FreePage();  // also drops the mapping
 
     void Edit();
+    // The current record's bytes as last read from the file or written to it (empty when the
+    // current record was not read since the table moved). Post of an edit compares the file's
+    // bytes, under the lock, with these, and writes nothing when another program changed them.
+    std::string GetReadImage() const;
+    // For a caller that showed the record earlier and has read it again to write it: raises the
+    // record-changed error when the record as read now differs from `asShown` (an earlier
+    // GetReadImage()); nothing when `asShown` is empty.
+    void CheckRecordAsShown(const std::string& asShown) const;
     void Append();
     void Insert();
     void Delete();
@@ -208,10 +244,13 @@ public:
     // Whole structure changes, as the structure-change worker runs them. Each checks the
     // change and converts the fill text before anything is written, keeps a copy of the table
     // file (and of the memo file it may write) while it runs, puts both back and raises the
-    // error again when any step fails, and deletes the copy after success. The records move a
-    // batch at a time (WidenRecords, NarrowRecords). `progress` is called for each record, in
-    // the order of the change, with its 0-based index and the record count, once the batch
-    // that holds the record is written; it may throw to stop the change.
+    // error again when any step fails, and deletes the copy after success. Each holds the
+    // table's lock from its start to its end (raising "Lock failed." before anything is done
+    // when it cannot have it), so that other programs neither append to nor write a table of
+    // two layouts. The records move a batch at a time (WidenRecords, NarrowRecords).
+    // `progress` is called for each record, in the order of the change, with its 0-based
+    // index and the record count, once the batch that holds the record is written; it may
+    // throw to stop the change.
     using TStructureProgress = std::function<void(int64_t recIndex, int64_t recordCount)>;
     // GetRecordCount, GrowForField, WidenRecords from the last record to the first,
     // AppendFieldDef. False at 254 fields, with nothing changed.
@@ -250,10 +289,19 @@ private:
 
     // Helpers shared by the record and structure operations.
     [[noreturn]] void Fail(const std::string& text) const;  // raises FileName + text
+    // Takes the lock region of `stream`, retrying until LockTimeout; raises "Lock failed.".
+    void TakeLock(vx::TFileStream& stream, int64_t recNo) const;
+    // The table's part of CheckFilesInPlace, once per outermost lock.
+    void CheckTableInPlace();
+    // Keeps the first half of the record buffer as the read image of record recNo; sets the
+    // deletion flag of the read image of record recNo when there is one.
+    void KeepReadImage(int64_t recNo);
+    void SetReadImageFlag(int64_t recNo, uint8_t flag);
     int64_t RecordOffset(int64_t recNo) const;               // file offset of record recNo (1-based)
     uint32_t HeaderRecordCount() const { return dbfbytes::GetLE32(&Header[4]); }
     void SetHeaderRecordCount(uint32_t count) { dbfbytes::PutLE32(&Header[4], count); }
-    // Reads the record count at offset 4 into the header image without taking the lock.
+    // Reads the record count at offset 4 into the header image without taking the lock, with
+    // the header and record lengths (raises EDBFStructureChanged when they changed).
     bool ReadCountUnlocked();
     // Writes the header image's record count at offset 4 (caller holds the lock).
     void WriteCountUnlocked();
@@ -312,8 +360,13 @@ private:
     bool Eof = true;
     TDBFEditState State = esBrowse;
     uint32_t LockTimeout = DefaultLockTimeout;
-    // A read-only table cannot store the count that Open found in the data; while the file
-    // still holds the count it held then, re-reads keep the corrected one.
+    int LockDepth = 0;         // Lock calls not yet matched by Unlock
+    bool FileChecked = false;  // the table's path was checked under the lock now held
+    bool StructureChanged = false;
+    std::vector<uint8_t> ReadImage;  // see GetReadImage
+    int64_t ReadImageRecNo = 0;      // the record ReadImage belongs to; 0 for none
+    // Open keeps a count that differs from the header's in memory only; while the file still
+    // holds the count it held then, re-reads keep the corrected one.
     bool CountCorrectedInMemory = false;
     uint32_t StoredCountAtOpen = 0;
     uint32_t CorrectedCount = 0;

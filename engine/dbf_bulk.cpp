@@ -44,6 +44,7 @@ void TDBF::CutToCount(int64_t count) {
     SetHeaderRecordCount(static_cast<uint32_t>(count));
     WriteCountUnlocked();
     CurrentRecNo = std::min<int64_t>(CurrentRecNo, count);
+    ReadImageRecNo = 0;  // records moved
 }
 
 template <class Drop>
@@ -107,6 +108,7 @@ void TDBF::SetAllDeleted(bool flag) {
                         " - Error in write DBF!");
     }
     if (CurrentRecNo >= 1 && CurrentRecNo <= count && !RecordBuffer.empty()) RecordBuffer[0] = want;
+    if (ReadImageRecNo <= count) SetReadImageFlag(ReadImageRecNo, want);
 }
 
 void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
@@ -143,6 +145,7 @@ void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
             if (buf[size_t(unique[k].RecNo - first) * rl] != want)
                 WriteOrFail(RecordOffset(unique[k].RecNo), &want, 1, " - Error in write DBF!");
             if (int64_t(unique[k].RecNo) == CurrentRecNo && !RecordBuffer.empty()) RecordBuffer[0] = want;
+            SetReadImageFlag(unique[k].RecNo, want);
         }
         i = j + 1;
     }

@@ -24,8 +24,12 @@ void TDBF::FailRange(int64_t recNo) const { Fail("Record number overstep range("
 
 bool TDBF::ReadCountUnlocked() {
     if (!Stream) throw EDBFError("File not open yet!");
-    uint8_t b[4];
-    if (!Stream->ReadAt(4, b, 4)) return false;
+    uint8_t b[8];  // record count, header length, record length
+    if (!Stream->ReadAt(4, b, sizeof b)) return false;
+    if (std::memcmp(b + 4, &Header[8], 4) != 0) {
+        StructureChanged = true;
+        throw EDBFStructureChanged();
+    }
     const uint32_t stored = dbfbytes::GetLE32(b);
     SetHeaderRecordCount(CountCorrectedInMemory && stored == StoredCountAtOpen ? CorrectedCount : stored);
     return true;
@@ -36,16 +40,34 @@ void TDBF::WriteCountUnlocked() {
     CountCorrectedInMemory = false;  // the file holds the count now
 }
 
+void TDBF::CheckTableInPlace() {
+    if (FileChecked && LockDepth > 0) return;
+    if (!Stream->StillAtPath()) Fail(dbftext::TableGone);
+    FileChecked = LockDepth > 0;
+}
+
 void TDBF::WriteOrFail(int64_t offset, const void* data, size_t n, const char* failText) {
     if (!Stream) throw EDBFError("File not open yet!");
     if (!Stream->Writable()) Fail(" - The file is opened read-only!");
+    CheckTableInPlace();
     if (!Stream->WriteAt(offset, data, n)) Fail(failText);
 }
 
 void TDBF::TruncateOrFail(int64_t size) {
     if (!Stream) throw EDBFError("File not open yet!");
     if (!Stream->Writable()) Fail(" - The file is opened read-only!");
+    CheckTableInPlace();
     if (!Stream->SetSize(size)) Fail(" - Error in truncate DBF!");
+}
+
+void TDBF::KeepReadImage(int64_t recNo) {
+    const size_t rl = RecordBuffer.size() / 2;
+    ReadImage.assign(RecordBuffer.begin(), RecordBuffer.begin() + std::ptrdiff_t(rl));
+    ReadImageRecNo = recNo;
+}
+
+void TDBF::SetReadImageFlag(int64_t recNo, uint8_t flag) {
+    if (recNo >= 1 && recNo == ReadImageRecNo && !ReadImage.empty()) ReadImage[0] = flag;
 }
 
 void TDBF::BlankBuffer(bool bothHalves) {
@@ -72,11 +94,10 @@ void TDBF::MoveRecords(int64_t first, int64_t last, int64_t delta, std::vector<u
 
 // ---- locking and header -----------------------------------------------------------------
 
-bool TDBF::Lock(int64_t recNo) {
-    if (!Stream) throw EDBFError("File not open yet!");
+void TDBF::TakeLock(vx::TFileStream& stream, int64_t recNo) const {
     const uint32_t start = vx::GetTickCount();
     for (;;) {
-        if (Stream->LockRegion(LockRegionOffset, LockRegionLength)) return true;
+        if (stream.LockRegion(LockRegionOffset, LockRegionLength)) return;
         const uint32_t now = vx::GetTickCount();
         const uint32_t elapsed = now >= start ? now - start : 0xFFFFFFFFu - start + now;
         if (elapsed >= LockTimeout) Fail("Lock failed." + std::to_string(recNo));
@@ -84,13 +105,27 @@ bool TDBF::Lock(int64_t recNo) {
     }
 }
 
+bool TDBF::Lock(int64_t recNo) {
+    if (!Stream) throw EDBFError("File not open yet!");
+    if (LockDepth > 0) {
+        ++LockDepth;
+        return true;
+    }
+    TakeLock(*Stream, recNo);
+    LockDepth = 1;
+    FileChecked = false;
+    return true;
+}
+
 void TDBF::Unlock(int64_t) {
-    if (Stream) Stream->UnlockRegion(LockRegionOffset, LockRegionLength);
+    if (LockDepth == 0) return;
+    if (--LockDepth == 0 && Stream) Stream->UnlockRegion(LockRegionOffset, LockRegionLength);
 }
 
 bool TDBF::WriteHeader() {
     TLockGuard lock(*this, 0);
     WriteOrFail(0, Header.data(), Header.size(), " - Error in write DBF head structure!");
+    CountCorrectedInMemory = false;  // the file holds the count now
     return true;
 }
 
@@ -103,6 +138,7 @@ bool TDBF::ReadRecordCount() {
 
 bool TDBF::ReadRecord(int64_t recNo) {
     TLockGuard lock(*this, recNo);
+    ReadCountUnlocked();  // also checks the lengths the record is read with
     ResizeRecordBuffer();
     const size_t rl = GetRecordLength();
     uint8_t* cur = RecordBuffer.data();
@@ -113,6 +149,7 @@ bool TDBF::ReadRecord(int64_t recNo) {
     if (recNo >= 1 && Stream->Seek(RecordOffset(recNo)) >= 0) got = Stream->Read(cur, rl);
     if (got == rl) {
         CurrentRecNo = recNo;
+        KeepReadImage(recNo);
         return true;
     }
     if (got > 0 || recNo < 1) std::memcpy(cur, prev, rl);
@@ -124,6 +161,8 @@ void TDBF::Go(int64_t recNo) {
     auto refreshCount = [this] {
         try {
             ReadRecordCount();
+        } catch (const EDBFStructureChanged&) {
+            throw;
         } catch (const EDBFError&) {
         }
     };
@@ -195,6 +234,16 @@ void TDBF::Edit() {
     State = esEdit;
 }
 
+std::string TDBF::GetReadImage() const {
+    if (ReadImageRecNo != CurrentRecNo || ReadImageRecNo < 1) return {};
+    return std::string(ReadImage.begin(), ReadImage.end());
+}
+
+void TDBF::CheckRecordAsShown(const std::string& asShown) const {
+    CheckActive(true);
+    if (!asShown.empty() && GetReadImage() != asShown) Fail(dbftext::RecordChanged);
+}
+
 void TDBF::Append() {
     CheckActive(true);
     State = esAppend;
@@ -228,7 +277,15 @@ void TDBF::Post() {
         TLockGuard lock(*this, CurrentRecNo);
         ReadCountUnlocked();
         if (CurrentRecNo < 1 || CurrentRecNo > int64_t(HeaderRecordCount())) FailRange(CurrentRecNo);
+        // Another program's change of the record since it was read is not overwritten.
+        if (ReadImageRecNo == CurrentRecNo && ReadImage.size() == rl) {
+            thread_local std::vector<uint8_t> onDisk;
+            onDisk.resize(rl);
+            if (!Stream->ReadAt(RecordOffset(CurrentRecNo), onDisk.data(), rl) || onDisk != ReadImage)
+                Fail(dbftext::RecordChanged);
+        }
         WriteOrFail(RecordOffset(CurrentRecNo), RecordBuffer.data(), rl, " - Error in write DBF!");
+        KeepReadImage(CurrentRecNo);
         break;
     }
     case esAppend: {
@@ -248,6 +305,7 @@ void TDBF::Post() {
         SetHeaderRecordCount(count + 1);
         WriteCountUnlocked();
         CurrentRecNo = int64_t(count) + 1;
+        KeepReadImage(CurrentRecNo);
         break;
     }
     case esInsert: {
@@ -278,6 +336,7 @@ void TDBF::Post() {
         SetHeaderRecordCount(count + 1);
         WriteCountUnlocked();
         CurrentRecNo = at;
+        KeepReadImage(CurrentRecNo);
         break;
     }
     case esDelete: {
@@ -296,6 +355,7 @@ void TDBF::Post() {
         SetHeaderRecordCount(static_cast<uint32_t>(count - 1));
         WriteCountUnlocked();
         CurrentRecNo = std::min(CurrentRecNo, count - 1);
+        ReadImageRecNo = 0;  // the records moved
         break;
     }
     case esBrowse: break;
@@ -321,6 +381,7 @@ void TDBF::SetDeleted(bool flag) {
         WriteOrFail(RecordOffset(CurrentRecNo), &want, 1, " - Error in write DBF!");
     }
     RecordBuffer[0] = want;
+    SetReadImageFlag(CurrentRecNo, want);
 }
 
 // SetAllDeleted and PackDeleted work a page at a time (dbf_bulk.cpp).
@@ -342,6 +403,7 @@ void TDBF::ReplaceRecord(int64_t source, int64_t target) {
     SetHeaderRecordCount(static_cast<uint32_t>(count - 1));
     WriteCountUnlocked();
     CurrentRecNo = std::min(CurrentRecNo, count - 1);
+    ReadImageRecNo = 0;
 }
 
 void TDBF::SetRecordCount(uint32_t newCount) {
@@ -354,6 +416,7 @@ void TDBF::SetRecordCount(uint32_t newCount) {
     SetHeaderRecordCount(newCount);
     WriteCountUnlocked();
     CurrentRecNo = std::min<int64_t>(CurrentRecNo, newCount);
+    if (ReadImageRecNo > int64_t(newCount)) ReadImageRecNo = 0;
 }
 
 void TDBF::Zap() {
@@ -361,11 +424,16 @@ void TDBF::Zap() {
     TLockGuard lock(*this, 0);
     TDBFHeader onDisk{};
     if (!Stream->ReadAt(0, onDisk.data(), onDisk.size())) Fail("Invalid DBF file!");
+    if (std::memcmp(&onDisk[8], &Header[8], 4) != 0) {
+        StructureChanged = true;
+        throw EDBFStructureChanged();
+    }
     dbfbytes::PutLE32(&onDisk[4], 0);
     WriteOrFail(0, onDisk.data(), onDisk.size(), " - Error in write DBF head structure!");
     CountCorrectedInMemory = false;
     SetHeaderRecordCount(0);
     CurrentRecNo = 0;
+    ReadImageRecNo = 0;
     Bof = Eof = true;
     ResizeRecordBuffer();
     BlankBuffer(true);

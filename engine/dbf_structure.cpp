@@ -732,6 +732,10 @@ bool TDBF::AddField(const std::string& name, char type, uint8_t length, uint8_t 
     CheckActive(true);
     if (FieldCount >= MaxFieldCount) return false;
     TStructureChange::CheckNewField(*this, type, length, decimals, fillText);
+    // The whole change holds the table's lock (the steps' own locks nest inside it), so that no
+    // other program writes the table while it holds records of two layouts.
+    TLockGuard whole(*this, 0);
+    ReadCountUnlocked();  // refuses a table whose structure another program changed
     const std::string memoName =
         type == 'M' || (IsMemoType(type) && !Memo->GetOpened())
             ? TStructureChange::MemoNameFor(*this, TStructureChange::VersionAfter(*this, type))
@@ -767,6 +771,8 @@ bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureP
         if (indexes[k] < 0 || indexes[k] >= FieldCount || (k > 0 && indexes[k] <= indexes[k - 1]))
             Fail(" - Invalid field index!");
     if (count >= FieldCount) return false;
+    TLockGuard whole(*this, 0);  // as in AddField
+    ReadCountUnlocked();
     TStructureChange::TSafetyCopy copy(*this, std::string());
     TStructureChange::Guarded(*this, copy, [&] {
         const int64_t records = GetRecordCount();

@@ -9,3 +9,30 @@ class EDBFError : public std::runtime_error {
 public:
     explicit EDBFError(const std::string& text) : std::runtime_error(text) {}
 };
+
+// Raised by a locked record operation that finds another header or record length in the file
+// than the table was opened with: another program changed the table's structure meanwhile.
+// Nothing was written; the table must be opened again.
+class EDBFStructureChanged : public EDBFError {
+public:
+    EDBFStructureChanged() : EDBFError(Text) {}
+    static constexpr const char* Text =
+        "The table's structure was changed by another program. Close and open it again.";
+};
+
+// The fixed parts of the texts that tell why a write was refused (each follows the file name).
+namespace dbftext {
+// Post of an edit found other bytes in the file than those read for the edit.
+constexpr const char* RecordChanged =
+    " - Another program changed this record after it was read, so nothing was written. Read the record again to "
+    "see the other change.";
+// The table's path no longer names the file the table has open.
+constexpr const char* TableGone =
+    " - The table's file was deleted or replaced after the table was opened, so nothing was written. Close and "
+    "open the table again.";
+// The memo file's path no longer names the memo file the table has open (the memo file's name
+// goes between the two parts).
+constexpr const char* MemoGoneBefore = " - The memo file ";
+constexpr const char* MemoGoneAfter =
+    " was deleted or replaced after the table was opened, so nothing was written. Close and open the table again.";
+}  // namespace dbftext

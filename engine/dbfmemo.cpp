@@ -1,6 +1,7 @@
 #include "engine/dbfmemo.h"
 
 #include "engine/dbferror.h"
+#include "engine/raceseam.h"
 #include "platform/filestream.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <limits>
 
 namespace vx {
+
+void (*RacePoint)(const char* point) = nullptr;
 
 namespace {
 
@@ -52,6 +55,28 @@ void CutAtNul(std::string& text) {
 }
 
 [[noreturn]] void RaiseHeadError() { throw EDBFError("Read memo head error!"); }
+
+// Holds the lock of a memo file's header for a scope, when it was had within the timeout.
+class THeaderLock {
+public:
+    THeaderLock(TFileStream& stream, uint32_t timeout) : Stream(stream) {
+        const uint32_t start = GetTickCount();
+        while (!(Held = Stream.LockRegion(0, MemoHeaderSize))) {
+            const uint32_t now = GetTickCount();
+            if ((now >= start ? now - start : 0xFFFFFFFFu - start + now) >= timeout) break;
+            YieldBriefly();
+        }
+    }
+    ~THeaderLock() {
+        if (Held) Stream.UnlockRegion(0, MemoHeaderSize);
+    }
+    THeaderLock(const THeaderLock&) = delete;
+    THeaderLock& operator=(const THeaderLock&) = delete;
+    bool Held = false;
+
+private:
+    TFileStream& Stream;
+};
 
 // dBASE III memo at `pos`: its bytes before the first end mark 0x1A, or up to the end of the
 // file; read 512 bytes at a time, so never more than the file holds. Appends them to `text`
@@ -103,6 +128,8 @@ void TDBFMemo::SetVersion(uint8_t version) {
 }
 
 void TDBFMemo::SetLayout(TMemoLayout layout) { Layout = layout; }
+
+bool TDBFMemo::StillAtPath() const { return Stream && Stream->StillAtPath(); }
 
 int64_t TDBFMemo::GetFileSize() const {
     if (!Stream) return 0;
@@ -258,7 +285,7 @@ void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
 
 int32_t TDBFMemo::WriteMemo(int32_t block, const std::string& text) {
     if (text.empty()) return NoMemoBlock;
-    if (!Opened || !Stream || ReadOnly) return NoMemoBlock;
+    if (!Opened || !Stream || ReadOnly || !Stream->StillAtPath()) return NoMemoBlock;
     try {
         const int64_t size = Stream->Size();
         const int64_t blockSize = GetBlockSize();
@@ -341,11 +368,18 @@ int32_t TDBFMemo::WriteMemo(int32_t block, const std::string& text) {
             }
         }
 
-        // New blocks. The next free block of the header is used unless it points back into
-        // the file (which would overwrite memos) or far beyond its end.
-        const int64_t endBlock = BlocksFor(size, blockSize);
+        // New blocks, under the header's lock with the header and size as they are now. The
+        // next free block of the header is used unless it points back into the file (which
+        // would overwrite memos) or far beyond its end.
+        THeaderLock lock(*Stream, LockTimeout);
+        if (!lock.Held) return NoMemoBlock;
+        ReadHeader();
+        const int64_t sizeNow = Stream->Size();
+        if (sizeNow < MemoHeaderSize || GetBlockSize() != blockSize) return NoMemoBlock;
+        const int64_t endBlock = BlocksFor(sizeNow, blockSize);
         int64_t next = GetNextBlock();
-        if (next < endBlock || next * blockSize - size > MaxAppendGap) next = endBlock;
+        AtRacePoint("memo-block");
+        if (next < endBlock || next * blockSize - sizeNow > MaxAppendGap) next = endBlock;
         if (next + newBlocks > std::numeric_limits<int32_t>::max()) return NoMemoBlock;
         std::string bytes = image(newBlocks);
         if (!Stream->WriteAt(next * blockSize, bytes.data(), bytes.size())) return NoMemoBlock;

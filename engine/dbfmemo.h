@@ -54,6 +54,12 @@ public:
 
     bool GetOpened() const { return Opened; }
     bool GetReadOnly() const { return ReadOnly; }
+    // The open file is still the one the name names (not deleted or replaced); false when no
+    // file is open.
+    bool StillAtPath() const;
+
+    // Milliseconds a new memo waits for the lock of the memo file's header.
+    void SetLockTimeout(uint32_t ms) { LockTimeout = ms; }
 
     // Size of the open file in bytes; 0 when no file is open.
     int64_t GetFileSize() const;
@@ -94,8 +100,12 @@ public:
 
     // Stores `text` as the memo at `block` (NoMemoBlock for a new memo) and returns the block
     // it now lives at: the same block when the text fits the old memo's blocks, else new
-    // blocks at the end of the file (the old ones are abandoned). The empty text returns
-    // NoMemoBlock and writes nothing. Any failure returns NoMemoBlock.
+    // blocks at the end of the file (the old ones are abandoned). New blocks are taken under a
+    // lock of the memo file's header, with the next free block read afresh and written back
+    // before the lock is released, so that programs sharing the file never take the same
+    // block. The empty text returns NoMemoBlock and writes nothing. Any failure (also a
+    // file that was deleted or replaced since it was opened, or a lock not had in time)
+    // returns NoMemoBlock.
     int32_t WriteMemo(int32_t block, const std::string& text);
 
     // Type and data length of the FPT memo read last.
@@ -112,6 +122,7 @@ private:
     bool ReadOnly = false;
     uint32_t BlockType = 0;
     uint32_t BlockLength = 0;
+    uint32_t LockTimeout = 4000;
 };
 
 }  // namespace vx

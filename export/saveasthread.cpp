@@ -203,17 +203,13 @@ void TSaveAsThread::RemovePartialOutput() {
         memo |= t == 'M' || t == 'G' || t == 'P';
     }
     if (!memo) return;
+    // The writer names the memo file exactly after the table; a file whose name differs only in
+    // letter case is another table's.
     const bool fpt = Mode == ModeVisualFoxPro || Mode == ModeFoxPro2;
-    const char* const lower = fpt ? ".fpt" : ".dbt";
-    const char* const upper = fpt ? ".FPT" : ".DBT";
     namespace fs = std::filesystem;
-    for (const char* ext : {lower, upper}) {
-        const fs::path memoFile = fs::path(FileName).replace_extension(ext);
-        std::error_code ec;
-        // Only a memo file this run wrote: one left from before is not ours to remove.
-        const auto written = fs::last_write_time(memoFile, ec);
-        if (ec) continue;
-        if (written >= Started) vx::DeleteFile(memoFile.string());
-        break;
-    }
+    const fs::path memoFile = fs::path(FileName).replace_extension(fpt ? ".fpt" : ".dbt");
+    std::error_code ec;
+    // Only a memo file this run wrote: one left from before is not ours to remove.
+    const auto written = fs::last_write_time(memoFile, ec);
+    if (!ec && written >= Started) vx::DeleteFile(memoFile.string());
 }

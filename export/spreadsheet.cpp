@@ -76,6 +76,22 @@ void AppendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// A cell's whole text as an attribute value: line ends and tabs as character references, which
+// a reader keeps as they stand (it folds them when written plainly); characters XML cannot
+// carry are left out.
+void AppendAttributeText(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) break;  // no place in XML
+            AppendEscaped(out, std::string_view(&c, 1));
+        }
+    }
+}
+
 // One cell's text as paragraphs: a line break starts a new paragraph; runs of blanks, blanks
 // at either end of a line and tabs are written as the elements that keep them, since a
 // reader folds plain white space; characters XML cannot carry are left out.
@@ -110,8 +126,7 @@ void AppendParagraphs(std::string& out, std::string_view text) {
         }
         out += "</text:p>";
         if (end >= n) break;
-        i = end + (text[end] == '\r' ? 2 : 1);
-        if (i >= n) break;
+        i = end + (text[end] == '\r' ? 2 : 1);  // a line end at the very end gives an empty paragraph
     }
 }
 
@@ -181,6 +196,9 @@ QString ReadCell(QXmlStreamReader& x) {
     const QString type = a.value(QLatin1String(OfficeNs), QLatin1String("value-type")).toString();
     const QString dateValue = a.value(QLatin1String(OfficeNs), QLatin1String("date-value")).toString();
     const QString value = a.value(QLatin1String(OfficeNs), QLatin1String("value")).toString();
+    // A text cell's value, when given, is its text exactly.
+    const bool exact = type == QLatin1String("string") && a.hasAttribute(QLatin1String(OfficeNs), QLatin1String("string-value"));
+    const QString exactText = a.value(QLatin1String(OfficeNs), QLatin1String("string-value")).toString();
     QString text;
     bool first = true;
     while (!x.atEnd()) {
@@ -195,6 +213,7 @@ QString ReadCell(QXmlStreamReader& x) {
             x.skipCurrentElement();  // comments, drawings, sub-tables
         }
     }
+    if (exact) return exactText;
     QString date;
     if (type == QLatin1String("date") && DateValueText(dateValue, date)) return date;
     if (first && !value.isEmpty()) return value;
@@ -378,7 +397,11 @@ void TSpreadsheetApp::TImpl::WriteFlat(const std::string& path) const {
                 b += "/>";
                 continue;
             }
-            b += " office:value-type=\"string\">";
+            // The text exactly in the value, the paragraphs for the eye: the application keeps
+            // the value, where paragraphs would lose the carriage returns of CR LF.
+            b += " office:value-type=\"string\" office:string-value=\"";
+            AppendAttributeText(b, cell.Text);
+            b += "\">";
             AppendParagraphs(b, cell.Text);
             b += "</table:table-cell>";
         }

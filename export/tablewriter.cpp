@@ -2,6 +2,7 @@
 // kind's type mapping; the file and its memo file are created through the engine, then the
 // records are built one by one in a record image of our own with the engine's field setters
 // and appended in large batches.
+#include "app/codepage.h"
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 #include "engine/dbfmemo.h"
@@ -281,7 +282,7 @@ TWriteResult WriteTableFile(TOutputKind kind, const std::string& fileName, const
         for (const TFieldPlan& p : plan) def.AddFieldDef(p.Name, p.Type, 0, p.Width, p.Decimals);
         def.SetHeader(version, static_cast<uint8_t>(tm.tm_year % 100), static_cast<uint8_t>(tm.tm_mon + 1),
                       static_cast<uint8_t>(tm.tm_mday), 0, static_cast<uint16_t>(headerLength),
-                      static_cast<uint16_t>(recordLength), flags, 0x7A);
+                      static_cast<uint16_t>(recordLength), flags, vx::OutputCodePage().TableMark);
         def.CreateTable();
     }
 

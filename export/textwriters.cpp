@@ -1,6 +1,7 @@
 // The writers that present a table to a reader: the fixed-width text report, the HTML page and
 // the XML document.
 #include "app/bytetext.h"
+#include "app/codepage.h"
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 #include "export/markup.h"
@@ -97,8 +98,11 @@ TWriteResult WriteHTML(const std::string& fileName, const TRowSource& rows, TPro
     const std::vector<TOutColumn> columns = OutputColumns(rows);
     TOutputFile out(fileName);
     std::string& head = out.Buffer();
+    // The values go out in the program's code page, and the page says which.
+    head += "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    head += vx::OutputCodePage().Charset;
     head +=
-        "<html><head><title></title></head>\r\n"
+        "\"><title></title></head>\r\n"
         "<style type=\"text/css\"> \r\n<!--\r\n.font {\r\n"
         "font-family: Verdana, Arial, Helvetica, sans-serif;\r\nfont-size: 12px;\r\n}\r\n"
         ".style1 {\r\ncolor: #FFFFFF;\r\nfont-weight: bold;\r\n}\r\n-->\r\n</style>\r\n<body>\r\n";

@@ -1,10 +1,13 @@
 #include "export/worksheetappend.h"
 
+#include "app/bytetext.h"
 #include "app/recordimage.h"
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 #include "export/spreadsheet.h"
 #include "export/worksheetimport.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -14,6 +17,15 @@ std::string UpperAscii(std::string_view text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     return s;
 }
+
+// The letters of a sheet column counted from 0: A..Z, AA, AB, ...
+std::string ColumnLetters(size_t column) {
+    std::string s;
+    for (size_t n = column + 1; n > 0; n = (n - 1) / 26) s.insert(s.begin(), char('A' + (n - 1) % 26));
+    return s;
+}
+
+std::string Utf8(std::string_view bytes) { return BytesToText(bytes).toStdString(); }
 
 }  // namespace
 
@@ -26,15 +38,34 @@ records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileNa
     // For each field, the sheet column of its name (-1: none).
     std::vector<int> from(size_t(dbf.FieldCount), -1);
     bool header = true;
-    size_t columns = 0;
+    size_t columns = 0, sheetRow = 0;
+    std::vector<std::string> cells;
+    std::vector<char> held;
     std::string failure;
     try {
-        const std::string unread = ReadWorksheet(fileName, stop, [&](const std::vector<std::string>& cells) {
+        const std::string unread = ReadWorksheetTexts(fileName, stop, [&](const std::vector<QString>& texts) {
+            ++sheetRow;
+            // Each cell in the program's code page; one a field takes must fit it exactly.
+            cells.assign(texts.size(), std::string());
+            held.assign(texts.size(), 1);
+            for (size_t c = 0; c < texts.size(); ++c) {
+                QString bad;
+                if (std::optional<std::string> bytes = TryTextToBytes(texts[c], &bad)) {
+                    cells[c] = std::move(*bytes);
+                } else if (!header && c < columns && std::find(from.begin(), from.end(), int(c)) != from.end()) {
+                    failure = "Row " + std::to_string(sheetRow) + ", column " + ColumnLetters(c) + ": " +
+                              CannotHoldMessage(bad).toStdString() + " Nothing was appended.";
+                    return false;
+                } else {
+                    cells[c] = "\x7F";  // a text no field takes: it only counts as not empty
+                    held[c] = 0;
+                }
+            }
             if (header) {
                 header = false;
                 for (; columns < cells.size() && !valuetext::Trim(cells[columns]).empty(); ++columns) {
                     const std::string name = UpperAscii(valuetext::Trim(cells[columns]));
-                    for (int i = 0; i < dbf.FieldCount; ++i)
+                    for (int i = 0; i < dbf.FieldCount && held[columns]; ++i)
                         if (from[size_t(i)] < 0 && UpperAscii(dbf.GetFieldName(i)) == name) from[size_t(i)] = int(columns);
                 }
                 return columns > 0;
@@ -53,8 +84,8 @@ records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileNa
                 }
                 const TRecordImage::TStore stored = image.StoreText(i, text, TRecordImage::TTextKind::Display);
                 if (stored == TRecordImage::TStore::Ok) continue;
-                failure = "Record " + std::to_string(out.Count + 1) + ", field " + dbf.GetFieldName(i) + ": \"" +
-                          std::string(text) + "\"" +
+                failure = "Record " + std::to_string(out.Count + 1) + ", field " + Utf8(dbf.GetFieldName(i)) + ": \"" +
+                          Utf8(text) + "\"" +
                           (stored == TRecordImage::TStore::TooWide ? " is wider than the field."
                                                                    : " is not a valid value for this field.") +
                           " Nothing was appended.";

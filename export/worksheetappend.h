@@ -13,6 +13,7 @@ class TDBF;
 // each later row, up to the first whose cells are all empty, becomes one record. Columns meet
 // fields by name without regard to letter case; each value is stored from its text as the
 // record list shows values ("yyyy-M-d" dates, "yyyymmdd" too); fields without a column stay
-// blank. Writes nothing: a value that does not fit, or a workbook that cannot be read, gives
-// the message and no record.
+// blank. Writes nothing: a value that does not fit, a cell a field takes whose text the
+// program's code page cannot hold (named by its sheet row and column), or a workbook that
+// cannot be read, gives the message (UTF-8 text) and no record.
 records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileName, const std::function<bool()>& stop);

@@ -1,5 +1,6 @@
 #include "export/xlswriter.h"
 
+#include "app/codepage.h"
 #include "app/valuetext.h"
 #include "engine/dbf.h"
 #include "export/outputfile.h"
@@ -8,7 +9,8 @@
 
 #include <algorithm>
 
-TXLSWriterEx::TXLSWriterEx(const std::string& fileName) : Out(std::make_unique<TOutputFile>(fileName)) {}
+TXLSWriterEx::TXLSWriterEx(const std::string& fileName)
+    : CodePage(vx::OutputCodePage().Biff), Out(std::make_unique<TOutputFile>(fileName)) {}
 
 TXLSWriterEx::~TXLSWriterEx() = default;
 
@@ -20,6 +22,8 @@ void TXLSWriterEx::WriteWord(uint16_t value) {
 
 void TXLSWriterEx::BeginSheet() {
     for (uint16_t w : {0x0809, 6, 0x0000, 0x0010, 0x0000}) WriteWord(w);  // BOF of a worksheet
+    // Without it a reader takes the texts for its own locale's page, or for ASCII.
+    for (uint16_t w : {uint16_t(0x0042), uint16_t(2), CodePage}) WriteWord(w);
     for (uint16_t w : {uint16_t(0x0000), uint16_t(8), uint16_t(0), MaxRows, uint16_t(0), MaxCols}) WriteWord(w);
     Out->Spill();
 }

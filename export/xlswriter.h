@@ -1,5 +1,6 @@
-// A minimal BIFF2 worksheet in which every cell is a text cell: BOF, DIMENSIONS, one LABEL
-// record per cell (the title row 0, then the data rows from 1), EOF.
+// A minimal BIFF2 worksheet in which every cell is a text cell: BOF, CODEPAGE (the code page of
+// the texts), DIMENSIONS, one LABEL record per cell (the title row 0, then the data rows from
+// 1), EOF.
 #pragma once
 
 #include <array>
@@ -21,11 +22,12 @@ public:
 
     uint16_t MaxCols = 255;    // written into DIMENSIONS
     uint16_t MaxRows = 65535;  // written into DIMENSIONS
+    uint16_t CodePage;         // written into CODEPAGE: the program's code page
     std::vector<std::string> Titles;
     int32_t Row = 0;  // the current data row; records carry its low 16 bits
 
     void SetRow(int32_t row) { Row = row; }
-    void BeginSheet();  // BOF and DIMENSIONS
+    void BeginSheet();  // BOF, CODEPAGE and DIMENSIONS
     void AddTitle(std::string_view text) { Titles.emplace_back(text); }
     void WriteTitles();  // one LABEL per title in row 0
     // Starts the next data row (Row + 1) with no cells.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <unordered_map>
 
 namespace vx::img {
 
@@ -59,30 +61,61 @@ bool ReadIconDirectory(std::string_view bytes, int& width, int& height, int& col
     return true;
 }
 
-TAniFile ReadAniCursor(std::string_view in) {
+// Running out of memory is reported as the reader's own error.
+TAniFile ReadAniCursor(std::string_view in) try {
     if (in.size() < 12 || in.substr(0, 4) != "RIFF" || in.substr(8, 4) != "ACON") throw EReadError();
     TAniFile f;
     const size_t end = std::min<size_t>(in.size(), size_t(Le32(reinterpret_cast<const unsigned char*>(in.data()) + 4)) + 8);
+    // A step that can get an icon is described by at least four bytes of the file (an entry of
+    // "seq ", or an "icon" chunk of the number it waits for), so a file holds no more steps than
+    // a quarter of its size, whatever its "anih" chunks announce, all of them together.
+    const size_t maxSteps = in.size() / 4;
     size_t rates = 0, sequences = 0;
     uint32_t iconNumber = 0;
+    // Where to find the steps that wait for an icon number: the steps of each header, the i-th
+    // waiting for icon i (runs, the longest first), and the steps a "seq " chunk renumbered. A
+    // step that has since been renumbered or got its icon is passed over.
+    struct TRun {
+        size_t Start;
+        uint32_t Count;
+    };
+    std::vector<TRun> runs;
+    std::unordered_map<uint32_t, std::vector<size_t>> renumbered;
+    auto takes = [&](size_t at, int icon) {
+        TAniFrameData& frame = f.Frames[at];
+        if (frame.Icon >= 0 || frame.Sequence != iconNumber) return false;
+        frame.Icon = icon;
+        return true;
+    };
     ForEachChunk(in, 12, end, [&](const TChunk& c) {
         const auto* d = reinterpret_cast<const unsigned char*>(c.Data.data());
         if (c.Id == "anih") {
-            // The header is 36 bytes whatever size it states.
+            // The header is the first 36 bytes, whatever size the chunk or the header states.
             if (c.Data.size() < 36) throw EReadError();
             uint32_t v[9];
             for (int i = 0; i < 9; ++i) v[i] = Le32(d + 4 * i);
             f.Header = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]};
             if (!(f.Header.Flags & 1) || f.Header.Steps == 0) throw EReadError();
-            // Every frame needs an icon chunk of its own, so the input bounds the count.
-            if (f.Header.Frames > in.size() / 8) throw EReadError();
-            for (uint32_t i = 0; i < f.Header.Frames; ++i) f.Frames.push_back({-1, f.Header.DefaultRate, i});
+            // Steps beyond the room left are not made: under a single header they could get no
+            // icon and would be dropped anyway; several headers share the room.
+            const size_t room = maxSteps - std::min(maxSteps, f.Frames.size());
+            const uint32_t count = uint32_t(std::min<size_t>(f.Header.Frames, room));
+            const TRun run{f.Frames.size(), count};
+            runs.insert(std::upper_bound(runs.begin(), runs.end(), run, [](const TRun& a, const TRun& b) { return a.Count > b.Count; }),
+                        run);
+            for (uint32_t i = 0; i < count; ++i) f.Frames.push_back({-1, f.Header.DefaultRate, i});
         } else if (c.Id == "rate" || c.Id == "seq ") {
             bool rate = c.Id == "rate";
             size_t& next = rate ? rates : sequences;
             for (size_t i = 0; i + 4 <= c.Data.size(); i += 4, ++next) {
                 if (next >= f.Frames.size()) continue;
-                (rate ? f.Frames[next].Rate : f.Frames[next].Sequence) = Le32(d + i);
+                TAniFrameData& frame = f.Frames[next];
+                if (rate) {
+                    frame.Rate = Le32(d + i);
+                } else {
+                    frame.Sequence = Le32(d + i);
+                    if (frame.Icon < 0) renumbered[frame.Sequence].push_back(next);
+                }
             }
         } else if (c.Id == "LIST") {
             if (c.Data.size() < 4) throw EReadError();
@@ -96,9 +129,15 @@ TAniFile ReadAniCursor(std::string_view in) {
                     int index = int(f.Icons.size());
                     f.MaxColors = std::max(f.MaxColors, icon.Colors);
                     f.Icons.push_back(std::move(icon));
+                    // Every step waiting for this icon number takes the icon; with none, the
+                    // icon gets a step of its own.
                     bool taken = false;
-                    for (TAniFrameData& frame : f.Frames)
-                        if (frame.Icon < 0 && frame.Sequence == iconNumber) frame.Icon = index, taken = true;
+                    for (size_t r = 0; r < runs.size() && runs[r].Count > iconNumber; ++r)
+                        taken |= takes(runs[r].Start + iconNumber, index);
+                    if (auto it = renumbered.find(iconNumber); it != renumbered.end()) {
+                        for (size_t at : it->second) taken |= takes(at, index);
+                        renumbered.erase(it);  // icon numbers only grow: nobody waits here again
+                    }
                     if (!taken) f.Frames.push_back({index, f.Header.DefaultRate, iconNumber});
                     ++iconNumber;
                 } else if (type == "INFO" && sub.Id == "INAM") {
@@ -113,6 +152,8 @@ TAniFile ReadAniCursor(std::string_view in) {
                    f.Frames.end());
     if (f.Frames.empty()) throw EReadError();
     return f;
+} catch (const std::bad_alloc&) {
+    throw EReadError();
 }
 
 }  // namespace vx::img

@@ -36,7 +36,9 @@ struct TAniFile {
     int MaxColors = 0;                  // 2, 16 or 256
 };
 
-// Reads an animated cursor; raises EReadError ("Stream read error") on anything malformed.
+// Reads an animated cursor; raises EReadError ("Stream read error") on anything malformed (and
+// when memory runs out). However many steps its "anih" chunks announce, a file holds at most
+// one step per four of its bytes; announced steps that get no icon are dropped.
 TAniFile ReadAniCursor(std::string_view bytes);
 
 // Size and colour count (2, 16 or 256) of the first image of an icon or cursor file; false

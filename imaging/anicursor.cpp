@@ -220,11 +220,15 @@ void TAnimatedCursorImage::AssignTo(TIconList& dest) const {
 void TAnimatedCursorImage::LoadFromBytes(std::string_view bytes) {
     Clear();
     TAniFile file = ReadAniCursor(bytes);
+    // Each icon is decoded once; the steps that show it share its bytes and picture.
+    std::vector<TIcon> icons(file.Icons.size());
+    for (size_t i = 0; i < icons.size(); ++i) icons[i].LoadFromBytes(file.Icons[i].Bytes);  // EReadError when undecodable
     std::vector<std::unique_ptr<TIconFrame>> frames;
+    frames.reserve(file.Frames.size());
     for (const TAniFrameData& fd : file.Frames) {
         const TAniIconData& icon = file.Icons[size_t(fd.Icon)];
         auto frame = std::make_unique<TIconFrame>();
-        frame->Icon.LoadFromBytes(icon.Bytes);  // EReadError when the toolkit cannot decode it
+        frame->Icon.Assign(&icons[size_t(fd.Icon)]);
         frame->IsIcon = (file.Header.Flags & 1) != 0;
         frame->Width = icon.Width;
         frame->Height = icon.Height;

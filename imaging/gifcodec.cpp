@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace vx::img {
 
@@ -201,10 +202,6 @@ private:
 
 }  // namespace
 
-bool TGifColorTable::operator==(const TGifColorTable& o) const {
-    return Count == o.Count && std::memcmp(Rgb, o.Rgb, size_t(Count) * 3) == 0;
-}
-
 int BitsOfColorCount(int count) {
     for (int bits = 1; bits <= 8; ++bits)
         if (count == (1 << bits)) return bits;
@@ -220,7 +217,8 @@ std::vector<int> InterlacedRowOrder(int height) {
     return rows;
 }
 
-TGifFileBlocks ReadGifBlocks(std::string_view bytes) {
+// Running out of memory is reported as the reader's own error.
+TGifFileBlocks ReadGifBlocks(std::string_view bytes) try {
     TGifFileBlocks file;
     if (bytes.empty()) return file;
     TReader r(bytes);
@@ -276,6 +274,8 @@ TGifFileBlocks ReadGifBlocks(std::string_view bytes) {
         for (const std::string& b : ext.Blocks) file.TrailingComment.push_back(b);
     }
     return file;
+} catch (const std::bad_alloc&) {
+    throw EReadError();
 }
 
 std::string WriteGifBlocks(const TGifFileBlocks& file, const std::vector<std::string>& comment) {
@@ -336,15 +336,29 @@ int FrameBits(const TGifFrameBlock& frame, const TGifColorTable& global) {
 }
 
 uint64_t MaxLzwPixels(size_t dataBytes, int codeSize) {
-    // The i-th code after a clear gives at most i pixels, and no string is longer than the
-    // table (4096); a run without clears gives the most.
-    uint64_t codes = uint64_t(dataBytes) * 8 / uint64_t(std::max(codeSize + 1, 3));
-    if (codes <= 4096) return codes * (codes + 1) / 2;
-    return uint64_t(4096) * 4097 / 2 + (codes - 4096) * 4096;
+    // The k-th code after a clear gives at most k pixels (a table entry is one longer than the
+    // string before it) and never more than the table is long. A clear only starts the count
+    // again, so one run without clears gives the most. Codes are as narrow as the decoder reads
+    // them: code size + 1 bits at first, one more each time the table reaches the next power of
+    // two, 12 from then on. One code more than fits covers the bits left over at the end.
+    constexpr uint64_t kLongest = 4096;
+    auto upTo = [](uint64_t m) {  // the most codes 1 .. m can give
+        return m <= kLongest ? m * (m + 1) / 2 : kLongest * (kLongest + 1) / 2 + (m - kLongest) * kLongest;
+    };
+    codeSize = std::clamp(codeSize, 2, 11);
+    uint64_t bits = uint64_t(dataBytes) * 8, codes = 0;
+    int width = codeSize + 1, freeCode = (1 << codeSize) + 2;
+    while (width < 12) {
+        if (bits < uint64_t(width)) return upTo(codes + 1);
+        bits -= uint64_t(width);
+        if (++codes >= 2 && ++freeCode >= (1 << width)) ++width;
+    }
+    return upTo(codes + bits / 12 + 1);
 }
 
+// A frame too large for the memory left is reported as the decoder's own error.
 TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable& table,
-                    const std::function<void(int, int)>& progress) {
+                    const std::function<void(int, int)>& progress) try {
     if (bits < 1 || bits > 8) throw EInvalidGraphicOperation("Wrong number of colors; must be a power of 2");
     const bool corrupted = frame.Corrupted;
     auto corrupt = [&] { throw EInvalidGraphicOperation(kCorrupt); };
@@ -365,8 +379,9 @@ TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable&
         codeSize = std::clamp(codeSize, 2, 9);
     }
 
+    // A frame larger than its data can fill is corrupt; nothing is allocated for it.
     const uint64_t pixels = uint64_t(frame.Width) * uint64_t(frame.Height);
-    if (pixels > std::max<uint64_t>(MaxLzwPixels(codes.size(), codeSize), 1u << 20)) corrupt();
+    if (pixels > MaxLzwPixels(codes.size(), codeSize)) corrupt();
     int dibBits = bits == 1 ? 1 : bits <= 4 ? 4 : 8;
     TDib dib(frame.Width, frame.Height, dibBits);
     if (table.Count > 0) {
@@ -383,32 +398,40 @@ TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable&
         return dib;
     }
 
-    // Rows in the order the data fills them.
+    // Pixels are written one byte each into `line`: the bitmap's row itself at 8 bits, else a
+    // buffer packed into the row once it is full (or when decoding stops inside it).
     std::vector<int> order = frame.Interlaced ? InterlacedRowOrder(frame.Height) : std::vector<int>();
-    const int pixelMask = (1 << bits) - 1;
+    auto rowAt = [&](int i) { return dib.Row(order.empty() ? i : order[size_t(i)]); };
+    std::vector<uint8_t> buffer(dibBits == 8 ? 0 : size_t(frame.Width));
+    uint8_t* line = dibBits == 8 ? rowAt(0) : buffer.data();
+    const uint8_t pixelMask = uint8_t((1 << bits) - 1);
     int x = 0, rowIndex = 0;
-    uint8_t* row = dib.Row(order.empty() ? 0 : order[0]);
     bool full = false;
-    auto put = [&](int value) {
-        value &= pixelMask;
-        if (dibBits == 8) row[x] = uint8_t(value);
-        else if (dibBits == 4) row[x >> 1] = uint8_t((x & 1) ? (row[x >> 1] | value) : (value << 4));
-        else if (value) row[x >> 3] = uint8_t(row[x >> 3] | (0x80 >> (x & 7)));
-        if (++x == frame.Width) {
-            x = 0;
-            if (++rowIndex == frame.Height) {
-                full = true;
-                return;
+    auto endLine = [&] {
+        if (dibBits != 8) {
+            std::fill(line + x, line + frame.Width, uint8_t(0));
+            uint8_t* row = rowAt(rowIndex);
+            for (int i = 0; i < frame.Width; ++i) {
+                if (dibBits == 4) row[i >> 1] = uint8_t(row[i >> 1] | (line[i] << ((i & 1) ? 0 : 4)));
+                else if (line[i]) row[i >> 3] = uint8_t(row[i >> 3] | (0x80 >> (i & 7)));
             }
-            row = dib.Row(order.empty() ? rowIndex : order[size_t(rowIndex)]);
         }
+        x = 0;
+        if (++rowIndex == frame.Height) full = true;
+        else if (dibBits == 8) line = rowAt(rowIndex);
+    };
+    auto finish = [&] {
+        if (x > 0 && !full && dibBits != 8) endLine();
+        if (progress) progress(2, 100);
+        return dib;
     };
 
     const int clear = 1 << codeSize, end = clear + 1;
     int width = codeSize + 1, limit = 1 << width, freeCode = clear + 2;
-    static thread_local uint16_t prefix[4096];
-    static thread_local uint8_t suffix[4096];
-    static thread_local uint8_t stack[4097];
+    // The table: each entry is an earlier string (prefix) and one more pixel (suffix).
+    uint16_t prefix[4096], length[4096];
+    uint8_t suffix[4096];
+    uint8_t stack[4096];
     int old = -1, first = 0;
     uint32_t acc = 0;
     int accBits = 0;
@@ -418,10 +441,7 @@ TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable&
     while (!full) {
         while (accBits < width) {
             if (pos >= total) {
-                if (corrupted) {
-                    if (progress) progress(2, 100);
-                    return dib;
-                }
+                if (corrupted) return finish();
                 throw EReadError();
             }
             acc |= uint32_t(uint8_t(codes[pos++])) << accBits;
@@ -448,47 +468,54 @@ TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable&
                 if (corrupted) break;
                 corrupt();
             }
-            put(code);
+            line[x] = uint8_t(code) & pixelMask;
+            if (++x == frame.Width) endLine();
             old = first = code;
             continue;
         }
-        int in = code, sp = 0;
         if (code > freeCode || (code == freeCode && freeCode >= 4096)) {
             if (corrupted) break;
             corrupt();
         }
-        if (code == freeCode) {
-            stack[sp++] = uint8_t(first);
-            code = old;
-        }
-        bool tooDeep = false;
-        while (code > end) {
-            if (sp >= 4096) {
-                tooDeep = true;
-                break;
+        // The string of the code (for the code about to be made: the previous string and its
+        // own first pixel), written last pixel first. Every entry's prefix is an earlier code,
+        // so no string is longer than the table.
+        const bool repeat = code == freeCode;
+        int c = repeat ? old : code;
+        const int n = (c > end ? length[c] : 1) + (repeat ? 1 : 0);
+        if (n <= frame.Width - x) {
+            uint8_t* p = line + x + n;
+            if (repeat) *--p = uint8_t(first) & pixelMask;
+            for (; c > end; c = prefix[c]) *--p = suffix[c] & pixelMask;
+            *--p = uint8_t(c) & pixelMask;
+            x += n;
+            if (x == frame.Width) endLine();
+        } else {
+            // Across the end of the line: through the stack, then line by line.
+            int sp = 0;
+            if (repeat) stack[sp++] = uint8_t(first);
+            for (; c > end; c = prefix[c]) stack[sp++] = suffix[c];
+            stack[sp++] = uint8_t(c);
+            while (sp > 0 && !full) {
+                line[x] = stack[--sp] & pixelMask;
+                if (++x == frame.Width) endLine();
             }
-            stack[sp++] = suffix[code];
-            code = prefix[code];
         }
-        if (tooDeep) {
-            if (corrupted) break;
-            corrupt();
-        }
-        first = code;
-        stack[sp++] = uint8_t(first);
+        first = c;
         if (freeCode < 4096) {
             prefix[freeCode] = uint16_t(old);
             suffix[freeCode] = uint8_t(first);
+            length[freeCode] = uint16_t((old > end ? length[old] : 1) + 1);
             if (++freeCode >= limit && width < 12) {
                 ++width;
                 limit <<= 1;
             }
         }
-        old = in;
-        while (sp > 0 && !full) put(stack[--sp]);
+        old = code;
     }
-    if (progress) progress(2, 100);
-    return dib;
+    return finish();
+} catch (const std::bad_alloc&) {
+    throw EInvalidGraphicOperation(kCorrupt);
 }
 
 std::string EncodeGifFrame(const TDib& dib, int bits, bool interlaced) {

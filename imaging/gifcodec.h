@@ -23,7 +23,6 @@ struct TGifColorTable {
         Rgb[3 * i + 1] = uint8_t(GreenOf(c));
         Rgb[3 * i + 2] = uint8_t(BlueOf(c));
     }
-    bool operator==(const TGifColorTable& o) const;
 };
 
 // Bits per pixel of a colour count that is a power of two (2 .. 256 give 1 .. 8); raises
@@ -68,7 +67,8 @@ struct TGifFileBlocks {
     std::vector<std::string> TrailingComment;
 };
 
-// Reads a whole GIF file; raises EInvalidGraphicOperation or EReadError.
+// Reads a whole GIF file; raises EInvalidGraphicOperation or EReadError (also when memory runs
+// out).
 TGifFileBlocks ReadGifBlocks(std::string_view bytes);
 // Writes the blocks as a GIF file: header, screen descriptor (Packed as given), global table,
 // the loop block when looping with several frames, each frame with its extensions, the
@@ -82,10 +82,13 @@ int FrameBits(const TGifFrameBlock& frame, const TGifColorTable& global);
 // Decodes a frame's data into an indexed bitmap of 1 (1 bit), 4 (2-4 bits) or 8 (5-8 bits)
 // bits per pixel with `table` as palette. `progress(stage, percent)`: stage 0 at the start,
 // 1 with the percentage of data consumed, 2 at the end. A frame marked corrupted keeps the
-// rows it could decode; others raise the decoding errors.
+// rows it could decode; others raise the decoding errors. A frame of more pixels than its data
+// can give (MaxLzwPixels) is "GIF encoded data is corrupt" before anything is allocated, and
+// so is one too large for the memory left.
 TDib DecodeGifFrame(const TGifFrameBlock& frame, int bits, const TGifColorTable& table,
                     const std::function<void(int, int)>& progress = {});
-// The most pixels `dataBytes` bytes of LZW data at `codeSize` can give.
+// The most pixels `dataBytes` bytes of LZW data at `codeSize` can give: about 2730 per byte
+// once the codes are 12 bits wide.
 uint64_t MaxLzwPixels(size_t dataBytes, int codeSize);
 
 // LZW-encodes an indexed bitmap (1, 4 or 8 bits; pixel values below 2^bits) into frame data:

@@ -159,13 +159,13 @@ void TGIFFrame::Encode() {
     item->ColorTable.Count = 1 << dib.Bits;
     for (int i = 0; i < item->ColorTable.Count; ++i)
         item->ColorTable.Set(i, size_t(i) < dib.Palette.size() ? dib.Palette[size_t(i)] : 0);
+    // The first frame encoded gives the image its global table; every later one carries its own
+    // table, even one equal to the global table.
     TGIFData& global = *Owner->Shared;
-    if (global.ColorTable.Count == 0) {
+    UsesLocalTable = global.ColorTable.Count > 0;
+    if (!UsesLocalTable) {
         global.ColorTable = item->ColorTable;
         global.BitsPerPixel = item->BitsPerPixel;
-        UsesLocalTable = false;
-    } else {
-        UsesLocalTable = !(global.ColorTable == item->ColorTable);
     }
     item->Data = EncodeGifFrame(dib, item->BitsPerPixel, Interlaced);
     Item = item;

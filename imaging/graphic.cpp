@@ -303,7 +303,7 @@ void TIcon::LoadFromBytes(std::string_view bytes) {
     data[2] = 1;
     QImage img = QImage::fromData(data, "ICO");
     if (img.isNull()) throw EReadError();
-    Bytes.assign(bytes);
+    Bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
     Image = img;
     DirWidth = w;
     DirHeight = h;
@@ -319,7 +319,7 @@ void TIcon::SetImage(const QImage& image) {
 }
 
 std::string TIcon::SaveToBytes() const {
-    if (!Bytes.empty() || Image.isNull()) return Bytes;
+    if (!Bytes.isEmpty() || Image.isNull()) return Bytes.toStdString();
     QBuffer buf;
     buf.open(QIODevice::WriteOnly);
     QImageWriter writer(&buf, "ICO");

@@ -8,6 +8,7 @@
 #include "imaging/anicodec.h"
 #include "imaging/dib.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -101,7 +102,7 @@ class TIcon : public TGraphic {
 public:
     void Assign(const TGraphic* source) override;
     void Draw(QPainter& canvas, const QRect& rect) const override;
-    bool Empty() const override { return Bytes.empty() && Image.isNull(); }
+    bool Empty() const override { return Bytes.isEmpty() && Image.isNull(); }
     int Height() const override { return Image.isNull() ? DirHeight : Image.height(); }
     int Width() const override { return Image.isNull() ? DirWidth : Image.width(); }
     bool Transparent() const override { return true; }
@@ -122,7 +123,7 @@ public:
     void Clear();
 
 private:
-    std::string Bytes;
+    QByteArray Bytes;  // shared, like the picture, between copies of the icon
     QImage Image;
     int DirWidth = 0, DirHeight = 0, DirColors = 0;
 };

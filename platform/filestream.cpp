@@ -138,6 +138,12 @@ bool TFileStream::UnlockRegion(uint64_t offset, uint64_t length) {
     return OfdLock(Fd, F_UNLCK, offset, length);
 }
 
+bool TFileStream::StillAtPath() const {
+    struct stat held{}, named{};
+    if (::fstat(Fd, &held) != 0 || ::stat(Path.c_str(), &named) != 0) return false;
+    return held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 // ---- mappings ----------------------------------------------------------------------------
 
 namespace {

@@ -59,6 +59,10 @@ public:
     bool LockRegion(uint64_t offset, uint64_t length);
     bool UnlockRegion(uint64_t offset, uint64_t length);
 
+    // True while the stream's path still names the file the stream has open (same device and
+    // inode): false once that file was deleted, or renamed away, or replaced by another file.
+    bool StillAtPath() const;
+
 private:
     friend class TFileMapping;
     std::string Path;

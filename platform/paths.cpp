@@ -51,9 +51,7 @@ bool MakeDirs(const std::string& dir) {
     return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ShellOpen(const std::string& target) {
-    // xdg-open may block for the life of the document's viewer, so the program never waits on
-    // it; a detached thread reaps it.
+TShellOpen::TShellOpen(const std::string& target) {
     const char* argv[] = {"xdg-open", target.c_str(), nullptr};
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
@@ -61,15 +59,37 @@ bool ShellOpen(const std::string& target) {
     posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    int r = posix_spawnp(&pid, "xdg-open", &fa, nullptr, const_cast<char* const*>(argv), environ);
+    const int r = posix_spawnp(&pid, "xdg-open", &fa, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&fa);
-    if (r != 0) return false;
-    // Reap it in the background so no zombie is left behind.
+    if (r != 0) return;
+    Pid = pid;
+    State = Running;
+}
+
+TShellOpen::~TShellOpen() {
+    if (State != Running) return;
+    // xdg-open may block for the life of the document's viewer: a detached thread reaps it, so
+    // that no zombie is left behind and nobody waits on it.
+    const pid_t pid = Pid;
     std::thread([pid] {
         int st = 0;
-        ::waitpid(pid, &st, 0);
+        while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+        }
     }).detach();
-    return true;
 }
+
+TShellOpen::TState TShellOpen::Poll() {
+    if (State != Running) return State;
+    int st = 0;
+    pid_t r = ::waitpid(Pid, &st, WNOHANG);
+    while (r < 0 && errno == EINTR) r = ::waitpid(Pid, &st, WNOHANG);
+    if (r == 0) return State;
+    // A handler reaped elsewhere (children ignored) has said nothing against it.
+    if (r < 0) State = Opened;
+    else State = WIFEXITED(st) && WEXITSTATUS(st) == 0 ? Opened : Failed;
+    return State;
+}
+
+bool ShellOpen(const std::string& target) { return TShellOpen(target).Poll() != TShellOpen::Failed; }
 
 }  // namespace vx

@@ -19,4 +19,25 @@ bool MakeDirs(const std::string& dir);
 // handler could be started.
 bool ShellOpen(const std::string& target);
 
+// The same, for a caller that wants to hear when the handler gives up (no program for the
+// document, no browser, a missing file): the handler may run for as long as the document is
+// shown, so the caller asks from time to time instead of waiting.
+class TShellOpen {
+public:
+    enum TState { Running, Opened, Failed };
+    // Starts the handler (Failed at once when it cannot be started).
+    explicit TShellOpen(const std::string& target);
+    // A handler still running is left to run and reaped in the background.
+    ~TShellOpen();
+    TShellOpen(const TShellOpen&) = delete;
+    TShellOpen& operator=(const TShellOpen&) = delete;
+
+    // Running until the handler ends; then Failed when it reported failure, else Opened.
+    TState Poll();
+
+private:
+    int Pid = -1;
+    TState State = Failed;
+};
+
 }  // namespace vx

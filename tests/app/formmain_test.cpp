@@ -77,15 +77,28 @@ TEST_F(FormMainTest, EveryStatusTextIsWholeAtTheSmallestSize) {
     Form->show();
     Form->resize(Form->minimumSize());
     EXPECT_EQ(Form->width(), TFormMain::MinWidth);
-    const QString texts[TFormMain::StatusPanelCount] = {
-        "Field Count:145", "Record Count:34", "Current Record Number:34[34]", "ANSI",
-        "FileType:Visual FoxPro with memo", "2026-12-06 20:17:59"};
-    for (int i = 0; i < TFormMain::StatusPanelCount; ++i) Form->SetStatusText(i, texts[i]);
-    Drain();
-    for (QLabel* panel : Form->MainStatusBar->findChildren<QLabel*>()) {
-        SCOPED_TRACE(panel->text().toStdString());
-        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text()));
-        EXPECT_LE(panel->geometry().right(), Form->MainStatusBar->width());
+    // Usual texts keep one row; the longest ones (file type, ten-digit record numbers) take two.
+    const QString usual[] = {"Field Count:145", "Record Count:34", "Current Record Number:34[34]", "ANSI",
+                             "FileType:Visual FoxPro with memo", "2026-12-06 20:17:59"};
+    const QString longest[] = {"Field Count:255", "Record Count:4294967295",
+                               "Current Record Number:4294967295[4294967295]", "ANSI",
+                               "FileType:Visual FoxPro, autoincrement enabled", "2026-12-06 20:17:59"};
+    for (auto [texts, rows] : {std::pair{usual, 1}, {longest, 2}, {usual, 1}}) {
+        for (int i = 0; i < TFormMain::StatusPanelCount; ++i) Form->SetStatusText(i, texts[i]);
+        Drain();
+        ASSERT_EQ(Form->size(), Form->minimumSize());
+        std::set<int> tops;
+        QRect before;
+        for (QLabel* panel : Form->MainStatusBar->findChildren<QLabel*>()) {
+            SCOPED_TRACE(panel->text().toStdString());
+            const QRect r(panel->mapTo(Form.get(), QPoint()), panel->size());
+            EXPECT_GE(panel->contentsRect().width() - panel->indent(), panel->fontMetrics().horizontalAdvance(panel->text()));
+            EXPECT_TRUE(Form->rect().contains(r));
+            EXPECT_FALSE(r.intersects(before));
+            tops.insert(r.top());
+            before = r;
+        }
+        EXPECT_EQ(tops.size(), size_t(rows));
     }
 }
 
@@ -261,23 +274,66 @@ TEST_F(FormMainTest, QuickFontSizeChecksOneItemAndIsKept) {
     EXPECT_TRUE(CheckedSizes().isEmpty());
 }
 
-TEST_F(FormMainTest, TheFirstClockTickAloneShowsTheTipOfTheDay) {
+TEST_F(FormMainTest, TheStartupTipShowsOnceAndNeverOverTheStartupMessage) {
+    // A command-line table that is not there: its message first, the tip once it is answered,
+    // however often the clock ticks meanwhile.
     Option->AlwayShowTipOfTheDay = true;
     QStringList shown;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->isVisible()) {
-            shown << QString::fromLatin1(d->metaObject()->className());
-            d->hide();
-            d->reject();
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible()) return;
+        const QString name = QString::fromLatin1(d->metaObject()->className());
+        if (!shown.contains(name)) {
+            // With the windows open beside it; then the clock ticks while it is up.
+            int open = 0;
+            for (QWidget* w : QApplication::topLevelWidgets()) open += qobject_cast<QDialog*>(w) && w->isVisible();
+            shown << name << QString::number(open);
+            QTimer::singleShot(0, Form.get(), [this] { Form->MainTimerTimer(); });
+            return;
         }
+        d->hide();
+        d->reject();
     });
     closer.start(10);
+    const char* missing[] = {"vellibrox", "/no/such/folder/t.dbf", nullptr};
+    Form->OpenCommandLine(2, missing);
+    Form->show();
+    EXPECT_TRUE(WaitUntil([&] { return shown.size() == 4 && !QApplication::activeModalWidget(); }, 10000));
     Form->MainTimerTimer();
-    Form->MainTimerTimer();
-    EXPECT_EQ(shown, QStringList({"TFormTipOfTheDay"}));
+    Drain();
+    EXPECT_EQ(shown, QStringList({"TFormConfirmWithCheckBox", "1", "TFormTipOfTheDay", "1"}));
     const QRegularExpression clock(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
     EXPECT_TRUE(clock.match(Form->StatusText(5)).hasMatch()) << Form->StatusText(5).toStdString();
+}
+
+TEST_F(FormMainTest, HelpAndWebPagesThatNoProgramOpensAreNamed) {
+    // No xdg-open at all, one that finds no program, and one that opens the page.
+    vxtest::TempDir bin;
+    const std::string path = std::getenv("PATH"), opened = bin.Path("opened");
+    const QString help = Q(vx::HelpFilePath()), web = QString::fromLatin1(TFormMain::HomePageUrl);
+    for (const char* end : {"", "exit 3", "exit 0"}) {
+        if (*end) {
+            vxtest::WriteAll(bin.Path("xdg-open"), "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n" + end + "\n");
+            std::filesystem::permissions(bin.Path("xdg-open"), std::filesystem::perms::owner_all);
+        }
+        ::setenv("PATH", bin.Root().c_str(), 1);
+        ScriptedMsgBox script;
+        for (QAction* a : {Form->M5_HELP, Form->M5_HOME, Form->M5_CONTRACT}) a->trigger();
+        EXPECT_TRUE(WaitUntil([this] {
+            for (QTimer* t : Form->findChildren<QTimer*>(QStringLiteral("ShellOpenWatch")))
+                if (t->isActive()) return false;
+            return true;
+        }));
+        ::setenv("PATH", path.c_str(), 1);
+        QStringList told;  // in the order the handlers give up
+        for (const TMsgBoxRequest& r : script.Asked) told << r.Text.section('\n', 1);
+        told.sort();
+        EXPECT_EQ(told, std::string(end) == "exit 0" ? QStringList() : QStringList({help, web, web})) << end;
+    }
+    QStringList asked = QString::fromStdString(vxtest::ReadAll(opened)).split('\n', Qt::SkipEmptyParts);
+    asked.sort();
+    EXPECT_EQ(asked, QStringList({help, help, web, web, web, web}));
 }
 
 // ---- Closing ----

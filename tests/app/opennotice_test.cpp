@@ -1,5 +1,6 @@
-// The main window after opening a table it cannot fully use: it says once that the memo file is missing (naming it)
-// or that the table is read-only, changes no byte, and refuses to write a read-only table.
+// The main window after opening a table it cannot fully use: it says once that the memo file is missing (naming it),
+// that the table is shorter than its header says, or that it is read-only, changes no byte, and refuses to write a
+// read-only table.
 #include "window_fixture.h"
 
 #include "app/opennotice.h"
@@ -42,6 +43,20 @@ TEST_F(OpenNoticeTest, MissingMemoFileIsToldOnceAndNothingIsWritten) {
     Form->Close(true);
     EXPECT_EQ(vxtest::ReadAll(table), before);
     EXPECT_FALSE(std::filesystem::exists(Dir.Path("dbase_83_missing_memo.dbt")));
+}
+
+TEST_F(OpenNoticeTest, TableShorterThanItsHeaderIsToldAndNothingIsWritten) {
+    const std::string table = vxtest::CopyFixture(Dir, "dbase_03.dbf");
+    std::filesystem::resize_file(table, 1025 + 13 * 590 + 100);  // 14 records said, 13 whole
+    const std::string before = vxtest::ReadAll(table);
+    OpenLoaded(Q(table));
+    const QStringList told = Told();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("The table is shorter than its header says: the header counts 14 "
+                                                  "records, but the file holds 13 whole records.")));
+    EXPECT_EQ(Rows(), 13u);
+    Form->Close(true);
+    EXPECT_EQ(vxtest::ReadAll(table), before);
 }
 
 TEST_F(OpenNoticeTest, ReadOnlyTableIsToldAndRefusesWriting) {

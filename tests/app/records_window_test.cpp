@@ -1,6 +1,7 @@
 // The record commands and the clipboard in the main window: the questions they ask, the
 // selection they leave, the counts they show, and the list loaded again when the table fails.
 #include "app/bytetext.h"
+#include "app/errortext.h"
 #include "app/recordcommands.h"
 
 #include "window_fixture.h"
@@ -207,4 +208,24 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 4u);
     EXPECT_EQ(Mismatch(), "");
+
+    // Another program changes the structure: a command fails with the message, and the clock
+    // loads the table again once no dialog is open; one deletes the file: a command says so.
+    const int fields = Form->CurDBF->FieldCount;
+    {
+        TDBF other;
+        other.SetFileName(Dir.Path("t.dbf"));
+        other.Open();
+        other.AddField("MORE", 'C', 2, 0, "");
+    }
+    EXPECT_EQ(FailureOf([&] { Form->CurDBF->Go(1); }), EDBFStructureChanged::Text);
+    Form->MainTimerTimer();
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Form->CurDBF->FieldCount, fields + 1);
+    EXPECT_EQ(Mismatch(), "");
+    std::filesystem::remove(Dir.Path("t.dbf"));
+    Select({0});
+    Form->M6_DELETEClick();
+    EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableGone);
+    EXPECT_FALSE(std::filesystem::exists(Dir.Path("t.dbf")));
 }

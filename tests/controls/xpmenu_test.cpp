@@ -123,6 +123,24 @@ protected:
     std::vector<QWidget*> Controls() const { return {Edit, Combo, Check, Radio, Button, Speed, Panel, Group, Memo}; }
     TXPStyle* Style() const { return static_cast<TXPStyle*>(Painter->Style()); }
     TXPColorSet Colors() const { return Painter->ColorSet(true); }
+    // One menu item "Open" with its shortcut (and icon, and check mark) drawn 200 x 24 on magenta.
+    QImage PaintItem(QStyle::State state, QStyleOptionMenuItem::MenuItemType type, bool bar, const QIcon& icon = {},
+                     bool checked = false) const {
+        QImage img(200, 24, QImage::Format_RGB32);
+        img.fill(Qt::magenta);
+        QPainter p(&img);
+        QStyleOptionMenuItem o;
+        o.initFrom(Menu);
+        o.rect = img.rect();
+        o.state = state;
+        o.menuItemType = type;
+        o.checkType = checked ? QStyleOptionMenuItem::NonExclusive : QStyleOptionMenuItem::NotCheckable;
+        o.checked = checked;
+        o.text = QStringLiteral("Open\tCtrl+O");
+        o.icon = icon;
+        Style()->DrawMenuItem(&o, &p, bar ? static_cast<QWidget*>(Form.get()) : Menu, bar);
+        return img;
+    }
     void Activate() {
         Painter = new TXPMenu(Form.get());
         Painter->SetActive(true);
@@ -147,7 +165,12 @@ protected:
 };
 
 TEST_F(XPMenuTest, ActiveOnPaintsFlatAndOffGivesEveryWidgetItsOwnLookBack) {
-    EXPECT_THROW(TXPMenu(nullptr), EInvalidCast);  // a painter needs a form
+    // A painter belongs to a form or a frame (a plain widget holding controls), never a control.
+    for (QWidget* owner : std::initializer_list<QWidget*>{nullptr, Button, Panel, Group, Memo})
+        EXPECT_THROW(TXPMenu{owner}, EInvalidCast) << (owner ? owner->metaObject()->className() : "null");
+    std::unique_ptr<QWidget> frame = std::make_unique<QWidget>(Form.get());
+    EXPECT_NO_THROW(TXPMenu{frame.get()});
+    frame.reset();
     std::unique_ptr<QStyle> own(QStyleFactory::create(QStringLiteral("Fusion")));
     Button->setStyle(own.get());
     std::vector<QImage> before;
@@ -290,22 +313,8 @@ TEST_F(XPMenuTest, MenusAreMeasuredAndPaintedByTheRules) {
 
 TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
     Activate();
-    auto paint = [&](QStyle::State state, QStyleOptionMenuItem::MenuItemType type, bool bar) {
-        QImage img(200, 24, QImage::Format_RGB32);
-        img.fill(Qt::magenta);
-        QPainter p(&img);
-        QStyleOptionMenuItem o;
-        o.initFrom(Menu);
-        o.rect = img.rect();
-        o.state = state;
-        o.menuItemType = type;
-        o.checkType = QStyleOptionMenuItem::NotCheckable;
-        o.text = QStringLiteral("Open\tCtrl+O");
-        Style()->DrawMenuItem(&o, &p, bar ? static_cast<QWidget*>(Form.get()) : Menu, bar);
-        return img;
-    };
     const TXPColorSet cs = Colors();
-    const QImage selected = paint(QStyle::State_Enabled | QStyle::State_Selected, QStyleOptionMenuItem::Normal, false);
+    const QImage selected = PaintItem(QStyle::State_Enabled | QStyle::State_Selected, QStyleOptionMenuItem::Normal, false);
     ExpectPixels(selected, {{30, 0, cs.MenuBack}, {30, 1, cs.SelectFrame}, {30, 4, cs.SelectFill}});
     // The shortcut: the text colour lightened by 40 (green by 42), ten pixels from the right.
     TColor darkest = clWhite;
@@ -320,22 +329,52 @@ TEST_F(XPMenuTest, MenuItemStatesPaintSelectionGradientShortcutAndTab) {
     EXPECT_LE(right, 200 - 10 - 1);
 
     // A default item gets its shadow passes in darkened background colours.
-    const QImage def = paint(QStyle::State_Enabled, QStyleOptionMenuItem::DefaultItem, false);
+    const QImage def = PaintItem(QStyle::State_Enabled, QStyleOptionMenuItem::DefaultItem, false);
     bool shadow = false;
     for (int y = 0; y < 24 && !shadow; ++y)
         for (int x = 24; x < 100 && !shadow; ++x) shadow = At(def, x, y) == Darken(cs.MenuBack, 60);
     EXPECT_TRUE(shadow);
 
     Painter->SetGradient(true);
-    const QImage grad = paint(QStyle::State_Enabled, QStyleOptionMenuItem::Normal, false);
+    const QImage grad = PaintItem(QStyle::State_Enabled, QStyleOptionMenuItem::Normal, false);
     for (int k : {0, 5, 28, 60})
         EXPECT_EQ(At(grad, k, 0), Lighten(cs.IconBack, GradientShade(k, 24))) << k;
 
     // An open menu-bar item is a raised tab with a shadow on its right.
-    const QImage tab = paint(QStyle::State_Enabled | QStyle::State_Selected | QStyle::State_Sunken,
+    const QImage tab = PaintItem(QStyle::State_Enabled | QStyle::State_Selected | QStyle::State_Sunken,
                              QStyleOptionMenuItem::Normal, true);
     ExpectPixels(tab, {{0, 12, cs.MenuFrame}, {195, 0, cs.MenuFrame}, {196, 12, Darken(cs.MenuBar, 100)},
                        {199, 12, Darken(cs.MenuBar, 10)}, {10, 23, cs.MenuBar} /* open at the bottom */});
+}
+
+// An idle icon is lightened by DimLevel on a high-colour screen, a selected or checked one is
+// left as it is, and a disabled one is turned grey with GrayLevel, then lightened by 40.
+TEST_F(XPMenuTest, MenuIconsAreDimmedWhenIdleAndGreyedWhenDisabled) {
+    Activate();
+    const TColor c = RGB(40, 110, 200);
+    auto iconCentre = [&](QStyle::State state, bool checked) {
+        const QImage img = PaintItem(state, QStyleOptionMenuItem::Normal, false, Square(QColor(40, 110, 200)), checked);
+        return At(img, 3 + 8, 3 + 8);  // the 16-pixel icon sits 3 in and 3 down in the 24 column
+    };
+    const struct {
+        const char* What;
+        int Dim, Gray;
+        QStyle::State State;
+        bool Checked;
+        TColor Want;
+    } cases[] = {
+        {"idle", 30, 10, QStyle::State_Enabled, false, Lighten(c, 30)},
+        {"idle, dim level 75", 75, 10, QStyle::State_Enabled, false, Lighten(c, 75)},
+        {"selected", 75, 10, QStyle::State_Enabled | QStyle::State_Selected, false, c},
+        {"checked", 75, 10, QStyle::State_Enabled, true, c},
+        {"disabled", 30, 10, QStyle::State_None, false, Lighten(Grey(c, 10), 40)},
+        {"disabled, grey level 60", 30, 60, QStyle::State_None, false, Lighten(Grey(c, 60), 40)},
+    };
+    for (const auto& k : cases) {
+        Painter->SetDimLevel(k.Dim);
+        Painter->SetGrayLevel(k.Gray);
+        EXPECT_EQ(iconCentre(k.State, k.Checked), k.Want) << k.What;
+    }
 }
 
 TEST_F(XPMenuTest, ControlsArePaintedFlatInEachState) {

@@ -71,6 +71,7 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
          "AT:D:8:0 N:N:11:0 PIC:M:10:0", "t.dbt"},
         {kDBase4, {{"NOTE", "Memo", 4, 0}, {"OK", "Logical", 1, 0}}, 0x83, 0, "NOTE:M:10:0 OK:L:1:0", "t.dbt"},
     };
+    const exporttest::TCodePageScope page(1251);  // marked 0xC9
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.Version));
         vxtest::TempDir dir;
@@ -91,7 +92,7 @@ TEST_F(CreateTableTest, EveryKindIsWrittenAsDesigned) {
         std::string expected(32, '\0');
         for (auto [at, value] : {std::pair{0, int(c.Version)}, {1, today.year() % 100}, {2, today.month()},
                                  {3, today.day()}, {8, headerLength & 0xFF}, {9, headerLength >> 8},
-                                 {10, recordLength & 0xFF}, {11, recordLength >> 8}, {28, int(c.Flags)}, {29, 0x7A}})
+                                 {10, recordLength & 0xFF}, {11, recordLength >> 8}, {28, int(c.Flags)}, {29, 0xC9}})
             expected[size_t(at)] = char(value);
         expected += descriptors + '\x0D' + std::string(c.Kind == kVisualFoxPro ? 263 : 0, '\0');
         EXPECT_EQ(vxtest::ReadAll(path), expected);
@@ -218,18 +219,48 @@ TEST_F(CreateTableTest, CreatingOverAnExistingTable) {
     EXPECT_EQ(after.size(), 2u);
     EXPECT_EQ(after["OLD.FPT"], before.at("OLD.FPT"));
     EXPECT_NE(after["old.dbf"], before.at("old.dbf"));
-    // A memo table replaces the memo file of its name, found ignoring letter case.
+    // A memo table gets the memo file of exactly its name; the one in another letter case
+    // stays as it was.
     TFormCreateDBF memo(&Host);
     memo.AddRow({"TEXT", "Memo", 4, 0});
     Boxes.Answer(mrYes);
     memo.BitBtn1Click();
     after = structtest::Snapshot(Dir.Root());
-    EXPECT_EQ(after.size(), 2u);
-    EXPECT_EQ(after["OLD.FPT"].size(), 512u);
+    EXPECT_EQ(after.size(), 3u);
+    EXPECT_EQ(after["OLD.FPT"], before.at("OLD.FPT"));
+    EXPECT_EQ(after["old.fpt"].size(), 512u);
     TDBF dbf;
     dbf.SetFileName(path);
     dbf.Open();
     EXPECT_EQ(dbf.GetFieldName(0), "TEXT");
+    EXPECT_EQ(dbf.GetMemoFileName(), Dir.Path("old.fpt"));
+}
+
+TEST_F(CreateTableTest, ATableWhoseNameDiffersInLetterCaseIsAnotherTable) {
+    // OTHER.DBF keeps its memo texts in OTHER.FPT, MEMO.DBF in memo.fpt.
+    for (const char* t : {"OTHER", "MEMO"}) CreateTableFile(Dir.Path(std::string(t) + ".DBF"), 0x30, {{"NOTE", 'M', 4}});
+    vxtest::WriteAll(Dir.Path("OTHER.FPT"), vxtest::ReadAll(Dir.Path("OTHER.fpt")) + "memo texts");
+    std::filesystem::remove(Dir.Path("OTHER.fpt"));
+    std::filesystem::rename(Dir.Path("MEMO.fpt"), Dir.Path("memo.fpt"));
+    const auto before = structtest::Snapshot(Dir.Root());
+    TFormCreateDBF dialog(&Host);
+    dialog.AddRow({"TEXT", "Memo", 4, 0});
+    // memo.dbf would take MEMO.DBF's memo file: refused, nothing written.
+    Host.SaveName = Q(Dir.Path("memo.dbf"));
+    dialog.BitBtn1Click();
+    EXPECT_NE(Boxes.Asked.back().Text.indexOf(QStringLiteral("belongs to another table!")), -1);
+    EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
+    // other.dbf gets a memo file of its own; the other table's files stay byte for byte.
+    Host.SaveName = Q(Dir.Path("other.dbf"));
+    dialog.BitBtn1Click();
+    auto after = structtest::Snapshot(Dir.Root());
+    EXPECT_EQ(after.size(), before.size() + 2);
+    for (const auto& [name, bytes] : before) EXPECT_EQ(after[name], bytes) << name;
+    EXPECT_EQ(after["other.fpt"].size(), 512u);
+    TDBF dbf;
+    dbf.SetFileName(Dir.Path("other.dbf"));
+    dbf.Open();
+    EXPECT_EQ(dbf.GetMemoFileName(), Dir.Path("other.fpt"));
 }
 
 TEST_F(CreateTableTest, AFailedCreationKeepsTheDialogAndTheOldFiles) {

@@ -93,6 +93,22 @@ TEST_F(RecordForms, ApplyWithNothingChangedLeavesRealTablesByteIdentical) {
     }
 }
 
+TEST_F(RecordForms, ACharacterOfTwoEncodingsShowsAsItselfAndKeepsItsBytesUnlessEdited) {
+    const exporttest::TCodePageScope page(932);  // 87 90 and 81 E0 are both U+2252
+    const std::string path = Dir.Path("sjis.dbf");
+    CreateTableFile(path, 0x03, {{"A", 'C', 4}, {"B", 'C', 4}});
+    vxtest::WriteAll(path, vxtest::ReadAll(path) + " \x87\x90\xED\x40\x87\x90  ");
+    TTestHost host;
+    host.Open(path);
+    host.Selected = 0;
+    TFormEditRecord f(host);
+    EXPECT_EQ(f.FieldRows[0].Edit->text(), QString::fromUtf8("\u2252\u7E8A"));
+    f.FieldRows[1].Edit->setText(f.FieldRows[1].Edit->text() + QLatin1Char('x'));
+    ASSERT_TRUE(f.BitBtn3Click());
+    EXPECT_EQ(edtest::FieldBytes(path, host.Dbf, 1, 0) + edtest::FieldBytes(path, host.Dbf, 1, 1),
+              "\x87\x90\xED\x40\x81\xE0x ");
+}
+
 TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
     Host.Dbf.Go(1);
     Host.Dbf.Edit();
@@ -120,13 +136,32 @@ TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
     EXPECT_EQ(Bytes(1, 7) + Bytes(1, 10)[0], std::string(4, '\0') + '\x09');
 }
 
+TEST_F(RecordForms, ApplyAfterAnotherProgramChangedTheRecordWritesNothingAndKeepsTheInputs) {
+    TFormEditRecord f(Host);
+    TDBF other;
+    other.SetFileName(Path);
+    other.Open();  // on record 1
+    other.Edit();
+    other.GetField(0)->SetAsString("theirs");
+    other.Post();
+    const std::string before = vxtest::ReadAll(Path), memoBefore = vxtest::ReadAll(Dir.Path("all.fpt"));
+    f.FieldRows[7].Edit->setText(QStringLiteral("5"));
+    f.FieldRows[9].Memo = QStringLiteral("mine");
+    EXPECT_FALSE(f.BitBtn3Click());
+    EXPECT_EQ(Last().toStdString(), Path + dbftext::RecordChanged);
+    EXPECT_EQ(vxtest::ReadAll(Path) + vxtest::ReadAll(Dir.Path("all.fpt")), before + memoBefore);
+    EXPECT_EQ(f.FieldRows[7].Edit->text(), QStringLiteral("5"));
+    f.ReLoadData();  // shows the other change
+    EXPECT_EQ(f.FieldRows[0].Edit->text(), QStringLiteral("theirs"));
+}
+
 TEST_F(RecordForms, MemoTextsComeBackFromTheEditorHoweverItCloses) {
     TFormEditRecord f(Host);
     OnMemoEditor([](TFormMemoEditor& e) {
         EXPECT_EQ(e.FlatMemo->Text(), QStringLiteral("hello\r\nworld"));
         e.FlatMemo->SetText(QStringLiteral("one\ntwo"));
     });
-    f.MemoDblClick(9);
+    vxtest::Mouse(f.FieldRows[9].Edit, QEvent::MouseButtonDblClick, QPoint(5, 5));  // a double click on the memo box
     ASSERT_TRUE(f.BitBtn3Click());
     std::string memo;
     Host.Dbf.Go(1);

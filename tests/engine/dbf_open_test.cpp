@@ -181,32 +181,32 @@ TEST(DbfOpen, PaddingBacklinksAndOtherEndBytesAreReadAndNotRewritten) {
     }
 }
 
-TEST(DbfOpen, RecordCountFollowsTheDataAndOnlyAWritableTableIsCorrected) {
-    TempDir dir;
-    std::string p = MakeSmallTable(dir, 12);
-    std::string s = ReadAll(p);
-    PutLE32(s, 4, 10);
-    s += "\x1A" "partial";  // neither counts
-    WriteAll(p, s);
-    {
-        Opened t(p, true);
-        EXPECT_TRUE(t.Dbf.GetReadOnly());
-        EXPECT_EQ(t.Dbf.GetRecordCount(), 12u);  // corrected in memory only
-        t.Dbf.Go(12);
-        EXPECT_EQ(t.Dbf.GetField(0)->GetAsTrimmedString(), "R12");
-        // A table opened read-only is never written.
-        t.Dbf.Go(2);
-        t.Dbf.Edit();
-        t.Dbf.GetField(0)->SetAsString("CHANGED");
-        EXPECT_EQ(ErrorOf([&] { t.Dbf.Post(); }), p + " - The file is opened read-only!");
-        EXPECT_THROW(t.Dbf.SetDeleted(true), EDBFError);
-        EXPECT_THROW(t.Dbf.Zap(), EDBFError);
-        t.Dbf.Append();
-        EXPECT_THROW(t.Dbf.Post(), EDBFError);
-        EXPECT_EQ(ReadAll(p), s);
-    }
-    Opened t(p);
-    EXPECT_EQ(ReadAll(p).substr(4, 4), LE32(12));
+TEST(DbfOpen, RecordCountIsTheHeadersUnlessTheWholeRecordsSayOtherwiseAndOpeningWritesNothing) {
+    // The header's count, the bytes after 12 whole records, the count used.
+    const std::tuple<uint32_t, std::string, uint32_t> cases[] = {
+        {12, "\x1A", 12},
+        {12, std::string(3 * SmallRL + 5, '\x1A'), 12},  // end marks are no records
+        {10, "\x1A" "partial", 12},                      // more real records than the header says
+        {14, "cut", 12},                                 // fewer: the table is shorter than its header
+    };
+    for (const auto& [header, after, count] : cases)
+        for (bool readOnly : {true, false}) {
+            SCOPED_TRACE(std::to_string(header) + (readOnly ? " read-only" : ""));
+            TempDir dir;
+            const std::string p = MakeSmallTable(dir, 12);
+            std::string s = ReadAll(p) + after;
+            PutLE32(s, 4, header);
+            WriteAll(p, s);
+            Opened t(p, readOnly);
+            EXPECT_EQ(std::pair(t.Dbf.GetRecordCount(), t.Dbf.GetShorterThanHeader()), std::pair(count, header > 12));
+            WalkEverything(t.Dbf);
+            EXPECT_EQ(ReadAll(p), s);
+            // The header follows the data once a command writes the table.
+            t.Dbf.Append();
+            EXPECT_EQ(ErrorOf([&] { t.Dbf.Post(); }), readOnly ? p + " - The file is opened read-only!" : "(none)");
+            EXPECT_EQ(NamesOf(p), std::string("R1,R2,R3,R4,R5,R6,R7,R8,R9,R10,R11,R12,") + (readOnly ? "" : ","));
+            EXPECT_EQ(ReadAll(p).substr(4, 4), LE32(readOnly ? header : 13));
+        }
 }
 
 TEST(DbfOpen, AccessorsOfHeaderAndDescriptors) {
@@ -260,12 +260,13 @@ TEST(DbfDamaged, EveryPrefixOfRealTablesGivesATableOrTheEngineError) {
         }
         EXPECT_GT(opened, 0) << name;
     }
-    // Read/write: opening may correct the count.
+    // Read/write: opening and reading write nothing.
     for (const char* name : {"dbase_8b.dbf", "cp1251.dbf"}) {
         std::string whole = ReadAll(vxtest::Fixture(name));
         for (size_t n = 0; n <= whole.size(); ++n) {
             WriteAll(p, whole.substr(0, n));
             OpenAndWalk(p);
+            ASSERT_EQ(ReadAll(p), whole.substr(0, n)) << n;
         }
         EXPECT_EQ(OpenError(p), "") << name;
     }

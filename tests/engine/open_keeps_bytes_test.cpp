@@ -3,6 +3,7 @@
 // and memo files of other tables are neither taken over nor replaced.
 #include "dbftestutil.h"
 
+#include <cstring>
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -168,4 +169,36 @@ TEST(OpenKeepsBytes, MemoFilesMatchExactNameFirstAndNeverAnotherTables) {
     EXPECT_EQ(ErrorOf([&] { CreateTable(other.Path("calls.dbf"), 0xF5, {{"NOTE", 'M', 10}}); }),
               other.Path("calls.dbf") + " - The memo file " + other.Path("calls.fpt") + " belongs to another table!");
     EXPECT_EQ(Snapshot(other), files);
+}
+
+TEST(OpenKeepsBytes, ReadWriteOpenAndWalkOfRealTablesPaddedOrCutChangesNoByte) {
+    for (const auto& e : fs::recursive_directory_iterator(vxtest::Fixture(""))) {
+        if (e.path().extension() != ".dbf") continue;
+        const std::string whole = ReadAll(e.path().string());
+        const uint32_t count = uint8_t(whole[4]) | uint8_t(whole[5]) << 8 | uint8_t(whole[6]) << 16;
+        const size_t hl = uint8_t(whole[8]) | uint8_t(whole[9]) << 8, rl = uint8_t(whole[10]) | uint8_t(whole[11]) << 8;
+        // The table as it is, padded with end marks, and cut in the middle of its last record.
+        const std::pair<std::string, uint32_t> variants[] = {
+            {whole, count}, {whole + std::string(3 * rl + 7, '\x1A'), count},
+            {whole.substr(0, std::min(whole.size(), hl + (count - 1) * rl + rl / 2)), count - 1}};
+        for (const auto& [bytes, expected] : variants) {
+            SCOPED_TRACE(e.path().string() + " " + std::to_string(bytes.size()));
+            TempDir dir;
+            for (const auto& memo : fs::directory_iterator(e.path().parent_path()))  // the memo file too
+                if (memo.path().stem() == e.path().stem()) fs::copy_file(memo.path(), dir.Path(memo.path().filename()));
+            const std::string path = dir.Path(e.path().filename().string());
+            WriteAll(path, bytes);
+            const auto files = Snapshot(dir);
+            TDBF dbf;
+            dbf.SetFileName(path);
+            if (ErrorOf([&] { dbf.Open(); }) != "(none)") continue;  // the layouts refused
+            EXPECT_EQ(std::pair(dbf.GetRecordCount(), dbf.GetShorterThanHeader()), std::pair(expected, expected < count));
+            WalkEverything(dbf);
+            std::string text;
+            for (int i = 0; i < dbf.FieldCount; ++i)
+                if (std::strchr("MGP", dbf.GetFieldType(i))) dbf.GetMemo(dbf.GetFieldName(i), text);
+            dbf.Close();
+            EXPECT_EQ(Snapshot(dir), files);
+        }
+    }
 }

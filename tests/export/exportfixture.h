@@ -2,6 +2,7 @@
 // sources over it, a sink that records progress, and running the independent readers.
 #pragma once
 
+#include "app/codepage.h"
 #include "app/datalist.h"
 #include "app/sampletable.h"
 #include "engine/dbf.h"
@@ -21,6 +22,13 @@ namespace exporttest {
 
 using vxtest::ReadAll;
 using vxtest::TempDir;
+
+// The program's code page for the life of the object; the one before comes back after it.
+struct TCodePageScope {
+    explicit TCodePageScope(int number) { EXPECT_TRUE(vx::SetCodePage(number)) << number; }
+    ~TCodePageScope() { vx::SetCodePage(Saved); }
+    const int Saved = vx::CurrentCodePage().Number();
+};
 
 // Visual FoxPro table, one field of every type. Record 1: a name with a comma, a memo with CR LF
 // and a comma, general and picture memos. Record 2: a byte above 0x7F, blank N, D and T. Record
@@ -122,5 +130,18 @@ struct TRecordingSink : TProgressSink {
 using vxtest::HaveCommand;
 using vxtest::PythonWith;
 using vxtest::RunCommand;
+
+// Runs a Python script on `file` with the interpreter that has `module`; empty when skipped.
+inline std::string RunPython(const TempDir& dir, const std::string& module, const std::string& script,
+                      const std::string& file) {
+    const std::string py = PythonWith(module);
+    if (py.empty()) return {};
+    vxtest::WriteAll(dir.Path("reader.py"), "import sys\nH = lambda v: (v if isinstance(v, str) else str(v))"
+                                            ".encode('latin-1').hex()\n" + script);
+    bool ok = false;
+    const std::string out = RunCommand(py + " " + dir.Path("reader.py") + " " + file, ok);
+    EXPECT_TRUE(ok) << out;
+    return out;
+}
 
 }  // namespace exporttest

@@ -183,10 +183,10 @@ TEST(ExportRows, WorksheetStopsAtItsRowLimitInAFreshFile) {
     EXPECT_TRUE(r.Capped);
     EXPECT_EQ(r.Written, ExcelMaxDataRows);
     const std::string xls = ReadAll(dir.Path("big.xls"));
-    // BOF, DIMENSIONS, the title, one LABEL per row ("r1".."r65535"), EOF.
+    // BOF, CODEPAGE, DIMENSIONS, the title, one LABEL per row ("r1".."r65535"), EOF.
     size_t labels = 0;
     for (uint32_t i = 1; i <= ExcelMaxDataRows; ++i) labels += 12 + 1 + std::to_string(i).size();
-    EXPECT_EQ(xls.size(), 10 + 12 + (12 + 4) + labels + 4);
+    EXPECT_EQ(xls.size(), 10 + 6 + 12 + (12 + 4) + labels + 4);
     EXPECT_EQ(xls.substr(xls.size() - 4), std::string("\x0A\x00\x00\x00", 4));
 
     // A cell text is cut at 255 bytes.

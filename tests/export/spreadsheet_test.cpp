@@ -1,7 +1,8 @@
 // The spreadsheet layer. Without LibreOffice: what it hands the application, the reader of the
 // converted sheets on good and hostile input, failures and the missing application. Through
-// LibreOffice itself (skipped when it, or Python's xlrd, is not installed): save as ".xls" and
-// worksheet import.
+// LibreOffice itself (skipped when it, or Python's xlrd, is not installed): save as ".xls",
+// worksheet import and append, and outputs of a Cyrillic table read by programs told nothing of
+// its code page.
 #include "saveasfixture.h"
 
 #include "app/recordimage.h"
@@ -35,7 +36,7 @@ TEST(Spreadsheet, AWorkbookReachesTheApplicationWithItsTextsAndFormats) {
     app.AddWorkbook();
     app.SetSheetName(QStringLiteral("data.xls"));
     const QString texts[] = {QStringLiteral("NAME"), QStringLiteral("  two  blanks "), QStringLiteral("a\ttab<&>\"x\""),
-                             QStringLiteral("line one\r\nline two\nthree"), QStringLiteral("bell\x07gone"),
+                             QStringLiteral("line one\r\nline two\nthree\r\n"), QStringLiteral("bell\x07gone"),
                              QString::fromUtf8("Caf\xc3\xa9")};
     for (int c = 1; c <= 6; ++c) {
         app.SetCell(1, c, texts[c - 1]);
@@ -56,7 +57,7 @@ TEST(Spreadsheet, AWorkbookReachesTheApplicationWithItsTextsAndFormats) {
     const auto rows = ReadSheet(out);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], (std::vector<QString>{QStringLiteral("NAME"), QStringLiteral("  two  blanks "),
-                                             QStringLiteral("a\ttab<&>\"x\""), QStringLiteral("line one\nline two\nthree"),
+                                             QStringLiteral("a\ttab<&>\"x\""), QStringLiteral("line one\r\nline two\nthree\r\n"),
                                              QStringLiteral("bellgone"), QString::fromUtf8("Caf\xc3\xa9")}));
     EXPECT_TRUE(rows[1].empty());
     EXPECT_EQ(rows[2].size(), 6u);
@@ -171,7 +172,7 @@ namespace {
 const char* XlrdCheck = R"PY(
 import sys, xlrd
 saved = xlrd.open_workbook(sys.argv[1], formatting_info=True)
-old = xlrd.open_workbook(sys.argv[2], encoding_override='cp1252').sheet_by_index(0)
+old = xlrd.open_workbook(sys.argv[2]).sheet_by_index(0)
 s = saved.sheet_by_index(0)
 print(s.name)
 n = 0
@@ -217,15 +218,19 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
     const std::string table = dir.Path("all.dbf");
     MakeAllTypesTable(table);
     TTableRows rows(table);
+    rows.Table.Go(2);  // a memo text that ends in a line break; record 1's holds CR LF
+    rows.Table.Edit();
+    rows.Table.SetMemo("NOTES", "trailing\r\n");
+    rows.Table.Post();
     const std::string saved = dir.Path("saved.xls");
     TSaveRun run;
-    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, saved, false, run);
+    RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, saved, true, run);
     ASSERT_EQ(run.Outcome, TSaveAsThread::soDone) << run.Message;
     EXPECT_EQ(run.Log.Percents(), (std::vector<long long>{25, 50, 75, 100, 100}));
     // The program's own BIFF2 export of the same rows.
     const std::string exported = dir.Path("exported.xls");
     TRecordingSink sink;
-    WriteExcel(exported, rows.Source(false), sink);
+    WriteExcel(exported, rows.Source(true), sink);
 
     vxtest::WriteAll(dir.Path("check.py"), XlrdCheck);
     bool ok = false;
@@ -242,11 +247,12 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
         std::string r;
         for (int i = 0; i < rows.Table.FieldCount; ++i) {
             cell.clear();
-            valuetext::AppendOutputText(rows.Table, *rows.Table.GetField(i), false, cell, scratch);
+            valuetext::AppendOutputText(rows.Table, *rows.Table.GetField(i), true, cell, scratch);
             r += (i ? "|" : "") + std::string(valuetext::Trim(cell));
         }
-        // LibreOffice hands on a lone CR in a cell as a line feed when it converts a workbook.
-        for (size_t p; (p = r.find('\r')) != std::string::npos;) r[p] = '\n';
+        // LibreOffice hands on CR LF and a lone CR in a cell as a line feed when it converts a
+        // workbook.
+        for (size_t p; (p = r.find('\r')) != std::string::npos;) r.replace(p, r[p + 1] == '\n' ? 2 : 1, "\n");
         expected.push_back(r.substr(0, r.find_last_not_of('|') + 1));
     }
     EXPECT_EQ(SheetRows(saved), expected);
@@ -255,6 +261,7 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
 
 TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
     if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    const TCodePageScope page(1252);
     vxtest::App();
     TempDir dir;
     TTableRows source(MakeAllTypesTable(dir.Path("all.dbf")));
@@ -295,4 +302,75 @@ TEST(LibreOffice, AppendsTheRowsOfAWorksheetToATable) {
     EXPECT_FALSE(read.Ok);
     EXPECT_EQ(read.Message, "Record 1, field NAME: \"Alpha, Inc\" is not a valid value for this field. Nothing was appended.");
     EXPECT_EQ(read.Records.Count, 0u);
+
+    // So does a cell whose text the code page cannot hold ("Caf\xe9" written in 1251 is "Cafй").
+    {
+        const TCodePageScope cyrillic(1251);
+        WriteExcel(book, source.Source(true), sink);
+    }
+    read = ReadWorksheetRecords(t.Table, book, {});
+    EXPECT_EQ(read.Message, "Row 3, column A: The character \"\u0439\" cannot be stored in this code page! Nothing was appended.");
+    EXPECT_EQ(read.Records.Count, 0u);
+}
+
+// ---- Every output says its code page: a Cyrillic table exported and saved as under the code
+// page of ru_RU reads back as the same text in programs that are told nothing about it. ----
+
+namespace {
+
+// LibreOffice under an English locale turns a file into CSV (UTF-8), read as a page or a sheet.
+std::string OfficeCsv(const TempDir& dir, const std::string& file) {
+    bool ok = false;
+    RunCommand("LC_ALL=en_US.UTF-8 soffice -env:UserInstallation=file://" + dir.Path("profile") + " --headless" +
+                   (file.find(".html") != std::string::npos ? " --infilter='HTML (StarCalc)'" : "") +
+                   " --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir " + dir.Path("csv") + " " + file +
+                   " >/dev/null 2>&1", ok);
+    return ReadAll(dir.Path("csv/" + std::filesystem::path(file).stem().string() + ".csv"));
+}
+
+}  // namespace
+
+TEST(CodePageOutputs, ACyrillicTableReadsBackAsCyrillicInOtherPrograms) {
+    const TCodePageScope page(1251);  // as the locale ru_RU.UTF-8 gives
+    vxtest::App();
+    TempDir dir;
+    TTableRows rows(vxtest::CopyFixture(dir, "cp1251.dbf"));
+    const std::string names = "NAME\nамбулаторно-поликлиническое\nбольничное\nНИИ\n"
+                              "образовательное медицинское учреждение\n";
+    const bool office = HaveOffice();
+    using K = TOutputKind;
+    for (bool saveAs : {false, true})
+        for (K kind : {K::VisualFoxPro, K::FoxPro2, K::FoxBase, K::DBase4, K::Html, K::Excel}) {
+            const std::string file = dir.Path((saveAs ? "s" : "e") + std::to_string(int(kind)) + OutputExtension(kind));
+            SCOPED_TRACE(file);
+            if (!saveAs) {
+                TRecordingSink sink;
+                WriteOutput(kind, file, rows.Source(), sink);
+            } else if (office || kind != K::Excel) {
+                TSaveRun run;
+                RunSaveAs(&rows.Table, &rows.Store.DataList, uint8_t(TSaveAsThread::ModeVisualFoxPro + int(kind)), file,
+                          true, run);
+                ASSERT_EQ(run.Outcome, TSaveAsThread::soDone) << run.Message;
+            } else {
+                continue;
+            }
+            std::string read;  // what a reader told nothing makes of it: the field name and the names
+            bool ok = false;
+            if (IsTableKind(kind)) {
+                EXPECT_EQ(ReadAll(file)[29], '\xC9');
+                if (HaveCommand("ogrinfo"))
+                    read = "NAME\n" + RunCommand("ogrinfo -ro -q -al " + file + " | sed -n 's/^  NAME (String) = //p'", ok);
+            } else if (kind == K::Excel) {
+                read = RunPython(dir, "xlrd", "import xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                              "for r in range(s.nrows): print(s.cell_value(r, 1))\n", file);
+            }
+            if (!read.empty()) {
+                EXPECT_EQ(read, names);
+            }
+            if (!office || IsTableKind(kind)) continue;
+            const std::string csv = OfficeCsv(dir, file);
+            for (size_t from = 5, to; (to = names.find('\n', from)) != std::string::npos; from = to + 1)
+                EXPECT_NE(csv.find(names.substr(from, to - from)), std::string::npos) << csv;
+        }
+    if (!office) GTEST_SKIP() << "LibreOffice is not installed: save as .xls and its reading were left out";
 }

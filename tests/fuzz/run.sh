@@ -3,8 +3,15 @@
 # that each: tests/fuzz/run.sh BUILD_DIR SECONDS
 # The table corpus is seeded, in a temporary folder, from the real tables (each packed with its
 # memo file when it has one), the image corpora from tests/fuzz/seeds/; any crash, sanitizer
-# report, leak, allocation beyond 64 MB or time-out fails the run and leaves the input in
-# BUILD_DIR/fuzz-artifacts/.
+# report, leak, single allocation beyond the target's limit or time-out fails the run and leaves
+# the input in BUILD_DIR/fuzz-artifacts/.
+# Inputs and limits per target: tables up to 32 KiB with 64 MB; GIF files up to 64 KiB with
+# 256 MB, above the 172 MB frame that 64 KiB of data can fill and below what a looser bound
+# would allocate; animated cursors up to 64 KiB with 64 MB, where steps multiplied over several
+# headers would exceed it. The image seeds include such shapes: a frame that its data fills
+# completely (large-solid.gif), one that claims four times what its data can fill
+# (claims-more.gif), a cursor of many headers each announcing many steps (many-anih.ani) and one
+# whose header announces 2^32 - 1 steps (huge-count.ani).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:?usage: run.sh BUILD_DIR SECONDS}" && pwd)"
@@ -54,17 +61,18 @@ echo "Fuzzing the table engine for $seconds s from $i seeds"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=0"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run() {  # run FUZZER CORPUS SECONDS
-  if ! "$1" "$2" -max_total_time="$3" -max_len=32768 -malloc_limit_mb=64 \
+run() {  # run FUZZER CORPUS SECONDS MAX_LEN MALLOC_LIMIT_MB
+  if ! "$1" "$2" -max_total_time="$3" -max_len="$4" -malloc_limit_mb="$5" \
       -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/"; then
     echo "The fuzzer found a fault; the input is in $build/fuzz-artifacts/" >&2
     exit 1
   fi
 }
-run "$fuzzer" "$work/corpus" "$seconds"
-for kind in gif ani; do
+run "$fuzzer" "$work/corpus" "$seconds" 32768 64
+for target in gif:256 ani:64; do
+  kind=${target%%:*}
   mkdir -p "$work/$kind"
   cp "$here/tests/fuzz/seeds/$kind"/* "$work/$kind/"
   echo "Fuzzing the $kind reader for $((seconds / 3)) s"
-  run "$build/tests/fuzz/fuzz_$kind" "$work/$kind" $((seconds / 3 > 1 ? seconds / 3 : 1))
+  run "$build/tests/fuzz/fuzz_$kind" "$work/$kind" $((seconds / 3 > 1 ? seconds / 3 : 1)) 65536 "${target#*:}"
 done

@@ -99,13 +99,79 @@ TEST(AnimatedCursor, ReadsFramesRatesSequenceAndTexts) {
     EXPECT_EQ(list.Count(), 3);
 }
 
-TEST(AnimatedCursor, ExtraIconsBecomeFramesAndTheHeaderIsAlwaysThirtySixBytes) {
+// A header is read for its first 36 bytes whatever size it states, with the chunks after a
+// longer one in their places; each "anih" chunk adds its steps to those before (the last gives
+// the header), and icons that no step waits for get steps of their own.
+TEST(AnimatedCursor, HeadersAreThirtySixBytesAndAddTheirSteps) {
+    std::string longer = Anih(2, 2, 1, 7, 40);
+    longer.replace(4, 4, Le32(40));  // the chunk holds 40 bytes: 4 more after the header
+    longer += Le32(0xFFFFFFFF);
+    const struct {
+        const char* Name;
+        std::string File;
+        std::vector<uint32_t> Sequence, Rate;
+    } cases[] = {
+        {"one step announced, three icons, a header stating 20 bytes", Riff(Anih(1, 1, 1, 6, 20) + Fram(3)), {0, 1, 2},
+         {6, 6, 6}},
+        // Steps 0 and 1 (rate 6), then 0 again (rate 9); icon 2 is waited for by none.
+        {"two headers", Riff(Anih(2, 2, 1, 6) + Anih(1, 1, 1, 9) + Fram(3)), {0, 1, 0, 2}, {6, 6, 9, 9}},
+        {"a header of 40 bytes", Riff(longer + Chunk("rate", Le32(21) + Le32(22)) + Fram(2)), {0, 1}, {21, 22}},
+        {"an odd header of 37 bytes", Riff(Chunk("anih", Anih(2, 2, 1, 3).substr(8) + 'x') + Chunk("seq ", Le32(1) + Le32(0)) + Fram(2)),
+         {1, 0}, {3, 3}},
+    };
+    for (const auto& c : cases) {
+        TAnimatedCursorImage cur;
+        cur.LoadFromBytes(c.File);
+        ASSERT_EQ(size_t(cur.FrameCount()), c.Sequence.size()) << c.Name;
+        for (int i = 0; i < cur.FrameCount(); ++i) {
+            EXPECT_EQ(cur.Frame(i).Sequence, c.Sequence[size_t(i)]) << c.Name << " " << i;
+            EXPECT_EQ(cur.Frame(i).JiffRate, c.Rate[size_t(i)]) << c.Name << " " << i;
+            EXPECT_EQ(CentreOf(cur.FrameIcon(i)), kColors[c.Sequence[size_t(i)]] & 0xFFFFFF) << c.Name << " " << i;
+        }
+    }
+    TAnimatedCursorImage two;
+    two.LoadFromBytes(cases[1].File);
+    EXPECT_EQ(two.Header.DefaultRate, 9u);
+}
+
+// However many steps the headers announce, a file holds at most a quarter of its bytes in
+// steps; steps without an icon are dropped rather than the file refused.
+TEST(AnimatedCursor, AnnouncedStepsAreBoundedByTheFile) {
+    // The smallest icon directory there is: one entry of 8 bytes.
+    const std::string icon = std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\x08\0\0\0\x16\0\0\0", 22) + std::string(8, '\0');
+    auto fram = [&](int icons) {
+        std::string list = "fram";
+        for (int i = 0; i < icons; ++i) list += Chunk("icon", icon);
+        return Chunk("LIST", list);
+    };
+    auto headers = [](int n, uint32_t frames) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += Anih(frames, 1, 1);
+        return s;
+    };
+    const struct {
+        const char* Name;
+        std::string File;
+        size_t Steps;
+    } cases[] = {
+        {"2^32 - 1 announced, two icons", Riff(Anih(0xFFFFFFFF, 1, 1) + fram(2)), 2},
+        {"a sequence beyond the icons", Riff(Anih(0x40000000, 1, 1) + Chunk("seq ", Le32(1) + Le32(7) + Le32(0)) + fram(2)), 2},
+        // Fifty headers of fifty steps each, each step waiting for one of fifty icons.
+        {"many headers", Riff(headers(50, 50) + fram(50)), 0},
+        {"many headers announcing 2^32 - 1", Riff(headers(400, 0xFFFFFFFF) + fram(3)), 0},
+    };
+    for (const auto& c : cases) {
+        TAniFile f = ReadAniCursor(c.File);
+        EXPECT_LE(f.Frames.size(), c.File.size() / 4 + f.Icons.size()) << c.Name;
+        if (c.Steps) {
+            EXPECT_EQ(f.Frames.size(), c.Steps) << c.Name;
+        }
+        for (const TAniFrameData& step : f.Frames) ASSERT_TRUE(step.Icon >= 0 && size_t(step.Icon) < f.Icons.size()) << c.Name;
+    }
+    // The same through the picture class, with real icons.
     TAnimatedCursorImage cur;
-    // One frame announced, three icons, a header that states a size of 20.
-    cur.LoadFromBytes(Riff(Anih(1, 1, 1, 6, 20) + Fram(3)));
-    ASSERT_EQ(cur.FrameCount(), 3);
-    EXPECT_EQ(cur.Frame(2).JiffRate, 6u);
-    EXPECT_EQ(CentreOf(cur.FrameIcon(2)), kColors[2] & 0xFFFFFF);
+    cur.LoadFromBytes(Riff(Anih(0xFFFFFFFF, 3, 1) + Fram(3)));
+    EXPECT_EQ(cur.FrameCount(), 3);
 }
 
 TEST(AnimatedCursor, MalformedFilesAreRefusedAndLeaveTheObjectCleared) {
@@ -120,7 +186,6 @@ TEST(AnimatedCursor, MalformedFilesAreRefusedAndLeaveTheObjectCleared) {
         {"flag bit 0 clear", Riff(Anih(1, 1, 2) + Fram(1))},
         {"no steps", Riff(Anih(1, 0, 1) + Fram(1))},
         {"short header", Riff(Chunk("anih", std::string(30, '\1')) + Fram(1))},
-        {"frame count beyond the input", Riff(Anih(0x40000000, 1, 1) + Fram(1))},
         {"sub-chunk running out of its list", Riff(Anih(1, 1, 1) + listEscape + std::string(5000, '\0'))},
         {"no frames", Riff(Anih(1, 1, 1))},
         {"not a cursor", "RIFF" + Le32(4) + "WAVE"},

@@ -6,9 +6,23 @@
 #include <QImage>
 #include <QMimeData>
 
+#include <cstring>
+#include <fstream>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "imagingtest.h"
 #include "qtapp.h"
 #include "testutil.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_HAS_ASAN 1
+#endif
+#endif
+#ifndef VX_HAS_ASAN
+#define VX_HAS_ASAN 0
+#endif
 
 using namespace vx::img;
 
@@ -34,8 +48,9 @@ QImage QtDecode(const std::string& bytes) {
     return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()), "GIF");
 }
 
-// LZW codes packed least significant bit first, as a frame's data with its code size byte.
-std::string Codes(int codeSize, std::initializer_list<std::pair<int, int>> codes) {
+// LZW codes (code, width) packed least significant bit first, as a frame's data: its code size
+// byte, sub-blocks of up to 255 bytes, the zero block.
+std::string Codes(int codeSize, const std::vector<std::pair<int, int>>& codes) {
     std::string bytes;
     uint32_t acc = 0;
     int bits = 0;
@@ -45,7 +60,35 @@ std::string Codes(int codeSize, std::initializer_list<std::pair<int, int>> codes
         while (bits >= 8) bytes.push_back(char(acc & 0xFF)), acc >>= 8, bits -= 8;
     }
     if (bits) bytes.push_back(char(acc));
-    return std::string(1, char(codeSize)) + char(bytes.size()) + bytes + '\0';
+    std::string data(1, char(codeSize));
+    for (size_t i = 0; i < bytes.size(); i += 255) data += char(std::min<size_t>(255, bytes.size() - i)) + bytes.substr(i, 255);
+    return data + '\0';
+}
+
+// The data that gives the most pixels for its length, all of value 1: a pixel, then `codes` - 1
+// codes each for a string one longer than the one before (the code about to be made), the
+// table once full its last code again and again; with the pixels it gives and the bytes its
+// codes take.
+struct TSolid {
+    std::string Data;
+    uint64_t Pixels = 1;
+    size_t CodeBytes = 0;
+};
+TSolid SolidData(int codeSize, int codes) {
+    int width = codeSize + 1, freeCode = (1 << codeSize) + 2;
+    std::vector<std::pair<int, int>> list{{1, width}};
+    TSolid s;
+    uint64_t length = 1, bits = uint64_t(width);
+    for (int k = 2; k <= codes; ++k) {
+        list.push_back({std::min(freeCode, 4095), width});
+        bits += uint64_t(width);
+        length += freeCode < 4096 ? 1 : 0;
+        s.Pixels += length;
+        if (freeCode < 4096 && ++freeCode >= (1 << width) && width < 12) ++width;
+    }
+    s.Data = Codes(codeSize, list);
+    s.CodeBytes = size_t((bits + 7) / 8);
+    return s;
 }
 
 // A file of one frame with the given descriptor packed byte, optional local table and data.
@@ -145,6 +188,7 @@ TEST(GifWrite, TransparencyIntervalCommentAndFramesSurviveARoundTrip) {
     gif.AddFrame(nullptr);
     gif.Frame(1).SetBitmap(vxtest::NoiseDib(7, 5, 8, 2));
     gif.Frame(1).Left = 30;
+    gif.Frame(gif.AddFrame(nullptr)).SetBitmap(a);
     gif.Looping = true;
     gif.RepeatCount = 3;
     gif.SetComment({"first line", "", "second"});
@@ -153,19 +197,22 @@ TEST(GifWrite, TransparencyIntervalCommentAndFramesSurviveARoundTrip) {
 
     TGIFImage back;
     back.LoadFromBytes(bytes);
-    ASSERT_EQ(back.Count(), 2);
+    ASSERT_EQ(back.Count(), 3);
     EXPECT_EQ(back.Data().ScreenWidth, 37);  // the screen covers the second frame's origin
     EXPECT_EQ(back.Frame(0).TransparentColor, gif.Frame(0).TransparentColor);
     EXPECT_EQ(back.Frame(0).AnimateInterval, 250);
     EXPECT_EQ(back.Frame(0).DisposalMethod, 2);
     EXPECT_EQ(back.Frame(0).Comment(), QStringList{"frame note"});
-    EXPECT_TRUE(back.Frame(1).UsesLocalTable);  // the first frame's table became the global one
+    // The first frame's table became the global one; every later frame has its own, even one
+    // equal to the global table.
+    EXPECT_FALSE(back.Frame(0).UsesLocalTable);
+    EXPECT_TRUE(back.Frame(1).UsesLocalTable && back.Frame(2).UsesLocalTable);
     EXPECT_EQ(back.Frame(1).Left, 30);
     EXPECT_TRUE(back.Looping);
     EXPECT_EQ(back.RepeatCount, 3);
     EXPECT_EQ(back.Comment(), (QStringList{"first line", "second"}));
     EXPECT_TRUE(back.Transparent());
-    for (int f = 0; f < 2; ++f) {
+    for (int f = 0; f < 3; ++f) {
         const TDib& want = gif.Frame(f).Bitmap();
         const TDib& got = back.Frame(f).Bitmap();
         for (int y = 0; y < want.Height; ++y)
@@ -215,9 +262,62 @@ TEST(GifDecode, CorruptDataIsRefusedWithoutReadingPastIt) {
     m.Height = 1;
     m.Data = Codes(4, {{16, 5}, {9, 5}, {17, 5}});
     EXPECT_EQ(DecodeGifFrame(m, 3, table).Index(0, 0), 1);
-    // A frame far larger than its data could fill is refused before anything is allocated.
-    m.Width = m.Height = 65535;
-    EXPECT_EQ(Message([&] { DecodeGifFrame(m, 3, table); }), "GIF encoded data is corrupt");
+    // A frame larger than its data could fill is refused before anything is allocated, even
+    // one marked corrupted.
+    for (int side : {1000, 65535})
+        for (bool cut : {false, true}) {
+            m.Width = m.Height = side;
+            m.Corrupted = cut;
+            EXPECT_EQ(Message([&] { DecodeGifFrame(m, 3, table); }), "GIF encoded data is corrupt") << side << cut;
+        }
+}
+
+// Data made to give the most pixels it can fills a frame of that size, which the bound allows;
+// a frame claiming more than the bound is corrupt.
+TEST(GifDecode, FramesAreAllocatedOnlyForWhatTheirDataCanFill) {
+    for (auto [codeSize, codes] : {std::pair{2, 2000}, {2, 5000}, {8, 4500}}) {
+        SCOPED_TRACE(testing::Message() << codeSize << " " << codes);
+        const TSolid solid = SolidData(codeSize, codes);
+        const uint64_t bound = MaxLzwPixels(solid.CodeBytes, codeSize);
+        EXPECT_GE(bound, solid.Pixels);
+        EXPECT_LE(bound, solid.Pixels + solid.Pixels / 50 + 4096);  // and not far above
+        const int bits = std::min(codeSize, 8);
+        TGifColorTable table;
+        table.Count = 1 << bits;
+        TGifFrameBlock f;
+        f.Width = 4096;
+        f.Height = int(solid.Pixels / 4096);
+        f.Data = solid.Data;
+        TDib dib = DecodeGifFrame(f, bits, table);
+        EXPECT_EQ(dib.Index(0, 0), 1);
+        EXPECT_EQ(dib.Index(4095, f.Height - 1), 1);
+        f.Height = int(bound / 4096) + 1;
+        EXPECT_EQ(Message([&] { DecodeGifFrame(f, bits, table); }), "GIF encoded data is corrupt");
+    }
+}
+
+// A frame its data can fill but memory cannot hold is reported as the decoder's own error.
+TEST(GifDecode, AFrameBeyondTheMemoryLeftIsTheDecodersError) {
+#if defined(__SANITIZE_ADDRESS__) || VX_HAS_ASAN
+    GTEST_SKIP() << "the address sanitizer ends the process instead of failing the allocation";
+#endif
+    const TSolid solid = SolidData(8, 300000);  // a gigabyte of pixels
+    TGifFrameBlock f;
+    f.Width = 32768;
+    f.Height = int(solid.Pixels / 32768);
+    f.Data = solid.Data;
+    TGifColorTable table;
+    table.Count = 256;
+    // The address space may grow by 256 MB only while the frame is decoded.
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit old{}, small{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    small = {rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20), old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    const std::string message = Message([&] { DecodeGifFrame(f, 8, table); });
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_EQ(message, "GIF encoded data is corrupt");
 }
 
 TEST(GifRead, FramesTakeTheDepthOfTheirOwnTableAndExtensionsTheirOwnSize) {
