@@ -201,7 +201,7 @@ void TRowStore::RemoveFields(const std::vector<int32_t>& indexes) {
     // A long list is shared out among a few threads; each narrows rows of its own.
     const TDataList& all = AllRows();
     const size_t n = all.Count();
-    constexpr size_t RowsPerPart = 250000, MaxParts = 4;
+    constexpr size_t RowsPerPart = 4096, MaxParts = 4;
     const size_t parts = std::clamp<size_t>(n / RowsPerPart, 1, MaxParts);
     std::vector<std::exception_ptr> failures(parts);
     auto part = [&](size_t p) {

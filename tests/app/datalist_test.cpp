@@ -144,4 +144,10 @@ TEST(RowStore, FieldsJoinACopyOfEveryRowOrLeaveTheRowsInPlace) {
             EXPECT_EQ(joined(added.DataList[i]), wide + "new|");
         }
     }
+    // A long list is shared out among threads: each row loses its field once.
+    TRowStore big;
+    for (uint32_t r = 1; r <= 20000; ++r) big.DataList.Append(big.Pool.Make(r % 2, r, {"a" + std::to_string(r), "gone", "c"}));
+    big.RemoveFields({1});
+    for (uint32_t r = 1; r <= 20000; ++r)
+        ASSERT_EQ(joined(big.DataList[r - 1]), std::to_string(r % 2) + std::to_string(r) + ":a" + std::to_string(r) + "|c|");
 }
