@@ -1,7 +1,7 @@
 // The record commands on tables and their rows: renumbering after removal, truncating below a row in file
 // order and in a sorted list, every command under a filter and after it, appending another table's records;
-// and the clipboard text of records: the copy format byte for byte, every field type between two tables,
-// pastes refused whole.
+// and the clipboard: the copy text byte for byte, every field type between two tables through the text and
+// through the exact records, every real table back byte for byte, pastes refused whole.
 #include "app/filter.h"
 #include "app/recordclip.h"
 #include "app/recordcommands.h"
@@ -181,7 +181,6 @@ TEST(RecordClip, CopyTextByteForByteAndWhatPasteTakes) {
                              std::string(17, ' ') + "\t  7";
     ASSERT_EQ(t.Paste(text).Status, TPaste::Ready);
     EXPECT_EQ(recordclip::BuildClipData(t.Dbf, {1}).Text, text);
-    EXPECT_TRUE(recordclip::BuildClipData(t.Dbf, {1}).MemoData.empty());
 
     // Another layout, or not our text: nothing, silently.
     EXPECT_EQ(o.Paste(text).Status, TPaste::NotForThisTable);
@@ -212,19 +211,33 @@ TEST(RecordClip, EveryFieldTypeBetweenTwoTablesWithTheirMemoTexts) {
     Table a(rectest::MakeEveryTypeTable(dir.Path("a.dbf")));
     // The other table's memo file holds a text of its own at the block of a's first memo.
     Table b(rectest::MakeEveryTypeTable(dir.Path("b.dbf"), "UNRELATED", 1));
+    a.Dbf.Go(2);  // the blank record: its date-time blank, as a new record has it
+    a.Dbf.Edit();
+    a.Dbf.FieldByName("STAMP")->SetBlank();
+    a.Dbf.Post();
     const recordclip::TClipData clip = recordclip::BuildClipData(a.Dbf, {3, 1, 2});
-    ASSERT_EQ(b.Paste(clip.Text, clip.MemoData).Status, TPaste::Ready);
-    const uint32_t from[] = {3, 1, 2};
-    for (uint32_t k = 0; k < 3; ++k) {
-        a.Dbf.Go(from[k]);
-        b.Dbf.Go(2 + k);
-        for (int i = 0; i < a.Dbf.FieldCount; ++i) {
-            if (a.Dbf.GetField(i)->GetFieldType() == 'M') continue;
-            EXPECT_EQ(b.Dbf.GetField(i)->GetAsView(), a.Dbf.GetField(i)->GetAsView()) << from[k] << " " << i;
+    EXPECT_EQ(clip.NotExact, "");
+    // Through the exact records, and through the text alone with the memo texts beside it (the
+    // exact records copied from another layout).
+    std::string otherLayout = clip.Exact;
+    otherLayout[24] ^= 1;  // a byte of the first field's name in the copied layout
+    for (const std::string& exact : {clip.Exact, otherLayout}) {
+        const uint32_t at = b.Dbf.GetRecordCount() + 1;
+        const TPaste p = b.Paste(clip.Text, exact);
+        ASSERT_EQ(p.Status, TPaste::Ready);
+        EXPECT_EQ(p.Exact, exact == clip.Exact);
+        const uint32_t from[] = {3, 1, 2};
+        for (uint32_t k = 0; k < 3; ++k) {
+            a.Dbf.Go(from[k]);
+            b.Dbf.Go(at + k);
+            for (int i = 0; i < a.Dbf.FieldCount; ++i) {
+                if (a.Dbf.GetField(i)->GetFieldType() == 'M') continue;
+                EXPECT_EQ(b.Dbf.GetField(i)->GetRawView(), a.Dbf.GetField(i)->GetRawView()) << from[k] << " " << i;
+            }
+            EXPECT_EQ(b.Field(at + k, "NOTE"), a.Field(from[k], "NOTE"));
         }
-        EXPECT_EQ(b.Field(2 + k, "NOTE"), a.Field(from[k], "NOTE"));
+        EXPECT_EQ(b.Field(at + 1, "NOTE"), "First memo\r\nline 2");
     }
-    EXPECT_EQ(b.Field(3, "NOTE"), "First memo\r\nline 2");
     EXPECT_EQ(rectest::Mismatch(b.Dbf, b.Rows), "");
 
     // The text alone reads block numbers in the open table's memo file: within one table that
@@ -233,9 +246,9 @@ TEST(RecordClip, EveryFieldTypeBetweenTwoTablesWithTheirMemoTexts) {
     ASSERT_EQ(a.Paste(clip.Text).Status, TPaste::Ready);
     EXPECT_EQ(a.Field(5, "NOTE"), "First memo\r\nline 2");
     ASSERT_EQ(b.Paste(clip.Text).Status, TPaste::Ready);
-    EXPECT_EQ(b.Field(6, "NOTE"), "UNRELATED");
-    ASSERT_EQ(b.Paste(Replace(clip.Text, "Ann", "Bob"), clip.MemoData).Status, TPaste::Ready);
     EXPECT_EQ(b.Field(9, "NOTE"), "UNRELATED");
+    ASSERT_EQ(b.Paste(Replace(clip.Text, "Ann", "Bob"), clip.Exact).Status, TPaste::Ready);
+    EXPECT_EQ(b.Field(12, "NOTE"), "UNRELATED");
 }
 
 TEST(RecordClip, RejectedPastesWriteNothing) {
@@ -257,7 +270,7 @@ TEST(RecordClip, RejectedPastesWriteNothing) {
     };
     for (const auto& [bad, why] : cases) {
         ASSERT_NE(bad, text) << why;
-        const TPaste p = t.Paste(bad, clip.MemoData);
+        const TPaste p = t.Paste(bad, clip.Exact);
         EXPECT_EQ(p.Status, TPaste::Rejected) << why;
         EXPECT_NE(p.Message.find(why), std::string::npos) << p.Message;
         EXPECT_NE(p.Message.find("Nothing was pasted."), std::string::npos) << p.Message;
@@ -266,9 +279,143 @@ TEST(RecordClip, RejectedPastesWriteNothing) {
     EXPECT_EQ(vxtest::ReadAll(memoPath), memoBefore);
 
     // A blank numeric value stores blanks; damaged memo data is passed over.
-    for (const std::string& memos : {clip.MemoData.substr(0, clip.MemoData.size() - 3), std::string(40, '\xFF')})
+    for (const std::string& memos : {clip.Exact.substr(0, clip.Exact.size() - 3), std::string(40, '\xFF')})
         ASSERT_EQ(t.Paste(Replace(text, "    7.50", ""), memos).Status, TPaste::Ready);
     t.Dbf.Go(4);
     EXPECT_EQ(t.Dbf.FieldByName("QTY")->GetAsView(), "        ");
     EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows), "");
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A copy of a real table named `name` in `dir`, with its memo file (the ".fpt" or ".dbt" of
+// the same name in any letter case) named after it.
+std::string CopyRealTable(const vxtest::TempDir& dir, const fs::path& table, const std::string& name) {
+    for (const auto& e : fs::directory_iterator(table.parent_path())) {
+        const std::string ext = e.path().extension().string();
+        if (Lower(e.path().stem().string()) != Lower(table.stem().string()) ||
+            (e.path() != table && Lower(ext) != ".fpt" && Lower(ext) != ".dbt"))
+            continue;
+        fs::copy_file(e.path(), dir.Path(name + ext));
+        fs::permissions(dir.Path(name + ext), fs::perms::owner_write, fs::perm_options::add);
+    }
+    return dir.Path(name + table.extension().string());
+}
+
+// Every real table that opens, as `source` and as an empty table of its layout.
+template <class Check>
+int ForEveryRealTable(Check check) {
+    int tables = 0;
+    for (const auto& e : fs::recursive_directory_iterator(VX_FIXTURES)) {
+        if (Lower(e.path().extension().string()) != ".dbf") continue;
+        SCOPED_TRACE(e.path().string());
+        vxtest::TempDir dir;
+        TDBF source, empty;
+        source.SetFileName(CopyRealTable(dir, e.path(), "source"));
+        empty.SetFileName(CopyRealTable(dir, e.path(), "empty"));
+        try {
+            source.Open();
+            empty.Open();
+        } catch (const EDBFError&) {
+            continue;  // a table the engine refuses
+        }
+        empty.Zap();
+        TRowStore rows;
+        check(source, empty, rows);
+        ++tables;
+    }
+    return tables;
+}
+
+// Pastes every record of `source` into `empty` through `ParsePaste(text, exact)`.
+TPaste PasteAll(TDBF& source, TDBF& empty, TRowStore& rows, bool withExact) {
+    std::vector<uint32_t> all(source.GetRecordCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = uint32_t(i + 1);
+    const recordclip::TClipData clip = recordclip::BuildClipData(source, all);
+    TPaste p = recordclip::ParsePaste(empty, clip.Text, withExact ? clip.Exact : std::string());
+    if (p.Status == TPaste::Ready) AppendNewRecords(empty, rows, p.Records);
+    return p;
+}
+
+std::string MemoText(TDBF& dbf, int32_t block) {
+    std::string text;
+    bool ok = true;
+    dbf.GetMemoObject().ReadMemo(block, ok, text);
+    return text;
+}
+
+}  // namespace
+
+TEST(RecordClip, EveryRealTableComesBackByteForByteExceptItsMemoReferences) {
+    const int tables = ForEveryRealTable([](TDBF& source, TDBF& copy, TRowStore& rows) {
+        ASSERT_TRUE(PasteAll(source, copy, rows, true).Exact);
+        const uint32_t n = source.GetRecordCount();
+        ASSERT_EQ(copy.GetRecordCount(), n);
+        std::vector<uint32_t> all(n);
+        for (uint32_t i = 0; i < n; ++i) all[i] = i + 1;
+        std::vector<uint8_t> from, to;
+        source.ReadRecords(all.data(), n, from);
+        copy.ReadRecords(all.data(), n, to);
+        TRecordImage a(source), b(copy);
+        for (uint32_t r = 0; r < n; ++r) {
+            a.Assign(&from[r * a.Size()]);
+            b.Assign(&to[r * b.Size()]);
+            EXPECT_EQ(a.Data()[0], b.Data()[0]) << "record " << r + 1;
+            for (int i = 0; i < a.FieldCount(); ++i) {
+                TField& f = a.Field(i);
+                if (f.GetFieldType() == 'M' && f.HasMemoLayout()) {
+                    EXPECT_EQ(MemoText(copy, b.Field(i).GetMemoBlock()), MemoText(source, f.GetMemoBlock()));
+                } else {
+                    EXPECT_EQ(b.Field(i).GetRawView(), f.GetRawView()) << "record " << r + 1 << " field " << i;
+                }
+            }
+        }
+        EXPECT_EQ(rectest::Mismatch(copy, rows), "");
+    });
+    EXPECT_GE(tables, 14);
+}
+
+TEST(RecordClip, TheTextAloneKeepsNullFlagsAndBlankDateTimesAsNewRecordsHaveThem) {
+    int checked = 0;
+    const int tables = ForEveryRealTable([&checked](TDBF& source, TDBF& copy, TRowStore& rows) {
+        if (PasteAll(source, copy, rows, false).Status != TPaste::Ready) return;  // TABs or line breaks in values
+        for (uint32_t r = 1; r <= copy.GetRecordCount(); ++r) {
+            source.Go(r);
+            copy.Go(r);
+            for (int i = 0; i < copy.FieldCount; ++i) {
+                const TField& f = *copy.GetField(i);
+                const char type = f.GetFieldType();
+                if (type != '0' && (type != 'T' || !valuetext::IsBlankDateTime(*source.GetField(i)))) continue;
+                EXPECT_EQ(f.GetRawView(), std::string(f.GetLength(), '\0')) << r << " " << f.GetName();
+                ++checked;
+            }
+        }
+    });
+    EXPECT_GE(tables, 14);
+    EXPECT_GE(checked, 100);  // dbase_30's blank date-times, dbase_31's null flags
+}
+
+TEST(RecordClip, MemoTextsForATableWithoutItsMemoFileNameTheMissingFile) {
+    vxtest::TempDir dir;
+    vxtest::CopyFixture(dir, "dbase_83.dbt");
+    Table from(vxtest::CopyFixture(dir, "dbase_83.dbf")), to(vxtest::CopyFixture(dir, "dbase_83_missing_memo.dbf"));
+    const recordclip::TClipData clip = recordclip::BuildClipData(from.Dbf, {1});
+    TPaste p = recordclip::ParsePaste(to.Dbf, clip.Text, clip.Exact);
+    ASSERT_EQ(p.Status, TPaste::Ready);
+    const std::string before = vxtest::ReadAll(to.Dbf.FileName);
+    try {
+        AppendNewRecords(to.Dbf, to.Rows, p.Records);
+        ADD_FAILURE() << "pasted";
+    } catch (const EDBFError& e) {
+        EXPECT_EQ(std::string(e.what()), to.Dbf.FileName + " - The memo file " + dir.Path("dbase_83_missing_memo.dbt") +
+                                             " is missing, so memo texts cannot be changed!");
+    }
+    EXPECT_EQ(vxtest::ReadAll(to.Dbf.FileName), before);
 }

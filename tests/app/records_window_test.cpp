@@ -178,6 +178,56 @@ TEST_F(RecordsWindowTest, CopyCutPasteAndAppend) {
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
 }
 
+// Cut removes only records that paste gives back as they stood: a real address holding CR LF
+// goes and comes back byte for byte (but for its new memo reference); a record whose memo
+// cannot be read stays, copied.
+TEST_F(RecordsWindowTest, CutTakesOnlyWhatPasteGivesBackAsItStood) {
+    vxtest::CopyFixture(Dir, "foxprodb/contacts.FPT");
+    const std::string path = vxtest::CopyFixture(Dir, "foxprodb/contacts.dbf");
+    std::string memo;
+    int notes = 0;
+    {
+        TDBF d;  // record 2's memo reference points past the end of the memo file
+        d.SetFileName(path);
+        d.Open();
+        notes = d.FieldIndex("NOTES");
+        d.Go(1);
+        d.GetMemo("NOTES", memo);
+        d.Go(2);
+        d.Edit();
+        d.GetField(notes)->SetMemoBlock(1 << 20);
+        d.Post();
+    }
+    const std::string before = vxtest::ReadAll(path);
+    OpenLoaded(Q(path));
+    FocusList();
+    Option->AlwayShowCut = false;
+    ScriptedMsgBox script;
+    Select({1});
+    Form->M3_CUTClick();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Record 2, field NOTES: its memo cannot be read whole. Nothing was "
+                                                   "cut; the records were copied."));
+    EXPECT_EQ(vxtest::ReadAll(path), before);
+    Select({0});
+    Form->M3_CUTClick();
+    EXPECT_EQ(Rows(), 4u);
+    Form->M3_PASTEClick();
+    EXPECT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(Rows(), 5u);
+    EXPECT_EQ(Mismatch(), "");
+    const TField& f = *Form->CurDBF->GetField(notes);
+    const size_t hl = Form->CurDBF->GetHeaderLength(), rl = Form->CurDBF->GetRecordLength(), at = f.GetOffset();
+    std::string was = before.substr(hl, rl), now = vxtest::ReadAll(path).substr(hl + 4 * rl, rl);
+    ASSERT_NE(was.find("\r\n"), std::string::npos);
+    EXPECT_EQ(now.replace(at, 4, 4, '-'), was.replace(at, 4, 4, '-'));
+    std::string pasted;
+    Form->CurDBF->Go(5);
+    Form->CurDBF->GetMemo("NOTES", pasted);
+    EXPECT_EQ(pasted, memo);
+    EXPECT_FALSE(memo.empty());
+}
+
 TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     OpenLoaded(Table("t.dbf", 6, 0));
     FocusList();
