@@ -63,7 +63,6 @@ void TFormMain::SetUpFind() {
     connect(header, &QHeaderView::sectionClicked, this, &TFormMain::MainListViewColumnClick);
     connect(PopupMenuSortColumnAsc, &QMenu::triggered, this, &TFormMain::MenuItemClickSortAsc);
     connect(PopupMenuSortColumnDesc, &QMenu::triggered, this, &TFormMain::MenuItemClickSortDesc);
-    TB_QUICKSERACHKEY->setInsertPolicy(QComboBox::NoInsert);
     auto* keys = new TQuickSearchKeys(this);
     TB_QUICKSERACHKEY->installEventFilter(keys);
     if (TB_QUICKSERACHKEY->lineEdit()) TB_QUICKSERACHKEY->lineEdit()->installEventFilter(keys);

@@ -1,11 +1,14 @@
 // Real key presses and clicks typed by xdotool into an X server of the test's own: RunsUnderX
 // runs this executable again under xvfb-run with the xcb platform, where the EditorKeys tests
 // run; skipped where either tool is missing.
+#include "app/findhistory.h"
 #include "app/loadwindow_fixture.h"
 #include "controls/flatchecklistbox.h"
 #include "editors/formcreatedbf.h"
 #include "editors/formfieldadd.h"
 #include "editors/formfielditem.h"
+#include "editors/formfind.h"
+#include "editors/formreplace.h"
 #include "editors/recordforms.h"
 #include "editortest.h"
 
@@ -56,7 +59,7 @@ TEST(EditorKeysUnderX, RunsUnderX) {
     ASSERT_TRUE(child.waitForFinished(90000));
     const std::string out = QString::fromLocal8Bit(child.readAll()).toStdString();
     EXPECT_EQ(child.exitCode(), 0) << out;
-    EXPECT_NE(out.find("[  PASSED  ] 2 tests"), std::string::npos) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 3 tests"), std::string::npos) << out;
 }
 
 TEST_F(EditorKeys, F8OpensTheEditorEnterMovesOnEscCloses) {
@@ -115,4 +118,35 @@ TEST_F(EditorKeys, FieldDialogsTakeTypedNamesAndClicks) {
     }
     lvtest::Drain();
     EXPECT_TRUE(del.clbFields->Checked(0) && del.clbFields->Checked(1));
+}
+
+// The text searched is the text typed, though the history holds it in another letter case: in
+// the find and replace dialogs and in the quick search box (type, Tab, Enter).
+TEST_F(EditorKeys, SearchBoxesSearchForExactlyWhatWasTyped) {
+    vxtest::WriteAll(vx::FindHistoryPath(), "tea\ntealeaf\n");
+    Form->Open(Table("t.dbf", 3, 0));
+    ASSERT_TRUE(WaitLoaded());
+    ScriptedMsgBox boxes;
+    const QStringList fields = {QStringLiteral("NAME"), QStringLiteral("DAY")};
+    auto typeInto = [](QDialog& dialog, QComboBox* box, const QStringList& keys) {
+        if (!Activate(&dialog)) return false;
+        box->setFocus();
+        Key("ctrl+a");
+        Xdo(QStringList{"key", "--delay", "30"} + keys);
+        return lvtest::WaitUntil([&dialog] { return !dialog.isVisible(); }, 3000);
+    };
+    const QStringList typed = {"shift+t", "e", "a", "Tab"};
+    TFormFind find(Form.get(), fields, Form->FindOptions, 0);
+    EXPECT_TRUE(typeInto(find, find.cbKeyvalue, typed + QStringList{"Return"}));
+    EXPECT_EQ(find.Options.Text, "Tea");
+    TFormReplace replace(Form.get(), fields, Form->FindOptions, 3);
+    EXPECT_TRUE(typeInto(replace, replace.cbKeyvalue, typed + QStringList{"x", "Return"}));
+    EXPECT_EQ(replace.Options.Text + "/" + replace.Options.ReplaceText, "Tea/x");
+
+    ASSERT_TRUE(Activate(Form.get()));
+    Form->TB_QUICKSERACHKEY->setFocus();
+    Key("ctrl+a");
+    Xdo(QStringList{"key", "--delay", "30"} + typed + QStringList{"Return"});
+    EXPECT_TRUE(lvtest::WaitUntil([this] { return Form->FindOptions.Text == "Tea"; }, 3000)) << Form->FindOptions.Text;
+    EXPECT_EQ(vx::ReadFindHistory(vx::FindHistoryPath()), (std::vector<std::string>{"Tea", "tealeaf"}));
 }
