@@ -146,7 +146,7 @@ void TFormMain::Replace() {
     const TReplaceResult r = ReplaceInRows(*CurDBF, *Rows, FindOptions);
     ListModel->Refresh();
     if (!r.Error.empty()) {
-        Inform(this, QString::fromLocal8Bit(r.Error.c_str()), mbiWarning);
+        Inform(this, FailureMessage(r.Error), mbiWarning);
         return;
     }
     Inform(this, QString::number(r.Count) + QStringLiteral(" Low(s) affected."), mbiInformation);

@@ -26,16 +26,18 @@ void TFieldEditorThread::SetDeleteFields(const int32_t* indexes, int32_t count) 
 
 void TFieldEditorThread::Execute() {
     PostWorkerMessage(Messages, WM_PGSTART);
-    Error = FailureOf([this] {
+    try {
         if (!Dbf) throw EDBFError("No table is open!");
         switch (Mode) {
         case ModeAddField: AddFieldJob(); break;
         case ModeDeleteFields: DeleteFieldsJob(); break;
         default: throw EDBFError("Unknown structure change!");
         }
-    });
-    // The job always ends the same way, so that the progress window always closes.
-    if (Error.empty()) Error = FailureOf([this] { SyncUpdateMainColumns(); });
+        SyncUpdateMainColumns();
+    } catch (...) {
+        // The job always ends the same way, so that the progress window always closes.
+        Error = CaughtFailure();
+    }
     Success = Error.empty();
     PostWorkerMessage(Messages, WM_PGPROGRESS, 100);
     if (LingerMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(LingerMs));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/datalist.h"
+#include "app/errortext.h"
 #include "app/workerthread.h"
 
 #include <QObject>
@@ -53,10 +54,11 @@ public:
     uint8_t GetMode() const { return Mode; }
     const TIptFieldRec& GetFieldDef() const { return FieldDef; }
     const std::vector<int32_t>& GetDeleteFields() const { return FieldIndexes; }
-    // After the job: whether the table changed, the engine's message when it did not, and the
+    // After the job: whether the table changed, the engine's failure when it did not, and the
     // record list's text of the new field (the same in every record).
     bool Succeeded() const { return Success; }
-    const std::string& ErrorText() const { return Error; }
+    const std::string& ErrorText() const { return Error.Text; }
+    const TFailure& Failure() const { return Error; }
     const std::string& NewFieldText() const { return FieldText; }
 
     // How long the finished job keeps showing 100 % (milliseconds).
@@ -80,7 +82,7 @@ private:
     std::vector<int32_t> FieldIndexes;
     int LastPercent = 0;
     bool Success = false;
-    std::string Error;
+    TFailure Error;
     std::string FieldText;
 };
 
