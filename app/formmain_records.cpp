@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QTableView>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "app/bytetext.h"
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
+#include "app/errortext.h"
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/msgbox.h"
@@ -103,8 +105,8 @@ TClipboardRecords ReadClipboard(QString* bad = nullptr) {
 }
 
 // Why a paste of what the clipboard now holds would not give the copied records back to the
-// table as they stand; empty when it would. Raises the engine's error when the table could not
-// store their memo texts.
+// table as they stand (the table could not store their memo texts, for one); empty when it
+// would.
 QString WhyNotPastedBack(TDBF& dbf, const recordclip::TClipData& clip) {
     if (!clip.NotExact.empty()) return BytesToText(clip.NotExact);
     const TClipboardRecords held = ReadClipboard();
@@ -113,11 +115,14 @@ QString WhyNotPastedBack(TDBF& dbf, const recordclip::TClipData& clip) {
     const recordclip::TPaste back = recordclip::ParsePaste(dbf, clip.Text, clip.Exact);
     if (back.Status != recordclip::TPaste::Ready || !back.Exact)
         return QStringLiteral("The records on the clipboard cannot be pasted back as they stand.");
-    for (const std::string& memo : back.Records.MemoTexts)
-        if (!memo.empty()) {
+    const auto& memos = back.Records.MemoTexts;
+    if (std::any_of(memos.begin(), memos.end(), [](const std::string& m) { return !m.empty(); })) {
+        try {
             dbf.CheckMemoWritable();
-            break;
+        } catch (const EDBFError& e) {
+            return ErrorText(e);
         }
+    }
     return {};
 }
 

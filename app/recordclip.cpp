@@ -156,11 +156,14 @@ std::string WhyNotExact(const TDBF& dbf, TRecordImage& image, TRecordImage& blan
                         const std::vector<int>& memoFields, const std::vector<bool>& memoWhole) {
     for (size_t k = 0; k < memoFields.size(); ++k)
         if (!memoWhole[k]) return RecordFieldText(recNo, dbf, memoFields[k]) + ": its memo cannot be read whole.";
+    // General and picture contents do not travel, nor what a memo reference of no known layout
+    // points at: paste gives those fields no reference.
     for (int i = 0; i < image.FieldCount(); ++i) {
         const TField& f = image.Field(i);
-        if (IsMemoType(f.GetFieldType()) && !CarriesMemoText(f) &&
-            f.GetRawView() != blank.Field(i).GetRawView())
-            return RecordFieldText(recNo, dbf, i) + ": its contents cannot go on the clipboard.";
+        if (!IsMemoType(f.GetFieldType()) || CarriesMemoText(f)) continue;
+        const bool none = f.HasMemoLayout() ? f.GetMemoBlock() == NoMemoBlock
+                                            : f.GetRawView() == blank.Field(i).GetRawView();
+        if (!none) return RecordFieldText(recNo, dbf, i) + ": its contents cannot go on the clipboard.";
     }
     return {};
 }
