@@ -277,6 +277,15 @@ TEST(RecordClip, RejectedPastesWriteNothing) {
     }
     EXPECT_EQ(vxtest::ReadAll(path), before);
     EXPECT_EQ(vxtest::ReadAll(memoPath), memoBefore);
+    // Exact records cut short anywhere, or claiming more than they hold, are passed over.
+    std::string huge = clip.Exact;
+    ASSERT_EQ(huge.substr(huge.size() - 9), std::string("\x05\0\0\0Third", 9));
+    huge.replace(huge.size() - 9, 4, "\xFF\xFF\xFF\x7F");  // the last memo's length
+    for (size_t n = 0; n <= clip.Exact.size(); n += 7)
+        for (const std::string& exact : {clip.Exact.substr(0, n), huge}) {
+            const TPaste p = recordclip::ParsePaste(t.Dbf, text, exact);
+            EXPECT_TRUE(p.Status == TPaste::Ready && !p.Exact) << n;
+        }
 
     // A blank numeric value stores blanks; damaged memo data is passed over.
     for (const std::string& memos : {clip.Exact.substr(0, clip.Exact.size() - 3), std::string(40, '\xFF')})
