@@ -119,7 +119,7 @@ TEST_F(FindWindowTest, ReplaceRefusesAReadOnlyTable) {
 }
 
 // A replacement that the field refuses is quoted in the program's code page, like the table's
-// texts; a memo text for a table whose memo file is missing names that file.
+// texts.
 TEST_F(FindWindowTest, ReplaceErrorsShowTheValueAsTheTableHoldsIt) {
     const int saved = vx::CurrentCodePage().Number();
     ASSERT_TRUE(vx::SetCodePage(1251));
@@ -133,17 +133,6 @@ TEST_F(FindWindowTest, ReplaceErrorsShowTheValueAsTheTableHoldsIt) {
     vx::SetCodePage(saved);
     ASSERT_EQ(boxes.Asked.size(), 1u);
     EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("'\u0447\u0430\u0439' is not a valid date"));
-
-    vxtest::CopyFixture(Dir, "dbase_83_missing_memo.dbf");
-    OpenLoaded(Q(Dir.Path("dbase_83_missing_memo.dbf")));
-    Form->FindOptions = TFindOptions{};  // whole-field "": every memo, none of them readable
-    Form->FindOptions.FieldIndex = Form->CurDBF->FieldIndex("DESC");
-    Form->FindOptions.Match = MatchWholeField;
-    Form->FindOptions.ReplaceText = "new text";
-    Form->Replace();
-    EXPECT_EQ(boxes.Asked.back().Text.toStdString(), Dir.Path("dbase_83_missing_memo.dbf") + " - The memo file " +
-                                                     Dir.Path("dbase_83_missing_memo.dbt") +
-                                                     " is missing, so memo texts cannot be changed!");
 }
 
 TEST_F(FindWindowTest, HidingEveryColumnThenShowingOneGivesWidth100) {

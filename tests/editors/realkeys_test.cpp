@@ -127,26 +127,19 @@ TEST_F(EditorKeys, SearchBoxesSearchForExactlyWhatWasTyped) {
     Form->Open(Table("t.dbf", 3, 0));
     ASSERT_TRUE(WaitLoaded());
     ScriptedMsgBox boxes;
-    const QStringList fields = {QStringLiteral("NAME"), QStringLiteral("DAY")};
-    auto typeInto = [](QDialog& dialog, QComboBox* box, const QStringList& keys) {
-        if (!Activate(&dialog)) return false;
+    // Types into the box of `window`; true once the window has closed (or the quick search ran).
+    auto type = [this](QWidget* window, QWidget* box, QStringList keys) {
+        EXPECT_TRUE(Activate(window));
         box->setFocus();
-        Key("ctrl+a");
-        Xdo(QStringList{"key", "--delay", "30"} + keys);
-        return lvtest::WaitUntil([&dialog] { return !dialog.isVisible(); }, 3000);
+        Xdo(QStringList{"key", "--delay", "30", "ctrl+a", "shift+t", "e", "a", "Tab"} + keys);
+        return lvtest::WaitUntil([&] { return !window->isVisible() || Form->FindOptions.Text == "Tea"; }, 3000);
     };
-    const QStringList typed = {"shift+t", "e", "a", "Tab"};
+    const QStringList fields = {QStringLiteral("NAME"), QStringLiteral("DAY")};
     TFormFind find(Form.get(), fields, Form->FindOptions, 0);
-    EXPECT_TRUE(typeInto(find, find.cbKeyvalue, typed + QStringList{"Return"}));
-    EXPECT_EQ(find.Options.Text, "Tea");
+    EXPECT_TRUE(type(&find, find.cbKeyvalue, {"Return"}));
     TFormReplace replace(Form.get(), fields, Form->FindOptions, 3);
-    EXPECT_TRUE(typeInto(replace, replace.cbKeyvalue, typed + QStringList{"x", "Return"}));
-    EXPECT_EQ(replace.Options.Text + "/" + replace.Options.ReplaceText, "Tea/x");
-
-    ASSERT_TRUE(Activate(Form.get()));
-    Form->TB_QUICKSERACHKEY->setFocus();
-    Key("ctrl+a");
-    Xdo(QStringList{"key", "--delay", "30"} + typed + QStringList{"Return"});
-    EXPECT_TRUE(lvtest::WaitUntil([this] { return Form->FindOptions.Text == "Tea"; }, 3000)) << Form->FindOptions.Text;
+    EXPECT_TRUE(type(&replace, replace.cbKeyvalue, {"x", "Return"}));
+    EXPECT_EQ(find.Options.Text + replace.Options.Text + replace.Options.ReplaceText, "TeaTeax");
+    EXPECT_TRUE(type(Form.get(), Form->TB_QUICKSERACHKEY, {"Return"})) << Form->FindOptions.Text;
     EXPECT_EQ(vx::ReadFindHistory(vx::FindHistoryPath()), (std::vector<std::string>{"Tea", "tealeaf"}));
 }
