@@ -1,7 +1,6 @@
 // The main window's find, filter and sort commands on a loaded table.
 #include "window_fixture.h"
 
-#include "app/codepage.h"
 #include "controls/flatchecklistbox.h"
 #include "editors/formcolumns.h"
 
@@ -116,23 +115,6 @@ TEST_F(FindWindowTest, ReplaceRefusesAReadOnlyTable) {
     EXPECT_NE(boxes.Asked[0].Text.indexOf(QStringLiteral("read-only")), -1);
     EXPECT_EQ(Cell(0, 0), QStringLiteral("r1"));
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
-}
-
-// A replacement that the field refuses is quoted in the program's code page, like the table's
-// texts.
-TEST_F(FindWindowTest, ReplaceErrorsShowTheValueAsTheTableHoldsIt) {
-    const int saved = vx::CurrentCodePage().Number();
-    ASSERT_TRUE(vx::SetCodePage(1251));
-    Load(3);
-    ScriptedMsgBox boxes;
-    Form->FindOptions.Text = "2024-01-05";
-    Form->FindOptions.FieldIndex = 1;
-    Form->FindOptions.Match = MatchWholeField;
-    Form->FindOptions.ReplaceText = "\xF7\xE0\xE9";
-    Form->Replace();
-    vx::SetCodePage(saved);
-    ASSERT_EQ(boxes.Asked.size(), 1u);
-    EXPECT_EQ(boxes.Asked[0].Text, QStringLiteral("'\u0447\u0430\u0439' is not a valid date"));
 }
 
 TEST_F(FindWindowTest, HidingEveryColumnThenShowingOneGivesWidth100) {
