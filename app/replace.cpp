@@ -26,7 +26,7 @@ TFailure Quoted(const std::string& text, const std::string& what) {
 // such value.
 template <class V, class TSetter>
 TFailure Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
-                  TSetter set) {
+               TSetter set) {
     return valuetext::StoreRead(field, text, read, set) ? TFailure() : Quoted(text, what);
 }
 
