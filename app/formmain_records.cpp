@@ -272,6 +272,12 @@ void ToggleMarkView(TFormMain& form, bool hide) {
     form.M2_SHOWDELREC->setChecked(form.ShowOnlyDeleted);
 }
 
+// New records that arrive marked deleted (an exact paste keeps each record's mark) stay out
+// of a list that hides deleted records.
+void KeepMarkView(TFormMain& form) {
+    if (form.HideDeleted) records::DropRowsMarked(*form.Rows, true);
+}
+
 }  // namespace
 
 void TFormMain::M2_HIDEDELRECClick() { ToggleMarkView(*this, true); }
@@ -346,6 +352,7 @@ void TFormMain::M3_PASTEClick() {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, paste.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }
@@ -387,6 +394,7 @@ void TFormMain::AppendFromDBF(const QString& fileName) {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }
@@ -412,6 +420,7 @@ void TFormMain::AppendFromExcel(const QString& fileName) {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }

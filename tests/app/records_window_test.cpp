@@ -132,6 +132,16 @@ TEST_F(RecordsWindowTest, HideAndShowOnlyDeletedAndTheReloadBack) {
     Form->M2_HIDEDELRECClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 5u);
+    // Pasted records keep their marks, and a view that hides deleted records hides them.
+    OpenLoaded(Table("t.dbf", 9));
+    Form->M3_SELALLRECClick();
+    FocusList();
+    Form->M3_COPYClick();
+    Form->M2_HIDEDELRECClick();
+    Form->M3_PASTEClick();
+    EXPECT_EQ(Rows(), 12u);
+    EXPECT_EQ(Form->CurDBF->GetRecordCount(), 18u);
+    EXPECT_EQ(rectest::Mismatch(*Form->CurDBF, *Form->Rows, false), "");
 }
 
 TEST_F(RecordsWindowTest, CopyCutPasteAndAppend) {
