@@ -1,17 +1,33 @@
 #include "app/errortext.h"
 
-std::string CaughtFailureText() {
-    std::string text;
+#include "app/bytetext.h"
+#include "engine/dbferror.h"
+
+namespace {
+
+bool QuotesValue(const std::exception& e) { return dynamic_cast<const EDBFValueError*>(&e) != nullptr; }
+
+}  // namespace
+
+TFailure CaughtFailure() {
+    TFailure failure;
     try {
         throw;
     } catch (const std::exception& e) {
-        text = e.what();
+        failure = {e.what(), QuotesValue(e)};
     } catch (...) {
+        // Not a standard exception: it says nothing more than that it failed.
     }
-    return text.empty() ? std::string("Unknown error") : text;
+    if (failure.Text.empty()) failure = {"Unknown error", false};
+    return failure;
 }
 
-QString ErrorText(const std::exception& e) {
-    const QString text = QString::fromLocal8Bit(e.what());
+std::string CaughtFailureText() { return CaughtFailure().Text; }
+
+QString FailureMessage(const TFailure& failure) {
+    const QString text =
+        failure.QuotesValue ? BytesToText(failure.Text) : QString::fromLocal8Bit(failure.Text.c_str());
     return text.isEmpty() ? QStringLiteral("Unknown error.") : text;
 }
+
+QString ErrorText(const std::exception& e) { return FailureMessage({e.what(), QuotesValue(e)}); }

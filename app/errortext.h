@@ -6,8 +6,17 @@
 #include <exception>
 #include <string>
 
-// The text of the exception being handled, "Unknown error" when it says nothing or is not a
-// standard exception; call only inside a catch block.
+// What a failure says: its text, and whether the text quotes a value's table bytes (and names
+// no file), as the engine's EDBFValueError does.
+struct TFailure {
+    std::string Text;
+    bool QuotesValue = false;
+    bool empty() const { return Text.empty(); }
+};
+
+// The failure being handled, "Unknown error" when it says nothing or is not a standard
+// exception; call only inside a catch block.
+TFailure CaughtFailure();
 std::string CaughtFailureText();
 
 // Runs `job`: "" when it ends normally, else the text of what it threw, as CaughtFailureText.
@@ -21,5 +30,7 @@ std::string FailureOf(TJob&& job) {
     return {};
 }
 
-// What `e` says, for a message box; "Unknown error." when it says nothing.
+// What a failure says, for a message box: a text quoting table bytes through the byte text,
+// any other (file names, fixed texts) as the system's 8-bit text; "Unknown error." when empty.
+QString FailureMessage(const TFailure& failure);
 QString ErrorText(const std::exception& e);

@@ -4,6 +4,8 @@
 #include "app/programfiles.h"
 #include "platform/filestream.h"
 
+#include <QComboBox>
+
 #include <fstream>
 
 namespace vx {
@@ -46,6 +48,14 @@ QStringList FindHistoryTexts() {
     QStringList out;
     for (const std::string& line : ReadFindHistory(FindHistoryPath())) out << BytesToText(line);
     return out;
+}
+
+void MakeSearchTextBox(QComboBox* box) {
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    // The editable box's own completer would complete "Tea" to a listed "tea" (it ignores
+    // letter case), and Enter would then choose the listed entry in place of the typed text.
+    box->setCompleter(nullptr);
 }
 
 }  // namespace vx

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class QComboBox;
+
 namespace vx {
 
 inline constexpr size_t FindHistoryMax = 15;
@@ -20,5 +22,9 @@ std::vector<std::string> WithFindText(std::vector<std::string> history, const st
 bool AddToFindHistory(const std::string& text);
 // The history file's lines as texts for the search boxes.
 QStringList FindHistoryTexts();
+// Makes `box` an editable box of a search text whose list offers the history: its text is
+// exactly what the user typed or chose. Nothing completes the typed text from the history (an
+// entry may differ from it only in letter case), and Enter adds nothing to the list.
+void MakeSearchTextBox(QComboBox* box);
 
 }  // namespace vx

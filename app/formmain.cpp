@@ -32,6 +32,7 @@
 
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
+#include "app/findhistory.h"
 #include "app/formmain_folders.h"
 #include "app/formmain_statusbar.h"
 #include "app/formoptions.h"
@@ -664,7 +665,7 @@ void TFormMain::CreateToolBars() {
     ToolBar1->addWidget(new QLabel(QStringLiteral(" Search:"), ToolBar1));
     TB_QUICKSERACHKEY = new QComboBox(ToolBar1);
     TB_QUICKSERACHKEY->setObjectName(QStringLiteral("TB_QUICKSERACHKEY"));
-    TB_QUICKSERACHKEY->setEditable(true);
+    vx::MakeSearchTextBox(TB_QUICKSERACHKEY);
     TB_QUICKSERACHKEY->setFixedWidth(90);
     ToolBar1->addWidget(TB_QUICKSERACHKEY);
     ToolBar1->addWidget(new QLabel(QStringLiteral(" From:"), ToolBar1));

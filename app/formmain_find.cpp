@@ -63,7 +63,6 @@ void TFormMain::SetUpFind() {
     connect(header, &QHeaderView::sectionClicked, this, &TFormMain::MainListViewColumnClick);
     connect(PopupMenuSortColumnAsc, &QMenu::triggered, this, &TFormMain::MenuItemClickSortAsc);
     connect(PopupMenuSortColumnDesc, &QMenu::triggered, this, &TFormMain::MenuItemClickSortDesc);
-    TB_QUICKSERACHKEY->setInsertPolicy(QComboBox::NoInsert);
     auto* keys = new TQuickSearchKeys(this);
     TB_QUICKSERACHKEY->installEventFilter(keys);
     if (TB_QUICKSERACHKEY->lineEdit()) TB_QUICKSERACHKEY->lineEdit()->installEventFilter(keys);
@@ -147,7 +146,7 @@ void TFormMain::Replace() {
     const TReplaceResult r = ReplaceInRows(*CurDBF, *Rows, FindOptions);
     ListModel->Refresh();
     if (!r.Error.empty()) {
-        Inform(this, QString::fromLocal8Bit(r.Error.c_str()), mbiWarning);
+        Inform(this, FailureMessage(r.Error), mbiWarning);
         return;
     }
     Inform(this, QString::number(r.Count) + QStringLiteral(" Low(s) affected."), mbiInformation);

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QTableView>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "app/bytetext.h"
 #include "app/datalist.h"
 #include "app/datalistmodel.h"
+#include "app/errortext.h"
 #include "app/formmain.h"
 #include "app/formmain_app.h"
 #include "app/msgbox.h"
@@ -76,13 +78,52 @@ void ShowNewRowCount(TFormMain& form) {
     form.UpdateFileInfos();
 }
 
+QString ExactMimeType() { return QString::fromLatin1(recordclip::RecordsMimeType); }
+
 void PutOnClipboard(const recordclip::TClipData& clip) {
     auto* mime = new QMimeData;
     mime->setText(BytesToText(clip.Text));
-    if (!clip.MemoData.empty())
-        mime->setData(QString::fromLatin1(recordclip::MemoMimeType),
-                      QByteArray(clip.MemoData.data(), static_cast<qsizetype>(clip.MemoData.size())));
+    mime->setData(ExactMimeType(), QByteArray(clip.Exact.data(), static_cast<qsizetype>(clip.Exact.size())));
     QApplication::clipboard()->setMimeData(mime);
+}
+
+// What the clipboard holds for a paste: its text as bytes (nothing when the text is not ours
+// or holds a character the code page cannot hold, `bad`) and the exact records.
+struct TClipboardRecords {
+    std::optional<std::string> Text;
+    QByteArray Exact;
+    std::string_view ExactView() const { return {Exact.constData(), size_t(Exact.size())}; }
+};
+TClipboardRecords ReadClipboard(QString* bad = nullptr) {
+    TClipboardRecords got;
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    const QString text = mime ? mime->text() : QString();
+    if (!text.startsWith(QLatin1String("Vellibrox"))) return got;
+    got.Text = TryTextToBytes(text, bad);
+    got.Exact = mime->data(ExactMimeType());
+    return got;
+}
+
+// Why a paste of what the clipboard now holds would not give the copied records back to the
+// table as they stand (the table could not store their memo texts, for one); empty when it
+// would.
+QString WhyNotPastedBack(TDBF& dbf, const recordclip::TClipData& clip) {
+    if (!clip.NotExact.empty()) return BytesToText(clip.NotExact);
+    const TClipboardRecords held = ReadClipboard();
+    if (held.Text != clip.Text || held.ExactView() != clip.Exact)
+        return QStringLiteral("The clipboard did not take the records whole.");
+    const recordclip::TPaste back = recordclip::ParsePaste(dbf, clip.Text, clip.Exact);
+    if (back.Status != recordclip::TPaste::Ready || !back.Exact)
+        return QStringLiteral("The records on the clipboard cannot be pasted back as they stand.");
+    const auto& memos = back.Records.MemoTexts;
+    if (std::any_of(memos.begin(), memos.end(), [](const std::string& m) { return !m.empty(); })) {
+        try {
+            dbf.CheckMemoWritable();
+        } catch (const EDBFError& e) {
+            return ErrorText(e);
+        }
+    }
+    return {};
 }
 
 bool Ask(TFormMain& form, const QString& text) {
@@ -231,6 +272,12 @@ void ToggleMarkView(TFormMain& form, bool hide) {
     form.M2_SHOWDELREC->setChecked(form.ShowOnlyDeleted);
 }
 
+// New records that arrive marked deleted (an exact paste keeps each record's mark) stay out
+// of a list that hides deleted records.
+void KeepMarkView(TFormMain& form) {
+    if (form.HideDeleted) records::DropRowsMarked(*form.Rows, true);
+}
+
 }  // namespace
 
 void TFormMain::M2_HIDEDELRECClick() { ToggleMarkView(*this, true); }
@@ -264,13 +311,21 @@ void TFormMain::M3_CUTClick() {
         !ConfirmWithCheckBox(QString(), QStringLiteral("Cut record and copy data to clipboard? This operate can not undo."),
                              Option->AlwayShowCut, false))
         return;
-    // The whole text is on the clipboard before the first record leaves the file.
+    // The records are on the clipboard, and would come back whole from it, before the first
+    // of them leaves the file; otherwise they stay where they are, copied.
+    QString notBack;
     const bool ok = Guarded(*this, [&] {
-        PutOnClipboard(recordclip::BuildClipData(*CurDBF, records::RecordNumbers(*Rows, ranges)));
-        records::RemoveRows(*CurDBF, *Rows, ranges);
+        const recordclip::TClipData clip = recordclip::BuildClipData(*CurDBF, records::RecordNumbers(*Rows, ranges));
+        PutOnClipboard(clip);
+        notBack = WhyNotPastedBack(*CurDBF, clip);
+        if (notBack.isEmpty()) records::RemoveRows(*CurDBF, *Rows, ranges);
     });
     if (!ok)
         return;
+    if (!notBack.isEmpty()) {
+        Warn(*this, notBack + QStringLiteral(" Nothing was cut; the records were copied."));
+        return;
+    }
     ShowNewRowCount(*this);
     SetStatusText(2, QStringLiteral("Current Record Number:-1"));
 }
@@ -280,21 +335,14 @@ void TFormMain::M3_PASTEClick() {
         return;
     if (!MainListView->hasFocus())
         MainListView->setFocus();
-    const QMimeData* mime = QApplication::clipboard()->mimeData();
-    const QString text = mime ? mime->text() : QString();
-    if (!text.startsWith(QLatin1String("Vellibrox")))
-        return;
     QString bad;
-    const std::optional<std::string> bytes = TryTextToBytes(text, &bad);
-    if (!bytes) {
-        Warn(*this, CannotHoldMessage(bad));
+    const TClipboardRecords clip = ReadClipboard(&bad);
+    if (!clip.Text) {
+        if (!bad.isEmpty()) Warn(*this, CannotHoldMessage(bad));
         return;
     }
-    const QByteArray memos = mime->data(QString::fromLatin1(recordclip::MemoMimeType));
     recordclip::TPaste paste;
-    if (!Guarded(*this, [&] {
-            paste = recordclip::ParsePaste(*CurDBF, *bytes, std::string_view(memos.constData(), size_t(memos.size())));
-        }))
+    if (!Guarded(*this, [&] { paste = recordclip::ParsePaste(*CurDBF, *clip.Text, clip.ExactView()); }))
         return;
     if (paste.Status == recordclip::TPaste::NotForThisTable)
         return;
@@ -304,6 +352,7 @@ void TFormMain::M3_PASTEClick() {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, paste.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }
@@ -345,6 +394,7 @@ void TFormMain::AppendFromDBF(const QString& fileName) {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }
@@ -370,6 +420,7 @@ void TFormMain::AppendFromExcel(const QString& fileName) {
     }
     if (!Guarded(*this, [&] { AppendNewRecords(*CurDBF, *Rows, source.Records); }))
         return;
+    KeepMarkView(*this);
     ShowNewRowCount(*this);
     ListViewScrollEnd();
 }

@@ -196,7 +196,7 @@ void TFormMain::FinishFieldEditor() {
     if (!FieldEditorThread) return;
     FieldEditorThread->WaitFor();
     const bool changed = FieldEditorThread->Succeeded();
-    const QString error = QString::fromLocal8Bit(FieldEditorThread->ErrorText().c_str());
+    const QString error = FailureMessage(FieldEditorThread->Failure());
     FieldEditorThread.reset();
     Working = false;
     if (changed) return;
@@ -204,7 +204,7 @@ void TFormMain::FinishFieldEditor() {
     // shows what the files hold, then tell why the change did not happen.
     const QString name = FileName;
     if (!name.isEmpty()) Open(name);
-    Warn(this, error.isEmpty() ? QStringLiteral("Unknown error.") : error);
+    Warn(this, error);
 }
 
 // ---- The list after a change ----

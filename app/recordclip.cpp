@@ -10,10 +10,10 @@ namespace recordclip {
 
 namespace {
 
-constexpr std::string_view MemoMagic = "VXMEMO1\n";
+constexpr std::string_view ExactMagic = "VXRECS1\n";
 constexpr size_t RecordsPerRead = 4096;
 
-// FNV-1a over the text: ties the memo texts to the one text they were copied with.
+// FNV-1a over the text: ties the exact records to the one text they were copied with.
 uint64_t Fingerprint(std::string_view text) {
     uint64_t h = 14695981039346656037ull;
     for (unsigned char c : text) {
@@ -35,12 +35,48 @@ bool GetLE(std::string_view& in, int bytes, uint64_t& v) {
     return true;
 }
 
+bool GetBytes(std::string_view& in, uint64_t n, std::string_view& out) {
+    if (n > in.size()) return false;
+    out = in.substr(0, size_t(n));
+    in.remove_prefix(size_t(n));
+    return true;
+}
+
+bool IsMemoType(char type) { return type == 'M' || type == 'G' || type == 'P'; }
+
 int32_t MemoBlockOf(const TField& f) { return f.HasMemoLayout() ? f.GetMemoBlock() : NoMemoBlock; }
+
+// A memo text that paste writes as a new memo: the M fields whose reference can be followed.
+bool CarriesMemoText(const TField& f) { return f.GetFieldType() == 'M' && f.HasMemoLayout(); }
+
+// What the records' bytes need of a table to mean the same there: the record length; each
+// field's name, type, offset, length and decimals, its flags in the Visual FoxPro family
+// (they say which fields may hold nulls, whose bits the null-flags field keeps) and, for memo
+// fields, whether the reference can be followed.
+std::string ExactLayout(const TDBF& dbf) {
+    std::string out;
+    PutLE(out, dbf.GetRecordLength(), 2);
+    const uint8_t version = dbf.GetVersion();
+    const bool foxPro = version == 0x30 || version == 0x31 || version == 0x32;
+    TFieldDescriptor d;
+    for (int i = 0; i < dbf.FieldCount; ++i) {
+        dbf.GetFieldDescriptor(i, d);
+        std::string name = dbf.GetField(i)->GetName();
+        name.resize(11, '\0');
+        out += name;
+        out.append(reinterpret_cast<const char*>(&d[11]), 7);  // type, offset, length, decimals
+        out += foxPro ? char(d[18]) : '\0';
+        if (IsMemoType(char(d[11]))) out += dbf.GetField(i)->HasMemoLayout() ? '1' : '0';
+    }
+    return out;
+}
 
 // The clipboard text of one field of the record the field reads.
 void AppendFieldText(std::string& out, const TField& f) {
     switch (f.GetFieldType()) {
-    case 'T': out += valuetext::DateTimeToStr(f.GetAsDateTime()); break;
+    case 'T':
+        if (!valuetext::IsBlankDateTime(f)) out += valuetext::DateTimeToStr(f.GetAsDateTime());
+        break;
     case 'Y': out += valuetext::CurrToStr(f.GetAsCurrency()); break;
     case 'I': valuetext::AppendInteger(out, f.GetAsInteger()); break;
     case 'B': out += valuetext::DoubleToStr(f.GetAsDouble()); break;
@@ -74,27 +110,62 @@ private:
     bool Done = false;
 };
 
-// The memo texts of the memo format: R x m texts, when the data belongs to `text`.
-bool ReadMemoData(std::string_view data, std::string_view text, size_t records, size_t memoFields,
-                  std::vector<std::string>& out) {
-    if (data.substr(0, MemoMagic.size()) != MemoMagic) return false;
-    data.remove_prefix(MemoMagic.size());
-    uint64_t print, r, m;
-    if (!GetLE(data, 8, print) || !GetLE(data, 4, r) || !GetLE(data, 4, m)) return false;
-    if (print != Fingerprint(text) || r != records || m != memoFields) return false;
-    out.clear();
-    out.reserve(std::min(records * memoFields, data.size() / 4));
-    for (size_t i = 0; i < records * memoFields; ++i) {
-        uint64_t len;
-        if (!GetLE(data, 4, len) || len > data.size()) return false;
-        out.emplace_back(data.substr(0, size_t(len)));
-        data.remove_prefix(size_t(len));
+// The exact format as read: the records' bytes (views into the data) when they were copied
+// from a table of the open table's layout, and the memo texts, R x m of them.
+struct TExact {
+    bool SameLayout = false;
+    std::vector<std::string_view> Records;
+    std::vector<std::string_view> Memos;
+};
+
+// Reads the exact format when it belongs to `text` and holds `records` records with
+// `memoFields` memo texts each; false for anything else (damaged data included). Its records
+// are for the open table when they were copied from `layout`, `recordLength` bytes each.
+bool ReadExact(std::string_view data, std::string_view text, const std::string& layout, size_t recordLength,
+               size_t records, size_t memoFields, TExact& out) {
+    if (data.substr(0, ExactMagic.size()) != ExactMagic) return false;
+    data.remove_prefix(ExactMagic.size());
+    uint64_t print, layoutSize, r, m, rl;
+    std::string_view copiedLayout;
+    if (!GetLE(data, 8, print) || print != Fingerprint(text) || !GetLE(data, 4, layoutSize) ||
+        !GetBytes(data, layoutSize, copiedLayout) || !GetLE(data, 4, r) || !GetLE(data, 4, m) || !GetLE(data, 4, rl))
+        return false;
+    if (r != records || m != memoFields || rl == 0) return false;
+    out.SameLayout = copiedLayout == layout && rl == recordLength;
+    // Each record takes its bytes and a length per memo: that bounds what the data can hold.
+    if (records > data.size() / (rl + 4 * memoFields)) return false;
+    out.Records.resize(records);
+    out.Memos.resize(records * memoFields);
+    for (size_t i = 0; i < records; ++i) {
+        if (!GetBytes(data, rl, out.Records[i])) return false;
+        for (size_t k = 0; k < memoFields; ++k) {
+            uint64_t len;
+            if (!GetLE(data, 4, len) || !GetBytes(data, len, out.Memos[i * memoFields + k])) return false;
+        }
     }
     return true;
 }
 
 std::string RecordFieldText(size_t record, const TDBF& dbf, int field) {
     return "Record " + std::to_string(record) + ", field " + dbf.GetFieldName(field);
+}
+
+// Why record `recNo` (the image) would not come back as it stands from the exact format, or
+// empty: `memoWhole` tells for each M field whether its text was read whole.
+std::string WhyNotExact(const TDBF& dbf, TRecordImage& image, TRecordImage& blank, uint32_t recNo,
+                        const std::vector<int>& memoFields, const std::vector<bool>& memoWhole) {
+    for (size_t k = 0; k < memoFields.size(); ++k)
+        if (!memoWhole[k]) return RecordFieldText(recNo, dbf, memoFields[k]) + ": its memo cannot be read whole.";
+    // General and picture contents do not travel, nor what a memo reference of no known layout
+    // points at: paste gives those fields no reference.
+    for (int i = 0; i < image.FieldCount(); ++i) {
+        const TField& f = image.Field(i);
+        if (!IsMemoType(f.GetFieldType()) || CarriesMemoText(f)) continue;
+        const bool none = f.HasMemoLayout() ? f.GetMemoBlock() == NoMemoBlock
+                                            : f.GetRawView() == blank.Field(i).GetRawView();
+        if (!none) return RecordFieldText(recNo, dbf, i) + ": its contents cannot go on the clipboard.";
+    }
+    return {};
 }
 
 }  // namespace
@@ -125,14 +196,26 @@ TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos) {
     text += "\r\n";
     valuetext::AppendInteger(text, int64_t(recNos.size()));
 
-    TRecordImage image(dbf);
+    TRecordImage image(dbf), blank(dbf);
+    blank.Blank();
     std::vector<int> memoFields;
     for (int i = 0; i < fieldCount; ++i)
         if (image.Field(i).GetFieldType() == 'M') memoFields.push_back(i);
-    std::string memos;
-    std::string memoText;
     const size_t rl = image.Size();
+    std::string& exact = clip.Exact;
+    const std::string layout = ExactLayout(dbf);
+    exact.append(ExactMagic);
+    PutLE(exact, 0, 8);  // the text's fingerprint, once the text is whole
+    PutLE(exact, layout.size(), 4);
+    exact += layout;
+    PutLE(exact, recNos.size(), 4);
+    PutLE(exact, memoFields.size(), 4);
+    PutLE(exact, rl, 4);
+
+    std::string memoText;
+    std::vector<bool> memoWhole(memoFields.size());
     std::vector<uint8_t> buf;
+    vx::TDBFMemo& memo = dbf.GetMemoObject();
     // The records are read a batch at a time (consecutive numbers in one read each).
     for (size_t at = 0; at < recNos.size(); at += RecordsPerRead) {
         const size_t n = std::min(RecordsPerRead, recNos.size() - at);
@@ -144,22 +227,20 @@ TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos) {
                 text += '\t';
                 AppendFieldText(text, image.Field(i));
             }
-            for (int m : memoFields) {
-                memoText.clear();
-                const int32_t block = MemoBlockOf(image.Field(m));
-                if (block != NoMemoBlock) dbf.ReadMemoBlock(block, memoText);
-                PutLE(memos, memoText.size(), 4);
-                memos += memoText;
+            exact.append(reinterpret_cast<const char*>(image.Data()), rl);
+            for (size_t k = 0; k < memoFields.size(); ++k) {
+                bool ok = true;
+                memo.ReadMemo(MemoBlockOf(image.Field(memoFields[k])), ok, memoText);
+                memoWhole[k] = ok && memo.GetReadWhole();
+                PutLE(exact, memoText.size(), 4);
+                exact += memoText;
             }
+            if (clip.NotExact.empty())
+                clip.NotExact = WhyNotExact(dbf, image, blank, recNos[at + r], memoFields, memoWhole);
         }
     }
-    if (!memoFields.empty()) {
-        clip.MemoData.append(MemoMagic);
-        PutLE(clip.MemoData, Fingerprint(text), 8);
-        PutLE(clip.MemoData, recNos.size(), 4);
-        PutLE(clip.MemoData, memoFields.size(), 4);
-        clip.MemoData += memos;
-    }
+    const uint64_t print = Fingerprint(text);
+    for (int i = 0; i < 8; ++i) exact[ExactMagic.size() + size_t(i)] = static_cast<char>(print >> (8 * i));
     return clip;
 }
 
@@ -173,7 +254,7 @@ void SplitTabLine(std::string_view line, std::vector<std::string_view>& values) 
     values.push_back(rest);
 }
 
-TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
+TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view exact) {
     TPaste paste;
     TLineReader lines(text);
     std::string_view line;
@@ -198,11 +279,28 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
     for (int i = 0; i < fieldCount; ++i)
         if (image.Field(i).GetFieldType() == 'M') out.MemoFields.push_back(i);
     const size_t memoCount = out.MemoFields.size();
-    std::vector<std::string> clipMemos;
-    const bool memosFromClip =
-        memoCount > 0 && ReadMemoData(memoData, text, size_t(recordCount), memoCount, clipMemos);
-
     const size_t rl = image.Size();
+    TExact clip;
+    const bool fromClip = ReadExact(exact, text, ExactLayout(dbf), rl, size_t(recordCount), memoCount, clip);
+
+    if (fromClip && clip.SameLayout) {
+        // The records as they were copied; only what refers to another memo file is made new.
+        out.Images.reserve(clip.Records.size() * rl);
+        for (size_t r = 0; r < clip.Records.size(); ++r) {
+            image.Assign(reinterpret_cast<const uint8_t*>(clip.Records[r].data()));
+            for (int i = 0; i < fieldCount; ++i) {
+                TField& f = image.Field(i);
+                if (IsMemoType(f.GetFieldType()) && !CarriesMemoText(f)) f.SetBlank();
+            }
+            out.Images.insert(out.Images.end(), image.Data(), image.Data() + rl);
+            for (size_t m = 0; m < memoCount; ++m) out.MemoTexts.emplace_back(clip.Memos[r * memoCount + m]);
+        }
+        out.Count = clip.Records.size();
+        paste.Exact = true;
+        paste.Status = TPaste::Ready;
+        return paste;
+    }
+
     // Every record line holds a TAB per field, which bounds what the text can hold.
     const size_t mostRecords = std::min(size_t(recordCount), text.size() / size_t(fieldCount) + 1);
     out.Images.reserve(mostRecords * rl);
@@ -228,8 +326,8 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData) {
             const std::string_view v = values[size_t(i)];
             if (image.Field(i).GetFieldType() == 'M') {
                 std::string memo;
-                if (memosFromClip) {
-                    memo = std::move(clipMemos[size_t(r - 1) * memoCount + m]);
+                if (fromClip) {
+                    memo = clip.Memos[size_t(r - 1) * memoCount + m];
                 } else {
                     // A block number of this table's memo file.
                     int32_t block = NoMemoBlock;

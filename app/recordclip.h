@@ -1,4 +1,4 @@
-// The clipboard text of records and the memo texts that travel beside it.
+// The clipboard text of records and the exact records that travel beside it.
 //
 // The text, lines separated by CR LF:
 //   Vellibrox - Copy Data
@@ -8,9 +8,13 @@
 //   <TAB>value<TAB>value...        one line per record, a TAB before each value
 // Paste takes only text whose marker and field lines match the open table.
 //
-// A memo field's value in the text is its block number, which means something only in the
-// table it came from; so the memo texts go on the clipboard too, in a format of the
-// program's own (MemoMimeType) tied to the exact text beside it.
+// The text cannot carry every record as it stands: a value holding a TAB, CR or LF breaks its
+// line, NUL bytes end a value, binary fields go through their texts, and a memo field's value
+// is its block number, which means something only in the table it came from. So beside the
+// text goes a format of the program's own (RecordsMimeType), tied to the exact text: the
+// records' bytes and their memo texts. Paste into a table of the very same record layout
+// takes the records' bytes from it; any other paste reads the text and takes only the memo
+// texts from it.
 #pragma once
 
 #include "app/recordimage.h"
@@ -25,12 +29,17 @@ class TDBF;
 namespace recordclip {
 
 inline constexpr std::string_view Marker = "Vellibrox - Copy Data";
-inline constexpr char MemoMimeType[] = "application/x-vellibrox-memo-texts";
+inline constexpr char RecordsMimeType[] = "application/x-vellibrox-records";
 
-// What copy puts on the clipboard: the text and the memo texts, both as bytes.
+// What copy puts on the clipboard, both as bytes: the text and the exact records.
 struct TClipData {
     std::string Text;
-    std::string MemoData;
+    std::string Exact;
+    // Why a paste of the exact records would not give the records back as they stand (the
+    // first record that would change; empty when every one comes back): a memo that cannot be
+    // read whole, or a general, picture or unreadable memo field that holds a reference, whose
+    // contents do not travel. Bytes: names a field.
+    std::string NotExact;
 };
 
 // The field line of field i ("NAME C 20 0").
@@ -51,11 +60,14 @@ struct TPaste {
     } Status = NotForThisTable;
     std::string Message;  // bytes; may hold a value from the clipboard
     TNewRecords Records;
+    bool Exact = false;   // the records' bytes came from the exact format
 };
-// Checks the clipboard text and converts every record, writing nothing. `memoData` is the
-// memo-text format when the clipboard has it (empty otherwise); it is used only when it was
-// made with exactly this text. Without it, memo values are block numbers of the open table's
-// memo file, whose texts are read now.
-TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view memoData);
+// Checks the clipboard text and converts every record, writing nothing. `exact` is the exact
+// format when the clipboard has it (empty otherwise); it is used only when it was made with
+// exactly this text. With it, a table of the same record layout receives the records' bytes
+// as they were copied (deletion marks included), memo texts as new memos, and general and
+// picture fields cleared. Without it the text's values are converted, and memo values are
+// block numbers of the open table's memo file, whose texts are read now.
+TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view exact);
 
 }  // namespace recordclip

@@ -42,6 +42,7 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
     auto stored = [](bool ok) { return ok ? TStore::Ok : TStore::Invalid; };
     switch (f.GetFieldType()) {
     case 'M':
+    case '0':  // the null flags say which fields of this record are null: none, as new
         return TStore::Ok;
     case 'G':
     case 'P':
@@ -73,9 +74,9 @@ TRecordImage::TStore TRecordImage::StoreText(int index, std::string_view text, T
     default:
         break;
     }
-    // Binary values: an empty display text is the blank value; an empty clipboard text is no
-    // value.
-    if (display && IsBlank(text)) {
+    // Binary values: an empty display text, and the empty text of a blank date-time, are the
+    // blank value; any other empty clipboard text is no value.
+    if ((display || f.GetFieldType() == 'T') && IsBlank(text)) {
         f.SetBlank();
         return TStore::Ok;
     }
@@ -108,11 +109,8 @@ void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     // Memo texts first: each record carries the block its text now lives at. A table that
     // cannot keep them refuses before anything is written.
     if (memoCount && std::any_of(records.MemoTexts.begin(), records.MemoTexts.end(),
-                                 [](const std::string& t) { return !t.empty(); })) {
-        if (!dbf.GetMemoOpened())
-            throw EDBFError(dbf.FileName + " - The table has no memo file, so memo texts cannot be stored!");
-        if (dbf.GetMemoObject().GetReadOnly()) throw EDBFError(dbf.FileName + " - The file is opened read-only!");
-    }
+                                 [](const std::string& t) { return !t.empty(); }))
+        dbf.CheckMemoWritable();
     for (size_t r = 0; r < records.Count && memoCount; ++r) {
         image.Assign(&records.Images[r * rl]);
         for (size_t m = 0; m < memoCount; ++m) {

@@ -47,9 +47,10 @@ public:
     };
     enum class TStore { Ok, Invalid, TooWide };
     // Stores the text in field i by the field's type. M fields are not stored here (their
-    // text goes to the memo file when the record is written); G and P fields are cleared.
-    // Clipboard texts follow the copy format: an empty N or F value stores blanks, while an
-    // empty T, Y, I or B value is invalid. Display texts that are empty store the blank value.
+    // text goes to the memo file when the record is written); G and P fields are cleared and
+    // the null flags keep the blank value. Clipboard texts follow the copy format: an empty N
+    // or F value stores blanks and an empty T value the blank date-time, while an empty Y, I
+    // or B value is invalid. Display texts that are empty store the blank value.
     TStore StoreText(int field, std::string_view text, TTextKind kind);
 
     // The record list's texts of the image, one per field, into `row` (memo texts as given,
@@ -62,8 +63,8 @@ private:
     std::vector<std::unique_ptr<TField>> Fields;
 };
 
-// Writes the records: the memo texts to the memo file first (a table without a writable memo
-// file, or a text that cannot be written, raises the engine's error), then every record at
-// once at the end of the table; then appends their rows to the row store, numbered from the
-// table's old count + 1.
+// Writes the records: the memo texts to the memo file first (a table whose memo file is
+// missing or not writable, or a text that cannot be written, raises the engine's error), then
+// every record at once at the end of the table; then appends their rows to the row store,
+// numbered from the table's old count + 1.
 void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records);

@@ -18,21 +18,21 @@ std::string ReplacedText(std::string_view value, const TFindOptions& options) {
 
 namespace {
 
-std::string Quoted(const std::string& text, const std::string& what) {
-    return "'" + text + "' is not a valid " + what;
+TFailure Quoted(const std::string& text, const std::string& what) {
+    return {"'" + text + "' is not a valid " + what, true};
 }
 
 // Stores the text as valuetext::StoreRead does; the refusal names `what` when the text is no
 // such value.
 template <class V, class TSetter>
-std::string Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
-                  TSetter set) {
-    return valuetext::StoreRead(field, text, read, set) ? std::string() : Quoted(text, what);
+TFailure Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
+               TSetter set) {
+    return valuetext::StoreRead(field, text, read, set) ? TFailure() : Quoted(text, what);
 }
 
 }  // namespace
 
-std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
+TFailure StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
     switch (field.GetFieldType()) {
     case 'Y': return Store<int64_t>(field, text, "currency value", valuetext::ReadCurrency, &TField::SetAsCurrency);
     case 'I': return Store<int32_t>(field, text, "integer value", valuetext::ReadInt32, &TField::SetAsInteger);
@@ -58,12 +58,12 @@ std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
     case 'T':
         return Store<TDateTimeParts>(field, text, "date and time", valuetext::ReadDateTimeText, &TField::SetAsDateTime);
     case 'M': {
-        if (!dbf.GetMemoOpened()) return dbf.FileName + " - The memo file is not open!";
+        dbf.CheckMemoWritable();
         const int32_t before = field.GetMemoBlock();
         dbf.SetMemo(field.GetName(), text);
         if (field.GetMemoBlock() == NoMemoBlock && !text.empty()) {
             field.SetMemoBlock(before);
-            return dbf.FileName + " - Error in write memo file!";
+            return {dbf.FileName + " - Error in write memo file!"};
         }
         return {};
     }
@@ -100,7 +100,7 @@ TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& opt
         if (value == row->Text(k)) continue;
         try {
             dbf.Go(row->RecNo());
-            std::string error = StoreFieldText(dbf, *field, value);
+            TFailure error = StoreFieldText(dbf, *field, value);
             if (!error.empty()) {
                 result.Error = std::move(error);
                 dbf.Go(row->RecNo());  // the buffer back to what the file holds
@@ -112,8 +112,8 @@ TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& opt
             builder.Start(row->Deleted(), row->RecNo());
             for (size_t f = 0; f < row->FieldCount(); ++f) builder.Add(f == k ? std::string_view(text) : row->Text(f));
             changed.emplace_back(row, rows.Pool.Make(builder));
-        } catch (const std::exception& e) {
-            result.Error = e.what();
+        } catch (...) {
+            result.Error = CaughtFailure();
             break;
         }
         if (result.Count++ == 0) result.FirstPosition = static_cast<int>(p);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/datalist.h"
+#include "app/errortext.h"
 #include "app/find.h"
 
 #include <optional>
@@ -21,14 +22,15 @@ std::string ReplacedText(std::string_view value, const TFindOptions& options);
 // Puts `text` into the current record's field as the field's type stores it: Y as currency,
 // I as a 32-bit integer, N and F as a number rounded to the field's decimals, B as a double,
 // D and T as a date ("yyyy-M-d") or date-time, M as a new memo text, the others as text.
-// Returns an empty text on success, else the conversion error, with the record buffer left
-// unchanged. G and P fields are never written (their text names no value).
-std::string StoreFieldText(TDBF& dbf, TField& field, const std::string& text);
+// Returns an empty failure on success, else why not (a conversion error quotes the text), with
+// the record buffer left unchanged; a memo file that cannot take the text raises the engine's
+// error. G and P fields are never written (their text names no value).
+TFailure StoreFieldText(TDBF& dbf, TField& field, const std::string& text);
 
 struct TReplaceResult {
     int Count = 0;          // rows whose record was written
     int FirstPosition = 0;  // 1-based list position of the first of them; 0 none
-    std::string Error;      // the failure that stopped the command; empty when none
+    TFailure Error;         // the failure that stopped the command; empty when none
 };
 
 // Replaces in the rows at positions From..To of DataList (-1 meaning the first, the last row):

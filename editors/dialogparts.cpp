@@ -40,8 +40,7 @@ QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel
 
 QComboBox* FindTextBox(QWidget* parent, int minimumWidth) {
     auto* box = Named(new QComboBox(parent), "cbKeyvalue");
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
+    vx::MakeSearchTextBox(box);
     box->addItems(vx::FindHistoryTexts());
     box->setCurrentIndex(box->count() ? 0 : -1);
     box->setMinimumWidth(minimumWidth);

@@ -46,17 +46,19 @@ void TFieldEditorThread::SetDeleteFields(const int32_t* indexes, int32_t count) 
 
 void TFieldEditorThread::Execute() {
     PostWorkerMessage(Messages, WM_PGSTART);
-    Error = FailureOf([this] {
+    try {
         if (!Dbf) throw EDBFError("No table is open!");
         switch (Mode) {
         case ModeAddField: AddFieldJob(); break;
         case ModeDeleteFields: DeleteFieldsJob(); break;
         default: throw EDBFError("Unknown structure change!");
         }
-    });
-    if (!Error.empty()) NewRows.reset();
-    // The job always ends the same way, so that the progress window always closes.
-    if (Error.empty()) Error = FailureOf([this] { SyncUpdateMainColumns(); });
+        SyncUpdateMainColumns();
+    } catch (...) {
+        // The job always ends the same way, so that the progress window always closes.
+        Error = CaughtFailure();
+    }
+    NewRows.reset();  // taken by the list, or of a change that failed
     OldRows.reset();
     Success = Error.empty();
     PostWorkerMessage(Messages, WM_PGPROGRESS, 100);

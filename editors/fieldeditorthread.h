@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/datalist.h"
+#include "app/errortext.h"
 #include "app/workerthread.h"
 
 #include <QObject>
@@ -61,14 +62,15 @@ public:
     uint8_t GetMode() const { return Mode; }
     const TIptFieldRec& GetFieldDef() const { return FieldDef; }
     const std::vector<int32_t>& GetDeleteFields() const { return FieldIndexes; }
-    // After the job: whether the table changed, the engine's message when it did not, and the
+    // After the job: whether the table changed, the engine's failure when it did not, and the
     // record list's text of the new field (the same in every record).
     bool Succeeded() const { return Success; }
-    const std::string& ErrorText() const { return Error; }
+    const std::string& ErrorText() const { return Error.Text; }
+    const TFailure& Failure() const { return Error; }
     const std::string& NewFieldText() const { return FieldText; }
-    // After a field was added to the rows given: the rows of the new layout, in the same
-    // order with the same marks and record numbers (taken once; null afterwards, after a
-    // deletion or without rows).
+    // In UpdateMainColumns after a field was added to the rows given: the rows of the new
+    // layout, in the same order with the same marks and record numbers (taken once; null
+    // otherwise, and once the job has ended).
     std::unique_ptr<TRowStore> TakeRows() { return std::move(NewRows); }
     // The rows the list no longer shows: the worker frees them once the list has its new rows,
     // away from the user-interface thread.
@@ -100,7 +102,7 @@ private:
     std::vector<int32_t> FieldIndexes;
     int LastPercent = 0;
     bool Success = false;
-    std::string Error;
+    TFailure Error;
     std::string FieldText;
     const TDataList* Rows = nullptr;
     std::unique_ptr<TRowStore> NewRows, OldRows;

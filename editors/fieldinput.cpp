@@ -24,6 +24,11 @@ QString DateText(int year, int month, int day) {
     return FormatDate(DateFormatOfInputs(), date);
 }
 
+// A date edit's text that holds no date at all: nothing but blanks and separators.
+bool IsBlankDateInput(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
 // The date a date edit's text stands for; false for a blank text or one that is no date.
 bool ReadDate(const QString& text, TDateTimeParts& out) {
     TDateTime date = EmptyDate;
@@ -165,23 +170,23 @@ std::optional<QString> ConvertInput(const TInputField& field, const TFieldInput&
     const std::string_view trimmed = valuetext::Trim(*bytes);
     switch (field.Kind) {
     case TInputKind::Date: {
+        if (IsBlankDateInput(input.Text)) return std::nullopt;  // the blank date
         TDateTimeParts d;
-        if (ReadDate(input.Text, d)) {
-            out.Op = TFieldWrite::TOp::String;
-            out.Bytes = valuetext::FormatDate(d);
-            out.Bytes.erase(std::remove(out.Bytes.begin(), out.Bytes.end(), '-'), out.Bytes.end());
-        }
-        return std::nullopt;  // no date: the blank date
+        if (!ReadDate(input.Text, d)) return DataFormatErrorText();
+        out.Op = TFieldWrite::TOp::String;
+        out.Bytes = valuetext::FormatDate(d);
+        out.Bytes.erase(std::remove(out.Bytes.begin(), out.Bytes.end(), '-'), out.Bytes.end());
+        return std::nullopt;
     }
     case TInputKind::DateTime: {
+        if (IsBlankDateInput(input.Text)) return std::nullopt;  // the blank date-time
         TDateTimeParts t;
-        if (ReadDate(input.Text, t)) {
-            t.Hour = input.Hour;
-            t.Minute = input.Minute;
-            t.Second = input.Second;
-            out.Op = TFieldWrite::TOp::DateTime;
-            out.DateTime = t;
-        }
+        if (!ReadDate(input.Text, t)) return DataFormatErrorText();
+        t.Hour = input.Hour;
+        t.Minute = input.Minute;
+        t.Second = input.Second;
+        out.Op = TFieldWrite::TOp::DateTime;
+        out.DateTime = t;
         return std::nullopt;
     }
     case TInputKind::Logical:

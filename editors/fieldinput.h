@@ -83,9 +83,10 @@ struct TFieldWrite {
 };
 
 // Converts the input of one field into the value it stores. Returns the message that refuses
-// it: "Data Format Error!" for a number that cannot be read or does not fit the field, or the
-// code page's refusal of a character. An empty input gives the blank value of its type (blanks
-// for N and F, whose text is then empty). Nothing is written here.
+// it: "Data Format Error!" for a number, date or date-time that cannot be read or does not fit
+// the field, or the code page's refusal of a character. An empty input (a date input of
+// blanks and separators only) gives the blank value of its type (blanks for N and F, whose
+// text is then empty). Nothing is written here.
 std::optional<QString> ConvertInput(const TInputField& field, const TFieldInput& input, TFieldWrite& out);
 
 // "Data Format Error!".

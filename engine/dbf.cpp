@@ -651,21 +651,26 @@ void TDBF::GetMemo(const std::string& fieldName, std::string& text) {
     if (!ok) f->SetMemoBlock(NoMemoBlock);
 }
 
-void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
+void TDBF::CheckMemoWritable() const {
     if (!Memo->GetOpened()) {
-        // Memo texts of such a table read as empty, so the empty text changes nothing.
-        if (text.empty()) return;
         if (MemoMissing) Fail(" - The memo file " + Memo->GetFileName() + " is missing, so memo texts cannot be changed!");
         Fail(" - The table has no memo file, so memo texts cannot be stored!");
     }
+    if (Memo->GetReadOnly()) Fail(" - The file is opened read-only!");
+    CheckFilesInPlace();
+}
+
+void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
+    // Memo texts of a table without its memo file read as empty, so the empty text changes
+    // nothing there.
+    if (!Memo->GetOpened() && text.empty()) return;
+    if (!text.empty()) CheckMemoWritable();
     TField* f = FieldByName(fieldName);
     const int32_t block = f->GetMemoBlock();
     if (text.empty()) {
         f->SetMemoBlock(NoMemoBlock);
         return;
     }
-    if (Memo->GetReadOnly()) Fail(" - The file is opened read-only!");
-    CheckFilesInPlace();
     const int32_t written = Memo->WriteMemo(block, text);
     // A failed write keeps the old reference.
     if (written == NoMemoBlock) Fail(" - Error in write memo!");

@@ -211,6 +211,9 @@ public:
     void ReadMemoBlock(int32_t block, std::string& text);
     void GetMemo(const std::string& fieldName, std::string& text);
     void SetMemo(const std::string& fieldName, const std::string& text);
+    // Raises what SetMemo raises for a text that cannot be stored: the memo file is missing
+    // (named), the table has none, it is open read-only, or a file is no longer in place.
+    void CheckMemoWritable() const;
     bool GetMemoOpened() const;
     // The table has memo fields but its memo file was not found when it was opened: the memo
     // stays closed (nothing is created, no reference is touched), memo texts read as empty and

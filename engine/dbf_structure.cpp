@@ -60,7 +60,7 @@ int BinarySize(char type) {
 // ---- fill text conversions --------------------------------------------------------------
 
 [[noreturn]] void ConvertError(const std::string& text, const char* what) {
-    throw EDBFError("'" + text + "' is not a valid " + what);
+    throw EDBFValueError("'" + text + "' is not a valid " + what);
 }
 
 std::string_view TrimBlanks(std::string_view s) {

@@ -20,6 +20,14 @@ public:
         "The table's structure was changed by another program. Close and open it again.";
 };
 
+// A value that does not convert. Its text quotes the value's bytes as the table holds them
+// (in the table's code page) and names no file, so that the user interface can show it whole
+// through its byte text.
+class EDBFValueError : public EDBFError {
+public:
+    using EDBFError::EDBFError;
+};
+
 // The fixed parts of the texts that tell why a write was refused (each follows the file name).
 namespace dbftext {
 // Post of an edit found other bytes in the file than those read for the edit.

@@ -226,6 +226,7 @@ bool TDBFMemo::WriteHeader() {
 
 void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
     text.clear();
+    ReadWhole = block == NoMemoBlock;
     if (block == NoMemoBlock) return;
     ok = false;
     if (!Opened || !Stream || block < 0) return;
@@ -237,6 +238,7 @@ void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
     if (pos < MemoHeaderSize || pos >= size) return;
     const int64_t room = size - pos;  // bytes from the memo's start to the end of the file
 
+    bool textBlock = true;
     try {
         switch (Layout) {
         case TMemoLayout::FPT: {
@@ -244,7 +246,10 @@ void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
             if (room < FptHeadSize || !Stream->ReadAt(pos, head, sizeof head)) return;
             BlockType = GetBE32(head);
             BlockLength = GetBE32(head + 4);
-            if (BlockType != FptTextType) break;
+            if (BlockType != FptTextType) {
+                textBlock = false;
+                break;
+            }
             if (int64_t(BlockLength) > room - FptHeadSize) return;
             text.resize(BlockLength);
             if (!Stream->ReadAt(pos + FptHeadSize, text.data(), text.size())) {
@@ -256,7 +261,10 @@ void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
         case TMemoLayout::DBT4: {
             uint8_t head[Dbt4HeadSize];
             if (room < Dbt4HeadSize || !Stream->ReadAt(pos, head, sizeof head)) return;
-            if (std::memcmp(head, Dbt4Marker, sizeof Dbt4Marker) != 0) break;  // not a text block
+            if (std::memcmp(head, Dbt4Marker, sizeof Dbt4Marker) != 0) {  // not a text block
+                textBlock = false;
+                break;
+            }
             const uint32_t length = GetLE32(head + 4);
             if (length < Dbt4HeadSize || int64_t(length) > room) return;
             text.resize(length - Dbt4HeadSize);
@@ -279,7 +287,9 @@ void TDBFMemo::ReadMemo(int32_t block, bool& ok, std::string& text) {
         text.clear();
         return;
     }
+    const size_t read = text.size();
     CutAtNul(text);
+    ReadWhole = textBlock && text.size() == read;
     ok = true;
 }
 

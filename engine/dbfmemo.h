@@ -111,6 +111,9 @@ public:
     // Type and data length of the FPT memo read last.
     uint32_t GetBlockType() const { return BlockType; }
     uint32_t GetBlockLength() const { return BlockLength; }
+    // Whether the memo read last came whole: no memo at all, or a text read to its end. A block
+    // of another type than text reads as the empty text, and a NUL byte ends a text early.
+    bool GetReadWhole() const { return ReadWhole; }
 
 private:
     std::array<uint8_t, MemoHeaderSize> Header{};
@@ -123,6 +126,7 @@ private:
     uint32_t BlockType = 0;
     uint32_t BlockLength = 0;
     uint32_t LockTimeout = 4000;
+    bool ReadWhole = true;
 };
 
 }  // namespace vx

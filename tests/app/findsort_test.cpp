@@ -1,5 +1,6 @@
 // The back ends of find, filter, sort and statistics over a row store built in the test, and
 // the value readers they share.
+#include "app/codepage.h"
 #include "app/filter.h"
 #include "app/find.h"
 #include "app/findhistory.h"
@@ -314,15 +315,21 @@ TEST_F(ReplaceTest, NumbersFromTheirTextAndConversionErrorsStop) {
     // field: the error stops the command there, the row before stays replaced.
     r = Run(1, "6", "6000", MatchAnyPart);
     EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(1, 2));
-    EXPECT_NE(r.Error.find("'6000.00' is not a valid number"), std::string::npos) << r.Error;
+    EXPECT_NE(r.Error.Text.find("'6000.00' is not a valid number"), std::string::npos) << r.Error.Text;
     EXPECT_EQ(Both(2, 1) + Both(5, 1), "  2.60|2.60  6.00|6.00");
     // Integers: rows before the bad one stay replaced, the bad row keeps its text.
     r = Run(2, "", "", MatchAnyPart);  // nothing to find: the texts stay, nothing written
     EXPECT_EQ(r.Count, 0);
     r = Run(2, "3", "x", MatchAnyPart, true, -1, -1);
     EXPECT_EQ(r.Count, 0);
-    EXPECT_NE(r.Error.find("'x' is not a valid integer value"), std::string::npos);
+    EXPECT_NE(r.Error.Text.find("'x' is not a valid integer value"), std::string::npos);
     EXPECT_EQ(Row(3, 2), "3");
+    // The refused value is shown in the program's code page, as the table's texts are.
+    const int page = vx::CurrentCodePage().Number();
+    vx::SetCodePage(1251);
+    EXPECT_EQ(FailureMessage(Run(2, "3", "\xF7\xE0\xE9", MatchWholeField).Error),
+              QStringLiteral("'\u0447\u0430\u0439' is not a valid integer value"));
+    vx::SetCodePage(page);
     r = Run(2, "1", "-7", MatchWholeField);
     EXPECT_EQ(r.Count, 1);
     EXPECT_EQ(Both(2, 2), "\xF9\xFF\xFF\xFF|-7");

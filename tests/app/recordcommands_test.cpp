@@ -1,7 +1,7 @@
 // The record commands on tables and their rows: renumbering after removal, truncating below a row in file
 // order and in a sorted list, every command under a filter and after it, appending another table's records;
-// and the clipboard text of records: the copy format byte for byte, every field type between two tables,
-// pastes refused whole.
+// and the clipboard: the copy text byte for byte, every field type between two tables through the text and
+// through the exact records, every real table back byte for byte, pastes refused whole.
 #include "app/filter.h"
 #include "app/recordclip.h"
 #include "app/recordcommands.h"
@@ -181,7 +181,6 @@ TEST(RecordClip, CopyTextByteForByteAndWhatPasteTakes) {
                              std::string(17, ' ') + "\t  7";
     ASSERT_EQ(t.Paste(text).Status, TPaste::Ready);
     EXPECT_EQ(recordclip::BuildClipData(t.Dbf, {1}).Text, text);
-    EXPECT_TRUE(recordclip::BuildClipData(t.Dbf, {1}).MemoData.empty());
 
     // Another layout, or not our text: nothing, silently.
     EXPECT_EQ(o.Paste(text).Status, TPaste::NotForThisTable);
@@ -213,7 +212,10 @@ TEST(RecordClip, EveryFieldTypeBetweenTwoTablesWithTheirMemoTexts) {
     // The other table's memo file holds a text of its own at the block of a's first memo.
     Table b(rectest::MakeEveryTypeTable(dir.Path("b.dbf"), "UNRELATED", 1));
     const recordclip::TClipData clip = recordclip::BuildClipData(a.Dbf, {3, 1, 2});
-    ASSERT_EQ(b.Paste(clip.Text, clip.MemoData).Status, TPaste::Ready);
+    // Through the text, with the memo texts of exact records copied from another layout.
+    std::string otherLayout = clip.Exact;
+    otherLayout[24] ^= 1;  // a byte of the first field's name in the copied layout
+    ASSERT_EQ(b.Paste(clip.Text, otherLayout).Status, TPaste::Ready);
     const uint32_t from[] = {3, 1, 2};
     for (uint32_t k = 0; k < 3; ++k) {
         a.Dbf.Go(from[k]);
@@ -234,7 +236,7 @@ TEST(RecordClip, EveryFieldTypeBetweenTwoTablesWithTheirMemoTexts) {
     EXPECT_EQ(a.Field(5, "NOTE"), "First memo\r\nline 2");
     ASSERT_EQ(b.Paste(clip.Text).Status, TPaste::Ready);
     EXPECT_EQ(b.Field(6, "NOTE"), "UNRELATED");
-    ASSERT_EQ(b.Paste(Replace(clip.Text, "Ann", "Bob"), clip.MemoData).Status, TPaste::Ready);
+    ASSERT_EQ(b.Paste(Replace(clip.Text, "Ann", "Bob"), clip.Exact).Status, TPaste::Ready);
     EXPECT_EQ(b.Field(9, "NOTE"), "UNRELATED");
 }
 
@@ -257,18 +259,102 @@ TEST(RecordClip, RejectedPastesWriteNothing) {
     };
     for (const auto& [bad, why] : cases) {
         ASSERT_NE(bad, text) << why;
-        const TPaste p = t.Paste(bad, clip.MemoData);
+        const TPaste p = t.Paste(bad, clip.Exact);
         EXPECT_EQ(p.Status, TPaste::Rejected) << why;
         EXPECT_NE(p.Message.find(why), std::string::npos) << p.Message;
         EXPECT_NE(p.Message.find("Nothing was pasted."), std::string::npos) << p.Message;
     }
     EXPECT_EQ(vxtest::ReadAll(path), before);
     EXPECT_EQ(vxtest::ReadAll(memoPath), memoBefore);
+    // Exact records cut short anywhere, or whose last memo claims more than they hold, are
+    // passed over for the text.
+    std::string huge = clip.Exact;
+    huge.replace(huge.size() - 9, 4, "\xFF\xFF\xFF\x7F");  // the length before "Third"
+    for (size_t n = 0; n < clip.Exact.size(); n += 7)
+        for (const std::string& exact : {clip.Exact.substr(0, n), huge})
+            EXPECT_FALSE(recordclip::ParsePaste(t.Dbf, text, exact).Exact) << n;
 
     // A blank numeric value stores blanks; damaged memo data is passed over.
-    for (const std::string& memos : {clip.MemoData.substr(0, clip.MemoData.size() - 3), std::string(40, '\xFF')})
+    for (const std::string& memos : {clip.Exact.substr(0, clip.Exact.size() - 3), std::string(40, '\xFF')})
         ASSERT_EQ(t.Paste(Replace(text, "    7.50", ""), memos).Status, TPaste::Ready);
     t.Dbf.Go(4);
     EXPECT_EQ(t.Dbf.FieldByName("QTY")->GetAsView(), "        ");
     EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows), "");
+}
+
+// Every record of every real table the engine opens, pasted into an empty table of its layout:
+// through the exact records byte for byte but the memo references, with the same memo texts;
+// through the text alone (where no value breaks its line) with null flags and blank date-times
+// as a new record has them.
+TEST(RecordClip, EveryRealTableComesBackByteForByteExceptItsMemoReferences) {
+    namespace fs = std::filesystem;
+    vxtest::TempDir dir;
+    for (const char* copy : {"from", "to"}) {
+        fs::copy(VX_FIXTURES, dir.Path(copy), fs::copy_options::recursive);
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path(copy)))
+            fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
+    int tables = 0, blanks = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir.Path("from"))) {
+        if (e.path().extension() != ".dbf") continue;
+        SCOPED_TRACE(e.path().string());
+        TDBF from, to;
+        from.SetFileName(e.path().string());
+        to.SetFileName(dir.Path("to") + "/" + fs::relative(e.path(), dir.Path("from")).string());
+        try {
+            from.Open();
+            to.Open();
+        } catch (const EDBFError&) {
+            continue;  // a table the engine refuses
+        }
+        to.Zap();
+        const uint32_t n = from.GetRecordCount();
+        std::vector<uint32_t> all(n);
+        for (uint32_t i = 0; i < n; ++i) all[i] = i + 1;
+        const recordclip::TClipData clip = recordclip::BuildClipData(from, all);
+        TRowStore rows;
+        TPaste p = recordclip::ParsePaste(to, clip.Text, clip.Exact);
+        ASSERT_TRUE(p.Exact);
+        AppendNewRecords(to, rows, p.Records);
+        ++tables;
+        const bool textToo = (p = recordclip::ParsePaste(to, clip.Text, {})).Status == TPaste::Ready;
+        if (textToo) AppendNewRecords(to, rows, p.Records);
+        for (uint32_t r = 1; r <= n; ++r) {
+            from.Go(r);
+            to.Go(r);
+            EXPECT_EQ(from.GetDeleted(), to.GetDeleted());
+            for (int i = 0; i < from.FieldCount; ++i) {
+                const TField &a = *from.GetField(i), &b = *to.GetField(i);
+                if (a.GetFieldType() == 'M' && a.HasMemoLayout())  // the memo texts
+                    EXPECT_EQ(valuetext::DisplayText(to, b), valuetext::DisplayText(from, a)) << r << " " << i;
+                else
+                    EXPECT_EQ(b.GetRawView(), a.GetRawView()) << r << " " << i;
+                if (!textToo || (a.GetFieldType() != '0' && (a.GetFieldType() != 'T' || !valuetext::IsBlankDateTime(a))))
+                    continue;
+                to.Go(n + r);
+                EXPECT_EQ(to.GetField(i)->GetRawView(), std::string(a.GetLength(), '\0')) << r << " " << i;
+                to.Go(r);
+                ++blanks;
+            }
+        }
+    }
+    EXPECT_GE(tables, 14);
+    EXPECT_GE(blanks, 100);  // dbase_30's blank date-times, dbase_31's null flags
+}
+
+TEST(RecordClip, MemoTextsForATableWithoutItsMemoFileNameTheMissingFile) {
+    vxtest::TempDir dir;
+    vxtest::CopyFixture(dir, "dbase_83.dbt");
+    Table from(vxtest::CopyFixture(dir, "dbase_83.dbf")), to(vxtest::CopyFixture(dir, "dbase_83_missing_memo.dbf"));
+    const recordclip::TClipData clip = recordclip::BuildClipData(from.Dbf, {1});
+    const std::string before = vxtest::ReadAll(to.Dbf.FileName);
+    std::string error;
+    try {
+        to.Paste(clip.Text, clip.Exact);
+    } catch (const EDBFError& e) {
+        error = e.what();
+    }
+    EXPECT_EQ(error, to.Dbf.FileName + " - The memo file " + dir.Path("dbase_83_missing_memo.dbt") +
+                         " is missing, so memo texts cannot be changed!");
+    EXPECT_EQ(vxtest::ReadAll(to.Dbf.FileName), before);
 }

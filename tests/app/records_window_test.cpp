@@ -132,6 +132,16 @@ TEST_F(RecordsWindowTest, HideAndShowOnlyDeletedAndTheReloadBack) {
     Form->M2_HIDEDELRECClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 5u);
+    // Pasted records keep their marks, and a view that hides deleted records hides them.
+    OpenLoaded(Table("t.dbf", 9));
+    Form->M3_SELALLRECClick();
+    FocusList();
+    Form->M3_COPYClick();
+    Form->M2_HIDEDELRECClick();
+    Form->M3_PASTEClick();
+    EXPECT_EQ(Rows(), 12u);
+    EXPECT_EQ(Form->CurDBF->GetRecordCount(), 18u);
+    EXPECT_EQ(rectest::Mismatch(*Form->CurDBF, *Form->Rows, false), "");
 }
 
 TEST_F(RecordsWindowTest, CopyCutPasteAndAppend) {
@@ -176,6 +186,48 @@ TEST_F(RecordsWindowTest, CopyCutPasteAndAppend) {
     EXPECT_EQ(script.Asked[1].Text, QStringLiteral("The clipboard announces 2 records but holds 1. Nothing was pasted."));
     EXPECT_EQ(script.Asked[2].Text, CannotHoldMessage(QStringLiteral("\u4E2D")));
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
+}
+
+// Cut removes only records that paste gives back as they stood: a real address holding CR LF
+// goes and comes back byte for byte (but for its new memo reference); a record whose memo
+// cannot be read stays, copied.
+TEST_F(RecordsWindowTest, CutTakesOnlyWhatPasteGivesBackAsItStood) {
+    vxtest::CopyFixture(Dir, "foxprodb/contacts.FPT");
+    const std::string path = vxtest::CopyFixture(Dir, "foxprodb/contacts.dbf");
+    {
+        TDBF d;  // record 2's memo reference points past the end of the memo file
+        d.SetFileName(path);
+        d.Open();
+        d.Go(2);
+        d.Edit();
+        d.FieldByName("NOTES")->SetMemoBlock(1 << 20);
+        d.Post();
+    }
+    OpenLoaded(Q(path));
+    auto texts = [this](size_t position) {  // a row's texts: the address with its CR LF, the memo
+        const TDataRow* row = (*Form->DataList())[position];
+        std::string all;
+        for (size_t i = 0; i < row->FieldCount(); ++i) all += "|" + std::string(row->Text(i));
+        return all;
+    };
+    const std::string before = vxtest::ReadAll(path), first = texts(0);
+    FocusList();
+    Option->AlwayShowCut = false;
+    ScriptedMsgBox script;
+    Select({1});
+    Form->M3_CUTClick();
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Record 2, field NOTES: its memo cannot be read whole. Nothing was "
+                                                   "cut; the records were copied."));
+    EXPECT_EQ(vxtest::ReadAll(path), before);
+    Select({0});
+    Form->M3_CUTClick();
+    Form->M3_PASTEClick();
+    EXPECT_EQ(script.Asked.size(), 1u);
+    ASSERT_EQ(Rows(), 5u);
+    EXPECT_EQ(Mismatch(), "");
+    EXPECT_EQ(texts(4), first);
+    EXPECT_NE(first.find("\r\n"), std::string::npos);
 }
 
 TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {

@@ -92,14 +92,21 @@ TEST_F(FieldInputs, EmptyInputsStoreTheBlankValueOfTheirType) {
         ASSERT_FALSE(Write(field, {})) << field;
         EXPECT_EQ(Bytes(field), blanks[field]) << field;
     }
+    // A date input of blanks and separators is empty too.
+    for (int field : {4, 5}) {
+        ASSERT_FALSE(Write(field, {QStringLiteral("1999-12-31")}));
+        ASSERT_FALSE(Write(field, {QStringLiteral("    -  -  ")})) << field;
+        EXPECT_EQ(Bytes(field), blanks[field]) << field;
+    }
     EXPECT_EQ(NewRecordInput(Fields[3]).Text, QStringLiteral("F"));
     EXPECT_EQ(NewRecordInput(Fields[4]).Text, QStringLiteral("    -  -  "));
 }
 
-TEST_F(FieldInputs, NumbersThatDoNotFitAreRefusedAndNothingIsWritten) {
+TEST_F(FieldInputs, NumbersAndDatesThatDoNotFitAreRefusedAndNothingIsWritten) {
     const std::pair<int, const char*> bad[] = {
         {1, "123456.7"}, {1, "abc"}, {1, "1.2.3"},  {2, "--1"},  {7, "2147483648"}, {7, "1.5"},
-        {6, "1e20"}, {6, "1,5"}, {8, "inf"},  {8, "1e999"},      {8, "0x10"}};
+        {6, "1e20"}, {6, "1,5"}, {8, "inf"},  {8, "1e999"},      {8, "0x10"},
+        {4, "2023-02-30"}, {4, "2023-13-01"}, {4, "2023-  -01"}, {5, "2023-02-30"}, {5, "x"}};
     const std::string before = vxtest::ReadAll(Path);
     for (const auto& [field, text] : bad)
         EXPECT_EQ(Write(field, {QString::fromLatin1(text)}), QStringLiteral("Data Format Error!")) << text;

@@ -168,6 +168,16 @@ TEST_F(StructureWindowTest, AFailedChangeIsReportedAndTheTableReadAgain) {
     EXPECT_EQ(Columns(), QStringLiteral("NAME [C] |DAY [D]  2 2 2 Field Count:2"));
     EXPECT_EQ(Rows(), 2000u);
     EXPECT_FALSE(Form->CurDBF->StructureFaultHook);  // a table object of its own, read again
+
+    // A fill value the field refuses is quoted in the program's code page.
+    const int saved = vx::CurrentCodePage().Number();
+    ASSERT_TRUE(vx::SetCodePage(1251));
+    Form->StartFieldAdd({"QTY", 'I', 4, 0, "\xF7\xE0\xE9"});
+    ASSERT_TRUE(WaitChanged());
+    ASSERT_TRUE(WaitLoaded());
+    vx::SetCodePage(saved);
+    EXPECT_EQ(Boxes.Asked.back().Text, QStringLiteral("'\u0447\u0430\u0439' is not a valid integer value"));
+    EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
 }
 
 TEST_F(StructureWindowTest, NewTablesFromTheFileMenu) {

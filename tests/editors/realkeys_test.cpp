@@ -1,11 +1,14 @@
 // Real key presses and clicks typed by xdotool into an X server of the test's own: RunsUnderX
 // runs this executable again under xvfb-run with the xcb platform, where the EditorKeys tests
 // run; skipped where either tool is missing.
+#include "app/findhistory.h"
 #include "app/loadwindow_fixture.h"
 #include "controls/flatchecklistbox.h"
 #include "editors/formcreatedbf.h"
 #include "editors/formfieldadd.h"
 #include "editors/formfielditem.h"
+#include "editors/formfind.h"
+#include "editors/formreplace.h"
 #include "editors/recordforms.h"
 #include "editortest.h"
 
@@ -56,7 +59,7 @@ TEST(EditorKeysUnderX, RunsUnderX) {
     ASSERT_TRUE(child.waitForFinished(90000));
     const std::string out = QString::fromLocal8Bit(child.readAll()).toStdString();
     EXPECT_EQ(child.exitCode(), 0) << out;
-    EXPECT_NE(out.find("[  PASSED  ] 2 tests"), std::string::npos) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 3 tests"), std::string::npos) << out;
 }
 
 TEST_F(EditorKeys, F8OpensTheEditorEnterMovesOnEscCloses) {
@@ -115,4 +118,28 @@ TEST_F(EditorKeys, FieldDialogsTakeTypedNamesAndClicks) {
     }
     lvtest::Drain();
     EXPECT_TRUE(del.clbFields->Checked(0) && del.clbFields->Checked(1));
+}
+
+// The text searched is the text typed, though the history holds it in another letter case: in
+// the find and replace dialogs and in the quick search box (type, Tab, Enter).
+TEST_F(EditorKeys, SearchBoxesSearchForExactlyWhatWasTyped) {
+    vxtest::WriteAll(vx::FindHistoryPath(), "tea\ntealeaf\n");
+    Form->Open(Table("t.dbf", 3, 0));
+    ASSERT_TRUE(WaitLoaded());
+    ScriptedMsgBox boxes;
+    // Types into the box of `window`; true once the window has closed (or the quick search ran).
+    auto type = [this](QWidget* window, QWidget* box, QStringList keys) {
+        EXPECT_TRUE(Activate(window));
+        box->setFocus();
+        Xdo(QStringList{"key", "--delay", "30", "ctrl+a", "shift+t", "e", "a", "Tab"} + keys);
+        return lvtest::WaitUntil([&] { return !window->isVisible() || Form->FindOptions.Text == "Tea"; }, 3000);
+    };
+    const QStringList fields = {QStringLiteral("NAME"), QStringLiteral("DAY")};
+    TFormFind find(Form.get(), fields, Form->FindOptions, 0);
+    EXPECT_TRUE(type(&find, find.cbKeyvalue, {"Return"}));
+    TFormReplace replace(Form.get(), fields, Form->FindOptions, 3);
+    EXPECT_TRUE(type(&replace, replace.cbKeyvalue, {"x", "Return"}));
+    EXPECT_EQ(find.Options.Text + replace.Options.Text + replace.Options.ReplaceText, "TeaTeax");
+    EXPECT_TRUE(type(Form.get(), Form->TB_QUICKSERACHKEY, {"Return"})) << Form->FindOptions.Text;
+    EXPECT_EQ(vx::ReadFindHistory(vx::FindHistoryPath()), (std::vector<std::string>{"Tea", "tealeaf"}));
 }
