@@ -81,7 +81,7 @@ void BM_AddDeleteField(benchmark::State& state) {
     state.counters["window_delete_s"] = windowDelete / n;
     state.counters["rows"] = double(rows);
 }
-BENCHMARK(BM_AddDeleteField)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_AddDeleteField)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 void BM_Copy(benchmark::State& state) { benchtable::CopyBenchmark(state, TablePath); }
 BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
