@@ -368,8 +368,7 @@ public:
     // Rebuilds records of the table's layout with a new field behind the last field, where
     // reading the widened table will look for it; any padding of an old record follows it.
     // Every record gets the same bytes in the new field, except memo fields: each record
-    // then gets a memo of its own. Made after the old record has been read (a memo field
-    // opens or creates the memo file here).
+    // then gets a memo of its own, and making the widener opens or creates the memo file.
     class TWidener {
     public:
         TWidener(TDBF& dbf, char type, uint8_t length, uint8_t decimals, const std::string& fill)
