@@ -1,8 +1,8 @@
 // Byte-text conversion as the record list does it for every visible cell: a cell of 24 bytes
 // turned into text in a single-byte and in a double-byte code page, a typed value turned back,
 // and the one-time cost of building a page's tables.
-#include "app/bytetext.h"
-#include "app/codepage.h"
+#include "common/bytetext.h"
+#include "common/codepage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,11 @@
 // a three-item filter, a find that fails and statistics over every field; and, in the same
 // run, coreutils sort (LC_ALL=C) sorting the text column's texts extracted to a file.
 // Targets: each under 1 s; the text sort within 2x of coreutils sort.
-#include "app/columninfo.h"
-#include "app/filter.h"
-#include "app/find.h"
-#include "app/sort.h"
-#include "app/stats.h"
+#include "common/columninfo.h"
+#include "common/filter.h"
+#include "common/find.h"
+#include "common/sort.h"
+#include "common/stats.h"
 #include "bench/benchload.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"

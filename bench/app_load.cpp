@@ -2,9 +2,9 @@
 // (no window: time until the first 100 rows are in the list, time to the last row, the memory
 // the rows hold), the same table opened in the real main window (offscreen, from Open until the
 // load is over and its messages are handled), and pgdbf converting the same file.
-#include "app/formmain.h"
-#include "app/option.h"
-#include "app/programfiles.h"
+#include "mainwindow/formmain.h"
+#include "common/option.h"
+#include "common/programfiles.h"
 #include "bench/benchload.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"

@@ -2,11 +2,11 @@
 // rows loaded: removing 10,000 scattered records, packing a table with every other record
 // marked, toggling the marks of 100,000 rows, copying 100,000 rows to clipboard text and
 // pasting them back; a plain copy of the file (cp) in the same run for comparison.
-#include "app/bytetext.h"
-#include "app/datalist.h"
-#include "app/recordclip.h"
-#include "app/recordcommands.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/datalist.h"
+#include "common/recordclip.h"
+#include "common/recordcommands.h"
+#include "common/valuetext.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
 

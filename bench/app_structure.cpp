@@ -4,10 +4,10 @@
 // file and GDAL adding a column to a copy. Prints the ratios against the targets: the window
 // within 1.2x of the engine, adding within 5x of the copy and at least 3x faster than GDAL,
 // deleting within 5x of the copy.
-#include "app/datalist.h"
-#include "app/datalistmodel.h"
-#include "app/formmain.h"
-#include "app/programfiles.h"
+#include "common/datalist.h"
+#include "mainwindow/datalistmodel.h"
+#include "mainwindow/formmain.h"
+#include "common/programfiles.h"
 #include "bench/benchtable.h"
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"

@@ -2,7 +2,7 @@
 // application.
 #pragma once
 
-#include "app/workthread.h"
+#include "common/workthread.h"
 #include "engine/dbf.h"
 
 #include <QCoreApplication>

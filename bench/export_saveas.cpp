@@ -1,7 +1,7 @@
 // Save as on the 1,000,000-record table: the whole table to CSV and to a FoxPro 2.x table
 // through the save-as worker, and its first 65,535 rows (a full worksheet) to ".xls" through
 // LibreOffice (skipped when it is not installed). Prints the times.
-#include "app/datalist.h"
+#include "common/datalist.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
 #include "export/saveasthread.h"

@@ -4,7 +4,7 @@
 // cp copying it (each skipped when missing). Prints the ratios against the targets: CSV
 // faster than ogr2ogr and within 2x of pgdbf, shuffled CSV within 1.5x of file order, the
 // table within 3x of the copy.
-#include "app/datalist.h"
+#include "common/datalist.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
 #include "export/writers.h"

@@ -1,7 +1,7 @@
 #include "editors/createtable.h"
 
-#include "app/bytetext.h"
-#include "app/codepage.h"
+#include "common/bytetext.h"
+#include "common/codepage.h"
 #include "editors/fieldcheck.h"
 #include "engine/dbf.h"
 #include "platform/filestream.h"

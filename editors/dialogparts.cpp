@@ -1,8 +1,8 @@
 #include "editors/dialogparts.h"
 
-#include "app/bytetext.h"
-#include "app/findhistory.h"
-#include "app/msgbox.h"
+#include "common/bytetext.h"
+#include "common/findhistory.h"
+#include "common/msgbox.h"
 #include "controls/colors.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "editors/fieldcheck.h"
 
-#include "app/bytetext.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/valuetext.h"
 #include "editors/fieldtypes.h"
 
 

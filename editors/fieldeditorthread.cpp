@@ -1,7 +1,7 @@
 #include "editors/fieldeditorthread.h"
 
-#include "app/errortext.h"
-#include "app/valuetext.h"
+#include "common/errortext.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 
 #include <QThread>

@@ -6,9 +6,9 @@
 // user-interface thread once the table has its new layout (UpdateMainColumns).
 #pragma once
 
-#include "app/datalist.h"
-#include "app/errortext.h"
-#include "app/workerthread.h"
+#include "common/datalist.h"
+#include "common/errortext.h"
+#include "common/workerthread.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "editors/fieldinput.h"
 
-#include "app/bytetext.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/valuetext.h"
 #include "controls/dateutil.h"
 #include "engine/dbf.h"
 

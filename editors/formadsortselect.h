@@ -2,9 +2,9 @@
 // direction) on the right, moved across and ordered by buttons.
 #pragma once
 
-#include "app/columninfo.h"
-#include "app/formalphashow.h"
-#include "app/sort.h"
+#include "common/columninfo.h"
+#include "common/formalphashow.h"
+#include "common/sort.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // column keeps its place with width 0.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 #include <QStringList>
 
 #include <vector>

@@ -1,8 +1,8 @@
 #include "editors/formcreatedbf.h"
 
-#include "app/bytetext.h"
-#include "app/errortext.h"
-#include "app/msgbox.h"
+#include "common/bytetext.h"
+#include "common/errortext.h"
+#include "common/msgbox.h"
 #include "controls/xpmenu.h"
 #include "editors/createtable.h"
 #include "editors/dialogparts.h"

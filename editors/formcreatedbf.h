@@ -3,7 +3,7 @@
 // writes the new empty table and has the main window open it in place of its document.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 #include "editors/fieldtypes.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "editors/formfieldadd.h"
 
-#include "app/bytetext.h"
+#include "common/bytetext.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/validedit.h"
 #include "controls/xpmenu.h"

@@ -3,7 +3,7 @@
 // collects the fields to delete. Both only ask; the structure-change worker does the change.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 #include "editors/fieldeditorthread.h"
 #include "editors/fieldgroup.h"
 

@@ -3,7 +3,7 @@
 // Both read the kind and the list of the create-table dialog that owns them.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 #include "editors/fieldgroup.h"
 
 #include <QString>

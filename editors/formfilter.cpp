@@ -1,6 +1,6 @@
 #include "editors/formfilter.h"
 
-#include "app/bytetext.h"
+#include "common/bytetext.h"
 #include "controls/xpmenu.h"
 #include "editors/dialogparts.h"
 

@@ -2,8 +2,8 @@
 // the one group of the filter.
 #pragma once
 
-#include "app/filter.h"
-#include "app/formalphashow.h"
+#include "common/filter.h"
+#include "common/formalphashow.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "editors/formfind.h"
 
-#include "app/findhistory.h"
+#include "common/findhistory.h"
 #include "controls/xpmenu.h"
 #include "editors/dialogparts.h"
 

@@ -2,8 +2,8 @@
 // direction and the field. It fills a copy of the search options; the main window searches.
 #pragma once
 
-#include "app/find.h"
-#include "app/formalphashow.h"
+#include "common/find.h"
+#include "common/formalphashow.h"
 
 #include <QStringList>
 

@@ -3,7 +3,7 @@
 // closed by the user meanwhile, only by the worker's end (Finish).
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 
 class TFlatPanel;
 class TFlatProgressBar;

@@ -3,8 +3,8 @@
 // options; the main window replaces.
 #pragma once
 
-#include "app/find.h"
-#include "app/formalphashow.h"
+#include "common/find.h"
+#include "common/formalphashow.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "editors/formstat.h"
 
-#include "app/bytetext.h"
+#include "common/bytetext.h"
 #include "controls/xpmenu.h"
 #include "editors/dialogparts.h"
 

@@ -2,8 +2,8 @@
 // value over the rows of the record list.
 #pragma once
 
-#include "app/formalphashow.h"
-#include "app/stats.h"
+#include "common/formalphashow.h"
+#include "common/stats.h"
 
 #include <vector>
 

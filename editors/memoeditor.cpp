@@ -1,7 +1,7 @@
 #include "editors/memoeditor.h"
 
-#include "app/bytetext.h"
-#include "app/msgbox.h"
+#include "common/bytetext.h"
+#include "common/msgbox.h"
 #include "controls/colors.h"
 #include "controls/flatmemo.h"
 #include "controls/xpmenu.h"

@@ -3,7 +3,7 @@
 // forms put the text in (FlatMemo->SetText), show it and take the text back however it closes.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 
 #include <QString>
 #include <QStringList>

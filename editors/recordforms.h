@@ -9,7 +9,7 @@
 // whose input the user changed.
 #pragma once
 
-#include "app/formalphashow.h"
+#include "common/formalphashow.h"
 #include "editors/fieldinput.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "editors/recordwriter.h"
 
-#include "app/valuetext.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "engine/dbfmemo.h"
 

@@ -2,7 +2,7 @@
 // up to date afterwards with the texts the row loader would show for the stored record.
 #pragma once
 
-#include "app/datalist.h"
+#include "common/datalist.h"
 #include "editors/fieldinput.h"
 
 #include <cstdint>

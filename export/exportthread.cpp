@@ -1,7 +1,7 @@
 #include "export/exportthread.h"
 
-#include "app/errortext.h"
-#include "app/msgbox.h"
+#include "common/errortext.h"
+#include "common/msgbox.h"
 #include "engine/dbf.h"
 #include "export/writers.h"
 

@@ -3,8 +3,8 @@
 // thread. The dialog is locked from the start of the run to its end, on every way out.
 #pragma once
 
-#include "app/datalist.h"
-#include "app/workerthread.h"
+#include "common/datalist.h"
+#include "common/workerthread.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "export/formexportpreview.h"
 
-#include "app/datalist.h"
-#include "app/msgbox.h"
-#include "app/option.h"
-#include "app/programfiles.h"
+#include "common/datalist.h"
+#include "common/msgbox.h"
+#include "common/option.h"
+#include "common/programfiles.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/flatmemo.h"
 #include "controls/flatpanel.h"

@@ -3,8 +3,8 @@
 // out; Export starts a TExportThread and the dialog shows its progress, locked until it ends.
 #pragma once
 
-#include "app/formalphashow.h"
-#include "app/workerthread.h"
+#include "common/formalphashow.h"
+#include "common/workerthread.h"
 #include "export/exportthread.h"
 #include "export/writers.h"
 

@@ -1,6 +1,6 @@
 #include "export/formsaveasprogress.h"
 
-#include "app/option.h"
+#include "common/option.h"
 #include "controls/flatpanel.h"
 #include "controls/flatprogressbar.h"
 #include "controls/xpmenu.h"

@@ -1,6 +1,6 @@
 #include "export/markup.h"
 
-#include "app/bytetext.h"
+#include "common/bytetext.h"
 
 #include <QChar>
 #include <QString>

@@ -3,7 +3,7 @@
 // every value; and the progress sink that the writer reports to and that may stop it.
 #pragma once
 
-#include "app/datalist.h"
+#include "common/datalist.h"
 
 #include <algorithm>
 #include <cstddef>

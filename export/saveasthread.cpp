@@ -1,8 +1,8 @@
 #include "export/saveasthread.h"
 
-#include "app/bytetext.h"
-#include "app/errortext.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/errortext.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "export/spreadsheet.h"
 #include "export/writers.h"

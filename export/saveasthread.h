@@ -4,8 +4,8 @@
 // every change of the percent and WM_SASTOP to the main window, on every way out.
 #pragma once
 
-#include "app/datalist.h"
-#include "app/workerthread.h"
+#include "common/datalist.h"
+#include "common/workerthread.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "export/spreadsheet.h"
 
-#include "app/valuetext.h"
+#include "common/valuetext.h"
 #include "export/outputfile.h"
 #include "platform/filestream.h"
 #include "platform/process.h"

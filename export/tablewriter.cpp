@@ -2,8 +2,8 @@
 // kind's type mapping; the file and its memo file are created through the engine, then the
 // records are built one by one in a record image of our own with the engine's field setters
 // and appended in large batches.
-#include "app/codepage.h"
-#include "app/valuetext.h"
+#include "common/codepage.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "engine/dbfmemo.h"
 #include "export/writers.h"

@@ -1,8 +1,8 @@
 // The writers that present a table to a reader: the fixed-width text report, the HTML page and
 // the XML document.
-#include "app/bytetext.h"
-#include "app/codepage.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/codepage.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "export/markup.h"
 #include "export/outputfile.h"

@@ -1,8 +1,8 @@
 #include "export/worksheetappend.h"
 
-#include "app/bytetext.h"
-#include "app/recordimage.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/recordimage.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "export/spreadsheet.h"
 #include "export/worksheetimport.h"

@@ -1,7 +1,7 @@
 // Appending the rows of a worksheet to the open table ("Append Record From..." with an ".xls").
 #pragma once
 
-#include "app/recordcommands.h"
+#include "common/recordcommands.h"
 
 #include <functional>
 #include <string>

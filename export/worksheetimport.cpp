@@ -1,6 +1,6 @@
 #include "export/worksheetimport.h"
 
-#include "app/bytetext.h"
+#include "common/bytetext.h"
 #include "export/spreadsheet.h"
 
 std::string ReadWorksheetTexts(const std::string& fileName, const std::function<bool()>& stop,

@@ -1,7 +1,7 @@
 // The writers' common start, the dispatch by kind, and the CSV and DIF writers.
 #include "export/writers.h"
 
-#include "app/valuetext.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "export/outputfile.h"
 #include "export/writerutil.h"

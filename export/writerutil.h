@@ -2,7 +2,7 @@
 // writer.
 #pragma once
 
-#include "app/valuetext.h"
+#include "common/valuetext.h"
 #include "export/outputfile.h"
 #include "export/rowsource.h"
 

@@ -1,7 +1,7 @@
 #include "export/xlswriter.h"
 
-#include "app/codepage.h"
-#include "app/valuetext.h"
+#include "common/codepage.h"
+#include "common/valuetext.h"
 #include "engine/dbf.h"
 #include "export/outputfile.h"
 #include "export/writers.h"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite twice: a normal build, then a build with
+# Checks that the folders include only downwards, then sets up, builds and runs the whole test
+# suite twice: a normal build, then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer; then the row store, the row loader and the
 # worker threads under ThreadSanitizer (their tests alone); then a short fuzzing run of the
 # table reader.
@@ -9,6 +10,9 @@ cd "$here"
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+
+echo "== Folder layers"
+bash tools/check_layers.sh
 
 echo "== Normal build"
 bash scripts/build.sh build

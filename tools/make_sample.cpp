@@ -1,5 +1,5 @@
 // Writes the sample table (and its memo file) to the path given.
-#include "app/sampletable.h"
+#include "common/sampletable.h"
 
 #include <cstdio>
 #include <exception>

@@ -6,10 +6,10 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/painter_shots OUT-FOLDER PREFIX table.dbf
 // and it writes OUT-FOLDER/PREFIX-main-file.png, -popup.png, -options.png, -options-box.png,
 // -editor.png and -export.png.
-#include "app/formmain.h"
-#include "app/formmain_app.h"
-#include "app/formoptions.h"
-#include "app/option.h"
+#include "mainwindow/formmain.h"
+#include "mainwindow/formmain_app.h"
+#include "mainwindow/formoptions.h"
+#include "common/option.h"
 #include "controls/xpmenu.h"
 #include "editors/recordforms.h"
 #include "export/formexportpreview.h"

@@ -2,10 +2,10 @@
 // sample table with its marked rows, the same list with the marked rows hidden, and the
 // question that Cut asks. Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots_records docs/screenshots
-#include "app/formmain.h"
-#include "app/formmain_app.h"
-#include "app/option.h"
-#include "app/sampletable.h"
+#include "mainwindow/formmain.h"
+#include "mainwindow/formmain_app.h"
+#include "common/option.h"
+#include "common/sampletable.h"
 #include "tools/shotutil.h"
 
 #include <QItemSelectionModel>

@@ -2,10 +2,10 @@
 // delete-fields dialog and the progress window while a field is added to a large table, into
 // the folder given. Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/screenshots_structure docs/screenshots
-#include "app/formmain.h"
-#include "app/formmain_app.h"
-#include "app/option.h"
-#include "app/sampletable.h"
+#include "mainwindow/formmain.h"
+#include "mainwindow/formmain_app.h"
+#include "common/option.h"
+#include "common/sampletable.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/flatprogressbar.h"
 #include "editors/fieldtypes.h"

@@ -1,7 +1,7 @@
 #include "tools/shotutil.h"
 
-#include "app/option.h"
-#include "app/programfiles.h"
+#include "common/option.h"
+#include "common/programfiles.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The create-table dialog: tables of every kind written byte for byte as designed and read
 // back by the engine and by dbfread, designs taken from other tables, the list commands, and
 // creating over an existing table.
-#include "app/msgbox.h"
-#include "app/sampletable.h"
+#include "common/msgbox.h"
+#include "common/sampletable.h"
 #include "editors/createtable.h"
 #include "editors/fieldtypes.h"
 #include "editors/formcreatedbf.h"

@@ -5,7 +5,7 @@
 // listing of a folder's files with their bytes.
 #pragma once
 
-#include "app/sampletable.h"
+#include "common/sampletable.h"
 #include "editors/formcreatedbf.h"
 #include "editors/recordforms.h"
 #include "editors/recordwriter.h"

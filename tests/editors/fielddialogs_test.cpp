@@ -1,7 +1,7 @@
 // The field dialogs: their checks in order with the exact messages and the control that gets
 // the focus, the normalised fill values, and the type lists and defaults of the table kinds.
-#include "app/bytetext.h"
-#include "app/msgbox.h"
+#include "common/bytetext.h"
+#include "common/msgbox.h"
 #include "controls/validedit.h"
 #include "editors/fieldcheck.h"
 #include "editors/fieldtypes.h"
@@ -9,7 +9,7 @@
 #include "editors/formfieldadd.h"
 #include "editors/formfielditem.h"
 #include "engine/dbf.h"
-#include "app/sampletable.h"
+#include "common/sampletable.h"
 #include "qtapp.h"
 #include "editortest.h"
 #include "testutil.h"

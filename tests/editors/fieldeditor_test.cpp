@@ -1,10 +1,10 @@
 // The structure-change worker on a 10,000-record table: its exact messages, the rows it leaves
 // for the list (the texts the row loader shows), and a change that fails half-way.
-#include "app/datalist.h"
-#include "app/workthread.h"
+#include "common/datalist.h"
+#include "common/workthread.h"
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"
-#include "app/loadwindow_fixture.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "bench/benchload.h"
 #include "editortest.h"
 

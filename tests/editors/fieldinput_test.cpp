@@ -2,9 +2,9 @@
 // refused whole, and rows written, appended and inserted with the lists kept in step.
 #include "editors/fieldinput.h"
 
-#include "app/bytetext.h"
-#include "app/codepage.h"
-#include "app/valuetext.h"
+#include "common/bytetext.h"
+#include "common/codepage.h"
+#include "common/valuetext.h"
 #include "editors/recordwriter.h"
 #include "editortest.h"
 

@@ -1,9 +1,9 @@
 // The find, replace, filter, advanced-sort and columns dialogs: their checks and what they
 // hand back, driven without showing them.
-#include "app/bytetext.h"
-#include "app/findhistory.h"
-#include "app/msgbox.h"
-#include "app/programfiles.h"
+#include "common/bytetext.h"
+#include "common/findhistory.h"
+#include "common/msgbox.h"
+#include "common/programfiles.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/validedit.h"
 #include "editors/formadsortselect.h"

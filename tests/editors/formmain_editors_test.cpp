@@ -7,8 +7,8 @@
 #include "editors/formfieldadd.h"
 #include "editors/formprogress.h"
 #include "editors/recordforms.h"
-#include "app/codepage.h"
-#include "app/loadwindow_fixture.h"
+#include "common/codepage.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "controls/flatchecklistbox.h"
 #include "editortest.h"
 

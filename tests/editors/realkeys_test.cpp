@@ -1,8 +1,8 @@
 // Real key presses and clicks typed by xdotool into an X server of the test's own: RunsUnderX
 // runs this executable again under xvfb-run with the xcb platform, where the EditorKeys tests
 // run; skipped where either tool is missing.
-#include "app/findhistory.h"
-#include "app/loadwindow_fixture.h"
+#include "common/findhistory.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "controls/flatchecklistbox.h"
 #include "editors/formcreatedbf.h"
 #include "editors/formfieldadd.h"

@@ -2,8 +2,8 @@
 // they open: its import of text files at the caret and its byte count.
 #include "editors/recordforms.h"
 
-#include "app/codepage.h"
-#include "app/msgbox.h"
+#include "common/codepage.h"
+#include "common/msgbox.h"
 #include "controls/dateedit.h"
 #include "controls/flatmemo.h"
 #include "controls/validedit.h"

@@ -1,9 +1,9 @@
 // The export dialog without a main window.
 #include "exportfixture.h"
 
-#include "app/msgbox.h"
-#include "app/option.h"
-#include "app/programfiles.h"
+#include "common/msgbox.h"
+#include "common/option.h"
+#include "common/programfiles.h"
 #include "controls/flatchecklistbox.h"
 #include "controls/flatmemo.h"
 #include "controls/flatpanel.h"

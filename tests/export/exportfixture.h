@@ -2,9 +2,9 @@
 // sources over it, a sink that records progress, and running the independent readers.
 #pragma once
 
-#include "app/codepage.h"
-#include "app/datalist.h"
-#include "app/sampletable.h"
+#include "common/codepage.h"
+#include "common/datalist.h"
+#include "common/sampletable.h"
 #include "engine/dbf.h"
 #include "export/rowsource.h"
 #include "export/writers.h"

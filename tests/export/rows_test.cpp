@@ -6,7 +6,7 @@
 #include "export/exportthread.h"
 #include "export/markup.h"
 #include "export/xlswriter.h"
-#include "app/loadwindow_fixture.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "qtapp.h"
 
 #include <algorithm>

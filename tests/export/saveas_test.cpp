@@ -1,7 +1,7 @@
 // The save-as worker: its messages, its output against the export writers, its failures.
 #include "saveasfixture.h"
 
-#include "app/loadwindow_fixture.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "platform/filestream.h"
 
 #include <chrono>

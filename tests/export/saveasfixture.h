@@ -2,7 +2,7 @@
 // worker to its end, and stand-ins for the spreadsheet application.
 #pragma once
 
-#include "app/workerthread.h"
+#include "common/workerthread.h"
 #include "export/saveasthread.h"
 #include "export/spreadsheet.h"
 #include "platform/process.h"

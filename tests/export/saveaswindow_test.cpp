@@ -1,7 +1,7 @@
 // File > Save As, Import and Export in the main window: the checks before a save, the progress
 // window through a save, a failure and the end; the import's question and its rows; the export
 // of the list's selected rows.
-#include "app/loadwindow_fixture.h"
+#include "mainwindow/loadwindow_fixture.h"
 #include "saveasfixture.h"
 
 #include "controls/flatpanel.h"

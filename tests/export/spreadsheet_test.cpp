@@ -5,8 +5,8 @@
 // its code page.
 #include "saveasfixture.h"
 
-#include "app/recordimage.h"
-#include "app/valuetext.h"
+#include "common/recordimage.h"
+#include "common/valuetext.h"
 #include "export/worksheetappend.h"
 #include "export/worksheetimport.h"
 #include "platform/filestream.h"

@@ -1,0 +1,143 @@
+// The program's own message box: a small white dialog with a 48-pixel icon, one or two buttons
+// and an optional "Don't remind me again." check box, which may fade in and out.
+//
+// Every question and message of the program goes through MsgBox() or through a
+// TFormConfirmWithCheckBox run with exec(). Both pass through one seam (SetMsgBoxHandler):
+// when a handler is installed no window is shown; the handler sees the question and returns
+// the answer. Tests install ScriptedMsgBox to script answers and record the questions.
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "common/formalphashow.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QFrame;
+class QWidget;
+
+// Icon kinds.
+inline constexpr int mbiQuestion = 0;
+inline constexpr int mbiInformation = 1;
+inline constexpr int mbiWarning = 2;
+
+// Button sets.
+inline constexpr int mbbYes = 0;
+inline constexpr int mbbNo = 1;
+inline constexpr int mbbYesNo = 2;
+inline constexpr int mbbOK = 3;
+inline constexpr int mbbCancel = 4;
+inline constexpr int mbbOKCancel = 5;
+
+// Modal results (0: closed without a button, by Esc or the title bar).
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+inline constexpr int mrYes = 6;
+inline constexpr int mrNo = 7;
+
+struct TMsgBoxResult {
+    int ModalResult = mrNone;
+    bool Checked = false;  // state of "Don't remind me again."
+};
+
+// One question or message as the seam sees it.
+struct TMsgBoxRequest {
+    QString Caption;
+    QString Text;
+    int Icon = mbiQuestion;
+    int Buttons = mbbOK;
+    bool ShowCheckBox = false;
+    bool Animate = false;
+    int Interval = 30;
+    int Step = 30;
+};
+
+using TMsgBoxHandler = std::function<TMsgBoxResult(const TMsgBoxRequest&)>;
+
+// Installs the handler that answers every box instead of a window (an empty handler restores
+// the windows). Returns the previous handler.
+TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler);
+const TMsgBoxHandler& MsgBoxHandler();
+
+// Shows the box modally and returns the pressed button and the check box's state. The box is
+// owned by `owner`, or by the active window when `owner` is null.
+TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons,
+                     bool ShowCheckBox = false, bool Animate = false, int Interval = 30,
+                     int Step = 30, QWidget* owner = nullptr);
+// The same with the result as the last parameter.
+void MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons, bool ShowCheckBox,
+            bool Animate, int Interval, int Step, TMsgBoxResult& Result, QWidget* owner = nullptr);
+
+// The file names of the icon kinds inside the program's files ("Icon/Question48.ico", ...);
+// empty for other kinds.
+QString MsgBoxIconFile(int Icon);
+
+// The box itself, for callers that keep it while it is open (quit, close, stop, edit ...):
+//   TFormConfirmWithCheckBox box(this);
+//   box.SetInfo("Q", "Quit?", mbiQuestion, mbbYesNo, true);
+//   box.InitAlphaShow(true, 30, 30);
+//   box.exec();  // answered by the seam's handler when one is installed
+//   if (box.Result == mrYes) ... box.CheckBoxAlwayShow->isChecked() ...
+class TXPMenu;
+
+class TFormConfirmWithCheckBox : public TFormAlphaShow {
+    Q_OBJECT
+public:
+    explicit TFormConfirmWithCheckBox(QWidget* owner = nullptr);
+
+    void SetInfo(const QString& Caption, const QString& Text, int Icon, int Buttons,
+                 bool ShowCheckBox);
+    // Shows the box modally (or asks the installed handler); returns Result.
+    int exec() override;
+
+    QString Caption;
+    QString Text;
+    int Icon = mbiQuestion;
+    int Buttons = mbbOK;
+    bool ShowCheckBox = false;
+    int Result = mrNone;  // 0 until a button sets it
+
+    QLabel* Image = nullptr;  // 48 x 48
+    QLabel* LabelInfo = nullptr;
+    QCheckBox* CheckBoxAlwayShow = nullptr;
+    QPushButton* BitBtn1 = nullptr;  // left, default button
+    QPushButton* BitBtn2 = nullptr;  // right
+    QFrame* PanelTopSeparator = nullptr;
+    QWidget* PanelBottom = nullptr;
+    TXPMenu* XPMenu1 = nullptr;
+
+    // Applies Caption, Text, Icon, Buttons and ShowCheckBox to the window (done when shown;
+    // callable earlier to inspect or render the box).
+    void ApplyInfo();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ButtonClick(int modalResult);
+    bool applied_ = false;
+};
+
+// Scripts the answers of every box for the life of the object and records the questions.
+// Answers are taken in order; when none is left, DefaultAnswer is given.
+class ScriptedMsgBox {
+public:
+    ScriptedMsgBox();
+    ~ScriptedMsgBox();
+    ScriptedMsgBox(const ScriptedMsgBox&) = delete;
+    ScriptedMsgBox& operator=(const ScriptedMsgBox&) = delete;
+
+    void Answer(int modalResult, bool checked = false);
+
+    std::vector<TMsgBoxRequest> Asked;
+    std::deque<TMsgBoxResult> Answers;
+    TMsgBoxResult DefaultAnswer;
+
+private:
+    TMsgBoxHandler previous_;
+};

@@ -1,0 +1,123 @@
+#include "common/replace.h"
+
+#include "common/valuetext.h"
+#include "engine/dbf.h"
+
+#include <exception>
+#include <utility>
+#include <vector>
+
+std::string ReplacedText(std::string_view value, const TFindOptions& options) {
+    if (options.Match == MatchWholeField) return options.ReplaceText;
+    std::string out(value);
+    if (options.Text.empty()) return out;
+    const size_t at = out.find(options.Text);
+    if (at != std::string::npos) out.replace(at, options.Text.size(), options.ReplaceText);
+    return out;
+}
+
+namespace {
+
+TFailure Quoted(const std::string& text, const std::string& what) {
+    return {"'" + text + "' is not a valid " + what, true};
+}
+
+// Stores the text as valuetext::StoreRead does; the refusal names `what` when the text is no
+// such value.
+template <class V, class TSetter>
+TFailure Store(TField& field, const std::string& text, const char* what, bool (*read)(std::string_view, V&),
+               TSetter set) {
+    return valuetext::StoreRead(field, text, read, set) ? TFailure() : Quoted(text, what);
+}
+
+}  // namespace
+
+TFailure StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
+    switch (field.GetFieldType()) {
+    case 'Y': return Store<int64_t>(field, text, "currency value", valuetext::ReadCurrency, &TField::SetAsCurrency);
+    case 'I': return Store<int32_t>(field, text, "integer value", valuetext::ReadInt32, &TField::SetAsInteger);
+    case 'N':
+    case 'F': {
+        std::string fixed;
+        if (!valuetext::DecimalToFixedText(text, field.GetLength(), field.GetDecimals(), fixed))
+            return Quoted(text, "number for a field of width " + std::to_string(field.GetLength()));
+        field.SetAsString(fixed);  // right-aligned in the field
+        return {};
+    }
+    case 'B': return Store<double>(field, text, "floating point value", valuetext::ReadDouble, &TField::SetAsDouble);
+    case 'D': {
+        TDateTimeParts d;
+        if (valuetext::Trim(text).find_first_not_of("- ") == std::string_view::npos) {
+            field.SetAsString("");  // the blank date
+            return {};
+        }
+        if (!valuetext::ReadDateText(text, d)) return Quoted(text, "date");
+        field.SetAsDate(d);
+        return {};
+    }
+    case 'T':
+        return Store<TDateTimeParts>(field, text, "date and time", valuetext::ReadDateTimeText, &TField::SetAsDateTime);
+    case 'M': {
+        dbf.CheckMemoWritable();
+        const int32_t before = field.GetMemoBlock();
+        dbf.SetMemo(field.GetName(), text);
+        if (field.GetMemoBlock() == NoMemoBlock && !text.empty()) {
+            field.SetMemoBlock(before);
+            return {dbf.FileName + " - Error in write memo file!"};
+        }
+        return {};
+    }
+    case 'G':
+    case 'P':
+        return {};
+    default:
+        field.SetAsString(text);
+        return {};
+    }
+}
+
+TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& options) {
+    TReplaceResult result;
+    TDataList& list = rows.DataList;
+    const int64_t n = static_cast<int64_t>(list.Count());
+    const int64_t lo = options.From == -1 ? 1 : options.From;
+    const int64_t hi = options.To == -1 ? n : options.To;
+    if (lo < 1 || hi > n || lo > hi) return result;
+    if (options.FieldIndex < 0 || options.FieldIndex >= dbf.FieldCount) return result;
+    TField* field = dbf.GetField(options.FieldIndex);
+    if (!field) return result;
+    const char type = field->GetFieldType();
+    if (type == 'G' || type == 'P') return result;
+
+    const size_t k = static_cast<size_t>(options.FieldIndex);
+    TFindMatcher matcher(options);
+    TRowBuilder builder;
+    std::vector<std::pair<TRowStore::Row, TRowStore::Row>> changed;
+    for (int64_t p = lo; p <= hi; ++p) {
+        const TDataRow* row = list[static_cast<size_t>(p - 1)];
+        if (!matcher.Matches(*row)) continue;
+        const std::string value = ReplacedText(row->Text(k), options);
+        if (value == row->Text(k)) continue;
+        try {
+            dbf.Go(row->RecNo());
+            TFailure error = StoreFieldText(dbf, *field, value);
+            if (!error.empty()) {
+                result.Error = std::move(error);
+                dbf.Go(row->RecNo());  // the buffer back to what the file holds
+                break;
+            }
+            dbf.Edit();
+            dbf.Post();
+            const std::string text = valuetext::DisplayText(dbf, *field);
+            builder.Start(row->Deleted(), row->RecNo());
+            for (size_t f = 0; f < row->FieldCount(); ++f) builder.Add(f == k ? std::string_view(text) : row->Text(f));
+            changed.emplace_back(row, rows.Pool.Make(builder));
+        } catch (...) {
+            result.Error = CaughtFailure();
+            break;
+        }
+        if (result.Count++ == 0) result.FirstPosition = static_cast<int>(p);
+    }
+    rows.ReplaceRows(changed);
+    return result;
+}
