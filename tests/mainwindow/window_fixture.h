@@ -43,6 +43,7 @@
 #include "controls/validedit.h"
 #include "engine/dbf.h"
 #include "qtapp.h"
+#include "common/programfiles_fixture.h"
 #include "common/records_testutil.h"
 #include "testutil.h"
 
@@ -60,19 +61,8 @@ inline QApplication* App() {
     return qApp;
 }
 
-// The source tree, for the shipped program files under resources/.
-inline std::string RepoDir() { return std::filesystem::path(VX_TESTS_DIR).parent_path().string(); }
-
-// Program files in a temporary folder for the life of the object.
-struct ProgramFilesHere {
-    vxtest::TempDir dir;
-    ProgramFilesHere() { vx::SetProgramFilesDir(dir.Root().string()); }
-    ~ProgramFilesHere() { vx::SetProgramFilesDir(""); }
-    void CopyIcons() {
-        std::filesystem::copy(RepoDir() + "/resources/programfiles/Icon", dir.Path("Icon"),
-                              std::filesystem::copy_options::recursive);
-    }
-};
+using commontest::ProgramFilesHere;
+using commontest::RepoDir;
 
 // Lets the events already posted (worker messages, deferred boxes) be handled.
 inline void Drain() {

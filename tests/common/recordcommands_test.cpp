@@ -6,8 +6,8 @@
 #include "common/recordclip.h"
 #include "common/recordcommands.h"
 
-#include "window_fixture.h"
 #include "common/records_testutil.h"
+#include "testutil.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct Loaded {
     TDBF Dbf;
     TRowStore Rows;
     Loaded(const vxtest::TempDir& dir, uint32_t records, const std::string& name = "t.dbf") {
-        Dbf.SetFileName(wintest::MakeTable(dir.Path(name), records));
+        Dbf.SetFileName(rectest::MakeTable(dir.Path(name), records));
         Dbf.Open();
         rectest::LoadRows(Dbf, Rows);
     }
@@ -64,7 +64,7 @@ TEST(RecordCommands, RemovalRenumbersAndTruncateFillsHolesFromTheEnd) {
 // in memory agrees with the file, and no row that left comes back.
 TEST(RecordCommands, EveryCommandUnderAFilterThenWithout) {
     vxtest::TempDir dir;
-    wintest::MakeTable(dir.Path("source.dbf"), 4);
+    rectest::MakeTable(dir.Path("source.dbf"), 4);
     const std::string all = "r1,r2,r3*,r4,r5,r6*,r7,r8,r9*,r10,r11,r12*,";
     const std::tuple<const char*, std::function<void(TDBF&, TRowStore&)>, std::string> cases[] = {
         {"toggle", [](TDBF& d, TRowStore& r) { records::ToggleMarks(d, r, {{0, 2}}); },

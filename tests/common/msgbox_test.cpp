@@ -1,15 +1,23 @@
 #include "common/msgbox.h"
 
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
 #include <QFontMetrics>
+#include <QPushButton>
+#include <QTimer>
 #include <QTextLayout>
 
-#include "window_fixture.h"
+#include <QLabel>
+
+#include "common/programfiles_fixture.h"
+#include "qtapp.h"
 
 namespace {
 
 using vxtest::App;
 using vxtest::Key;
-using wintest::ProgramFilesHere;
+using commontest::ProgramFilesHere;
 
 bool WaitFor(const std::function<bool()>& done) { return vxtest::WaitUntil(done, 3000); }
 
