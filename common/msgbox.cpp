@@ -65,7 +65,7 @@ QString BreakableText(const QString& text, const QFontMetrics& fm, int width) {
 }
 
 // Drawn stand-ins for icon files that are missing or unreadable.
-QPixmap DrawnIcon(int icon) {
+QPixmap DrawnIcon(TMsgBoxIcon icon) {
     const qreal dpr = qApp ? qApp->devicePixelRatio() : 1.0;
     QPixmap pm(QSize(48, 48) * dpr);
     pm.setDevicePixelRatio(dpr);
@@ -74,7 +74,7 @@ QPixmap DrawnIcon(int icon) {
     p.setRenderHint(QPainter::Antialiasing);
     QColor fill;
     QString mark;
-    if (icon == mbiWarning) {
+    if (icon == TMsgBoxIcon::Warning) {
         QPainterPath tri;
         tri.moveTo(24, 3);
         tri.lineTo(46, 44);
@@ -87,9 +87,9 @@ QPixmap DrawnIcon(int icon) {
         fill = QColor(0x30, 0x20, 0x00);
     } else {
         p.setPen(Qt::NoPen);
-        p.setBrush(icon == mbiQuestion ? QColor(0x2f, 0x6f, 0xc8) : QColor(0x1f, 0x93, 0x6b));
+        p.setBrush(icon == TMsgBoxIcon::Question ? QColor(0x2f, 0x6f, 0xc8) : QColor(0x1f, 0x93, 0x6b));
         p.drawEllipse(QRectF(2, 2, 44, 44));
-        mark = icon == mbiQuestion ? QStringLiteral("?") : QStringLiteral("i");
+        mark = icon == TMsgBoxIcon::Question ? QStringLiteral("?") : QStringLiteral("i");
         fill = Qt::white;
     }
     QFont f = p.font();
@@ -97,12 +97,12 @@ QPixmap DrawnIcon(int icon) {
     f.setPixelSize(30);
     p.setFont(f);
     p.setPen(fill);
-    QRectF r(0, icon == mbiWarning ? 8 : 0, 48, icon == mbiWarning ? 38 : 48);
+    QRectF r(0, icon == TMsgBoxIcon::Warning ? 8 : 0, 48, icon == TMsgBoxIcon::Warning ? 38 : 48);
     p.drawText(r, Qt::AlignCenter, mark);
     return pm;
 }
 
-QPixmap LoadIcon(int icon) {
+QPixmap LoadIcon(TMsgBoxIcon icon) {
     const QString name = MsgBoxIconFile(icon);
     if (name.isEmpty()) return {};
     const QString path = QString::fromStdString(vx::ProgramFilePath(name.toStdString()));
@@ -124,16 +124,16 @@ TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler) {
 
 const TMsgBoxHandler& MsgBoxHandler() { return Handler(); }
 
-QString MsgBoxIconFile(int Icon) {
+QString MsgBoxIconFile(TMsgBoxIcon Icon) {
     switch (Icon) {
-    case mbiQuestion: return QStringLiteral("Icon/Question48.ico");
-    case mbiInformation: return QStringLiteral("Icon/Information48.ico");
-    case mbiWarning: return QStringLiteral("Icon/Warnning48.ico");
+    case TMsgBoxIcon::Question: return QStringLiteral("Icon/Question48.ico");
+    case TMsgBoxIcon::Information: return QStringLiteral("Icon/Information48.ico");
+    case TMsgBoxIcon::Warning: return QStringLiteral("Icon/Warnning48.ico");
     default: return {};
     }
 }
 
-TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons,
+TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
                      bool ShowCheckBox, bool Animate, int Interval, int Step, QWidget* owner) {
     if (const TMsgBoxHandler& handler = MsgBoxHandler()) {
         // Answered without building a window (back ends are tested without one).
@@ -149,7 +149,7 @@ TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, int Icon, int 
     return TMsgBoxResult{box.Result, box.CheckBoxAlwayShow->isChecked()};
 }
 
-void MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons, bool ShowCheckBox,
+void MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons, bool ShowCheckBox,
             bool Animate, int Interval, int Step, TMsgBoxResult& Result, QWidget* owner) {
     Result = MsgBox(Caption, Text, Icon, Buttons, ShowCheckBox, Animate, Interval, Step, owner);
 }
@@ -220,14 +220,14 @@ TFormConfirmWithCheckBox::TFormConfirmWithCheckBox(QWidget* owner) : TFormAlphaS
     top->addWidget(PanelBottom);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
-        ButtonClick(Buttons == mbbYesNo ? mrYes : mrOk);
+        ButtonClick(Buttons == TMsgBoxButtons::YesNo ? mrYes : mrOk);
     });
     connect(BitBtn2, &QPushButton::clicked, this, [this] {
         switch (Buttons) {
-        case mbbYes: ButtonClick(mrYes); break;
-        case mbbNo:
-        case mbbYesNo: ButtonClick(mrNo); break;
-        case mbbOK: ButtonClick(mrOk); break;
+        case TMsgBoxButtons::Yes: ButtonClick(mrYes); break;
+        case TMsgBoxButtons::No:
+        case TMsgBoxButtons::YesNo: ButtonClick(mrNo); break;
+        case TMsgBoxButtons::OK: ButtonClick(mrOk); break;
         default: ButtonClick(mrCancel); break;
         }
     });
@@ -235,8 +235,8 @@ TFormConfirmWithCheckBox::TFormConfirmWithCheckBox(QWidget* owner) : TFormAlphaS
     XPMenu1->SetActive(true);
 }
 
-void TFormConfirmWithCheckBox::SetInfo(const QString& Caption_, const QString& Text_, int Icon_,
-                                       int Buttons_, bool ShowCheckBox_) {
+void TFormConfirmWithCheckBox::SetInfo(const QString& Caption_, const QString& Text_, TMsgBoxIcon Icon_,
+                                       TMsgBoxButtons Buttons_, bool ShowCheckBox_) {
     Caption = Caption_;
     Text = Text_;
     Icon = Icon_;
@@ -270,23 +270,23 @@ void TFormConfirmWithCheckBox::ApplyInfo() {
     Image->setPixmap(LoadIcon(Icon));
 
     switch (Buttons) {
-    case mbbYesNo:
+    case TMsgBoxButtons::YesNo:
         BitBtn1->setText(QStringLiteral("Yes"));
         BitBtn2->setText(QStringLiteral("No"));
         break;
-    case mbbOKCancel:
+    case TMsgBoxButtons::OKCancel:
         BitBtn1->setText(QStringLiteral("OK"));
         BitBtn2->setText(QStringLiteral("Cancel"));
         break;
-    case mbbYes: BitBtn2->setText(QStringLiteral("Yes")); break;
-    case mbbNo: BitBtn2->setText(QStringLiteral("No")); break;
-    case mbbOK: BitBtn2->setText(QStringLiteral("OK")); break;
-    case mbbCancel: BitBtn2->setText(QStringLiteral("Cancel")); break;
+    case TMsgBoxButtons::Yes: BitBtn2->setText(QStringLiteral("Yes")); break;
+    case TMsgBoxButtons::No: BitBtn2->setText(QStringLiteral("No")); break;
+    case TMsgBoxButtons::OK: BitBtn2->setText(QStringLiteral("OK")); break;
+    case TMsgBoxButtons::Cancel: BitBtn2->setText(QStringLiteral("Cancel")); break;
     default: break;
     }
-    const bool two = Buttons == mbbYesNo || Buttons == mbbOKCancel;
+    const bool two = Buttons == TMsgBoxButtons::YesNo || Buttons == TMsgBoxButtons::OKCancel;
     BitBtn1->setVisible(two);
-    BitBtn2->setVisible(Buttons >= mbbYes && Buttons <= mbbOKCancel);
+    BitBtn2->setVisible(Buttons >= TMsgBoxButtons::Yes && Buttons <= TMsgBoxButtons::OKCancel);
     // With one button, Enter presses it.
     BitBtn2->setDefault(!two);
 

@@ -21,17 +21,11 @@ class QFrame;
 class QWidget;
 
 // Icon kinds.
-inline constexpr int mbiQuestion = 0;
-inline constexpr int mbiInformation = 1;
-inline constexpr int mbiWarning = 2;
+// None shows no picture.
+enum class TMsgBoxIcon { None = -1, Question = 0, Information = 1, Warning = 2 };
 
 // Button sets.
-inline constexpr int mbbYes = 0;
-inline constexpr int mbbNo = 1;
-inline constexpr int mbbYesNo = 2;
-inline constexpr int mbbOK = 3;
-inline constexpr int mbbCancel = 4;
-inline constexpr int mbbOKCancel = 5;
+enum class TMsgBoxButtons { Yes = 0, No = 1, YesNo = 2, OK = 3, Cancel = 4, OKCancel = 5 };
 
 // Modal results (0: closed without a button, by Esc or the title bar).
 inline constexpr int mrNone = 0;
@@ -49,8 +43,8 @@ struct TMsgBoxResult {
 struct TMsgBoxRequest {
     QString Caption;
     QString Text;
-    int Icon = mbiQuestion;
-    int Buttons = mbbOK;
+    TMsgBoxIcon Icon = TMsgBoxIcon::Question;
+    TMsgBoxButtons Buttons = TMsgBoxButtons::OK;
     bool ShowCheckBox = false;
     bool Animate = false;
     int Interval = 30;
@@ -66,20 +60,20 @@ const TMsgBoxHandler& MsgBoxHandler();
 
 // Shows the box modally and returns the pressed button and the check box's state. The box is
 // owned by `owner`, or by the active window when `owner` is null.
-TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons,
+TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
                      bool ShowCheckBox = false, bool Animate = false, int Interval = 30,
                      int Step = 30, QWidget* owner = nullptr);
 // The same with the result as the last parameter.
-void MsgBox(const QString& Caption, const QString& Text, int Icon, int Buttons, bool ShowCheckBox,
+void MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons, bool ShowCheckBox,
             bool Animate, int Interval, int Step, TMsgBoxResult& Result, QWidget* owner = nullptr);
 
 // The file names of the icon kinds inside the program's files ("Icon/Question48.ico", ...);
 // empty for other kinds.
-QString MsgBoxIconFile(int Icon);
+QString MsgBoxIconFile(TMsgBoxIcon Icon);
 
 // The box itself, for callers that keep it while it is open (quit, close, stop, edit ...):
 //   TFormConfirmWithCheckBox box(this);
-//   box.SetInfo("Q", "Quit?", mbiQuestion, mbbYesNo, true);
+//   box.SetInfo("Q", "Quit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true);
 //   box.InitAlphaShow(true, 30, 30);
 //   box.exec();  // answered by the seam's handler when one is installed
 //   if (box.Result == mrYes) ... box.CheckBoxAlwayShow->isChecked() ...
@@ -90,15 +84,15 @@ class TFormConfirmWithCheckBox : public TFormAlphaShow {
 public:
     explicit TFormConfirmWithCheckBox(QWidget* owner = nullptr);
 
-    void SetInfo(const QString& Caption, const QString& Text, int Icon, int Buttons,
+    void SetInfo(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
                  bool ShowCheckBox);
     // Shows the box modally (or asks the installed handler); returns Result.
     int exec() override;
 
     QString Caption;
     QString Text;
-    int Icon = mbiQuestion;
-    int Buttons = mbbOK;
+    TMsgBoxIcon Icon = TMsgBoxIcon::Question;
+    TMsgBoxButtons Buttons = TMsgBoxButtons::OK;
     bool ShowCheckBox = false;
     int Result = mrNone;  // 0 until a button sets it
 

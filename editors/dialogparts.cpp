@@ -55,7 +55,7 @@ void SetEditEnabled(QWidget* edit, bool enabled) {
 }
 
 void Warn(const QString& text, QWidget* owner, QWidget* focus) {
-    MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, owner);
+    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, owner);
     if (focus) focus->setFocus();
 }
 

@@ -156,18 +156,18 @@ void TFormCreateDBF::SelectRow(int row) {
 // ---- Questions and messages ----
 
 bool TFormCreateDBF::Ask(const QString& text) {
-    return MsgBox(QString(), text, mbiQuestion, mbbYesNo, false, false, 30, 30, this).ModalResult == mrYes;
+    return MsgBox(QString(), text, TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false, 30, 30, this).ModalResult == mrYes;
 }
 
-void TFormCreateDBF::Inform(const QString& text, int buttons) {
-    MsgBox(QString(), text, mbiInformation, buttons, false, false, 30, 30, this);
+void TFormCreateDBF::Inform(const QString& text, TMsgBoxButtons buttons) {
+    MsgBox(QString(), text, TMsgBoxIcon::Information, buttons, false, false, 30, 30, this);
 }
 
 // ---- Commands ----
 
 void TFormCreateDBF::BitBtnAddClick() {
     if (RowCount() >= MaxFields) {
-        Inform(QStringLiteral("The Fields Number Could Not Be More Than 254."), mbbOK);
+        Inform(QStringLiteral("The Fields Number Could Not Be More Than 254."), TMsgBoxButtons::OK);
         return;
     }
     TFormAddFieldItem dialog(this);
@@ -182,7 +182,7 @@ void TFormCreateDBF::ModifySelected() {
 
 void TFormCreateDBF::BitBtnModiClick() {
     if (SelectedRow() < 0) {
-        Inform(QStringLiteral("Please Select One Item."), mbbOK);
+        Inform(QStringLiteral("Please Select One Item."), TMsgBoxButtons::OK);
         return;
     }
     ModifySelected();
@@ -195,7 +195,7 @@ void TFormCreateDBF::ListViewFieldsDblClick() {
 void TFormCreateDBF::BitBtnDelClick() {
     const int row = SelectedRow();
     if (row < 0) {
-        Inform(QStringLiteral("Please Select One Item."), mbbOK);
+        Inform(QStringLiteral("Please Select One Item."), TMsgBoxButtons::OK);
         return;
     }
     if (Ask(QStringLiteral("Delete?"))) ListViewFields->removeRow(row);
@@ -208,7 +208,7 @@ void TFormCreateDBF::BitBtnClearClick() {
 void TFormCreateDBF::MoveRow(int delta) {
     const int row = SelectedRow();
     if (row < 0) {
-        Inform(QStringLiteral("Please Select One Item."), mbbOK);
+        Inform(QStringLiteral("Please Select One Item."), TMsgBoxButtons::OK);
         return;
     }
     const int to = row + delta;
@@ -226,7 +226,7 @@ void TFormCreateDBF::BitBtnMoveDownClick() { MoveRow(1); }
 
 void TFormCreateDBF::BitBtnImportFieldStructureClick() {
     if (RowCount() > 0) {
-        Inform(QStringLiteral("Please Clear the Field List First."), mbbYes);
+        Inform(QStringLiteral("Please Clear the Field List First."), TMsgBoxButtons::Yes);
         return;
     }
     const QString name = Host ? Host->OpenFileName(QStringLiteral("DBase File(*.DBF)|*.DBF|All File(*.*)|*.*")) : QString();
@@ -259,7 +259,7 @@ void TFormCreateDBF::BitBtn1Click() {
     if (name.isEmpty()) return;
     name = createtable::WithDefaultExtension(name);
     if (QFileInfo::exists(name) &&
-        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), mbiQuestion, mbbYesNo,
+        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                false, false, 30, 30, this)
                 .ModalResult != mrYes)
         return;

@@ -15,6 +15,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class TXPMenu;
+enum class TMsgBoxButtons;
 
 // What the dialog asks of the main window.
 class TCreateTableHost {
@@ -74,7 +75,7 @@ public:
 
 private:
     bool Ask(const QString& text);
-    void Inform(const QString& text, int buttons);
+    void Inform(const QString& text, TMsgBoxButtons buttons);
     void MoveRow(int delta);
     void ModifySelected();
 

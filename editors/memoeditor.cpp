@@ -156,8 +156,8 @@ bool TFormMemoEditor::ImportFile(const QString& path) {
         ok = file.error() == QFileDevice::NoError;
     }
     if (!ok) {
-        MsgBox(QString(), QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()), mbiWarning,
-               mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()), TMsgBoxIcon::Warning,
+               TMsgBoxButtons::OK, false, false, 30, 30, this);
         return false;
     }
     const QStringList lines = memoimport::SplitLines(BytesToText(std::string_view(bytes.constData(), bytes.size())));

@@ -309,7 +309,7 @@ bool TFormRecord::ConvertInputs(const std::vector<int>& fields, std::vector<TFie
         if (r.Field.Kind == TInputKind::ReadOnly || !r.Field.Enabled) continue;
         TFieldWrite w;
         if (const std::optional<QString> refused = recedit::ConvertInput(r.Field, CurrentInput(i), w)) {
-            MsgBox(QString(), *refused, mbiWarning, mbbOK, false, false, 30, 30, this);
+            MsgBox(QString(), *refused, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
             FieldArea->ensureWidgetVisible(r.Input, 0, AreaMargin);
             r.Input->setFocus();
             return false;
@@ -320,12 +320,12 @@ bool TFormRecord::ConvertInputs(const std::vector<int>& fields, std::vector<TFie
 }
 
 bool TFormRecord::ReportFailure(const QString& text) {
-    MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this);
+    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
     return false;
 }
 
 void TFormRecord::ShowSucceed(const QString& text) {
-    MsgBox(QStringLiteral("Ok"), text, mbiInformation, mbbOK, false, false, 30, 30, this);
+    MsgBox(QStringLiteral("Ok"), text, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
 }
 
 bool TFormRecord::BitBtn3Click() { return WriteInputs(); }

@@ -62,7 +62,7 @@ void TExportThread::ReportProgress(int kind, size_t current, size_t total) {
     });
 }
 
-void TExportThread::Message(const QString& caption, const QString& text, int icon) {
+void TExportThread::Message(const QString& caption, const QString& text, TMsgBoxIcon icon) {
     Synchronize([&] {
         if (FForm) FForm->ExportMessage(caption, text, icon);
     });
@@ -76,7 +76,7 @@ void TExportThread::Execute() {
     if (!failure.empty()) {
         try {
             ReportProgress(pkFailed, 0, Written);
-            Message(QStringLiteral("Error"), QString::fromStdString(failure), mbiWarning);
+            Message(QStringLiteral("Error"), QString::fromStdString(failure), TMsgBoxIcon::Warning);
         } catch (...) {
         }
     }
@@ -92,7 +92,7 @@ void TExportThread::Export() {
     if (FFileType >= OutputKindCount) return;  // the symbolic-link slot writes nothing
     const TOutputKind kind = TOutputKind(FFileType);
     if (IsTableKind(kind) && FColumns.empty()) {
-        Message(QStringLiteral("Error"), QStringLiteral("NO Column"), mbiInformation);
+        Message(QStringLiteral("Error"), QStringLiteral("NO Column"), TMsgBoxIcon::Information);
         return;
     }
     TRowSource rows;
@@ -110,9 +110,9 @@ void TExportThread::Export() {
     Written = r.Written;
     if (r.Stopped) {
         ReportProgress(pkStopped, 0, r.Written);
-        Message(QStringLiteral("ok"), StoppedText(r.Written, FFileName), mbiInformation);
+        Message(QStringLiteral("ok"), StoppedText(r.Written, FFileName), TMsgBoxIcon::Information);
     } else {
         ReportProgress(pkDone, 0, r.Written);
-        Message(QStringLiteral("ok"), r.Capped ? CappedText(FFileName) : ExportedText(FFileName), mbiInformation);
+        Message(QStringLiteral("ok"), r.Capped ? CappedText(FFileName) : ExportedText(FFileName), TMsgBoxIcon::Information);
     }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 class TDBF;
+enum class TMsgBoxIcon;
 
 // What the worker asks of its dialog, always on the user-interface thread.
 class TExportView {
@@ -25,7 +26,7 @@ public:
     // done with Total rows; kind 3: stopped after Total rows; kind 4: failed. The output file
     // name goes with kinds 2 and 3.
     virtual void ExportProgress(int kind, size_t current, size_t total, const std::string& fileName) = 0;
-    virtual void ExportMessage(const QString& caption, const QString& text, int icon) = 0;
+    virtual void ExportMessage(const QString& caption, const QString& text, TMsgBoxIcon icon) = 0;
 };
 
 class TExportThread : public TWorkerThread {
@@ -71,7 +72,7 @@ protected:
 
 private:
     void Export();
-    void Message(const QString& caption, const QString& text, int icon);
+    void Message(const QString& caption, const QString& text, TMsgBoxIcon icon);
 
     TDBF* Table;
     const TDataList* List;

@@ -364,7 +364,7 @@ void TFormExportPreview::BitBtn5Click() {
     if (Exporting || (Worker && Worker->Running())) return;
     int type = cbTypeList->currentIndex();
     if (type < 0) {
-        MsgBox(QString(), QStringLiteral("Please Select File Type!"), mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), QStringLiteral("Please Select File Type!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         cbTypeList->setFocus();
         return;
     }
@@ -387,11 +387,11 @@ void TFormExportPreview::BitBtn5Click() {
     }
     if (Context.Table && OverwritesOpenTable(*Context.Table, file, TOutputKind(type))) {
         MsgBox(QStringLiteral("Warnning"), QStringLiteral("Can not overwrite the file which had been opened!"),
-               mbiWarning, mbbOK, false, false, 30, 30, this);
+               TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
     if (QFileInfo::exists(PathText(file)) &&
-        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), mbiQuestion, mbbYesNo,
+        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                false, false, 30, 30, this)
                 .ModalResult != mrYes)
         return;
@@ -408,12 +408,12 @@ void TFormExportPreview::BitBtn5Click() {
         from = NumberEdit1->Value();
         to = NumberEdit2->Value();
         if (from < 1 || to < 1 || from > count || to > count) {
-            MsgBox(QString(), QStringLiteral("From..To..Error!"), mbiWarning, mbbOK, false, false, 30, 30, this);
+            MsgBox(QString(), QStringLiteral("From..To..Error!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
             NumberEdit1->setFocus();
             return;
         }
         if (from > to) {
-            MsgBox(QString(), QStringLiteral("From..To..Error!"), mbiWarning, mbbOK, false, false, 30, 30, this);
+            MsgBox(QString(), QStringLiteral("From..To..Error!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
             NumberEdit2->setFocus();
             return;
         }
@@ -441,7 +441,7 @@ void TFormExportPreview::BitBtn6Click() {
 }
 
 void TFormExportPreview::StopExportingAsk() {
-    if (MsgBox(QStringLiteral("Information"), QStringLiteral("Some export is doing ,stop it?"), mbiQuestion, mbbYesNo,
+    if (MsgBox(QStringLiteral("Information"), QStringLiteral("Some export is doing ,stop it?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                false, false, 30, 30, this)
             .ModalResult == mrYes)
         StopExporting();
@@ -510,6 +510,6 @@ void TFormExportPreview::ExportProgress(int kind, size_t current, size_t total, 
     }
 }
 
-void TFormExportPreview::ExportMessage(const QString& caption, const QString& text, int icon) {
-    MsgBox(caption, text, icon, mbbOK, false, false, 30, 30, this);
+void TFormExportPreview::ExportMessage(const QString& caption, const QString& text, TMsgBoxIcon icon) {
+    MsgBox(caption, text, icon, TMsgBoxButtons::OK, false, false, 30, 30, this);
 }

@@ -116,7 +116,7 @@ public:
     void BeginExport() override;
     void EndExport() override;
     void ExportProgress(int kind, size_t current, size_t total, const std::string& fileName) override;
-    void ExportMessage(const QString& caption, const QString& text, int icon) override;
+    void ExportMessage(const QString& caption, const QString& text, TMsgBoxIcon icon) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

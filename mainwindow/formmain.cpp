@@ -921,7 +921,7 @@ void TFormMain::EnableTableCommands(bool enabled) {
 
 bool TFormMain::ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate) {
     TFormConfirmWithCheckBox box(this);
-    box.SetInfo(caption, text, mbiQuestion, mbbYesNo, true);
+    box.SetInfo(caption, text, TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true);
     box.InitAlphaShow(animate, 30, 30);
     box.exec();
     if (box.Result != mrYes)

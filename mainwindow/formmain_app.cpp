@@ -20,7 +20,7 @@ void ReportUncaught(const QString& text) {
     }
     reporting = true;
     try {
-        MsgBox(QString(), text, mbiWarning, mbbOK);
+        MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK);
     } catch (...) {
         std::fprintf(stderr, "Vellibrox: %s\n", text.toLocal8Bit().constData());
     }

@@ -61,7 +61,7 @@ TRecordFormHost& TFormMain::RecordFormHost() {
 void TFormMain::M6_EDITClick() {
     if (!RequireWritable()) return;
     if (RecordFormHost().SelectedIndex() < 0) {
-        MsgBox(QStringLiteral("Information"), QStringLiteral("Please select one record first."), mbiInformation, mbbOK,
+        MsgBox(QStringLiteral("Information"), QStringLiteral("Please select one record first."), TMsgBoxIcon::Information, TMsgBoxButtons::OK,
                false, false, 30, 30, this);
         return;
     }

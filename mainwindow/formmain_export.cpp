@@ -72,11 +72,11 @@ void TFormMain::M1_SAVEASClick() {
     if (UpperAscii(file) == UpperAscii(PathBytes(FileName)) ||
         (CurDBF->Active && OverwritesOpenTable(*CurDBF, file, TOutputKind(index - 1)))) {
         MsgBox(QStringLiteral("Warnning"), QStringLiteral("Can not overwrite the file which had been opened!"),
-               mbiWarning, mbbOK, false, false, 30, 30, this);
+               TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
     if (vx::FileExists(file) &&
-        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), mbiQuestion, mbbYesNo,
+        MsgBox(QStringLiteral("Confirm"), QStringLiteral("File already exist! Overwrite?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                false, false, 30, 30, this)
                 .ModalResult != mrYes)
         return;
@@ -117,9 +117,9 @@ void TFormMain::OnSAStop(const std::string& fileName) {
     const TSaveAsThread::TOutcome outcome = SaveAsThread ? SaveAsThread->Outcome() : TSaveAsThread::soNothing;
     const QString message = SaveAsThread ? QString::fromLocal8Bit(SaveAsThread->Message().c_str()) : QString();
     if (outcome == TSaveAsThread::soFailed)
-        MsgBox(QStringLiteral("Error"), message, mbiWarning, mbbOK, false, false, 30, 30, form);
+        MsgBox(QStringLiteral("Error"), message, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, form);
     else if (outcome == TSaveAsThread::soCapped)
-        MsgBox(QStringLiteral("Information"), message, mbiInformation, mbbOK, false, false, 30, 30, form);
+        MsgBox(QStringLiteral("Information"), message, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, form);
     if (closeWhenDone) form->done(QDialog::Accepted);
     // Only an output that was written opens.
     if (openWhenDone && (outcome == TSaveAsThread::soDone || outcome == TSaveAsThread::soCapped) &&

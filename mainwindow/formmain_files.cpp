@@ -160,7 +160,7 @@ void TFormMain::UpdateReOpenMenu() {
 
 void TFormMain::OpenRecent(const QString& path, vx::TRecentOrigin origin) {
     if (!QFileInfo::exists(path)) {
-        MsgBox(QString(), vx::RecentMissingText(path, origin), mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), vx::RecentMissingText(path, origin), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         DelFromOldFiles(path);
         return;
     }
@@ -168,7 +168,7 @@ void TFormMain::OpenRecent(const QString& path, vx::TRecentOrigin origin) {
 }
 
 void TFormMain::MenuItemClickClear() {
-    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Clear recent files list?"), mbiQuestion, mbbYesNo, false,
+    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Clear recent files list?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false,
                              false, 30, 30, this);
     if (r.ModalResult != mrYes)
         return;
@@ -193,7 +193,7 @@ void TFormMain::ShellOpenOrTell(const std::string& target, const QString& what) 
     const QString text = what + QLatin1Char('\n') + QFile::decodeName(QByteArray::fromStdString(target));
     auto opener = std::make_shared<vx::TShellOpen>(target);
     if (opener->Poll() == vx::TShellOpen::Failed) {
-        MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
     // The desktop's handler takes a moment to give up, and while it shows the page it may not
@@ -211,7 +211,7 @@ void TFormMain::ShellOpenOrTell(const std::string& target, const QString& what) 
         watch->stop();
         watch->deleteLater();
         if (state == vx::TShellOpen::Failed)
-            MsgBox(QString(), message, mbiWarning, mbbOK, false, false, 30, 30, form);
+            MsgBox(QString(), message, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, form);
     });
     watch->start();
 }
@@ -254,7 +254,7 @@ void TFormMain::DropFiles(const QList<QUrl>& urls) {
         FileName = choice.Path;
         Open(choice.Path);
     } else {
-        MsgBox(QString(), QStringLiteral("Not DBF Files!"), mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), QStringLiteral("Not DBF Files!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
     }
 }
 

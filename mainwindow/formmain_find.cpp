@@ -51,8 +51,8 @@ private:
     TFormMain* Form;
 };
 
-void Inform(QWidget* owner, const QString& text, int icon) {
-    MsgBox(QString(), text, icon, mbbOK, false, false, 30, 30, owner);
+void Inform(QWidget* owner, const QString& text, TMsgBoxIcon icon) {
+    MsgBox(QString(), text, icon, TMsgBoxButtons::OK, false, false, 30, 30, owner);
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ QStringList TFormMain::ColumnCaptions() const {
 
 bool TFormMain::RequireIdle() {
     if (!IsWorking()) return true;
-    Inform(this, QStringLiteral("Some work is doing..."), mbiInformation);
+    Inform(this, QStringLiteral("Some work is doing..."), TMsgBoxIcon::Information);
     return false;
 }
 
@@ -123,7 +123,7 @@ void TFormMain::Find() {
     if (FindOptions.Direction != 0 && FindOptions.StartRow >= count) FindOptions.StartRow = count - 1;
     const ptrdiff_t found = FindRow(*list, FindOptions);
     if (found < 0) {
-        Inform(this, QStringLiteral("Search string not found!"), mbiWarning);
+        Inform(this, QStringLiteral("Search string not found!"), TMsgBoxIcon::Warning);
         return;
     }
     const int i = static_cast<int>(found);
@@ -146,10 +146,10 @@ void TFormMain::Replace() {
     const TReplaceResult r = ReplaceInRows(*CurDBF, *Rows, FindOptions);
     ListModel->Refresh();
     if (!r.Error.empty()) {
-        Inform(this, FailureMessage(r.Error), mbiWarning);
+        Inform(this, FailureMessage(r.Error), TMsgBoxIcon::Warning);
         return;
     }
-    Inform(this, QString::number(r.Count) + QStringLiteral(" Low(s) affected."), mbiInformation);
+    Inform(this, QString::number(r.Count) + QStringLiteral(" Low(s) affected."), TMsgBoxIcon::Information);
     if (r.Count > 0) ListViewGoToRec(r.FirstPosition);
 }
 
@@ -161,7 +161,7 @@ void TFormMain::TB_QUICKFINDClick() {
     QString bad;
     const std::optional<std::string> bytes = TryTextToBytes(text, &bad);
     if (!bytes) {
-        Inform(this, CannotHoldMessage(bad), mbiWarning);
+        Inform(this, CannotHoldMessage(bad), TMsgBoxIcon::Warning);
         return;
     }
     vx::AddToFindHistory(*bytes);

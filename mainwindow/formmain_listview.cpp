@@ -112,7 +112,7 @@ void TFormMain::ApplyViewMemo() {
 }
 
 void TFormMain::ShowLoadingBox() {
-    MsgBox(QString(), QStringLiteral("Loading... Please wait."), mbiInformation, mbbOK, false, false, 30, 30, this);
+    MsgBox(QString(), QStringLiteral("Loading... Please wait."), TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
 }
 
 bool TFormMain::RequireWritable() {
@@ -123,12 +123,12 @@ bool TFormMain::RequireWritable() {
         return false;
     }
     if (IsWorking()) {
-        MsgBox(QString(), QStringLiteral("Some work is doing..."), mbiInformation, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), QStringLiteral("Some work is doing..."), TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return false;
     }
     if (CurDBF->GetReadOnly()) {
         MsgBox(QStringLiteral("Information"),
-               QStringLiteral("The table is open read-only, so it cannot be changed."), mbiWarning, mbbOK,
+               QStringLiteral("The table is open read-only, so it cannot be changed."), TMsgBoxIcon::Warning, TMsgBoxButtons::OK,
                false, false, 30, 30, this);
         return false;
     }

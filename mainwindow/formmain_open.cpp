@@ -73,7 +73,7 @@ public:
         // Shown once the loader has ended, so the worker never waits on an open message box.
         QString t = QString::fromLocal8Bit(text.c_str());
         QMetaObject::invokeMethod(
-            Form, [form = Form, t] { MsgBox(QString(), t, mbiWarning, mbbOK, false, false, 30, 30, form); },
+            Form, [form = Form, t] { MsgBox(QString(), t, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, form); },
             Qt::QueuedConnection);
     }
 
@@ -81,7 +81,7 @@ public:
     void ShowImportError(const std::string& text) override {
         QString t = QString::fromLocal8Bit(text.c_str());
         QMetaObject::invokeMethod(
-            Form, [t] { MsgBox(QStringLiteral("Error"), t, -1, mbbOK, false, false, 30, 30, nullptr); },
+            Form, [t] { MsgBox(QStringLiteral("Error"), t, TMsgBoxIcon::None, TMsgBoxButtons::OK, false, false, 30, 30, nullptr); },
             Qt::QueuedConnection);
     }
 
@@ -117,7 +117,7 @@ void TFormMain::Open(const QString& name) {
         QString text = ErrorText(e);
         dbf.reset();
         CloseDocument(false);
-        MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
     CurDBF = std::move(dbf);
@@ -155,7 +155,7 @@ void TFormMain::Open(const QString& name) {
     } catch (const std::exception& e) {
         QString text = ErrorText(e);
         CloseDocument(true);
-        MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
 
@@ -182,7 +182,7 @@ void TFormMain::ShowOpenNotice() {
     if (text.isEmpty()) return;
     // Over the window with its table, while the rows load.
     QMetaObject::invokeMethod(
-        this, [this, text] { MsgBox(QString(), text, mbiInformation, mbbOK, false, false, 30, 30, this); },
+        this, [this, text] { MsgBox(QString(), text, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this); },
         Qt::QueuedConnection);
 }
 
@@ -320,7 +320,7 @@ void TFormMain::StopWork() {
 void TFormMain::StopWorkAsk() {
     if (!IsWorking())
         return;
-    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Some work is doing,stop it?"), mbiQuestion, mbbYesNo,
+    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Some work is doing,stop it?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                              false, false, 30, 30, this);
     if (r.ModalResult == mrYes)
         StopWork();
@@ -443,7 +443,7 @@ void CopyThroughMemo(QPlainTextEdit* memo, const QString& text, QWidget* owner) 
     memo->selectAll();
     memo->copy();
     memo->clear();
-    MsgBox(QStringLiteral("OK"), QStringLiteral("Copy to clipboard completed"), mbiInformation, mbbOK, false, false,
+    MsgBox(QStringLiteral("OK"), QStringLiteral("Copy to clipboard completed"), TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false,
            30, 30, owner);
 }
 

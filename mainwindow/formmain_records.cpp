@@ -127,11 +127,11 @@ QString WhyNotPastedBack(TDBF& dbf, const recordclip::TClipData& clip) {
 }
 
 bool Ask(TFormMain& form, const QString& text) {
-    return MsgBox(QString(), text, mbiQuestion, mbbYesNo, false, false, 30, 30, &form).ModalResult == mrYes;
+    return MsgBox(QString(), text, TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false, 30, 30, &form).ModalResult == mrYes;
 }
 
 void Warn(TFormMain& form, const QString& text) {
-    MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, &form);
+    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, &form);
 }
 
 }  // namespace
@@ -250,7 +250,7 @@ void ToggleMarkView(TFormMain& form, bool hide) {
         return;
     }
     if (form.IsWorking()) {
-        MsgBox(QString(), QStringLiteral("Some work is doing..."), mbiInformation, mbbOK, false, false, 30, 30, &form);
+        MsgBox(QString(), QStringLiteral("Some work is doing..."), TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, &form);
         return;
     }
     if (!form.CurDBF || !form.Rows)
@@ -365,7 +365,7 @@ void TFormMain::M6_APPENDFClick() {
         return;
     }
     if (IsWorking()) {
-        MsgBox(QString(), QStringLiteral("Some work is doing..."), mbiInformation, mbbOK, false, false, 30, 30, this);
+        MsgBox(QString(), QStringLiteral("Some work is doing..."), TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return;
     }
     if (!CurDBF || ListModel->columnCount() < 1)

@@ -34,7 +34,7 @@ QString DialogFilter(const QString& filter) {
 }
 
 void Warn(QWidget* owner, const QString& text) {
-    MsgBox(QString(), text, mbiWarning, mbbOK, false, false, 30, 30, owner);
+    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, owner);
 }
 
 // What the create-table dialog asks of the window.

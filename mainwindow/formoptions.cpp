@@ -169,7 +169,7 @@ void TFormEditSpeedName::BitBtn1Click() {
     if (name.isEmpty()) problem = QStringLiteral("Speed setting name not allow null value!");
     else if (name == SpeedSettingNew) problem = QStringLiteral("Speed setting name not allow \"------\"!");
     if (!problem.isEmpty()) {
-        MsgBox(QStringLiteral("Error"), problem, mbiWarning, mbbOK, false, false, 30, 30, this);
+        MsgBox(QStringLiteral("Error"), problem, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         EditSSName->setFocus();
         return;
     }
@@ -425,7 +425,7 @@ bool TFormOptions::CheckFontSize(int32_t& size) {
     if (first != last && *first == '+') ++first;
     auto r = std::from_chars(first, last, size);
     if (first != last && r.ec == std::errc() && r.ptr == last && size >= 1 && size <= 999) return true;
-    MsgBox(QString(), QStringLiteral("Listview font size must be a whole number from 1 to 999!"), mbiWarning, mbbOK,
+    MsgBox(QString(), QStringLiteral("Listview font size must be a whole number from 1 to 999!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK,
            false, false, 30, 30, this);
     PageControl->setCurrentIndex(0);
     cbLvFontSize->setFocus();
@@ -455,7 +455,7 @@ void TFormOptions::ButtonFontSizeClick() {
 }
 
 void TFormOptions::BtnDefaultClick() {
-    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Set to default value?"), mbiQuestion, mbbYesNo, false, false,
+    TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Set to default value?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false,
                              30, 30, this);
     if (r.ModalResult != mrYes) return;
     TOption defaults;

@@ -212,7 +212,7 @@ int ExportShots(TFormMain& form, const QString& out, const std::string& folder) 
     Settle(300);
     std::filesystem::remove(folder + "/customers.html");
     const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgBoxRequest& r) {
-        return TMsgBoxResult{r.Buttons == mbbYesNo ? mrYes : mrOk, false};
+        return TMsgBoxResult{r.Buttons == TMsgBoxButtons::YesNo ? mrYes : mrOk, false};
     });
     int failures = 0;
     QTimer::singleShot(500, [&] {
@@ -297,7 +297,7 @@ int main(int argc, char** argv) {
         options.close();
 
         GrabModal(out + "/question-checkbox.png");
-        MsgBox(QString(), QStringLiteral("Quit?"), mbiQuestion, mbbYesNo, true, false, 30, 30);
+        MsgBox(QString(), QStringLiteral("Quit?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true, false, 30, 30);
 
         if (argc > 2) {
             form.Open(QString::fromLocal8Bit(argv[2]));

@@ -39,7 +39,7 @@ qreal WidestWrappedLine(const QLabel* label) {
 
 // A box set up and shown without fading.
 struct TShownBox : TFormConfirmWithCheckBox {
-    TShownBox(const QString& text, int icon, int buttons, bool checkBox) {
+    TShownBox(const QString& text, TMsgBoxIcon icon, TMsgBoxButtons buttons, bool checkBox) {
         SetInfo("C", text, icon, buttons, checkBox);
         InitAlphaShow(false, 30, 30);
         show();
@@ -50,14 +50,14 @@ struct TShownBox : TFormConfirmWithCheckBox {
 TEST(MsgBoxButtons, EverySetShowsItsButtonsAndReturnsTheirResults) {
     App();
     ProgramFilesHere files;
-    const std::tuple<int, const char*, const char*, int, int> cases[] = {
-        {mbbYes, nullptr, "Yes", 0, mrYes},           {mbbNo, nullptr, "No", 0, mrNo},
-        {mbbYesNo, "Yes", "No", mrYes, mrNo},         {mbbOK, nullptr, "OK", 0, mrOk},
-        {mbbCancel, nullptr, "Cancel", 0, mrCancel},  {mbbOKCancel, "OK", "Cancel", mrOk, mrCancel}};
+    const std::tuple<TMsgBoxButtons, const char*, const char*, int, int> cases[] = {
+        {TMsgBoxButtons::Yes, nullptr, "Yes", 0, mrYes},           {TMsgBoxButtons::No, nullptr, "No", 0, mrNo},
+        {TMsgBoxButtons::YesNo, "Yes", "No", mrYes, mrNo},         {TMsgBoxButtons::OK, nullptr, "OK", 0, mrOk},
+        {TMsgBoxButtons::Cancel, nullptr, "Cancel", 0, mrCancel},  {TMsgBoxButtons::OKCancel, "OK", "Cancel", mrOk, mrCancel}};
     for (auto [buttons, left, right, leftResult, rightResult] : cases) {
         for (int side = left ? 0 : 1; side < 2; ++side) {
             SCOPED_TRACE(right);
-            TShownBox box("Text", mbiQuestion, buttons, false);
+            TShownBox box("Text", TMsgBoxIcon::Question, buttons, false);
             EXPECT_EQ(box.BitBtn1->isVisible() ? box.BitBtn1->text() : QString(), QString::fromLatin1(left));
             EXPECT_EQ(box.BitBtn2->text(), QString::fromLatin1(right));
             EXPECT_EQ(box.Result, mrNone);
@@ -81,7 +81,7 @@ TEST(MsgBoxButtons, ModalBoxReturnsButtonAndCheckBoxState) {
             (yes ? box->BitBtn1 : box->BitBtn2)->click();
         });
         TMsgBoxResult out{99, !yes};
-        MsgBox("Q", "Quit?", mbiQuestion, mbbYesNo, true, false, 30, 30, out);
+        MsgBox("Q", "Quit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true, false, 30, 30, out);
         EXPECT_EQ(out.ModalResult, yes ? mrYes : mrNo);
         EXPECT_EQ(out.Checked, yes);
     }
@@ -91,10 +91,10 @@ TEST(MsgBoxKeys, EscGivesZeroAndEnterPressesTheDefaultButton) {
     App();
     ProgramFilesHere files;
     // Enter on the check box presses the default button; a single button is the default one.
-    for (auto [buttons, checkBox, key, result] : {std::tuple{mbbOKCancel, false, Qt::Key_Escape, mrNone},
-                                                  {mbbYesNo, true, Qt::Key_Return, mrYes},
-                                                  {mbbCancel, false, Qt::Key_Enter, mrCancel}}) {
-        TShownBox box("Key", mbiQuestion, buttons, checkBox);
+    for (auto [buttons, checkBox, key, result] : {std::tuple{TMsgBoxButtons::OKCancel, false, Qt::Key_Escape, mrNone},
+                                                  {TMsgBoxButtons::YesNo, true, Qt::Key_Return, mrYes},
+                                                  {TMsgBoxButtons::Cancel, false, Qt::Key_Enter, mrCancel}}) {
+        TShownBox box("Key", TMsgBoxIcon::Question, buttons, checkBox);
         if (checkBox) box.CheckBoxAlwayShow->setFocus();
         Key(&box, key);
         EXPECT_FALSE(box.isVisible());
@@ -106,7 +106,7 @@ TEST(MsgBoxFade, FadesInThenEscFadesOutWithResultZero) {
     App();
     ProgramFilesHere files;
     TFormConfirmWithCheckBox box;
-    box.SetInfo("Q", "Quit?", mbiQuestion, mbbYesNo, true);
+    box.SetInfo("Q", "Quit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true);
     box.InitAlphaShow(true, 5, 30);
     EXPECT_EQ(box.Alpha(), 0);
     box.show();
@@ -133,12 +133,12 @@ TEST(MsgBoxLayout, TextIconCheckBoxAndButtonsFitWithoutOverlapping) {
     QString wide;
     while (metrics.horizontalAdvance(wide + QLatin1Char('m')) <= 400) wide += QLatin1Char('m');
     const QString path = "/home/user/tables/" + QString(300, QLatin1Char('x')) + "/orders.dbf";
-    const std::tuple<QString, int, int, bool> cases[] = {
-        {"Quit?", mbiQuestion, mbbYesNo, true},
-        {"Remove the selected records?", mbiQuestion, mbbYesNo, true},
-        {"File[" + path + "] not exist!", mbiQuestion, mbbYesNo, true},
-        {"a\n" + wide + "\nb", mbiInformation, mbbOK, false},
-        {"Not DBF Files!", mbiWarning, mbbOK, false}};
+    const std::tuple<QString, TMsgBoxIcon, TMsgBoxButtons, bool> cases[] = {
+        {"Quit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true},
+        {"Remove the selected records?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true},
+        {"File[" + path + "] not exist!", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true},
+        {"a\n" + wide + "\nb", TMsgBoxIcon::Information, TMsgBoxButtons::OK, false},
+        {"Not DBF Files!", TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false}};
     for (const auto& [text, icon, buttons, checkBox] : cases) {
         SCOPED_TRACE(text.toStdString());
         TShownBox box(text, icon, buttons, checkBox);
@@ -166,8 +166,8 @@ TEST(MsgBoxLayout, TextIconCheckBoxAndButtonsFitWithoutOverlapping) {
 
 TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissingOrDamaged) {
     App();
-    EXPECT_EQ(MsgBoxIconFile(mbiWarning), QStringLiteral("Icon/Warnning48.ico"));  // as shipped
-    for (int icon : {mbiQuestion, mbiInformation, mbiWarning}) {
+    EXPECT_EQ(MsgBoxIconFile(TMsgBoxIcon::Warning), QStringLiteral("Icon/Warnning48.ico"));  // as shipped
+    for (TMsgBoxIcon icon : {TMsgBoxIcon::Question, TMsgBoxIcon::Information, TMsgBoxIcon::Warning}) {
         for (int kind : {0, 1, 2}) {  // shipped, missing, damaged
             ProgramFilesHere files;
             if (kind == 0) files.CopyIcons();
@@ -177,7 +177,7 @@ TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissingOrDamaged) {
                 vxtest::WriteAll(file, std::string("\0\0\1\0garbage", 11));
             }
             TFormConfirmWithCheckBox box;
-            box.SetInfo("", "x", icon, mbbOK, false);
+            box.SetInfo("", "x", icon, TMsgBoxButtons::OK, false);
             box.ApplyInfo();
             const QImage shown = box.Image->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
             if (kind == 0) {
@@ -187,7 +187,7 @@ TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissingOrDamaged) {
         }
     }
     TFormConfirmWithCheckBox box;  // another kind has no picture
-    box.SetInfo("", "x", 7, mbbOK, false);
+    box.SetInfo("", "x", TMsgBoxIcon::None, TMsgBoxButtons::OK, false);
     box.ApplyInfo();
     EXPECT_TRUE(box.Image->pixmap().isNull());
 }
@@ -199,15 +199,15 @@ TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
         script.Answer(mrYes, true);
         script.DefaultAnswer = TMsgBoxResult{mrOk, true};
         const auto windowsBefore = QApplication::topLevelWidgets().size();
-        TMsgBoxResult a = MsgBox("Q", "Quit?", mbiQuestion, mbbYesNo, true, true, 40, 20);
+        TMsgBoxResult a = MsgBox("Q", "Quit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true, true, 40, 20);
         EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);  // no window built
         EXPECT_EQ(std::pair(a.ModalResult, a.Checked), std::pair(int(mrYes), true));
-        TMsgBoxResult c = MsgBox("", "Not DBF Files!", mbiWarning, mbbOK);
+        TMsgBoxResult c = MsgBox("", "Not DBF Files!", TMsgBoxIcon::Warning, TMsgBoxButtons::OK);
         EXPECT_EQ(std::pair(c.ModalResult, c.Checked), std::pair(int(mrOk), false));  // no check box, nothing checked
         // Boxes the caller keeps go through the same seam; a hidden check box is never checked.
         script.Answer(mrYes, true);
         TFormConfirmWithCheckBox box;
-        box.SetInfo("E", "Edit?", mbiQuestion, mbbYesNo, false);
+        box.SetInfo("E", "Edit?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false);
         box.InitAlphaShow(true, 30, 30);
         EXPECT_EQ(box.exec(), mrYes);
         EXPECT_EQ(box.Result, mrYes);
@@ -216,14 +216,14 @@ TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
         ASSERT_EQ(script.Asked.size(), 3u);
         const TMsgBoxRequest& q = script.Asked[0];
         EXPECT_EQ(std::tuple(q.Caption, q.Text, q.Icon, q.Buttons, q.ShowCheckBox, q.Animate, q.Interval, q.Step),
-                  std::tuple(QString("Q"), QString("Quit?"), mbiQuestion, mbbYesNo, true, true, 40, 20));
+                  std::tuple(QString("Q"), QString("Quit?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true, true, 40, 20));
         EXPECT_EQ(std::tuple(script.Asked[2].Caption, script.Asked[2].Animate), std::tuple(QString("E"), true));
         {
             ScriptedMsgBox inner;  // nests: the outer script is back afterwards
-            MsgBox("", "inner", mbiInformation, mbbOK);
+            MsgBox("", "inner", TMsgBoxIcon::Information, TMsgBoxButtons::OK);
             EXPECT_EQ(inner.Asked.size(), 1u);
         }
-        MsgBox("", "outer", mbiInformation, mbbOK);
+        MsgBox("", "outer", TMsgBoxIcon::Information, TMsgBoxButtons::OK);
         EXPECT_EQ(script.Asked.size(), 4u);
     }
     EXPECT_FALSE(static_cast<bool>(MsgBoxHandler()));

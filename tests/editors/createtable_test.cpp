@@ -132,7 +132,7 @@ TEST_F(CreateTableTest, ImportTakesTheDesignAndTheKindOfTheVersionByte) {
         // A list that is not empty refuses another import.
         dialog.BitBtnImportFieldStructureClick();
         EXPECT_EQ(Boxes.Asked.back().Text, QStringLiteral("Please Clear the Field List First."));
-        EXPECT_EQ(Boxes.Asked.back().Buttons, mbbYes);
+        EXPECT_EQ(Boxes.Asked.back().Buttons, TMsgBoxButtons::Yes);
     }
     // Damaged files are refused with the dialog's message and leave the list empty.
     vxtest::WriteAll(Dir.Path("bad.dbf"), "not a table");

@@ -270,7 +270,7 @@ TEST(MemoEditor, ImportsFilesAndCountsBytes) {
     EXPECT_FALSE(f.ImportFile(QString::fromStdString(dir.Path(""))));  // a folder
     EXPECT_EQ(f.FlatMemo->Text(), imported);
     ASSERT_EQ(boxes.Asked.size(), 2u);
-    EXPECT_EQ(boxes.Asked[0].Icon, mbiWarning);
+    EXPECT_EQ(boxes.Asked[0].Icon, TMsgBoxIcon::Warning);
     EXPECT_TRUE(boxes.Asked[0].Text.contains(QStringLiteral("missing.txt")));
 
     f.ME_TB_CLEARClick();  // an empty memo takes the whole file

@@ -41,7 +41,7 @@ struct TFakeView : TExportView {
         Calls.push_back(std::to_string(kind) + ":" + std::to_string(current) + "/" + std::to_string(total));
         if (kind == 1 && StopOnFirstReport) StopOnFirstReport->Terminate();
     }
-    void ExportMessage(const QString& caption, const QString& text, int) override {
+    void ExportMessage(const QString& caption, const QString& text, TMsgBoxIcon) override {
         Calls.push_back("box:" + caption.toStdString());
         Texts.push_back(text);
     }
