@@ -21,6 +21,7 @@ constexpr uint8_t DbtEndByte = 0x1A;
 // Head of a dBASE IV memo block: FF FF, then the offset of the text (8) little-endian.
 constexpr uint8_t Dbt4Marker[4] = {0xFF, 0xFF, 0x08, 0x00};
 constexpr int Dbt4HeadSize = 8;
+constexpr uint8_t Dbt4EndMark = 0x1F;
 constexpr int FptHeadSize = 8;
 // A next free block this far past the end of the file is taken as damage, not as reserved
 // space, so that a new memo never leaves a hole of gigabytes in the file.
@@ -317,6 +318,9 @@ int32_t TDBFMemo::WriteMemo(int32_t block, const std::string& text) {
                 std::memcpy(out.data(), Dbt4Marker, sizeof Dbt4Marker);
                 PutLE32(reinterpret_cast<uint8_t*>(out.data()) + 4, uint32_t(length + Dbt4HeadSize));
                 out.replace(Dbt4HeadSize, text.size(), text);
+                // Beyond its length, where the blocks have room: the end mark that dBASE IV
+                // leaves after a text and that readers which read past the length stop at.
+                if (out.size() > Dbt4HeadSize + text.size()) out[Dbt4HeadSize + text.size()] = char(Dbt4EndMark);
                 break;
             default:
                 out.replace(0, text.size(), text);

@@ -126,7 +126,10 @@ TEST(MemoBlocks, TextsFillWholeBlocksAndAreRewrittenInPlaceOrMoved) {
          [](const std::string& t) { return Pad(BE32(1) + BE32(uint32_t(t.size())) + t, 64); }},
         {0x83, 1, 512, 1, [](uint32_t n) { return LE32(n); }, [](const std::string& t) { return Pad(t + "\x1A", 512); }},
         {0x8B, 1, 512, 8, [](uint32_t n) { return LE32(n); },
-         [](const std::string& t) { return Pad("\xFF\xFF\x08" + std::string(1, '\0') + LE32(uint32_t(t.size() + 8)) + t, 512); }},
+         [](const std::string& t) {  // the end mark 0x1F after the text where the blocks have room
+             const std::string b = "\xFF\xFF\x08" + std::string(1, '\0') + LE32(uint32_t(t.size() + 8)) + t;
+             return Pad(b.size() % 512 ? b + "\x1F" : b, 512);
+         }},
     };
     for (const Layout& l : layouts) {
         SCOPED_TRACE(int(l.Version));
