@@ -34,7 +34,8 @@ public:
     // Progress kinds of ReportProgress.
     enum { pkRunning = 1, pkDone = 2, pkStopped = 3, pkFailed = 4 };
 
-    // The worker reads `table` and `list` while it runs; both must outlive it.
+    // The worker reads `table` and `list` while it runs, borrowing the table whole and the list
+    // to read; both must outlive it.
     TExportThread(TDBF* table, const TDataList* list);
     ~TExportThread() override;
 
