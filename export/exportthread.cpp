@@ -102,8 +102,7 @@ void TExportThread::Export() {
     TRowSource rows;
     rows.Table = Table;
     rows.List = List;
-    if (FFrom == -2) rows.Range = TRowRange::SelectedRows(FSelected);
-    else if (FFrom > 0) rows.Range = TRowRange::Positions(size_t(FFrom), FTo > 0 ? size_t(FTo) : 0);
+    rows.Range = FRows;
     rows.WriteDeleted = FExportDeleted;
     rows.Fields = FColumns;
     rows.Memo = FExportMemo;
