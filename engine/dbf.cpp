@@ -604,6 +604,7 @@ void TDBF::GetFieldDescriptor(int index, TFieldDescriptor& out) const {
 }
 
 TField* TDBF::GetField(int index) const {
+    CheckThread("TDBF::GetField");
     CheckActive(true);
     return FieldList.GetItem(index);
 }
@@ -631,6 +632,7 @@ int TDBF::FieldIndex(const std::string& name) const {
 }
 
 TField* TDBF::FieldByName(const std::string& name) const {
+    CheckThread("TDBF::FieldByName");
     CheckActive(true);
     const std::string want = UpperAscii(name);
     for (int i = 0; i < FieldCount; ++i)

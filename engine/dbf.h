@@ -7,9 +7,9 @@
 //
 // Threads: a table object is used by one thread at a time. The thread that makes it owns it;
 // a worker borrows it whole for its job and gives it back when done (`Owner`, see
-// engine/threadowner.h). Every member that changes the table, reads its file or moves through
-// its records checks this in builds with thread checks (the plain reads of the header and
-// the field images do not).
+// engine/threadowner.h). Every member that changes the table, reads its file, moves through
+// its records or hands out the current record's fields checks this in builds with thread
+// checks (the plain reads of the header and the field descriptors do not).
 #pragma once
 
 #include "engine/dbferror.h"

@@ -243,6 +243,7 @@ void TDBF::Edit() {
 }
 
 std::string TDBF::GetReadImage() const {
+    CheckThread("TDBF::GetReadImage");
     if (ReadImageRecNo != CurrentRecNo || ReadImageRecNo < 1) return {};
     return std::string(ReadImage.begin(), ReadImage.end());
 }
@@ -376,6 +377,7 @@ void TDBF::Post() {
 // ---- deletion flags ---------------------------------------------------------------------
 
 bool TDBF::GetDeleted() const {
+    CheckThread("TDBF::GetDeleted");
     CheckActive(true);
     return !RecordBuffer.empty() && RecordBuffer[0] == DeletedFlag;
 }

@@ -394,10 +394,11 @@ void TFormExportPreview::BitBtn5Click() {
     if (Exporting || (Worker && Worker->Running())) return;
     exportcheck::TInput in = Input();
     if (in.Type >= 0 && in.FileName.empty() && !AskOutputName(in)) return;
+    const auto overwritesTable = [this](const std::string& f, TOutputKind kind) {
+        return Context.Table && OverwritesOpenTable(*Context.Table, f, kind);
+    };
     std::string file;
-    const exportcheck::TCheck c = exportcheck::CheckExport(
-        in, [this](const std::string& f, TOutputKind kind) { return Context.Table && OverwritesOpenTable(*Context.Table, f, kind); },
-        file);
+    const exportcheck::TCheck c = exportcheck::CheckExport(in, overwritesTable, file);
     if (!file.empty() && in.FileName.find('/') == std::string::npos) {  // placed in ExportFiles
         vx::MakeDirs(in.ExportFolder);
         EditExportFileName->setText(PathText(file));

@@ -143,14 +143,14 @@ TEST(ExportCheck, NoTypeTheOpenTableByAnyNameAndASpanOutsideTheList) {
         int From, To;
         std::string Message;
         C Control;
-        std::string File;  // empty: the name as typed
+        std::string File;  // the output: empty for the name as typed, "-" for none
     } cases[] = {
         {-1, "x", TRowRange::All, 0, 0, "Please Select File Type!", C::Type, "-"},
         {8, "out", TRowRange::All, 0, 0, "", C::None, folder + "out.csv"},
         {8, "out.txt", TRowRange::Selected, 0, 0, "", C::None, folder + "out.txt"},
         {8, dir.Path("sub/../all.dbf"), TRowRange::All, 0, 0, open, C::None, ""},  // another spelling of the table
         {8, dir.Path("link.csv"), TRowRange::Span, 0, 9, open, C::None, ""},       // a link to its memo file
-        {0, dir.Path("ALL.DBF"), TRowRange::All, 0, 0, open, C::None, ""},  // its memo would be a case variant of all.fpt
+        {0, dir.Path("ALL.DBF"), TRowRange::All, 0, 0, open, C::None, ""},  // its memo: a case variant of all.fpt
         {8, dir.Path("ALL.csv"), TRowRange::Span, 2, 3, "", C::None, ""},
         {0, dir.Path("other.dbf"), TRowRange::Span, 4, 4, "", C::None, ""},
         {8, "r.csv", TRowRange::Span, 0, 2, span, C::From, folder + "r.csv"},
