@@ -15,6 +15,7 @@ std::string TDataRow::Item(size_t index) const {
 }
 
 char* TRowPool::Allocate(size_t n) {
+    Owner.CheckAppend("TRowPool::Make");
     if (n > Left) {
         size_t size = std::max(n, BlockSize);
         Blocks.emplace_back(new char[size]);
@@ -70,6 +71,7 @@ TDataList::~TDataList() {
 }
 
 void TDataList::Append(Row row) {
+    Owner.CheckAppend("TDataList::Append");
     size_t n = Size.load(std::memory_order_relaxed);
     size_t chunk = n >> ChunkBits;
     if (chunk >= MaxChunks) throw std::length_error("too many rows");
@@ -82,43 +84,49 @@ void TDataList::Append(Row row) {
 }
 
 void TDataList::Assign(const std::vector<Row>& rows) {
+    Owner.CheckChange("TDataList::Assign");
     Size.store(0, std::memory_order_release);
     for (Row r : rows) Append(r);
 }
 
 std::vector<TDataList::Row> TDataList::Rows() const {
+    Owner.CheckRead("TDataList::Rows");
     std::vector<Row> out;
     size_t n = Count();
     out.reserve(n);
-    for (size_t i = 0; i < n; ++i) out.push_back((*this)[i]);
+    for (size_t i = 0; i < n; ++i) out.push_back(Slot(i));
     return out;
 }
 
 void TDataList::Truncate(size_t newCount) {
+    Owner.CheckChange("TDataList::Truncate");
     if (newCount < Count()) Size.store(newCount, std::memory_order_release);
 }
 
 void TDataList::Remove(size_t i) {
+    Owner.CheckChange("TDataList::Remove");
     size_t n = Count();
     if (i >= n) return;
-    for (size_t k = i; k + 1 < n; ++k) Set(k, (*this)[k + 1]);
+    for (size_t k = i; k + 1 < n; ++k) SetSlot(k, Slot(k + 1));
     Size.store(n - 1, std::memory_order_release);
 }
 
 void TDataList::Insert(size_t i, Row row) {
+    Owner.CheckChange("TDataList::Insert");
     size_t n = Count();
     if (i > n) i = n;
     Append(row);
-    for (size_t k = n; k > i; --k) Set(k, (*this)[k - 1]);
-    Set(i, row);
+    for (size_t k = n; k > i; --k) SetSlot(k, Slot(k - 1));
+    SetSlot(i, row);
 }
 
 size_t TDataList::BytesHeld() const { return Allocated * ChunkSize * sizeof(Row) + MaxChunks * sizeof(Row*); }
 
 ptrdiff_t TDataList::IndexOf(Row row) const {
+    Owner.CheckRead("TDataList::IndexOf");
     size_t n = Count();
     for (size_t i = 0; i < n; ++i)
-        if ((*this)[i] == row) return static_cast<ptrdiff_t>(i);
+        if (Slot(i) == row) return static_cast<ptrdiff_t>(i);
     return -1;
 }
 
@@ -142,6 +150,7 @@ size_t TRowStore::RemoveRecords(std::vector<uint32_t> recNos) {
 
 void TRowStore::ShiftForInsert(uint32_t recNo) {
     TDataList& all = AllRows();
+    all.Owner.CheckChange("TRowStore::ShiftForInsert");
     for (size_t i = 0, n = all.Count(); i < n; ++i) {
         Row r = all[i];
         if (r->RecNo() >= recNo) SetRecNo(r, r->RecNo() + 1);
@@ -191,8 +200,17 @@ void TRowStore::ClearRows() {
     UsingFilter = false;
 }
 
+void TRowStore::Release() const {
+    for (const TThreadOwner* o : Owners()) o->Release();
+}
+
+void TRowStore::Adopt() const {
+    for (const TThreadOwner* o : Owners()) o->Adopt();
+}
+
 void TRowStore::SetAllMarks(bool deleted) {
     TDataList& all = AllRows();
+    all.Owner.CheckChange("TRowStore::SetAllMarks");
     for (size_t i = 0, n = all.Count(); i < n; ++i) SetMark(all[i], deleted);
 }
 
@@ -200,6 +218,7 @@ void TRowStore::RemoveFields(const std::vector<int32_t>& indexes) {
     if (indexes.empty()) return;
     // A long list is shared out among a few threads; each narrows rows of its own.
     const TDataList& all = AllRows();
+    all.Owner.CheckChange("TRowStore::RemoveFields");
     const size_t n = all.Count();
     constexpr size_t RowsPerPart = 4096, MaxParts = 4;
     const size_t parts = std::clamp<size_t>(n / RowsPerPart, 1, MaxParts);
@@ -243,7 +262,7 @@ void TRowStore::RemoveFields(const TDataList& list, size_t first, size_t last, c
     plan(0);
     std::vector<uint32_t> ends;
     for (size_t i = first; i < last; ++i) {
-        auto* row = const_cast<TDataRow*>(list[i]);
+        auto* row = const_cast<TDataRow*>(list.Slot(i));
         if (row->Count != planCount) plan(row->Count);
         if (kept == row->Count) continue;
         // The texts move down over the ends that go, so the old ends are read from a copy;
@@ -268,6 +287,7 @@ void TRowStore::RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>
     std::vector<std::pair<uint32_t, uint32_t>> byFrom(moves);
     std::sort(byFrom.begin(), byFrom.end());
     TDataList& all = AllRows();
+    all.Owner.CheckChange("TRowStore::RenumberRecords");
     for (size_t i = 0, n = all.Count(); i < n; ++i) {
         Row r = all[i];
         auto it = std::lower_bound(byFrom.begin(), byFrom.end(), std::make_pair(r->RecNo(), uint32_t(0)));

@@ -1,8 +1,17 @@
 // The row store behind the record list: rows of display texts, one allocation each, kept in a
 // pool that owns them, and lists of row handles that the list view, sorting and filtering
 // work on. The loader appends on its own thread while the user-interface thread reads.
+//
+// Threads: the pool and each list record their owning thread (`Owner`, engine/threadowner.h),
+// normally the user-interface thread, and check it in every change and in operator[] in builds
+// with thread checks. A worker borrows them explicitly: the loader to append (the owner keeps
+// reading, and changes nothing), the structure-change, export and save-as workers to read
+// (every thread may read, none changes). Once no worker holds them, they are the owner's alone.
 #pragma once
 
+#include "engine/threadowner.h"
+
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -79,8 +88,8 @@ public:
 
 // Owns every row of the open table. Rows are carved out of large blocks, so a million rows
 // cost a few hundred allocations; a row larger than a block gets a block of its own. Only one
-// thread makes rows at a time (the loader while it runs, the user-interface thread otherwise,
-// after waiting for the loader); making a row never moves an existing one.
+// thread makes rows at a time (the loader while it has borrowed the pool to append, the owner
+// otherwise); making a row never moves an existing one.
 class TRowPool {
 public:
     TRowPool() = default;
@@ -94,8 +103,10 @@ public:
     // Bytes held by the pool's blocks.
     size_t BytesHeld() const { return Held.load(std::memory_order_relaxed); }
 
+    TThreadOwner Owner;
+
 private:
-    char* Allocate(size_t n);
+    char* Allocate(size_t n);  // checks that the calling thread may append
     static constexpr size_t BlockSize = 1 << 20;
     std::vector<std::unique_ptr<char[]>> Blocks;
     char* Cur = nullptr;
@@ -105,7 +116,8 @@ private:
 
 // A list of row handles in display order. One thread may append while others read any index
 // below Count(): handles live in fixed chunks that never move, and the count is published
-// after the handle is written. Reordering and removal happen only when no one appends.
+// after the handle is written. Reordering and removal happen only when no one appends: they
+// are the owner's, with nothing lent (Owner checks this, and that readers may read).
 class TDataList {
 public:
     using Row = const TDataRow*;
@@ -116,12 +128,18 @@ public:
     TDataList& operator=(const TDataList&) = delete;
 
     size_t Count() const { return Size.load(std::memory_order_acquire); }
-    Row operator[](size_t i) const { return Chunks[i >> ChunkBits][i & ChunkMask]; }
+    Row operator[](size_t i) const {
+        Owner.CheckRead("TDataList::operator[]");
+        return Slot(i);
+    }
     Row At(size_t i) const { return i < Count() ? (*this)[i] : nullptr; }
 
     void Append(Row row);
-    // Changes below are for the user-interface thread once no loader runs.
-    void Set(size_t i, Row row) { Chunks[i >> ChunkBits][i & ChunkMask] = row; }
+    // Changes below are the owner's, with nothing lent.
+    void Set(size_t i, Row row) {
+        Owner.CheckChange("TDataList::Set");
+        SetSlot(i, row);
+    }
     void Assign(const std::vector<Row>& rows);
     std::vector<Row> Rows() const;
     void Truncate(size_t newCount);  // keeps rows [0, newCount)
@@ -131,10 +149,11 @@ public:
     // Drops every row for which drop(row) is true, keeping the others in order; one pass.
     template <class Pred>
     size_t RemoveIf(Pred drop) {
+        Owner.CheckChange("TDataList::RemoveIf");
         size_t n = Count(), kept = 0;
         for (size_t i = 0; i < n; ++i) {
-            Row r = (*this)[i];
-            if (!drop(r)) Set(kept++, r);
+            Row r = Slot(i);
+            if (!drop(r)) SetSlot(kept++, r);
         }
         Size.store(kept, std::memory_order_release);
         return n - kept;
@@ -144,7 +163,13 @@ public:
     // Memory held by the handle chunks.
     size_t BytesHeld() const;
 
+    // Lent through const lists too: the loan is not part of the list's value.
+    mutable TThreadOwner Owner;
+
 private:
+    friend struct TRowStore;  // RemoveFields reads the rows on helper threads of its own
+    Row Slot(size_t i) const { return Chunks[i >> ChunkBits][i & ChunkMask]; }
+    void SetSlot(size_t i, Row row) { Chunks[i >> ChunkBits][i & ChunkMask] = row; }
     static constexpr size_t ChunkBits = 16;
     static constexpr size_t ChunkSize = size_t(1) << ChunkBits;
     static constexpr size_t ChunkMask = ChunkSize - 1;
@@ -157,7 +182,7 @@ private:
 // The table's rows: the pool that owns them, the rows shown (`DataList`) and the unfiltered
 // rows kept while a filter is applied (`BackupDataList`); both lists share the same rows.
 //
-// The operations below are for the user-interface thread once no loader runs. They keep the
+// The operations below are the owner's, with nothing lent (the lists check it). They keep the
 // two lists consistent under a filter: a row taken out leaves both, and renumbering reaches
 // the rows the filter hides.
 struct TRowStore {
@@ -194,6 +219,11 @@ struct TRowStore {
     void InsertRowBefore(Row before, Row row);
     // Empties both lists and leaves the filter.
     void ClearRows();
+    // A store made on one thread for another: its owner lets go of the pool and both lists,
+    // and the thread that takes the store over adopts them (see TThreadOwner).
+    void Release() const;
+    void Adopt() const;
+    std::array<const TThreadOwner*, 3> Owners() const { return {&Pool.Owner, &DataList.Owner, &BackupDataList.Owner}; }
 
     // Takes every row for which drop(row) is true out of both lists (the records stay in the
     // file); returns the rows taken out of DataList. One pass over each list.

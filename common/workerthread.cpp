@@ -64,13 +64,27 @@ TWorkerThread::~TWorkerThread() {
     delete Waker;  // drops any wake-up call still queued for it
 }
 
+void TWorkerThread::Borrows(const TThreadOwner& object, TThreadOwner::TLoan loan) {
+    if (!StartedFlag) Borrowed.push_back({&object, loan});
+}
+
 void TWorkerThread::Resume() {
     if (StartedFlag) return;
     StartedFlag = true;
+    for (const TBorrowed& b : Borrowed) b.Object->Lend(b.Loan);
     Worker->start();
 }
 
+void TWorkerThread::GiveBack() {
+    for (TBorrowed& b : Borrowed) {
+        if (!b.Returned) b.Object->Return();
+        b.Returned = true;
+    }
+}
+
 void TWorkerThread::Run() {
+    for (const TBorrowed& b : Borrowed)
+        if (b.Loan != TThreadOwner::TLoan::Read) b.Object->Borrow();
     const std::string failure = FailureOf([this] { Execute(); });
     if (!failure.empty()) {
         {
@@ -82,6 +96,7 @@ void TWorkerThread::Run() {
         } catch (...) {
         }
     }
+    GiveBack();
     // Told under the lock: whoever sees the job finished may free what the worker shares.
     std::lock_guard<std::mutex> g(Shared->Mutex);
     Shared->Finished = true;

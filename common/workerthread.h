@@ -4,7 +4,15 @@
 // that keeps serving those calls, so stopping a worker that is inside such a call never
 // deadlocks. Worker reports are posted to the main window as events numbered as the program's
 // window messages.
+//
+// What the job uses of the objects that one thread uses at a time (a table, the row store's
+// lists and pool) it borrows explicitly (Borrows): the starting thread lends them in Resume,
+// the worker's thread takes them before the job runs, and the job gives them back once it is
+// done with them (GiveBack), at the latest when it ends. A job gives them back before its final
+// report, since the window may use them as soon as that arrives.
 #pragma once
+
+#include "engine/threadowner.h"
 
 #include <QEvent>
 #include <QObject>
@@ -17,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 enum : int {
     WM_APP = 0x8000,
@@ -63,7 +72,9 @@ public:
     TWorkerThread(const TWorkerThread&) = delete;
     TWorkerThread& operator=(const TWorkerThread&) = delete;
 
-    void Resume();                 // starts the job (once)
+    // Lends `object` to the job (on its owner's thread, before Resume).
+    void Borrows(const TThreadOwner& object, TThreadOwner::TLoan loan);
+    void Resume();                 // lends what the job borrows, then starts the job (once)
     void Terminate() { TerminateFlag.store(true, std::memory_order_relaxed); }
     bool Terminated() const { return TerminateFlag.load(std::memory_order_relaxed); }
     bool Started() const { return StartedFlag; }
@@ -84,6 +95,8 @@ protected:
     // on that thread it is served by WaitFor. Called from the user-interface thread itself,
     // it just runs `fn`.
     void Synchronize(const std::function<void()>& fn);
+    // On the worker's thread: gives back what the job borrowed and has not given back yet.
+    void GiveBack();
 
 private:
     class Thread;
@@ -105,6 +118,12 @@ private:
         void ServePending();
     };
 
+    struct TBorrowed {
+        const TThreadOwner* Object;
+        TThreadOwner::TLoan Loan;
+        bool Returned = false;
+    };
+    std::vector<TBorrowed> Borrowed;
     Thread* Worker;
     bool StartedFlag = false;
     std::atomic<bool> TerminateFlag{false};

@@ -21,6 +21,12 @@ std::string LoadingText(size_t rows, size_t total) {
 TWorkThread::TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages)
     : Queued(std::make_shared<TViewQueue>()), Dbf(dbf), Rows(rows), View(view), Messages(messages) {
     Queued->View = view;
+    // The table is the loader's alone while it runs; the window reads the rows meanwhile.
+    if (dbf) Borrows(dbf->Owner, TThreadOwner::TLoan::Whole);
+    if (rows) {
+        Borrows(rows->Pool.Owner, TThreadOwner::TLoan::Append);
+        Borrows(rows->DataList.Owner, TThreadOwner::TLoan::Append);
+    }
     if (QCoreApplication::instance()) QueueWaker = NewWaker([q = Queued] { q->Run(); });
 }
 
@@ -59,6 +65,7 @@ void TWorkThread::Execute() {
         }
     }
     Terminate();
+    GiveBack();
     PostWorkerMessage(Messages, WM_WORKSTOP);
 }
 

@@ -45,7 +45,8 @@ public:
     // Mode 0 loads the table, mode 1 imports a worksheet.
     enum { ModeLoadTable = 0, ModeLoadExcel = 1 };
 
-    // `messages` receives WM_WORKSTART and WM_WORKSTOP; `view` the synchronous calls.
+    // `messages` receives WM_WORKSTART and WM_WORKSTOP; `view` the synchronous calls. The
+    // loader borrows the table whole, and the pool and DataList of `rows` to append.
     TWorkThread(TDBF* dbf, TRowStore* rows, TLoadView* view, QObject* messages);
     ~TWorkThread() override;
 

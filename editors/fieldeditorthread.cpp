@@ -32,7 +32,14 @@ private:
 }  // namespace
 
 TFieldEditorThread::TFieldEditorThread(TDBF* dbf, TFieldEditorView* view, QObject* messages)
-    : Dbf(dbf), View(view), Messages(messages) {}
+    : Dbf(dbf), View(view), Messages(messages) {
+    if (dbf) Borrows(dbf->Owner, TThreadOwner::TLoan::Whole);
+}
+
+void TFieldEditorThread::SetRows(const TDataList* rows) {
+    Rows = rows;
+    if (rows) Borrows(rows->Owner, TThreadOwner::TLoan::Read);
+}
 
 TFieldEditorThread::~TFieldEditorThread() {
     // The job uses the members below until it ends.
@@ -53,11 +60,14 @@ void TFieldEditorThread::Execute() {
         case ModeDeleteFields: DeleteFieldsJob(); break;
         default: throw EDBFError("Unknown structure change!");
         }
+        // The window changes the rows and reads the table's new layout.
+        GiveBack();
         SyncUpdateMainColumns();
     } catch (...) {
         // The job always ends the same way, so that the progress window always closes.
         Error = CaughtFailure();
     }
+    GiveBack();
     NewRows.reset();  // taken by the list, or of a change that failed
     OldRows.reset();
     Success = Error.empty();
@@ -132,6 +142,7 @@ void TFieldEditorThread::BuildRows(std::string_view text) {
     NewRows.reset();
     auto rows = std::make_unique<TRowStore>();
     CopyRowsWithField(*Rows, text, *rows);
+    rows->Release();  // for the window, which adopts the rows in TakeRows
     NewRows = std::move(rows);
 }
 

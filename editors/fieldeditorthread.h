@@ -56,8 +56,8 @@ public:
     void SetDeleteFields(const int32_t* indexes, int32_t count);
     // The list's rows before the change, one per record, from which adding a field builds
     // the rows of the new layout; nothing may change them until the job has ended (other
-    // threads may read them meanwhile).
-    void SetRows(const TDataList* rows) { Rows = rows; }
+    // threads may read them meanwhile): the job borrows them to read.
+    void SetRows(const TDataList* rows);
 
     uint8_t GetMode() const { return Mode; }
     const TIptFieldRec& GetFieldDef() const { return FieldDef; }
@@ -71,7 +71,11 @@ public:
     // In UpdateMainColumns after a field was added to the rows given: the rows of the new
     // layout, in the same order with the same marks and record numbers (taken once; null
     // otherwise, and once the job has ended).
-    std::unique_ptr<TRowStore> TakeRows() { return std::move(NewRows); }
+    // The calling thread adopts them.
+    std::unique_ptr<TRowStore> TakeRows() {
+        if (NewRows) NewRows->Adopt();
+        return std::move(NewRows);
+    }
     // The rows the list no longer shows: the worker frees them once the list has its new rows,
     // away from the user-interface thread.
     void DisposeRows(std::unique_ptr<TRowStore> rows) { OldRows = std::move(rows); }

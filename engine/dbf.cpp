@@ -213,17 +213,20 @@ void TDBF::CheckActive(bool mustBeOpen) const {
 void TDBF::Fail(const std::string& text) const { throw EDBFError(FileName + text); }
 
 void TDBF::SetFileName(const std::string& name) {
+    CheckThread("TDBF::SetFileName");
     CheckActive(false);
     FileName = name;
 }
 
 void TDBF::SetReadOnly(bool value) {
+    CheckThread("TDBF::SetReadOnly");
     CheckActive(false);
     ReadOnly = value;
 }
 
 void TDBF::SetHeader(uint8_t version, uint8_t year, uint8_t month, uint8_t day, uint32_t recordCount,
                      uint16_t headerLength, uint16_t recordLength, uint8_t flags, uint8_t codePage) {
+    CheckThread("TDBF::SetHeader");
     CheckActive(false);
     Header[0] = version;
     Header[1] = year;
@@ -237,6 +240,7 @@ void TDBF::SetHeader(uint8_t version, uint8_t year, uint8_t month, uint8_t day, 
 }
 
 bool TDBF::AddFieldDef(const std::string& name, char type, uint32_t, uint8_t length, uint8_t decimals) {
+    CheckThread("TDBF::AddFieldDef");
     CheckActive(false);
     if (FieldCount >= MaxFieldCount) return false;
     uint8_t* d = &Descriptors[static_cast<size_t>(FieldCount) * FieldDescriptorSize];
@@ -250,6 +254,7 @@ bool TDBF::AddFieldDef(const std::string& name, char type, uint32_t, uint8_t len
 }
 
 void TDBF::CreateTable() {
+    CheckThread("TDBF::CreateTable");
     CheckActive(false);
     bool hasMemo = false;
     for (int i = 0; i < FieldCount; ++i)
@@ -328,6 +333,7 @@ bool TerminatorByAgreement(const std::vector<uint8_t>& area, uint16_t recordLeng
 }  // namespace
 
 void TDBF::Open() {
+    CheckThread("TDBF::Open");
     if (Active) return;
     const bool askedReadOnly = ReadOnly;
     try {
@@ -478,6 +484,7 @@ void TDBF::OpenMemo() {
 }
 
 void TDBF::Close() {
+    CheckThread("TDBF::Close");
     if (!Active) return;
     FieldCount = 0;
     Stream.reset();
@@ -597,6 +604,7 @@ void TDBF::GetFieldDescriptor(int index, TFieldDescriptor& out) const {
 }
 
 TField* TDBF::GetField(int index) const {
+    CheckThread("TDBF::GetField");
     CheckActive(true);
     return FieldList.GetItem(index);
 }
@@ -624,6 +632,7 @@ int TDBF::FieldIndex(const std::string& name) const {
 }
 
 TField* TDBF::FieldByName(const std::string& name) const {
+    CheckThread("TDBF::FieldByName");
     CheckActive(true);
     const std::string want = UpperAscii(name);
     for (int i = 0; i < FieldCount; ++i)
@@ -635,6 +644,7 @@ TField* TDBF::FieldByName(const std::string& name) const {
 // ---- memo glue --------------------------------------------------------------------------
 
 void TDBF::ReadMemoBlock(int32_t block, std::string& text) {
+    CheckThread("TDBF::ReadMemoBlock");
     text.clear();
     if (!Memo->GetOpened()) return;
     bool ok = true;
@@ -642,6 +652,7 @@ void TDBF::ReadMemoBlock(int32_t block, std::string& text) {
 }
 
 void TDBF::GetMemo(const std::string& fieldName, std::string& text) {
+    CheckThread("TDBF::GetMemo");
     text.clear();
     if (!Memo->GetOpened()) return;
     TField* f = FieldByName(fieldName);
@@ -661,6 +672,7 @@ void TDBF::CheckMemoWritable() const {
 }
 
 void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
+    CheckThread("TDBF::SetMemo");
     // Memo texts of a table without its memo file read as empty, so the empty text changes
     // nothing there.
     if (!Memo->GetOpened() && text.empty()) return;
@@ -685,6 +697,7 @@ void TDBF::CheckFilesInPlace() const {
 }
 
 void TDBF::SetLockTimeout(uint32_t ms) {
+    CheckThread("TDBF::SetLockTimeout");
     LockTimeout = ms;
     Memo->SetLockTimeout(ms);
 }

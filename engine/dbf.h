@@ -4,10 +4,17 @@
 // Lifecycle: closed -> SetFileName / SetReadOnly / SetHeader / AddFieldDef / CreateTable ->
 // Open -> open (records, edits, Post) -> Close -> closed. Failures raise EDBFError whose
 // text mostly starts with the file name.
+//
+// Threads: a table object is used by one thread at a time. The thread that makes it owns it;
+// a worker borrows it whole for its job and gives it back when done (`Owner`, see
+// engine/threadowner.h). Every member that changes the table, reads its file, moves through
+// its records or hands out the current record's fields checks this in builds with thread
+// checks (the plain reads of the header and the field descriptors do not).
 #pragma once
 
 #include "engine/dbferror.h"
 #include "engine/field.h"
+#include "engine/threadowner.h"
 
 #include <array>
 #include <cstdint>
@@ -65,6 +72,7 @@ public:
     int MemoFieldCount = 0;  // fields of type M, G or P
     std::string FileName;    // prefix of the error texts
     bool Active = false;     // the table is open
+    TThreadOwner Owner;      // the thread that may use the table now
 
     // ---- lifecycle (dbf.cpp) ----
     // Raises "File not open yet!" / "File already opened!" when the table is not as wanted.
@@ -290,6 +298,7 @@ private:
         int64_t RecNo;
     };
 
+    void CheckThread(const char* what) const { Owner.CheckChange(what); }
     // Helpers shared by the record and structure operations.
     [[noreturn]] void Fail(const std::string& text) const;  // raises FileName + text
     // Takes the lock region of `stream`, retrying until LockTimeout; raises "Lock failed.".

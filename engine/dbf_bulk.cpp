@@ -245,6 +245,7 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
 // ---- reading ----------------------------------------------------------------------------
 
 void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& out) {
+    CheckThread("TDBF::ReadRecords");
     CheckActive(true);
     const size_t rl = GetRecordLength();
     out.resize(n * rl);
@@ -263,6 +264,7 @@ void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& o
 }
 
 int64_t TDBF::ReadPageRecords(const uint32_t* recNos, size_t n) {
+    CheckThread("TDBF::ReadPageRecords");
     CheckActive(true);
     const size_t rl = GetRecordLength();
     if (n > size_t(std::numeric_limits<int>::max()) || (rl && n > SIZE_MAX / rl)) Fail(" - Page record index out of range!");

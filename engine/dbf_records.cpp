@@ -106,6 +106,7 @@ void TDBF::TakeLock(vx::TFileStream& stream, int64_t recNo) const {
 }
 
 bool TDBF::Lock(int64_t recNo) {
+    CheckThread("TDBF::Lock");
     if (!Stream) throw EDBFError("File not open yet!");
     if (LockDepth > 0) {
         ++LockDepth;
@@ -118,6 +119,7 @@ bool TDBF::Lock(int64_t recNo) {
 }
 
 void TDBF::Unlock(int64_t) {
+    CheckThread("TDBF::Unlock");
     if (LockDepth == 0) return;
     if (--LockDepth == 0 && Stream) Stream->UnlockRegion(LockRegionOffset, LockRegionLength);
 }
@@ -157,6 +159,7 @@ bool TDBF::ReadRecord(int64_t recNo) {
 }
 
 void TDBF::Go(int64_t recNo) {
+    CheckThread("TDBF::Go");
     CheckActive(true);
     auto refreshCount = [this] {
         try {
@@ -196,11 +199,13 @@ void TDBF::Go(int64_t recNo) {
 }
 
 void TDBF::AllocPage(int pageSize) {
+    CheckThread("TDBF::AllocPage");
     PageSize = std::max(pageSize, 0);
     PageCache.assign(size_t(GetRecordLength()) * size_t(PageSize), ' ');
 }
 
 int TDBF::ReadPage(int64_t pageNo, int pageSize) {
+    CheckThread("TDBF::ReadPage");
     CheckActive(true);
     const int64_t rl = GetRecordLength();
     if (pageNo < 1 || pageSize < 1 || rl < 1) return 0;
@@ -213,6 +218,7 @@ int TDBF::ReadPage(int64_t pageNo, int pageSize) {
 }
 
 void TDBF::SelectPageRecord(int index) {
+    CheckThread("TDBF::SelectPageRecord");
     CheckActive(true);
     const size_t rl = GetRecordLength();
     if (index < 1 || size_t(index) * rl > PageCache.size()) Fail(" - Page record index out of range!");
@@ -221,6 +227,7 @@ void TDBF::SelectPageRecord(int index) {
 }
 
 void TDBF::FreePage() {
+    CheckThread("TDBF::FreePage");
     PageCache.clear();
     PageCache.shrink_to_fit();
     PageSize = 0;
@@ -230,11 +237,13 @@ void TDBF::FreePage() {
 // ---- edit states and Post ---------------------------------------------------------------
 
 void TDBF::Edit() {
+    CheckThread("TDBF::Edit");
     CheckActive(true);
     State = esEdit;
 }
 
 std::string TDBF::GetReadImage() const {
+    CheckThread("TDBF::GetReadImage");
     if (ReadImageRecNo != CurrentRecNo || ReadImageRecNo < 1) return {};
     return std::string(ReadImage.begin(), ReadImage.end());
 }
@@ -245,6 +254,7 @@ void TDBF::CheckRecordAsShown(const std::string& asShown) const {
 }
 
 void TDBF::Append() {
+    CheckThread("TDBF::Append");
     CheckActive(true);
     State = esAppend;
     ResizeRecordBuffer();
@@ -252,6 +262,7 @@ void TDBF::Append() {
 }
 
 void TDBF::Insert() {
+    CheckThread("TDBF::Insert");
     CheckActive(true);
     State = esInsert;
     ResizeRecordBuffer();
@@ -259,6 +270,7 @@ void TDBF::Insert() {
 }
 
 void TDBF::Delete() {
+    CheckThread("TDBF::Delete");
     CheckActive(true);
     State = esDelete;
 }
@@ -365,11 +377,13 @@ void TDBF::Post() {
 // ---- deletion flags ---------------------------------------------------------------------
 
 bool TDBF::GetDeleted() const {
+    CheckThread("TDBF::GetDeleted");
     CheckActive(true);
     return !RecordBuffer.empty() && RecordBuffer[0] == DeletedFlag;
 }
 
 void TDBF::SetDeleted(bool flag) {
+    CheckThread("TDBF::SetDeleted");
     CheckActive(true);
     ResizeRecordBuffer();
     const uint8_t want = flag ? DeletedFlag : NormalFlag;

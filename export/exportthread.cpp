@@ -42,7 +42,10 @@ QString CappedText(const std::string& fileName) {
                .arg(qulonglong(ExcelMaxDataRows));
 }
 
-TExportThread::TExportThread(TDBF* table, const TDataList* list) : Table(table), List(list) {}
+TExportThread::TExportThread(TDBF* table, const TDataList* list) : Table(table), List(list) {
+    if (table) Borrows(table->Owner, TThreadOwner::TLoan::Whole);
+    if (list) Borrows(list->Owner, TThreadOwner::TLoan::Read);
+}
 
 TExportThread::~TExportThread() {
     // The job uses this object's fields: it must have ended before they go.
@@ -73,6 +76,7 @@ void TExportThread::Execute() {
         if (FForm) FForm->BeginExport();
     });
     const std::string failure = FailureOf([this] { Export(); });
+    GiveBack();  // the dialog may start the next export once it is unlocked
     if (!failure.empty()) {
         try {
             ReportProgress(pkFailed, 0, Written);
@@ -98,8 +102,7 @@ void TExportThread::Export() {
     TRowSource rows;
     rows.Table = Table;
     rows.List = List;
-    if (FFrom == -2) rows.Range = TRowRange::SelectedRows(FSelected);
-    else if (FFrom > 0) rows.Range = TRowRange::Positions(size_t(FFrom), FTo > 0 ? size_t(FTo) : 0);
+    rows.Range = FRows;
     rows.WriteDeleted = FExportDeleted;
     rows.Fields = FColumns;
     rows.Memo = FExportMemo;

@@ -5,6 +5,7 @@
 
 #include "common/datalist.h"
 #include "common/workerthread.h"
+#include "export/rowsource.h"
 
 #include <QString>
 
@@ -34,7 +35,8 @@ public:
     // Progress kinds of ReportProgress.
     enum { pkRunning = 1, pkDone = 2, pkStopped = 3, pkFailed = 4 };
 
-    // The worker reads `table` and `list` while it runs; both must outlive it.
+    // The worker reads `table` and `list` while it runs, borrowing the table whole and the list
+    // to read; both must outlive it.
     TExportThread(TDBF* table, const TDataList* list);
     ~TExportThread() override;
 
@@ -43,17 +45,8 @@ public:
     void SetFileType(uint8_t type) { FFileType = type; }
     // The chosen fields by index, in output order.
     void SetColumns(const std::vector<int>& fieldIndexes) { FColumns = fieldIndexes; }
-    // From -1: every row of the list; -2: the rows given by AddSelectedRow; above 0: the list
-    // positions From to To (1-based, both included).
-    void SetRange(int from, int to) {
-        FFrom = from;
-        FTo = to;
-    }
-    void InitSelection(size_t count) {
-        FSelected.clear();
-        FSelected.reserve(count);
-    }
-    void AddSelectedRow(size_t index) { FSelected.push_back(index); }
+    // The rows of the list to write (all of them unless set).
+    void SetRows(TRowRange rows) { FRows = std::move(rows); }
     void SetExportDeleted(bool value) { FExportDeleted = value; }
     void SetExportMemo(bool value) { FExportMemo = value; }
 
@@ -80,8 +73,7 @@ private:
     uint8_t FFileType = 0;
     std::string FFileName;
     std::vector<int> FColumns;
-    int FFrom = -1, FTo = -1;
-    std::vector<size_t> FSelected;
+    TRowRange FRows;
     bool FExportDeleted = true;
     bool FExportMemo = false;
     size_t Written = 0;

@@ -11,6 +11,7 @@
 #include "controls/validedit.h"
 #include "controls/xpmenu.h"
 #include "engine/dbf.h"
+#include "export/exportcheck.h"
 #include "export/exportnames.h"
 #include "export/outputguard.h"
 #include "platform/paths.h"
@@ -359,35 +360,53 @@ void TFormExportPreview::ButtonNotAllClick() {
     for (int i = 0; i < clbColumns->Count(); ++i) clbColumns->SetChecked(i, false);
 }
 
+exportcheck::TInput TFormExportPreview::Input() {
+    exportcheck::TInput in;
+    in.Type = cbTypeList->currentIndex();
+    in.FileName = PathBytes(EditExportFileName->text());
+    in.ExportFolder = vx::ExportFilesDir();
+    in.RowCount = Context.List ? Context.List->Count() : 0;
+    if (RadioButton4->isChecked()) {
+        in.Rows = TRowRange::Selected;
+    } else if (RadioButton5->isChecked()) {
+        in.Rows = TRowRange::Span;
+        in.From = NumberEdit1->Value();  // the edits warn themselves of a value beyond their range
+        in.To = NumberEdit2->Value();
+    }
+    return in;
+}
+
+bool TFormExportPreview::AskOutputName(exportcheck::TInput& in) {
+    QStringList filters;
+    for (const char* f : TypeFilters) filters << QString::fromLatin1(f);
+    QString name;
+    int index = in.Type + 1;
+    if (!AskFileName(this, filters, name, index) || index < 1 || index > OutputKindCount) return false;
+    in.Type = index - 1;
+    in.FileName = exportname::WithExtension(PathBytes(name), Ext(in.Type).toStdString());
+    cbTypeList->setCurrentIndex(in.Type);
+    EditExportFileName->setText(PathText(in.FileName));
+    return true;
+}
+
 void TFormExportPreview::BitBtn5Click() {
     // One export at a time.
     if (Exporting || (Worker && Worker->Running())) return;
-    int type = cbTypeList->currentIndex();
-    if (type < 0) {
-        MsgBox(QString(), QStringLiteral("Please Select File Type!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
-        cbTypeList->setFocus();
-        return;
-    }
-    QString name = EditExportFileName->text();
-    if (name.isEmpty()) {
-        QStringList filters;
-        for (const char* f : TypeFilters) filters << QString::fromLatin1(f);
-        int index = type + 1;
-        if (!AskFileName(this, filters, name, index) || index < 1 || index > OutputKindCount) return;
-        type = index - 1;
-        name = PathText(exportname::WithExtension(PathBytes(name), Ext(type).toStdString()));
-        cbTypeList->setCurrentIndex(type);
-        EditExportFileName->setText(name);
-    }
-    std::string file = PathBytes(name);
-    if (file.find('/') == std::string::npos) {
-        vx::MakeDirs(vx::ExportFilesDir());
-        file = exportname::PlaceInFolder(file, vx::ExportFilesDir(), Ext(type).toStdString());
+    exportcheck::TInput in = Input();
+    if (in.Type >= 0 && in.FileName.empty() && !AskOutputName(in)) return;
+    const auto overwritesTable = [this](const std::string& f, TOutputKind kind) {
+        return Context.Table && OverwritesOpenTable(*Context.Table, f, kind);
+    };
+    std::string file;
+    const exportcheck::TCheck c = exportcheck::CheckExport(in, overwritesTable, file);
+    if (!file.empty() && in.FileName.find('/') == std::string::npos) {  // placed in ExportFiles
+        vx::MakeDirs(in.ExportFolder);
         EditExportFileName->setText(PathText(file));
     }
-    if (Context.Table && OverwritesOpenTable(*Context.Table, file, TOutputKind(type))) {
-        MsgBox(QStringLiteral("Warnning"), QStringLiteral("Can not overwrite the file which had been opened!"),
-               TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+    if (!c.Ok()) {
+        MsgBox(c.Caption, c.Message, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+        QWidget* const controls[] = {nullptr, cbTypeList, NumberEdit1, NumberEdit2};  // by TControl
+        if (QWidget* at = controls[size_t(c.Control)]) at->setFocus();
         return;
     }
     if (QFileInfo::exists(PathText(file)) &&
@@ -395,42 +414,25 @@ void TFormExportPreview::BitBtn5Click() {
                false, false, 30, 30, this)
                 .ModalResult != mrYes)
         return;
+    StartExport(in, file);
+}
 
+void TFormExportPreview::StartExport(const exportcheck::TInput& in, const std::string& file) {
     std::vector<int> fields;
     for (int i = 0; i < clbColumns->Count(); ++i)
         if (clbColumns->Checked(i)) fields.push_back(ColumnFields[size_t(i)]);
-
-    int from = -1, to = -1;
-    if (RadioButton4->isChecked()) {
-        from = -2;
-    } else if (RadioButton5->isChecked()) {
-        const int64_t count = Context.List ? int64_t(Context.List->Count()) : 0;
-        from = NumberEdit1->Value();
-        to = NumberEdit2->Value();
-        if (from < 1 || to < 1 || from > count || to > count) {
-            MsgBox(QString(), QStringLiteral("From..To..Error!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
-            NumberEdit1->setFocus();
-            return;
-        }
-        if (from > to) {
-            MsgBox(QString(), QStringLiteral("From..To..Error!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
-            NumberEdit2->setFocus();
-            return;
-        }
-    }
-
+    TRowRange rows;
+    if (in.Rows == TRowRange::Selected)
+        rows = TRowRange::SelectedRows(Context.TakeSelection ? Context.TakeSelection() : std::vector<size_t>());
+    else if (in.Rows == TRowRange::Span)
+        rows = TRowRange::Positions(size_t(in.From), size_t(in.To));
     Worker.reset();
     Worker.reset(new TExportThread(Context.Table, Context.List));
     Worker->SetForm(this);
     Worker->SetFileName(file);
-    Worker->SetFileType(uint8_t(type));
+    Worker->SetFileType(uint8_t(in.Type));
     Worker->SetColumns(fields);
-    Worker->SetRange(from, to);
-    if (from == -2) {
-        const std::vector<size_t> selected = Context.TakeSelection ? Context.TakeSelection() : std::vector<size_t>();
-        Worker->InitSelection(selected.size());
-        for (size_t index : selected) Worker->AddSelectedRow(index);
-    }
+    Worker->SetRows(std::move(rows));
     Worker->SetExportDeleted(cbDelRec->isChecked());
     Worker->SetExportMemo(cbMemoRec->isChecked());
     Worker->Resume();

@@ -5,6 +5,7 @@
 
 #include "common/formalphashow.h"
 #include "common/workerthread.h"
+#include "export/exportcheck.h"
 #include "export/exportthread.h"
 #include "export/writers.h"
 
@@ -104,6 +105,8 @@ public:
     void ButtonDownClick();
     void ButtonSelAllClick();
     void ButtonNotAllClick();
+    // Export: gathers the dialog's choices (asking for a name when there is none), checks
+    // them (exportcheck::CheckExport), then warns at the control at fault or starts the worker.
     void BitBtn5Click();
     void BitBtn6Click();
     void StopExportingAsk();
@@ -125,5 +128,9 @@ private:
     void FormCreate();
     void MoveColumn(int from, int to);
     void SetRangeEditsEnabled(bool enabled);
+    exportcheck::TInput Input();
+    // The save dialog names the file and its type; false when cancelled.
+    bool AskOutputName(exportcheck::TInput& in);
+    void StartExport(const exportcheck::TInput& in, const std::string& file);
     TExportContext Context;
 };

@@ -81,7 +81,10 @@ int TSaveAsThread::Percent(uint64_t done, uint64_t count) {
 }
 
 TSaveAsThread::TSaveAsThread(TDBF* table, const TDataList* list, QObject* messages)
-    : Table(table), List(list), Messages(messages) {}
+    : Table(table), List(list), Messages(messages) {
+    if (table) Borrows(table->Owner, TThreadOwner::TLoan::Whole);
+    if (list) Borrows(list->Owner, TThreadOwner::TLoan::Read);
+}
 
 TSaveAsThread::~TSaveAsThread() {
     // The job uses this object's fields: it must have ended before they go.
@@ -101,6 +104,7 @@ void TSaveAsThread::Execute() {
         if (Terminated() && Text.find("stopped") != std::string::npos) Result = soStopped;
     }
     if (Result == soFailed || Result == soStopped) RemovePartialOutput();
+    GiveBack();
     Terminate();
     PostWorkerMessage(Messages, WM_SASTOP, Result.load(), FileName);
 }

@@ -42,8 +42,8 @@ public:
         soStopped = 4,   // stopped from outside; a partial output was removed
     };
 
-    // The worker reads `table` and `list` while it runs; both must outlive it. `messages`
-    // receives the worker messages.
+    // The worker reads `table` and `list` while it runs, borrowing the table whole and the list
+    // to read; both must outlive it. `messages` receives the worker messages.
     TSaveAsThread(TDBF* table, const TDataList* list, QObject* messages);
     ~TSaveAsThread() override;
 

@@ -57,8 +57,12 @@ TEST(DataList, ReadersSeeOnlyCompleteRowsWhileOneThreadAppends) {
     TDataList list;
     const uint32_t n = 300000;
     std::atomic<bool> done{false};
+    // The loader borrows the pool and the list to append, as TWorkThread does.
+    for (const TThreadOwner* o : {&pool.Owner, &list.Owner}) o->Lend(TThreadOwner::TLoan::Append);
     std::thread loader([&] {
+        for (const TThreadOwner* o : {&pool.Owner, &list.Owner}) o->Borrow();
         for (uint32_t i = 1; i <= n; ++i) list.Append(pool.Make(false, i, {std::to_string(i)}));
+        for (const TThreadOwner* o : {&pool.Owner, &list.Owner}) o->Return();
         done = true;
     });
     size_t checks = 0;

@@ -8,6 +8,7 @@
 #include "controls/flatmemo.h"
 #include "controls/flatpanel.h"
 #include "controls/validedit.h"
+#include "export/exportcheck.h"
 #include "export/formexportpreview.h"
 #include "export/outputguard.h"
 #include "qtapp.h"
@@ -125,25 +126,47 @@ TEST_F(ExportDialog, ExportsABareNameIntoExportFilesAndShowsTheResult) {
     EXPECT_EQ(Box.Asked.size(), 2u);
 }
 
-TEST_F(ExportDialog, RefusesToOverwriteTheOpenTableOrItsMemoByAnyName) {
-    std::filesystem::create_symlink(Dir.Path("all.fpt"), Dir.Path("link.csv"));
-    const std::pair<int, std::string> refused[] = {
-        {8, Dir.Path("sub/../all.dbf")},  // another spelling of the table
-        {8, Dir.Path("link.csv")},         // a link to its memo file
-        {0, Dir.Path("ALL.DBF")},          // its memo would be ALL.fpt, a case variant of all.fpt
+// The checks of Export in their order, without a window: the warning, the control at fault,
+// and the output's name once the type is known.
+TEST(ExportCheck, NoTypeTheOpenTableByAnyNameAndASpanOutsideTheList) {
+    TempDir dir;
+    TTableRows src(MakeAllTypesTable(dir.Path("all.dbf")));
+    std::filesystem::create_directory(dir.Path("sub"));
+    std::filesystem::create_symlink(dir.Path("all.fpt"), dir.Path("link.csv"));
+    const std::string folder = dir.Path("ExportFiles/"), open = "Can not overwrite the file which had been opened!",
+                      span = "From..To..Error!";
+    using C = exportcheck::TControl;
+    const struct {
+        int Type;
+        std::string Name;
+        TRowRange::TKind Rows;
+        int From, To;
+        std::string Message;
+        C Control;
+        std::string File;  // the output: empty for the name as typed, "-" for none
+    } cases[] = {
+        {-1, "x", TRowRange::All, 0, 0, "Please Select File Type!", C::Type, "-"},
+        {8, "out", TRowRange::All, 0, 0, "", C::None, folder + "out.csv"},
+        {8, "out.txt", TRowRange::Selected, 0, 0, "", C::None, folder + "out.txt"},
+        {8, dir.Path("sub/../all.dbf"), TRowRange::All, 0, 0, open, C::None, ""},  // another spelling of the table
+        {8, dir.Path("link.csv"), TRowRange::Span, 0, 9, open, C::None, ""},       // a link to its memo file
+        {0, dir.Path("ALL.DBF"), TRowRange::All, 0, 0, open, C::None, ""},  // its memo: a case variant of all.fpt
+        {8, dir.Path("ALL.csv"), TRowRange::Span, 2, 3, "", C::None, ""},
+        {0, dir.Path("other.dbf"), TRowRange::Span, 4, 4, "", C::None, ""},
+        {8, "r.csv", TRowRange::Span, 0, 2, span, C::From, folder + "r.csv"},
+        {8, "r.csv", TRowRange::Span, 3, 5, span, C::From, folder + "r.csv"},
+        {8, "r.csv", TRowRange::Span, 3, 2, span, C::To, folder + "r.csv"},
     };
-    std::filesystem::create_directory(Dir.Path("sub"));
-    for (const auto& [type, name] : refused) {
-        Form->cbTypeList->setCurrentIndex(type);
-        Form->EditExportFileName->setText(QString::fromStdString(name));
-        Form->BitBtn5Click();
-        ASSERT_FALSE(Box.Asked.empty()) << name;
-        EXPECT_EQ(Box.Asked.back().Caption, "Warnning");
-        EXPECT_EQ(Box.Asked.back().Text, "Can not overwrite the file which had been opened!");
-        EXPECT_FALSE(Form->Worker) << name;
+    for (const auto& c : cases) {
+        std::string file;
+        const exportcheck::TCheck r = exportcheck::CheckExport(
+            {c.Type, c.Name, folder, c.Rows, c.From, c.To, 4},
+            [&](const std::string& f, TOutputKind kind) { return OverwritesOpenTable(src.Table, f, kind); }, file);
+        EXPECT_EQ(std::tuple(r.Caption.toStdString(), r.Message.toStdString(), r.Control, file),
+                  std::tuple(c.Message == open ? "Warnning" : "", c.Message, c.Control,
+                             c.File == "-" ? "" : c.File.empty() ? c.Name : c.File))
+            << c.Name;
     }
-    EXPECT_FALSE(OverwritesOpenTable(Src->Table, Dir.Path("ALL.csv"), TOutputKind::Csv));
-    EXPECT_FALSE(OverwritesOpenTable(Src->Table, Dir.Path("other.dbf"), TOutputKind::VisualFoxPro));
 }
 
 TEST_F(ExportDialog, ChecksTheRangeAndExportsTheSelectedRows) {
@@ -154,14 +177,13 @@ TEST_F(ExportDialog, ChecksTheRangeAndExportsTheSelectedRows) {
     QStringList invalid;
     const auto show = TNumberEdit::ShowInvalidMessage;
     TNumberEdit::ShowInvalidMessage = [&](QWidget*, const QString& text) { invalid << text; };
-    for (auto [from, to] : {std::pair{0, 2}, std::pair{3, 5}, std::pair{3, 2}}) {
-        Form->NumberEdit1->SetText(QString::number(from));
-        Form->NumberEdit2->SetText(QString::number(to));
-        Form->EditExportFileName->setText(Path("range.csv"));
-        Form->BitBtn5Click();
-        EXPECT_EQ(Box.Asked.back().Text, "From..To..Error!");
-    }
-    EXPECT_EQ(Box.Asked.size(), 3u);
+    Form->NumberEdit1->SetText("3");
+    Form->NumberEdit2->SetText("5");
+    Form->EditExportFileName->setText(Path("range.csv"));
+    Form->BitBtn5Click();
+    ASSERT_EQ(Box.Asked.size(), 1u);
+    EXPECT_EQ(Box.Asked[0].Text, "From..To..Error!");
+    EXPECT_FALSE(Form->Worker);
     EXPECT_EQ(invalid, QStringList{"\"5\" is Invalid Value!"});  // beyond the row count, the edit says so first
     TNumberEdit::ShowInvalidMessage = show;
     Form->NumberEdit1->SetText("2");

@@ -58,9 +58,9 @@ TFakeView RunExport(TTableRows& src, uint8_t type, const std::string& out, int f
     w.SetFileName(out);
     w.SetFileType(type);
     w.SetColumns(fields);
-    w.SetRange(selected.empty() ? from : -2, to);
-    w.InitSelection(selected.size());
-    for (size_t row : selected) w.AddSelectedRow(row);
+    w.SetRows(!selected.empty() ? TRowRange::SelectedRows(selected)
+              : from > 0        ? TRowRange::Positions(size_t(from), size_t(std::max(to, 0)))
+                                : TRowRange::AllRows());
     if (stop) view.StopOnFirstReport = &w;
     w.Resume();
     w.WaitFor();
