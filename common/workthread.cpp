@@ -150,7 +150,9 @@ void TWorkThread::LoadTable() {
     size_t rows = Rows->DataList.Count();
     bool shownFirst = false;
     for (int64_t p = 1; p <= pages && !Terminated(); ++p) {
-        int got = dbf.ReadPage(p, PageSize);
+        // Never more rows than the record count, whatever the page held.
+        const int64_t before = (p - 1) * PageSize;
+        const int got = static_cast<int>(std::min<int64_t>(dbf.ReadPage(p, PageSize), int64_t(n) - before));
         if (got <= 0) continue;
         for (int i = 1; i <= got && !Terminated(); ++i) {
             dbf.SelectPageRecord(i);

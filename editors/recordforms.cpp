@@ -324,6 +324,14 @@ bool TFormRecord::ReportFailure(const QString& text) {
     return false;
 }
 
+void TFormRecord::CheckLayout() {
+    try {
+        Host.Table().ReadRecordCount();  // raises when another program changed the structure
+    } catch (const std::exception& e) {
+        IsReady = ReportFailure(ErrorText(e));
+    }
+}
+
 void TFormRecord::ShowSucceed(const QString& text) {
     MsgBox(QStringLiteral("Ok"), text, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
 }
@@ -413,7 +421,8 @@ TFormEditRecord::TFormEditRecord(TRecordFormHost& host, QWidget* owner)
 
     BuildRows();
     RowCount = static_cast<int>(Host.Rows().DataList.Count());
-    ReLoadData();
+    // A record that cannot be read shows no form.
+    IsReady = ReLoadData();
     PanelRecNum->setText(QStringLiteral("Record Count: %1").arg(RowCount));
 }
 
@@ -422,20 +431,20 @@ void TFormEditRecord::resizeEvent(QResizeEvent* event) {
     if (EditFormFuncControlBar) EditFormFuncControlBar->resize(width(), EditFormFuncControlBar->height());
 }
 
-void TFormEditRecord::ReLoadData() {
+bool TFormEditRecord::ReLoadData() {
     const int index = Host.SelectedIndex();
     const TDataList& list = Host.Rows().DataList;
-    if (index < 0 || static_cast<size_t>(index) >= list.Count()) return;
+    if (index < 0 || static_cast<size_t>(index) >= list.Count()) return false;
     LoadedImage.clear();
     try {
         Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
         LoadedImage = Host.Table().GetReadImage();
         LoadInputs();
     } catch (const std::exception& e) {
-        ReportFailure(ErrorText(e));
-        return;
+        return ReportFailure(ErrorText(e));
     }
     EditEditCurRecNo->SetText(QString::number(index + 1));
+    return true;
 }
 
 void TFormEditRecord::TB_FIRSTRECClick() {
@@ -501,6 +510,7 @@ TFormAddRecord::TFormAddRecord(TRecordFormHost& host, QWidget* owner)
     : TFormRecord(host, owner, QStringLiteral("FormAddRecord"), QStringLiteral("Add Record"), 349, 20, 16) {
     BuildRows();
     LoadNewRecordInputs();
+    CheckLayout();
 }
 
 bool TFormAddRecord::WriteInputs() {
@@ -521,6 +531,7 @@ TFormInsertRecord::TFormInsertRecord(TRecordFormHost& host, QWidget* owner)
     : TFormRecord(host, owner, QStringLiteral("FormInsertRecord"), QStringLiteral("Insert Record"), 346, 20, 16) {
     BuildRows();
     LoadNewRecordInputs();
+    CheckLayout();
 }
 
 bool TFormInsertRecord::WriteInputs() {

@@ -87,6 +87,10 @@ public:
     // Opens the memo editor on the memo of field `field`.
     void MemoDblClick(int field);
 
+    // False when the form could not read what it shows (the record, or the table's layout for
+    // a new record) and has said why: it is not to be shown.
+    bool Ready() const { return IsReady; }
+
     // What the input of a field holds now / shows a value.
     recedit::TFieldInput CurrentInput(int field) const;
     void ShowInput(int field, const recedit::TFieldInput& input);
@@ -112,12 +116,16 @@ protected:
     virtual bool ClearBlanksDateTime() const { return true; }
     // Reports an engine failure; false.
     bool ReportFailure(const QString& text);
+    // For the forms of a new record: checks that the table still has the layout it was
+    // opened with; reports and clears Ready when not.
+    void CheckLayout();
     void ShowSucceed(const QString& text);
 
     void resizeEvent(QResizeEvent* event) override;
 
     TRecordFormHost& Host;
     int FirstRowTop;
+    bool IsReady = true;
 
 private:
     void AddRow(const recedit::TInputField& field, QWidget* content, int top);
@@ -134,8 +142,9 @@ public:
     TNumberEdit* EditEditCurRecNo = nullptr;
     QLabel* PanelRecNum = nullptr;
 
-    // Reloads the record of the selected row into the inputs.
-    void ReLoadData();
+    // Reloads the record of the selected row into the inputs; false when no row is selected
+    // or the record could not be read (said to the user).
+    bool ReLoadData();
     void TB_FIRSTRECClick();
     void TB_PRIORRECClick();
     void TB_NEXTRECClick();

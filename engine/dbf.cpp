@@ -116,18 +116,26 @@ std::string ResolveMemoName(const std::string& table, const char* ext) {
     return p.has_parent_path() ? (p.parent_path() / found).string() : found;
 }
 
-// True when the `length` bytes at `offset` are all end-of-file marks: what an old program left
-// behind its last record is no record. Stops at the first other byte.
-bool OnlyEndMarks(TFileStream& s, int64_t offset, int64_t length) {
-    std::vector<uint8_t> chunk(size_t(std::min<int64_t>(length, int64_t(1) << 16)));
-    for (int64_t done = 0; done < length;) {
-        const size_t n = size_t(std::min<int64_t>(length - done, int64_t(chunk.size())));
-        if (!s.ReadAt(offset + done, chunk.data(), n)) return false;
-        if (std::any_of(chunk.begin(), chunk.begin() + std::ptrdiff_t(n), [](uint8_t b) { return b != EndOfFileMark; }))
-            return false;
-        done += int64_t(n);
+// How many of the whole records first+1..last (1-based, `rl` bytes each, the first at
+// `start`) hold nothing but end-of-file marks, counted back from the last: what an old
+// program padded the file with is no record. Stops at the first record that holds another
+// byte, or that cannot be read.
+uint64_t EndMarkRecords(TFileStream& s, int64_t start, uint16_t rl, uint64_t first, uint64_t last) {
+    const uint64_t perChunk = std::max<uint64_t>(1, (uint64_t(1) << 16) / rl);
+    std::vector<uint8_t> chunk;
+    uint64_t marks = 0;
+    for (uint64_t end = last; end > first;) {
+        const uint64_t n = std::min(perChunk, end - first);
+        chunk.resize(size_t(n) * rl);
+        if (!s.ReadAt(start + int64_t(end - n) * rl, chunk.data(), chunk.size())) return marks;
+        for (uint64_t k = n; k > 0; --k) {
+            const auto rec = chunk.begin() + std::ptrdiff_t((k - 1) * rl);
+            if (std::any_of(rec, rec + rl, [](uint8_t b) { return b != EndOfFileMark; })) return marks;
+            ++marks;
+        }
+        end -= n;
     }
-    return true;
+    return marks;
 }
 
 // Another table of the folder (a name that differs from `table`'s only in letter case, or in
@@ -408,12 +416,10 @@ void TDBF::OpenTable() {
     // The record count (see Open in dbf.h), in memory only.
     const uint32_t stored = HeaderRecordCount();
     const uint64_t whole = uint64_t(fileSize - headerLength) / recordLength;
-    uint32_t records = stored;
-    if (whole < stored)
-        records = static_cast<uint32_t>(whole);
-    else if (whole > stored && !OnlyEndMarks(*s, headerLength + int64_t(stored) * recordLength,
-                                             int64_t(whole - stored) * recordLength))
-        records = static_cast<uint32_t>(std::min<uint64_t>(whole, std::numeric_limits<uint32_t>::max()));
+    // Whole records of nothing but end marks at the end of the file are padding, whichever way
+    // the header errs; one followed by another record stays a record.
+    const uint64_t held = whole - EndMarkRecords(*s, headerLength, recordLength, 0, whole);
+    const uint32_t records = static_cast<uint32_t>(std::min<uint64_t>(held, std::numeric_limits<uint32_t>::max()));
     StoredCountAtOpen = stored;
     CorrectedCount = records;
     CountCorrectedInMemory = records != stored;
@@ -695,6 +701,8 @@ void TDBF::CheckFilesInPlace() const {
     if (Memo->GetOpened() && !Memo->StillAtPath())
         Fail(std::string(dbftext::MemoGoneBefore) + Memo->GetFileName() + dbftext::MemoGoneAfter);
 }
+
+bool TDBF::GetTableInPlace() const { return Active && Stream && Stream->StillAtPath(); }
 
 void TDBF::SetLockTimeout(uint32_t ms) {
     CheckThread("TDBF::SetLockTimeout");

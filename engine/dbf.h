@@ -97,10 +97,10 @@ public:
     // Opens and checks FileName; nothing when already open. Opening writes nothing: it reads the
     // file's size and header together under the table's lock, and a record count that differs
     // from the header's lives in memory until a command writes the table. The count is the
-    // header's while the file holds that many whole records (what follows them, end marks,
-    // padding or a partial record, is no record); the whole records held when there are fewer
-    // (GetShorterThanHeader); and the whole records held when there are more that are not all
-    // end marks.
+    // whole records the file holds, less those at its end that hold nothing but end-of-file
+    // marks (old programs pad files with them; such a record followed by another stays a
+    // record), whatever the header says. A partial record at the end is no record. Fewer
+    // records than the header says: GetShorterThanHeader.
     void Open();
     void Close();
 
@@ -141,6 +141,9 @@ public:
     // file's) no longer names the file the table has open: deleted, renamed away or replaced.
     // Every write of the table file checks this first.
     void CheckFilesInPlace() const;
+    // Whether the table's path still names the file the table has open (false when it was
+    // deleted, renamed away or replaced, or the table is closed). Asks the file system.
+    bool GetTableInPlace() const;
     bool WriteHeader();
     bool ReadRecordCount();
     bool ReadRecord(int64_t recNo);
@@ -152,7 +155,10 @@ public:
 
     // Page cache for readers that go through the whole table.
     void AllocPage(int pageSize);
-    int ReadPage(int64_t pageNo, int pageSize);  // records read
+    // Reads page `pageNo` (1-based) of `pageSize` records; returns the records read, never
+    // more than the record count leaves for the page (the bytes after the last record, such
+    // as end-of-file padding, are no records).
+    int ReadPage(int64_t pageNo, int pageSize);
     void SelectPageRecord(int index);            // 1-based within the page
     // Fills the page with the records of these numbers, in this order (SelectPageRecord(k + 1)
     // then picks recNos[k]); for readers that go through the records in an order of their

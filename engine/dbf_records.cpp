@@ -213,8 +213,11 @@ int TDBF::ReadPage(int64_t pageNo, int pageSize) {
     const int64_t pageBytes = rl * pageSize;
     if (pageNo - 1 > (std::numeric_limits<int64_t>::max() - GetHeaderLength()) / pageBytes) return 0;
     if (Stream->Seek(GetHeaderLength() + (pageNo - 1) * pageBytes) < 0) return 0;
+    const int64_t before = (pageNo - 1) * int64_t(pageSize);  // records on the earlier pages
+    const int64_t left = int64_t(HeaderRecordCount()) - before;
+    if (left <= 0) return 0;
     const size_t got = Stream->Read(PageCache.data(), size_t(pageBytes));
-    return static_cast<int>(got / size_t(rl));
+    return static_cast<int>(std::min<int64_t>(int64_t(got / size_t(rl)), left));
 }
 
 void TDBF::SelectPageRecord(int index) {

@@ -735,6 +735,7 @@ bool TDBF::AddField(const std::string& name, char type, uint8_t length, uint8_t 
     // other program writes the table while it holds records of two layouts.
     TLockGuard whole(*this, 0);
     ReadCountUnlocked();  // refuses a table whose structure another program changed
+    CheckFilesInPlace();  // and one whose file is gone: the copy would bring it back
     const std::string memoName =
         type == 'M' || (IsMemoType(type) && !Memo->GetOpened())
             ? TStructureChange::MemoNameFor(*this, TStructureChange::VersionAfter(*this, type))
@@ -772,6 +773,7 @@ bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureP
     if (count >= FieldCount) return false;
     TLockGuard whole(*this, 0);  // as in AddField
     ReadCountUnlocked();
+    CheckFilesInPlace();
     TStructureChange::TSafetyCopy copy(*this, std::string());
     TStructureChange::Guarded(*this, copy, [&] {
         const int64_t records = GetRecordCount();

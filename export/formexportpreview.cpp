@@ -33,6 +33,8 @@
 #include <QVBoxLayout>
 
 #include <climits>
+#include <optional>
+#include <utility>
 
 const char* const TFormExportPreview::TypeEntries[OutputKindCount] = {
     "Visual FoxPro(*.DBF)", "FoxPro 2.x(*.DBF)", "FoxBASE+(*.DBF)",          "dBASE IV(*.DBF)",
@@ -438,15 +440,15 @@ void TFormExportPreview::StartExport(const exportcheck::TInput& in, const std::s
     Worker->Resume();
 }
 
-void TFormExportPreview::BitBtn6Click() {
-    if (Exporting) StopExportingAsk();
-}
+void TFormExportPreview::BitBtn6Click() { StopExportingAsk(); }
 
 void TFormExportPreview::StopExportingAsk() {
-    if (MsgBox(QStringLiteral("Information"), QStringLiteral("Some export is doing ,stop it?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
-               false, false, 30, 30, this)
-            .ModalResult == mrYes)
-        StopExporting();
+    if (!ExportRunning()) return;
+    const bool stop = MsgBox(QStringLiteral("Information"), QStringLiteral("Some export is doing ,stop it?"),
+                             TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false, 30, 30, this)
+                          .ModalResult == mrYes;
+    // The export may have ended while the question was open.
+    if (stop && ExportRunning()) StopExporting();
 }
 
 void TFormExportPreview::StopExporting() {
@@ -459,8 +461,14 @@ void TFormExportPreview::MemoFilePathDblClick() {
 }
 
 void TFormExportPreview::done(int result) {
-    if (Exporting) {
+    if (ExportRunning()) {
         StopExportingAsk();
+        return;
+    }
+    // An export that has ended has only its last reports to give (perhaps from inside one of
+    // them, so not waited for here): the dialog closes once the worker has unlocked it.
+    if (Exporting && Worker && !Worker->Finished()) {
+        CloseWhenUnlocked = result;
         return;
     }
     TFormAlphaShow::done(result);
@@ -476,6 +484,8 @@ bool TFormExportPreview::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormExportPreview::BeginExport() {
     Exporting = true;
+    OutcomeReported = false;
+    CloseWhenUnlocked.reset();
     for (QWidget* w : {static_cast<QWidget*>(EditExportFileName), static_cast<QWidget*>(cbTypeList),
                        static_cast<QWidget*>(PageControl1), static_cast<QWidget*>(BitBtn3),
                        static_cast<QWidget*>(BitBtn5)})
@@ -490,6 +500,14 @@ void TFormExportPreview::EndExport() {
         w->setEnabled(true);
     BitBtn6->setEnabled(false);
     Exporting = false;
+    if (const std::optional<int> result = std::exchange(CloseWhenUnlocked, std::nullopt))
+        QMetaObject::invokeMethod(this, [this, r = *result] { done(r); }, Qt::QueuedConnection);
+}
+
+void TFormExportPreview::ReportOutcome() {
+    // Nothing is left to stop.
+    OutcomeReported = true;
+    BitBtn6->setEnabled(false);
 }
 
 void TFormExportPreview::ExportProgress(int kind, size_t current, size_t total, const std::string& fileName) {
@@ -501,13 +519,17 @@ void TFormExportPreview::ExportProgress(int kind, size_t current, size_t total, 
         break;
     case TExportThread::pkDone:
     case TExportThread::pkStopped:
+        ReportOutcome();
         ExportLabel->SetCaption(kind == TExportThread::pkDone
                                     ? QStringLiteral("Export [%1] Rows Done.").arg(qulonglong(total))
                                     : QStringLiteral("Export Stopped. [%1] Rows Written.").arg(qulonglong(total)));
         if (kind == TExportThread::pkDone) ExportProgressBar->SetPosition(100);
         MemoFilePath->SetText(PathText(fileName));
         break;
-    case TExportThread::pkFailed: ExportLabel->SetCaption(QStringLiteral("Export Failed.")); break;
+    case TExportThread::pkFailed:
+        ReportOutcome();
+        ExportLabel->SetCaption(QStringLiteral("Export Failed."));
+        break;
     default: break;
     }
 }

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -93,6 +94,9 @@ public:
 
     // True from the worker's lock of the dialog to its unlock.
     bool Exporting = false;
+    // True from the worker's lock of the dialog until it reports how the export ended (its
+    // last message and the unlock may still follow): only then is there an export to stop.
+    bool ExportRunning() const { return Exporting && !OutcomeReported; }
     // The field index of each item of clbColumns (moves with its item).
     std::vector<int> ColumnFields;
     TWorkerPtr<TExportThread> Worker;
@@ -109,10 +113,12 @@ public:
     // them (exportcheck::CheckExport), then warns at the control at fault or starts the worker.
     void BitBtn5Click();
     void BitBtn6Click();
+    // Asks "stop it?" while an export runs; stops it on Yes when it still runs then.
     void StopExportingAsk();
     void StopExporting();
     void MemoFilePathDblClick();
-    // Closing while an export runs asks whether to stop it and stays open whatever the answer.
+    // Closing while an export runs asks whether to stop it and stays open whatever the answer;
+    // closing once it has ended waits for its last reports.
     void done(int result) override;
 
     // TExportView
@@ -132,5 +138,9 @@ private:
     // The save dialog names the file and its type; false when cancelled.
     bool AskOutputName(exportcheck::TInput& in);
     void StartExport(const exportcheck::TInput& in, const std::string& file);
+    // The worker has said how the export ended.
+    void ReportOutcome();
     TExportContext Context;
+    bool OutcomeReported = false;
+    std::optional<int> CloseWhenUnlocked;  // a close asked for after the end, before the unlock
 };

@@ -931,8 +931,7 @@ bool TFormMain::ConfirmWithCheckBox(const QString& caption, const QString& text,
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (IsWorking()) {
-        StopWorkAsk();
+    if (IsWorking() && StopWorkAsk()) {
         event->ignore();
         return;
     }

@@ -106,8 +106,10 @@ public:
     bool IsLoadOver() const;
     // Sets the worker's terminate flag, waits for it (serving its calls) and frees it.
     void StopThread(TWorkerPtr<TWorkThread>& thread);
-    // Asks "Some work is doing,stop it?" while a worker runs and stops it on Yes.
-    void StopWorkAsk();
+    // Asks "Some work is doing,stop it?" while a worker runs and stops it on Yes (when it
+    // still runs then); true when it asked, and the command that called it goes no further.
+    // False, asking nothing, when no worker runs: one that has just ended is taken in first.
+    bool StopWorkAsk();
     void StopWork();
     // The worker messages' handlers.
     void OnWorkStart();
@@ -341,6 +343,12 @@ public:
     // Opens the table again once a command has found (and said) that another program changed
     // its structure; waits while a dialog is open or a worker runs. The clock timer calls it.
     void ReloadIfStructureChanged();
+    // The open table's file was deleted, renamed away or replaced since it was opened.
+    bool TableFileGone() const;
+    // Loads the table again from its file, so that the list shows what the file holds; true
+    // when it did. A table whose file is gone is not loaded again: the list, which the user
+    // can still read and save as another file, is then the only copy left.
+    bool ReloadTable();
     void M2_CONTROLS_TBClick();
     void M2_CONTROLS_SBClick();
     void M2_CONTROLS_EBClick();

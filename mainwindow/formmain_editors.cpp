@@ -69,17 +69,17 @@ void TFormMain::M6_EDITClick() {
         !ConfirmWithCheckBox(QString(), QStringLiteral("Edit?"), Option->AlwayShowEdit, false))
         return;
     TFormEditRecord form(RecordFormHost(), this);
-    form.exec();
+    if (form.Ready()) form.exec();
 }
 
 void TFormMain::M6_APPENDClick() {
     if (!RequireWritable()) return;
     TFormAddRecord form(RecordFormHost(), this);
-    form.exec();
+    if (form.Ready()) form.exec();
 }
 
 void TFormMain::M6_INSERTClick() {
     if (!RequireWritable()) return;
     TFormInsertRecord form(RecordFormHost(), this);
-    form.exec();
+    if (form.Ready()) form.exec();
 }

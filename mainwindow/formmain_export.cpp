@@ -55,10 +55,7 @@ void TFormMain::CreateSaveAsProgressForm() {
 }
 
 void TFormMain::M1_SAVEASClick() {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     if (!ListModel || ListModel->columnCount() < 1 || !CurDBF) return;
     // The save dialog's ten entries, their filter index being the mode - 4.
     QStringList filters;
@@ -130,10 +127,7 @@ void TFormMain::OnSAStop(const std::string& fileName) {
 // ---- Worksheet import ----
 
 void TFormMain::M1_IMPORTClick() {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     const QString name = AskImportFile(this);
     if (name.isEmpty()) return;
     if (ListModel && ListModel->columnCount() > 0) {
@@ -168,10 +162,7 @@ void TFormMain::SetImportColumns(const std::vector<std::string>& captions) {
 }
 
 void TFormMain::M1_EXPORTClick() {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     // The export reads the table through the page cache that the loader uses.
     if (!IsLoadOver()) {
         ShowLoadingBox();

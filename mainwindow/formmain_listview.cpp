@@ -14,6 +14,7 @@
 #include <climits>
 
 #include "common/datalist.h"
+#include "common/errortext.h"
 #include "mainwindow/datalistmodel.h"
 #include "engine/dbf.h"
 #include "mainwindow/formmain.h"
@@ -130,6 +131,13 @@ bool TFormMain::RequireWritable() {
         MsgBox(QStringLiteral("Information"),
                QStringLiteral("The table is open read-only, so it cannot be changed."), TMsgBoxIcon::Warning, TMsgBoxButtons::OK,
                false, false, 30, 30, this);
+        return false;
+    }
+    // A table file deleted or replaced since the table was opened takes no write: said before
+    // any question or dialog of the command, in the engine's words.
+    if (TableFileGone()) {
+        MsgBox(QString(), ErrorText(EDBFError(CurDBF->FileName + dbftext::TableGone)), TMsgBoxIcon::Warning,
+               TMsgBoxButtons::OK, false, false, 30, 30, this);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -227,10 +228,7 @@ void TFormMain::FillColumns(const std::vector<int32_t>* removed) {
 }
 
 void TFormMain::Close(bool closeTable) {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     CloseDocument(closeTable);
 }
 
@@ -281,6 +279,14 @@ void TFormMain::M1_CLOSEClick() {
 void TFormMain::M2_REFRESHClick() {
     if (!CurDBF || FileName.isEmpty())
         return;
+    // A file replaced by another loads that one; a file deleted leaves the list as it is.
+    if (TableFileGone() && !QFileInfo::exists(FileName)) {
+        MsgBox(QString(),
+               FileName + QStringLiteral(" - The table's file was deleted or renamed after the table was opened. The "
+                                         "list still shows the table; save it as another file to keep it."),
+               TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+        return;
+    }
     Open(FileName);
     HideDeleted = false;
     ShowOnlyDeleted = false;
@@ -295,6 +301,14 @@ void TFormMain::ReloadIfStructureChanged() {
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || IsWorking() || !IsLoadOver())
         return;
     if (CurDBF && CurDBF->Active && CurDBF->GetStructureChanged() && !FileName.isEmpty()) Open(FileName);
+}
+
+bool TFormMain::TableFileGone() const { return CurDBF && CurDBF->Active && !CurDBF->GetTableInPlace(); }
+
+bool TFormMain::ReloadTable() {
+    if (FileName.isEmpty() || TableFileGone()) return false;
+    Open(FileName);
+    return true;
 }
 
 // ---- Workers ----
@@ -317,13 +331,18 @@ void TFormMain::StopWork() {
     PostWorkerMessage(this, WM_WORKSTOP);
 }
 
-void TFormMain::StopWorkAsk() {
+bool TFormMain::StopWorkAsk() {
+    // A worker that has just ended has posted its stop: take it in before asking, and again
+    // before stopping, so that no question comes after the work.
+    QCoreApplication::sendPostedEvents(this);
     if (!IsWorking())
-        return;
+        return false;
     TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Some work is doing,stop it?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
                              false, false, 30, 30, this);
-    if (r.ModalResult == mrYes)
+    QCoreApplication::sendPostedEvents(this);
+    if (r.ModalResult == mrYes && IsWorking())
         StopWork();
+    return true;
 }
 
 void TFormMain::M1_STOPWORKClick() {

@@ -39,14 +39,15 @@
 namespace {
 
 // Runs a command's work on the table. When it fails, the table is loaded again (the list
-// then shows the file as it now is) and the failure's text is shown; returns false then.
+// then shows the file as it now is; a table whose file is gone stays as it is) and the
+// failure's text is shown; returns false then.
 template <class Work>
 bool Guarded(TFormMain& form, Work&& work) {
     return RunGuarded([&] {
         try {
             work();
         } catch (...) {
-            if (!form.FileName.isEmpty()) form.Open(form.FileName);
+            form.ReloadTable();
             throw;
         }
         return true;

@@ -81,20 +81,14 @@ void TFormMain::SetUpStructure() {
 // ---- Creating tables ----
 
 void TFormMain::M1_NEWClick() {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     TMainCreateHost host(this);
     TFormCreateDBF dialog(&host, this);
     dialog.exec();
 }
 
 void TFormMain::M1_NEWFROMFILEClick() {
-    if (IsWorking()) {
-        StopWorkAsk();
-        return;
-    }
+    if (IsWorking() && StopWorkAsk()) return;
     TMainCreateHost host(this);
     TFormCreateDBF dialog(&host, this);
     dialog.BitBtnImportFieldStructureClick();
@@ -201,9 +195,9 @@ void TFormMain::FinishFieldEditor() {
     Working = false;
     if (changed) return;
     // The engine has put the files back as they were: read the table again so that the list
-    // shows what the files hold, then tell why the change did not happen.
-    const QString name = FileName;
-    if (!name.isEmpty()) Open(name);
+    // shows what the files hold (unless the file is gone), then tell why the change did not
+    // happen.
+    ReloadTable();
     Warn(this, error);
 }
 

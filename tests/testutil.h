@@ -1,6 +1,7 @@
 // Helpers shared by the test executables: temporary folders and whole-file byte access.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +43,20 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string Fixture(const std::string& name) { return std::string(VX_FIXTURES) + "/" + name; }
+
+// A table of `records` records of `recordLength` bytes (a character field after the flag) whose
+// header says `headerCount`, padded with `marks` end-of-file marks as old programs do. The
+// second of three or more records is all end marks: a record inside the table all the same.
+inline std::string PaddedTableBytes(uint16_t recordLength, uint32_t records, uint32_t headerCount, size_t marks) {
+    std::string t = std::string("\x03\0\0\0", 4) + std::string(60, '\0') + "\x0D";
+    for (int i = 0; i < 4; ++i) t[size_t(4 + i)] = char(headerCount >> (8 * i));
+    t[8] = 65, t[10] = char(recordLength), t[11] = char(recordLength >> 8);
+    t.replace(32, 4, "TEXT"), t[43] = 'C', t[48] = char(recordLength > 1 ? recordLength - 1 : 1);
+    for (uint32_t r = 1; r <= records; ++r)
+        t += records >= 3 && r == 2 ? std::string(recordLength, '\x1A')
+                                    : (" r" + std::to_string(r) + std::string(recordLength, 'x')).substr(0, recordLength);
+    return t + std::string(marks, '\x1A');
+}
 
 // Copies a fixture (and nothing else) into `dir` and returns the copy's path.
 inline std::string CopyFixture(const TempDir& dir, const std::string& name) {

@@ -120,6 +120,26 @@ TEST(RowLoader, CallsAndStatusTextsForSmallAndPageSizedTables) {
     }
 }
 
+TEST(RowLoader, EndMarkPaddingNeverShowsAsRowsAndTheFileKeepsEveryByte) {
+    vxtest::App();
+    vxtest::TempDir dir;
+    const std::string p = dir.Path("t.dbf");
+    for (const uint16_t rl : {3, 15, 41, 94, 252})
+        for (const uint32_t n : {5u, 45u, 150u})
+            for (const size_t marks : {size_t(1), size_t(rl + 1), size_t(512), size_t(1024)})
+                for (const uint32_t header : {n, n + 2, n - 3}) {
+                    const std::string bytes = vxtest::PaddedTableBytes(rl, n, header, marks);
+                    vxtest::WriteAll(p, bytes);
+                    Loaded l;
+                    Load(p, l);
+                    ASSERT_EQ(l.Store.DataList.Count(), size_t(n)) << rl << " " << marks << " " << header;
+                    EXPECT_EQ(l.Store.DataList[n - 1]->Item(2).substr(0, 1), "r");  // the last record's text
+                    const std::string total = "OnShow/Total:" + std::to_string(n) + "/" + std::to_string(n);
+                    EXPECT_NE(std::find(l.View.Log.begin(), l.View.Log.end(), total), l.View.Log.end());
+                    ASSERT_TRUE(vxtest::ReadAll(p) == bytes);
+                }
+}
+
 TEST(RowLoader, StatusTextsNeverHoldTheLoaderAndAStopKeepsTheRows) {
     vxtest::App();
     vxtest::TempDir dir;

@@ -293,3 +293,29 @@ TEST_F(EditorCommands, AppendAndInsertUpdateTheListAndCounts) {
     }
     EXPECT_EQ(boxes.Asked.size(), asked + 3);
 }
+
+TEST_F(EditorCommands, NoRecordFormOpensOnceAnotherProgramChangedTheStructure) {
+    Form->Open(Table("t.dbf", 3, 0));
+    ASSERT_TRUE(WaitLoaded());
+    Form->ListViewGoToRec(2);
+    Option->AlwayShowEdit = false;
+    TDBF other;
+    other.SetFileName(Dir.Path("t.dbf"));
+    other.Open();
+    other.AddField("MORE", 'C', 2, 0, "");
+    const std::string bytes = vxtest::ReadAll(Dir.Path("t.dbf"));
+    ScriptedMsgBox boxes;
+    int shown = 0;  // a form shown anyway is counted and closed
+    for (auto command : {&TFormMain::M6_EDITClick, &TFormMain::M6_APPENDClick, &TFormMain::M6_INSERTClick}) {
+        QTimer::singleShot(0, [&shown] {
+            if (auto* f = qobject_cast<TFormRecord*>(QApplication::activeModalWidget())) ++shown, f->reject();
+        });
+        boxes.Asked.clear();
+        (Form.get()->*command)();
+        ASSERT_EQ(boxes.Asked.size(), 1u);
+        EXPECT_EQ(boxes.Asked[0].Text.toStdString(), EDBFStructureChanged::Text);
+    }
+    lvtest::Drain();
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), bytes);
+}

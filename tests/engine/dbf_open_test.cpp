@@ -209,6 +209,29 @@ TEST(DbfOpen, RecordCountIsTheHeadersUnlessTheWholeRecordsSayOtherwiseAndOpening
         }
 }
 
+TEST(DbfOpen, EndMarkPaddingIsNoRecordWhateverTheHeaderSaysAndOpeningWritesNothing) {
+    TempDir dir;
+    const std::string p = dir.Path("t.dbf");
+    WriteAll(p, vxtest::PaddedTableBytes(1, 5, 5, 512));  // a one-byte record has no room for a field
+    EXPECT_EQ(OpenError(p), p + " - Invalid record length!");
+    for (const uint16_t rl : {2, 3, 15, 41, 94, 252})
+        for (const uint32_t n : {0u, 1u, 5u, 45u})
+            for (const size_t marks : {size_t(1), size_t(rl + 1), size_t(2 * rl + 1), size_t(512), size_t(1024)})
+                for (const uint32_t header : {n, n + 3, n + 300, n / 2}) {
+                    SCOPED_TRACE(std::to_string(rl) + " bytes, " + std::to_string(n) + " records, " +
+                                 std::to_string(marks) + " marks, header " + std::to_string(header));
+                    const std::string bytes = vxtest::PaddedTableBytes(rl, n, header, marks);
+                    WriteAll(p, bytes);
+                    Opened t(p);
+                    EXPECT_EQ(std::pair(t.Dbf.GetRecordCount(), t.Dbf.GetShorterThanHeader()), std::pair(n, header > n));
+                    int paged = 0;  // pages end at the count
+                    for (int64_t page = 1; page <= 20; ++page) paged += t.Dbf.ReadPage(page, 4);
+                    EXPECT_EQ(paged, int(n));
+                    t.Dbf.Close();
+                    ASSERT_EQ(ReadAll(p), bytes);
+                }
+}
+
 TEST(DbfOpen, AccessorsOfHeaderAndDescriptors) {
     TempDir dir;
     std::string p = MakeSmallTable(dir, 2);

@@ -212,7 +212,12 @@ TEST(SharedTable, WritesToATableWhoseFileIsGoneOrReplacedAreRefused) {
         EXPECT_EQ(ErrorOf([&] { t.Dbf.Edit(), t.Dbf.SetMemo("NOTES", "new text"); }), gone);
         const std::function<void()> commands[] = {[&] { t.Dbf.Post(); }, [&] { t.Dbf.SetDeleted(true); },
                                                    [&] { t.Dbf.Append(), t.Dbf.Post(); },
-                                                   [&] { t.Dbf.RemoveRecords({2}); }, [&] { t.Dbf.Zap(); }};
+                                                   [&] { t.Dbf.RemoveRecords({2}); }, [&] { t.Dbf.Zap(); },
+                                                   [&] { t.Dbf.AddField("MORE", 'C', 2, 0, "x"); },
+                                                   [&] {
+                                                       const int32_t first[] = {0};
+                                                       t.Dbf.RemoveFields(first, 1);
+                                                   }};
         for (size_t i = 0; what != 2 && i < std::size(commands); ++i) EXPECT_EQ(ErrorOf(commands[i]), gone);
         EXPECT_EQ(Snapshot(dir), files);
     }

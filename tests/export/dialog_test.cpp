@@ -233,3 +233,39 @@ TEST_F(ExportDialog, OneExportAtATimeStoppableAndTheDialogStaysWhileItRuns) {
     Form->reject();
     EXPECT_FALSE(Form->isVisible());
 }
+
+TEST_F(ExportDialog, StopAndCancelAskOnlyWhileTheExportRuns) {
+    Form->show();
+    Form->cbTypeList->setCurrentIndex(8);
+    // While the worker's last message shows, Stop is off and asks nothing, and Cancel closes
+    // once the worker has unlocked the dialog.
+    bool stopOn = true;
+    SetMsgBoxHandler([&](const TMsgBoxRequest& r) {
+        Box.Asked.push_back(r);
+        if (r.Text.startsWith(QStringLiteral("File Exported To")))
+            stopOn = Form->BitBtn6->isEnabled(), Form->BitBtn6Click(), Form->reject();
+        else  // the export ends while its question is open
+            Form->ExportProgress(TExportThread::pkDone, 3, 3, Dir.Path("done.csv")), Form->EndExport();
+        return TMsgBoxResult{mrYes};
+    });
+    Export(Path("done.csv"));
+    EXPECT_FALSE(stopOn);
+    ASSERT_EQ(Box.Asked.size(), 1u);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_NE(ReadAll(Dir.Path("done.csv")), "");
+    // The Yes to a question the export outlived stops nothing.
+    Form->BeginExport();
+    Form->BitBtn6Click();
+    EXPECT_EQ(Box.Asked[1].Text, QStringLiteral("Some export is doing ,stop it?"));
+    EXPECT_FALSE(Form->Worker->Terminated());
+    // A stopped or failed export has nothing left to stop either.
+    for (int kind : {TExportThread::pkStopped, TExportThread::pkFailed}) {
+        Form->BeginExport();
+        Form->ExportProgress(kind, 0, 3, Dir.Path("done.csv"));
+        Form->BitBtn6Click();
+        EXPECT_FALSE(Form->BitBtn6->isEnabled());
+    }
+    EXPECT_EQ(Box.Asked.size(), 2u);
+    Form->EndExport();
+}

@@ -234,3 +234,35 @@ TEST_F(LoadWindowTest, ClosingTheWindowWhileLoadingOnlyAsksToStop) {
     EXPECT_EQ(script.Asked.size(), 2u);
     EXPECT_FALSE(Form->CurDBF);
 }
+
+TEST_F(LoadWindowTest, NoStopQuestionOnceTheWorkerHasPostedItsEnd) {
+    // The loader has ended, its stop still posted: a command takes the stop in, asks nothing
+    // and goes on (it asks for a worksheet, and none is chosen).
+    std::atomic<bool> release{false};
+    Form->OnLoaderStatusPoint = [&](size_t) {
+        while (!release) std::this_thread::yield();
+    };
+    Form->Open(Table("t.dbf", 4000));
+    ASSERT_TRUE(WaitUntil([this] { return Form->IsWorking(); }));
+    release = true;
+    Form->WorkThread->WaitFor();
+    const auto askImport = TFormMain::AskImportFile;
+    int importAsked = 0;
+    TFormMain::AskImportFile = [&](QWidget*) { return ++importAsked, QString(); };
+    ScriptedMsgBox script;
+    Form->M1_IMPORTClick();
+    EXPECT_TRUE(script.Asked.empty() && importAsked == 1 && !Form->IsWorking());
+    // The work ends while the question is open: Yes then stops nothing, and the command ends.
+    Form->OnWorkStart();
+    SetMsgBoxHandler([&](const TMsgBoxRequest& r) {
+        script.Asked.push_back(r);
+        PostWorkerMessage(Form.get(), WM_WORKSTOP);
+        return TMsgBoxResult{mrYes};
+    });
+    Form->M1_IMPORTClick();
+    TFormMain::AskImportFile = askImport;
+    ASSERT_EQ(script.Asked.size(), 1u);
+    EXPECT_EQ(script.Asked[0].Text, QStringLiteral("Some work is doing,stop it?"));
+    // StopWork would free the loader.
+    EXPECT_TRUE(importAsked == 1 && !Form->IsWorking() && Form->WorkThread && Rows() == 4000u);
+}

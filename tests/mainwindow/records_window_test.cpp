@@ -281,3 +281,37 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableGone);
     EXPECT_FALSE(std::filesystem::exists(Dir.Path("t.dbf")));
 }
+
+TEST_F(RecordsWindowTest, AGoneFileRefusesEveryWriteFirstAndAloneAndTheListStays) {
+    OpenLoaded(Table("t.dbf", 6, 0));
+    const std::string path = Dir.Path("t.dbf");
+    std::filesystem::remove(path);
+    int dialogs = 0;  // a command's dialog that opens anyway is counted and closed
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) ++dialogs, w->close();
+    });
+    closer.start(50);
+    ScriptedMsgBox script;
+    for (void (TFormMain::*command)() :
+         {&TFormMain::M6_DELETEClick, &TFormMain::M6_SETALLDELFLG_TClick, &TFormMain::M6_DELETERECClick,
+          &TFormMain::M6_ZAPClick, &TFormMain::M6_EDITClick, &TFormMain::M6_APPENDClick,
+          &TFormMain::M6_FIELDADDClick, &TFormMain::M6_FIELDDELETEClick, &TFormMain::M2_REFRESHClick}) {
+        Select({2});
+        script.Asked.clear();
+        (Form.get()->*command)();
+        ASSERT_EQ(script.Asked.size(), 1u);
+        const bool refresh = command == &TFormMain::M2_REFRESHClick;  // no write: it says the list stays
+        EXPECT_EQ(script.Asked[0].Text.toStdString(), refresh ? path + " - The table's file was deleted or renamed after "
+                                                                       "the table was opened. The list still shows the "
+                                                                       "table; save it as another file to keep it."
+                                                              : path + dbftext::TableGone);
+        EXPECT_TRUE(Form->CurDBF && Form->CurDBF->Active && Rows() == 6 && Form->ListModel->rowCount() == 6);
+    }
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    Table("t.dbf", 2, 0);  // a file put at the path loads on Refresh
+    Form->M2_REFRESHClick();
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Rows(), 2u);
+}
