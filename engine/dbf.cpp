@@ -116,16 +116,16 @@ std::string ResolveMemoName(const std::string& table, const char* ext) {
     return p.has_parent_path() ? (p.parent_path() / found).string() : found;
 }
 
-// How many of the whole records first+1..last (1-based, `rl` bytes each, the first at
+// How many of the `count` whole records (`rl` bytes each, the first at
 // `start`) hold nothing but end-of-file marks, counted back from the last: what an old
 // program padded the file with is no record. Stops at the first record that holds another
 // byte, or that cannot be read.
-uint64_t EndMarkRecords(TFileStream& s, int64_t start, uint16_t rl, uint64_t first, uint64_t last) {
+uint64_t EndMarkRecords(TFileStream& s, int64_t start, uint16_t rl, uint64_t count) {
     const uint64_t perChunk = std::max<uint64_t>(1, (uint64_t(1) << 16) / rl);
     std::vector<uint8_t> chunk;
     uint64_t marks = 0;
-    for (uint64_t end = last; end > first;) {
-        const uint64_t n = std::min(perChunk, end - first);
+    for (uint64_t end = count; end > 0;) {
+        const uint64_t n = std::min(perChunk, end);
         chunk.resize(size_t(n) * rl);
         if (!s.ReadAt(start + int64_t(end - n) * rl, chunk.data(), chunk.size())) return marks;
         for (uint64_t k = n; k > 0; --k) {
@@ -418,7 +418,7 @@ void TDBF::OpenTable() {
     const uint64_t whole = uint64_t(fileSize - headerLength) / recordLength;
     // Whole records of nothing but end marks at the end of the file are padding, whichever way
     // the header errs; one followed by another record stays a record.
-    const uint64_t held = whole - EndMarkRecords(*s, headerLength, recordLength, 0, whole);
+    const uint64_t held = whole - EndMarkRecords(*s, headerLength, recordLength, whole);
     const uint32_t records = static_cast<uint32_t>(std::min<uint64_t>(held, std::numeric_limits<uint32_t>::max()));
     StoredCountAtOpen = stored;
     CorrectedCount = records;
