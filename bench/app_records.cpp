@@ -53,7 +53,7 @@ struct TLoadedCopy {
             if (got <= 0) break;
             for (int i = 1; i <= got; ++i) {
                 Dbf.SelectPageRecord(i);
-                row.Start(Dbf.GetDeleted(), ++recNo);
+                row.Start(Dbf.GetDeleted(), ++recNo, Dbf.GetRecordPrint());
                 for (int f = 0; f < Dbf.FieldCount; ++f) {
                     valuetext::AppendDisplayText(Dbf, *Dbf.GetField(f), row.Buffer(), scratch);
                     row.CloseField();

@@ -131,7 +131,8 @@ void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     std::string scratch;
     for (size_t r = 0; r < records.Count; ++r) {
         image.Assign(&records.Images[r * rl]);
-        row.Start(records.Images[r * rl] == '*', first + static_cast<uint32_t>(r));
+        const uint8_t* bytes = &records.Images[r * rl];
+        row.Start(bytes[0] == '*', first + static_cast<uint32_t>(r), RecordPrint(bytes, rl));
         image.AppendRowTexts(dbf, row, memoCount ? &records.Memo(r, 0) : nullptr, scratch);
         rows.AppendRow(rows.Pool.Make(row));
     }

@@ -437,7 +437,7 @@ bool TFormEditRecord::ReLoadData() {
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) return false;
     LoadedImage.clear();
     try {
-        Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
+        recedit::GoShown(Host.Table(), list[static_cast<size_t>(index)]);
         LoadedImage = Host.Table().GetReadImage();
         LoadInputs();
     } catch (const std::exception& e) {

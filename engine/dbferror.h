@@ -20,6 +20,17 @@ public:
         "The table's structure was changed by another program. Close and open it again.";
 };
 
+// Raised, before anything is written, by a command whose records in the file are no longer
+// those its rows were built from (see TRecordsShown in dbf.h): another program moved, changed,
+// removed or added records since the list was read.
+class EDBFRecordsChanged : public EDBFError {
+public:
+    explicit EDBFRecordsChanged(const std::string& fileName) : EDBFError(fileName + Text) {}
+    static constexpr const char* Text =
+        " - Another program changed the table after the list was read, so nothing was written. Refresh the list "
+        "(F5) to see the table as it is now.";
+};
+
 // A value that does not convert. Its text quotes the value's bytes as the table holds them
 // (in the table's code page) and names no file, so that the user interface can show it whole
 // through its byte text.

@@ -13,6 +13,7 @@
 #include "common/datalist.h"
 #include "common/sampletable.h"
 #include "common/valuetext.h"
+#include "common/workthread.h"
 #include "engine/dbf.h"
 
 namespace rectest {
@@ -51,11 +52,7 @@ inline void LoadRows(TDBF& dbf, TRowStore& rows) {
     std::string scratch;
     for (uint32_t r = 1, n = dbf.GetRecordCount(); r <= n; ++r) {
         dbf.Go(r);
-        row.Start(dbf.GetDeleted(), r);
-        for (int f = 0; f < dbf.FieldCount; ++f) {
-            valuetext::AppendDisplayText(dbf, *dbf.GetField(f), row.Buffer(), scratch);
-            row.CloseField();
-        }
+        BuildRecordRow(dbf, r, row, scratch);
         rows.DataList.Append(rows.Pool.Make(row));
     }
 }

@@ -253,10 +253,16 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
         other.Open();
         other.SetRecordCount(4);
     }
+    // The row's record is gone: the command is refused, nothing is written and the list
+    // stays until the user refreshes it.
+    const std::string before = vxtest::ReadAll(Dir.Path("t.dbf"));
     Select({5});
     Form->M6_DELETERECClick();
     ASSERT_EQ(script.Asked.size(), 2u);
-    EXPECT_EQ(script.Asked[1].Text.toStdString(), Dir.Path("t.dbf") + "Record number overstep range(6)");
+    EXPECT_EQ(script.Asked[1].Text.toStdString(), Dir.Path("t.dbf") + EDBFRecordsChanged::Text);
+    EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
+    EXPECT_EQ(Rows(), 6u);
+    Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 4u);
     EXPECT_EQ(Mismatch(), "");
