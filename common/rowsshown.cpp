@@ -50,6 +50,14 @@ bool TRowsShown::IsAsShown(uint32_t recNo, const uint8_t* record) {
     return row && row->RecNo() == recNo && Matches(*row, record);
 }
 
+uint32_t TRowsShown::HighestShown() {
+    uint32_t highest = Given.empty() ? 0 : Given.back().first;
+    if (Store)
+        for (const TDataList* list : {&Store->AllRows(), &Store->HiddenRows})
+            for (size_t i = 0, n = list->Count(); i < n; ++i) highest = std::max(highest, (*list)[i]->RecNo());
+    return highest;
+}
+
 bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {
     const size_t rl = Dbf.GetRecordLength();
     if ((record[0] == '*') != row.Deleted() || RecordPrint(record, rl) != row.Print()) return false;

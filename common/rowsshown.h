@@ -28,6 +28,7 @@ public:
     void CompareAllMemoTexts();
 
     bool IsAsShown(uint32_t recNo, const uint8_t* record) override;
+    uint32_t HighestShown() override;
     // Whether `record` (the record's bytes, deletion flag first) is what `row` was built from.
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.

@@ -76,6 +76,9 @@ public:
     // Whether `record` (the bytes the file holds now for record `recNo`, deletion flag first)
     // is what the row of that record was built from; false when no row shows the record.
     virtual bool IsAsShown(uint32_t recNo, const uint8_t* record) = 0;
+    // The highest record number a row shows (0 when not known): a command on every record of
+    // the table refuses when the file holds fewer, since records shown are gone.
+    virtual uint32_t HighestShown() { return 0; }
 };
 
 class TDBF {
@@ -276,6 +279,9 @@ public:
     };
     // RecordPrint of the current record (the record buffer's first half).
     uint64_t GetRecordPrint() const;
+    // RecordPrint of every record, in order, read under the lock (for rows that must learn
+    // their records anew after the table changed them all, as a structure change does).
+    std::vector<uint64_t> ReadRecordPrints();
     // For callers that read records themselves (after Go or a page read): raises
     // EDBFRecordsChanged when a scope's records are lent and the current record, as read, is
     // not the one shown for `recNo`.

@@ -156,6 +156,7 @@ bool TDBF::ReadRecord(int64_t recNo) {
         return true;
     }
     if (got > 0 || recNo < 1) std::memcpy(cur, prev, rl);
+    if (Shown) throw EDBFRecordsChanged(FileName);  // a record shown is gone
     FailRange(recNo);
 }
 

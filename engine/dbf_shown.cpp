@@ -23,6 +23,26 @@ uint64_t TDBF::GetRecordPrint() const {
     return RecordBuffer.size() >= rl ? RecordPrint(RecordBuffer.data(), rl) : 0;
 }
 
+std::vector<uint64_t> TDBF::ReadRecordPrints() {
+    CheckThread("TDBF::ReadRecordPrints");
+    CheckActive(true);
+    TLockGuard lock(*this, 0);
+    ReadCountUnlocked();
+    const int64_t count = HeaderRecordCount();
+    const size_t rl = GetRecordLength();
+    const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
+    std::vector<uint64_t> prints;
+    prints.reserve(size_t(count));
+    std::vector<uint8_t> buf;
+    for (int64_t src = 1; src <= count; src += chunk) {
+        const int64_t n = std::min(chunk, count - src + 1);
+        buf.resize(size_t(n) * rl);
+        if (!Stream->ReadAt(RecordOffset(src), buf.data(), buf.size())) FailRange(src + n - 1);
+        for (int64_t i = 0; i < n; ++i) prints.push_back(RecordPrint(buf.data() + size_t(i) * rl, rl));
+    }
+    return prints;
+}
+
 void TDBF::CheckCurrentShown(int64_t recNo) {
     CheckThread("TDBF::CheckCurrentShown");
     if (Shown && RecordBuffer.size() >= GetRecordLength()) CheckShown(recNo, RecordBuffer.data());
@@ -79,7 +99,8 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
 }
 
 void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick) {
-    if (!Shown || count < 1) return;
+    if (!Shown) return;
+    if (Shown->HighestShown() > count) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
     const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
     std::vector<uint8_t> buf;
