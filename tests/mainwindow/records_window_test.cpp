@@ -262,6 +262,12 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     EXPECT_EQ(script.Asked[1].Text.toStdString(), Dir.Path("t.dbf") + EDBFRecordsChanged::Text);
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
     EXPECT_EQ(Rows(), 6u);
+    Select({4});
+    Form->M6_DELETEClick();  // a mark of a record gone: the same refusal, the row unmarked
+    ASSERT_EQ(script.Asked.size(), 3u);
+    EXPECT_EQ(script.Asked[2].Text, script.Asked[1].Text);
+    EXPECT_FALSE(Form->DataList()->At(4)->Deleted());
+    EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
     Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 4u);
