@@ -103,6 +103,9 @@ void TRecordImage::AppendRowTexts(TDBF& dbf, TRowBuilder& row, const std::string
 
 void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     if (records.Count == 0) return;
+    // A table whose layout another program changed refuses before a memo is written.
+    TDBF::TLockGuard lock(dbf, 0);
+    dbf.ReadRecordCount();
     TRecordImage image(dbf);
     const size_t rl = image.Size();
     const size_t memoCount = records.MemoFields.size();

@@ -121,6 +121,9 @@ TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWri
 }
 
 TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& writes) {
+    // A table whose layout another program changed refuses before a memo is written.
+    TDBF::TLockGuard lock(dbf, 0);
+    dbf.ReadRecordCount();
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, false);
     dbf.Append();
     const uint32_t recNo = PostNew(dbf, writes, blocks);
