@@ -31,8 +31,12 @@ void TRowsShown::Index(const TDataList& list) {
 const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
     if (recNo < 1) return nullptr;
     if (!Store) {
+        // The engine asks in ascending order mostly: the next one is tried first.
+        if (Cursor + 1 < Given.size() && Given[Cursor + 1].first == recNo) return Given[++Cursor].second;
         auto it = std::lower_bound(Given.begin(), Given.end(), std::make_pair(recNo, TDataList::Row(nullptr)));
-        return it != Given.end() && it->first == recNo ? it->second : nullptr;
+        if (it == Given.end() || it->first != recNo) return nullptr;
+        Cursor = size_t(it - Given.begin());
+        return it->second;
     }
     if (!Indexed) {
         // A list in file order names record r in its row r - 1.
@@ -50,12 +54,8 @@ bool TRowsShown::IsAsShown(uint32_t recNo, const uint8_t* record) {
     return row && row->RecNo() == recNo && Matches(*row, record);
 }
 
-uint32_t TRowsShown::HighestShown() {
-    uint32_t highest = Given.empty() ? 0 : Given.back().first;
-    if (Store)
-        for (const TDataList* list : {&Store->AllRows(), &Store->HiddenRows})
-            for (size_t i = 0, n = list->Count(); i < n; ++i) highest = std::max(highest, (*list)[i]->RecNo());
-    return highest;
+size_t TRowsShown::ShownCount() {
+    return Store ? Store->AllRows().Count() + Store->HiddenRows.Count() : Given.size();
 }
 
 bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {

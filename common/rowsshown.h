@@ -28,7 +28,7 @@ public:
     void CompareAllMemoTexts();
 
     bool IsAsShown(uint32_t recNo, const uint8_t* record) override;
-    uint32_t HighestShown() override;
+    size_t ShownCount() override;
     // Whether `record` (the record's bytes, deletion flag first) is what `row` was built from.
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.
@@ -44,6 +44,7 @@ private:
     bool Indexed = false;
     // Or the rows given, by record number.
     std::vector<std::pair<uint32_t, TDataList::Row>> Given;
+    size_t Cursor = 0;  // where the last record asked for was found in Given
     std::vector<int> MemoFields;
     TRecordImage Image;
     std::string Text, Scratch;

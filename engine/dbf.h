@@ -76,9 +76,10 @@ public:
     // Whether `record` (the bytes the file holds now for record `recNo`, deletion flag first)
     // is what the row of that record was built from; false when no row shows the record.
     virtual bool IsAsShown(uint32_t recNo, const uint8_t* record) = 0;
-    // The highest record number a row shows (0 when not known): a command on every record of
-    // the table refuses when the file holds fewer, since records shown are gone.
-    virtual uint32_t HighestShown() { return 0; }
+    // How many records the rows show (0 when not known): a command on every record of the
+    // table refuses when the file holds another number, since records shown are gone or
+    // records no row shows were added.
+    virtual size_t ShownCount() { return 0; }
 };
 
 class TDBF {
@@ -233,6 +234,9 @@ public:
 
     bool GetDeleted() const;
     void SetDeleted(bool flag);
+    // Marks every record the file holds. With records lent by a TShownScope, it compares the
+    // record count with the rows' (a record gone or added refuses), not each record: every
+    // record gets the mark whatever it holds, and only its flag byte is written.
     void SetAllDeleted(bool flag);
     void PackDeleted();
     void ReplaceRecord(int64_t source, int64_t target);
@@ -365,7 +369,8 @@ private:
     // of these ascending numbers.
     void CheckShownAt(int64_t recNo, int64_t count);
     void CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t count);
-    // Every record of 1..count for which pick(record) is true (all when `pick` is empty).
+    // For a command on every record: the count against ShownCount, then every record of
+    // 1..count for which pick(record) is true (none when `pick` is empty).
     void CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick);
     // ReadPageRecords without the comparison.
     int64_t FillPageRecords(const uint32_t* recNos, size_t count);

@@ -226,11 +226,11 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
 
     // Every record truncated away or moved is compared before anything is written.
     if (Shown) {
-        std::vector<uint32_t> touched(holes);
-        for (const auto& m : moves) touched.push_back(m.first);
+        // The holes below `last` and every record after it (moved or cut away), ascending.
+        std::vector<uint32_t> touched;
+        touched.reserve(holes.size() + (count - last));
+        for (auto h = holes.rbegin(); h != holes.rend() && *h <= last; ++h) touched.push_back(*h);
         for (uint32_t r = last + 1; r <= count; ++r) touched.push_back(r);
-        std::sort(touched.begin(), touched.end());
-        touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
         CheckShownRecords(touched, count);
     }
 

@@ -100,7 +100,8 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
 
 void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick) {
     if (!Shown) return;
-    if (Shown->HighestShown() > count) throw EDBFRecordsChanged(FileName);
+    if (const size_t shown = Shown->ShownCount(); shown && shown != size_t(count)) throw EDBFRecordsChanged(FileName);
+    if (!pick) return;
     const size_t rl = GetRecordLength();
     const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
     std::vector<uint8_t> buf;
@@ -110,7 +111,7 @@ void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t
         if (!Stream->ReadAt(RecordOffset(src), buf.data(), buf.size())) throw EDBFRecordsChanged(FileName);
         for (int64_t i = 0; i < n; ++i) {
             const uint8_t* rec = buf.data() + size_t(i) * rl;
-            if (!pick || pick(rec)) CheckShown(src + i, rec);
+            if (pick(rec)) CheckShown(src + i, rec);
         }
     }
 }

@@ -19,7 +19,7 @@ public:
         auto it = Records.find(recNo);
         return it != Records.end() && std::memcmp(it->second.data(), record, it->second.size()) == 0;
     }
-    uint32_t HighestShown() override { return Records.empty() ? 0 : Records.rbegin()->first; }
+    size_t ShownCount() override { return Records.size(); }
 };
 
 // Every record of the file as the shown bytes.
@@ -88,8 +88,9 @@ TEST(OtherProgram, RecordsMovedOrChangedRefuseEveryCommandBeforeItWrites) {
                 const std::string error = ErrorOf([&] { c.Command(t.Dbf); });
                 // A command that touches no record the other program changed goes on.
                 if (error == "(none)") {
+                    // Marking every record marks it whatever it holds: only the count counts.
                     const std::set<std::string> elsewhere = {"remove 4", "mark 4", "delete 4", "insert before 4",
-                                                             "page of 4"};
+                                                             "page of 4", "mark all"};
                     const bool done = std::string(what) == "cuts the table to 2" && std::string(c.Name) == "cut to 2";
                     EXPECT_TRUE(done || (std::string(what) == "edits record 3" && elsewhere.count(c.Name)))
                         << what << ", " << c.Name;
