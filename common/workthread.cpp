@@ -60,6 +60,7 @@ void TWorkThread::Execute() {
                 if (Dbf) Dbf->FreePage();
                 Finish(rows, Total);
             }
+            WorkOver();  // the message shows alone
             Synchronize([this, text] { View->ShowLoadError(text); });
         } catch (...) {
         }
@@ -124,6 +125,7 @@ void TWorkThread::LoadExcel() {
         return true;
     });
     if (!error.empty()) {
+        WorkOver();  // the message shows alone
         SyncAfterQueued([this, &error] { View->ShowImportError(error); });
         return;
     }

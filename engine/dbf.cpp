@@ -738,9 +738,35 @@ void TDBF::ReloadHeaderUnlocked() {
 
 void TDBF::CheckFilesInPlace() const {
     CheckActive(true);
-    if (Stream && !Stream->StillAtPath()) Fail(dbftext::TableGone);
-    if (Memo->GetOpened() && !Memo->StillAtPath())
-        Fail(std::string(dbftext::MemoGoneBefore) + Memo->GetFileName() + dbftext::MemoGoneAfter);
+    const std::string text = FilesNotInPlaceText();
+    if (!text.empty()) throw EDBFError(text);
+}
+
+std::string TDBF::FilesNotInPlaceText() const {
+    if (!Active) return {};
+    std::string text = TableNotInPlaceText();
+    return text.empty() ? MemoNotInPlaceText() : text;
+}
+
+std::string TDBF::TableNotInPlaceText() const {
+    if (!Stream) return {};
+    switch (Stream->PathState()) {
+    case vx::TPathState::Missing:
+        return FileName + dbftext::TableDeleted + (MemoFieldCount > 0 ? dbftext::KeepMemoTexts : "");
+    case vx::TPathState::Other: return FileName + dbftext::TableReplaced;
+    default: return {};
+    }
+}
+
+std::string TDBF::MemoNotInPlaceText() const {
+    if (!Memo->GetOpened()) return {};
+    const std::string before = FileName + dbftext::MemoGoneBefore + Memo->GetFileName();
+    switch (Memo->PathState()) {
+    case vx::TPathState::Missing:
+        return before + dbftext::MemoDeletedAfter + (MemoFieldCount > 0 ? dbftext::KeepMemoTexts : "");
+    case vx::TPathState::Other: return before + dbftext::MemoReplacedAfter;
+    default: return {};
+    }
 }
 
 bool TDBF::GetTableInPlace() const { return Active && Stream && Stream->StillAtPath(); }

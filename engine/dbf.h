@@ -179,6 +179,11 @@ public:
     // file's) no longer names the file the table has open: deleted, renamed away or replaced.
     // Every write of the table file checks this first.
     void CheckFilesInPlace() const;
+    // The text CheckFilesInPlace raises; empty while both files are in place or the table is
+    // closed. A file deleted or renamed away (nothing at its path) gets the advice to save the
+    // table as another file, the one copy left being what is shown of it; a file replaced by
+    // another, the advice to open the table again. Asks the file system.
+    std::string FilesNotInPlaceText() const;
     // Whether the table's path still names the file the table has open (false when it was
     // deleted, renamed away or replaced, or the table is closed). Asks the file system.
     bool GetTableInPlace() const;
@@ -391,6 +396,9 @@ private:
     void TakeLock(vx::TFileStream& stream, int64_t recNo) const;
     // The table's part of CheckFilesInPlace, once per outermost lock.
     void CheckTableInPlace();
+    // The texts of FilesNotInPlaceText for the table file and for the memo file alone.
+    std::string TableNotInPlaceText() const;
+    std::string MemoNotInPlaceText() const;
     // Keeps the first half of the record buffer as the read image of record recNo; sets the
     // deletion flag of the read image of record recNo when there is one.
     void KeepReadImage(int64_t recNo);

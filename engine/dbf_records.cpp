@@ -43,7 +43,8 @@ void TDBF::WriteCountUnlocked() {
 
 void TDBF::CheckTableInPlace() {
     if (FileChecked && LockDepth > 0) return;
-    if (!Stream->StillAtPath()) Fail(dbftext::TableGone);
+    const std::string text = TableNotInPlaceText();
+    if (!text.empty()) throw EDBFError(text);
     FileChecked = LockDepth > 0;
 }
 

@@ -39,10 +39,10 @@
 namespace {
 
 // Runs a command's work on the table. When it fails, the table is loaded again (the list
-// then shows the file as it now is; a table whose file is gone stays as it is) and the
-// failure's text is shown; returns false then. A command refused because another program
-// changed the records its rows show wrote nothing: the list stays, and its message asks the
-// user to refresh it.
+// then shows the file as it now is; a table whose file or memo file is gone stays as it is)
+// and the failure's text is shown; returns false then. A command refused because another
+// program changed the records its rows show wrote nothing: the list stays, and its message
+// asks the user to refresh it.
 template <class Work>
 bool Guarded(TFormMain& form, Work&& work) {
     return RunGuarded([&] {
@@ -268,6 +268,8 @@ void ToggleMarkView(TFormMain& form, bool hide) {
         on = true;
         other->setEnabled(false);
     } else {
+        if (form.KeepListOfGoneFiles())
+            return;
         form.Open(form.FileName);
         form.HideDeleted = false;
         form.ShowOnlyDeleted = false;

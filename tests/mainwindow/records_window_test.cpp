@@ -290,7 +290,7 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     std::filesystem::remove(Dir.Path("t.dbf"));
     Select({0});
     Form->M6_DELETEClick();
-    EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableGone);
+    EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableDeleted);
     EXPECT_FALSE(std::filesystem::exists(Dir.Path("t.dbf")));
 }
 
@@ -317,7 +317,7 @@ TEST_F(RecordsWindowTest, AGoneFileRefusesEveryWriteFirstAndAloneAndTheListStays
         EXPECT_EQ(script.Asked[0].Text.toStdString(), refresh ? path + " - The table's file was deleted or renamed after "
                                                                        "the table was opened. The list still shows the "
                                                                        "table; save it as another file to keep it."
-                                                              : path + dbftext::TableGone);
+                                                              : path + dbftext::TableDeleted);
         EXPECT_TRUE(Form->CurDBF && Form->CurDBF->Active && Rows() == 6 && Form->ListModel->rowCount() == 6);
     }
     EXPECT_EQ(dialogs, 0);
