@@ -2,6 +2,7 @@
 // the fingerprint the rows keep, and the reading of the records to compare.
 #include "engine/dbf.h"
 
+#include "engine/parts.h"
 #include "platform/filestream.h"
 
 #define XXH_INLINE_ALL
@@ -71,28 +72,6 @@ void TDBF::CheckShownAt(int64_t recNo, int64_t count) {
 
 namespace {
 
-// Runs part(p) for every p below `parts`, the calling thread taking p = 0 and a thread of its
-// own each other part; true when every part returned true. A part that throws counts as
-// false, and its exception is raised again once every part has ended.
-bool RunParts(size_t parts, const std::function<bool(size_t)>& part) {
-    std::vector<char> ok(parts, 0);
-    std::vector<std::exception_ptr> failures(parts);
-    auto run = [&](size_t p) {
-        try {
-            ok[p] = part(p);
-        } catch (...) {
-            failures[p] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (size_t p = 1; p < parts; ++p) threads.emplace_back(run, p);
-    run(0);
-    for (std::thread& t : threads) t.join();
-    for (const std::exception_ptr& f : failures)
-        if (f) std::rethrow_exception(f);
-    return std::all_of(ok.begin(), ok.end(), [](char c) { return c != 0; });
-}
-
 // Threads that share out the comparison of this many records' bytes.
 size_t PartsFor(size_t bytes) {
     if (bytes < ConcurrentBytes) return 1;
@@ -107,7 +86,7 @@ bool TDBF::ShownInParts(size_t records, const std::function<bool(size_t part, si
     if (!concurrent) parts = 1;
     bool ok = false;
     try {
-        ok = RunParts(parts, [&](size_t p) { return part(p, parts, concurrent); });
+        ok = vx::RunParts(parts, [&](size_t p) { return part(p, parts, concurrent); });
     } catch (...) {
         if (concurrent) Shown->EndConcurrent();
         throw;
