@@ -338,7 +338,8 @@ public:
     static int64_t StructureBatchRecords(int64_t recordLength);
 
     // Whole structure changes, as the structure-change worker runs them. Each checks the
-    // change and converts the fill text before anything is written, keeps a copy of the table
+    // change and converts the fill text before anything is written, compares every record with
+    // the records lent by a TShownScope, if any, keeps a copy of the table
     // file (and of the memo file it may write) while it runs, puts both back and raises the
     // error again when any step fails, and deletes the copy after success. Each holds the
     // table's lock from its start to its end (raising "Lock failed." before anything is done
