@@ -5,19 +5,21 @@
 #include "platform/filestream.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 
-#include <fstream>
+#include <cstdint>
 
 namespace vx {
 
 std::vector<std::string> ReadFindHistory(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (lines.size() < FindHistoryMax && in && std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
+    // A character of the code page takes at most two bytes (and the line end one more).
+    constexpr size_t maxLine = 2 * size_t(FindTextMaxLength) + 1;
+    ReadFileLines(path, maxLine, UINT64_MAX, [&](std::string_view line) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && BytesToText(line).size() <= FindTextMaxLength) lines.emplace_back(line);
+        return lines.size() < FindHistoryMax;
+    });
     return lines;
 }
 
@@ -52,6 +54,7 @@ QStringList FindHistoryTexts() {
 
 void MakeSearchTextBox(QComboBox* box) {
     box->setEditable(true);
+    box->lineEdit()->setMaxLength(FindTextMaxLength);
     box->setInsertPolicy(QComboBox::NoInsert);
     // The editable box's own completer would complete "Tea" to a listed "tea" (it ignores
     // letter case), and Enter would then choose the listed entry in place of the typed text.

@@ -10,9 +10,12 @@ class QComboBox;
 namespace vx {
 
 inline constexpr size_t FindHistoryMax = 15;
+// Characters a search box takes (its edit's limit).
+inline constexpr int FindTextMaxLength = 32767;
 
 // The lines of the history file as they stand (table bytes), newest first; a missing or
-// unreadable file is an empty history. At most FindHistoryMax lines are kept.
+// unreadable file, or one that is not a regular file, is an empty history. At most
+// FindHistoryMax lines are kept; a line longer than a search box takes is left out.
 std::vector<std::string> ReadFindHistory(const std::string& path);
 // The history after a search for `text`: an entry equal to it without regard to letter case
 // leaves its place, the text goes on top, and the list keeps its first FindHistoryMax entries.

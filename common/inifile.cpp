@@ -3,8 +3,6 @@
 #include "platform/filestream.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -60,33 +58,36 @@ std::string Clean(std::string_view s) {
     return out;
 }
 
+std::string LowerText(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {
-    std::ifstream f(FFileName, std::ios::binary);
-    if (!f) return;
-    std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    auto firstBreak = bytes.find('\n');
-    if (firstBreak != std::string::npos && firstBreak > 0 && bytes[firstBreak - 1] == '\r') FLineEnd = "\r\n";
-    size_t start = 0;
-    while (start < bytes.size()) {
-        auto nl = bytes.find('\n', start);
-        size_t end = nl == std::string::npos ? bytes.size() : nl;
-        size_t len = end - start;
-        if (len > 0 && bytes[end - 1] == '\r') --len;
-        FLines.emplace_back(bytes, start, len);
-        if (nl == std::string::npos) break;
-        start = nl + 1;
-    }
+    bool first = true;
+    vx::ReadFileLines(FFileName, MaxLineBytes, MaxFileBytes, [&](std::string_view line) {
+        if (first && !line.empty() && line.back() == '\r') FLineEnd = "\r\n";
+        first = false;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        FLines.emplace_back(line);
+        return true;
+    });
 }
 
 long TIniFile::FindSection(const std::string& section) const {
-    std::string_view want = Trim(section);
-    for (size_t i = 0; i < FLines.size(); ++i) {
-        std::string_view name;
-        if (SectionName(Content(FLines, i), name) && SameText(name, want)) return static_cast<long>(i);
+    if (!FSectionsValid) {
+        FSections.clear();
+        for (size_t i = 0; i < FLines.size(); ++i) {
+            std::string_view name;
+            if (SectionName(Content(FLines, i), name)) FSections.emplace(LowerText(name), static_cast<long>(i));
+        }
+        FSectionsValid = true;
     }
-    return -1;
+    const auto it = FSections.find(LowerText(Trim(section)));
+    return it == FSections.end() ? -1 : it->second;
 }
 
 size_t TIniFile::SectionEnd(long sectionLine) const {
@@ -197,6 +198,7 @@ bool TIniFile::UpdateFile() const {
 }
 
 bool TIniFile::Changed() {
+    FSectionsValid = false;  // lines were added or changed
     if (FUpdating > 0) {
         FDirty = true;
         return true;

@@ -8,11 +8,19 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TIniFile {
 public:
-    // Reads the file when it exists; a missing or unreadable file is an empty one.
+    // What is read of a file: its first MaxFileBytes bytes, and of those only the lines of at
+    // most MaxLineBytes bytes (room for any value the program's dialogs take); longer lines are
+    // left out, as is a line the first bound cuts.
+    static constexpr size_t MaxLineBytes = 128 * 1024;
+    static constexpr size_t MaxFileBytes = 1024 * 1024;
+
+    // Reads the file when it exists; a missing or unreadable file, or one that is not a regular
+    // file, is an empty one.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return FFileName; }
@@ -79,6 +87,10 @@ private:
 
     std::string FFileName;
     std::vector<std::string> FLines;
+    // The first line of each section by its name in lower case, built when a section is first
+    // looked for and dropped when the lines change.
+    mutable std::unordered_map<std::string, long> FSections;
+    mutable bool FSectionsValid = false;
     // "\r\n" when the file read used it, else "\n"; every line is written with it.
     std::string FLineEnd = "\n";
     int FUpdating = 0;

@@ -2,11 +2,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +16,8 @@
 
 #include "common/programfiles.h"
 #include "controls/xpmenu.h"
+#include "imaging/anicodec.h"
+#include "platform/filestream.h"
 
 namespace {
 
@@ -120,19 +121,39 @@ TMsgBoxResult AskHandler(const TMsgBoxHandler& handler, const TMsgBoxRequest& re
     return r;
 }
 
-QPixmap LoadIcon(TMsgBoxIcon icon) {
-    const QString name = MsgBoxIconFile(icon);
-    if (name.isEmpty()) return {};
-    const QString path = QString::fromStdString(vx::ProgramFilePath(name.toStdString()));
-    if (QFile::exists(path)) {
-        QIcon ico(path);
-        QPixmap pm = ico.pixmap(QSize(48, 48));
-        if (!pm.isNull()) return pm;
-    }
-    return DrawnIcon(icon);
+// An icon file larger than this is read only up to here (a few images of up to 256 pixels
+// take far less).
+constexpr size_t kMaxIconFileBytes = 4 * 1024 * 1024;
+
+// The image of the icon file that suits `side` pixels, decoded alone; null when the file
+// cannot be read or holds no such image.
+QImage ReadIconImage(const std::string& path, int side) {
+    std::string bytes;
+    vx::img::TIconImage picked;
+    if (!vx::ReadFileStart(path, kMaxIconFileBytes, bytes) || !vx::img::PickIconImage(bytes, side, picked)) return {};
+    QImage image = QImage::fromData(reinterpret_cast<const uchar*>(picked.Bytes.data()),
+                                    static_cast<int>(picked.Bytes.size()),
+                                    picked.Kind == vx::img::TIconImage::Png ? "PNG" : "ICO");
+    // The decoder must have read the image the headers announced, and no other.
+    if (image.width() != picked.Width || image.height() != picked.Height) return {};
+    return image;
 }
 
 }  // namespace
+
+QPixmap MsgBoxIconPixmap(TMsgBoxIcon icon) {
+    const QString name = MsgBoxIconFile(icon);
+    if (name.isEmpty()) return {};
+    const qreal dpr = qApp ? qApp->devicePixelRatio() : 1.0;
+    const int side = qRound(48 * dpr);
+    QImage image = ReadIconImage(vx::ProgramFilePath(name.toStdString()), side);
+    if (image.isNull()) return DrawnIcon(icon);
+    if (image.width() != side)
+        image = image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pm = QPixmap::fromImage(image);
+    pm.setDevicePixelRatio(dpr);
+    return pm;
+}
 
 TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler) {
     TMsgBoxHandler previous = std::move(Handler());
@@ -295,7 +316,7 @@ void TFormConfirmWithCheckBox::ApplyInfo() {
                                              : Text);
     CheckBoxAlwayShow->setVisible(ShowCheckBox);
 
-    Image->setPixmap(LoadIcon(Icon));
+    Image->setPixmap(MsgBoxIconPixmap(Icon));
 
     switch (Buttons) {
     case TMsgBoxButtons::YesNo:

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <deque>
@@ -101,6 +102,10 @@ void MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgB
 // The file names of the icon kinds inside the program's files ("Icon/Question48.ico", ...);
 // empty for other kinds.
 QString MsgBoxIconFile(TMsgBoxIcon Icon);
+// The picture the box shows for the kind: the one image of its icon file that suits 48
+// pixels, read alone after its size was checked; the drawn icon when the file is missing,
+// damaged or holds no image of a size an icon has; null for other kinds.
+QPixmap MsgBoxIconPixmap(TMsgBoxIcon Icon);
 
 // The box itself, for callers that keep it while it is open (quit, close, stop, edit ...):
 //   TFormConfirmWithCheckBox box(this);

@@ -22,19 +22,34 @@ QString FromIni(const std::string& s) { return QString::fromUtf8(s.data(), stati
 
 std::string SpeedSection(int n) { return "SpeedSetting" + std::to_string(n); }
 
+// A colour the options dialog offers: a red-green-blue value, or one of the system colours
+// it names (every index up to the menu bar's but 25, which names none).
+bool IsChoosableColor(TColor c) {
+    if (c >= 0) return c <= 0x00FFFFFF;
+    const uint32_t index = static_cast<uint32_t>(c) ^ 0x80000000u;
+    return index <= uint32_t(COLOR_MENUBAR) && index != 25;
+}
+
+// An integer value of the file, or `def` when it lies outside what the options dialog allows.
+TColor ReadColor(const TIniFile& ini, const std::string& sec, const char* key, TColor def) {
+    const TColor c = ini.ReadInteger(sec, key, def);
+    return IsChoosableColor(c) ? c : def;
+}
+
 // The ten interface keys shared by INTERFACE and the speed-setting sections.
 void ReadLook(const TIniFile& ini, const std::string& sec, TOptionInterface& v) {
     const TOptionInterface d;
-    v.MenuSelectBorderColor = ini.ReadInteger(sec, "MENU_SELECTBORDERCOLOR", d.MenuSelectBorderColor);
-    v.MenuSelectColor = ini.ReadInteger(sec, "MENU_SELECTCOLOR", d.MenuSelectColor);
-    v.MenuSelectFontColor = ini.ReadInteger(sec, "MENU_SELECTFONTCOLOR", d.MenuSelectFontColor);
-    v.MenuSeparatorColor = ini.ReadInteger(sec, "MENU_SEPARATORCOLOR", d.MenuSeparatorColor);
-    v.LvBkColor = ini.ReadInteger(sec, "LV_BKCOLOR", d.LvBkColor);
-    v.LvFontColor = ini.ReadInteger(sec, "LV_FONT_COLOR", d.LvFontColor);
+    v.MenuSelectBorderColor = ReadColor(ini, sec, "MENU_SELECTBORDERCOLOR", d.MenuSelectBorderColor);
+    v.MenuSelectColor = ReadColor(ini, sec, "MENU_SELECTCOLOR", d.MenuSelectColor);
+    v.MenuSelectFontColor = ReadColor(ini, sec, "MENU_SELECTFONTCOLOR", d.MenuSelectFontColor);
+    v.MenuSeparatorColor = ReadColor(ini, sec, "MENU_SEPARATORCOLOR", d.MenuSeparatorColor);
+    v.LvBkColor = ReadColor(ini, sec, "LV_BKCOLOR", d.LvBkColor);
+    v.LvFontColor = ReadColor(ini, sec, "LV_FONT_COLOR", d.LvFontColor);
     v.LvFontSize = ini.ReadInteger(sec, "LV_FONT_SIZE", d.LvFontSize);
+    if (v.LvFontSize < MinFontSize || v.LvFontSize > MaxFontSize) v.LvFontSize = d.LvFontSize;
     v.LvFontFace = FromIni(ini.ReadString(sec, "LV_FONT_FACE", ToIni(d.LvFontFace)));
-    v.LvAlterColor1 = ini.ReadInteger(sec, "LV_ALTERCOLOR_1", d.LvAlterColor1);
-    v.LvAlterColor2 = ini.ReadInteger(sec, "LV_ALTERCOLOR_2", d.LvAlterColor2);
+    v.LvAlterColor1 = ReadColor(ini, sec, "LV_ALTERCOLOR_1", d.LvAlterColor1);
+    v.LvAlterColor2 = ReadColor(ini, sec, "LV_ALTERCOLOR_2", d.LvAlterColor2);
 }
 
 bool WriteLook(TIniFile& ini, const std::string& sec, const TOptionInterface& v) {

@@ -14,6 +14,11 @@
 
 class TIniFile;
 
+// The list font sizes the options dialog takes; a size outside them read from the file
+// gives the default, as does a colour the dialog cannot choose.
+inline constexpr int32_t MinFontSize = 1;
+inline constexpr int32_t MaxFontSize = 999;
+
 // The look of menus and the record list; a speed setting holds one of these.
 struct TOptionInterface {
     int32_t SpeedSetting = 0;

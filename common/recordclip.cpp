@@ -1,5 +1,6 @@
 #include "common/recordclip.h"
 
+#include "common/recordimage.h"
 #include "common/rowsshown.h"
 
 #include "common/valuetext.h"
@@ -170,6 +171,41 @@ std::string WhyNotExact(const TDBF& dbf, TRecordImage& image, TRecordImage& blan
     return {};
 }
 
+// Why the exact record `record` (1-based; its bytes in `image`) cannot be pasted, or empty: it
+// passes what the text route checks of the same values. Its deletion flag is a blank or "*";
+// each field's value, in the text copy writes for it, is one that paste stores from text
+// (number fields hold their number's characters as they stand, so no exponent either); a memo
+// text goes only with a field that keeps memo texts. `scratch` is an image of the open table;
+// `memos` are the record's memo texts by M field.
+std::string ExactRecordFault(const TDBF& dbf, size_t record, TRecordImage& image, TRecordImage& scratch,
+                             const std::string_view* memos) {
+    const char flag = char(image.Data()[0]);
+    if (flag != ' ' && flag != '*')
+        return "Record " + std::to_string(record) + " on the clipboard has the deletion mark \"" +
+               std::string(1, flag) + "\", which is neither a blank nor \"*\".";
+    std::string text;
+    for (int i = 0; i < image.FieldCount(); ++i) {
+        const TField& f = image.Field(i);
+        const char type = f.GetFieldType();
+        if (type == 'M') {
+            if (!CarriesMemoText(f) && !(memos++)->empty())
+                return RecordFieldText(record, dbf, i) + ": this field keeps no memo text.";
+            continue;
+        }
+        if (IsMemoType(type) || type == '0') continue;  // cleared, and the null flags' bits
+        text.clear();
+        AppendFieldText(text, f);
+        TRecordImage::TStore stored = scratch.StoreText(i, text, TRecordImage::TTextKind::Clipboard);
+        if ((type == 'N' || type == 'F') && text.find_first_of("eE") != std::string::npos)
+            stored = TRecordImage::TStore::Invalid;
+        if (stored == TRecordImage::TStore::Invalid)
+            return RecordFieldText(record, dbf, i) + ": \"" + text + "\" is not a valid value for this field.";
+        if (stored == TRecordImage::TStore::TooWide)
+            return RecordFieldText(record, dbf, i) + ": \"" + text + "\" is wider than the field.";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string FieldLine(const TDBF& dbf, int field) {
@@ -229,7 +265,12 @@ TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos) {
                 text += '\t';
                 AppendFieldText(text, image.Field(i));
             }
-            exact.append(reinterpret_cast<const char*>(image.Data()), rl);
+            // The deletion flag as the program reads it: "*" marks, anything else (some programs
+            // leave a NUL) does not, and goes as a blank.
+            if (rl > 0) {
+                exact += image.Data()[0] == '*' ? '*' : ' ';
+                exact.append(reinterpret_cast<const char*>(image.Data()) + 1, rl - 1);
+            }
             for (size_t k = 0; k < memoFields.size(); ++k) {
                 bool ok = true;
                 memo.ReadMemo(MemoBlockOf(image.Field(memoFields[k])), ok, memoText);
@@ -297,9 +338,15 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view exact) {
 
     if (fromClip && clip.SameLayout) {
         // The records as they were copied; only what refers to another memo file is made new.
+        // Any program can put data under this format: every record is checked as its text would
+        // be before any is taken.
+        TRecordImage scratch(dbf);
         out.Images.reserve(clip.Records.size() * rl);
         for (size_t r = 0; r < clip.Records.size(); ++r) {
             image.Assign(reinterpret_cast<const uint8_t*>(clip.Records[r].data()));
+            const std::string fault =
+                ExactRecordFault(dbf, r + 1, image, scratch, memoCount ? &clip.Memos[r * memoCount] : nullptr);
+            if (!fault.empty()) return reject(fault);
             for (int i = 0; i < fieldCount; ++i) {
                 TField& f = image.Field(i);
                 if (IsMemoType(f.GetFieldType()) && !CarriesMemoText(f)) f.SetBlank();
@@ -340,6 +387,8 @@ TPaste ParsePaste(TDBF& dbf, std::string_view text, std::string_view exact) {
                 std::string memo;
                 if (fromClip) {
                     memo = clip.Memos[size_t(r - 1) * memoCount + m];
+                    if (!memo.empty() && !CarriesMemoText(image.Field(i)))
+                        return reject(RecordFieldText(size_t(r), dbf, i) + ": this field keeps no memo text.");
                 } else {
                     // A block number of this table's memo file.
                     int32_t block = NoMemoBlock;

@@ -27,7 +27,9 @@ namespace {
 
 void AppendPadded(std::string& out, int value, int width) {
     char buf[16];
-    auto r = std::to_chars(buf, buf + sizeof buf, value < 0 ? -value : value);
+    // The magnitude as unsigned: the lowest int has no positive counterpart.
+    const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
     int len = static_cast<int>(r.ptr - buf);
     if (value < 0) out += '-';
     for (int i = len; i < width; ++i) out += '0';

@@ -104,6 +104,7 @@ void TField::SetAsString(std::string_view text) {
     if (!p) return;
     size_t n = std::min(text.size(), len);
     if (text.size() < len) std::memset(p, ' ', len);
+    if (n == 0) return;  // an empty text may have no bytes at all to copy from
     char t = GetFieldType();
     if (t == 'N' || t == 'F') std::memcpy(p + (len - n), text.data(), n);
     else std::memcpy(p, text.data(), n);

@@ -177,28 +177,96 @@ void ReadParagraph(QXmlStreamReader& x, QString& out, int depth = 0) {
     }
 }
 
-// "2024-01-05" or "2024-01-05T13:45:30.5" in the program's date format.
+constexpr const char* CalcExtNs = "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
+
+// Digits at `pos`, at least `min` and at most `max` of them, as a number; false when there are
+// fewer.
+bool ReadDigits(std::string_view s, size_t& pos, size_t min, size_t max, int& value) {
+    size_t n = 0;
+    value = 0;
+    while (pos < s.size() && n < max && s[pos] >= '0' && s[pos] <= '9') value = value * 10 + (s[pos++] - '0'), ++n;
+    return n >= min;
+}
+
+bool Expect(std::string_view s, size_t& pos, char c) {
+    if (pos >= s.size() || s[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+// "2024-01-05" or "2024-01-05T13:45:30.5" in the program's date format; false for anything
+// else, a date or time of day that does not exist included.
 bool DateValueText(const QString& value, QString& out) {
     const std::string s = value.toStdString();
     TDateTimeParts d;
-    int consumed = 0;
-    if (std::sscanf(s.c_str(), "%d-%d-%d%n", &d.Year, &d.Month, &d.Day, &consumed) != 3) return false;
-    if (consumed < int(s.size()) && s[size_t(consumed)] == 'T')
-        std::sscanf(s.c_str() + consumed, "T%d:%d:%d", &d.Hour, &d.Minute, &d.Second);
-    if (d.Month < 1 || d.Month > 12 || d.Day < 1 || d.Day > 31) return false;
+    size_t pos = 0;
+    if (!ReadDigits(s, pos, 4, 4, d.Year) || !Expect(s, pos, '-') || !ReadDigits(s, pos, 2, 2, d.Month) ||
+        !Expect(s, pos, '-') || !ReadDigits(s, pos, 2, 2, d.Day) || !IsValidCalendarDate(d.Year, d.Month, d.Day))
+        return false;
+    if (pos < s.size()) {
+        if (!Expect(s, pos, 'T') || !ReadDigits(s, pos, 2, 2, d.Hour) || !Expect(s, pos, ':') ||
+            !ReadDigits(s, pos, 2, 2, d.Minute) || !Expect(s, pos, ':') || !ReadDigits(s, pos, 2, 2, d.Second))
+            return false;
+        int fraction;
+        if (pos < s.size() && (!Expect(s, pos, '.') || !ReadDigits(s, pos, 1, 9, fraction))) return false;
+        if (pos != s.size() || d.Hour > 23 || d.Minute > 59 || d.Second > 59) return false;
+    }
     out = QString::fromStdString(valuetext::DateTimeToStr(d));
     return true;
 }
 
-// One cell, up to its end: the text the sheet shows, dates in the program's format.
+// "PT13H45M30S" (a time, or a duration of whole hours beyond a day) as "13:45:30".
+bool TimeValueText(const QString& value, QString& out) {
+    const std::string s = value.toStdString();
+    size_t pos = 0;
+    int h, m, sec, fraction;
+    if (!Expect(s, pos, 'P') || !Expect(s, pos, 'T') || !ReadDigits(s, pos, 1, 6, h) || !Expect(s, pos, 'H') ||
+        !ReadDigits(s, pos, 1, 2, m) || !Expect(s, pos, 'M') || !ReadDigits(s, pos, 1, 2, sec))
+        return false;
+    if (pos < s.size() && s[pos] == '.' && !ReadDigits(s, ++pos, 1, 9, fraction)) return false;
+    if (!Expect(s, pos, 'S') || pos != s.size() || m > 59 || sec > 59) return false;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, m, sec);
+    out = QString::fromLatin1(buf);
+    return true;
+}
+
+// A number value ("3.14159", "1.5E-7") as its text: up to 15 significant digits, as a value
+// converted to text reads; false when it is no finite number.
+bool NumberValueText(const QString& value, QString& out) {
+    double v;
+    if (!valuetext::ReadDouble(value.toStdString(), v)) return false;
+    out = QString::fromStdString(valuetext::FloatToStrGeneral(v));
+    return true;
+}
+
+// One cell, up to its end: its value converted to text. A number, percentage or currency
+// gives its number, a date or time its value in the program's format, a logical value "True"
+// or "False", whatever the sheet shows for them; a text cell its text; an error cell the
+// error's text ("#N/A"), which the sheet shows.
 QString ReadCell(QXmlStreamReader& x) {
     const QXmlStreamAttributes a = x.attributes();
     const QString type = a.value(QLatin1String(OfficeNs), QLatin1String("value-type")).toString();
-    const QString dateValue = a.value(QLatin1String(OfficeNs), QLatin1String("date-value")).toString();
-    const QString value = a.value(QLatin1String(OfficeNs), QLatin1String("value")).toString();
+    const bool error = a.value(QLatin1String(CalcExtNs), QLatin1String("value-type")) == QLatin1String("error");
     // A text cell's value, when given, is its text exactly.
-    const bool exact = type == QLatin1String("string") && a.hasAttribute(QLatin1String(OfficeNs), QLatin1String("string-value"));
+    const bool exact = !error && type == QLatin1String("string") &&
+                       a.hasAttribute(QLatin1String(OfficeNs), QLatin1String("string-value"));
     const QString exactText = a.value(QLatin1String(OfficeNs), QLatin1String("string-value")).toString();
+    QString value;
+    bool valued = false;
+    if (!error) {
+        if (type == QLatin1String("float") || type == QLatin1String("percentage") || type == QLatin1String("currency"))
+            valued = NumberValueText(a.value(QLatin1String(OfficeNs), QLatin1String("value")).toString(), value);
+        else if (type == QLatin1String("date"))
+            valued = DateValueText(a.value(QLatin1String(OfficeNs), QLatin1String("date-value")).toString(), value);
+        else if (type == QLatin1String("time"))
+            valued = TimeValueText(a.value(QLatin1String(OfficeNs), QLatin1String("time-value")).toString(), value);
+        else if (type == QLatin1String("boolean")) {
+            const auto b = a.value(QLatin1String(OfficeNs), QLatin1String("boolean-value"));
+            valued = b == QLatin1String("true") || b == QLatin1String("false");
+            value = b == QLatin1String("true") ? QStringLiteral("True") : QStringLiteral("False");
+        }
+    }
     QString text;
     bool first = true;
     while (!x.atEnd()) {
@@ -214,9 +282,7 @@ QString ReadCell(QXmlStreamReader& x) {
         }
     }
     if (exact) return exactText;
-    QString date;
-    if (type == QLatin1String("date") && DateValueText(dateValue, date)) return date;
-    if (first && !value.isEmpty()) return value;
+    if (valued) return value;
     return text;
 }
 
@@ -425,7 +491,8 @@ std::string TSpreadsheetApp::Program() {
 int64_t TSpreadsheetApp::TimeLimitFor(size_t cells) {
     // Start-up takes seconds on a cold machine; conversion runs at far more than 20 cells a
     // millisecond.
-    return 120000 + static_cast<int64_t>(std::min<size_t>(cells, size_t(1) << 40) / 20);
+    const int64_t limit = 120000 + static_cast<int64_t>(std::min<size_t>(cells, size_t(1) << 40) / 20);
+    return std::min(limit, MaxTimeLimitMs);
 }
 
 TSpreadsheetApp::TSpreadsheetApp(std::function<bool()> stop) : Impl(std::make_unique<TImpl>()), Stop(std::move(stop)) {
@@ -570,7 +637,8 @@ void TSpreadsheetApp::OpenWorkbook(const std::string& fileName) {
     if (WorkDir.empty()) throw ESpreadsheetError(OpenWorkbookErrorText);
     std::error_code ec;
     const fs::path source = fs::absolute(fileName, ec);
-    if (ec || !fs::is_regular_file(source, ec)) throw ESpreadsheetError(OpenWorkbookErrorText);
+    // Only a regular file: the application would wait on a named pipe as long as nobody writes.
+    if (ec || !vx::IsRegularFile(source.string())) throw ESpreadsheetError(OpenWorkbookErrorText);
     const uintmax_t size = fs::file_size(source, ec);
     // The workbook is read through a link of a plain name, so that the converted file's name
     // is known whatever the workbook is called.

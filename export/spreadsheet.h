@@ -69,17 +69,20 @@ public:
     // Opens a workbook of any kind the application reads. Raises
     // ESpreadsheetError(OpenWorkbookErrorText) when it cannot.
     void OpenWorkbook(const std::string& fileName);
-    // Calls `row` with the texts of each row of the first sheet, from row 1, as the sheet shows
-    // them (dates in the program's date format, "yyyy-M-d"); a row's list ends with its last
-    // cell that is not empty. Stops when `row` returns false or the sheet ends. Raises
-    // ESpreadsheetError when the converted workbook cannot be read.
+    // Calls `row` with the texts of each row of the first sheet, from row 1: each cell's value
+    // converted to text (numbers as their value, whatever format shows them; dates in the
+    // program's date format, "yyyy-M-d"; error cells as the error's text); a row's list ends
+    // with its last cell that is not empty. Stops when `row` returns false or the sheet ends.
+    // Raises ESpreadsheetError when the converted workbook cannot be read.
     void ReadFirstSheet(const std::function<bool(const std::vector<QString>& cells)>& row);
 
     // The program run (default "soffice", from PATH); tests point it at a missing one.
     static void SetProgram(const std::string& program);
     static std::string Program();
-    // Milliseconds a run of the application may take: a base plus a share per cell.
+    // Milliseconds a run of the application may take: a base plus a share per cell, at most
+    // MaxTimeLimitMs.
     static int64_t TimeLimitFor(size_t cells);
+    static constexpr int64_t MaxTimeLimitMs = 10 * 60 * 1000;
 
     // The largest row and column numbers a sheet takes.
     static constexpr int MaxRows = 1048576;

@@ -7,7 +7,13 @@
 #include "export/spreadsheet.h"
 #include "export/worksheetimport.h"
 
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QTimer>
+
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -106,4 +112,45 @@ records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileNa
     }
     result.Ok = true;
     return result;
+}
+
+records::TAppendSource ReadWorksheetRecordsWaiting(QWidget* owner, TDBF& dbf, const std::string& fileName,
+                                                   bool& cancelled) {
+    records::TAppendSource source;
+    std::atomic<bool> stop{false}, done{false};
+    QProgressDialog wait(QString::fromLatin1(WaitForSpreadsheetText), QStringLiteral("Cancel"), 0, 0, owner);
+    wait.setObjectName(QStringLiteral("WaitForSpreadsheet"));
+    wait.setWindowTitle(QStringLiteral("Append Record From"));
+    wait.setWindowModality(Qt::WindowModal);
+    wait.setAutoClose(false);
+    wait.setAutoReset(false);
+    wait.setMinimumDuration(0);
+    QEventLoop loop;
+    // Its Cancel button, its title bar's close and Esc all cancel; the reader then stops the
+    // application's process and returns at once.
+    auto cancel = [&] {
+        stop = true;
+        wait.hide();
+    };
+    QObject::connect(&wait, &QProgressDialog::canceled, &loop, cancel);
+    QObject::connect(&wait, &QDialog::rejected, &loop, cancel);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done) loop.quit();
+    });
+    // The table is the reader's until it ends.
+    dbf.Owner.Lend(TThreadOwner::TLoan::Whole);
+    std::thread reader([&] {
+        dbf.Owner.Borrow();
+        source = ReadWorksheetRecords(dbf, fileName, [&stop] { return stop.load(); });
+        dbf.Owner.Return();
+        done = true;
+    });
+    poll.start(20);
+    wait.show();
+    loop.exec();
+    reader.join();
+    cancelled = stop;
+    if (cancelled) source = records::TAppendSource();
+    return source;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class QWidget;
 class TDBF;
 
 // The rows of the first sheet of `fileName` as new records of `dbf`, read through the same
@@ -17,3 +18,13 @@ class TDBF;
 // program's code page cannot hold (named by its sheet row and column), or a workbook that
 // cannot be read, gives the message (UTF-8 text) and no record.
 records::TAppendSource ReadWorksheetRecords(TDBF& dbf, const std::string& fileName, const std::function<bool()>& stop);
+
+// The text of the window that shows the wait for the spreadsheet application.
+inline constexpr const char* WaitForSpreadsheetText = "Waiting for the spreadsheet application...";
+
+// ReadWorksheetRecords on a thread of its own, while a window over `owner` says that the
+// program waits for the spreadsheet application and offers Cancel; the owner keeps painting
+// but takes no input meanwhile. Cancel (or closing that window) ends the wait and the
+// application's process at once: `cancelled` is then true and nothing is read.
+records::TAppendSource ReadWorksheetRecordsWaiting(QWidget* owner, TDBF& dbf, const std::string& fileName,
+                                                   bool& cancelled);

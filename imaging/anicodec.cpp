@@ -61,6 +61,81 @@ bool ReadIconDirectory(std::string_view bytes, int& width, int& height, int& col
     return true;
 }
 
+namespace {
+
+uint32_t Be32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// The sides of one icon image from its own header; false when it is neither a bitmap of a
+// known depth nor a PNG image, or larger than MaxIconSide.
+bool IconImageSides(std::string_view image, TIconImage::TKind& kind, int& width, int& height) {
+    const auto* p = reinterpret_cast<const unsigned char*>(image.data());
+    static constexpr unsigned char PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (image.size() >= 24 && std::memcmp(p, PngSignature, 8) == 0 && std::memcmp(p + 12, "IHDR", 4) == 0) {
+        const uint32_t w = Be32(p + 16), h = Be32(p + 20);
+        if (w == 0 || h == 0 || w > uint32_t(MaxIconSide) || h > uint32_t(MaxIconSide)) return false;
+        kind = TIconImage::Png;
+        width = int(w);
+        height = int(h);
+        return true;
+    }
+    // A bitmap's height counts its mask too.
+    if (image.size() < 40 || Le32(p) < 40) return false;
+    const int32_t w = int32_t(Le32(p + 4)), h = int32_t(Le32(p + 8));
+    const uint32_t bits = Le16(p + 14);
+    if (w <= 0 || w > MaxIconSide || h <= 0 || h > 2 * MaxIconSide || h % 2 != 0) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    // The header, the palette and the pixel rows must all be there.
+    const uint64_t palette = bits <= 8 ? uint64_t(4) << bits : 0, row = (uint64_t(w) * bits + 31) / 32 * 4;
+    if (Le32(p) + palette + row * uint64_t(h / 2) > image.size()) return false;
+    kind = TIconImage::Bitmap;
+    width = w;
+    height = h / 2;
+    return true;
+}
+
+}  // namespace
+
+bool PickIconImage(std::string_view bytes, int side, TIconImage& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (bytes.size() < 6 || Le16(p) != 0 || Le16(p + 2) != 1) return false;
+    const size_t count = Le16(p + 4);
+    if (count == 0 || count > (bytes.size() - 6) / 16) return false;
+    size_t best = count;
+    TIconImage::TKind bestKind = TIconImage::Bitmap;
+    int bestSide = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char* e = p + 6 + 16 * i;
+        const uint32_t size = Le32(e + 8), offset = Le32(e + 12);
+        if (offset > bytes.size() || size > bytes.size() - offset) continue;
+        TIconImage::TKind kind;
+        int w, h;
+        if (!IconImageSides(bytes.substr(offset, size), kind, w, h) || w != h) continue;
+        // The smallest at least `side`, else the largest below it.
+        const bool better = best == count || (bestSide < side ? w > bestSide : w >= side && w < bestSide);
+        if (better) best = i, bestKind = kind, bestSide = w;
+    }
+    if (best == count) return false;
+    const unsigned char* e = p + 6 + 16 * best;
+    const std::string_view image = bytes.substr(Le32(e + 12), Le32(e + 8));
+    out.Kind = bestKind;
+    out.Width = out.Height = bestSide;
+    if (bestKind == TIconImage::Png) {
+        out.Bytes.assign(image);
+        return true;
+    }
+    // An icon file of this image alone: its directory entry now points right behind it.
+    out.Bytes.assign(reinterpret_cast<const char*>(p), 4);
+    out.Bytes += '\x01';
+    out.Bytes += '\0';
+    out.Bytes.append(reinterpret_cast<const char*>(e), 12);
+    const uint32_t at = 6 + 16;
+    for (int k = 0; k < 4; ++k) out.Bytes += char(at >> (8 * k));
+    out.Bytes += image;
+    return true;
+}
+
 // Running out of memory is reported as the reader's own error.
 TAniFile ReadAniCursor(std::string_view in) try {
     if (in.size() < 12 || in.substr(0, 4) != "RIFF" || in.substr(8, 4) != "ACON") throw EReadError();

@@ -45,4 +45,21 @@ TAniFile ReadAniCursor(std::string_view bytes);
 // when the bytes are not one.
 bool ReadIconDirectory(std::string_view bytes, int& width, int& height, int& colors);
 
+// One image picked out of an icon file, ready for a decoder that reads it alone.
+struct TIconImage {
+    enum TKind { Bitmap, Png } Kind = Bitmap;
+    std::string Bytes;  // Bitmap: an icon file of this one image; Png: the PNG file
+    int Width = 0, Height = 0;
+};
+
+// The largest image side PickIconImage takes: what icon files hold.
+inline constexpr int MaxIconSide = 256;
+
+// Picks the image of an icon file (type 1) whose size suits a box of `side` pixels: the
+// smallest square image at least that large, else the largest. Only the directory and the
+// headers of the images are read: the count must fit the file, and each image must lie
+// inside it with a bitmap or PNG header whose sides are at most MaxIconSide; images that do
+// not are passed over. False when the bytes are no icon file or no image qualifies.
+bool PickIconImage(std::string_view bytes, int side, TIconImage& out);
+
 }  // namespace vx::img

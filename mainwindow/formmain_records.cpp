@@ -410,17 +410,12 @@ void TFormMain::AppendFromDBF(const QString& fileName) {
 void TFormMain::AppendFromExcel(const QString& fileName) {
     if (!RequireWritable())
         return;
-    // The application takes seconds: the window keeps painting meanwhile, without taking input.
-    records::TAppendSource source;
-    std::atomic<bool> done{false};
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::thread reader([&] {
-        source = ReadWorksheetRecords(*CurDBF, QFile::encodeName(fileName).toStdString(), {});
-        done = true;
-    });
-    while (!done) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    reader.join();
-    QApplication::restoreOverrideCursor();
+    // The application takes seconds: a window says so and offers to cancel the wait.
+    bool cancelled = false;
+    records::TAppendSource source =
+        ReadWorksheetRecordsWaiting(this, *CurDBF, QFile::encodeName(fileName).toStdString(), cancelled);
+    if (cancelled)
+        return;
     if (!source.Ok) {
         Warn(*this, QString::fromStdString(source.Message));
         return;

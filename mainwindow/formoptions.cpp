@@ -424,7 +424,7 @@ bool TFormOptions::CheckFontSize(int32_t& size) {
     const char* last = first + text.size();
     if (first != last && *first == '+') ++first;
     auto r = std::from_chars(first, last, size);
-    if (first != last && r.ec == std::errc() && r.ptr == last && size >= 1 && size <= 999) return true;
+    if (first != last && r.ec == std::errc() && r.ptr == last && size >= MinFontSize && size <= MaxFontSize) return true;
     MsgBox(QString(), QStringLiteral("Listview font size must be a whole number from 1 to 999!"), TMsgBoxIcon::Warning, TMsgBoxButtons::OK,
            false, false, 30, 30, this);
     PageControl->setCurrentIndex(0);

@@ -15,11 +15,12 @@
 #include "common/programfiles.h"
 #include "controls/colors.h"
 #include "controls/xpmenu.h"
+#include "platform/filestream.h"
 
 namespace {
 
 // A tips file larger than this is read only up to here.
-constexpr qint64 kMaxTipsBytes = 1024 * 1024;
+constexpr size_t kMaxTipsBytes = 1024 * 1024;
 
 QString DecodeText(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -36,10 +37,10 @@ const int TipColors[10] = {0x000000, 0x000080, 0x000000, 0x008080, 0x800000,
 QStringList BuiltInTips() { return {QStringLiteral("Very Good..."), QStringLiteral("Perfect...")}; }
 
 QStringList LoadTips(const std::string& path) {
-    QFile f(QString::fromStdString(path));
     QStringList tips;
-    if (f.open(QIODevice::ReadOnly)) {
-        const QString text = DecodeText(f.read(kMaxTipsBytes));
+    std::string bytes;
+    if (vx::ReadFileStart(path, kMaxTipsBytes, bytes)) {
+        const QString text = DecodeText(QByteArray::fromStdString(bytes));
         QString line;
         for (qsizetype i = 0; i <= text.size(); ++i) {
             const bool end = i == text.size();

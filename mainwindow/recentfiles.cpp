@@ -4,23 +4,22 @@
 
 #include <QFile>
 
+#include <cstdint>
+
 namespace vx {
 
 void TRecentFiles::Load(const QString& fileName) {
     Items.clear();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    while (!f.atEnd() && Items.size() < MaxCount) {
-        QByteArray line = f.readLine();
-        while (!line.isEmpty() && (line.endsWith('\n') || line.endsWith('\r')))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        QString path = QString::fromUtf8(line);
+    ReadFileLines(QFile::encodeName(fileName).toStdString(), MaxPathBytes + 1, UINT64_MAX, [&](std::string_view line) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (line.empty() || line.size() > MaxPathBytes)
+            return true;
+        QString path = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         if (IndexOf(path) < 0)
             Items.append(path);
-    }
+        return Items.size() < MaxCount;
+    });
 }
 
 bool TRecentFiles::Save(const QString& fileName) const {

@@ -11,10 +11,13 @@ namespace vx {
 class TRecentFiles {
 public:
     static constexpr int MaxCount = 20;
+    // Bytes of the longest path the system opens.
+    static constexpr size_t MaxPathBytes = 4095;
 
     // Replaces the list with the lines of `fileName` (one path a line, newest first). A
-    // missing or unreadable file gives an empty list. Empty lines and repeated paths are
-    // skipped and only the first MaxCount paths are kept.
+    // missing or unreadable file, or one that is not a regular file, gives an empty list.
+    // Empty lines, lines longer than a path can be, and repeated paths are skipped and only
+    // the first MaxCount paths are kept.
     void Load(const QString& fileName);
     // Writes the list to `fileName`, one path a line, whole through a temporary file renamed
     // into place; false when it could not be written, and the old file stays.

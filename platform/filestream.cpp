@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -16,8 +18,30 @@
 
 namespace vx {
 
+namespace {
+
+[[noreturn]] void ThrowNotRegular(const std::string& path, bool directory) {
+    const int err = directory ? EISDIR : EINVAL;
+    throw TFileError("Cannot open file \"" + path + "\". " +
+                         (directory ? std::string(std::strerror(EISDIR)) : std::string("It is not a regular file.")),
+                     err);
+}
+
+}  // namespace
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 TFileStream::TFileStream(const std::string& path, TOpenMode mode) : Path(path) {
-    int flags = O_CLOEXEC;
+    // Only regular files are opened: a named pipe or a device would block the open or the
+    // first read until another program acts, or act on the open itself. They are refused
+    // before the open, and, should one take the name meanwhile, on the open itself, which
+    // then does not wait (O_NONBLOCK) and is closed again.
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) ThrowNotRegular(path, S_ISDIR(st.st_mode));
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     switch (mode) {
     case TOpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; CanWrite = true; break;
     case TOpenMode::ReadOnly: flags |= O_RDONLY; break;
@@ -30,12 +54,13 @@ TFileStream::TFileStream(const std::string& path, TOpenMode mode) : Path(path) {
         int err = errno;
         throw TFileError("Cannot open file \"" + path + "\". " + std::strerror(err), err);
     }
-    struct stat st{};
-    if (::fstat(Fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(Fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool directory = S_ISDIR(st.st_mode);
         ::close(Fd);
         Fd = -1;
-        throw TFileError("Cannot open file \"" + path + "\". " + std::strerror(EISDIR), EISDIR);
+        ThrowNotRegular(path, directory);
     }
+    ::fcntl(Fd, F_SETFL, ::fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
 }
 
 TFileStream::~TFileStream() {
@@ -237,6 +262,63 @@ bool TFileMapping::CopyOut(const TPiece* pieces, size_t count) const {
     std::atomic_signal_fence(std::memory_order_seq_cst);
     CopyOutJump = nullptr;
     return true;
+}
+
+bool ReadFileLines(const std::string& path, size_t maxLine, uint64_t maxBytes,
+                   const std::function<bool(std::string_view)>& line) {
+    std::unique_ptr<TFileStream> f;
+    try {
+        f = std::make_unique<TFileStream>(path, TOpenMode::ReadOnly);
+    } catch (const TFileError&) {
+        return false;
+    }
+    std::vector<char> buf(size_t(64) * 1024);
+    std::string current;
+    bool tooLong = false;  // the line being read is past the bound: it is skipped to its end
+    uint64_t left = maxBytes;
+    while (left > 0) {
+        const size_t n = f->Read(buf.data(), size_t(std::min<uint64_t>(left, buf.size())));
+        if (n == 0) break;
+        left -= n;
+        std::string_view chunk(buf.data(), n);
+        for (size_t nl; (nl = chunk.find('\n')) != std::string_view::npos;) {
+            const std::string_view part = chunk.substr(0, nl);
+            chunk.remove_prefix(nl + 1);
+            const bool fits = !tooLong && current.size() + part.size() <= maxLine;
+            if (fits && current.empty()) {
+                if (!line(part)) return true;
+            } else if (fits) {
+                current += part;
+                if (!line(current)) return true;
+            }
+            current.clear();
+            tooLong = false;
+        }
+        if (tooLong) continue;
+        if (current.size() + chunk.size() > maxLine) {
+            current.clear();
+            tooLong = true;
+        } else {
+            current += chunk;
+        }
+    }
+    // A last line without its line end, unless the bound of bytes cut it.
+    const bool cut = left == 0 && f->Position() < f->Size();
+    if (!tooLong && !current.empty() && !cut) line(current);
+    return true;
+}
+
+bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& out) {
+    out.clear();
+    try {
+        TFileStream f(path, TOpenMode::ReadOnly);
+        const int64_t size = f.Size();
+        out.resize(size_t(std::clamp<int64_t>(size, 0, int64_t(maxBytes))));
+        out.resize(f.Read(out.data(), out.size()));
+        return true;
+    } catch (const TFileError&) {
+        return false;
+    }
 }
 
 bool FileExists(const std::string& path) {

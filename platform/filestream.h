@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
@@ -37,6 +39,8 @@ enum class TPathState {
 // Sharing is deny-none: other streams may open, read and write the file meanwhile.
 class TFileStream {
 public:
+    // Opens only a regular file: anything else (a folder, a named pipe, a device) is refused
+    // without waiting for it and without touching it; so is a path that cannot be opened.
     TFileStream(const std::string& path, TOpenMode mode);  // throws TFileError
     ~TFileStream();
     TFileStream(const TFileStream&) = delete;
@@ -112,6 +116,19 @@ private:
     const uint8_t* Base = nullptr;
     int64_t Size = 0;
 };
+
+// True when the path names a regular file (following symbolic links).
+bool IsRegularFile(const std::string& path);
+
+// Reads a text file line by line: each line goes to `line` without its '\n' (a '\r' before
+// it stays), until `line` returns false. A line longer than `maxLine` bytes is skipped without
+// ever being held whole; reading stops after `maxBytes` bytes of the file (a line that bound
+// cuts is dropped). False when the file cannot be opened (as TFileStream opens files).
+bool ReadFileLines(const std::string& path, size_t maxLine, uint64_t maxBytes,
+                   const std::function<bool(std::string_view)>& line);
+// The first bytes of a file, at most `maxBytes`, into `out`; false when it cannot be opened
+// (as TFileStream opens files).
+bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& out);
 
 bool FileExists(const std::string& path);
 bool DeleteFile(const std::string& path);

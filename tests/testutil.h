@@ -1,13 +1,19 @@
 // Helpers shared by the test executables: temporary folders and whole-file byte access.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vxtest {
 
@@ -115,6 +121,45 @@ inline std::string ReadWithDbfread(const std::string& path) {
     const std::string out = RunCommand(py + " '" + path + ".py' '" + path + "' 2>&1", ok);
     std::filesystem::remove(path + ".py");
     return out;
+}
+
+// A named pipe at `path` that nobody writes to; false when it cannot be made.
+inline bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
+
+// Runs `work` and tells whether it ended within `seconds`. Past that time (a regression that
+// blocks on the pipe at `fifo`) a writer opens and closes the pipe until the work ends, so that
+// the test fails instead of hanging.
+inline bool EndsWithin(double seconds, const std::function<void()>& work, const std::string& fifo) {
+    std::promise<void> ended;
+    auto guard = std::async(std::launch::async, [&, done = ended.get_future()] {
+        if (done.wait_for(std::chrono::duration<double>(seconds)) == std::future_status::ready) return true;
+        while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        return false;
+    });
+    work();
+    ended.set_value();
+    return guard.get();
+}
+
+// The most memory this process has held at once since the last ResetPeakMemory, in bytes
+// (VmHWM); -1 when the system does not tell.
+inline long long PeakMemory() {
+    std::ifstream f("/proc/self/status");
+    std::string key;
+    long long kb = -1;
+    while (f >> key)
+        if (key == "VmHWM:" && (f >> kb)) return kb * 1024;
+    return -1;
+}
+// Starts PeakMemory from what the process holds now; false when the system cannot.
+inline bool ResetPeakMemory() {
+    std::ofstream f("/proc/self/clear_refs");
+    f << "5";
+    f.flush();
+    return bool(f);
 }
 
 }  // namespace vxtest

@@ -190,6 +190,16 @@ TEST(ValueText, TextsOfValuesAreExactAndIgnoreTheLocale) {
     std::setlocale(LC_ALL, saved.c_str());
 }
 
+// Parts of a date-time outside every range (as a damaged value may carry them) are written as
+// their numbers, the lowest integer included, without any arithmetic that overflows.
+TEST(ValueText, PartsOutOfRangeAreWrittenWithoutOverflow) {
+    constexpr int low = std::numeric_limits<int>::min(), high = std::numeric_limits<int>::max();
+    EXPECT_EQ(DateTimeToStr(TDateTimeParts{2024, 1, 5, low, 0, 0, 0}), "2024-1-5 -2147483648:00:00");
+    EXPECT_EQ(DateTimeToText(TDateTimeParts{2024, 1, 5, 1, low, high, low}),
+              "2024-01-05 01:-2147483648:2147483647.-2147483648");
+    EXPECT_EQ(FormatDate(TDateTimeParts{low, -1, low}), "-2147483648--01--2147483648");
+}
+
 TEST(ValueText, DisplayTextOfEveryFieldType) {
     vxtest::TempDir dir;
     std::string path = dir.Path("all.dbf");

@@ -192,6 +192,95 @@ TEST(MsgBoxIcons, FilesLoadedAndDrawnWhenMissingOrDamaged) {
     EXPECT_TRUE(box.Image->pixmap().isNull());
 }
 
+namespace {
+
+void Le(std::string& s, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s += char(v >> (8 * i));
+}
+
+// An icon image's bitmap header: `w` x `h` pixels of 32 bits.
+std::string BitmapHeader(uint32_t w, uint32_t h) {
+    std::string b;
+    Le(b, 40, 4), Le(b, w, 4), Le(b, 2 * h, 4), Le(b, 1, 2), Le(b, 32, 2);
+    return b + std::string(24, '\0');
+}
+
+// An icon file of one image per entry: a square bitmap of one colour (0xAARRGGBB) and its
+// mask; `claim` gives the header another side.
+std::string IconFile(const std::vector<std::pair<int, uint32_t>>& images, int claim = 0) {
+    std::string f, data;
+    Le(f, 0, 2), Le(f, 1, 2), Le(f, uint32_t(images.size()), 2);
+    for (const auto& [side, argb] : images) {
+        std::string image = BitmapHeader(uint32_t(claim ? claim : side), uint32_t(claim ? claim : side));
+        for (int i = 0; i < side * side; ++i) Le(image, argb, 4);
+        image += std::string(size_t((side + 31) / 32 * 4 * side), '\0');
+        f += std::string(4, '\0'), Le(f, 1, 2), Le(f, 32, 2), Le(f, uint32_t(image.size()), 4);
+        Le(f, uint32_t(6 + 16 * images.size() + data.size()), 4);
+        data += image;
+    }
+    return f + data;
+}
+
+// An icon file of `count` bitmaps of sizes of their own (none square) in a few hundred KB:
+// their headers follow each other, each one's pixels running on over the next ones into
+// padding. Then a 48-pixel image. A reader that decodes every image and keeps one of each
+// size holds hundreds of MB.
+std::string ManySizesIconFile(int count) {
+    std::string f, headers;
+    Le(f, 0, 2), Le(f, 1, 2), Le(f, uint32_t(count + 1), 2);
+    const uint32_t first = uint32_t(6 + 16 * (count + 1)), last = first + 40 * uint32_t(count) + 256 * 256 * 4 + 8192;
+    for (int i = 0; i < count; ++i) {
+        const uint32_t w = 256 - uint32_t(i % 128), h = 255 - uint32_t(i / 128) - (w == 255 - uint32_t(i / 128));
+        f += char(w), f += char(h), Le(f, 0, 2), Le(f, 1, 2), Le(f, 32, 2), Le(f, 40 + w * h * 4, 4);
+        Le(f, first + 40 * uint32_t(i), 4);
+        headers += BitmapHeader(w, h);
+    }
+    const std::string good = IconFile({{48, 0xFF00FF00}}).substr(22);
+    f += std::string(4, '\0'), Le(f, 1, 2), Le(f, 32, 2), Le(f, uint32_t(good.size()), 4), Le(f, last, 4);
+    return (f + headers).append(last - f.size() - headers.size(), '\x7F') + good;
+}
+
+}  // namespace
+
+// The box reads the one image of its icon file that suits it, whatever else the file lists:
+// many images cost no more memory than one. Images whose headers claim sizes no icon has, or
+// that lie beyond the file, are never decoded; a file without a usable image, or a named pipe
+// in its place, gives the drawn icon at once.
+TEST(MsgBoxIcons, OneImageOfTheBoxSizeIsReadWithItsSizeCheckedFirst) {
+    App();
+    ProgramFilesHere files;
+    std::filesystem::create_directories(files.dir.Path("Icon"));
+    const std::string file = files.dir.Path(MsgBoxIconFile(TMsgBoxIcon::Warning).toStdString());
+    auto shown = [] { return MsgBoxIconPixmap(TMsgBoxIcon::Warning).toImage().convertToFormat(QImage::Format_ARGB32); };
+    const QImage drawn = shown();  // no file yet
+
+    vxtest::WriteAll(file, ManySizesIconFile(1500));
+    const bool measured = vxtest::ResetPeakMemory();
+    const long long before = vxtest::PeakMemory();
+    QImage image = shown();
+    if (measured && before > 0) {
+        EXPECT_LT(vxtest::PeakMemory() - before, 32 << 20);
+    }
+    ASSERT_EQ(image.size(), QSize(48, 48));
+    EXPECT_EQ(image.pixel(24, 24), 0xFF00FF00);
+    // Without a 48-pixel image: the smallest larger one, else the largest.
+    vxtest::WriteAll(file, IconFile({{32, 0xFFFF0000}, {256, 0xFF0000FF}, {64, 0xFF123456}}));
+    EXPECT_EQ(shown().pixel(24, 24), 0xFF123456);
+    vxtest::WriteAll(file, IconFile({{16, 0xFFFF0000}, {32, 0xFF0000FF}}));
+    EXPECT_EQ(shown().pixel(24, 24), 0xFF0000FF);
+
+    for (const std::string& bytes : {IconFile({{4, 0xFF00FF00}}, 60000), IconFile({{4, 0xFF00FF00}}).substr(0, 30),
+                                     IconFile({{48, 0xFF00FF00}}).replace(4, 2, "\xFF\xFF"),
+                                     std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\1\0\0\0\1\0\0", 24)}) {
+        vxtest::WriteAll(file, bytes);
+        EXPECT_EQ(shown(), drawn);
+    }
+    std::filesystem::remove(file);
+    ASSERT_TRUE(vxtest::MakeFifo(file));
+    EXPECT_TRUE(vxtest::EndsWithin(5, [&] { image = shown(); }, file));
+    EXPECT_EQ(image, drawn);
+}
+
 TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
     App();
     {

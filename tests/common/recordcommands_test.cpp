@@ -282,6 +282,72 @@ TEST(RecordClip, RejectedPastesWriteNothing) {
     EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows), "");
 }
 
+namespace {
+
+// Where record `record` (0-based) starts in the exact records of `clip`: after the head, the
+// layout, and each earlier record with its memo texts.
+size_t ExactRecordAt(const std::string& exact, size_t record, size_t recordLength) {
+    auto le32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(exact[at + size_t(i)])) << (8 * i);
+        return v;
+    };
+    const size_t memos = le32(16 + 4 + le32(16) + 4);
+    size_t at = 16 + 4 + le32(16) + 12;
+    for (size_t r = 0; r < record; ++r) {
+        at += recordLength;
+        for (size_t m = 0; m < memos; ++m) at += 4 + le32(at);
+    }
+    return at;
+}
+
+}  // namespace
+
+// Anyone can put data under the exact format with the fingerprint of its text: records whose
+// deletion mark or field bytes paste would not take as text are refused whole, with the text
+// route's message, and nothing is written.
+TEST(RecordClip, TamperedExactRecordsAreRefusedAndNothingIsWritten) {
+    vxtest::TempDir dir;
+    const std::string path = rectest::MakeEveryTypeTable(dir.Path("t.dbf")), memoPath = dir.Path("t.fpt");
+    Table t(path);
+    const recordclip::TClipData clip = recordclip::BuildClipData(t.Dbf, {1, 3});
+    const size_t rl = t.Dbf.GetRecordLength();
+    const std::string before = vxtest::ReadAll(path), memoBefore = vxtest::ReadAll(memoPath);
+    auto at = [&](size_t record, const char* field) {
+        return ExactRecordAt(clip.Exact, record, rl) + t.Dbf.FieldByName(field)->GetOffset();
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::tuple<size_t, std::string, std::string> cases[] = {
+        {ExactRecordAt(clip.Exact, 1, rl), "X", "Record 2 on the clipboard has the deletion mark \"X\", which is neither a blank nor \"*\"."},
+        {ExactRecordAt(clip.Exact, 0, rl), std::string(1, '\0'), "deletion mark"},
+        {at(0, "QTY"), "     abc", "Record 1, field QTY: \"     abc\" is not a valid value for this field."},
+        {at(1, "QTY"), "   1e300", "Record 2, field QTY: \"   1e300\" is not a valid value"},
+        {at(0, "RATE"), "  1.5e2   ", "field RATE: \"  1.5e2   \" is not a valid value"},
+        {at(1, "QTY"), "  7..5  ", "field QTY"},
+        {at(0, "RATIO"), std::string(reinterpret_cast<const char*>(&nan), 8), "field RATIO: \"nan\""},
+    };
+    for (const auto& [offset, bytes, why] : cases) {
+        std::string exact = clip.Exact;
+        exact.replace(offset, bytes.size(), bytes);
+        const TPaste p = t.Paste(clip.Text, exact);
+        EXPECT_EQ(p.Status, TPaste::Rejected) << why;
+        EXPECT_EQ(p.Records.Count, 0u);
+        EXPECT_NE(p.Message.find(why), std::string::npos) << p.Message;
+        EXPECT_NE(p.Message.find("Nothing was pasted."), std::string::npos) << p.Message;
+    }
+    EXPECT_EQ(vxtest::ReadAll(path), before);
+    EXPECT_EQ(vxtest::ReadAll(memoPath), memoBefore);
+    EXPECT_EQ(rectest::Mismatch(t.Dbf, t.Rows), "");
+    // Untouched, the same records paste as they were copied, a deletion mark included.
+    std::string marked = clip.Exact;
+    marked[ExactRecordAt(marked, 1, rl)] = '*';
+    const TPaste p = t.Paste(clip.Text, marked);
+    ASSERT_EQ(p.Status, TPaste::Ready);
+    EXPECT_TRUE(p.Exact);
+    t.Dbf.Go(5);
+    EXPECT_TRUE(t.Dbf.GetDeleted());
+}
+
 // Every record of every real table the engine opens, pasted into an empty table of its layout:
 // through the exact records byte for byte but the memo references, with the same memo texts;
 // through the text alone (where no value breaks its line) with null flags and blank date-times

@@ -49,6 +49,17 @@ TEST(FieldText, TextsAlignCutAndEndAtNul) {
     EXPECT_EQ(c.Field.GetRawView(), std::string_view("ab\0cd", 5));
 }
 
+// An empty text that has no bytes at all (a view of nothing) blanks the field like any empty
+// text, copying nothing.
+TEST(FieldText, AnEmptyViewOfNothingBlanksTheField) {
+    for (char type : {'C', 'L', 'N', 'D'}) {
+        FieldOnBuffer f(type, 4);
+        f.Put("abcd");
+        f.Field.SetAsString(std::string_view());
+        EXPECT_EQ(f.Bytes(), "    ") << type;
+    }
+}
+
 TEST(FieldNumbers, SetAsFloatUsesTheDecimalsAndMarksOverflow) {
     struct Case {
         char Type;

@@ -64,8 +64,13 @@ TEST(DbfCreate, FailuresAndShortWritesRaiseTheStepMessage) {
         return error;
     };
     EXPECT_NE(attempt(dir.Path("missing/folder/x.dbf")), "(none)");
+    // A device is no table file: refused before anything is written to it.
     if (fs::exists("/dev/full")) {
-        EXPECT_EQ(attempt("/dev/full"), "/dev/full - Error in write DBF head structure!");
+        EXPECT_EQ(attempt("/dev/full"), "Cannot open file \"/dev/full\". It is not a regular file.");
+    }
+    {
+        TFileSizeLimit full(10);
+        EXPECT_EQ(attempt(dir.Path("head.dbf")), dir.Path("head.dbf") + " - Error in write DBF head structure!");
     }
     TFileSizeLimit tiny(40);
     EXPECT_EQ(attempt(dir.Path("new.dbf")), dir.Path("new.dbf") + " - Error in write DBF field type!");
@@ -147,6 +152,38 @@ TEST(DbfOpen, MessagesOfTheHeaderChecks) {
         EXPECT_EQ(OpenError(p), p + c.Message) << c.What;
     }
     EXPECT_NE(OpenError(dir.Path("nothere.dbf")), "");
+}
+
+// A named pipe in a table's place is refused at once, read-only (the source of a new table's
+// structure) or read/write, and when it cannot be written (the read-only fallback); a memo file
+// that is one is told as a memo file that cannot be opened. Nothing waits for a writer.
+TEST(DbfOpen, ANamedPipeIsNoTableAndIsRefusedAtOnce) {
+    TempDir dir;
+    const std::string fifo = dir.Path("pipe.dbf");
+    ASSERT_TRUE(vxtest::MakeFifo(fifo));
+    const std::string refused = "Cannot open file \"" + fifo + "\". It is not a regular file.";
+    for (bool readOnly : {true, false}) {
+        for (mode_t mode : {0600, 0400}) {
+            ::chmod(fifo.c_str(), mode);
+            std::string error;
+            EXPECT_TRUE(vxtest::EndsWithin(5, [&] {
+                TDBF dbf;
+                dbf.SetFileName(fifo);
+                dbf.SetReadOnly(readOnly);
+                error = ErrorOf([&] { dbf.Open(); });
+            }, fifo)) << readOnly << " " << mode;
+            EXPECT_EQ(error, refused) << readOnly << " " << mode;
+        }
+    }
+    CreateTable(dir.Path("memo.dbf"), 0x30, {{"NOTE", 'M', 4}});
+    fs::remove(dir.Path("memo.fpt"));
+    ASSERT_TRUE(vxtest::MakeFifo(dir.Path("memo.fpt")));
+    std::string error;
+    TDBF memo;
+    memo.SetFileName(dir.Path("memo.dbf"));
+    EXPECT_TRUE(vxtest::EndsWithin(5, [&] { error = ErrorOf([&] { memo.Open(); }); }, dir.Path("memo.fpt")));
+    EXPECT_NE(error.find("It is not a regular file."), std::string::npos) << error;
+    EXPECT_FALSE(memo.GetMemoOpened());
 }
 
 TEST(DbfOpen, PaddingBacklinksAndOtherEndBytesAreReadAndNotRewritten) {

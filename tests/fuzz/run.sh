@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the table engine for a while, then the GIF and animated-cursor readers for a third of
-# that each: tests/fuzz/run.sh BUILD_DIR SECONDS
+# Fuzzes the table engine for a while, then the GIF and animated-cursor readers and the
+# clipboard's own records format for a third of that each: tests/fuzz/run.sh BUILD_DIR SECONDS
 # The table corpus is seeded, in a temporary folder, from the real tables (each packed with its
 # memo file when it has one), the image corpora from tests/fuzz/seeds/; any crash, sanitizer
 # report, leak, single allocation beyond the target's limit or time-out fails the run and leaves
@@ -8,7 +8,7 @@
 # Inputs and limits per target: tables up to 32 KiB with 64 MB; GIF files up to 64 KiB with
 # 256 MB, above the 172 MB frame that 64 KiB of data can fill and below what a looser bound
 # would allocate; animated cursors up to 64 KiB with 64 MB, where steps multiplied over several
-# headers would exceed it. The image seeds include such shapes: a frame that its data fills
+# headers would exceed it; clipboard records up to 16 KiB with 64 MB. The image seeds include such shapes: a frame that its data fills
 # completely (large-solid.gif), one that claims four times what its data can fill
 # (claims-more.gif), a cursor of many headers each announcing many steps (many-anih.ani) and one
 # whose header announces 2^32 - 1 steps (huge-count.ani).
@@ -76,3 +76,9 @@ for target in gif:256 ani:64; do
   echo "Fuzzing the $kind reader for $((seconds / 3)) s"
   run "$build/tests/fuzz/fuzz_$kind" "$work/$kind" $((seconds / 3 > 1 ? seconds / 3 : 1)) 65536 "${target#*:}"
 done
+# The clipboard's records format, seeded with the genuine copies of one, two and three records
+# that the target writes itself.
+mkdir -p "$work/clip"
+VX_CLIP_SEEDS="$work/clip" "$build/tests/fuzz/fuzz_recordclip" -runs=0 "$work/clip" >/dev/null 2>&1
+echo "Fuzzing the clipboard's records format for $((seconds / 3)) s"
+run "$build/tests/fuzz/fuzz_recordclip" "$work/clip" $((seconds / 3 > 1 ? seconds / 3 : 1)) 16384 64

@@ -132,3 +132,60 @@ TEST(FileMapping, PiecesComeOutUntilTheFileIsCutShorter) {
     EXPECT_TRUE(m.CopyOut(pieces + 1, 1));
     EXPECT_FALSE(TFileMapping(f, 0).Valid());
 }
+
+// Only regular files are opened: a named pipe nobody writes to is refused at once in every
+// mode, without waiting for a writer; so is a device, and the line and start readers say they
+// could not open either.
+TEST(FileStream, AnythingButARegularFileIsRefusedAtOnce) {
+    vxtest::TempDir dir;
+    const std::string fifo = dir.Path("pipe.dbf");
+    ASSERT_TRUE(vxtest::MakeFifo(fifo));
+    for (TOpenMode mode : {TOpenMode::ReadOnly, TOpenMode::ReadWrite, TOpenMode::Create}) {
+        std::string error;
+        EXPECT_TRUE(vxtest::EndsWithin(5, [&] {
+            try {
+                TFileStream f(fifo, mode);
+            } catch (const TFileError& e) {
+                error = e.what();
+            }
+        }, fifo)) << int(mode);
+        EXPECT_EQ(error, "Cannot open file \"" + fifo + "\". It is not a regular file.") << int(mode);
+    }
+    std::string start = "x";
+    EXPECT_TRUE(vxtest::EndsWithin(5, [&] {
+        EXPECT_FALSE(ReadFileLines(fifo, 100, 100, [](std::string_view) { return true; }));
+        EXPECT_FALSE(ReadFileStart(fifo, 100, start));
+    }, fifo));
+    EXPECT_EQ(start, "");
+    EXPECT_FALSE(IsRegularFile(fifo));
+    EXPECT_THROW(TFileStream("/dev/null", TOpenMode::ReadOnly), TFileError);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));  // never turned into a file
+}
+
+TEST(FileStream, LinesPastTheirBoundAreSkippedAndTheByteBoundEndsTheReading) {
+    vxtest::TempDir dir;
+    const std::string path = dir.Path("lines.txt");
+    vxtest::WriteAll(path, "one\r\n" + std::string(200000, 'x') + "\ntwo\n\nsix-chars\nlast");
+    std::string seen;
+    auto read = [&](size_t maxLine, uint64_t maxBytes) {
+        seen.clear();
+        EXPECT_TRUE(ReadFileLines(path, maxLine, maxBytes, [&](std::string_view l) {
+            seen += std::string(l) + "|";
+            return true;
+        }));
+        return seen;
+    };
+    EXPECT_EQ(read(9, UINT64_MAX), "one\r|two||six-chars|last|");
+    EXPECT_EQ(read(5, UINT64_MAX), "one\r|two||last|");
+    // Cut by the byte bound: the line it cuts is dropped, the ones before it stay.
+    EXPECT_EQ(read(9, 200000 + 5 + 1 + 4 + 3), "one\r|two||");
+    EXPECT_EQ(read(9, 3), "");
+    // Stopping early.
+    int calls = 0;
+    ReadFileLines(path, 9, UINT64_MAX, [&](std::string_view) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);
+    std::string start;
+    ASSERT_TRUE(ReadFileStart(path, 3, start));
+    EXPECT_EQ(start, "one");
+    EXPECT_FALSE(ReadFileStart(dir.Path("missing"), 3, start));
+}
