@@ -134,7 +134,6 @@ TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& wri
 
 TRow WriteInsert(TDBF& dbf, TRowStore& rows, TRow before, const std::vector<TFieldWrite>& writes) {
     if (!before) return WriteAppend(dbf, rows, writes);
-    const uint32_t at = before->RecNo();
     TDBF::TLockGuard lock(dbf, 0);  // the record inserted before stays as compared
     GoShown(dbf, before);
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, false);
