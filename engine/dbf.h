@@ -383,8 +383,8 @@ private:
     // 1..count for which pick(record) is true (none when `pick` is empty).
     void CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick);
     // Runs part(p, parts, concurrent) for each part of `records` records to compare: on threads
-    // of their own when there are many and the records shown allow it (`concurrent`: reads
-    // must then leave the stream's position alone); true when every part returned true.
+    // of their own (`concurrent`) when there are many and the records shown allow it; the parts
+    // read with TFileStream::ReadAtConcurrently. True when every part returned true.
     bool ShownInParts(size_t records, const std::function<bool(size_t part, size_t parts, bool concurrent)>& part);
     // ReadPageRecords without the comparison.
     int64_t FillPageRecords(const uint32_t* recNos, size_t count);

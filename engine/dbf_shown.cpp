@@ -102,9 +102,7 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
     std::unique_ptr<vx::TFileMapping> mapping;  // for scattered records, on one thread only
     auto part = [&](size_t p, size_t parts, bool concurrent) {
         const size_t first = ascending.size() * p / parts, end = ascending.size() * (p + 1) / parts;
-        auto read = [&](int64_t offset, void* to, size_t n) {
-            return concurrent ? Stream->ReadAtConcurrently(offset, to, n) : Stream->ReadAt(offset, to, n);
-        };
+        auto read = [&](int64_t offset, void* to, size_t n) { return Stream->ReadAtConcurrently(offset, to, n); };
         std::vector<uint8_t> buf;
         std::vector<vx::TFileMapping::TPiece> pieces;
         for (size_t i = first; i < end;) {
@@ -146,16 +144,13 @@ void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t
     if (count > int64_t(UINT32_MAX)) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
     const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
-    auto part = [&](size_t p, size_t parts, bool concurrent) {
+    auto part = [&](size_t p, size_t parts, bool) {
         const int64_t from = 1 + count * int64_t(p) / int64_t(parts), to = count * int64_t(p + 1) / int64_t(parts);
         std::vector<uint8_t> buf;
         for (int64_t src = from; src <= to; src += chunk) {
             const int64_t n = std::min(chunk, to - src + 1);
             buf.resize(size_t(n) * rl);
-            const int64_t at = RecordOffset(src);
-            if (!(concurrent ? Stream->ReadAtConcurrently(at, buf.data(), buf.size())
-                             : Stream->ReadAt(at, buf.data(), buf.size())))
-                return false;
+            if (!Stream->ReadAtConcurrently(RecordOffset(src), buf.data(), buf.size())) return false;
             for (int64_t i = 0; i < n; ++i) {
                 const uint8_t* rec = buf.data() + size_t(i) * rl;
                 if (pick(rec) && !Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) return false;
