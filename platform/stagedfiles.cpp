@@ -75,10 +75,11 @@ std::string TStagedFiles::Commit() {
     std::vector<TMoved> moved;
     for (const std::string& name : names) {
         TMoved m{Folder + name, Dir + name, {}};
-        // The target's own file replaces the old one in one step; the others are put aside
-        // first, so that a failure further on can bring them back.
+        // A file of the name is put aside first, so that a failure further on can bring it
+        // back; and no file is renamed over another, which would make the file system write
+        // the new file out to the disk at once (as it does for a file replaced that way).
         struct stat st {};
-        if (name != own && ::lstat(m.Placed.c_str(), &st) == 0) {
+        if (::lstat(m.Placed.c_str(), &st) == 0) {
             m.Aside = AsideName(m.Placed);
             // A folder where the file goes is no file to replace.
             if (S_ISDIR(st.st_mode) || ::rename(m.Placed.c_str(), m.Aside.c_str()) != 0) {

@@ -6,7 +6,7 @@
 // the target are as they were. The folder, with whatever is still in it, goes with the object.
 //
 //   vx::TStagedFiles staged("/data/out.dbf");
-//   if (!staged.Ready()) ...;              // the folder could not be made (errno says why)
+//   if (!staged.Ready()) ...;              // the folder could not be made: FailureText()
 //   Write(staged.Path());                  // "/data/.vxnew-XXXXXX/out.dbf" and its memo file
 //   if (!staged.Commit().empty()) ...;     // names the file that could not be replaced
 #pragma once
@@ -30,10 +30,10 @@ public:
     // The target's name inside the folder; empty when the folder could not be made.
     const std::string& Path() const { return Staged; }
 
-    // Moves the folder's files beside the target (the target's own file last; another file
-    // of a name that is there is kept aside until every file is in place). Returns "" when all
-    // are in place; otherwise the name beside the target that could not be replaced, with the
-    // files there put back as they were and the new ones still in the folder.
+    // Moves the folder's files beside the target, the target's own file last; a file of a
+    // name that is there is kept aside until every file is in place, then removed. Returns ""
+    // when all are in place; otherwise the name beside the target that could not be replaced,
+    // with the files there put back as they were and the new ones still in the folder.
     std::string Commit();
 
     // `text` with the folder's part of every staged name put back as the target's folder, for
