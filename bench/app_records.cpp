@@ -1,11 +1,14 @@
 // The record commands on the 1,000,000-record table, each on a fresh copy of the file with its
 // rows loaded: removing 10,000 scattered records, packing a table with every other record
 // marked, toggling the marks of 100,000 rows, copying 100,000 rows to clipboard text and
-// pasting them back; a plain copy of the file (cp) in the same run for comparison.
+// pasting them back, replacing a text in 100,000 rows; each as the window runs it, comparing
+// the records it acts on with their rows; a plain copy of the file (cp) in the same run for
+// comparison.
 #include "common/bytetext.h"
 #include "common/datalist.h"
 #include "common/recordclip.h"
 #include "common/recordcommands.h"
+#include "common/replace.h"
 #include "common/valuetext.h"
 #include "bench/benchtable.h"
 #include "engine/dbf.h"
@@ -53,7 +56,7 @@ struct TLoadedCopy {
             if (got <= 0) break;
             for (int i = 1; i <= got; ++i) {
                 Dbf.SelectPageRecord(i);
-                row.Start(Dbf.GetDeleted(), ++recNo);
+                row.Start(Dbf.GetDeleted(), ++recNo, Dbf.GetRecordPrint());
                 for (int f = 0; f < Dbf.FieldCount; ++f) {
                     valuetext::AppendDisplayText(Dbf, *Dbf.GetField(f), row.Buffer(), scratch);
                     row.CloseField();
@@ -116,11 +119,11 @@ BENCHMARK(BM_RemoveScattered10000)->Unit(benchmark::kMillisecond)->UseManualTime
 void BM_PackHalfMarked(benchmark::State& state) {
     for (auto _ : state) {
         auto copy = std::make_unique<TLoadedCopy>();
-        std::vector<TDBF::TRecordFlag> flags;
-        for (uint32_t r = 2; r <= benchtable::RecordCount; r += 2) flags.push_back({r, true});
-        copy->Dbf.SetDeletedFlags(flags);
+        std::vector<records::TRowRange> marked;
+        for (size_t r = 1; r < benchtable::RecordCount; r += 2) marked.push_back({r, r});
+        records::ToggleMarks(copy->Dbf, copy->Rows, marked);
         auto start = std::chrono::steady_clock::now();
-        copy->Dbf.PackDeleted();
+        records::RemoveMarked(copy->Dbf, copy->Rows);
         state.SetIterationTime(Since(start));
         if (copy->Dbf.GetRecordCount() != benchtable::RecordCount / 2) state.SkipWithError("wrong count");
     }
@@ -140,7 +143,7 @@ BENCHMARK(BM_SetAllMarks)->Unit(benchmark::kMillisecond)->UseManualTime()->Itera
 // Copy: the clipboard text of 100,000 selected rows as the clipboard takes it.
 void BM_Copy100000(benchmark::State& state) {
     Timed(state, [](TLoadedCopy& c) {
-        const auto clip = recordclip::BuildClipData(c.Dbf, records::RecordNumbers(c.Rows, {{200000, 299999}}));
+        const auto clip = recordclip::BuildRowsClipData(c.Dbf, records::RowsOf(c.Rows, {{200000, 299999}}));
         benchmark::DoNotOptimize(BytesToText(clip.Text));
     });
 }
@@ -165,6 +168,21 @@ void BM_Paste100000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Paste100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// Replace: "benchmark" becomes "bench mark" in the names of 100,000 rows.
+void BM_Replace100000(benchmark::State& state) {
+    Timed(state, [](TLoadedCopy& c) {
+        TFindOptions o;
+        o.FieldIndex = 0;
+        o.Text = "benchmark";
+        o.ReplaceText = "bench mark";
+        o.From = 400001;
+        o.To = 500000;
+        const TReplaceResult r = ReplaceInRows(c.Dbf, c.Rows, o);
+        if (r.Count != 100000) std::abort();
+    });
+}
+BENCHMARK(BM_Replace100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 void BM_TruncateSortedBelowMiddle(benchmark::State& state) {
     // A list sorted in reverse record order: truncating below its middle row moves half a

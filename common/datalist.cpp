@@ -32,30 +32,32 @@ char* TRowPool::Allocate(size_t n) {
 
 const TDataRow* TRowPool::Make(const TRowBuilder& b) {
     size_t fields = b.Ends.size();
-    if (fields > UINT32_MAX || b.Bytes.size() > UINT32_MAX) throw std::length_error("row too large");
+    if (fields > TDataRow::MaxFields || b.Bytes.size() > UINT32_MAX) throw std::length_error("row too large");
     char* mem = Allocate(TDataRow::SizeFor(fields, b.Bytes.size()));
     auto* row = new (mem) TDataRow();
     row->Number = b.RecNo;
-    row->Count = static_cast<uint32_t>(fields);
+    row->SetPrint(b.Print);
+    row->Count = static_cast<uint16_t>(fields);
     row->Mark = b.Deleted ? 1 : 0;
     if (fields) std::memcpy(row->Ends(), b.Ends.data(), fields * sizeof(uint32_t));
     if (!b.Bytes.empty()) std::memcpy(row->Texts(), b.Bytes.data(), b.Bytes.size());
     return row;
 }
 
-const TDataRow* TRowPool::Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts) {
+const TDataRow* TRowPool::Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts, uint64_t print) {
     TRowBuilder b;
-    b.Start(deleted, recNo);
+    b.Start(deleted, recNo, print);
     for (const auto& t : texts) b.Add(t);
     return Make(b);
 }
 
 const TDataRow* TRowPool::MakeWithField(const TDataRow& from, std::string_view text) {
     const size_t fields = size_t(from.Count) + 1, bytes = from.TextBytes() + text.size();
-    if (fields > UINT32_MAX || bytes > UINT32_MAX) throw std::length_error("row too large");
+    if (fields > TDataRow::MaxFields || bytes > UINT32_MAX) throw std::length_error("row too large");
     auto* row = new (Allocate(TDataRow::SizeFor(fields, bytes))) TDataRow();
     row->Number = from.Number;
-    row->Count = static_cast<uint32_t>(fields);
+    row->SetPrint(from.Print());
+    row->Count = static_cast<uint16_t>(fields);
     row->Mark = from.Mark;
     std::memcpy(row->Ends(), from.Ends(), from.Count * sizeof(uint32_t));
     row->Ends()[from.Count] = static_cast<uint32_t>(bytes);
@@ -137,23 +139,25 @@ size_t TRowStore::RemoveRecords(std::vector<uint32_t> recNos) {
     auto gone = [&](Row r) { return std::binary_search(recNos.begin(), recNos.end(), r->RecNo()); };
     size_t removed = DataList.RemoveIf(gone);
     if (UsingFilter) BackupDataList.RemoveIf(gone);
+    HiddenRows.RemoveIf(gone);
     // Each remaining row moves down by the number of removed records below it; every row in
-    // memory is in AllRows() exactly once.
-    TDataList& all = AllRows();
-    for (size_t i = 0, n = all.Count(); i < n; ++i) {
-        Row r = all[i];
-        auto below = std::lower_bound(recNos.begin(), recNos.end(), r->RecNo()) - recNos.begin();
-        if (below) SetRecNo(r, r->RecNo() - static_cast<uint32_t>(below));
-    }
+    // memory is in AllRows() or HiddenRows exactly once.
+    for (TDataList* list : {&AllRows(), &HiddenRows})
+        for (size_t i = 0, n = list->Count(); i < n; ++i) {
+            Row r = (*list)[i];
+            auto below = std::lower_bound(recNos.begin(), recNos.end(), r->RecNo()) - recNos.begin();
+            if (below) SetRecNo(r, r->RecNo() - static_cast<uint32_t>(below));
+        }
     return removed;
 }
 
 void TRowStore::ShiftForInsert(uint32_t recNo) {
-    TDataList& all = AllRows();
-    all.Owner.CheckChange("TRowStore::ShiftForInsert");
-    for (size_t i = 0, n = all.Count(); i < n; ++i) {
-        Row r = all[i];
-        if (r->RecNo() >= recNo) SetRecNo(r, r->RecNo() + 1);
+    for (TDataList* list : {&AllRows(), &HiddenRows}) {
+        list->Owner.CheckChange("TRowStore::ShiftForInsert");
+        for (size_t i = 0, n = list->Count(); i < n; ++i) {
+            Row r = (*list)[i];
+            if (r->RecNo() >= recNo) SetRecNo(r, r->RecNo() + 1);
+        }
     }
 }
 
@@ -197,6 +201,7 @@ void TRowStore::InsertRowBefore(Row before, Row row) {
 void TRowStore::ClearRows() {
     DataList.Clear();
     BackupDataList.Clear();
+    HiddenRows.Clear();
     UsingFilter = false;
 }
 
@@ -209,9 +214,20 @@ void TRowStore::Adopt() const {
 }
 
 void TRowStore::SetAllMarks(bool deleted) {
-    TDataList& all = AllRows();
-    all.Owner.CheckChange("TRowStore::SetAllMarks");
-    for (size_t i = 0, n = all.Count(); i < n; ++i) SetMark(all[i], deleted);
+    for (TDataList* list : {&AllRows(), &HiddenRows}) {
+        list->Owner.CheckChange("TRowStore::SetAllMarks");
+        for (size_t i = 0, n = list->Count(); i < n; ++i) SetMark((*list)[i], deleted);
+    }
+}
+
+void TRowStore::SetPrints(const std::vector<uint64_t>& prints) {
+    for (TDataList* list : {&AllRows(), &HiddenRows}) {
+        list->Owner.CheckChange("TRowStore::SetPrints");
+        for (size_t i = 0, n = list->Count(); i < n; ++i) {
+            Row r = (*list)[i];
+            if (r->RecNo() >= 1 && r->RecNo() <= prints.size()) SetPrint(r, prints[r->RecNo() - 1]);
+        }
+    }
 }
 
 void TRowStore::RemoveFields(const std::vector<int32_t>& indexes) {
@@ -269,7 +285,7 @@ void TRowStore::RemoveFields(const TDataList& list, size_t first, size_t last, c
         // each run of texts lands below where the next one starts.
         ends.assign(row->Ends(), row->Ends() + row->Count);
         const char* const from = row->Texts();
-        row->Count = kept;
+        row->Count = static_cast<uint16_t>(kept);
         char* const to = row->Texts();
         uint32_t* const newEnds = row->Ends();
         uint32_t out = 0, bytes = 0;  // fields and text bytes placed
@@ -286,11 +302,12 @@ void TRowStore::RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>
     if (moves.empty()) return;
     std::vector<std::pair<uint32_t, uint32_t>> byFrom(moves);
     std::sort(byFrom.begin(), byFrom.end());
-    TDataList& all = AllRows();
-    all.Owner.CheckChange("TRowStore::RenumberRecords");
-    for (size_t i = 0, n = all.Count(); i < n; ++i) {
-        Row r = all[i];
-        auto it = std::lower_bound(byFrom.begin(), byFrom.end(), std::make_pair(r->RecNo(), uint32_t(0)));
-        if (it != byFrom.end() && it->first == r->RecNo()) SetRecNo(r, it->second);
+    for (TDataList* list : {&AllRows(), &HiddenRows}) {
+        list->Owner.CheckChange("TRowStore::RenumberRecords");
+        for (size_t i = 0, n = list->Count(); i < n; ++i) {
+            Row r = (*list)[i];
+            auto it = std::lower_bound(byFrom.begin(), byFrom.end(), std::make_pair(r->RecNo(), uint32_t(0)));
+            if (it != byFrom.end() && it->first == r->RecNo()) SetRecNo(r, it->second);
+        }
     }
 }

@@ -21,8 +21,9 @@
 #include <utility>
 #include <vector>
 
-// One row: the deletion mark, the 1-based physical record number and one display text per
-// field, all in one block. Its texts never change once it is in a list (an edit builds a new
+// One row: the deletion mark, the 1-based physical record number, the fingerprint of the
+// record's bytes it was built from (RecordPrint, engine/dbf.h; 0 for a row of no record) and
+// one display text per field (at most MaxFields), all in one block. Its texts never change once it is in a list (an edit builds a new
 // row and puts its handle where the old one was), except that deleting fields of the table
 // takes them out of every row in place (TRowStore::RemoveFields); its mark and number may
 // change in place, through TRowStore, so that every list holding the row sees the change.
@@ -30,7 +31,9 @@ class TDataRow {
 public:
     bool Deleted() const { return Mark != 0; }
     uint32_t RecNo() const { return Number; }
+    uint64_t Print() const { return uint64_t(PrintHigh) << 32 | PrintLow; }
     size_t FieldCount() const { return Count; }
+    static constexpr size_t MaxFields = UINT16_MAX;
     std::string_view Text(size_t field) const {
         if (field >= Count) return {};
         const uint32_t* ends = Ends();
@@ -58,17 +61,25 @@ private:
     const char* Texts() const { return reinterpret_cast<const char*>(Ends() + Count); }
     char* Texts() { return reinterpret_cast<char*>(Ends() + Count); }
 
+    void SetPrint(uint64_t print) {
+        PrintLow = static_cast<uint32_t>(print);
+        PrintHigh = static_cast<uint32_t>(print >> 32);
+    }
+
+    // Four-byte members only, so that rows need no more than four-byte alignment in the pool.
     uint32_t Number = 0;
-    uint32_t Count = 0;
+    uint32_t PrintLow = 0, PrintHigh = 0;
+    uint16_t Count = 0;
     uint8_t Mark = 0;
 };
 
 // Builds one row's texts before it goes into the pool (reused from row to row).
 class TRowBuilder {
 public:
-    void Start(bool deleted, uint32_t recNo) {
+    void Start(bool deleted, uint32_t recNo, uint64_t print) {
         Deleted = deleted;
         RecNo = recNo;
+        Print = print;
         Bytes.clear();
         Ends.clear();
     }
@@ -82,6 +93,7 @@ public:
 
     bool Deleted = false;
     uint32_t RecNo = 0;
+    uint64_t Print = 0;
     std::string Bytes;
     std::vector<uint32_t> Ends;
 };
@@ -97,8 +109,9 @@ public:
     TRowPool& operator=(const TRowPool&) = delete;
 
     const TDataRow* Make(const TRowBuilder& b);
-    const TDataRow* Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts);
-    // A copy of `row` (of any pool) with its mark and number, and `text` as a new last field.
+    const TDataRow* Make(bool deleted, uint32_t recNo, const std::vector<std::string>& texts, uint64_t print = 0);
+    // A copy of `row` (of any pool) with its mark, number and print, and `text` as a new last
+    // field.
     const TDataRow* MakeWithField(const TDataRow& row, std::string_view text);
     // Bytes held by the pool's blocks.
     size_t BytesHeld() const { return Held.load(std::memory_order_relaxed); }
@@ -179,8 +192,10 @@ private:
     size_t Allocated = 0;  // chunks allocated
 };
 
-// The table's rows: the pool that owns them, the rows shown (`DataList`) and the unfiltered
-// rows kept while a filter is applied (`BackupDataList`); both lists share the same rows.
+// The table's rows: the pool that owns them, the rows shown (`DataList`), the unfiltered rows
+// kept while a filter is applied (`BackupDataList`; both lists share the same rows) and the
+// rows that a view of the deletion marks took out of both (`HiddenRows`), which still stand
+// for their records: every row in memory is in AllRows() or in HiddenRows, once.
 //
 // The operations below are the owner's, with nothing lent (the lists check it). They keep the
 // two lists consistent under a filter: a row taken out leaves both, and renumbering reaches
@@ -190,6 +205,7 @@ struct TRowStore {
     TRowPool Pool;
     TDataList DataList;
     TDataList BackupDataList;
+    TDataList HiddenRows;
     // True while a filter is applied: BackupDataList then holds every row in memory and
     // DataList the rows that pass, the same row objects.
     bool UsingFilter = false;
@@ -201,6 +217,10 @@ struct TRowStore {
     // Change a row in place; both lists see it, since they hold the same row.
     static void SetMark(Row row, bool deleted) { const_cast<TDataRow*>(row)->Mark = deleted ? 1 : 0; }
     static void SetRecNo(Row row, uint32_t recNo) { const_cast<TDataRow*>(row)->Number = recNo; }
+    static void SetPrint(Row row, uint64_t print) { const_cast<TDataRow*>(row)->SetPrint(print); }
+    // Every row in memory, hidden ones too, takes the print of its record: `prints[r - 1]` for
+    // record r (rows of records beyond it keep theirs).
+    void SetPrints(const std::vector<uint64_t>& prints);
 
     // The records of these numbers have left the file and the records after each moved down:
     // their rows leave both lists and every other row takes the number the file now gives it.
@@ -217,13 +237,23 @@ struct TRowStore {
     void AppendRow(Row row);
     // Inserts a new row before `before` (a row in the lists, or null for the end) in both lists.
     void InsertRowBefore(Row before, Row row);
-    // Empties both lists and leaves the filter.
+    // Empties the lists and leaves the filter.
     void ClearRows();
+    // Takes every row for which hide(row) is true out of both lists into HiddenRows; returns
+    // the rows taken out of DataList.
+    template <class Pred>
+    size_t HideRowsIf(Pred hide) {
+        for (size_t i = 0, n = AllRows().Count(); i < n; ++i)
+            if (hide(AllRows()[i])) HiddenRows.Append(AllRows()[i]);
+        return RemoveRowsIf(hide);
+    }
     // A store made on one thread for another: its owner lets go of the pool and both lists,
     // and the thread that takes the store over adopts them (see TThreadOwner).
     void Release() const;
     void Adopt() const;
-    std::array<const TThreadOwner*, 3> Owners() const { return {&Pool.Owner, &DataList.Owner, &BackupDataList.Owner}; }
+    std::array<const TThreadOwner*, 4> Owners() const {
+        return {&Pool.Owner, &DataList.Owner, &BackupDataList.Owner, &HiddenRows.Owner};
+    }
 
     // Takes every row for which drop(row) is true out of both lists (the records stay in the
     // file); returns the rows taken out of DataList. One pass over each list.
@@ -233,7 +263,7 @@ struct TRowStore {
         if (UsingFilter) BackupDataList.RemoveIf(drop);
         return removed;
     }
-    // Gives every row in memory the same mark.
+    // Gives every row in memory (hidden ones too) the same mark.
     void SetAllMarks(bool deleted);
     // The fields at `indexes` (ascending; those beyond a row's fields are ignored) leave every
     // row in memory, in place: the rows keep their handles, and the bytes they no longer use

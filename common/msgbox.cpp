@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/programfiles.h"
@@ -102,6 +103,23 @@ QPixmap DrawnIcon(TMsgBoxIcon icon) {
     return pm;
 }
 
+// Whether a box asked with a closer (`closing`) is to close by itself: its closer has ended,
+// or is gone with what it was about.
+bool ClosedByItself(bool closing, const QPointer<TMsgBoxCloser>& closer) {
+    return closing && (!closer || closer->Ended());
+}
+
+// The installed handler's answer to `request`. A box whose closer has ended is not asked, and
+// an answer given once it has ended counts for nothing: the box would have closed by itself.
+TMsgBoxResult AskHandler(const TMsgBoxHandler& handler, const TMsgBoxRequest& request) {
+    const bool closing = !request.Closer.isNull();
+    if (ClosedByItself(closing, request.Closer)) return {};
+    TMsgBoxResult r = handler(request);
+    if (ClosedByItself(closing, request.Closer)) return {};
+    r.Checked = request.ShowCheckBox && r.Checked;
+    return r;
+}
+
 QPixmap LoadIcon(TMsgBoxIcon icon) {
     const QString name = MsgBoxIconFile(icon);
     if (name.isEmpty()) return {};
@@ -134,16 +152,16 @@ QString MsgBoxIconFile(TMsgBoxIcon Icon) {
 }
 
 TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
-                     bool ShowCheckBox, bool Animate, int Interval, int Step, QWidget* owner) {
+                     bool ShowCheckBox, bool Animate, int Interval, int Step, QWidget* owner, TMsgBoxCloser* closer) {
+    QWidget* const parent = owner ? owner : QApplication::activeWindow();
     if (const TMsgBoxHandler& handler = MsgBoxHandler()) {
         // Answered without building a window (back ends are tested without one).
-        TMsgBoxResult r = handler(TMsgBoxRequest{Caption, Text, Icon, Buttons, ShowCheckBox, Animate,
-                                                 std::max(1, Interval), std::max(1, Step)});
-        r.Checked = ShowCheckBox && r.Checked;
-        return r;
+        return AskHandler(handler, TMsgBoxRequest{Caption, Text, Icon, Buttons, ShowCheckBox, Animate,
+                                                  std::max(1, Interval), std::max(1, Step), parent, closer});
     }
-    TFormConfirmWithCheckBox box(owner ? owner : QApplication::activeWindow());
+    TFormConfirmWithCheckBox box(parent);
     box.SetInfo(Caption, Text, Icon, Buttons, ShowCheckBox);
+    box.SetCloser(closer);
     box.InitAlphaShow(Animate, Interval, Step);
     box.exec();
     return TMsgBoxResult{box.Result, box.CheckBoxAlwayShow->isChecked()};
@@ -152,6 +170,16 @@ TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Ic
 void MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons, bool ShowCheckBox,
             bool Animate, int Interval, int Step, TMsgBoxResult& Result, QWidget* owner) {
     Result = MsgBox(Caption, Text, Icon, Buttons, ShowCheckBox, Animate, Interval, Step, owner);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TMsgBoxCloser::TMsgBoxCloser(std::function<bool()> over, QObject* parent) : QObject(parent), Over(std::move(over)) {}
+
+void TMsgBoxCloser::End() {
+    if (EndedFlag) return;
+    EndedFlag = true;
+    emit Ending();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -313,17 +341,35 @@ void TFormConfirmWithCheckBox::ButtonClick(int modalResult) {
     done(modalResult);
 }
 
+void TFormConfirmWithCheckBox::CloseByItself() {
+    Result = mrNone;
+    Timer->stop();  // no fade: the box is gone before anything else shows
+    QDialog::done(mrNone);
+}
+
 int TFormConfirmWithCheckBox::exec() {
+    const bool closing = !Closer.isNull();
     if (const TMsgBoxHandler& handler = MsgBoxHandler()) {
-        const TMsgBoxRequest request{Caption, Text, Icon, Buttons, ShowCheckBox,
-                                     Animate(), Interval(), Step()};
-        const TMsgBoxResult answer = handler(request);
+        const TMsgBoxRequest request{Caption, Text,   Icon,           Buttons, ShowCheckBox,
+                                     Animate(), Interval(), Step(), parentWidget(), Closer};
+        const TMsgBoxResult answer = AskHandler(handler, request);
         Result = answer.ModalResult;
-        CheckBoxAlwayShow->setChecked(ShowCheckBox && answer.Checked);
+        CheckBoxAlwayShow->setChecked(answer.Checked);
         setResult(Result);
         return Result;
     }
+    if (ClosedByItself(closing, Closer)) {
+        Result = mrNone;
+        setResult(Result);
+        return Result;
+    }
+    QMetaObject::Connection ending, gone;
+    if (closing) {
+        ending = connect(Closer, &TMsgBoxCloser::Ending, this, &TFormConfirmWithCheckBox::CloseByItself);
+        gone = connect(Closer, &QObject::destroyed, this, &TFormConfirmWithCheckBox::CloseByItself);
+    }
     const int r = TFormAlphaShow::exec();
+    disconnect(ending), disconnect(gone);
     Result = r;
     return Result;
 }

@@ -7,6 +7,8 @@
 // the answer. Tests install ScriptedMsgBox to script answers and record the questions.
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -39,6 +41,28 @@ struct TMsgBoxResult {
     bool Checked = false;  // state of "Don't remind me again."
 };
 
+// Ends the questions about something that can end by itself while they are open, such as
+// whether to stop a worker's job. A box asked with a closer closes by itself, as a box closed
+// without a button (mrNone), when End is called while it is open, or when the closer is
+// deleted; it is not shown at all once the closer has ended. Lives on the user-interface
+// thread; End is called there.
+class TMsgBoxCloser : public QObject {
+    Q_OBJECT
+public:
+    // `over`, when given, tells from any thread's state that the matter is over before End
+    // has been called (a box then is not shown either).
+    explicit TMsgBoxCloser(std::function<bool()> over = {}, QObject* parent = nullptr);
+    void End();
+    bool Ended() const { return EndedFlag || (Over && Over()); }
+
+signals:
+    void Ending();
+
+private:
+    std::function<bool()> Over;
+    bool EndedFlag = false;
+};
+
 // One question or message as the seam sees it.
 struct TMsgBoxRequest {
     QString Caption;
@@ -49,6 +73,11 @@ struct TMsgBoxRequest {
     bool Animate = false;
     int Interval = 30;
     int Step = 30;
+    // The window the box is owned by (and centred on); null for none.
+    QPointer<QWidget> Owner;
+    // The closer the box was asked with, if any: an answer given once it has ended counts
+    // for nothing, as the box would have closed by itself.
+    QPointer<TMsgBoxCloser> Closer;
 };
 
 using TMsgBoxHandler = std::function<TMsgBoxResult(const TMsgBoxRequest&)>;
@@ -59,10 +88,12 @@ TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler);
 const TMsgBoxHandler& MsgBoxHandler();
 
 // Shows the box modally and returns the pressed button and the check box's state. The box is
-// owned by `owner`, or by the active window when `owner` is null.
+// owned by `owner`, or by the active window when `owner` is null. With `closer` the box closes
+// by itself once the closer ends (TMsgBoxCloser), and is not shown when it has ended already;
+// the result is then mrNone.
 TMsgBoxResult MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
                      bool ShowCheckBox = false, bool Animate = false, int Interval = 30,
-                     int Step = 30, QWidget* owner = nullptr);
+                     int Step = 30, QWidget* owner = nullptr, TMsgBoxCloser* closer = nullptr);
 // The same with the result as the last parameter.
 void MsgBox(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons, bool ShowCheckBox,
             bool Animate, int Interval, int Step, TMsgBoxResult& Result, QWidget* owner = nullptr);
@@ -86,6 +117,8 @@ public:
 
     void SetInfo(const QString& Caption, const QString& Text, TMsgBoxIcon Icon, TMsgBoxButtons Buttons,
                  bool ShowCheckBox);
+    // The box closes by itself once `closer` ends (see TMsgBoxCloser); set before exec.
+    void SetCloser(TMsgBoxCloser* closer) { Closer = closer; }
     // Shows the box modally (or asks the installed handler); returns Result.
     int exec() override;
 
@@ -114,7 +147,11 @@ protected:
 
 private:
     void ButtonClick(int modalResult);
+    // Closes the box at once, without a button and without fading, so that what comes next
+    // shows alone.
+    void CloseByItself();
     bool applied_ = false;
+    QPointer<TMsgBoxCloser> Closer;
 };
 
 // Scripts the answers of every box for the life of the object and records the questions.

@@ -1,5 +1,7 @@
 #include "common/recordclip.h"
 
+#include "common/rowsshown.h"
+
 #include "common/valuetext.h"
 #include "engine/dbf.h"
 
@@ -242,6 +244,16 @@ TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos) {
     const uint64_t print = Fingerprint(text);
     for (int i = 0; i < 8; ++i) exact[ExactMagic.size() + size_t(i)] = static_cast<char>(print >> (8 * i));
     return clip;
+}
+
+TClipData BuildRowsClipData(TDBF& dbf, const std::vector<TDataList::Row>& rows) {
+    std::vector<uint32_t> recNos;
+    recNos.reserve(rows.size());
+    for (TDataList::Row r : rows) recNos.push_back(r->RecNo());
+    TRowsShown shown(dbf, rows);
+    shown.CompareAllMemoTexts();
+    TDBF::TShownScope scope(dbf, &shown);
+    return BuildClipData(dbf, recNos);
 }
 
 void SplitTabLine(std::string_view line, std::vector<std::string_view>& values) {

@@ -46,6 +46,10 @@ struct TClipData {
 std::string FieldLine(const TDBF& dbf, int field);
 // The clipboard data of these records, in this order.
 TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos);
+// The clipboard data of the records of these rows, in this order, as the rows show them:
+// a record that another program changed or moved since its row was read (its memo texts
+// included) raises EDBFRecordsChanged (engine/dbferror.h).
+TClipData BuildRowsClipData(TDBF& dbf, const std::vector<TDataList::Row>& rows);
 
 // The values of one record line: the first character (the TAB before the first value) is
 // dropped and the rest split at each TAB; a line without any TAB gives no value.

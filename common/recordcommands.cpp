@@ -1,5 +1,6 @@
 #include "common/recordcommands.h"
 
+#include "common/rowsshown.h"
 #include "common/valuetext.h"
 #include "engine/dbf.h"
 
@@ -67,6 +68,8 @@ size_t ToggleMarks(TDBF& dbf, TRowStore& rows, const std::vector<TRowRange>& ran
             changed.push_back(row);
         }
     BeforeWrite("toggle");
+    TRowsShown shown(dbf, changed);
+    TDBF::TShownScope scope(dbf, &shown);
     dbf.SetDeletedFlags(flags);
     for (size_t k = 0; k < changed.size(); ++k) TRowStore::SetMark(changed[k], flags[k].Deleted);
     return changed.size();
@@ -74,16 +77,37 @@ size_t ToggleMarks(TDBF& dbf, TRowStore& rows, const std::vector<TRowRange>& ran
 
 void SetAllMarks(TDBF& dbf, TRowStore& rows, bool deleted) {
     BeforeWrite("setall");
+    TRowsShown shown(dbf, rows);
+    TDBF::TShownScope scope(dbf, &shown);
     dbf.SetAllDeleted(deleted);
     rows.SetAllMarks(deleted);
+}
+
+std::vector<TRowStore::Row> RowsOf(const TRowStore& rows, const std::vector<TRowRange>& ranges) {
+    std::vector<TRowStore::Row> out;
+    out.reserve(RowCount(ranges));
+    for (const TRowRange& r : ranges)
+        for (size_t i = r.First; i <= r.Last && i < rows.DataList.Count(); ++i) out.push_back(rows.DataList[i]);
+    return out;
 }
 
 size_t RemoveRows(TDBF& dbf, TRowStore& rows, const std::vector<TRowRange>& ranges) {
     std::vector<uint32_t> recNos = RecordNumbers(rows, ranges);
     if (recNos.empty()) return 0;
     BeforeWrite("remove");
-    dbf.RemoveRecords(recNos);
+    {
+        TRowsShown shown(dbf, RowsOf(rows, ranges));
+        TDBF::TShownScope scope(dbf, &shown);
+        dbf.RemoveRecords(recNos);
+    }
     return rows.RemoveRecords(std::move(recNos));
+}
+
+void RemoveMarked(TDBF& dbf, const TRowStore& rows) {
+    BeforeWrite("pack");
+    TRowsShown shown(dbf, rows);
+    TDBF::TShownScope scope(dbf, &shown);
+    dbf.PackDeleted();
 }
 
 size_t TruncateBelow(TDBF& dbf, TRowStore& rows, size_t selected) {
@@ -98,7 +122,12 @@ size_t TruncateBelow(TDBF& dbf, TRowStore& rows, size_t selected) {
         gone.insert(rows.DataList[i]);
     }
     BeforeWrite("truncate");
-    const auto moves = dbf.FillHolesFromEnd(std::move(holes));
+    std::vector<std::pair<uint32_t, uint32_t>> moves;
+    {
+        TRowsShown shown(dbf, rows);
+        TDBF::TShownScope scope(dbf, &shown);
+        moves = dbf.FillHolesFromEnd(std::move(holes));
+    }
     // Moved records keep their rows, wherever those stand (also rows a filter hides); the
     // rows below the selection go from both lists.
     rows.RenumberRecords(moves);
@@ -106,7 +135,7 @@ size_t TruncateBelow(TDBF& dbf, TRowStore& rows, size_t selected) {
 }
 
 size_t DropRowsMarked(TRowStore& rows, bool marked) {
-    return rows.RemoveRowsIf([marked](TRowStore::Row r) { return r->Deleted() == marked; });
+    return rows.HideRowsIf([marked](TRowStore::Row r) { return r->Deleted() == marked; });
 }
 
 TAppendSource ReadAppendSource(TDBF& dbf, const std::string& sourcePath) {

@@ -2,7 +2,10 @@
 // removing rows' records, truncating below a row, the deleted-rows views and appending the
 // records of another table. Each writes the table through the engine's bulk operations and
 // then brings the rows in step, in both lists when a filter is applied, so that the rows and
-// the file agree. Engine failures pass on as exceptions.
+// the file agree. Engine failures pass on as exceptions. Each lends the engine what its rows
+// show (TRowsShown): when a record it acts on is no longer as its row shows, because another
+// program moved or changed records since the list was read, the engine raises
+// EDBFRecordsChanged and nothing is written; the rows stay as they were.
 #pragma once
 
 #include "common/datalist.h"
@@ -26,8 +29,9 @@ struct TRowRange {
 // Ranges sorted, overlapping and touching ones joined, and cut to the rows there are.
 std::vector<TRowRange> NormalizeRanges(std::vector<TRowRange> ranges, size_t rowCount);
 size_t RowCount(const std::vector<TRowRange>& ranges);
-// The record numbers of the rows, in list order.
+// The record numbers of the rows, in list order, and the rows themselves.
 std::vector<uint32_t> RecordNumbers(const TRowStore& rows, const std::vector<TRowRange>& ranges);
+std::vector<TRowStore::Row> RowsOf(const TRowStore& rows, const std::vector<TRowRange>& ranges);
 
 // Called before each command writes the table, with the command's name; tests make it throw
 // to stand for a failing disk.
@@ -41,12 +45,15 @@ void SetAllMarks(TDBF& dbf, TRowStore& rows, bool deleted);
 // The rows' records leave the file; their rows leave both lists and the rows after them take
 // their new numbers. Returns the rows taken out of DataList.
 size_t RemoveRows(TDBF& dbf, TRowStore& rows, const std::vector<TRowRange>& ranges);
+// Removes every record marked deleted in the file (the rows stay: the caller loads the table
+// again). Every record removed must be a marked row's, as the row shows it.
+void RemoveMarked(TDBF& dbf, const TRowStore& rows);
 // Removes the records of every row after position `selected`, moving records from the end of
 // the file into their places; the rows of moved records take their new numbers. Returns the
 // rows taken out (0 when `selected` is the last row or beyond).
 size_t TruncateBelow(TDBF& dbf, TRowStore& rows, size_t selected);
-// Takes the rows whose mark is `marked` out of both lists (the records stay); returns how
-// many left DataList.
+// Takes the rows whose mark is `marked` out of both lists into the hidden rows (the records
+// stay); returns how many left DataList.
 size_t DropRowsMarked(TRowStore& rows, bool marked);
 
 // The records of the table file `sourcePath`, converted for `dbf`: fields are matched by name

@@ -103,6 +103,9 @@ void TRecordImage::AppendRowTexts(TDBF& dbf, TRowBuilder& row, const std::string
 
 void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     if (records.Count == 0) return;
+    // A table whose layout another program changed refuses before a memo is written.
+    TDBF::TLockGuard lock(dbf, 0);
+    dbf.ReadRecordCount();
     TRecordImage image(dbf);
     const size_t rl = image.Size();
     const size_t memoCount = records.MemoFields.size();
@@ -131,7 +134,8 @@ void AppendNewRecords(TDBF& dbf, TRowStore& rows, TNewRecords& records) {
     std::string scratch;
     for (size_t r = 0; r < records.Count; ++r) {
         image.Assign(&records.Images[r * rl]);
-        row.Start(records.Images[r * rl] == '*', first + static_cast<uint32_t>(r));
+        const uint8_t* bytes = &records.Images[r * rl];
+        row.Start(bytes[0] == '*', first + static_cast<uint32_t>(r), RecordPrint(bytes, rl));
         image.AppendRowTexts(dbf, row, memoCount ? &records.Memo(r, 0) : nullptr, scratch);
         rows.AppendRow(rows.Pool.Make(row));
     }

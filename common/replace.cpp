@@ -1,9 +1,12 @@
 #include "common/replace.h"
 
+#include "common/rowsshown.h"
 #include "common/valuetext.h"
 #include "engine/dbf.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -96,13 +99,52 @@ TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& opt
 
     const size_t k = static_cast<size_t>(options.FieldIndex);
     TFindMatcher matcher(options);
-    TRowBuilder builder;
-    std::vector<std::pair<TRowStore::Row, TRowStore::Row>> changed;
+    // The rows to change and their new values, found before the table is touched.
+    struct TChange {
+        int64_t Position;
+        const TDataRow* Row;
+        std::string Value;
+    };
+    std::vector<TChange> changes;
     for (int64_t p = lo; p <= hi; ++p) {
         const TDataRow* row = list[static_cast<size_t>(p - 1)];
         if (!matcher.Matches(*row)) continue;
-        const std::string value = ReplacedText(row->Text(k), options);
-        if (value == row->Text(k)) continue;
+        std::string value = ReplacedText(row->Text(k), options);
+        if (value != row->Text(k)) changes.push_back({p, row, std::move(value)});
+    }
+    if (changes.empty()) return result;
+
+    // The whole command holds the table's lock. Every record it rewrites must still be as its
+    // row shows it (the memo text too, for a memo field), before the first is written: the new
+    // values are built from the rows' texts.
+    std::vector<TRowStore::Row> rowsChanged;
+    std::vector<uint32_t> recNos;
+    for (const TChange& c : changes) {
+        rowsChanged.push_back(c.Row);
+        recNos.push_back(c.Row->RecNo());
+    }
+    TRowsShown shown(dbf, rowsChanged);
+    if (type == 'M') shown.CompareMemoTexts({options.FieldIndex});
+    std::optional<TDBF::TLockGuard> lock;
+    try {
+        lock.emplace(dbf, 0);
+        TDBF::TShownScope scope(dbf, &shown);
+        std::vector<uint32_t> ascending(recNos);
+        std::sort(ascending.begin(), ascending.end());
+        ascending.erase(std::unique(ascending.begin(), ascending.end()), ascending.end());
+        std::vector<uint8_t> records;
+        dbf.ReadRecords(ascending.data(), ascending.size(), records);  // compares each
+    } catch (...) {
+        result.Error = CaughtFailure();
+        return result;
+    }
+
+    TRowBuilder builder;
+    std::vector<std::pair<TRowStore::Row, TRowStore::Row>> changed;
+    for (const TChange& c : changes) {
+        const TDataRow* row = c.Row;
+        const std::string& value = c.Value;
+        const int64_t p = c.Position;
         try {
             dbf.Go(row->RecNo());
             TFailure error = StoreFieldText(dbf, *field, value);
@@ -114,7 +156,7 @@ TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& opt
             dbf.Edit();
             dbf.Post();
             const std::string text = valuetext::DisplayText(dbf, *field);
-            builder.Start(row->Deleted(), row->RecNo());
+            builder.Start(row->Deleted(), row->RecNo(), dbf.GetRecordPrint());
             for (size_t f = 0; f < row->FieldCount(); ++f) builder.Add(f == k ? std::string_view(text) : row->Text(f));
             changed.emplace_back(row, rows.Pool.Make(builder));
         } catch (...) {

@@ -1,6 +1,7 @@
 #include "common/workerthread.h"
 
 #include "common/errortext.h"
+#include "common/msgbox.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -53,6 +54,8 @@ bool IsWorkerMessage(const QEvent* e) {
 
 TWorkerThread::TWorkerThread() : Worker(new Thread(this)), Shared(std::make_shared<TShared>()) {
     Waker = NewWaker([shared = Shared] { shared->ServePending(); });
+    Closer = new TMsgBoxCloser([this] { return WorkIsOver(); });
+    CloseWaker = NewWaker([closer = Closer] { closer->End(); });
 }
 
 TWorkerThread::~TWorkerThread() {
@@ -62,6 +65,8 @@ TWorkerThread::~TWorkerThread() {
     }
     delete Worker;
     delete Waker;  // drops any wake-up call still queued for it
+    delete CloseWaker;
+    delete Closer;  // a question still open about the job closes by itself
 }
 
 void TWorkerThread::Borrows(const TThreadOwner& object, TThreadOwner::TLoan loan) {
@@ -97,11 +102,19 @@ void TWorkerThread::Run() {
         }
     }
     GiveBack();
+    // The questions about a job that did not say its work was over close now.
+    if (!WorkOverFlag.exchange(true, std::memory_order_acq_rel) && QCoreApplication::instance())
+        PostWakeUp(CloseWaker);
     // Told under the lock: whoever sees the job finished may free what the worker shares.
     std::lock_guard<std::mutex> g(Shared->Mutex);
     Shared->Finished = true;
     FinishedFlag.store(true, std::memory_order_release);
     Shared->Cond.notify_all();
+}
+
+void TWorkerThread::WorkOver() {
+    if (WorkOverFlag.exchange(true, std::memory_order_acq_rel)) return;
+    Synchronize([this] { Closer->End(); });
 }
 
 std::string TWorkerThread::FailureText() const {

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+class TMsgBoxCloser;
+
 enum : int {
     WM_APP = 0x8000,
     WM_WORKSTART = WM_APP + 401,
@@ -85,6 +87,14 @@ public:
     void WaitFor();
     // The job's failure text when Execute ended by an exception (empty otherwise).
     std::string FailureText() const;
+    // True once the job's work is over: it said so (WorkOver), or it has ended. At most its
+    // last reports follow; there is nothing left to stop.
+    bool WorkIsOver() const { return WorkOverFlag.load(std::memory_order_acquire); }
+    // What a question about the job's work (whether to stop it) is asked with, as MsgBox's
+    // `closer`: the box closes by itself once the work is over, before the job's last reports
+    // show. Null once the work is over (a question asked then is about no work of this job).
+    // Lives on the starting thread; its Ending signal tells when the work is over.
+    TMsgBoxCloser* QuestionCloser() const { return WorkIsOver() ? nullptr : Closer; }
 
 protected:
     // The job; runs on the worker thread. Exceptions are caught, kept in FailureText and
@@ -97,6 +107,11 @@ protected:
     void Synchronize(const std::function<void()>& fn);
     // On the worker's thread: gives back what the job borrowed and has not given back yet.
     void GiveBack();
+    // On the worker's thread: the job's work is over and only its last reports (its end
+    // messages, its final progress) follow. Closes the questions about the job first, and
+    // waits until they are closed, so that those reports show alone. A job that ends without
+    // calling it has its questions closed as it ends.
+    void WorkOver();
 
 private:
     class Thread;
@@ -128,8 +143,11 @@ private:
     bool StartedFlag = false;
     std::atomic<bool> TerminateFlag{false};
     std::atomic<bool> FinishedFlag{false};
+    std::atomic<bool> WorkOverFlag{false};
     std::shared_ptr<TShared> Shared;
     QObject* Waker;  // lives on the user-interface thread; receives wake-up calls
+    TMsgBoxCloser* Closer;
+    QObject* CloseWaker;  // ends Closer when the job ends without WorkOver
 };
 
 // Frees a worker as the program always does: sets its terminate flag, waits for the job (still

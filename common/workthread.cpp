@@ -60,6 +60,7 @@ void TWorkThread::Execute() {
                 if (Dbf) Dbf->FreePage();
                 Finish(rows, Total);
             }
+            WorkOver();  // the message shows alone
             Synchronize([this, text] { View->ShowLoadError(text); });
         } catch (...) {
         }
@@ -95,14 +96,14 @@ void TWorkThread::LoadExcel() {
             std::vector<std::string> captions;
             for (const std::string& c : cells) {
                 std::string_view t = valuetext::Trim(c);
-                if (t.empty()) break;
+                if (t.empty() || captions.size() == TDataRow::MaxFields) break;
                 captions.emplace_back(t);
             }
             columns = captions.size();
             if (columns) SyncSetImportColumns(captions);
             return columns > 0;
         }
-        row.Start(false, static_cast<uint32_t>(std::min<size_t>(rows + 1, UINT32_MAX)));
+        row.Start(false, static_cast<uint32_t>(std::min<size_t>(rows + 1, UINT32_MAX)), 0);
         bool any = false;
         for (size_t i = 0; i < columns; ++i) {
             std::string_view t = i < cells.size() ? valuetext::Trim(cells[i]) : std::string_view();
@@ -124,6 +125,7 @@ void TWorkThread::LoadExcel() {
         return true;
     });
     if (!error.empty()) {
+        WorkOver();  // the message shows alone
         SyncAfterQueued([this, &error] { View->ShowImportError(error); });
         return;
     }
@@ -156,7 +158,7 @@ void TWorkThread::LoadTable() {
         if (got <= 0) continue;
         for (int i = 1; i <= got && !Terminated(); ++i) {
             dbf.SelectPageRecord(i);
-            row.Start(dbf.GetDeleted(), static_cast<uint32_t>((p - 1) * PageSize + i));
+            row.Start(dbf.GetDeleted(), static_cast<uint32_t>((p - 1) * PageSize + i), dbf.GetRecordPrint());
             int k = 0;
             for (; k < fieldCount && !Terminated(); ++k) {
                 valuetext::AppendDisplayText(dbf, *fields[k], row.Buffer(), scratch);
@@ -179,6 +181,14 @@ void TWorkThread::LoadTable() {
     }
     dbf.FreePage();
     Finish(rows, n);
+}
+
+void BuildRecordRow(TDBF& dbf, uint32_t recNo, TRowBuilder& row, std::string& scratch) {
+    row.Start(dbf.GetDeleted(), recNo, dbf.GetRecordPrint());
+    for (int i = 0; i < dbf.FieldCount; ++i) {
+        if (const TField* f = dbf.GetField(i)) valuetext::AppendDisplayText(dbf, *f, row.Buffer(), scratch);
+        row.CloseField();
+    }
 }
 
 void TWorkThread::Finish(size_t rows, uint32_t total) {

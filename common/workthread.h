@@ -114,6 +114,10 @@ private:
     uint32_t Total = 0;
 };
 
+// Builds into `row` the row of the table's current record, record `recNo`, as the loader
+// builds it: its mark, its number, its print and the display text of every field.
+void BuildRecordRow(TDBF& dbf, uint32_t recNo, TRowBuilder& row, std::string& scratch);
+
 // "OnShow/Total:%d/%d" and "Loading.. [%d/%d]".
 std::string OnShowTotalText(size_t shown, size_t total);
 std::string LoadingText(size_t rows, size_t total);

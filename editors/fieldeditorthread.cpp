@@ -55,10 +55,16 @@ void TFieldEditorThread::Execute() {
     PostWorkerMessage(Messages, WM_PGSTART);
     try {
         if (!Dbf) throw EDBFError("No table is open!");
-        switch (Mode) {
-        case ModeAddField: AddFieldJob(); break;
-        case ModeDeleteFields: DeleteFieldsJob(); break;
-        default: throw EDBFError("Unknown structure change!");
+        {
+            // The records' prints are read under the lock of the change, so that the rows
+            // learn the records this change left and nothing another program did after it.
+            TDBF::TLockGuard lock(*Dbf, 0);
+            switch (Mode) {
+            case ModeAddField: AddFieldJob(); break;
+            case ModeDeleteFields: DeleteFieldsJob(); break;
+            default: throw EDBFError("Unknown structure change!");
+            }
+            Prints = Dbf->ReadRecordPrints();
         }
         // The window changes the rows and reads the table's new layout.
         GiveBack();

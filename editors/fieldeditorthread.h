@@ -68,6 +68,8 @@ public:
     const std::string& ErrorText() const { return Error.Text; }
     const TFailure& Failure() const { return Error; }
     const std::string& NewFieldText() const { return FieldText; }
+    // After a change that succeeded: the print of each record as the change left it.
+    const std::vector<uint64_t>& RecordPrints() const { return Prints; }
     // In UpdateMainColumns after a field was added to the rows given: the rows of the new
     // layout, in the same order with the same marks and record numbers (taken once; null
     // otherwise, and once the job has ended).
@@ -108,6 +110,7 @@ private:
     bool Success = false;
     TFailure Error;
     std::string FieldText;
+    std::vector<uint64_t> Prints;
     const TDataList* Rows = nullptr;
     std::unique_ptr<TRowStore> NewRows, OldRows;
 };

@@ -309,7 +309,7 @@ bool TFormRecord::ConvertInputs(const std::vector<int>& fields, std::vector<TFie
         if (r.Field.Kind == TInputKind::ReadOnly || !r.Field.Enabled) continue;
         TFieldWrite w;
         if (const std::optional<QString> refused = recedit::ConvertInput(r.Field, CurrentInput(i), w)) {
-            MsgBox(QString(), *refused, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+            MsgBox(QString(), *refused, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, MessageOwner());
             FieldArea->ensureWidgetVisible(r.Input, 0, AreaMargin);
             r.Input->setFocus();
             return false;
@@ -320,9 +320,11 @@ bool TFormRecord::ConvertInputs(const std::vector<int>& fields, std::vector<TFie
 }
 
 bool TFormRecord::ReportFailure(const QString& text) {
-    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+    MsgBox(QString(), text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, MessageOwner());
     return false;
 }
+
+QWidget* TFormRecord::MessageOwner() { return isVisible() || !parentWidget() ? this : parentWidget(); }
 
 void TFormRecord::CheckLayout() {
     try {
@@ -333,7 +335,7 @@ void TFormRecord::CheckLayout() {
 }
 
 void TFormRecord::ShowSucceed(const QString& text) {
-    MsgBox(QStringLiteral("Ok"), text, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, this);
+    MsgBox(QStringLiteral("Ok"), text, TMsgBoxIcon::Information, TMsgBoxButtons::OK, false, false, 30, 30, MessageOwner());
 }
 
 bool TFormRecord::BitBtn3Click() { return WriteInputs(); }
@@ -437,7 +439,7 @@ bool TFormEditRecord::ReLoadData() {
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) return false;
     LoadedImage.clear();
     try {
-        Host.Table().Go(list[static_cast<size_t>(index)]->RecNo());
+        recedit::GoShown(Host.Table(), list[static_cast<size_t>(index)]);
         LoadedImage = Host.Table().GetReadImage();
         LoadInputs();
     } catch (const std::exception& e) {

@@ -116,6 +116,9 @@ protected:
     virtual bool ClearBlanksDateTime() const { return true; }
     // Reports an engine failure; false.
     bool ReportFailure(const QString& text);
+    // The window the form's messages are centred on: the form once it shows, its owner (the
+    // main window) while it does not, as when it refuses to open.
+    QWidget* MessageOwner();
     // For the forms of a new record: checks that the table still has the layout it was
     // opened with; reports and clears Ready when not.
     void CheckLayout();

@@ -1,6 +1,8 @@
 #include "editors/recordwriter.h"
 
+#include "common/rowsshown.h"
 #include "common/valuetext.h"
+#include "common/workthread.h"
 #include "engine/dbf.h"
 #include "engine/dbfmemo.h"
 
@@ -83,20 +85,31 @@ uint32_t PostNew(TDBF& dbf, const std::vector<TFieldWrite>& writes, const std::v
 TRow MakeRow(TDBF& dbf, TRowPool& pool, uint32_t recNo) {
     GoExisting(dbf, recNo);
     TRowBuilder b;
-    b.Start(dbf.GetDeleted(), recNo);
     std::string scratch;
-    for (int i = 0; i < dbf.FieldCount; ++i) {
-        if (const TField* f = dbf.GetField(i)) valuetext::AppendDisplayText(dbf, *f, b.Buffer(), scratch);
-        b.CloseField();
-    }
+    BuildRecordRow(dbf, recNo, b, scratch);
     return pool.Make(b);
+}
+
+void GoShown(TDBF& dbf, TRow row) {
+    TRowsShown shown(dbf, std::vector<TRow>{row});
+    shown.CompareAllMemoTexts();
+    TDBF::TShownScope scope(dbf, &shown);
+    dbf.Go(row->RecNo());
+    if (dbf.GetEof() || dbf.GetCurrentRecNo() != int64_t(row->RecNo())) throw EDBFRecordsChanged(dbf.FileName);
+    dbf.CheckCurrentShown(row->RecNo());
 }
 
 TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWrite>& writes,
                const std::string& asShown) {
     const uint32_t recNo = row->RecNo();
-    GoExisting(dbf, recNo);
-    if (!AnythingToStore(writes)) return row;
+    // The record and its memo texts are compared and written under one lock, so that a memo
+    // is written only over the text the form showed.
+    TDBF::TLockGuard lock(dbf, 0);
+    if (!AnythingToStore(writes)) {
+        GoExisting(dbf, recNo);
+        return row;
+    }
+    GoShown(dbf, row);
     dbf.CheckRecordAsShown(asShown);  // before any memo is written
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, true);
     dbf.Edit();
@@ -108,6 +121,9 @@ TRow WriteEdit(TDBF& dbf, TRowStore& rows, TRow row, const std::vector<TFieldWri
 }
 
 TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& writes) {
+    // A table whose layout another program changed refuses before a memo is written.
+    TDBF::TLockGuard lock(dbf, 0);
+    dbf.ReadRecordCount();
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, false);
     dbf.Append();
     const uint32_t recNo = PostNew(dbf, writes, blocks);
@@ -119,7 +135,8 @@ TRow WriteAppend(TDBF& dbf, TRowStore& rows, const std::vector<TFieldWrite>& wri
 TRow WriteInsert(TDBF& dbf, TRowStore& rows, TRow before, const std::vector<TFieldWrite>& writes) {
     if (!before) return WriteAppend(dbf, rows, writes);
     const uint32_t at = before->RecNo();
-    GoExisting(dbf, at);
+    TDBF::TLockGuard lock(dbf, 0);  // the record inserted before stays as compared
+    GoShown(dbf, before);
     const std::vector<int32_t> blocks = WriteMemos(dbf, writes, false);
     dbf.Insert();
     const uint32_t recNo = PostNew(dbf, writes, blocks);

@@ -695,11 +695,78 @@ void TDBF::SetMemo(const std::string& fieldName, const std::string& text) {
     f->SetMemoBlock(written);
 }
 
+uint32_t TDBF::HeldRecordsUnlocked() {
+    const int64_t size = Stream->Size();
+    const int64_t hl = GetHeaderLength(), rl = GetRecordLength();
+    if (size <= hl || rl < 1) return 0;
+    const uint64_t whole = uint64_t(size - hl) / uint64_t(rl);
+    const uint64_t held = whole - EndMarkRecords(*Stream, hl, static_cast<uint16_t>(rl), whole);
+    return static_cast<uint32_t>(std::min<uint64_t>(held, std::numeric_limits<uint32_t>::max()));
+}
+
+bool TDBF::SameLayout(const std::vector<uint8_t>& area) const {
+    int count = 0;
+    size_t pos = 0;
+    if (FindTerminator(area, count, pos) && !TerminatorByAgreement(area, GetRecordLength(), count, pos)) return false;
+    if (count != FieldCount) return false;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* now = &area[DbfHeaderSize + size_t(i) * FieldDescriptorSize];
+        const uint8_t* then = &Descriptors[size_t(i) * FieldDescriptorSize];
+        // The name up to its first NUL, the type letter, the length and the decimals.
+        const size_t nameNow = std::find(now, now + 11, 0) - now, nameThen = std::find(then, then + 11, 0) - then;
+        if (nameNow != nameThen || std::memcmp(now, then, nameNow) != 0) return false;
+        if (now[11] != then[11] || now[16] != then[16] || now[17] != then[17]) return false;
+    }
+    return true;
+}
+
+void TDBF::ReloadHeaderUnlocked() {
+    if (!ReadCountUnlocked()) Fail("Invalid DBF file!");  // also checks the layout
+    const std::vector<uint8_t>& area = HeaderArea;
+    const size_t hl = area.size();
+    int count = 0;
+    size_t pos = 0;
+    if (FindTerminator(area, count, pos)) TerminatorByAgreement(area, GetRecordLength(), count, pos);
+    std::memcpy(&Header[0], &area[0], 4);
+    std::memcpy(&Header[12], &area[12], DbfHeaderSize - 12);
+    std::memcpy(Descriptors.data(), &area[DbfHeaderSize], size_t(FieldCount) * FieldDescriptorSize);
+    RecomputeOffsets();  // as Open: the offsets follow from the lengths
+    Terminator = area[pos];
+    HeaderTail.assign(reinterpret_cast<const char*>(area.data()) + pos + 1, hl - (pos + 1));
+    Backlink = HeaderTail.size() >= size_t(BacklinkSize) ? HeaderTail.substr(0, BacklinkSize) : std::string();
+}
+
 void TDBF::CheckFilesInPlace() const {
     CheckActive(true);
-    if (Stream && !Stream->StillAtPath()) Fail(dbftext::TableGone);
-    if (Memo->GetOpened() && !Memo->StillAtPath())
-        Fail(std::string(dbftext::MemoGoneBefore) + Memo->GetFileName() + dbftext::MemoGoneAfter);
+    const std::string text = FilesNotInPlaceText();
+    if (!text.empty()) throw EDBFError(text);
+}
+
+std::string TDBF::FilesNotInPlaceText() const {
+    if (!Active) return {};
+    std::string text = TableNotInPlaceText();
+    return text.empty() ? MemoNotInPlaceText() : text;
+}
+
+std::string TDBF::TableNotInPlaceText() const {
+    if (!Stream) return {};
+    switch (Stream->PathState()) {
+    case vx::TPathState::Missing:
+        return FileName + dbftext::TableDeleted + (MemoFieldCount > 0 ? dbftext::KeepMemoTexts : "");
+    case vx::TPathState::Other: return FileName + dbftext::TableReplaced;
+    default: return {};
+    }
+}
+
+std::string TDBF::MemoNotInPlaceText() const {
+    if (!Memo->GetOpened()) return {};
+    const std::string before = FileName + dbftext::MemoGoneBefore + Memo->GetFileName();
+    switch (Memo->PathState()) {
+    case vx::TPathState::Missing:
+        return before + dbftext::MemoDeletedAfter + (MemoFieldCount > 0 ? dbftext::KeepMemoTexts : "");
+    case vx::TPathState::Other: return before + dbftext::MemoReplacedAfter;
+    default: return {};
+    }
 }
 
 bool TDBF::GetTableInPlace() const { return Active && Stream && Stream->StillAtPath(); }

@@ -60,6 +60,28 @@ char FieldTypeFromName(const std::string& name);
 // the folder (one whose name differs only in letter case).
 std::string NewMemoFileName(const std::string& table, uint8_t version);
 
+// The fingerprint of a record's bytes after its deletion flag (`length`: the record length):
+// what the record list keeps of each record, so that a command can tell whether the file still
+// holds the record a row was built from.
+uint64_t RecordPrint(const uint8_t* record, size_t length);
+
+// What the rows of a command show of the records it acts on. A command lends one to the table
+// for its duration (TDBF::TShownScope); under the table's lock, and before anything is
+// written, the table puts to it every record that the command removes, marks, moves, cuts,
+// rewrites, inserts before, truncates away or reads for it, and raises EDBFRecordsChanged,
+// writing nothing, when one is not as shown or is gone. Without one, nothing is compared.
+class TRecordsShown {
+public:
+    virtual ~TRecordsShown() = default;
+    // Whether `record` (the bytes the file holds now for record `recNo`, deletion flag first)
+    // is what the row of that record was built from; false when no row shows the record.
+    virtual bool IsAsShown(uint32_t recNo, const uint8_t* record) = 0;
+    // How many records the rows show (0 when not known): a command on every record of the
+    // table refuses when the file holds another number, since records shown are gone or
+    // records no row shows were added.
+    virtual size_t ShownCount() { return 0; }
+};
+
 class TDBF {
 public:
     TDBF();
@@ -131,16 +153,37 @@ public:
     // released by the Unlock that matches the outermost Lock (or by Close).
     bool Lock(int64_t recNo);
     void Unlock(int64_t recNo);
+    // Holds the lock region for a scope (a command that reads, checks and writes under one
+    // lock holds one around all of it).
+    class TLockGuard {
+    public:
+        TLockGuard(TDBF& dbf, int64_t recNo) : Dbf(dbf), RecNo(recNo) { Dbf.Lock(recNo); }
+        ~TLockGuard() { Dbf.Unlock(RecNo); }
+        TLockGuard(const TLockGuard&) = delete;
+        TLockGuard& operator=(const TLockGuard&) = delete;
+
+    private:
+        TDBF& Dbf;
+        int64_t RecNo;
+    };
     uint32_t GetLockTimeout() const { return LockTimeout; }
     void SetLockTimeout(uint32_t ms);  // the table's and the memo file's lock
-    // Every locked record operation reads the header and record lengths with the record count;
-    // when they are not those the table was opened with, it raises EDBFStructureChanged before
-    // it writes anything, and this stays true until the table is opened again.
+    // Every locked record operation reads the header with the record count; when its lengths,
+    // or the fields it describes (their number and each one's name, type, length and
+    // decimals), are not those the table was opened with, it raises EDBFStructureChanged
+    // before it writes anything, and this stays true until the table is opened again. Bytes
+    // that other programs change without changing the layout (the count, the date, the flags,
+    // the code-page mark, other descriptor bytes, the backlink) never count.
     bool GetStructureChanged() const { return StructureChanged; }
     // Raises the engine's error, writing nothing, when the table's path (or the open memo
     // file's) no longer names the file the table has open: deleted, renamed away or replaced.
     // Every write of the table file checks this first.
     void CheckFilesInPlace() const;
+    // The text CheckFilesInPlace raises; empty while both files are in place or the table is
+    // closed. A file deleted or renamed away (nothing at its path) gets the advice to save the
+    // table as another file, the one copy left being what is shown of it; a file replaced by
+    // another, the advice to open the table again. Asks the file system.
+    std::string FilesNotInPlaceText() const;
     // Whether the table's path still names the file the table has open (false when it was
     // deleted, renamed away or replaced, or the table is closed). Asks the file system.
     bool GetTableInPlace() const;
@@ -162,7 +205,9 @@ public:
     void SelectPageRecord(int index);            // 1-based within the page
     // Fills the page with the records of these numbers, in this order (SelectPageRecord(k + 1)
     // then picks recNos[k]); for readers that go through the records in an order of their
-    // own, such as a sorted list. The file is visited in ascending order under one lock:
+    // own, such as a sorted list. With records lent by a TShownScope, every slot that asks
+    // for a record (a number other than 0) is compared, a number beyond the count counting as
+    // a record gone. The file is visited in ascending order under one lock:
     // records that lie close together are read at once, records on their own are copied out
     // of a mapping of the file that stays until FreePage or Close. A slot whose number is
     // outside 1..count stays blank. Returns the record count.
@@ -181,15 +226,22 @@ public:
     void Append();
     void Insert();
     void Delete();
+    // An append goes right after the last whole record the file holds under the lock (the
+    // count Open would find, whatever the header says), so that it never leaves a gap, and
+    // stores that count + 1. An edit, an insert and a delete compare the record they rewrite,
+    // insert before or remove with the records lent by a TShownScope, if any.
     void Post();
     // Appends `count` whole record images (GetRecordLength() bytes each, deletion flag first)
-    // after the last record in one write, followed by the end-of-file mark, and stores the new
-    // record count; all under the lock. A failed write leaves the file as it was. For writers
+    // after the last whole record, as Post of an append, followed by the end-of-file mark, and
+    // stores the new record count; all under the lock. A failed write leaves the file as it was. For writers
     // that produce many records at once (dbf_append.cpp).
     void AppendRecords(const uint8_t* records, size_t count);
 
     bool GetDeleted() const;
     void SetDeleted(bool flag);
+    // Marks every record the file holds. With records lent by a TShownScope, it compares the
+    // record count with the rows' (a record gone or added refuses), not each record: every
+    // record gets the mark whatever it holds, and only its flag byte is written.
     void SetAllDeleted(bool flag);
     void PackDeleted();
     void ReplaceRecord(int64_t source, int64_t target);
@@ -220,6 +272,29 @@ public:
     // Reads the records of these numbers, in this order, into `out` (count x record length
     // bytes); a run of consecutive numbers is read at once.
     void ReadRecords(const uint32_t* recNos, size_t count, std::vector<uint8_t>& out);
+
+    // ---- records as the user saw them (dbf_shown.cpp) ----
+    // Lends `shown` to the table for a scope: the records that the table's record operations
+    // act on in that scope are compared with it (see TRecordsShown). Scopes do not nest.
+    class TShownScope {
+    public:
+        TShownScope(TDBF& dbf, TRecordsShown* shown) : Dbf(dbf) { Dbf.Shown = shown; }
+        ~TShownScope() { Dbf.Shown = nullptr; }
+        TShownScope(const TShownScope&) = delete;
+        TShownScope& operator=(const TShownScope&) = delete;
+
+    private:
+        TDBF& Dbf;
+    };
+    // RecordPrint of the current record (the record buffer's first half).
+    uint64_t GetRecordPrint() const;
+    // RecordPrint of every record, in order, read under the lock (for rows that must learn
+    // their records anew after the table changed them all, as a structure change does).
+    std::vector<uint64_t> ReadRecordPrints();
+    // For callers that read records themselves (after Go or a page read): raises
+    // EDBFRecordsChanged when a scope's records are lent and the current record, as read, is
+    // not the one shown for `recNo`.
+    void CheckCurrentShown(int64_t recNo);
 
     // ---- memo glue (dbf.cpp) ----
     void ReadMemoBlock(int32_t block, std::string& text);
@@ -291,26 +366,39 @@ public:
 private:
     friend class TStructureChange;  // the structure change's own steps (dbf_structure.cpp)
 
-    // Holds the lock region for a scope.
-    class TLockGuard {
-    public:
-        TLockGuard(TDBF& dbf, int64_t recNo) : Dbf(dbf), RecNo(recNo) { Dbf.Lock(recNo); }
-        ~TLockGuard() { Dbf.Unlock(RecNo); }
-        TLockGuard(const TLockGuard&) = delete;
-        TLockGuard& operator=(const TLockGuard&) = delete;
-
-    private:
-        TDBF& Dbf;
-        int64_t RecNo;
-    };
-
     void CheckThread(const char* what) const { Owner.CheckChange(what); }
+    // With records lent by a scope (caller holds the lock): raises EDBFRecordsChanged unless
+    // `record`, the file's bytes of record recNo, is as shown.
+    void CheckShown(int64_t recNo, const uint8_t* record);
+    // The same for records read here: record recNo (beyond `count`: gone), and the records
+    // of these ascending numbers.
+    void CheckShownAt(int64_t recNo, int64_t count);
+    void CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t count);
+    // For a command on every record: the count against ShownCount, then every record of
+    // 1..count for which pick(record) is true (none when `pick` is empty).
+    void CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick);
+    // ReadPageRecords without the comparison.
+    int64_t FillPageRecords(const uint32_t* recNos, size_t count);
+    // The records the file holds as Open counts them: its whole records less the end-of-file
+    // padding after them (caller holds the lock).
+    uint32_t HeldRecordsUnlocked();
+    // Reads the header area again (caller holds the lock, the layout was checked) and takes
+    // every byte of it but the record count and the lengths into the images, so that a header
+    // written afterwards keeps what other programs put there (the date, the flags, the
+    // code-page mark, descriptor bytes beyond the layout, the backlink).
+    void ReloadHeaderUnlocked();
+    // Whether the header area read now (`area`, header length bytes) describes the fields the
+    // table has open: their number and each one's name, type, length and decimals.
+    bool SameLayout(const std::vector<uint8_t>& area) const;
     // Helpers shared by the record and structure operations.
     [[noreturn]] void Fail(const std::string& text) const;  // raises FileName + text
     // Takes the lock region of `stream`, retrying until LockTimeout; raises "Lock failed.".
     void TakeLock(vx::TFileStream& stream, int64_t recNo) const;
     // The table's part of CheckFilesInPlace, once per outermost lock.
     void CheckTableInPlace();
+    // The texts of FilesNotInPlaceText for the table file and for the memo file alone.
+    std::string TableNotInPlaceText() const;
+    std::string MemoNotInPlaceText() const;
     // Keeps the first half of the record buffer as the read image of record recNo; sets the
     // deletion flag of the read image of record recNo when there is one.
     void KeepReadImage(int64_t recNo);
@@ -403,4 +491,6 @@ private:
     std::vector<uint8_t> PageCache;
     int PageSize = 0;
     std::unique_ptr<vx::TFileMapping> Mapping;  // for ReadPageRecords
+    TRecordsShown* Shown = nullptr;  // see TShownScope
+    std::vector<uint8_t> HeaderArea;  // the header as last read under the lock
 };

@@ -12,7 +12,7 @@ void TDBF::AppendRecords(const uint8_t* records, size_t count) {
     const size_t rl = GetRecordLength();
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
-    const uint64_t have = HeaderRecordCount();
+    const uint64_t have = HeldRecordsUnlocked();  // right after the last whole record
     if (count > std::numeric_limits<uint32_t>::max() - have) FailRange(int64_t(have + count));
     if (count > (std::numeric_limits<size_t>::max() - 1) / rl) FailRange(int64_t(have + count));
     const int64_t at = RecordOffset(int64_t(have) + 1);

@@ -88,6 +88,7 @@ void TDBF::SetAllDeleted(bool flag) {
     const int64_t count = HeaderRecordCount();
     const size_t rl = GetRecordLength();
     if (rl == 0) return;
+    CheckShownWhere(count, {});
     const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
     std::vector<uint8_t> buf;
     for (int64_t src = 1; src <= count; src += chunk) {
@@ -126,6 +127,12 @@ void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
+    if (Shown) {
+        std::vector<uint32_t> recNos;
+        recNos.reserve(unique.size());
+        for (const TRecordFlag& f : unique) recNos.push_back(f.RecNo);
+        CheckShownRecords(recNos, count);
+    }
     if (unique.front().RecNo < 1) FailRange(unique.front().RecNo);
     if (unique.back().RecNo > count) FailRange(unique.back().RecNo);
     const size_t rl = GetRecordLength();
@@ -161,6 +168,7 @@ void TDBF::RemoveRecords(std::vector<uint32_t> recNos) {
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
+    CheckShownRecords(recNos, count);
     if (recNos.front() < 1) FailRange(recNos.front());
     if (recNos.back() > count) FailRange(recNos.back());
     size_t next = 0;  // the next number to drop; records come in ascending order
@@ -180,6 +188,7 @@ void TDBF::PackDeleted() {
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
     if (count < 1 || GetRecordLength() == 0) return;
+    CheckShownWhere(count, [](const uint8_t* rec) { return rec[0] == DeletedFlag; });
     const int64_t kept = CompactRecords(1, count, [](int64_t, const uint8_t* rec) { return rec[0] == DeletedFlag; });
     if (kept != count) CutToCount(kept);
 }
@@ -190,6 +199,9 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
     const uint32_t count = HeaderRecordCount();
+    // With the records shown lent, a hole the file no longer holds is a record gone.
+    if (Shown && std::any_of(holes.begin(), holes.end(), [count](uint32_t r) { return r < 1 || r > count; }))
+        throw EDBFRecordsChanged(FileName);
     // Numbers the file no longer holds are no holes; without this the walk below would wait
     // for the last record to reach them for good.
     std::erase_if(holes, [count](uint32_t r) { return r < 1 || r > count; });
@@ -210,6 +222,16 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
             break;
         }
         --last;
+    }
+
+    // Every record truncated away or moved is compared before anything is written.
+    if (Shown) {
+        // The holes below `last` and every record after it (moved or cut away), ascending.
+        std::vector<uint32_t> touched;
+        touched.reserve(holes.size() + (count - last));
+        for (auto h = holes.rbegin(); h != holes.rend() && *h <= last; ++h) touched.push_back(*h);
+        for (uint32_t r = last + 1; r <= count; ++r) touched.push_back(r);
+        CheckShownRecords(touched, count);
     }
 
     // The records that move lie at the end of the file: read them a chunk at a time from the
@@ -255,10 +277,14 @@ void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& o
     const int64_t count = HeaderRecordCount();
     const size_t chunk = RecordsPerChunk();
     for (size_t i = 0; i < n;) {
-        if (recNos[i] < 1 || recNos[i] > count) FailRange(recNos[i]);
+        if (recNos[i] < 1 || recNos[i] > count) {
+            if (Shown) throw EDBFRecordsChanged(FileName);
+            FailRange(recNos[i]);
+        }
         size_t j = i + 1;
         while (j < n && j - i < chunk && recNos[j] == recNos[j - 1] + 1 && recNos[j] <= count) ++j;
         if (!Stream->ReadAt(RecordOffset(recNos[i]), out.data() + i * rl, (j - i) * rl)) FailRange(recNos[j - 1]);
+        for (size_t k = i; k < j; ++k) CheckShown(recNos[k], out.data() + k * rl);
         i = j;
     }
 }
@@ -266,6 +292,20 @@ void TDBF::ReadRecords(const uint32_t* recNos, size_t n, std::vector<uint8_t>& o
 int64_t TDBF::ReadPageRecords(const uint32_t* recNos, size_t n) {
     CheckThread("TDBF::ReadPageRecords");
     CheckActive(true);
+    TLockGuard lock(*this, 0);  // the records are compared under the lock they were read in
+    const int64_t count = FillPageRecords(recNos, n);
+    if (Shown) {
+        const size_t rl = GetRecordLength();
+        for (size_t k = 0; k < n; ++k) {
+            if (!recNos[k]) continue;  // a slot that asks for no record
+            if (recNos[k] > count) throw EDBFRecordsChanged(FileName);
+            CheckShown(recNos[k], PageCache.data() + k * rl);
+        }
+    }
+    return count;
+}
+
+int64_t TDBF::FillPageRecords(const uint32_t* recNos, size_t n) {
     const size_t rl = GetRecordLength();
     if (n > size_t(std::numeric_limits<int>::max()) || (rl && n > SIZE_MAX / rl)) Fail(" - Page record index out of range!");
     PageCache.resize(n * rl);

@@ -24,13 +24,14 @@ void TDBF::FailRange(int64_t recNo) const { Fail("Record number overstep range("
 
 bool TDBF::ReadCountUnlocked() {
     if (!Stream) throw EDBFError("File not open yet!");
-    uint8_t b[8];  // record count, header length, record length
-    if (!Stream->ReadAt(4, b, sizeof b)) return false;
-    if (std::memcmp(b + 4, &Header[8], 4) != 0) {
+    // The whole header area: the count, the lengths and the field descriptors.
+    HeaderArea.resize(GetHeaderLength());
+    if (!Stream->ReadAt(0, HeaderArea.data(), HeaderArea.size())) return false;
+    if (std::memcmp(&HeaderArea[8], &Header[8], 4) != 0 || !SameLayout(HeaderArea)) {
         StructureChanged = true;
         throw EDBFStructureChanged();
     }
-    const uint32_t stored = dbfbytes::GetLE32(b);
+    const uint32_t stored = dbfbytes::GetLE32(&HeaderArea[4]);
     SetHeaderRecordCount(CountCorrectedInMemory && stored == StoredCountAtOpen ? CorrectedCount : stored);
     return true;
 }
@@ -42,7 +43,8 @@ void TDBF::WriteCountUnlocked() {
 
 void TDBF::CheckTableInPlace() {
     if (FileChecked && LockDepth > 0) return;
-    if (!Stream->StillAtPath()) Fail(dbftext::TableGone);
+    const std::string text = TableNotInPlaceText();
+    if (!text.empty()) throw EDBFError(text);
     FileChecked = LockDepth > 0;
 }
 
@@ -173,6 +175,7 @@ bool TDBF::ReadRecord(int64_t recNo) {
         return true;
     }
     if (got > 0 || recNo < 1) std::memcpy(cur, prev, rl);
+    if (Shown) throw EDBFRecordsChanged(FileName);  // a record shown is gone
     FailRange(recNo);
 }
 
@@ -309,13 +312,19 @@ void TDBF::Post() {
     case esEdit: {
         TLockGuard lock(*this, CurrentRecNo);
         ReadCountUnlocked();
-        if (CurrentRecNo < 1 || CurrentRecNo > int64_t(HeaderRecordCount())) FailRange(CurrentRecNo);
-        // Another program's change of the record since it was read is not overwritten.
-        if (ReadImageRecNo == CurrentRecNo && ReadImage.size() == rl) {
+        const int64_t count = HeaderRecordCount();
+        if (Shown && (CurrentRecNo < 1 || CurrentRecNo > count)) throw EDBFRecordsChanged(FileName);
+        if (CurrentRecNo < 1 || CurrentRecNo > count) FailRange(CurrentRecNo);
+        // Another program's change of the record since it was read, or since its row was
+        // built, is not overwritten.
+        const bool image = ReadImageRecNo == CurrentRecNo && ReadImage.size() == rl;
+        if (image || Shown) {
             thread_local std::vector<uint8_t> onDisk;
             onDisk.resize(rl);
-            if (!Stream->ReadAt(RecordOffset(CurrentRecNo), onDisk.data(), rl) || onDisk != ReadImage)
-                Fail(dbftext::RecordChanged);
+            const bool read = Stream->ReadAt(RecordOffset(CurrentRecNo), onDisk.data(), rl);
+            if (!read && Shown) throw EDBFRecordsChanged(FileName);
+            if (read) CheckShown(CurrentRecNo, onDisk.data());
+            if (image && (!read || onDisk != ReadImage)) Fail(dbftext::RecordChanged);
         }
         WriteOrFail(RecordOffset(CurrentRecNo), RecordBuffer.data(), rl, " - Error in write DBF!");
         KeepReadImage(CurrentRecNo);
@@ -324,7 +333,7 @@ void TDBF::Post() {
     case esAppend: {
         TLockGuard lock(*this, 0);
         ReadCountUnlocked();
-        const uint32_t count = HeaderRecordCount();
+        const uint32_t count = HeldRecordsUnlocked();
         if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
         std::vector<uint8_t> rec(RecordBuffer.begin(), RecordBuffer.begin() + static_cast<std::ptrdiff_t>(rl));
         rec.push_back(EndOfFileMark);
@@ -347,6 +356,7 @@ void TDBF::Post() {
         const uint32_t count = HeaderRecordCount();
         if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
         const int64_t at = std::clamp<int64_t>(CurrentRecNo, 1, int64_t(count) + 1);
+        CheckShownAt(CurrentRecNo, count);  // the record inserted before
         std::vector<uint8_t> work((InsertGroup + 1) * rl);
         if (at <= int64_t(count)) {
             // Grow the file by one record before anything is overwritten, so that a full disk
@@ -376,6 +386,7 @@ void TDBF::Post() {
         TLockGuard lock(*this, 0);
         ReadCountUnlocked();
         const int64_t count = HeaderRecordCount();
+        CheckShownAt(CurrentRecNo, count);
         if (CurrentRecNo < 1 || CurrentRecNo > count) FailRange(CurrentRecNo);
         std::vector<uint8_t> work((DeleteGroup + 1) * rl);
         int64_t i = CurrentRecNo + 1;
@@ -412,6 +423,7 @@ void TDBF::SetDeleted(bool flag) {
     {
         TLockGuard lock(*this, CurrentRecNo);
         ReadCountUnlocked();
+        CheckShownAt(CurrentRecNo, HeaderRecordCount());
         if (CurrentRecNo < 1 || CurrentRecNo > int64_t(HeaderRecordCount())) FailRange(CurrentRecNo);
         WriteOrFail(RecordOffset(CurrentRecNo), &want, 1, " - Error in write DBF!");
     }
@@ -428,6 +440,8 @@ void TDBF::ReplaceRecord(int64_t source, int64_t target) {
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
+    CheckShownAt(source, count);
+    CheckShownAt(target, count);
     if (source < 1 || source > count) FailRange(source);
     if (target < 1 || target > count) FailRange(target);
     const size_t rl = GetRecordLength();
@@ -447,6 +461,11 @@ void TDBF::SetRecordCount(uint32_t newCount) {
     ReadCountUnlocked();
     // Only ever shortens: a longer count would invent records of zero bytes.
     if (newCount > HeaderRecordCount()) FailRange(newCount);
+    if (Shown) {  // the records cut away
+        std::vector<uint32_t> gone;
+        for (int64_t r = int64_t(newCount) + 1; r <= int64_t(HeaderRecordCount()); ++r) gone.push_back(uint32_t(r));
+        CheckShownRecords(gone, HeaderRecordCount());
+    }
     TruncateOrFail(GetHeaderLength() + int64_t(newCount) * GetRecordLength());
     SetHeaderRecordCount(newCount);
     WriteCountUnlocked();
@@ -457,12 +476,10 @@ void TDBF::SetRecordCount(uint32_t newCount) {
 void TDBF::Zap() {
     CheckActive(true);
     TLockGuard lock(*this, 0);
+    // The header as the file holds it now (its layout checked), with a count of 0.
+    if (!ReadCountUnlocked()) Fail("Invalid DBF file!");
     TDBFHeader onDisk{};
-    if (!Stream->ReadAt(0, onDisk.data(), onDisk.size())) Fail("Invalid DBF file!");
-    if (std::memcmp(&onDisk[8], &Header[8], 4) != 0) {
-        StructureChanged = true;
-        throw EDBFStructureChanged();
-    }
+    std::memcpy(onDisk.data(), HeaderArea.data(), onDisk.size());
     dbfbytes::PutLE32(&onDisk[4], 0);
     WriteOrFail(0, onDisk.data(), onDisk.size(), " - Error in write DBF head structure!");
     CountCorrectedInMemory = false;

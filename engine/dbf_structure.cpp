@@ -734,8 +734,10 @@ bool TDBF::AddField(const std::string& name, char type, uint8_t length, uint8_t 
     // The whole change holds the table's lock (the steps' own locks nest inside it), so that no
     // other program writes the table while it holds records of two layouts.
     TLockGuard whole(*this, 0);
-    ReadCountUnlocked();  // refuses a table whose structure another program changed
-    CheckFilesInPlace();  // and one whose file is gone: the copy would bring it back
+    // Refuses a table whose structure another program changed, and takes the header as the
+    // file holds it now, so that the header written keeps what other programs put there.
+    ReloadHeaderUnlocked();
+    CheckFilesInPlace();  // and refuses one whose file is gone: the copy would bring it back
     const std::string memoName =
         type == 'M' || (IsMemoType(type) && !Memo->GetOpened())
             ? TStructureChange::MemoNameFor(*this, TStructureChange::VersionAfter(*this, type))
@@ -772,7 +774,7 @@ bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureP
             Fail(" - Invalid field index!");
     if (count >= FieldCount) return false;
     TLockGuard whole(*this, 0);  // as in AddField
-    ReadCountUnlocked();
+    ReloadHeaderUnlocked();
     CheckFilesInPlace();
     TStructureChange::TSafetyCopy copy(*this, std::string());
     TStructureChange::Guarded(*this, copy, [&] {

@@ -132,6 +132,8 @@ void TDBFMemo::SetLayout(TMemoLayout layout) { Layout = layout; }
 
 bool TDBFMemo::StillAtPath() const { return Stream && Stream->StillAtPath(); }
 
+TPathState TDBFMemo::PathState() const { return Stream ? Stream->PathState() : TPathState::Missing; }
+
 int64_t TDBFMemo::GetFileSize() const {
     if (!Stream) return 0;
     int64_t size = Stream->Size();

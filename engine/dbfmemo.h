@@ -12,6 +12,7 @@
 namespace vx {
 
 class TFileStream;
+enum class TPathState;
 
 // Block number meaning "no memo" on every interface.
 constexpr int32_t NoMemoBlock = -1;
@@ -57,6 +58,9 @@ public:
     // The open file is still the one the name names (not deleted or replaced); false when no
     // file is open.
     bool StillAtPath() const;
+    // Where the name stands against the open file (see TFileStream::PathState); Missing when no
+    // file is open.
+    TPathState PathState() const;
 
     // Milliseconds a new memo waits for the lock of the memo file's header.
     void SetLockTimeout(uint32_t ms) { LockTimeout = ms; }

@@ -60,12 +60,14 @@ size_t TExportThread::Cadence(uint8_t fileType) {
 }
 
 void TExportThread::ReportProgress(int kind, size_t current, size_t total) {
+    if (kind != pkRunning) WorkOver();  // how the export ended: a question about it closes first
     Synchronize([&] {
         if (FForm) FForm->ExportProgress(kind, current, total, FFileName);
     });
 }
 
 void TExportThread::Message(const QString& caption, const QString& text, TMsgBoxIcon icon) {
+    WorkOver();  // every message is the last word of the export
     Synchronize([&] {
         if (FForm) FForm->ExportMessage(caption, text, icon);
     });

@@ -437,6 +437,8 @@ void TFormExportPreview::StartExport(const exportcheck::TInput& in, const std::s
     Worker->SetRows(std::move(rows));
     Worker->SetExportDeleted(cbDelRec->isChecked());
     Worker->SetExportMemo(cbMemoRec->isChecked());
+    // Once its work is over there is nothing left to stop, before its last reports come.
+    connect(Worker->QuestionCloser(), &TMsgBoxCloser::Ending, this, [this] { ReportOutcome(); });
     Worker->Resume();
 }
 
@@ -444,8 +446,10 @@ void TFormExportPreview::BitBtn6Click() { StopExportingAsk(); }
 
 void TFormExportPreview::StopExportingAsk() {
     if (!ExportRunning()) return;
+    // The question closes by itself when the export's work ends while it is open.
     const bool stop = MsgBox(QStringLiteral("Information"), QStringLiteral("Some export is doing ,stop it?"),
-                             TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false, 30, 30, this)
+                             TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, false, 30, 30, this,
+                             Worker ? Worker->QuestionCloser() : nullptr)
                           .ModalResult == mrYes;
     // The export may have ended while the question was open.
     if (stop && ExportRunning()) StopExporting();
@@ -463,7 +467,7 @@ void TFormExportPreview::MemoFilePathDblClick() {
 void TFormExportPreview::done(int result) {
     if (ExportRunning()) {
         StopExportingAsk();
-        return;
+        if (ExportRunning()) return;  // the close goes on when the export ended while asked
     }
     // An export that has ended has only its last reports to give (perhaps from inside one of
     // them, so not waited for here): the dialog closes once the worker has unlocked it.

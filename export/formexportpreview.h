@@ -94,8 +94,9 @@ public:
 
     // True from the worker's lock of the dialog to its unlock.
     bool Exporting = false;
-    // True from the worker's lock of the dialog until it reports how the export ended (its
-    // last message and the unlock may still follow): only then is there an export to stop.
+    // True from the worker's lock of the dialog until its work is over and it reports how the
+    // export ended (its last message and the unlock may still follow): only then is there an
+    // export to stop.
     bool ExportRunning() const { return Exporting && !OutcomeReported; }
     // The field index of each item of clbColumns (moves with its item).
     std::vector<int> ColumnFields;
@@ -113,12 +114,13 @@ public:
     // them (exportcheck::CheckExport), then warns at the control at fault or starts the worker.
     void BitBtn5Click();
     void BitBtn6Click();
-    // Asks "stop it?" while an export runs; stops it on Yes when it still runs then.
+    // Asks "stop it?" while an export runs; stops it on Yes when it still runs then. The
+    // question closes by itself when the export ends while it is open.
     void StopExportingAsk();
     void StopExporting();
     void MemoFilePathDblClick();
-    // Closing while an export runs asks whether to stop it and stays open whatever the answer;
-    // closing once it has ended waits for its last reports.
+    // Closing while an export runs asks whether to stop it and stays open whatever the answer,
+    // unless the export ends while asked; closing once it has ended waits for its last reports.
     void done(int result) override;
 
     // TExportView
@@ -138,7 +140,7 @@ private:
     // The save dialog names the file and its type; false when cancelled.
     bool AskOutputName(exportcheck::TInput& in);
     void StartExport(const exportcheck::TInput& in, const std::string& file);
-    // The worker has said how the export ended.
+    // The worker's work is over, or it has said how the export ended.
     void ReportOutcome();
     TExportContext Context;
     bool OutcomeReported = false;

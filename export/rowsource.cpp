@@ -23,17 +23,28 @@ size_t TRecordReader::WindowRows() const {
     return std::clamp<size_t>(WindowBytes / std::max<size_t>(Table.GetRecordLength(), 1), 1, MaxWindowRows);
 }
 
-TRecordReader::TRecordReader(TDBF& table) : Table(table) {}
+TRecordReader::TRecordReader(TDBF& table, const std::vector<int>& fields, bool memo)
+    : Table(table), Shown(table, std::vector<TDataList::Row>{}) {
+    std::vector<int> memoFields;
+    if (memo)
+        for (int f : fields)
+            if (table.GetFieldType(f) == 'M') memoFields.push_back(f);
+    Shown.CompareMemoTexts(std::move(memoFields));
+}
 
 TRecordReader::~TRecordReader() { Table.FreePage(); }
 
-void TRecordReader::Load(const std::vector<uint32_t>& recNos) {
-    RecNos = recNos;
+void TRecordReader::Load(const std::vector<TDataList::Row>& rows) {
+    Rows = rows;
+    RecNos.clear();
+    for (TDataList::Row r : rows) RecNos.push_back(r ? r->RecNo() : 0);
     Count = Table.ReadPageRecords(RecNos.data(), RecNos.size());
 }
 
 void TRecordReader::Select(size_t k) {
     const uint32_t recNo = k < RecNos.size() ? RecNos[k] : 0;
-    if (recNo >= 1 && recNo <= Count) Table.SelectPageRecord(static_cast<int>(k) + 1);
-    else Table.Go(recNo);
+    // A record past the end is gone, and one that is not what its row shows is another.
+    if (recNo < 1 || recNo > Count) throw EDBFRecordsChanged(Table.FileName);
+    Table.SelectPageRecord(static_cast<int>(k) + 1);
+    if (!Shown.MatchesCurrent(*Rows[k])) throw EDBFRecordsChanged(Table.FileName);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/datalist.h"
+#include "common/rowsshown.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -57,23 +58,28 @@ struct TWriteResult {
 // the window are read in file order, in large pieces where they lie together (as the rows of
 // a list in file order do) and one by one out of a mapping of the file where they do not (as
 // after a sort), and then taken in the rows' order. Memory stays at one window of records.
+// Each record taken is compared with the row it is read for: one that another program
+// changed, moved or removed since the list was read raises EDBFRecordsChanged
+// (engine/dbferror.h), so that no output holds records other than those the rows show.
 class TRecordReader {
 public:
-    explicit TRecordReader(TDBF& table);
+    // `memo`: the memo texts of the memo fields among `fields` are compared too.
+    TRecordReader(TDBF& table, const std::vector<int>& fields, bool memo);
     ~TRecordReader();  // frees the page cache
     TRecordReader(const TRecordReader&) = delete;
     TRecordReader& operator=(const TRecordReader&) = delete;
 
     // Rows a window holds: some thousands, fewer for long records.
     size_t WindowRows() const;
-    // Reads the records of these numbers (0: a row that needs none).
-    void Load(const std::vector<uint32_t>& recNos);
-    // Positions the table on the record of entry k of the last Load. A number beyond the
-    // table's records positions the table as Go does (past the end, blank).
+    // Reads the records of these rows (null: a row that needs none).
+    void Load(const std::vector<TDataList::Row>& rows);
+    // Positions the table on the record of entry k of the last Load.
     void Select(size_t k);
 
 private:
     TDBF& Table;
+    TRowsShown Shown;
+    std::vector<TDataList::Row> Rows;
     std::vector<uint32_t> RecNos;
     int64_t Count = 0;  // the table's record count when the window was read
 };
@@ -107,24 +113,24 @@ TWriteResult ForEachRow(const TRowSource& src, TProgressSink& sink, TWriteRow&& 
         }
     };
     auto wanted = [&](size_t index) { return index < count && (src.WriteDeleted || !list[index]->Deleted()); };
-    TRecordReader reader(*src.Table);
+    TRecordReader reader(*src.Table, src.Fields, src.Memo);
     const size_t window = reader.WindowRows();
-    std::vector<uint32_t> recNos;  // of the window's rows; 0 for rows left out
+    std::vector<TDataList::Row> rows;  // the window's rows; null for rows left out
     for (size_t start = 0; start < visits; start += window) {
         const size_t end = std::min(visits, start + window);
-        recNos.clear();
+        rows.clear();
         for (size_t v = start; v < end; ++v) {
             // The rows of a sorted list lie all over memory: ask for those a little ahead early.
             if (v + 16 < end && indexOf(v + 16) < count) __builtin_prefetch(list[indexOf(v + 16)]);
-            recNos.push_back(wanted(indexOf(v)) ? list[indexOf(v)]->RecNo() : 0);
+            rows.push_back(wanted(indexOf(v)) ? list[indexOf(v)] : nullptr);
         }
-        reader.Load(recNos);
+        reader.Load(rows);
         for (size_t v = start; v < end; ++v) {
             if (sink.Stopped()) {
                 result.Stopped = true;
                 return result;
             }
-            if (!recNos[v - start]) continue;
+            if (!rows[v - start]) continue;
             reader.Select(v - start);
             if (!write()) {
                 result.Capped = true;

@@ -919,9 +919,11 @@ void TFormMain::EnableTableCommands(bool enabled) {
         a->setEnabled(enabled);
 }
 
-bool TFormMain::ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate) {
+bool TFormMain::ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate,
+                                    TMsgBoxCloser* closer) {
     TFormConfirmWithCheckBox box(this);
     box.SetInfo(caption, text, TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, true);
+    box.SetCloser(closer);
     box.InitAlphaShow(animate, 30, 30);
     box.exec();
     if (box.Result != mrYes)

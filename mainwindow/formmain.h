@@ -62,6 +62,7 @@ class TFormProgress;
 class TDataList;
 class TDataListModel;
 class TLoadView;
+class TMsgBoxCloser;
 class TRecordFormHost;
 class TWorkThread;
 class TSaveAsThread;
@@ -93,8 +94,9 @@ public:
     void UpdateFileInfos();
 
     // True when the open table can be written; otherwise tells the user why (no table, a
-    // worker runs, rows still load, the table is open read-only) and returns false. Every
-    // command that writes the table asks this first.
+    // worker runs, rows still load, the table is open read-only, its file or its memo file
+    // was deleted or replaced) and returns false. Every command that writes the table asks
+    // this first.
     bool RequireWritable();
     // "Loading... Please wait." (commands that need every row ask IsLoadOver first).
     void ShowLoadingBox();
@@ -109,6 +111,8 @@ public:
     // Asks "Some work is doing,stop it?" while a worker runs and stops it on Yes (when it
     // still runs then); true when it asked, and the command that called it goes no further.
     // False, asking nothing, when no worker runs: one that has just ended is taken in first.
+    // False too when the loader's work ends while the question is open: the question closes
+    // by itself, the loader's last reports show alone, and the command goes on.
     bool StopWorkAsk();
     void StopWork();
     // The worker messages' handlers.
@@ -345,9 +349,17 @@ public:
     void ReloadIfStructureChanged();
     // The open table's file was deleted, renamed away or replaced since it was opened.
     bool TableFileGone() const;
+    // When the table's file or its memo file was deleted or renamed away (nothing is at its
+    // path), loading the table again would lose what the list shows: says that the list stays
+    // and returns true. A file replaced by another is no reason: that one is loaded.
+    bool KeepListOfGoneFiles();
+    // Why the open table takes no write because its file or its memo file was deleted,
+    // renamed away or replaced since it was opened (the engine's text); empty when neither was.
+    QString FilesGoneText() const;
     // Loads the table again from its file, so that the list shows what the file holds; true
-    // when it did. A table whose file is gone is not loaded again: the list, which the user
-    // can still read and save as another file, is then the only copy left.
+    // when it did. A table whose file or memo file is gone or replaced is not loaded again:
+    // the list, and the table object that still reads both files, are what the user can still
+    // read and save as another file (memo texts and all).
     bool ReloadTable();
     void M2_CONTROLS_TBClick();
     void M2_CONTROLS_SBClick();
@@ -526,7 +538,8 @@ private:
     QObject* ListWatcher = nullptr;       // clicks and font changes of the record list
     // Shows the confirmation box with "Don't remind me again."; true on Yes, and then the
     // setting becomes the negation of the check box.
-    bool ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate);
+    bool ConfirmWithCheckBox(const QString& caption, const QString& text, bool& setting, bool animate,
+                             TMsgBoxCloser* closer = nullptr);
     void ApplyMenuColors();
     void UpdateTitleColors(QWidget* focused);
     void SetCloseLabelHover(QLabel* label, bool hover);

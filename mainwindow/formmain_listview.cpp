@@ -133,11 +133,10 @@ bool TFormMain::RequireWritable() {
                false, false, 30, 30, this);
         return false;
     }
-    // A table file deleted or replaced since the table was opened takes no write: said before
-    // any question or dialog of the command, in the engine's words.
-    if (TableFileGone()) {
-        MsgBox(QString(), ErrorText(EDBFError(CurDBF->FileName + dbftext::TableGone)), TMsgBoxIcon::Warning,
-               TMsgBoxButtons::OK, false, false, 30, 30, this);
+    // A table whose file or memo file was deleted or replaced since it was opened takes no
+    // write: said before any question or dialog of the command, in the engine's words.
+    if (const QString gone = FilesGoneText(); !gone.isEmpty()) {
+        MsgBox(QString(), gone, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
         return false;
     }
     return true;

@@ -279,14 +279,8 @@ void TFormMain::M1_CLOSEClick() {
 void TFormMain::M2_REFRESHClick() {
     if (!CurDBF || FileName.isEmpty())
         return;
-    // A file replaced by another loads that one; a file deleted leaves the list as it is.
-    if (TableFileGone() && !QFileInfo::exists(FileName)) {
-        MsgBox(QString(),
-               FileName + QStringLiteral(" - The table's file was deleted or renamed after the table was opened. The "
-                                         "list still shows the table; save it as another file to keep it."),
-               TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+    if (KeepListOfGoneFiles())
         return;
-    }
     Open(FileName);
     HideDeleted = false;
     ShowOnlyDeleted = false;
@@ -294,6 +288,23 @@ void TFormMain::M2_REFRESHClick() {
         a->setChecked(false);
         a->setEnabled(CurDBF != nullptr);
     }
+}
+
+bool TFormMain::KeepListOfGoneFiles() {
+    // A file replaced by another loads that one; a file deleted leaves the list as it is.
+    QString text;
+    const QString memo = CurDBF && CurDBF->GetMemoOpened() ? QFile::decodeName(CurDBF->GetMemoFileName().c_str()) : QString();
+    if (TableFileGone() && !QFileInfo::exists(FileName))
+        text = QStringLiteral(" - The table's file was deleted or renamed after the table was opened. The list still "
+                              "shows the table; save it as another file to keep it.");
+    else if (!memo.isEmpty() && !QFileInfo::exists(memo))
+        text = QStringLiteral(" - The memo file %1 was deleted or renamed after the table was opened. The list still "
+                              "shows its memo texts; save the table as another file, with View, Show Memo on, to keep "
+                              "them.").arg(memo);
+    if (text.isEmpty())
+        return false;
+    MsgBox(QString(), FileName + text, TMsgBoxIcon::Warning, TMsgBoxButtons::OK, false, false, 30, 30, this);
+    return true;
 }
 
 void TFormMain::ReloadIfStructureChanged() {
@@ -305,8 +316,13 @@ void TFormMain::ReloadIfStructureChanged() {
 
 bool TFormMain::TableFileGone() const { return CurDBF && CurDBF->Active && !CurDBF->GetTableInPlace(); }
 
+QString TFormMain::FilesGoneText() const {
+    const std::string text = CurDBF ? CurDBF->FilesNotInPlaceText() : std::string();
+    return text.empty() ? QString() : ErrorText(EDBFError(text));
+}
+
 bool TFormMain::ReloadTable() {
-    if (FileName.isEmpty() || TableFileGone()) return false;
+    if (FileName.isEmpty() || !FilesGoneText().isEmpty()) return false;
     Open(FileName);
     return true;
 }
@@ -332,22 +348,34 @@ void TFormMain::StopWork() {
 }
 
 bool TFormMain::StopWorkAsk() {
-    // A worker that has just ended has posted its stop: take it in before asking, and again
+    // A loader whose work is over has only its last reports to give and its stop to post; a
+    // worker that has just ended has posted its stop: take them in before asking, and again
     // before stopping, so that no question comes after the work.
-    QCoreApplication::sendPostedEvents(this);
+    const auto takeInEnd = [this] {
+        if (WorkThread && WorkThread->WorkIsOver()) WorkThread->WaitFor();  // serves the reports
+        QCoreApplication::sendPostedEvents(this);
+    };
+    takeInEnd();
     if (!IsWorking())
         return false;
+    // The question is about the loader while one works; it closes by itself when the work ends.
+    TMsgBoxCloser* closer = WorkThread ? WorkThread->QuestionCloser() : nullptr;
     TMsgBoxResult r = MsgBox(QString(), QStringLiteral("Some work is doing,stop it?"), TMsgBoxIcon::Question, TMsgBoxButtons::YesNo,
-                             false, false, 30, 30, this);
-    QCoreApplication::sendPostedEvents(this);
+                             false, false, 30, 30, this, closer);
+    takeInEnd();
+    if (closer && !IsWorking())
+        return false;  // it ended while asked: the command goes on
     if (r.ModalResult == mrYes && IsWorking())
         StopWork();
     return true;
 }
 
 void TFormMain::M1_STOPWORKClick() {
+    // A question asked while the loader works closes by itself, stopping nothing, when the
+    // work ends while it is open.
     if (Option && Option->AlwayShowStop &&
-        !ConfirmWithCheckBox(QString(), QStringLiteral("Stop?"), Option->AlwayShowStop, false))
+        !ConfirmWithCheckBox(QString(), QStringLiteral("Stop?"), Option->AlwayShowStop, false,
+                             WorkThread ? WorkThread->QuestionCloser() : nullptr))
         return;
     StopWork();
 }

@@ -39,13 +39,17 @@
 namespace {
 
 // Runs a command's work on the table. When it fails, the table is loaded again (the list
-// then shows the file as it now is; a table whose file is gone stays as it is) and the
-// failure's text is shown; returns false then.
+// then shows the file as it now is; a table whose file or memo file is gone stays as it is)
+// and the failure's text is shown; returns false then. A command refused because another
+// program changed the records its rows show wrote nothing: the list stays, and its message
+// asks the user to refresh it.
 template <class Work>
 bool Guarded(TFormMain& form, Work&& work) {
     return RunGuarded([&] {
         try {
             work();
+        } catch (const EDBFRecordsChanged&) {
+            throw;
         } catch (...) {
             form.ReloadTable();
             throw;
@@ -199,7 +203,7 @@ void TFormMain::M6_DELETEBYDELFLAGClick() {
         return;
     if (!Ask(*this, QStringLiteral("Remove deleted records?")))
         return;
-    if (Guarded(*this, [&] { CurDBF->PackDeleted(); }))
+    if (Guarded(*this, [&] { records::RemoveMarked(*CurDBF, *Rows); }))
         Open(FileName);
 }
 
@@ -264,6 +268,8 @@ void ToggleMarkView(TFormMain& form, bool hide) {
         on = true;
         other->setEnabled(false);
     } else {
+        if (form.KeepListOfGoneFiles())
+            return;
         form.Open(form.FileName);
         form.HideDeleted = false;
         form.ShowOnlyDeleted = false;
@@ -298,7 +304,7 @@ void TFormMain::M3_COPYClick() {
     if (ranges.empty())
         return;
     recordclip::TClipData clip;
-    if (Guarded(*this, [&] { clip = recordclip::BuildClipData(*CurDBF, records::RecordNumbers(*Rows, ranges)); }))
+    if (Guarded(*this, [&] { clip = recordclip::BuildRowsClipData(*CurDBF, records::RowsOf(*Rows, ranges)); }))
         PutOnClipboard(clip);
 }
 
@@ -316,7 +322,7 @@ void TFormMain::M3_CUTClick() {
     // of them leaves the file; otherwise they stay where they are, copied.
     QString notBack;
     const bool ok = Guarded(*this, [&] {
-        const recordclip::TClipData clip = recordclip::BuildClipData(*CurDBF, records::RecordNumbers(*Rows, ranges));
+        const recordclip::TClipData clip = recordclip::BuildRowsClipData(*CurDBF, records::RowsOf(*Rows, ranges));
         PutOnClipboard(clip);
         notBack = WhyNotPastedBack(*CurDBF, clip);
         if (notBack.isEmpty()) records::RemoveRows(*CurDBF, *Rows, ranges);

@@ -229,6 +229,7 @@ void TFormMain::UpdateMainColumns(TFieldEditorThread& job) {
     } else {
         Rows->RemoveFields(removed);
     }
+    Rows->SetPrints(job.RecordPrints());  // every record changed with the layout
     // The columns, sort items and quick-search fields; the list keeps its row count.
     const std::vector<int32_t> none;
     FillColumns(adding ? &none : &removed);

@@ -138,10 +138,11 @@ bool TFileStream::UnlockRegion(uint64_t offset, uint64_t length) {
     return OfdLock(Fd, F_UNLCK, offset, length);
 }
 
-bool TFileStream::StillAtPath() const {
+TPathState TFileStream::PathState() const {
     struct stat held{}, named{};
-    if (::fstat(Fd, &held) != 0 || ::stat(Path.c_str(), &named) != 0) return false;
-    return held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    if (::stat(Path.c_str(), &named) != 0) return TPathState::Missing;
+    if (::fstat(Fd, &held) != 0) return TPathState::Other;  // the open file cannot be told: not ours
+    return held.st_dev == named.st_dev && held.st_ino == named.st_ino ? TPathState::Same : TPathState::Other;
 }
 
 // ---- mappings ----------------------------------------------------------------------------

@@ -24,6 +24,13 @@ enum class TOpenMode {
 
 enum class TSeekOrigin { Begin, Current, End };
 
+// Where a stream's path stands against the file the stream has open.
+enum class TPathState {
+    Same,     // the path still names that file
+    Missing,  // nothing the program can reach is at the path: the file was deleted or renamed away
+    Other,    // another file is at the path: the file was replaced
+};
+
 // One open file. Every stream has its own open file description, so its byte-range locks
 // exclude those of any other stream on the same file, in this process or another (the
 // locks of two handles on one file behave the same way on the format's home platform).
@@ -61,7 +68,9 @@ public:
 
     // True while the stream's path still names the file the stream has open (same device and
     // inode): false once that file was deleted, or renamed away, or replaced by another file.
-    bool StillAtPath() const;
+    bool StillAtPath() const { return PathState() == TPathState::Same; }
+    // Which of those it is; asks the file system each time.
+    TPathState PathState() const;
 
 private:
     friend class TFileMapping;

@@ -3,7 +3,7 @@
 # Only what is missing is installed, so a ready machine is left untouched.
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-dev libjpeg62-turbo-dev
-      libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool fonts-dejavu-core pgdbf libreoffice-calc-nogui
+      libbenchmark-dev libxxhash-dev clang libclang-rt-14-dev xvfb xauth xdotool fonts-dejavu-core pgdbf libreoffice-calc-nogui
       python3-dbfread gdal-bin python3-xlrd libxml2-utils imagemagick)
 missing=()
 for p in "${PKGS[@]}"; do

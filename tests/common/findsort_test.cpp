@@ -248,7 +248,7 @@ protected:
             Dbf.Go(r);
             std::vector<std::string> texts;
             for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
-            Rows.DataList.Append(Rows.Pool.Make(false, r, texts));
+            Rows.DataList.Append(Rows.Pool.Make(false, r, texts, Dbf.GetRecordPrint()));
         }
     }
     // The bytes of field `field` of record `recNo` as the file holds them.
@@ -348,7 +348,7 @@ TEST_F(ReplaceTest, MemoTextsAndLongTextsAsTheFileHoldsThem) {
     Dbf.Post();
     std::vector<std::string> texts;
     for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
-    Rows.ReplaceRow(Rows.DataList[1], Rows.Pool.Make(false, 2, texts));
+    Rows.ReplaceRow(Rows.DataList[1], Rows.Pool.Make(false, 2, texts, Dbf.GetRecordPrint()));
     r = Run(3, "OLD", "new", MatchAnyPart, true);
     EXPECT_EQ(r.Count, 0);  // found ignoring case, but "OLD" does not occur as typed
     r = Run(3, "old", "new");

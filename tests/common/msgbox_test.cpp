@@ -229,4 +229,35 @@ TEST(MsgBoxSeam, ScriptAnswersAndRecordsQuestions) {
     EXPECT_FALSE(static_cast<bool>(MsgBoxHandler()));
 }
 
+// A box asked with a closer closes by itself, without fading, when the closer ends or goes;
+// once it has ended no box shows, and through the seam a late answer counts for nothing.
+TEST(MsgBoxCloser, AnOpenBoxClosesByItselfAndNoneShowsOnceItHasEnded) {
+    App();
+    ProgramFilesHere files;
+    const auto ask = [](TMsgBoxCloser* closer, bool animate = false) {
+        return MsgBox("", "Stop?", TMsgBoxIcon::Question, TMsgBoxButtons::YesNo, false, animate, 30, 30, nullptr, closer)
+            .ModalResult;
+    };
+    TMsgBoxCloser closer;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget(), closer.End();
+        EXPECT_FALSE(QApplication::activeModalWidget());  // gone at once
+    });
+    EXPECT_EQ(std::tuple(ask(&closer), shown), std::tuple(mrNone, true));
+    QTimer::singleShot(0, [&] { shown = false; });  // fires only in a box's event loop
+    EXPECT_EQ(std::tuple(ask(&closer), shown), std::tuple(mrNone, true));
+    QCoreApplication::processEvents();
+    auto* gone = new TMsgBoxCloser;
+    QTimer::singleShot(0, [&] { delete gone; });
+    EXPECT_EQ(ask(gone, true), mrNone);
+    TMsgBoxCloser late, open;
+    SetMsgBoxHandler([&](const TMsgBoxRequest& r) {
+        if (r.Closer == &late) late.End();
+        return TMsgBoxResult{mrYes};
+    });
+    EXPECT_EQ(std::tuple(ask(&late), ask(&open)), std::tuple(mrNone, mrYes));
+    SetMsgBoxHandler({});
+}
+
 }  // namespace

@@ -13,7 +13,9 @@
 #include "common/datalist.h"
 #include "common/sampletable.h"
 #include "common/valuetext.h"
+#include "common/workthread.h"
 #include "engine/dbf.h"
+#include "testutil.h"
 
 namespace rectest {
 
@@ -51,11 +53,7 @@ inline void LoadRows(TDBF& dbf, TRowStore& rows) {
     std::string scratch;
     for (uint32_t r = 1, n = dbf.GetRecordCount(); r <= n; ++r) {
         dbf.Go(r);
-        row.Start(dbf.GetDeleted(), r);
-        for (int f = 0; f < dbf.FieldCount; ++f) {
-            valuetext::AppendDisplayText(dbf, *dbf.GetField(f), row.Buffer(), scratch);
-            row.CloseField();
-        }
+        BuildRecordRow(dbf, r, row, scratch);
         rows.DataList.Append(rows.Pool.Make(row));
     }
 }
@@ -136,6 +134,44 @@ inline std::string MakeEveryTypeTable(const std::string& path, const std::string
         d.Post();
     }
     return path;
+}
+
+// A Visual FoxPro table of NAME C(10) and NOTE M: records r1..r<n>, each with the memo
+// "note of r<i>".
+inline std::string MakeNotesTable(const std::string& path, int n = 6) {
+    CreateTableFile(path, 0x30, {{"NAME", 'C', 10}, {"NOTE", 'M', 4}});
+    TDBF d;
+    d.SetFileName(path);
+    d.Open();
+    for (int i = 1; i <= n; ++i) {
+        d.Append();
+        d.GetField(0)->SetAsString("r" + std::to_string(i));
+        d.SetMemo("NOTE", "note of r" + std::to_string(i));
+        d.Post();
+    }
+    return path;
+}
+
+// Another program rewrites the memo text of record `recNo` in its own block (at most as long
+// as the text there): the record's bytes stay as they were.
+inline void RewriteMemoInPlace(const std::string& path, const std::string& memoPath, uint32_t recNo,
+                               const std::string& text) {
+    int32_t block = 0;
+    uint16_t blockSize = 0;
+    {
+        TDBF other;
+        other.SetFileName(path);
+        other.SetReadOnly(true);
+        other.Open();
+        other.Go(recNo);
+        block = other.GetField(other.FieldIndex("NOTE"))->GetMemoBlock();
+        blockSize = other.GetMemoBlockSize();
+    }
+    std::string memo = vxtest::ReadAll(memoPath);
+    const size_t at = size_t(block) * blockSize;
+    memo.replace(at + 4, 4, std::string{0, 0, char(text.size() >> 8), char(text.size())});
+    memo.replace(at + 8, text.size(), text);
+    vxtest::WriteAll(memoPath, memo);
 }
 
 }  // namespace rectest

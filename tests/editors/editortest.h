@@ -26,6 +26,11 @@ struct TTestHost : TRecordFormHost {
     void Open(const std::string& path) {
         Dbf.SetFileName(path);
         Dbf.Open();
+        ReadRows();
+    }
+    // The rows of the table as it is now (a refresh of the list).
+    void ReadRows() {
+        Store.ClearRows();
         for (uint32_t r = 1, n = Dbf.GetRecordCount(); r <= n; ++r)
             Store.DataList.Append(recedit::MakeRow(Dbf, Store.Pool, r));
     }

@@ -314,8 +314,29 @@ TEST_F(EditorCommands, NoRecordFormOpensOnceAnotherProgramChangedTheStructure) {
         (Form.get()->*command)();
         ASSERT_EQ(boxes.Asked.size(), 1u);
         EXPECT_EQ(boxes.Asked[0].Text.toStdString(), EDBFStructureChanged::Text);
+        EXPECT_EQ(boxes.Asked[0].Owner, Form.get());  // over the main window, not the form never shown
     }
     lvtest::Drain();
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), bytes);
+}
+
+// Once a record form shows, its messages are its own.
+TEST_F(EditorCommands, AShownRecordFormSpeaksOverItself) {
+    Form->Open(Table("t.dbf", 3, 0));
+    ASSERT_TRUE(WaitLoaded());
+    Form->ListViewGoToRec(2);
+    Option->AlwayShowEdit = false;
+    ScriptedMsgBox boxes;
+    bool own = false;
+    QTimer::singleShot(0, [&] {
+        auto* f = qobject_cast<TFormEditRecord*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(f);
+        f->BitBtn3Click();
+        own = boxes.Asked.back().Owner == f;
+        f->BitBtn2->click();
+    });
+    Form->M6_EDITClick();
+    EXPECT_EQ(boxes.Asked.back().Text, QStringLiteral("Edit Succeed."));
+    EXPECT_TRUE(own);
 }

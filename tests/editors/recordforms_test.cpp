@@ -114,6 +114,7 @@ TEST_F(RecordForms, EditWritesOnlyChangedInputsAndRefusesBadOnesWhole) {
     Host.Dbf.Edit();
     Host.Dbf.GetField(3)->SetAsString("?");
     Host.Dbf.Post();
+    Host.ReadRows();
     TFormEditRecord f(Host);
     EXPECT_EQ(f.FieldRows[3].Logical->currentIndex(), -1);  // neither T nor F
     const std::string before = vxtest::ReadAll(Path);
@@ -148,10 +149,13 @@ TEST_F(RecordForms, ApplyAfterAnotherProgramChangedTheRecordWritesNothingAndKeep
     f.FieldRows[7].Edit->setText(QStringLiteral("5"));
     f.FieldRows[9].Memo = QStringLiteral("mine");
     EXPECT_FALSE(f.BitBtn3Click());
-    EXPECT_EQ(Last().toStdString(), Path + dbftext::RecordChanged);
+    EXPECT_EQ(Last().toStdString(), Path + EDBFRecordsChanged::Text);
     EXPECT_EQ(vxtest::ReadAll(Path) + vxtest::ReadAll(Dir.Path("all.fpt")), before + memoBefore);
     EXPECT_EQ(f.FieldRows[7].Edit->text(), QStringLiteral("5"));
-    f.ReLoadData();  // shows the other change
+    EXPECT_FALSE(f.ReLoadData());  // the list must be read again first
+    EXPECT_EQ(Last().toStdString(), Path + EDBFRecordsChanged::Text);
+    Host.ReadRows();
+    EXPECT_TRUE(f.ReLoadData());  // shows the other change
     EXPECT_EQ(f.FieldRows[0].Edit->text(), QStringLiteral("theirs"));
 }
 

@@ -207,8 +207,9 @@ TEST(SharedTable, WritesToATableWhoseFileIsGoneOrReplacedAreRefused) {
         if (what == 0) fs::remove(table);
         else fs::copy_file(victim, victim + ".new"), fs::rename(victim + ".new", victim);
         const auto files = Snapshot(dir);
-        const std::string gone =
-            what == 2 ? table + dbftext::MemoGoneBefore + memo + dbftext::MemoGoneAfter : table + dbftext::TableGone;
+        const std::string gone = what == 2   ? table + dbftext::MemoGoneBefore + memo + dbftext::MemoReplacedAfter
+                                 : what == 1 ? table + dbftext::TableReplaced
+                                             : table + dbftext::TableDeleted + dbftext::KeepMemoTexts;
         EXPECT_EQ(ErrorOf([&] { t.Dbf.Edit(), t.Dbf.SetMemo("NOTES", "new text"); }), gone);
         const std::function<void()> commands[] = {[&] { t.Dbf.Post(); }, [&] { t.Dbf.SetDeleted(true); },
                                                    [&] { t.Dbf.Append(), t.Dbf.Post(); },
@@ -221,4 +222,50 @@ TEST(SharedTable, WritesToATableWhoseFileIsGoneOrReplacedAreRefused) {
         for (size_t i = 0; what != 2 && i < std::size(commands); ++i) EXPECT_EQ(ErrorOf(commands[i]), gone);
         EXPECT_EQ(Snapshot(dir), files);
     }
+}
+
+// Nothing at a file's path (deleted, or renamed away) and another file there (replaced) are
+// told apart: a deleted file's text advises a copy, with Show Memo for a table with memo fields
+// (whose texts the table still reads); a replaced file's advises opening the table again.
+TEST(SharedTable, ADeletedFileAndAReplacedOneGetTheirOwnTexts) {
+    using TChange = std::function<void(const std::string&)>;
+    const std::pair<TChange, bool> changes[] = {  // the change, and whether nothing is left at the path
+        {[](const std::string& f) { fs::remove(f); }, true},
+        {[](const std::string& f) { fs::rename(f, f + ".away"); }, true},
+        {[](const std::string& f) { fs::copy_file(f, f + ".new"), fs::rename(f + ".new", f); }, false},
+        {[](const std::string& f) { const std::string b = ReadAll(f); fs::remove(f), WriteAll(f, b); }, false}};
+    for (const int file : {0, 1, 2}) {  // the table with memos, its memo file, a table without memos
+        for (const auto& [change, deleted] : changes) {
+            SCOPED_TRACE(std::to_string(file) + (deleted ? " deleted" : " replaced"));
+            TempDir dir;
+            const std::string table = file == 2 ? MakeSmallTable(dir, 3) : vxtest::CopyFixture(dir, "foxprodb/calls.dbf");
+            const std::string memo = file == 2 ? "" : vxtest::CopyFixture(dir, "foxprodb/calls.FPT");
+            Opened t(table);
+            std::string text, again;
+            t.Dbf.Go(1);
+            if (file != 2) t.Dbf.GetMemo("NOTES", text);
+            EXPECT_EQ(t.Dbf.FilesNotInPlaceText() + std::to_string(text.empty()), file == 2 ? "1" : "0");
+            change(file == 1 ? memo : table);
+            const auto files = Snapshot(dir);
+            const std::string keep = file == 2 ? "" : dbftext::KeepMemoTexts;
+            const std::string expected =
+                file == 1 ? table + dbftext::MemoGoneBefore + memo +
+                                (deleted ? dbftext::MemoDeletedAfter + keep : dbftext::MemoReplacedAfter)
+                          : table + (deleted ? dbftext::TableDeleted + keep : dbftext::TableReplaced);
+            EXPECT_EQ(t.Dbf.FilesNotInPlaceText(), expected);
+            EXPECT_EQ(t.Dbf.GetTableInPlace(), file == 1);
+            EXPECT_EQ(ErrorOf([&] { file == 1 ? (t.Dbf.Edit(), t.Dbf.SetMemo("NOTES", "new")) : t.Dbf.SetDeleted(true); }),
+                      expected);
+            EXPECT_EQ(Snapshot(dir), files);
+            t.Dbf.Go(1);  // what is shown can still be read whole, memo texts too, for the copy
+            if (file != 2) t.Dbf.GetMemo("NOTES", again);
+            EXPECT_EQ(again, text);
+        }
+    }
+    TempDir dir;  // with both gone, the table's own file is told
+    const std::string memo = vxtest::CopyFixture(dir, "foxprodb/calls.FPT");
+    const std::string table = vxtest::CopyFixture(dir, "foxprodb/calls.dbf");
+    Opened t(table);
+    fs::remove(memo), fs::remove(table);
+    EXPECT_EQ(ErrorOf([&] { t.Dbf.CheckFilesInPlace(); }), table + dbftext::TableDeleted + dbftext::KeepMemoTexts);
 }

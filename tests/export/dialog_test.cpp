@@ -14,6 +14,7 @@
 #include "export/formexportpreview.h"
 #include "export/outputguard.h"
 #include "qtapp.h"
+#include "common/latequestion_testutil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -285,4 +286,42 @@ TEST_F(ExportDialog, StopAndCancelAskOnlyWhileTheExportRuns) {
     }
     EXPECT_EQ(Box.Asked.size(), 2u);
     Form->EndExport();
+}
+
+// "Some export is doing ,stop it?" open while the export ends closes by itself: the late Yes
+// stops nothing, the end message shows alone after it, and a Cancel that asked goes on and
+// closes the dialog once the worker has unlocked it.
+TEST_F(ExportDialog, AStopQuestionClosesWhenTheExportEndsAndCancelGoesOn) {
+    vxtest::CopyFixture(Dir, "dbase_f5.fpt");
+    TTableRows big(vxtest::CopyFixture(Dir, "dbase_f5.dbf"));  // 975 rows: a report after 500
+    TExportContext context;
+    context.Table = &big.Table;
+    context.List = &big.Store.DataList;
+    for (int i = 0; i < big.Table.FieldCount; ++i)
+        context.Captions << QString::fromStdString(big.Table.GetFieldName(i)), context.Visible.push_back(true);
+    const QString question = QStringLiteral("Some export is doing ,stop it?");
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "Cancel" : "Stop");
+        TFormExportPreview form(context);
+        form.show();
+        form.cbTypeList->setCurrentIndex(8);
+        form.EditExportFileName->setText(Path(cancel ? "cancel.csv" : "stop.csv"));
+        form.BitBtn5Click();
+        ASSERT_TRUE(form.Worker);
+        // Locked here as by the worker's first call, which waits to be served until the
+        // question is open: the export cannot end before.
+        form.BeginExport();
+        msgboxtest::TLateAnswer late(question, mrYes, [&] { return form.Worker->Finished(); });
+        cancel ? form.reject() : form.BitBtn6Click();
+        form.Worker->WaitFor();
+        QCoreApplication::sendPostedEvents();
+        ASSERT_EQ(late.Asked.size(), 2u);
+        EXPECT_EQ(late.Asked[0].Text, question);
+        EXPECT_TRUE(late.Asked[0].ClosedByItself);
+        EXPECT_TRUE(late.Asked[1].Text.startsWith(QStringLiteral("File Exported To:")));
+        EXPECT_EQ(late.Asked[1].Open, 1);
+        EXPECT_FALSE(form.Worker->Terminated());
+        EXPECT_EQ(form.ExportLabel->Caption(), QStringLiteral("Export [975] Rows Done."));
+        EXPECT_EQ(form.isVisible(), !cancel);
+    }
 }

@@ -5,6 +5,7 @@
 #include "common/codepage.h"
 #include "common/datalist.h"
 #include "common/sampletable.h"
+#include "common/workthread.h"
 #include "engine/dbf.h"
 #include "export/rowsource.h"
 #include "export/writers.h"
@@ -101,10 +102,18 @@ struct TTableRows {
     explicit TTableRows(const std::string& path) {
         Table.SetFileName(path);
         Table.Open();
+        ReadRows();
+    }
+    // The rows of the table as it is now (a refresh of the list).
+    void ReadRows() {
+        Store.ClearRows();
         const uint32_t n = Table.GetRecordCount();
+        TRowBuilder row;
+        std::string scratch;
         for (uint32_t r = 1; r <= n; ++r) {
             Table.Go(r);
-            Store.DataList.Append(Store.Pool.Make(Table.GetDeleted(), r, {}));
+            BuildRecordRow(Table, r, row, scratch);
+            Store.DataList.Append(Store.Pool.Make(row));
         }
     }
     // Every field in table order, all rows, deleted ones and memo texts included.

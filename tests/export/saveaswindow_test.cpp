@@ -3,6 +3,7 @@
 // of the list's selected rows.
 #include "mainwindow/loadwindow_fixture.h"
 #include "saveasfixture.h"
+#include "common/latequestion_testutil.h"
 
 #include "controls/flatpanel.h"
 #include "controls/flatprogressbar.h"
@@ -180,6 +181,101 @@ TEST_F(SaveAsWindow, ImportAsksToCloseTheTableAndNoKeepsIt) {
     // No table object: save as does nothing.
     SaveAs(Dir.Path("x.csv"), 9);
     EXPECT_FALSE(Form->SaveAsThread);
+}
+
+// A memo file deleted or replaced while its table is open: a write is refused with one message,
+// before anything else, and the window does not load the table again. The list and the table
+// keep what they showed, so Save As with Show Memo on still writes every memo text.
+TEST_F(SaveAsWindow, AGoneMemoFileRefusesAloneAndSaveAsStillWritesEveryMemo) {
+    const auto memosOf = [](const std::string& path) {
+        TDBF d;
+        d.SetFileName(path);
+        d.Open();
+        std::vector<std::string> memos(d.GetRecordCount());
+        for (uint32_t r = 1; r <= memos.size(); ++r) d.Go(r), d.GetMemo("OBSE", memos[r - 1]);
+        return memos;
+    };
+    Option->ViewMemo = true;
+    for (const bool deleted : {true, false}) {
+        SCOPED_TRACE(deleted ? "deleted" : "replaced");
+        vxtest::TempDir dir;
+        const std::string table = vxtest::CopyFixture(dir, "dbase_f5.dbf"), memo = vxtest::CopyFixture(dir, "dbase_f5.fpt");
+        const std::vector<std::string> memos = memosOf(table);
+        ASSERT_EQ(std::count_if(memos.begin(), memos.end(), [](const std::string& m) { return !m.empty(); }), 211);
+        Form->Open(Q(table));
+        ASSERT_TRUE(WaitLoaded());
+        Form->show(), Form->activateWindow(), Form->MainListView->setFocus();
+        lvtest::Drain();
+        const auto withMemo = std::find_if(memos.begin(), memos.end(), [](const std::string& m) { return !m.empty(); });
+        Form->ListViewGoToRec(int(withMemo - memos.begin()) + 1);  // a row whose paste writes a memo
+        Form->M3_COPYClick();
+        ASSERT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("Vellibrox")));
+        const TDBF* shown = Form->CurDBF.get();
+        if (deleted) std::filesystem::remove(memo);
+        else std::filesystem::copy_file(memo, memo + ".new"), std::filesystem::rename(memo + ".new", memo);
+        const std::string bytes = vxtest::ReadAll(table);
+        ScriptedMsgBox box;
+        Form->M3_PASTEClick();
+        Form->M6_DELETEClick();
+        lvtest::Drain();
+        const std::string refused = table + dbftext::MemoGoneBefore + memo +
+                                    (deleted ? dbftext::MemoDeletedAfter + std::string(dbftext::KeepMemoTexts)
+                                             : dbftext::MemoReplacedAfter);
+        ASSERT_EQ(box.Asked.size(), 2u);  // each refusal alone: no notice of a table loaded again
+        EXPECT_EQ(box.Asked[0].Text.toStdString() + box.Asked[1].Text.toStdString(), refused + refused);
+        EXPECT_FALSE(Form->ReloadTable());
+        EXPECT_EQ(vxtest::ReadAll(table), bytes);
+        ASSERT_TRUE(Form->CurDBF.get() == shown && Rows() == memos.size() && !Form->IsWorking());
+        const size_t field = size_t(Form->CurDBF->FieldIndex("OBSE"));
+        for (size_t i = 0; i < memos.size(); ++i) ASSERT_EQ((*Form->DataList())[i]->Text(field), memos[i]) << i;
+        if (!deleted) continue;
+        SaveAs(dir.Path("copy.dbf"), 2);
+        ASSERT_TRUE(Form->SaveAsThread);
+        EXPECT_EQ(memosOf(dir.Path("copy.dbf")), memos);
+        // Refresh, and the view of every row, would load the table again: they say the list stays.
+        Form->M2_SHOWDELRECClick();
+        const size_t rows = Rows();
+        Form->M2_REFRESHClick();
+        Form->M2_SHOWDELRECClick();
+        lvtest::Drain();
+        EXPECT_EQ(box.Asked.back().Text.toStdString(),
+                  table + " - The memo file " + memo + " was deleted or renamed after the table was opened. The list "
+                  "still shows its memo texts; save the table as another file, with View, Show Memo on, to keep them.");
+        EXPECT_TRUE(box.Asked.size() == 4u && Form->CurDBF.get() == shown && Rows() == rows);
+    }
+}
+
+// "Some work is doing,stop it?" open while the load ends closes by itself: the late Yes stops
+// nothing, the Save As that asked goes on, and a failed load's message shows alone after it.
+TEST_F(SaveAsWindow, AStopQuestionClosesWhenTheLoadEndsAndTheSaveAsGoesOn) {
+    int saveAsked = 0;
+    TFormExportPreview::AskFileName = [&](QWidget*, const QStringList&, QString&, int&) { return ++saveAsked, false; };
+    const QString question = QStringLiteral("Some work is doing,stop it?");
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "failing" : "ending");
+        std::atomic<bool> release{false};
+        Form->OnLoaderStatusPoint = [&](size_t rows) {  // the load waits at 2000 rows
+            while (!release) std::this_thread::yield();
+            if (fails && rows == 2000) throw std::runtime_error("t.dbf - Read error!");
+        };
+        Form->Open(Table("t.dbf", 4000));
+        ASSERT_TRUE(lvtest::WaitUntil([this] { return Form->IsWorking(); }));
+        msgboxtest::TLateAnswer late(question, mrYes, [this] { return Form->WorkThread->Finished(); },
+                                     [&] { release = true; });
+        saveAsked = 0;
+        Form->M1_SAVEASClick();
+        lvtest::Drain();
+        ASSERT_EQ(late.Asked.size(), fails ? 2u : 1u);
+        EXPECT_EQ(late.Asked[0].Text, question);
+        EXPECT_TRUE(late.Asked[0].ClosedByItself);
+        EXPECT_EQ(saveAsked, 1);
+        EXPECT_FALSE(Form->IsWorking());
+        EXPECT_EQ(Rows(), fails ? 2000u : 4000u);
+        if (fails) {
+            EXPECT_EQ(late.Asked[1].Text, QStringLiteral("t.dbf - Read error!"));
+            EXPECT_EQ(late.Asked[1].Open, 1);
+        }
+    }
 }
 
 namespace {

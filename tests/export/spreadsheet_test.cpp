@@ -222,6 +222,7 @@ TEST(LibreOffice, SaveAsXlsIsReadBackAsTextCellsWithItsFormatsAndImportsBack) {
     rows.Table.Edit();
     rows.Table.SetMemo("NOTES", "trailing\r\n");
     rows.Table.Post();
+    rows.ReadRows();
     const std::string saved = dir.Path("saved.xls");
     TSaveRun run;
     RunSaveAs(&rows.Table, &rows.Store.DataList, TSaveAsThread::ModeExcel, saved, true, run);

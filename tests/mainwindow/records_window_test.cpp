@@ -253,10 +253,22 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
         other.Open();
         other.SetRecordCount(4);
     }
+    // The row's record is gone: the command is refused, nothing is written and the list
+    // stays until the user refreshes it.
+    const std::string before = vxtest::ReadAll(Dir.Path("t.dbf"));
     Select({5});
     Form->M6_DELETERECClick();
     ASSERT_EQ(script.Asked.size(), 2u);
-    EXPECT_EQ(script.Asked[1].Text.toStdString(), Dir.Path("t.dbf") + "Record number overstep range(6)");
+    EXPECT_EQ(script.Asked[1].Text.toStdString(), Dir.Path("t.dbf") + EDBFRecordsChanged::Text);
+    EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
+    EXPECT_EQ(Rows(), 6u);
+    Select({4});
+    Form->M6_DELETEClick();  // a mark of a record gone: the same refusal, the row unmarked
+    ASSERT_EQ(script.Asked.size(), 3u);
+    EXPECT_EQ(script.Asked[2].Text, script.Asked[1].Text);
+    EXPECT_FALSE(Form->DataList()->At(4)->Deleted());
+    EXPECT_EQ(vxtest::ReadAll(Dir.Path("t.dbf")), before);
+    Form->M2_REFRESHClick();
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(Rows(), 4u);
     EXPECT_EQ(Mismatch(), "");
@@ -278,7 +290,7 @@ TEST_F(RecordsWindowTest, ATableThatFailsUnderACommandIsLoadedAgain) {
     std::filesystem::remove(Dir.Path("t.dbf"));
     Select({0});
     Form->M6_DELETEClick();
-    EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableGone);
+    EXPECT_EQ(script.Asked.back().Text.toStdString(), Dir.Path("t.dbf") + dbftext::TableDeleted);
     EXPECT_FALSE(std::filesystem::exists(Dir.Path("t.dbf")));
 }
 
@@ -305,7 +317,7 @@ TEST_F(RecordsWindowTest, AGoneFileRefusesEveryWriteFirstAndAloneAndTheListStays
         EXPECT_EQ(script.Asked[0].Text.toStdString(), refresh ? path + " - The table's file was deleted or renamed after "
                                                                        "the table was opened. The list still shows the "
                                                                        "table; save it as another file to keep it."
-                                                              : path + dbftext::TableGone);
+                                                              : path + dbftext::TableDeleted);
         EXPECT_TRUE(Form->CurDBF && Form->CurDBF->Active && Rows() == 6 && Form->ListModel->rowCount() == 6);
     }
     EXPECT_EQ(dialogs, 0);

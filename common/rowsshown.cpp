@@ -1,0 +1,85 @@
+#include "common/rowsshown.h"
+
+#include "common/valuetext.h"
+
+#include <algorithm>
+
+TRowsShown::TRowsShown(TDBF& dbf, const TRowStore& rows) : Dbf(dbf), Store(&rows), Image(dbf) {}
+
+TRowsShown::TRowsShown(TDBF& dbf, const std::vector<TDataList::Row>& rows) : Dbf(dbf), Image(dbf) {
+    Given.reserve(rows.size());
+    for (TDataList::Row r : rows)
+        if (r) Given.emplace_back(r->RecNo(), r);
+    std::sort(Given.begin(), Given.end());
+}
+
+void TRowsShown::CompareAllMemoTexts() {
+    MemoFields.clear();
+    for (int i = 0; i < Dbf.FieldCount; ++i)
+        if (Dbf.GetFieldType(i) == 'M') MemoFields.push_back(i);
+}
+
+void TRowsShown::Index(const TDataList& list) {
+    for (size_t i = 0, n = list.Count(); i < n; ++i) {
+        TDataList::Row r = list[i];
+        if (r->RecNo() < 1) continue;
+        if (ByRecNo.size() < r->RecNo()) ByRecNo.resize(r->RecNo());
+        ByRecNo[r->RecNo() - 1] = r;
+    }
+}
+
+const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
+    if (recNo < 1) return nullptr;
+    if (!Store) {
+        // The engine asks in ascending order mostly: the next one is tried first.
+        if (Cursor + 1 < Given.size() && Given[Cursor + 1].first == recNo) return Given[++Cursor].second;
+        auto it = std::lower_bound(Given.begin(), Given.end(), std::make_pair(recNo, TDataList::Row(nullptr)));
+        if (it == Given.end() || it->first != recNo) return nullptr;
+        Cursor = size_t(it - Given.begin());
+        return it->second;
+    }
+    if (!Indexed) {
+        // A list in file order names record r in its row r - 1.
+        const TDataList& all = Store->AllRows();
+        if (TDataList::Row r = all.At(recNo - 1); r && r->RecNo() == recNo) return r;
+        Index(all);
+        Index(Store->HiddenRows);
+        Indexed = true;
+    }
+    return recNo <= ByRecNo.size() ? ByRecNo[recNo - 1] : nullptr;
+}
+
+bool TRowsShown::IsAsShown(uint32_t recNo, const uint8_t* record) {
+    const TDataRow* row = RowOf(recNo);
+    return row && row->RecNo() == recNo && Matches(*row, record);
+}
+
+size_t TRowsShown::ShownCount() {
+    return Store ? Store->AllRows().Count() + Store->HiddenRows.Count() : Given.size();
+}
+
+bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {
+    const size_t rl = Dbf.GetRecordLength();
+    if ((record[0] == '*') != row.Deleted() || RecordPrint(record, rl) != row.Print()) return false;
+    if (MemoFields.empty()) return true;
+    Image.Assign(record);
+    for (int f : MemoFields) {
+        if (f < 0 || f >= Image.FieldCount()) continue;
+        Text.clear();
+        valuetext::AppendDisplayText(Dbf, Image.Field(f), Text, Scratch);
+        if (Text != row.Text(size_t(f))) return false;
+    }
+    return true;
+}
+
+bool TRowsShown::MatchesCurrent(const TDataRow& row) {
+    if (Dbf.GetDeleted() != row.Deleted() || Dbf.GetRecordPrint() != row.Print()) return false;
+    for (int f : MemoFields) {
+        const TField* field = Dbf.GetField(f);
+        if (!field) continue;
+        Text.clear();
+        valuetext::AppendDisplayText(Dbf, *field, Text, Scratch);
+        if (Text != row.Text(size_t(f))) return false;
+    }
+    return true;
+}
