@@ -370,7 +370,7 @@ TEST_F(ReplaceTest, AWriteThatFailsStopsAndTheMessageCountsTheRowsReplacedBefore
         Dbf.Post();
         std::vector<std::string> texts;
         for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
-        Rows.ReplaceRow(Rows.DataList[r - 1], Rows.Pool.Make(false, r, texts));
+        Rows.ReplaceRow(Rows.DataList[r - 1], Rows.Pool.Make(false, r, texts, Dbf.GetRecordPrint()));
     }
     const std::string memoPath = Dbf.GetMemoFileName();
     const std::string table = vxtest::ReadAll(Path), memo = vxtest::ReadAll(memoPath);
