@@ -80,8 +80,9 @@ int main(int argc, char** argv) {
     Table->Open();
     Rows = std::make_unique<TRowStore>();
     SheetRows = std::make_unique<TDataList>();
+    const std::vector<uint64_t> prints = Table->ReadRecordPrints();  // compared by the writers
     for (uint32_t r = 1; r <= benchtable::RecordCount; ++r) {
-        TDataList::Row row = Rows->Pool.Make(false, r, {});
+        TDataList::Row row = Rows->Pool.Make(false, r, {}, prints[r - 1]);
         Rows->DataList.Append(row);
         if (r <= ExcelMaxDataRows) SheetRows->Append(row);
     }

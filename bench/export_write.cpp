@@ -90,8 +90,12 @@ int main(int argc, char** argv) {
     Table->SetFileName(TablePath);
     Table->SetReadOnly(true);
     Table->Open();
+    // Rows without texts (the writers take every value from the table), each with the print
+    // of its record, which the writers compare.
     Rows = std::make_unique<TRowStore>();
-    for (uint32_t r = 1; r <= benchtable::RecordCount; ++r) Rows->DataList.Append(Rows->Pool.Make(false, r, {}));
+    const std::vector<uint64_t> prints = Table->ReadRecordPrints();
+    for (uint32_t r = 1; r <= benchtable::RecordCount; ++r)
+        Rows->DataList.Append(Rows->Pool.Make(false, r, {}, prints[r - 1]));
     // The same rows in an order that has nothing to do with the file's.
     Shuffled = std::make_unique<TRowStore>();
     std::vector<TDataList::Row> order = Rows->DataList.Rows();

@@ -1,5 +1,7 @@
 #include "common/datalist.h"
 
+#include "engine/parts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -238,20 +240,10 @@ void TRowStore::RemoveFields(const std::vector<int32_t>& indexes) {
     const size_t n = all.Count();
     constexpr size_t RowsPerPart = 4096, MaxParts = 4;
     const size_t parts = std::clamp<size_t>(n / RowsPerPart, 1, MaxParts);
-    std::vector<std::exception_ptr> failures(parts);
-    auto part = [&](size_t p) {
-        try {
-            RemoveFields(all, n * p / parts, n * (p + 1) / parts, indexes);
-        } catch (...) {
-            failures[p] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (size_t p = 1; p < parts; ++p) helpers.emplace_back(part, p);
-    part(0);
-    for (std::thread& t : helpers) t.join();
-    for (const std::exception_ptr& f : failures)
-        if (f) std::rethrow_exception(f);
+    vx::RunParts(parts, [&](size_t p) {
+        RemoveFields(all, n * p / parts, n * (p + 1) / parts, indexes);
+        return true;
+    });
 }
 
 void TRowStore::RemoveFields(const TDataList& list, size_t first, size_t last, const std::vector<int32_t>& indexes) {

@@ -10,7 +10,7 @@ TRowsShown::TRowsShown(TDBF& dbf, const std::vector<TDataList::Row>& rows) : Dbf
     Given.reserve(rows.size());
     for (TDataList::Row r : rows)
         if (r) Given.emplace_back(r->RecNo(), r);
-    std::sort(Given.begin(), Given.end());
+    if (!std::is_sorted(Given.begin(), Given.end())) std::sort(Given.begin(), Given.end());
 }
 
 void TRowsShown::CompareAllMemoTexts() {
@@ -38,13 +38,16 @@ const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
         Cursor = size_t(it - Given.begin());
         return it->second;
     }
-    if (!Indexed) {
-        // A list in file order names record r in its row r - 1.
+    if (!Indexed.load(std::memory_order_acquire)) {
+        // A list in file order names record r in its row r - 1; otherwise the rows are
+        // indexed once, by whichever thread comes first.
         const TDataList& all = Store->AllRows();
         if (TDataList::Row r = all.At(recNo - 1); r && r->RecNo() == recNo) return r;
-        Index(all);
-        Index(Store->HiddenRows);
-        Indexed = true;
+        std::call_once(IndexOnce, [this, &all] {
+            Index(all);
+            Index(Store->HiddenRows);
+            Indexed.store(true, std::memory_order_release);
+        });
     }
     return recNo <= ByRecNo.size() ? ByRecNo[recNo - 1] : nullptr;
 }
@@ -52,6 +55,23 @@ const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
 bool TRowsShown::IsAsShown(uint32_t recNo, const uint8_t* record) {
     const TDataRow* row = RowOf(recNo);
     return row && row->RecNo() == recNo && Matches(*row, record);
+}
+
+bool TRowsShown::BeginConcurrent() {
+    if (!Store || !MemoFields.empty()) return false;
+    const TDataList* lists[] = {&Store->AllRows(), &Store->HiddenRows};
+    for (const TDataList* l : lists)
+        if (l->Owner.LoanNow() != TThreadOwner::TLoan::None) return false;
+    for (const TDataList* l : lists) l->Owner.Lend(TThreadOwner::TLoan::Read);
+    Lent = true;
+    return true;
+}
+
+void TRowsShown::EndConcurrent() {
+    if (!Lent) return;
+    Store->AllRows().Owner.Return();
+    Store->HiddenRows.Owner.Return();
+    Lent = false;
 }
 
 size_t TRowsShown::ShownCount() {

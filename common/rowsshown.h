@@ -10,7 +10,9 @@
 #include "common/recordimage.h"
 #include "engine/dbf.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,10 @@ public:
 
     bool IsAsShown(uint32_t recNo, const uint8_t* record) override;
     size_t ShownCount() override;
+    // The rows of the store, without memo texts to compare, may be compared on several
+    // threads: their lists are lent to read meanwhile.
+    bool BeginConcurrent() override;
+    void EndConcurrent() override;
     // Whether `record` (the record's bytes, deletion flag first) is what `row` was built from.
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.
@@ -41,7 +47,9 @@ private:
     TDBF& Dbf;
     const TRowStore* Store = nullptr;  // every row: indexed by record number - 1 when needed
     std::vector<TDataList::Row> ByRecNo;
-    bool Indexed = false;
+    std::atomic<bool> Indexed{false};
+    std::once_flag IndexOnce;
+    bool Lent = false;
     // Or the rows given, by record number.
     std::vector<std::pair<uint32_t, TDataList::Row>> Given;
     size_t Cursor = 0;  // where the last record asked for was found in Given

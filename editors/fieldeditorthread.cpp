@@ -1,6 +1,7 @@
 #include "editors/fieldeditorthread.h"
 
 #include "common/errortext.h"
+#include "common/rowsshown.h"
 #include "common/valuetext.h"
 #include "engine/dbf.h"
 
@@ -59,6 +60,11 @@ void TFieldEditorThread::Execute() {
             // The records' prints are read under the lock of the change, so that the rows
             // learn the records this change left and nothing another program did after it.
             TDBF::TLockGuard lock(*Dbf, 0);
+            // Every record changes: each must still be the one its row shows, since the rows
+            // of the new layout are made from the rows' texts.
+            std::optional<TRowsShown> shown;
+            if (Rows) shown.emplace(*Dbf, Rows->Rows());
+            TDBF::TShownScope scope(*Dbf, shown ? &*shown : nullptr);
             switch (Mode) {
             case ModeAddField: AddFieldJob(); break;
             case ModeDeleteFields: DeleteFieldsJob(); break;

@@ -80,6 +80,10 @@ public:
     // table refuses when the file holds another number, since records shown are gone or
     // records no row shows were added.
     virtual size_t ShownCount() { return 0; }
+    // Whether IsAsShown may now be called from several threads at once, until EndConcurrent;
+    // the table calls both on its own thread around such calls.
+    virtual bool BeginConcurrent() { return false; }
+    virtual void EndConcurrent() {}
 };
 
 class TDBF {
@@ -334,7 +338,8 @@ public:
     static int64_t StructureBatchRecords(int64_t recordLength);
 
     // Whole structure changes, as the structure-change worker runs them. Each checks the
-    // change and converts the fill text before anything is written, keeps a copy of the table
+    // change and converts the fill text before anything is written, compares every record with
+    // the records lent by a TShownScope, if any, keeps a copy of the table
     // file (and of the memo file it may write) while it runs, puts both back and raises the
     // error again when any step fails, and deletes the copy after success. Each holds the
     // table's lock from its start to its end (raising "Lock failed." before anything is done
@@ -377,6 +382,10 @@ private:
     // For a command on every record: the count against ShownCount, then every record of
     // 1..count for which pick(record) is true (none when `pick` is empty).
     void CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick);
+    // Runs part(p, parts, concurrent) for each part of `records` records to compare: on threads
+    // of their own when there are many and the records shown allow it (`concurrent`: reads
+    // must then leave the stream's position alone); true when every part returned true.
+    bool ShownInParts(size_t records, const std::function<bool(size_t part, size_t parts, bool concurrent)>& part);
     // ReadPageRecords without the comparison.
     int64_t FillPageRecords(const uint32_t* recNos, size_t count);
     // The records the file holds as Open counts them: its whole records less the end-of-file

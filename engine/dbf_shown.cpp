@@ -2,16 +2,22 @@
 // the fingerprint the rows keep, and the reading of the records to compare.
 #include "engine/dbf.h"
 
+#include "engine/parts.h"
 #include "platform/filestream.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 
 namespace {
 constexpr size_t ChunkBytes = size_t(4) << 20;  // bytes one read moves at most
 constexpr size_t PiecesPerCopy = 4096;         // records copied out of a mapping at once
+// Records of at least this many bytes to compare are shared out among up to MaxParts threads.
+constexpr size_t ConcurrentBytes = size_t(8) << 20;
+constexpr size_t MaxParts = 4;
 }  // namespace
 
 uint64_t RecordPrint(const uint8_t* record, size_t length) {
@@ -64,54 +70,98 @@ void TDBF::CheckShownAt(int64_t recNo, int64_t count) {
     CheckShown(recNo, rec.data());
 }
 
+namespace {
+
+// Threads that share out the comparison of this many records' bytes.
+size_t PartsFor(size_t bytes) {
+    if (bytes < ConcurrentBytes) return 1;
+    return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MaxParts);
+}
+
+}  // namespace
+
+bool TDBF::ShownInParts(size_t records, const std::function<bool(size_t part, size_t parts, bool concurrent)>& part) {
+    size_t parts = PartsFor(records * GetRecordLength());
+    const bool concurrent = parts > 1 && Shown->BeginConcurrent();
+    if (!concurrent) parts = 1;
+    bool ok = false;
+    try {
+        ok = vx::RunParts(parts, [&](size_t p) { return part(p, parts, concurrent); });
+    } catch (...) {
+        if (concurrent) Shown->EndConcurrent();
+        throw;
+    }
+    if (concurrent) Shown->EndConcurrent();
+    return ok;
+}
+
 void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t count) {
     if (!Shown || ascending.empty()) return;
     if (ascending.front() < 1 || int64_t(ascending.back()) > count) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
-    std::vector<uint8_t> buf;
-    std::vector<vx::TFileMapping::TPiece> pieces;
-    std::unique_ptr<vx::TFileMapping> mapping;
-    for (size_t i = 0; i < ascending.size();) {
-        // A batch of records: read as one span when they lie close together, else copied one
-        // by one out of a mapping of the file.
-        const size_t j = std::min(ascending.size(), i + PiecesPerCopy);
-        const int64_t first = ascending[i], last = ascending[j - 1];
-        const size_t span = size_t(last - first + 1) * rl;
-        if (span <= ChunkBytes || span <= 4 * (j - i) * rl) {
-            buf.resize(span);
-            if (!Stream->ReadAt(RecordOffset(first), buf.data(), span)) throw EDBFRecordsChanged(FileName);
-            for (size_t k = i; k < j; ++k) CheckShown(ascending[k], buf.data() + size_t(ascending[k] - first) * rl);
-        } else {
-            buf.resize((j - i) * rl);
-            pieces.clear();
-            for (size_t k = i; k < j; ++k) pieces.push_back({RecordOffset(ascending[k]), buf.data() + (k - i) * rl, rl});
-            const int64_t end = RecordOffset(last) + int64_t(rl);
-            if ((!mapping || mapping->Length() < end) && Stream->Size() >= end)
-                mapping = std::make_unique<vx::TFileMapping>(*Stream, Stream->Size());
-            const bool copied = mapping && mapping->Valid() && mapping->Length() >= end &&
-                                mapping->CopyOut(pieces.data(), pieces.size());
-            for (size_t k = 0; k < pieces.size() && !copied; ++k)
-                if (!Stream->ReadAt(pieces[k].Offset, pieces[k].Dest, rl)) throw EDBFRecordsChanged(FileName);
-            for (size_t k = i; k < j; ++k) CheckShown(ascending[k], buf.data() + (k - i) * rl);
+    std::unique_ptr<vx::TFileMapping> mapping;  // for scattered records, on one thread only
+    auto part = [&](size_t p, size_t parts, bool concurrent) {
+        const size_t first = ascending.size() * p / parts, end = ascending.size() * (p + 1) / parts;
+        auto read = [&](int64_t offset, void* to, size_t n) {
+            return concurrent ? Stream->ReadAtConcurrently(offset, to, n) : Stream->ReadAt(offset, to, n);
+        };
+        std::vector<uint8_t> buf;
+        std::vector<vx::TFileMapping::TPiece> pieces;
+        for (size_t i = first; i < end;) {
+            // A batch of records: read as one span when they lie close together, else one by
+            // one (out of a mapping of the file when on one thread).
+            const size_t j = std::min(end, i + PiecesPerCopy);
+            const int64_t low = ascending[i], high = ascending[j - 1];
+            const size_t span = size_t(high - low + 1) * rl;
+            if (span <= ChunkBytes || span <= 4 * (j - i) * rl) {
+                buf.resize(span);
+                if (!read(RecordOffset(low), buf.data(), span)) return false;
+                for (size_t k = i; k < j; ++k)
+                    if (!Shown->IsAsShown(ascending[k], buf.data() + size_t(ascending[k] - low) * rl)) return false;
+            } else {
+                buf.resize((j - i) * rl);
+                pieces.clear();
+                for (size_t k = i; k < j; ++k) pieces.push_back({RecordOffset(ascending[k]), buf.data() + (k - i) * rl, rl});
+                const int64_t fileEnd = RecordOffset(high) + int64_t(rl);
+                if (!concurrent && (!mapping || mapping->Length() < fileEnd) && Stream->Size() >= fileEnd)
+                    mapping = std::make_unique<vx::TFileMapping>(*Stream, Stream->Size());
+                const bool copied = !concurrent && mapping && mapping->Valid() && mapping->Length() >= fileEnd &&
+                                    mapping->CopyOut(pieces.data(), pieces.size());
+                for (size_t k = 0; k < pieces.size() && !copied; ++k)
+                    if (!read(pieces[k].Offset, pieces[k].Dest, rl)) return false;
+                for (size_t k = i; k < j; ++k)
+                    if (!Shown->IsAsShown(ascending[k], buf.data() + (k - i) * rl)) return false;
+            }
+            i = j;
         }
-        i = j;
-    }
+        return true;
+    };
+    if (!ShownInParts(ascending.size(), part)) throw EDBFRecordsChanged(FileName);
 }
 
 void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick) {
     if (!Shown) return;
     if (const size_t shown = Shown->ShownCount(); shown && shown != size_t(count)) throw EDBFRecordsChanged(FileName);
-    if (!pick) return;
+    if (!pick || count < 1) return;
+    if (count > int64_t(UINT32_MAX)) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
     const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
-    std::vector<uint8_t> buf;
-    for (int64_t src = 1; src <= count; src += chunk) {
-        const int64_t n = std::min(chunk, count - src + 1);
-        buf.resize(size_t(n) * rl);
-        if (!Stream->ReadAt(RecordOffset(src), buf.data(), buf.size())) throw EDBFRecordsChanged(FileName);
-        for (int64_t i = 0; i < n; ++i) {
-            const uint8_t* rec = buf.data() + size_t(i) * rl;
-            if (pick(rec)) CheckShown(src + i, rec);
+    auto part = [&](size_t p, size_t parts, bool concurrent) {
+        const int64_t from = 1 + count * int64_t(p) / int64_t(parts), to = count * int64_t(p + 1) / int64_t(parts);
+        std::vector<uint8_t> buf;
+        for (int64_t src = from; src <= to; src += chunk) {
+            const int64_t n = std::min(chunk, to - src + 1);
+            buf.resize(size_t(n) * rl);
+            const int64_t at = RecordOffset(src);
+            if (!(concurrent ? Stream->ReadAtConcurrently(at, buf.data(), buf.size())
+                             : Stream->ReadAt(at, buf.data(), buf.size())))
+                return false;
+            for (int64_t i = 0; i < n; ++i) {
+                const uint8_t* rec = buf.data() + size_t(i) * rl;
+                if (pick(rec) && !Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) return false;
+            }
         }
-    }
+        return true;
+    };
+    if (!ShownInParts(size_t(count), part)) throw EDBFRecordsChanged(FileName);
 }

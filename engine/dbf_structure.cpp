@@ -20,6 +20,8 @@ using vx::TMemoLayout;
 
 namespace {
 
+bool EveryRecord(const uint8_t*) { return true; }
+
 constexpr int64_t MaxRecordLength = 0xFFFF;  // record and header lengths are 16-bit
 // Bytes of records one batch of a structure change reads and writes at a time: large enough
 // that the system calls cost nothing next to the copying, small enough to stay in the cache.
@@ -738,6 +740,7 @@ bool TDBF::AddField(const std::string& name, char type, uint8_t length, uint8_t 
     // file holds it now, so that the header written keeps what other programs put there.
     ReloadHeaderUnlocked();
     CheckFilesInPlace();  // and refuses one whose file is gone: the copy would bring it back
+    CheckShownWhere(HeaderRecordCount(), EveryRecord);  // every record changes
     const std::string memoName =
         type == 'M' || (IsMemoType(type) && !Memo->GetOpened())
             ? TStructureChange::MemoNameFor(*this, TStructureChange::VersionAfter(*this, type))
@@ -776,6 +779,7 @@ bool TDBF::RemoveFields(const int32_t* indexes, int32_t count, const TStructureP
     TLockGuard whole(*this, 0);  // as in AddField
     ReloadHeaderUnlocked();
     CheckFilesInPlace();
+    CheckShownWhere(HeaderRecordCount(), EveryRecord);
     TStructureChange::TSafetyCopy copy(*this, std::string());
     TStructureChange::Guarded(*this, copy, [&] {
         const int64_t records = GetRecordCount();

@@ -89,6 +89,19 @@ size_t TFileStream::Write(const void* buffer, size_t n) {
     return done;
 }
 
+bool TFileStream::ReadAtConcurrently(int64_t offset, void* buffer, size_t n) const {
+    if (offset < 0) return false;
+    size_t done = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (done < n) {
+        ssize_t r = ::pread(Fd, p + done, n - done, offset + int64_t(done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        done += static_cast<size_t>(r);
+    }
+    return true;
+}
+
 bool TFileStream::ReadAt(int64_t offset, void* buffer, size_t n) {
     if (Seek(offset) < 0) return false;
     return Read(buffer, n) == n;

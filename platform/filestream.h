@@ -56,6 +56,8 @@ public:
     size_t Write(const void* buffer, size_t n);
     // Reads exactly n bytes at offset; false when fewer are there.
     bool ReadAt(int64_t offset, void* buffer, size_t n);
+    // The same without moving the position: several threads may call it at once.
+    bool ReadAtConcurrently(int64_t offset, void* buffer, size_t n) const;
     bool WriteAt(int64_t offset, const void* buffer, size_t n);
 
     // Sets the file's length (truncating or extending with zero bytes); false on failure.

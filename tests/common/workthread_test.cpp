@@ -1,5 +1,6 @@
 // The row loader over tables and the worksheet import over a scripted sheet: what they ask of the
 // window, their status texts, where they stop and how they fail.
+#include "common/recordcommands.h"
 #include "common/sampletable.h"
 #include "common/workthread.h"
 #include "engine/dbf.h"
@@ -254,4 +255,42 @@ TEST(WorksheetImport, FailuresLeaveTheListAsTheyFindIt) {
     EXPECT_EQ(broken.View.Error, "load: read failed");
     EXPECT_EQ(broken.Rows(), (std::vector<std::string>{"0|1|1"}));
     EXPECT_EQ(broken.View.Log[broken.View.Log.size() - 3], "OnShow/Total:1");
+}
+
+TEST(RowLoader, TheRowsItLoadsTellEveryRecordOnSeveralThreadsAtOnce) {
+    // A table large enough that the comparison of its records with the rows is shared out
+    // among threads: the loader's prints match, a record changed behind the list does not.
+    vxtest::App();
+    vxtest::TempDir dir;
+    const std::string path = MakeTable(dir, 600000);  // every third record marked
+    Loaded l;
+    Load(path, l);
+    ASSERT_EQ(l.Store.DataList.Count(), 600000u);
+    TDBF dbf;
+    dbf.SetFileName(path);
+    dbf.Open();
+    {
+        TDBF other;  // another program edits a marked record
+        other.SetFileName(path);
+        other.Open();
+        other.Go(599997), other.Edit(), other.GetField(0)->SetAsString("theirs"), other.Post();
+    }
+    const std::string before = vxtest::ReadAll(path);
+    EXPECT_THROW(records::RemoveMarked(dbf, l.Store), EDBFRecordsChanged);
+    EXPECT_EQ(vxtest::ReadAll(path), before);
+    // The list sorted (rows found through an index), and the record put back: truncating the
+    // lower half moves records from the end.
+    {
+        TDBF other;
+        other.SetFileName(path);
+        other.Open();
+        other.Go(599997), other.Edit(), other.GetField(0)->SetAsString("r599997"), other.Post();
+    }
+    std::vector<TDataList::Row> rows = l.Store.DataList.Rows();
+    std::reverse(rows.begin(), rows.end());
+    l.Store.DataList.Assign(rows);
+    records::TruncateBelow(dbf, l.Store, 299999);
+    EXPECT_EQ(rectest::Mismatch(dbf, l.Store), "");
+    records::RemoveMarked(dbf, l.Store);
+    EXPECT_EQ(dbf.GetRecordCount(), 200000u);
 }

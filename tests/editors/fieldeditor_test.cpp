@@ -1,6 +1,7 @@
 // The structure-change worker on a 10,000-record table: its exact messages, the rows it leaves
 // for the list (the texts the row loader shows), and a change that fails half-way.
 #include "common/datalist.h"
+#include "common/rowsshown.h"
 #include "common/workthread.h"
 #include "editors/fieldeditorthread.h"
 #include "engine/dbf.h"
@@ -183,4 +184,50 @@ TEST_F(FieldEditorTest, AFailureHalfWayLeavesTheFilesAsTheyWere) {
     Run(job);
     EXPECT_TRUE(job.Succeeded());
     EXPECT_EQ(Messages.Got, Progress({100}));
+}
+
+TEST_F(FieldEditorTest, RowsThatNoLongerShowTheirRecordsStopTheChangeAndNewRowsShowTheNewRecords) {
+    // Another program edits a record: every record changes with the layout and the new rows
+    // are made from the old rows' texts, so the change is refused and nothing is written.
+    {
+        TDBF other;
+        other.SetFileName(Path);
+        other.Open();
+        other.Go(7000), other.Edit(), other.GetField(0)->SetAsString("theirs"), other.Post();
+    }
+    const auto before = structtest::Snapshot(Dir.Root());
+    for (const int mode : {TFieldEditorThread::ModeAddField, TFieldEditorThread::ModeDeleteFields}) {
+        TRowsView view(Rows);
+        TFieldEditorThread job(&Dbf, &view, &Messages);
+        job.SetMode(uint8_t(mode));
+        job.SetRows(&Rows->DataList);
+        job.SetFieldDef({"MORE", 'C', 3, 0, "x"});
+        const int32_t first = 1;
+        job.SetDeleteFields(&first, 1);
+        Run(job);
+        EXPECT_EQ(job.ErrorText(), Path + EDBFRecordsChanged::Text) << mode;
+        EXPECT_EQ(view.Calls, 0);
+        EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
+    }
+    // With the list read again the change goes on, and the rows it leaves carry the prints of
+    // the records as they are now: every one compares as shown.
+    Rows = std::make_unique<TRowStore>();
+    LoadRows(Dbf, *Rows);
+    for (const int mode : {TFieldEditorThread::ModeAddField, TFieldEditorThread::ModeDeleteFields}) {
+        TRowsView view(Rows);
+        TFieldEditorThread job(&Dbf, &view, &Messages);
+        job.SetMode(uint8_t(mode));
+        job.SetRows(&Rows->DataList);
+        job.SetFieldDef({"MORE", 'C', 3, 0, "x"});
+        const int32_t first = 0;
+        job.SetDeleteFields(&first, 1);
+        Run(job);
+        ASSERT_TRUE(job.Succeeded()) << job.ErrorText();
+        Rows->SetPrints(job.RecordPrints());
+        TRowsShown shown(Dbf, *Rows);
+        for (uint32_t r : {1u, 5000u, 10000u}) {
+            Dbf.Go(r);
+            EXPECT_TRUE(shown.MatchesCurrent(*Rows->DataList[r - 1])) << mode << " " << r;
+        }
+    }
 }
