@@ -1,5 +1,6 @@
 #include "common/programfiles.h"
 
+#include "platform/filestream.h"
 #include "platform/paths.h"
 
 #include <filesystem>
@@ -59,16 +60,23 @@ bool PrepareUserDir(const std::string& programDir, const std::string& userDir) {
     std::error_code ec;
     // The shipped tips, and whatever settings and lists an earlier run left beside the program
     // (a settings file that has become read-only still holds the user's choices).
+    // Each copy is written whole under a temporary name and then renamed: a copy that fails
+    // (a full disk) leaves no file, so the next start copies it again.
     for (const char* name : {TipsFileName, OptionsFileName, RecentFilesFileName, FindHistoryFileName}) {
         std::string from = programDir + name;
-        if (Exists(from) && !Exists(userDir + name))
-            fs::copy_file(from, userDir + name, fs::copy_options::skip_existing, ec);
+        if (Exists(from) && !Exists(userDir + name)) CopyFileAtomic(from, userDir + name);
     }
-    std::string icons = programDir + IconFolderName;
+    const fs::path icons = programDir + IconFolderName;
     if (fs::is_directory(icons, ec)) {
-        fs::create_directories(userDir + IconFolderName, ec);
-        fs::copy(icons, userDir + IconFolderName,
-                 fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+        const fs::path to = userDir + IconFolderName;
+        fs::create_directories(to, ec);
+        for (fs::recursive_directory_iterator it(icons, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path target = to / fs::relative(it->path(), icons);
+            if (it->is_directory(ec)) fs::create_directories(target, ec);
+            else if (it->is_regular_file(ec) && !Exists(target.string()))
+                CopyFileAtomic(it->path().string(), target.string());
+            ec.clear();
+        }
     }
     return true;
 }

@@ -79,6 +79,11 @@ TFailure StoreFieldText(TDBF& dbf, TField& field, const std::string& text) {
     }
 }
 
+QString ReplaceMessage(const TReplaceResult& result) {
+    const QString count = QString::number(result.Count) + QStringLiteral(" Low(s) affected.");
+    return result.Error.empty() ? count : FailureMessage(result.Error) + QLatin1Char('\n') + count;
+}
+
 TReplaceResult ReplaceInRows(TDBF& dbf, TRowStore& rows, const TFindOptions& options) {
     TReplaceResult result;
     TDataList& list = rows.DataList;

@@ -33,6 +33,10 @@ struct TReplaceResult {
     TFailure Error;         // the failure that stopped the command; empty when none
 };
 
+// What the user is told at the end: the number of rows whose record was written (N " Low(s)
+// affected."), after the failure's text when a failure stopped the command part way.
+QString ReplaceMessage(const TReplaceResult& result);
+
 // Replaces in the rows at positions From..To of DataList (-1 meaning the first, the last row):
 // every row whose field matches gets its new value written to its record (rows whose value
 // would not change, and G and P fields, are skipped), then the row takes the display text the

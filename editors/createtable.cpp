@@ -5,12 +5,10 @@
 #include "editors/fieldcheck.h"
 #include "engine/dbf.h"
 #include "platform/filestream.h"
+#include "platform/stagedfiles.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 
-namespace fs = std::filesystem;
 using namespace fieldtypes;
 
 namespace createtable {
@@ -21,13 +19,6 @@ bool IsMemoType(char t) { return t == 'M' || t == 'G'; }
 
 QString FieldMessage(const QString& name, const char* text) {
     return QStringLiteral("Field \"%1\": %2").arg(name, QString::fromLatin1(text));
-}
-
-// An unused name for a file beside `path`.
-std::string FreeName(const std::string& path, const char* tag) {
-    std::string name = path + tag;
-    for (int n = 2; fs::exists(fs::path(name)); ++n) name = path + tag + std::to_string(n);
-    return name;
 }
 
 }  // namespace
@@ -91,71 +82,54 @@ QString WithDefaultExtension(const QString& name) {
 
 // ---- The new table ----
 
-TNewTable::~TNewTable() {
-    if (Folder.empty()) return;
-    std::error_code ec;
-    fs::remove_all(Folder, ec);
-}
+TNewTable::~TNewTable() = default;
 
 void TNewTable::Prepare(const std::string& path, const THeaderValues& h, const std::vector<TFieldDef>& defs) {
     Target = path;
-    const fs::path target(path);
     bool memoFields = false;
     for (const TFieldDef& d : defs) memoFields = memoFields || IsMemoType(d.Type);
     // The memo file is named exactly after the table; one that belongs to another table of the
     // folder is refused before anything is written.
     MemoTarget = memoFields ? NewMemoFileName(path, h.Version) : std::string();
-    std::string tmpl = (target.parent_path() / ".vxnew-XXXXXX").string();
-    if (target.filename().empty() || !::mkdtemp(tmpl.data()))
-        throw EDBFError(path + " - Can not create the table file!");
-    Folder = tmpl;
-    Staged = (fs::path(Folder) / target.filename()).string();
-
-    TDBF dbf;
-    dbf.SetFileName(Staged);
-    dbf.SetHeader(h.Version, h.Year, h.Month, h.Day, h.RecordCount, h.HeaderLength, h.RecordLength, h.Flags,
-                  h.CodePage);
-    for (const TFieldDef& d : defs)
-        if (!dbf.AddFieldDef(d.Name, d.Type, 0, static_cast<uint8_t>(d.Width), static_cast<uint8_t>(d.Decimals)))
-            throw EDBFError(path + " - Fields count can not more than 254.");
-    dbf.CreateTable();
-    dbf.Close();
-    if (!MemoTarget.empty()) {
-        Memo = NewMemoFileName(Staged, h.Version);
-        if (Memo.empty() || !vx::FileExists(Memo)) throw EDBFError(path + " - Error in create memo file!");
+    Files = std::make_unique<vx::TStagedFiles>(path);
+    if (!Files->Ready()) throw EDBFError(path + " - Can not create the table file!");
+    const std::string staged = Files->Path();
+    try {
+        TDBF dbf;
+        dbf.SetFileName(staged);
+        dbf.SetHeader(h.Version, h.Year, h.Month, h.Day, h.RecordCount, h.HeaderLength, h.RecordLength, h.Flags,
+                      h.CodePage);
+        for (const TFieldDef& d : defs)
+            if (!dbf.AddFieldDef(d.Name, d.Type, 0, static_cast<uint8_t>(d.Width), static_cast<uint8_t>(d.Decimals)))
+                throw EDBFError(path + " - Fields count can not more than 254.");
+        dbf.CreateTable();
+        dbf.Close();
+        if (!MemoTarget.empty()) {
+            const std::string memo = NewMemoFileName(staged, h.Version);
+            if (memo.empty() || !vx::FileExists(memo)) throw EDBFError(path + " - Error in create memo file!");
+        }
+        // Check the result as the program will open it.
+        TDBF check;
+        check.SetFileName(staged);
+        check.SetReadOnly(true);
+        check.Open();
+    } catch (const EDBFError& e) {
+        // The user knows the files by the names they are to have.
+        throw EDBFError(Files->Unstaged(e.what()));
     }
-    // Check the result as the program will open it.
-    TDBF check;
-    check.SetFileName(Staged);
-    check.SetReadOnly(true);
-    check.Open();
 }
 
 void TNewTable::Commit() {
-    if (Staged.empty()) throw EDBFError(Target + " - Can not create the table file!");
+    if (!Files || !Files->Ready()) throw EDBFError(Target + " - Can not create the table file!");
     // Only the files of exactly the new table's names are replaced: a table or memo file whose
     // name differs in letter case is another file, and is left as it is.
-    std::string memoBackup;
-    if (!Memo.empty()) {
-        if (vx::FileExists(MemoTarget)) {
-            memoBackup = FreeName(MemoTarget, ".vxold");
-            if (!vx::RenameFile(MemoTarget, memoBackup))
-                throw EDBFError(Target + " - Can not replace the memo file " + MemoTarget + "!");
-        }
-        if (!vx::RenameFile(Memo, MemoTarget)) {
-            if (!memoBackup.empty()) vx::RenameFile(memoBackup, MemoTarget);
-            throw EDBFError(Target + " - Can not replace the memo file " + MemoTarget + "!");
-        }
+    const std::string failed = Files->Commit();
+    if (failed.empty()) {
+        Files.reset();
+        return;
     }
-    if (!vx::RenameFile(Staged, Target)) {
-        if (!Memo.empty()) {
-            vx::DeleteFile(MemoTarget);
-            if (!memoBackup.empty()) vx::RenameFile(memoBackup, MemoTarget);
-        }
-        throw EDBFError(Target + " - Can not replace the table file!");
-    }
-    if (!memoBackup.empty()) vx::DeleteFile(memoBackup);
-    Staged.clear();
+    if (failed == MemoTarget) throw EDBFError(Target + " - Can not replace the memo file " + MemoTarget + "!");
+    throw EDBFError(Target + " - Can not replace the table file!");
 }
 
 // ---- Taking a design ----

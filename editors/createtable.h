@@ -4,10 +4,12 @@
 #pragma once
 
 #include "editors/fieldtypes.h"
+#include "platform/stagedfiles.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,7 +61,7 @@ QString WithDefaultExtension(const QString& name);
 // name with the memo extension). Files whose names differ only in letter case belong to other
 // tables and are left alone, as is a memo file that the new table does not need; a memo file
 // of the new name that is another table's refuses the table in Prepare. The folder goes with
-// the object. Failures raise EDBFError.
+// the object. Failures raise EDBFError, naming the files by the names they are to have.
 class TNewTable {
 public:
     TNewTable() = default;
@@ -72,9 +74,7 @@ public:
 
 private:
     std::string Target;
-    std::string Folder;  // the fresh folder
-    std::string Staged;  // the table inside it
-    std::string Memo;    // its memo file, or empty
+    std::unique_ptr<vx::TStagedFiles> Files;  // the fresh folder with the new files
     std::string MemoTarget;  // where the memo file goes, or empty
 };
 

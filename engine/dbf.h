@@ -423,6 +423,17 @@ private:
     // Writes bytes; raises FileName + `failText` on a short write or a read-only table.
     void WriteOrFail(int64_t offset, const void* data, size_t n, const char* failText);
     void TruncateOrFail(int64_t size);
+    // The file's size and its bytes from `offset` on (at most `n` of them: what a write of `n`
+    // bytes there overwrites, such as the end-of-file mark), kept before a write that grows the
+    // file; RestoreTail cuts the file back to that size and puts the bytes back, so that a
+    // write that failed part way leaves every byte as it was. Caller holds the lock.
+    struct TFileTail {
+        int64_t Size = -1;
+        int64_t Offset = 0;
+        std::vector<uint8_t> Bytes;
+    };
+    TFileTail KeepTail(int64_t offset, size_t n) const;
+    void RestoreTail(const TFileTail& tail) const noexcept;
     // Makes the record buffer 2 x record length bytes (keeping what fits) and points every
     // field at it.
     void ResizeRecordBuffer();

@@ -15,13 +15,13 @@ void TDBF::AppendRecords(const uint8_t* records, size_t count) {
     const uint64_t have = HeldRecordsUnlocked();  // right after the last whole record
     if (count > std::numeric_limits<uint32_t>::max() - have) FailRange(int64_t(have + count));
     if (count > (std::numeric_limits<size_t>::max() - 1) / rl) FailRange(int64_t(have + count));
-    const int64_t oldSize = Stream->Size();
     const int64_t at = RecordOffset(int64_t(have) + 1);
+    const TFileTail tail = KeepTail(at, count * rl + 1);
     try {
         WriteOrFail(at, records, count * rl, " - Error in write DBF!");
         WriteOrFail(at + int64_t(count * rl), &EndOfFileMark, 1, " - Error in write DBF!");
     } catch (const EDBFError&) {
-        if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);  // drop partial records
+        RestoreTail(tail);  // no partial records, and the bytes they overwrote back
         throw;
     }
     SetHeaderRecordCount(static_cast<uint32_t>(have + count));

@@ -62,6 +62,24 @@ void TDBF::TruncateOrFail(int64_t size) {
     if (!Stream->SetSize(size)) Fail(" - Error in truncate DBF!");
 }
 
+TDBF::TFileTail TDBF::KeepTail(int64_t offset, size_t n) const {
+    TFileTail tail;
+    tail.Size = Stream->Size();
+    tail.Offset = offset;
+    if (tail.Size > offset) {
+        tail.Bytes.resize(size_t(std::min<int64_t>(int64_t(n), tail.Size - offset)));
+        if (!Stream->ReadAt(offset, tail.Bytes.data(), tail.Bytes.size())) tail.Bytes.clear();
+    }
+    return tail;
+}
+
+void TDBF::RestoreTail(const TFileTail& tail) const noexcept {
+    if (tail.Size < 0 || !Stream->Writable()) return;
+    // Cut first: the bytes put back then lie inside the file and need no room.
+    Stream->SetSize(tail.Size);
+    if (!tail.Bytes.empty()) Stream->WriteAt(tail.Offset, tail.Bytes.data(), tail.Bytes.size());
+}
+
 void TDBF::KeepReadImage(int64_t recNo) {
     const size_t rl = RecordBuffer.size() / 2;
     ReadImage.assign(RecordBuffer.begin(), RecordBuffer.begin() + std::ptrdiff_t(rl));
@@ -319,11 +337,11 @@ void TDBF::Post() {
         if (count == std::numeric_limits<uint32_t>::max()) FailRange(int64_t(count) + 1);
         std::vector<uint8_t> rec(RecordBuffer.begin(), RecordBuffer.begin() + static_cast<std::ptrdiff_t>(rl));
         rec.push_back(EndOfFileMark);
-        const int64_t oldSize = Stream->Size();
+        const TFileTail tail = KeepTail(RecordOffset(int64_t(count) + 1), rec.size());
         try {
             WriteOrFail(RecordOffset(int64_t(count) + 1), rec.data(), rec.size(), " - Error in write DBF!");
         } catch (const EDBFError&) {
-            if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);  // drop a partial record
+            RestoreTail(tail);  // no partial record, and the end mark it overwrote back
             throw;
         }
         SetHeaderRecordCount(count + 1);
@@ -342,12 +360,12 @@ void TDBF::Post() {
         std::vector<uint8_t> work((InsertGroup + 1) * rl);
         if (at <= int64_t(count)) {
             // Grow the file by one record before anything is overwritten, so that a full disk
-            // stops the insert with every record still in place.
-            const int64_t oldSize = Stream->Size();
+            // stops the insert with every byte still in place.
+            const TFileTail tail = KeepTail(RecordOffset(int64_t(count) + 1), rl);
             try {
                 MoveRecords(count, count, 1, work);
             } catch (const EDBFError&) {
-                if (oldSize >= 0 && Stream->Writable()) Stream->SetSize(oldSize);
+                RestoreTail(tail);
                 throw;
             }
         }

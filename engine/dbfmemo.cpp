@@ -372,12 +372,22 @@ int32_t TDBFMemo::WriteMemo(int32_t block, const std::string& text) {
             }
             if (oldBlocks > 0 && newBlocks <= oldBlocks) {
                 std::string bytes = image(newBlocks);
+                // The blocks of a memo at the end of the file may reach past it: that part is
+                // written first, so that a full disk or a size limit fails the write before a
+                // byte of the old text is touched (and the file is cut back to its old end).
+                const int64_t inside = std::min<int64_t>(int64_t(bytes.size()), size - pos);
+                if (inside < int64_t(bytes.size()) &&
+                    !Stream->WriteAt(size, bytes.data() + inside, bytes.size() - size_t(inside))) {
+                    Stream->SetSize(size);
+                    return NoMemoBlock;
+                }
                 if (Layout == TMemoLayout::FPT) {
                     // Text first, then the head with the new length.
-                    if (!Stream->WriteAt(pos + FptHeadSize, bytes.data() + FptHeadSize, bytes.size() - FptHeadSize))
+                    if (inside > FptHeadSize &&
+                        !Stream->WriteAt(pos + FptHeadSize, bytes.data() + FptHeadSize, size_t(inside) - FptHeadSize))
                         return NoMemoBlock;
                     if (!Stream->WriteAt(pos, bytes.data(), FptHeadSize)) return NoMemoBlock;
-                } else if (!Stream->WriteAt(pos, bytes.data(), bytes.size())) {
+                } else if (!Stream->WriteAt(pos, bytes.data(), size_t(inside))) {
                     return NoMemoBlock;
                 }
                 return block;
@@ -398,9 +408,16 @@ int32_t TDBFMemo::WriteMemo(int32_t block, const std::string& text) {
         if (next < endBlock || next * blockSize - sizeNow > MaxAppendGap) next = endBlock;
         if (next + newBlocks > std::numeric_limits<int32_t>::max()) return NoMemoBlock;
         std::string bytes = image(newBlocks);
-        if (!Stream->WriteAt(next * blockSize, bytes.data(), bytes.size())) return NoMemoBlock;
+        const std::array<uint8_t, MemoHeaderSize> headerBefore = Header;
         SetNextBlock(int32_t(next + newBlocks));
-        if (!WriteHeader()) return NoMemoBlock;
+        if (!Stream->WriteAt(next * blockSize, bytes.data(), bytes.size()) || !WriteHeader()) {
+            // Nothing of a memo that was not stored stays: the file goes back to its old end
+            // and its header to what it said.
+            Stream->SetSize(sizeNow);
+            Header = headerBefore;
+            WriteHeader();
+            return NoMemoBlock;
+        }
         return int32_t(next);
     } catch (...) {
         return NoMemoBlock;

@@ -8,9 +8,9 @@
 #include "export/writers.h"
 #include "export/writerutil.h"
 #include "platform/filestream.h"
+#include "platform/stagedfiles.h"
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 std::atomic<int> TSaveAsThread::FinalPauseMs{500};
@@ -93,8 +93,6 @@ TSaveAsThread::~TSaveAsThread() {
 }
 
 void TSaveAsThread::Execute() {
-    // A second back, as file times may be coarser than the clock.
-    Started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
     PostWorkerMessage(Messages, WM_SASTART);
     const std::string failure = FailureOf([this] { DoSaveAs(); });
     if (!failure.empty()) {
@@ -103,7 +101,6 @@ void TSaveAsThread::Execute() {
         // A stop from outside ends a spreadsheet run by its error too.
         if (Terminated() && Text.find("stopped") != std::string::npos) Result = soStopped;
     }
-    if (Result == soFailed || Result == soStopped) RemovePartialOutput();
     GiveBack();
     Terminate();
     PostWorkerMessage(Messages, WM_SASTOP, Result.load(), FileName);
@@ -126,8 +123,9 @@ void TSaveAsThread::SaveAsWriter() {
     const TOutputKind kind = TOutputKind(Mode - ModeVisualFoxPro);
     const TRowSource rows = AllRows(Table, List, Memo);
     TSaveAsProgress progress(*this, Messages, List->Count());
-    OutputTouched = true;
-    const TWriteResult r = WriteOutput(kind, FileName, rows, progress);
+    TWriteOptions options;
+    options.KeepStopped = false;
+    const TWriteResult r = WriteOutput(kind, FileName, rows, progress, options);
     Written = r.Written;
     if (r.Stopped) {
         Result = soStopped;
@@ -140,8 +138,8 @@ void TSaveAsThread::SaveAsWriter() {
 
 void TSaveAsThread::SaveAsExcel() {
     TSpreadsheetApp app([this] { return Terminated(); });
-    vx::DeleteFile(FileName);
-    OutputTouched = true;
+    vx::TStagedFiles staged(FileName);
+    if (!staged.Ready()) throw EDBFError(staged.FailureText());
     app.AddWorkbook();
     app.SetSheetName(SheetNameFor(FileName));
     const TRowSource rows = AllRows(Table, List, Memo);
@@ -174,7 +172,12 @@ void TSaveAsThread::SaveAsExcel() {
         return;
     }
     app.AutoFitColumns();
-    app.SaveAs(FileName);
+    try {
+        app.SaveAs(staged.Path());
+    } catch (const std::exception& e) {
+        throw ESpreadsheetError(staged.Unstaged(e.what()));
+    }
+    if (!staged.Commit().empty()) throw ESpreadsheetError(FileName + " - The workbook could not be saved.");
     app.CloseWorkbook();
     app.Quit();
     Result = result.Capped ? soCapped : soDone;
@@ -194,26 +197,4 @@ void TSaveAsThread::Sleep(int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!Terminated() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-}
-
-void TSaveAsThread::RemovePartialOutput() {
-    if (!OutputTouched || FileName.empty()) return;
-    vx::DeleteFile(FileName);
-    // A table kind with memo-type fields began its memo file beside it.
-    if (Mode > ModeDBase4 || !Table || !Table->Active) return;
-    bool memo = false;
-    for (int i = 0; i < Table->FieldCount; ++i) {
-        const char t = Table->GetField(i) ? Table->GetField(i)->GetFieldType() : 'C';
-        memo |= t == 'M' || t == 'G' || t == 'P';
-    }
-    if (!memo) return;
-    // The writer names the memo file exactly after the table; a file whose name differs only in
-    // letter case is another table's.
-    const bool fpt = Mode == ModeVisualFoxPro || Mode == ModeFoxPro2;
-    namespace fs = std::filesystem;
-    const fs::path memoFile = fs::path(FileName).replace_extension(fpt ? ".fpt" : ".dbt");
-    std::error_code ec;
-    // Only a memo file this run wrote: one left from before is not ours to remove.
-    const auto written = fs::last_write_time(memoFile, ec);
-    if (!ec && written >= Started) vx::DeleteFile(memoFile.string());
 }

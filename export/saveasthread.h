@@ -1,7 +1,9 @@
 // The save-as worker: writes the whole open table, in list order with every field, deleted
 // rows included, into a new file of one of ten kinds, through the same writers as export (the
 // spreadsheet through the spreadsheet application). It reports WM_SASTART, WM_SAPROGRESS on
-// every change of the percent and WM_SASTOP to the main window, on every way out.
+// every change of the percent and WM_SASTOP to the main window, on every way out. The output
+// is written beside its place and put there only when whole: a save that fails or is stopped
+// leaves the file of the name (and its memo file) as it was.
 #pragma once
 
 #include "common/datalist.h"
@@ -12,7 +14,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 class TDBF;
@@ -38,8 +39,8 @@ public:
         soDone = 0,      // the file is written
         soNothing = 1,   // nothing was written (no open table, or a mode that writes nothing)
         soCapped = 2,    // written, but the format held only the first rows; Message says so
-        soFailed = 3,    // Message says why; a partial output was removed
-        soStopped = 4,   // stopped from outside; a partial output was removed
+        soFailed = 3,    // Message says why; the file of the name is as it was
+        soStopped = 4,   // stopped from outside; the file of the name is as it was
     };
 
     // The worker reads `table` and `list` while it runs, borrowing the table whole and the list
@@ -79,7 +80,6 @@ private:
     void SaveAsSLK();
     void Finish();
     void Sleep(int ms);
-    void RemovePartialOutput();
 
     TDBF* Table;
     const TDataList* List;
@@ -90,8 +90,6 @@ private:
     std::atomic<TOutcome> Result{soNothing};
     std::string Text;
     size_t Written = 0;
-    bool OutputTouched = false;  // the output file was replaced or begun
-    std::filesystem::file_time_type Started;
 };
 
 // The output name of the save dialog's entry `filterIndex` (1..10): a name without an

@@ -234,7 +234,24 @@ struct TCopier {
     }
 };
 
+// The version byte of a table of the kind; `memo`: a source field is of a memo type.
+uint8_t OutputVersion(TOutputKind kind, bool memo) {
+    switch (kind) {
+    case TOutputKind::VisualFoxPro: return 0x30;
+    case TOutputKind::FoxPro2: return memo ? 0xF5 : 0x03;
+    default: return memo ? 0x83 : 0x03;
+    }
+}
+
 }  // namespace
+
+void CheckTableOutputName(TOutputKind kind, const std::string& fileName, const TRowSource& rows) {
+    for (const TOutColumn& c : OutputColumns(rows))
+        if (IsMemoType(c.Type)) {
+            NewMemoFileName(fileName, OutputVersion(kind, true));
+            return;
+        }
+}
 
 TWriteResult WriteTableFile(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
                             TProgressSink& progress) {
@@ -261,16 +278,12 @@ TWriteResult WriteTableFile(TOutputKind kind, const std::string& fileName, const
         plan.push_back(std::move(p));
     }
     const unsigned n = static_cast<unsigned>(plan.size());
-    uint8_t version = 0x03, flags = 0;
+    const uint8_t version = OutputVersion(kind, sourceMemo);
+    uint8_t flags = 0;
     unsigned headerLength = 32 * n + 33;
-    switch (kind) {
-    case TOutputKind::VisualFoxPro:
-        version = 0x30;
+    if (kind == TOutputKind::VisualFoxPro) {
         headerLength = 32 * n + 296;
         flags = outputMemo ? 0x02 : 0;
-        break;
-    case TOutputKind::FoxPro2: version = sourceMemo ? 0xF5 : 0x03; break;
-    default: version = sourceMemo ? 0x83 : 0x03; break;
     }
 
     {

@@ -6,6 +6,7 @@
 #include "export/outputfile.h"
 #include "export/writerutil.h"
 #include "platform/filestream.h"
+#include "platform/stagedfiles.h"
 
 #include <array>
 
@@ -42,8 +43,10 @@ const char* OutputExtension(TOutputKind kind) {
     return "";
 }
 
-TWriteResult WriteOutput(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
-                         TProgressSink& progress, const TWriteOptions& options) {
+namespace {
+
+TWriteResult WriteKind(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
+                       TProgressSink& progress, const TWriteOptions& options) {
     switch (kind) {
     case TOutputKind::VisualFoxPro:
     case TOutputKind::FoxPro2:
@@ -57,6 +60,29 @@ TWriteResult WriteOutput(TOutputKind kind, const std::string& fileName, const TR
     case TOutputKind::Dif: return WriteDIF(fileName, rows, progress);
     }
     return {};
+}
+
+}  // namespace
+
+TWriteResult WriteOutput(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
+                         TProgressSink& progress, const TWriteOptions& options) {
+    if (!rows.Table || !rows.Table->Active || !rows.List) return {};
+    if (IsTableKind(kind)) CheckTableOutputName(kind, fileName, rows);
+    vx::TStagedFiles staged(fileName);
+    if (!staged.Ready()) throw EDBFError(staged.FailureText());
+    TWriteResult result;
+    try {
+        result = WriteKind(kind, staged.Path(), rows, progress, options);
+    } catch (const EDBFError& e) {
+        // The user knows the output by its own name.
+        const std::string text = staged.Unstaged(e.what());
+        if (text == e.what()) throw;
+        throw EDBFError(text);
+    }
+    if (result.Stopped && !options.KeepStopped) return result;
+    const std::string failed = staged.Commit();
+    if (!failed.empty()) throw EDBFError(failed + " - Can not replace the file!");
+    return result;
 }
 
 // ---- CSV and DIF ----

@@ -13,7 +13,9 @@
 //
 // A writer raises EDBFError when its file cannot be created or written (the text names the
 // file); the file then keeps what was written. Without an open table nothing is written and
-// an existing file is left alone.
+// an existing file is left alone. WriteOutput writes the output beside its place and puts it
+// there only when it is whole: a failure leaves no output under the name, and the file that
+// was there (with its memo file) as it was.
 #pragma once
 
 #include "export/rowsource.h"
@@ -45,10 +47,18 @@ struct TWriteOptions {
     // HTML: data rows alternate "#FFFFFF" (odd) and "#EEEEEE" (even) by written row; off, every
     // data cell is "#FFFFFF".
     bool HtmlAlternate = true;
+    // An output the sink stopped holds the rows written so far; off, it is dropped and the
+    // file of the name stays as it was.
+    bool KeepStopped = true;
 };
 
+// The writer of the kind, into a new file that replaces `fileName` (and, for a table kind,
+// its memo file) only once it is whole; see above.
 TWriteResult WriteOutput(TOutputKind kind, const std::string& fileName, const TRowSource& rows,
                          TProgressSink& progress, const TWriteOptions& options = {});
+// Raises what the engine raises for a new table of the kind at `fileName` whose memo file
+// would be another table's (nothing for an output without memo-type fields).
+void CheckTableOutputName(TOutputKind kind, const std::string& fileName, const TRowSource& rows);
 
 // The writers themselves (WriteOutput calls the one of the kind).
 TWriteResult WriteTableFile(TOutputKind kind, const std::string& fileName, const TRowSource& rows,

@@ -146,10 +146,11 @@ void TFormMain::Replace() {
     const TReplaceResult r = ReplaceInRows(*CurDBF, *Rows, FindOptions);
     ListModel->Refresh();
     if (!r.Error.empty()) {
-        Inform(this, FailureMessage(r.Error), TMsgBoxIcon::Warning);
+        // The rows changed before the failure stay changed: the message counts them.
+        Inform(this, ReplaceMessage(r), TMsgBoxIcon::Warning);
         return;
     }
-    Inform(this, QString::number(r.Count) + QStringLiteral(" Low(s) affected."), TMsgBoxIcon::Information);
+    Inform(this, ReplaceMessage(r), TMsgBoxIcon::Information);
     if (r.Count > 0) ListViewGoToRec(r.FirstPosition);
 }
 

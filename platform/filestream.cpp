@@ -387,20 +387,20 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+namespace {
+
+// Writes a new file beside `path` through `fill` (given its descriptor), flushes it to the disk
+// and renames it over `path`; on any failure the temporary file is removed and errno tells why.
+// The new file keeps the old one's permissions, or gets 0644.
+template <class TFill>
+bool ReplaceWhole(const std::string& path, TFill&& fill) {
     std::string tmp = path + ".XXXXXX";
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) return false;
     struct stat st {};
     ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    errno = 0;
+    bool ok = fill(fd) && ::fsync(fd) == 0;
     int err = errno;
     ok = ::close(fd) == 0 && ok;
     if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
@@ -409,6 +409,47 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
     errno = err ? err : EIO;
     return false;
 }
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    return ReplaceWhole(path, [&](int fd) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        if (done < bytes.size() && errno == 0) errno = ENOSPC;
+        return done == bytes.size();
+    });
+}
+
+bool CopyFileAtomic(const std::string& from, const std::string& to) {
+    // Not blocking: a pipe in place of the file must not hold the caller up.
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(in, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        ok = false;
+    }
+    ok = ok && ReplaceWhole(to, [&](int out) {
+        struct stat copied {};
+        if (!CopyOpenFile(in, out) || ::fstat(out, &copied) != 0) return false;
+        if (copied.st_size == st.st_size) return true;
+        errno = EIO;  // the source changed while it was copied
+        return false;
+    });
+    const int err = errno;
+    ::close(in);
+    errno = err;
+    return ok;
+}
+
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 uint32_t GetTickCount() {
     using namespace std::chrono;

@@ -138,6 +138,14 @@ bool RenameFile(const std::string& from, const std::string& to);
 // flushes it to the disk and renames it into place, so that a full disk or a crash leaves the
 // old file as it was. Keeps the old file's permissions. False (with errno set) on failure.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+// Copies the regular file `from` to `to` the same way: written whole under a temporary name
+// beside `to`, then renamed into place (replacing a file of that name). A failed copy leaves
+// nothing behind. False (with errno set) when `from` is no regular file or the copy failed.
+bool CopyFileAtomic(const std::string& from, const std::string& to);
+
+// Makes a write that would pass the process's file-size limit fall short like any other
+// failed write, instead of the system ending the process with its signal. Called once at start.
+void IgnoreFileSizeSignal();
 
 // Milliseconds since an arbitrary start, wrapping at 2^32 like the platform's tick count.
 uint32_t GetTickCount();

@@ -10,6 +10,7 @@
 #include "common/stats.h"
 #include "common/valuetext.h"
 #include "engine/dbf.h"
+#include "engine/dbftestutil.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -357,4 +358,38 @@ TEST_F(ReplaceTest, MemoTextsAndLongTextsAsTheFileHoldsThem) {
     std::string memo;
     Dbf.GetMemo("MEMO", memo);
     EXPECT_EQ(memo, "new text");
+}
+
+TEST_F(ReplaceTest, AWriteThatFailsStopsAndTheMessageCountsTheRowsReplacedBeforeIt) {
+    // Every record holds a memo "a..."; 200 Z's need four new blocks each, and the memo file
+    // has room for two such memos.
+    for (uint32_t r = 1; r <= 5; ++r) {
+        Dbf.Go(r);
+        Dbf.Edit();
+        Dbf.SetMemo("MEMO", "a" + std::to_string(r));
+        Dbf.Post();
+        std::vector<std::string> texts;
+        for (int f = 0; f < Dbf.FieldCount; ++f) texts.push_back(valuetext::DisplayText(Dbf, *Dbf.GetField(f)));
+        Rows.ReplaceRow(Rows.DataList[r - 1], Rows.Pool.Make(false, r, texts, Dbf.GetRecordPrint()));
+    }
+    const std::string memoPath = Dbf.GetMemoFileName();
+    const std::string table = vxtest::ReadAll(Path), memo = vxtest::ReadAll(memoPath);
+    TReplaceResult r;
+    {
+        dbftest::TFileSizeLimit full(memo.size() + 2 * 256 + 100);
+        r = Run(3, "a", std::string(200, 'Z').c_str());
+    }
+    EXPECT_EQ(std::pair(r.Count, r.FirstPosition), std::pair(2, 1));
+    EXPECT_EQ(r.Error.Text, Path + " - Error in write memo!");
+    EXPECT_EQ(ReplaceMessage(r), QString::fromStdString(Path) + " - Error in write memo!\n2 Low(s) affected.");
+    // Records 1 and 2 point at their new memos, the list shows them; the rest are as they were,
+    // and the memo file holds the two new memos and nothing of the third.
+    const std::string z(200, 'Z');
+    EXPECT_EQ(Row(0, 3) + Row(1, 3) + Row(2, 3) + Row(4, 3), z + "1" + z + "2a3a5");
+    const std::string tableAfter = vxtest::ReadAll(Path), memoAfter = vxtest::ReadAll(memoPath);
+    const size_t third = Dbf.GetHeaderLength() + 2 * size_t(Dbf.GetRecordLength());
+    EXPECT_EQ(tableAfter.substr(third), table.substr(third));
+    EXPECT_EQ(memoAfter.size(), memo.size() + 2 * 256);
+    EXPECT_EQ(memoAfter.substr(8, memo.size() - 8), memo.substr(8));
+    EXPECT_EQ(ReplaceMessage(TReplaceResult{}), QStringLiteral("0 Low(s) affected."));
 }

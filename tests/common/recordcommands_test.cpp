@@ -7,6 +7,7 @@
 #include "common/recordcommands.h"
 
 #include "common/records_testutil.h"
+#include "engine/dbftestutil.h"
 #include "testutil.h"
 
 namespace {
@@ -170,6 +171,26 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 }
 
 }  // namespace
+
+TEST(RecordClip, APasteThatFailsLeavesEveryByteOfTheTable) {
+    vxtest::TempDir dir;
+    Table t(rectest::MakeTable(dir.Path("t.dbf"), 14));
+    const std::string before = vxtest::ReadAll(t.Dbf.FileName);
+    ASSERT_EQ(before.back(), '\x1A');
+    const recordclip::TClipData clip = recordclip::BuildClipData(t.Dbf, {2, 3});
+    for (const std::string& exact : {clip.Exact, std::string()}) {
+        TPaste p = recordclip::ParsePaste(t.Dbf, clip.Text, exact);
+        ASSERT_EQ(p.Status, TPaste::Ready);
+        {
+            dbftest::TFileSizeLimit full(before.size() + 5);  // part of the first record only
+            EXPECT_EQ(dbftest::ErrorOf([&] { AppendNewRecords(t.Dbf, t.Rows, p.Records); }),
+                      t.Dbf.FileName + " - Error in write DBF!");
+        }
+        EXPECT_EQ(vxtest::ReadAll(t.Dbf.FileName), before);  // the end mark included
+        EXPECT_EQ(t.Rows.DataList.Count(), 14u);
+        EXPECT_EQ(t.Dbf.GetRecordCount(), 14u);
+    }
+}
 
 TEST(RecordClip, CopyTextByteForByteAndWhatPasteTakes) {
     vxtest::TempDir dir;

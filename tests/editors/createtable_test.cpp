@@ -7,6 +7,7 @@
 #include "editors/fieldtypes.h"
 #include "editors/formcreatedbf.h"
 #include "engine/dbf.h"
+#include "engine/dbftestutil.h"
 #include "qtapp.h"
 #include "editortest.h"
 #include "testutil.h"
@@ -284,4 +285,22 @@ TEST_F(CreateTableTest, AFailedCreationKeepsTheDialogAndTheOldFiles) {
     EXPECT_NE(Boxes.Asked.back().Text.indexOf(QStringLiteral("Can not replace the table file!")), -1);
     EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
     EXPECT_EQ(dialog.RowCount(), 1);
+}
+
+TEST_F(CreateTableTest, AFailedCreationNamesTheFileTheUserChose) {
+    TFormCreateDBF dialog(&Host);
+    for (int i = 0; i < 20; ++i) dialog.AddRow({QStringLiteral("F%1").arg(i), "Character", 5, 0});
+    const std::string path = Dir.Path("t.dbf");
+    vxtest::WriteAll(path, "the old table");
+    const auto before = structtest::Snapshot(Dir.Root());
+    Host.SaveName = Q(path);
+    Boxes.Answer(mrYes);
+    {
+        dbftest::TFileSizeLimit full(200);  // the header takes more
+        dialog.BitBtn1Click();
+    }
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(Host.Closed, 0);
+    EXPECT_EQ(Boxes.Asked.back().Text.toStdString(), path + " - Error in write DBF field type!");
+    EXPECT_EQ(structtest::Snapshot(Dir.Root()), before);
 }

@@ -1,6 +1,8 @@
 // The export dialog without a main window.
 #include "exportfixture.h"
 
+#include "engine/dbftestutil.h"
+
 #include "common/msgbox.h"
 #include "common/option.h"
 #include "common/programfiles.h"
@@ -233,6 +235,21 @@ TEST_F(ExportDialog, OneExportAtATimeStoppableAndTheDialogStaysWhileItRuns) {
     Form->EndExport();
     Form->reject();
     EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(ExportDialog, AFailedExportSaysSoAndLeavesTheFileThatWasThere) {
+    Form->cbTypeList->setCurrentIndex(8);
+    const std::string out = Dir.Path("full.csv");
+    vxtest::WriteAll(out, "the file that was there");
+    const auto before = dbftest::Snapshot(Dir);
+    Box.Answer(mrYes);  // overwrite it
+    {
+        dbftest::TFileSizeLimit full(64);
+        Export(Path("full.csv"));
+    }
+    EXPECT_EQ(Form->ExportLabel->Caption(), "Export Failed.");
+    EXPECT_EQ(Box.Asked.back().Text.toStdString(), out + " - Error in write file!");
+    EXPECT_EQ(dbftest::Snapshot(Dir), before);
 }
 
 TEST_F(ExportDialog, StopAndCancelAskOnlyWhileTheExportRuns) {

@@ -5,6 +5,7 @@
 #include "mainwindow/recentfiles.h"
 #include "platform/paths.h"
 
+#include "engine/dbftestutil.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +56,31 @@ TEST(ProgramFiles, UserFolderIsCreatedWithCopiesOfTheShippedFiles) {
     std::string other = dir.Path("other") + "/";
     EXPECT_TRUE(vx::PrepareUserDir(dir.Path("none") + "/", other));
     EXPECT_TRUE(fs::is_directory(other));
+}
+
+TEST(ProgramFiles, ACopyThatFailsLeavesNothingSoTheNextStartCopiesAgain) {
+    TempDir dir;
+    const std::string prog = dir.Path("prog") + "/", user = dir.Path("user") + "/";
+    fs::create_directories(prog + "Icon");
+    const std::map<std::string, std::string> shipped = {
+        {"Options.ini", "[CONFIRMBOX]\nAlwayShowQuit=0\n" + std::string(3000, ';')},
+        {"OldFiles.txt", "/data/1.dbf\n/data/2.dbf\n/data/3.dbf\n/data/4.dbf\n/data/5.dbf\n/data/6.dbf\n/data/7.dbf\n"},
+        {"Tips.tip", std::string(2000, 't')},
+        {"Icon/Question48.ico", std::string(4000, 'I')}};
+    for (const auto& [name, bytes] : shipped) WriteAll(prog + name, bytes);
+    // A full configuration folder: the short list fits, the rest does not.
+    {
+        dbftest::TFileSizeLimit full(1000);
+        ASSERT_TRUE(vx::PrepareUserDir(prog, user));
+    }
+    std::set<std::string> present;
+    for (const auto& e : fs::recursive_directory_iterator(user))
+        if (e.is_regular_file()) present.insert(fs::relative(e.path(), user).string());
+    EXPECT_EQ(present, std::set<std::string>{"OldFiles.txt"});  // no empty and no temporary files
+    EXPECT_EQ(ReadAll(user + "OldFiles.txt"), shipped.at("OldFiles.txt"));
+    // With room, the next start takes over everything.
+    ASSERT_TRUE(vx::PrepareUserDir(prog, user));
+    for (const auto& [name, bytes] : shipped) EXPECT_EQ(ReadAll(user + name), bytes) << name;
 }
 
 TEST(ProgramFiles, ReadOnlyProgramFolderMovesTheFilesToTheUserFolder) {
