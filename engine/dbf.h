@@ -462,9 +462,16 @@ private:
     [[noreturn]] void FailRange(int64_t recNo) const;
     // Bulk helpers (dbf_bulk.cpp; caller holds the lock): compacts records first..count by
     // dropping those for which drop(recNo, record) is true, and returns the number kept in
-    // all; RecordsPerChunk is how many records one read or write moves.
+    // all; RecordsPerChunk is how many records one read or write moves. `compareDropped`:
+    // with records lent, each record dropped is compared before anything of its chunk is
+    // written; one not as shown puts back every record moved (UndoCompaction) and raises
+    // EDBFRecordsChanged, so that the file is as it was.
     template <class Drop>
-    int64_t CompactRecords(int64_t first, int64_t count, Drop drop);
+    int64_t CompactRecords(int64_t first, int64_t count, Drop drop, bool compareDropped);
+    // Puts back records first..src-1 after a compaction moved the kept ones to first..dst-1:
+    // `goneNos` (ascending) and `goneBytes` hold those it dropped.
+    void UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::vector<uint32_t>& goneNos,
+                        const std::vector<uint8_t>& goneBytes);
     size_t RecordsPerChunk() const;
     // Cuts the file to `count` records and writes the count (caller holds the lock).
     void CutToCount(int64_t count);

@@ -47,11 +47,47 @@ void TDBF::CutToCount(int64_t count) {
     ReadImageRecNo = 0;  // records moved
 }
 
+void TDBF::UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::vector<uint32_t>& goneNos,
+                          const std::vector<uint8_t>& goneBytes) {
+    const size_t rl = GetRecordLength();
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
+    size_t g = size_t(std::lower_bound(goneNos.begin(), goneNos.end(), uint32_t(src)) - goneNos.begin());
+    int64_t k = dst - 1;  // where the last kept record not yet put back stands now
+    std::vector<uint8_t> moved, out;
+    // From the end down, so that no record is overwritten before it is read: a kept record
+    // stands at or below its old place, and the places below are put back later.
+    for (int64_t hi = src - 1; hi >= first;) {
+        const int64_t lo = std::max(first, hi - chunk + 1);
+        size_t gone = 0;
+        while (gone < g && goneNos[g - 1 - gone] >= lo) ++gone;
+        const int64_t keptHere = (hi - lo + 1) - int64_t(gone);
+        moved.resize(size_t(keptHere) * rl);
+        if (keptHere > 0 && !Stream->ReadAt(RecordOffset(k - keptHere + 1), moved.data(), moved.size()))
+            FailRange(k);
+        out.resize(size_t(hi - lo + 1) * rl);
+        int64_t m = keptHere;
+        for (int64_t p = hi; p >= lo; --p) {
+            uint8_t* to = out.data() + size_t(p - lo) * rl;
+            if (g > 0 && goneNos[g - 1] == p) std::memcpy(to, goneBytes.data() + (--g) * rl, rl);
+            else std::memcpy(to, moved.data() + size_t(--m) * rl, rl);
+        }
+        WriteOrFail(RecordOffset(lo), out.data(), out.size(), " - Error in write DBF!");
+        k -= keptHere;
+        hi = lo - 1;
+    }
+}
+
 template <class Drop>
-int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop) {
+int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compareDropped) {
     const size_t rl = GetRecordLength();
     const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
     std::vector<uint8_t> buf(size_t(std::min<int64_t>(chunk, std::max<int64_t>(count - first + 1, 1))) * rl);
+    // With records lent, every record dropped is compared before the chunk that holds it is
+    // written, and kept, so that the records moved so far can be put back when one is not as
+    // shown.
+    const bool compare = compareDropped && Shown;
+    std::vector<uint32_t> goneNos;
+    std::vector<uint8_t> goneBytes;
     int64_t dst = first;  // the next slot a kept record goes to
     for (int64_t src = first; src <= count;) {
         const int64_t n = std::min(chunk, count - src + 1);
@@ -62,6 +98,14 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop) {
         for (int64_t i = 0; i < n; ++i) {
             uint8_t* rec = buf.data() + size_t(i) * rl;
             if (drop(src + i, rec)) {
+                if (compare) {
+                    if (!Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) {
+                        UndoCompaction(first, dst, src, goneNos, goneBytes);
+                        throw EDBFRecordsChanged(FileName);
+                    }
+                    goneNos.push_back(static_cast<uint32_t>(src + i));
+                    goneBytes.insert(goneBytes.end(), rec, rec + rl);
+                }
                 if (firstMoved < 0) firstMoved = kept;
                 continue;
             }
@@ -168,17 +212,18 @@ void TDBF::RemoveRecords(std::vector<uint32_t> recNos) {
     TLockGuard lock(*this, 0);
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
-    CheckShownRecords(recNos, count);
+    if (Shown && (recNos.front() < 1 || recNos.back() > count)) throw EDBFRecordsChanged(FileName);
     if (recNos.front() < 1) FailRange(recNos.front());
     if (recNos.back() > count) FailRange(recNos.back());
     size_t next = 0;  // the next number to drop; records come in ascending order
+    // The records removed are compared as the pass reaches them (they are read there anyway).
     const int64_t kept = CompactRecords(recNos.front(), count, [&](int64_t recNo, const uint8_t*) {
         if (next < recNos.size() && recNos[next] == recNo) {
             ++next;
             return true;
         }
         return false;
-    });
+    }, true);
     CutToCount(kept);
 }
 
@@ -189,7 +234,8 @@ void TDBF::PackDeleted() {
     const int64_t count = HeaderRecordCount();
     if (count < 1 || GetRecordLength() == 0) return;
     CheckShownWhere(count, [](const uint8_t* rec) { return rec[0] == DeletedFlag; });
-    const int64_t kept = CompactRecords(1, count, [](int64_t, const uint8_t* rec) { return rec[0] == DeletedFlag; });
+    const int64_t kept =
+        CompactRecords(1, count, [](int64_t, const uint8_t* rec) { return rec[0] == DeletedFlag; }, false);
     if (kept != count) CutToCount(kept);
 }
 

@@ -22,6 +22,17 @@ public:
     size_t ShownCount() override { return Records.size(); }
 };
 
+// The records as a copy of the file holds them.
+class TShownFile : public TRecordsShown {
+public:
+    explicit TShownFile(const std::string& path) : Bytes(ReadAll(path)) {}
+    bool IsAsShown(uint32_t recNo, const uint8_t* record) override {
+        const size_t at = SmallHL + size_t(recNo - 1) * SmallRL;
+        return at + SmallRL <= Bytes.size() && std::memcmp(Bytes.data() + at, record, SmallRL) == 0;
+    }
+    std::string Bytes;
+};
+
 // Every record of the file as the shown bytes.
 TShownBytes ShowAll(const std::string& path) {
     TShownBytes shown;
@@ -221,4 +232,37 @@ TEST(OtherProgram, AnAppendGoesRightAfterTheLastWholeRecord) {
         EXPECT_EQ(t.Dbf.GetCurrentRecNo(), 5);
         EXPECT_EQ(NamesOf(path), "R1,R2,R3,R4,NEW,");
     }
+}
+
+TEST(OtherProgram, ARemovalPutsBackWhatItMovedWhenALaterRecordIsNotAsShown) {
+    // Records are removed a chunk of the file at a time; the one the other program changed
+    // lies chunks after the first removed, so records have moved before it is reached.
+    TempDir dir;
+    const int n = 400000;
+    std::string bytes = ExpectedHeaderArea(0x03, SmallFields(), uint32_t(n));
+    for (int i = 1; i <= n; ++i) bytes += SmallRecord("R" + std::to_string(i));
+    WriteAll(dir.Path("big.dbf"), bytes);
+    const std::string path = dir.Path("big.dbf");
+    TShownFile shown(path);
+    Opened t(path);
+    {
+        Opened other(path);
+        other.Dbf.Go(350000), other.Dbf.Edit(), other.Dbf.GetField(0)->SetAsString("theirs"), other.Dbf.Post();
+    }
+    const std::string before = ReadAll(path);
+    {
+        TDBF::TShownScope scope(t.Dbf, &shown);
+        EXPECT_EQ(ErrorOf([&] { t.Dbf.RemoveRecords({10, 100000, 100001, 200000, 350000, 399999}); }),
+                  path + EDBFRecordsChanged::Text);
+    }
+    EXPECT_TRUE(ReadAll(path) == before);
+    // Without the change the same removal goes through, as shown.
+    shown.Bytes = before;
+    {
+        TDBF::TShownScope scope(t.Dbf, &shown);
+        t.Dbf.RemoveRecords({10, 100000, 100001, 200000, 350000, 399999});
+    }
+    EXPECT_EQ(t.Dbf.GetRecordCount(), uint32_t(n - 6));
+    t.Dbf.Go(199996);
+    EXPECT_EQ(t.Dbf.GetField(0)->GetAsTrimmedString(), "R199999");
 }
