@@ -92,8 +92,10 @@ bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {
     return true;
 }
 
-bool TRowsShown::MatchesCurrent(const TDataRow& row) {
-    if (Dbf.GetDeleted() != row.Deleted() || Dbf.GetRecordPrint() != row.Print()) return false;
+bool TRowsShown::MatchesCurrent(const TDataRow& row) { return MatchesCurrent(row, row.Deleted(), row.Print()); }
+
+bool TRowsShown::MatchesCurrent(const TDataRow& row, bool deleted, uint64_t print) {
+    if (Dbf.GetDeleted() != deleted || Dbf.GetRecordPrint() != print) return false;
     for (int f : MemoFields) {
         const TField* field = Dbf.GetField(f);
         if (!field) continue;

@@ -39,6 +39,9 @@ public:
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.
     bool MatchesCurrent(const TDataRow& row);
+    // The same for the current record of a row whose mark and print the caller read before:
+    // the row's texts are read only when memo texts are compared.
+    bool MatchesCurrent(const TDataRow& row, bool deleted, uint64_t print);
 
 private:
     const TDataRow* RowOf(uint32_t recNo);

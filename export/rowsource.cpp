@@ -37,7 +37,15 @@ TRecordReader::~TRecordReader() { Table.FreePage(); }
 void TRecordReader::Load(const std::vector<TDataList::Row>& rows) {
     Rows = rows;
     RecNos.clear();
-    for (TDataList::Row r : rows) RecNos.push_back(r ? r->RecNo() : 0);
+    Prints.clear();
+    Marks.clear();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i + 16 < rows.size() && rows[i + 16]) __builtin_prefetch(rows[i + 16]);
+        const TDataList::Row r = rows[i];
+        RecNos.push_back(r ? r->RecNo() : 0);
+        Prints.push_back(r ? r->Print() : 0);
+        Marks.push_back(r && r->Deleted());
+    }
     Count = Table.ReadPageRecords(RecNos.data(), RecNos.size());
 }
 
@@ -46,5 +54,5 @@ void TRecordReader::Select(size_t k) {
     // A record past the end is gone, and one that is not what its row shows is another.
     if (recNo < 1 || recNo > Count) throw EDBFRecordsChanged(Table.FileName);
     Table.SelectPageRecord(static_cast<int>(k) + 1);
-    if (!Shown.MatchesCurrent(*Rows[k])) throw EDBFRecordsChanged(Table.FileName);
+    if (!Shown.MatchesCurrent(*Rows[k], Marks[k], Prints[k])) throw EDBFRecordsChanged(Table.FileName);
 }

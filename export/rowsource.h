@@ -79,8 +79,12 @@ public:
 private:
     TDBF& Table;
     TRowsShown Shown;
+    // The window's rows, and their numbers, marks and prints read together while the rows are
+    // at hand (a sorted list's rows lie all over memory).
     std::vector<TDataList::Row> Rows;
     std::vector<uint32_t> RecNos;
+    std::vector<uint64_t> Prints;
+    std::vector<bool> Marks;
     int64_t Count = 0;  // the table's record count when the window was read
 };
 
