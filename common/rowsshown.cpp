@@ -1,6 +1,7 @@
 #include "common/rowsshown.h"
 
 #include "common/valuetext.h"
+#include "engine/parts.h"
 
 #include <algorithm>
 
@@ -28,6 +29,37 @@ void TRowsShown::Index(const TDataList& list) {
     }
 }
 
+void TRowsShown::BuildIndex() {
+    const TDataList& all = Store->AllRows();
+    const size_t n = all.Count();
+    constexpr size_t RowsPerPart = 65536, MaxParts = 4;
+    const size_t parts = Lent ? std::clamp<size_t>(n / RowsPerPart, 1, MaxParts) : 1;
+    if (parts == 1) {
+        Index(all);
+    } else {
+        // Lent to read: a few threads share the rows out, each placing rows of its own; a row
+        // numbered beyond the rows' count (there is none in a list that agrees with its
+        // table) is placed afterwards.
+        ByRecNo.assign(ShownCount(), nullptr);
+        std::vector<std::vector<TDataList::Row>> beyond(parts);
+        vx::RunParts(parts, [&](size_t p) {
+            for (size_t i = n * p / parts, end = n * (p + 1) / parts; i < end; ++i) {
+                const TDataList::Row r = all[i];
+                if (r->RecNo() >= 1 && r->RecNo() <= ByRecNo.size()) ByRecNo[r->RecNo() - 1] = r;
+                else beyond[p].push_back(r);
+            }
+            return true;
+        });
+        for (const auto& rows : beyond)
+            for (TDataList::Row r : rows)
+                if (r->RecNo() >= 1) {
+                    if (ByRecNo.size() < r->RecNo()) ByRecNo.resize(r->RecNo());
+                    ByRecNo[r->RecNo() - 1] = r;
+                }
+    }
+    Index(Store->HiddenRows);
+}
+
 const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
     if (recNo < 1) return nullptr;
     if (!Store) {
@@ -43,9 +75,8 @@ const TDataRow* TRowsShown::RowOf(uint32_t recNo) {
         // indexed once, by whichever thread comes first.
         const TDataList& all = Store->AllRows();
         if (TDataList::Row r = all.At(recNo - 1); r && r->RecNo() == recNo) return r;
-        std::call_once(IndexOnce, [this, &all] {
-            Index(all);
-            Index(Store->HiddenRows);
+        std::call_once(IndexOnce, [this] {
+            BuildIndex();
             Indexed.store(true, std::memory_order_release);
         });
     }

@@ -46,6 +46,8 @@ public:
 private:
     const TDataRow* RowOf(uint32_t recNo);
     void Index(const TDataList& list);
+    // Indexes every row: on a few threads while the lists are lent to read.
+    void BuildIndex();
 
     TDBF& Dbf;
     const TRowStore* Store = nullptr;  // every row: indexed by record number - 1 when needed
