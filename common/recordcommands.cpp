@@ -51,8 +51,7 @@ size_t RowCount(const std::vector<TRowRange>& ranges) {
 std::vector<uint32_t> RecordNumbers(const TRowStore& rows, const std::vector<TRowRange>& ranges) {
     std::vector<uint32_t> out;
     out.reserve(RowCount(ranges));
-    for (const TRowRange& r : ranges)
-        for (size_t i = r.First; i <= r.Last && i < rows.DataList.Count(); ++i) out.push_back(rows.DataList[i]->RecNo());
+    for (TRowStore::Row r : RowsOf(rows, ranges)) out.push_back(r->RecNo());
     return out;
 }
 

@@ -114,21 +114,20 @@ bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {
     if ((record[0] == '*') != row.Deleted() || RecordPrint(record, rl) != row.Print()) return false;
     if (MemoFields.empty()) return true;
     Image.Assign(record);
-    for (int f : MemoFields) {
-        if (f < 0 || f >= Image.FieldCount()) continue;
-        Text.clear();
-        valuetext::AppendDisplayText(Dbf, Image.Field(f), Text, Scratch);
-        if (Text != row.Text(size_t(f))) return false;
-    }
-    return true;
+    return MemoTextsMatch(row, [this](int f) { return f >= 0 && f < Image.FieldCount() ? &Image.Field(f) : nullptr; });
 }
 
 bool TRowsShown::MatchesCurrent(const TDataRow& row) { return MatchesCurrent(row, row.Deleted(), row.Print()); }
 
 bool TRowsShown::MatchesCurrent(const TDataRow& row, bool deleted, uint64_t print) {
     if (Dbf.GetDeleted() != deleted || Dbf.GetRecordPrint() != print) return false;
+    return MemoTextsMatch(row, [this](int f) -> const TField* { return Dbf.GetField(f); });
+}
+
+template <class FieldOf>
+bool TRowsShown::MemoTextsMatch(const TDataRow& row, FieldOf fieldOf) {
     for (int f : MemoFields) {
-        const TField* field = Dbf.GetField(f);
+        const TField* field = fieldOf(f);
         if (!field) continue;
         Text.clear();
         valuetext::AppendDisplayText(Dbf, *field, Text, Scratch);

@@ -48,6 +48,9 @@ private:
     void Index(const TDataList& list);
     // Indexes every row: on a few threads while the lists are lent to read.
     void BuildIndex();
+    // Whether the memo texts compared, of the fields fieldOf(index) gives, are the row's.
+    template <class FieldOf>
+    bool MemoTextsMatch(const TDataRow& row, FieldOf fieldOf);
 
     TDBF& Dbf;
     const TRowStore* Store = nullptr;  // every row: indexed by record number - 1 when needed
