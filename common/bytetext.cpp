@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -46,15 +47,48 @@ QString BytesToText(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> TryTextToBytes(const QString& text, QString* bad) {
+namespace {
+
+// The bytes of the text in `out`. A character the page cannot hold goes to unheld(index of its
+// first unit, its unit count, bytes), which puts the bytes to store instead into `bytes` and
+// returns true, or returns false to stop (the result is then false).
+template <class Unheld>
+bool EncodeText(const QString& text, std::string& out, Unheld unheld) {
     const vx::TCodePage& page = vx::CurrentCodePage();
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const size_t n = size_t(text.size());
+    // One byte per unit for a start; a character of two bytes makes room for itself.
+    out.resize(n);
+    size_t k = 0;
+    std::string one;
+    for (size_t i = 0; i < n;) {
+        const size_t run = page.EncodeSingleBytes(p + i, n - i, out.data() + k);
+        i += run;
+        k += run;
+        if (i == n) break;
+        size_t units = 1;
+        char32_t c = p[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(p[i + 1]) - 0xDC00);
+            units = 2;
+        }
+        one.clear();
+        if (!page.Encode(c, one) && !unheld(qsizetype(i), qsizetype(units), one)) return false;
+        i += units;
+        if (out.size() < k + one.size() + (n - i)) out.resize(k + one.size() + (n - i));
+        std::memcpy(out.data() + k, one.data(), one.size());
+        k += one.size();
+    }
+    out.resize(k);
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> TryTextToBytes(const QString& text, QString* bad) {
     std::string out;
-    out.reserve(size_t(text.size()));
-    bool ok = true;
-    ForEachCharacter(text, [&](char32_t c, qsizetype at, qsizetype units) {
-        if (page.Encode(c, out)) return true;
+    const bool ok = EncodeText(text, out, [&](qsizetype at, qsizetype units, std::string&) {
         if (bad) *bad = text.mid(at, units);
-        ok = false;
         return false;
     });
     if (!ok) return std::nullopt;
@@ -62,11 +96,9 @@ std::optional<std::string> TryTextToBytes(const QString& text, QString* bad) {
 }
 
 std::string TextToBytes(const QString& text) {
-    const vx::TCodePage& page = vx::CurrentCodePage();
     std::string out;
-    out.reserve(size_t(text.size()));
-    ForEachCharacter(text, [&](char32_t c, qsizetype, qsizetype) {
-        if (!page.Encode(c, out)) out += '?';
+    EncodeText(text, out, [](qsizetype, qsizetype, std::string& bytes) {
+        bytes.push_back('?');  // empty: nothing was encoded
         return true;
     });
     return out;

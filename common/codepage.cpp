@@ -205,6 +205,18 @@ bool TCodePage::Encode(char32_t c, std::string& out) const {
     return true;
 }
 
+size_t TCodePage::EncodeSingleBytes(const char16_t* units, size_t n, char* out) const {
+    // No unit is an escape (those lie beyond U+FFFF) and a surrogate has no byte of its own.
+    const uint16_t* bytes = Short.data();
+    size_t i = 0;
+    for (; i < n; ++i) {
+        const uint16_t v = bytes[units[i]];
+        if (v == 0 || v > 0xFF) break;
+        out[i] = char(v);
+    }
+    return i;
+}
+
 size_t TCodePage::EncodedLength(char32_t c) const {
     if (c >= EscapeBase && c <= EscapeBase + 0xFF) return 1;
     if (c != 0 && c < 0x10000 && Short[c] != 0) return Short[c] > 0xFF ? 2 : 1;

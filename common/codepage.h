@@ -44,6 +44,9 @@ public:
 
     // The bytes of one character, appended to `out`; false when the page cannot hold it.
     bool Encode(char32_t c, std::string& out) const;
+    // Encodes the leading characters of `units` for as long as each is one byte of this page:
+    // writes those bytes to `out` (room for n) and returns how many units it took.
+    size_t EncodeSingleBytes(const char16_t* units, size_t n, char* out) const;
     // How many bytes Encode would append; 0 when the page cannot hold the character.
     size_t EncodedLength(char32_t c) const;
 

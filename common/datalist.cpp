@@ -134,12 +134,29 @@ ptrdiff_t TDataList::IndexOf(Row row) const {
     return -1;
 }
 
+TRecordNumbers::TRecordNumbers(std::vector<uint32_t> ascending, size_t rows) : Set(std::move(ascending)) {
+    if (Set.empty()) return;
+    const size_t span = size_t(Set.back() - Set.front()) + 1;
+    if (span > 4 * (Set.size() + rows) + 1024) return;  // sparse: searched instead
+    Table.resize(span + 1);
+    uint32_t below = 0;
+    for (size_t i = 0, k = 0; i < span; ++i) {
+        Table[i] = below;
+        if (k < Set.size() && Set[k] == Set.front() + i) {
+            ++below;
+            ++k;
+        }
+    }
+    Table[span] = below;
+}
+
 size_t TRowStore::RemoveRecords(std::vector<uint32_t> recNos) {
     std::sort(recNos.begin(), recNos.end());
     recNos.erase(std::unique(recNos.begin(), recNos.end()), recNos.end());
     if (recNos.empty()) return 0;
-    auto gone = [&](Row r) { return std::binary_search(recNos.begin(), recNos.end(), r->RecNo()); };
-    size_t removed = DataList.RemoveIf(gone);
+    const TRecordNumbers removed(std::move(recNos), AllRows().Count() + HiddenRows.Count());
+    auto gone = [&](Row r) { return removed.Has(r->RecNo()); };
+    const size_t count = DataList.RemoveIf(gone);
     if (UsingFilter) BackupDataList.RemoveIf(gone);
     HiddenRows.RemoveIf(gone);
     // Each remaining row moves down by the number of removed records below it; every row in
@@ -147,10 +164,9 @@ size_t TRowStore::RemoveRecords(std::vector<uint32_t> recNos) {
     for (TDataList* list : {&AllRows(), &HiddenRows})
         for (size_t i = 0, n = list->Count(); i < n; ++i) {
             Row r = (*list)[i];
-            auto below = std::lower_bound(recNos.begin(), recNos.end(), r->RecNo()) - recNos.begin();
-            if (below) SetRecNo(r, r->RecNo() - static_cast<uint32_t>(below));
+            if (const uint32_t below = removed.Below(r->RecNo())) SetRecNo(r, r->RecNo() - below);
         }
-    return removed;
+    return count;
 }
 
 void TRowStore::ShiftForInsert(uint32_t recNo) {
@@ -294,12 +310,17 @@ void TRowStore::RenumberRecords(const std::vector<std::pair<uint32_t, uint32_t>>
     if (moves.empty()) return;
     std::vector<std::pair<uint32_t, uint32_t>> byFrom(moves);
     std::sort(byFrom.begin(), byFrom.end());
+    byFrom.erase(std::unique(byFrom.begin(), byFrom.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                 byFrom.end());
+    std::vector<uint32_t> froms;
+    froms.reserve(byFrom.size());
+    for (const auto& m : byFrom) froms.push_back(m.first);
+    const TRecordNumbers moved(std::move(froms), AllRows().Count() + HiddenRows.Count());
     for (TDataList* list : {&AllRows(), &HiddenRows}) {
         list->Owner.CheckChange("TRowStore::RenumberRecords");
         for (size_t i = 0, n = list->Count(); i < n; ++i) {
             Row r = (*list)[i];
-            auto it = std::lower_bound(byFrom.begin(), byFrom.end(), std::make_pair(r->RecNo(), uint32_t(0)));
-            if (it != byFrom.end() && it->first == r->RecNo()) SetRecNo(r, it->second);
+            if (moved.Has(r->RecNo())) SetRecNo(r, byFrom[moved.Below(r->RecNo())].second);
         }
     }
 }

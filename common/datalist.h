@@ -11,6 +11,7 @@
 
 #include "engine/threadowner.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -74,6 +75,31 @@ private:
 };
 
 // Builds one row's texts before it goes into the pool (reused from row to row).
+// A set of record numbers (ascending, no repeats) that answers, in one step for any record
+// number, whether it is in the set and how many of the set lie below it: a table over the
+// set's span when that is not much larger than the set and the rows it serves, else a search.
+class TRecordNumbers {
+public:
+    // `rows`: how many rows will ask (the table may be about that large).
+    TRecordNumbers(std::vector<uint32_t> ascending, size_t rows);
+    bool Has(uint32_t recNo) const {
+        if (Set.empty() || recNo < Set.front() || recNo > Set.back()) return false;
+        if (!Table.empty()) return Table[recNo - Set.front() + 1] != Table[recNo - Set.front()];
+        return std::binary_search(Set.begin(), Set.end(), recNo);
+    }
+    uint32_t Below(uint32_t recNo) const {
+        if (Set.empty() || recNo <= Set.front()) return 0;
+        if (recNo > Set.back()) return static_cast<uint32_t>(Set.size());
+        if (!Table.empty()) return Table[recNo - Set.front()];
+        return static_cast<uint32_t>(std::lower_bound(Set.begin(), Set.end(), recNo) - Set.begin());
+    }
+    const std::vector<uint32_t>& Numbers() const { return Set; }
+
+private:
+    std::vector<uint32_t> Set;
+    std::vector<uint32_t> Table;  // Table[i]: how many of Set lie below Set.front() + i
+};
+
 class TRowBuilder {
 public:
     void Start(bool deleted, uint32_t recNo, uint64_t print) {

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <unordered_set>
 
 namespace records {
 
@@ -113,24 +112,24 @@ size_t TruncateBelow(TDBF& dbf, TRowStore& rows, size_t selected) {
     const size_t n = rows.DataList.Count();
     if (selected + 1 >= n) return 0;
     std::vector<uint32_t> holes;
-    std::unordered_set<TRowStore::Row> gone;
     holes.reserve(n - selected - 1);
-    gone.reserve(n - selected - 1);
-    for (size_t i = selected + 1; i < n; ++i) {
-        holes.push_back(rows.DataList[i]->RecNo());
-        gone.insert(rows.DataList[i]);
-    }
+    for (size_t i = selected + 1; i < n; ++i) holes.push_back(rows.DataList[i]->RecNo());
     BeforeWrite("truncate");
     std::vector<std::pair<uint32_t, uint32_t>> moves;
     {
         TRowsShown shown(dbf, rows);
         TDBF::TShownScope scope(dbf, &shown);
-        moves = dbf.FillHolesFromEnd(std::move(holes));
+        moves = dbf.FillHolesFromEnd(holes);
     }
-    // Moved records keep their rows, wherever those stand (also rows a filter hides); the
-    // rows below the selection go from both lists.
+    // The rows below the selection go from both lists, before the moved records' rows take
+    // their numbers; moved records keep their rows, wherever those stand (also rows a filter
+    // hides).
+    std::sort(holes.begin(), holes.end());
+    holes.erase(std::unique(holes.begin(), holes.end()), holes.end());
+    const TRecordNumbers gone(std::move(holes), n);
+    const size_t removed = rows.RemoveRowsIf([&gone](TRowStore::Row r) { return gone.Has(r->RecNo()); });
     rows.RenumberRecords(moves);
-    return rows.RemoveRowsIf([&gone](TRowStore::Row r) { return gone.count(r) != 0; });
+    return removed;
 }
 
 size_t DropRowsMarked(TRowStore& rows, bool marked) {

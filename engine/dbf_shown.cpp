@@ -14,10 +14,13 @@
 
 namespace {
 constexpr size_t ChunkBytes = size_t(4) << 20;  // bytes one read moves at most
-constexpr size_t PiecesPerCopy = 4096;         // records copied out of a mapping at once
+// Records compared are read this many bytes at a time at most, into a buffer that stays in
+// the core's own cache while they are compared.
+constexpr size_t CompareBytes = size_t(256) << 10;
+constexpr size_t PiecesPerCopy = 4096;  // records copied out of a mapping at once
 // Records of at least this many bytes to compare are shared out among up to MaxParts threads.
 constexpr size_t ConcurrentBytes = size_t(8) << 20;
-constexpr size_t MaxParts = 4;
+constexpr size_t MaxParts = 8;
 }  // namespace
 
 uint64_t RecordPrint(const uint8_t* record, size_t length) {
@@ -106,16 +109,21 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
         std::vector<uint8_t> buf;
         std::vector<vx::TFileMapping::TPiece> pieces;
         for (size_t i = first; i < end;) {
-            // A batch of records: read as one span when they lie close together, else one by
-            // one (out of a mapping of the file when on one thread).
-            const size_t j = std::min(end, i + PiecesPerCopy);
+            // A batch of records: read as a span when they lie close together, a piece of
+            // CompareBytes at a time; else one by one (out of a mapping of the file when on one
+            // thread).
+            size_t j = std::min(end, i + PiecesPerCopy);
             const int64_t low = ascending[i], high = ascending[j - 1];
             const size_t span = size_t(high - low + 1) * rl;
             if (span <= ChunkBytes || span <= 4 * (j - i) * rl) {
-                buf.resize(span);
-                if (!read(RecordOffset(low), buf.data(), span)) return false;
-                for (size_t k = i; k < j; ++k)
-                    if (!Shown->IsAsShown(ascending[k], buf.data() + size_t(ascending[k] - low) * rl)) return false;
+                const int64_t near = int64_t(std::max<size_t>(1, CompareBytes / rl));  // records a piece holds
+                buf.resize(size_t(near) * rl);
+                for (size_t k = i; k < j;) {
+                    const int64_t from = ascending[k], to = std::min(high, from + near - 1);
+                    if (!read(RecordOffset(from), buf.data(), size_t(to - from + 1) * rl)) return false;
+                    for (; k < j && ascending[k] <= to; ++k)
+                        if (!Shown->IsAsShown(ascending[k], buf.data() + size_t(ascending[k] - from) * rl)) return false;
+                }
             } else {
                 buf.resize((j - i) * rl);
                 pieces.clear();
@@ -143,7 +151,7 @@ void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t
     if (!pick || count < 1) return;
     if (count > int64_t(UINT32_MAX)) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
-    const int64_t chunk = std::max<int64_t>(1, int64_t(ChunkBytes / std::max<size_t>(rl, 1)));
+    const int64_t chunk = std::max<int64_t>(1, int64_t(CompareBytes / std::max<size_t>(rl, 1)));
     auto part = [&](size_t p, size_t parts, bool) {
         const int64_t from = 1 + count * int64_t(p) / int64_t(parts), to = count * int64_t(p + 1) / int64_t(parts);
         std::vector<uint8_t> buf;
