@@ -117,10 +117,11 @@ bool TRowsShown::Matches(const TDataRow& row, const uint8_t* record) {
     return MemoTextsMatch(row, [this](int f) { return f >= 0 && f < Image.FieldCount() ? &Image.Field(f) : nullptr; });
 }
 
-bool TRowsShown::MatchesCurrent(const TDataRow& row) { return MatchesCurrent(row, row.Deleted(), row.Print()); }
+bool TRowsShown::MatchesCurrent(const TDataRow& row) {
+    return Dbf.GetDeleted() == row.Deleted() && Dbf.GetRecordPrint() == row.Print() && MemoTextsMatchCurrent(row);
+}
 
-bool TRowsShown::MatchesCurrent(const TDataRow& row, bool deleted, uint64_t print) {
-    if (Dbf.GetDeleted() != deleted || Dbf.GetRecordPrint() != print) return false;
+bool TRowsShown::MemoTextsMatchCurrent(const TDataRow& row) {
     return MemoTextsMatch(row, [this](int f) -> const TField* { return Dbf.GetField(f); });
 }
 

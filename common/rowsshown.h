@@ -39,9 +39,10 @@ public:
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.
     bool MatchesCurrent(const TDataRow& row);
-    // The same for the current record of a row whose mark and print the caller read before:
-    // the row's texts are read only when memo texts are compared.
-    bool MatchesCurrent(const TDataRow& row, bool deleted, uint64_t print);
+    // Whether the memo texts compared, read through the table's current record, are the row's
+    // (true when none are compared).
+    bool MemoTextsMatchCurrent(const TDataRow& row);
+    bool ComparesMemoTexts() const { return !MemoFields.empty(); }
 
 private:
     const TDataRow* RowOf(uint32_t recNo);

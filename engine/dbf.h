@@ -207,6 +207,10 @@ public:
     // as end-of-file padding, are no records).
     int ReadPage(int64_t pageNo, int pageSize);
     void SelectPageRecord(int index);            // 1-based within the page
+    // The bytes of the page's records as read, record after record (null when there is no
+    // page). They stay as they are until the page is read again or freed, and any thread may
+    // read them meanwhile.
+    const uint8_t* PageBytes() const { return PageCache.empty() ? nullptr : PageCache.data(); }
     // Fills the page with the records of these numbers, in this order (SelectPageRecord(k + 1)
     // then picks recNos[k]); for readers that go through the records in an order of their
     // own, such as a sorted list. With records lent by a TShownScope, every slot that asks

@@ -54,5 +54,12 @@ void TRecordReader::Select(size_t k) {
     // A record past the end is gone, and one that is not what its row shows is another.
     if (recNo < 1 || recNo > Count) throw EDBFRecordsChanged(Table.FileName);
     Table.SelectPageRecord(static_cast<int>(k) + 1);
-    if (!Shown.MatchesCurrent(*Rows[k], Marks[k], Prints[k])) throw EDBFRecordsChanged(Table.FileName);
+    // The record's mark and print, straight from the page.
+    const size_t rl = Table.GetRecordLength();
+    const uint8_t* rec = Table.PageBytes() + k * rl;
+    const bool deleted = rec[0] == '*';
+    const uint64_t print = RecordPrint(rec, rl);
+    if (deleted != (Marks[k] != 0) || print != Prints[k] ||
+        (Shown.ComparesMemoTexts() && !Shown.MemoTextsMatchCurrent(*Rows[k])))
+        throw EDBFRecordsChanged(Table.FileName);
 }

@@ -84,7 +84,7 @@ private:
     std::vector<TDataList::Row> Rows;
     std::vector<uint32_t> RecNos;
     std::vector<uint64_t> Prints;
-    std::vector<bool> Marks;
+    std::vector<uint8_t> Marks;
     int64_t Count = 0;  // the table's record count when the window was read
 };
 

@@ -142,11 +142,20 @@ void AppendScaled4(std::string& s, int64_t scaled) {
     for (unsigned d = 1000; d; d /= 10) s += static_cast<char>('0' + frac / d % 10);
 }
 
-// Stored bytes into the record, blanks after them when the source holds fewer.
+// Stored bytes into the record, blanks after them when the source holds fewer. A field is
+// a few bytes to some dozens: copied eight at a time, without the start-up cost of a string
+// instruction.
 void PutBytes(uint8_t* to, std::string_view bytes, size_t width) {
-    const size_t n = std::min(bytes.size(), width);
-    std::memcpy(to, bytes.data(), n);
-    if (n < width) std::memset(to + n, ' ', width - n);
+    size_t n = std::min(bytes.size(), width);
+    const char* from = bytes.data();
+    const size_t blanks = width - n;
+    for (; n >= 8; n -= 8, from += 8, to += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, from, 8);
+        std::memcpy(to, &eight, 8);
+    }
+    for (; n; --n) *to++ = uint8_t(*from++);
+    for (size_t i = 0; i < blanks; ++i) to[i] = ' ';
 }
 
 struct TCopier {
