@@ -7,12 +7,15 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace valuetext {
 
 std::string_view TrimRight(std::string_view s) {
     size_t n = s.size();
+    // Character fields mostly end in blanks: eight at a time first.
+    while (n >= 8 && std::memcmp(s.data() + n - 8, "        ", 8) == 0) n -= 8;
     while (n > 0 && static_cast<unsigned char>(s[n - 1]) < 33) --n;
     return s.substr(0, n);
 }

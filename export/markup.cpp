@@ -1,15 +1,18 @@
 #include "export/markup.h"
 
 #include "common/bytetext.h"
+#include "export/bytescan.h"
 
 #include <QChar>
 #include <QString>
+
 
 namespace markup {
 
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
     size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    const size_t start = bytescan::SkipWordsWithout<'&', '<', '>'>(text);
+    for (size_t i = start; i < text.size(); ++i) {
         const char* entity = nullptr;
         switch (text[i]) {
         case '&': entity = "&amp;"; break;

@@ -3,6 +3,7 @@
 
 #include "common/valuetext.h"
 #include "engine/dbf.h"
+#include "export/bytescan.h"
 #include "export/outputfile.h"
 #include "export/writerutil.h"
 #include "platform/filestream.h"
@@ -99,7 +100,7 @@ constexpr std::array<bool, 256> CsvSpecial = [] {
 }  // namespace
 
 void AppendQuotedCSV(std::string& out, std::string_view text) {
-    size_t i = 0;
+    size_t i = bytescan::SkipWordsWithout<'"', ',', '\r', '\n'>(text);
     while (i < text.size() && !CsvSpecial[static_cast<unsigned char>(text[i])]) ++i;
     if (i == text.size()) {
         out.append(text);

@@ -179,7 +179,12 @@ TEST(ValueText, TextsOfValuesAreExactAndIgnoreTheLocale) {
         {FormatFixed(1e20, 1), "100000000000000000000.0"}, {std::to_string(FormatFixed(1e308, 0).size()), "309"},
         {DoubleToStr(0.1 + 0.2), "0.30000000000000004"},
         {std::string(Trim(std::string_view("\t  12.5 \r\n"))), "12.5"}, {std::string(Trim(std::string_view("   "))), ""},
-        {std::string(TrimRight(std::string_view("  ab \x01"))), "  ab"}};
+        {std::string(TrimRight(std::string_view("  ab \x01"))), "  ab"},
+        // Blanks trimmed eight at a time, then the rest one by one, whatever lies among them.
+        {std::string(TrimRight(std::string_view("ab" + std::string(21, ' ')))), "ab"},
+        {std::string(TrimRight(std::string_view("abcdefgh\x01" + std::string(16, ' ')))), "abcdefgh"},
+        {std::string(TrimRight(std::string_view("abcdefgh \x80" + std::string(15, ' ')))), "abcdefgh \x80"},
+        {std::string(TrimRight(std::string_view(std::string(16, ' ')))), ""}};
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
     // The clipboard's text of a double reads back as exactly the same double.
     for (double x : {0.1, 0.1 + 0.2, -2.5, 1e300, 5e-324, 123456789.125, 0.0}) {

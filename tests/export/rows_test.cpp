@@ -205,6 +205,32 @@ TEST(ExportRows, MarkupNeverBreaksWhateverTheBytes) {
     std::string html;
     markup::AppendHtmlEscaped(html, "<b>&amp;\"</b>");
     EXPECT_EQ(html, "&lt;b&gt;&amp;amp;\"&lt;/b&gt;");
+    // Each special character at every place of texts up to three words long, beside bytes
+    // that differ from it in one bit (the word-at-a-time search must find it and nothing else).
+    for (const char special : {'&', '<', '>'})
+        for (size_t length = 1; length <= 24; ++length)
+            for (size_t at = 0; at < length; ++at) {
+                std::string text(length, char(special ^ 0x01));
+                for (size_t i = 0; i < length; i += 3) text[i] = char(special ^ 0x80);
+                text[at] = special;
+                std::string want;
+                for (char c : text)
+                    want += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+                std::string got = "x";
+                markup::AppendHtmlEscaped(got, text);
+                ASSERT_EQ(got, "x" + want) << special << " " << length << " " << at;
+            }
+    // The same for the characters that make a CSV value quoted.
+    for (const char special : {'"', ',', '\r', '\n'})
+        for (size_t length = 1; length <= 24; ++length)
+            for (size_t at = 0; at < length; ++at) {
+                std::string text(length, char(special ^ 0x40));
+                text[at] = special;
+                std::string want = "\"";
+                for (char c : text) want += c == '"' ? std::string("\"\"") : std::string(1, c);
+                ASSERT_EQ(QuoteCSV(text), want + "\"") << int(special) << " " << length << " " << at;
+                ASSERT_EQ(QuoteCSV(std::string(length, char(special ^ 0x40))), std::string(length, char(special ^ 0x40)));
+            }
     std::string xml;
     markup::AppendXmlText(xml, std::string("<&>\t\r\n\x01\x7F\xE9", 9));
     EXPECT_EQ(xml, "&lt;&amp;&gt;\t&#13;\n&#xFFFD;\x7F&#xE9;");
