@@ -88,6 +88,11 @@ bool TRowsShown::IsAsShown(uint32_t recNo, const uint8_t* record) {
     return row && row->RecNo() == recNo && Matches(*row, record);
 }
 
+bool TRowsShown::IsPrintShown(uint32_t recNo, bool deleted, uint64_t print) {
+    const TDataRow* row = RowOf(recNo);
+    return row && row->RecNo() == recNo && row->Deleted() == deleted && row->Print() == print && MemoFields.empty();
+}
+
 bool TRowsShown::BeginConcurrent() {
     if (!Store || !MemoFields.empty()) return false;
     const TDataList* lists[] = {&Store->AllRows(), &Store->HiddenRows};

@@ -35,6 +35,8 @@ public:
     // threads: their lists are lent to read meanwhile.
     bool BeginConcurrent() override;
     void EndConcurrent() override;
+    bool ComparesPrints() override { return MemoFields.empty(); }
+    bool IsPrintShown(uint32_t recNo, bool deleted, uint64_t print) override;
     // Whether `record` (the record's bytes, deletion flag first) is what `row` was built from.
     bool Matches(const TDataRow& row, const uint8_t* record);
     // The same for the table's current record.

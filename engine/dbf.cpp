@@ -428,6 +428,7 @@ void TDBF::OpenTable() {
 
     RecomputeOffsets();
     Stream = std::move(s);
+    Mapping.reset();  // a mapping is of the stream it was made from
     LockDepth = 0;
     StructureChanged = false;
     RebuildFields();
@@ -452,6 +453,7 @@ std::string TDBF::MemoFileNameFor(uint8_t version) const {
 
 void TDBF::FallBackToReadOnly() {
     Stream = OpenStream(FileName, TOpenMode::ReadOnly);
+    Mapping.reset();
     LockDepth = 0;
     ReadOnly = true;
 }

@@ -84,6 +84,14 @@ public:
     // the table calls both on its own thread around such calls.
     virtual bool BeginConcurrent() { return false; }
     virtual void EndConcurrent() {}
+    // Whether a record is compared by its deletion mark and RecordPrint alone (no memo
+    // texts): then IsPrintShown stands for IsAsShown, and the table may compare records it
+    // reads in place.
+    virtual bool ComparesPrints() { return false; }
+    virtual bool IsPrintShown(uint32_t recNo, bool deleted, uint64_t print) {
+        (void)recNo, (void)deleted, (void)print;
+        return false;
+    }
 };
 
 class TDBF {
@@ -385,7 +393,11 @@ private:
     void CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t count);
     // For a command on every record: the count against ShownCount, then every record of
     // 1..count for which pick(record) is true (none when `pick` is empty).
-    void CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick);
+    // `picked`, when given, receives the numbers of the records picked, ascending.
+    void CheckShownWhere(int64_t count, bool (*pick)(const uint8_t*), std::vector<uint32_t>* picked = nullptr);
+    // The file mapped through byte `end` for reading records in place (caller holds the
+    // lock); null when the file is shorter or cannot be mapped.
+    const vx::TFileMapping* MapThrough(int64_t end);
     // Runs part(p, parts, concurrent) for each part of `records` records to compare: on threads
     // of their own (`concurrent`) when there are many and the records shown allow it; the parts
     // read with TFileStream::ReadAtConcurrently. True when every part returned true.
@@ -476,6 +488,9 @@ private:
     // `goneNos` (ascending) and `goneBytes` hold those it dropped.
     void UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::vector<uint32_t>& goneNos,
                         const std::vector<uint8_t>& goneBytes);
+    // Compacts records drops.front()..count by dropping those of these numbers (ascending,
+    // within 1..count), the records kept copied out of `map`; returns the number kept in all.
+    int64_t DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count);
     size_t RecordsPerChunk() const;
     // Cuts the file to `count` records and writes the count (caller holds the lock).
     void CutToCount(int64_t count);
@@ -510,7 +525,7 @@ private:
     std::vector<uint8_t> RecordBuffer;  // current record, then the previous one
     std::vector<uint8_t> PageCache;
     int PageSize = 0;
-    std::unique_ptr<vx::TFileMapping> Mapping;  // for ReadPageRecords
+    std::unique_ptr<vx::TFileMapping> Mapping;  // for reading records in place (MapThrough)
     TRecordsShown* Shown = nullptr;  // see TShownScope
     std::vector<uint8_t> HeaderArea;  // the header as last read under the lock
 };

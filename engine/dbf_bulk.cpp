@@ -122,6 +122,44 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
     return dst - 1;
 }
 
+int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count) {
+    // The records kept after the first dropped one are gathered out of the mapping a chunk at a
+    // time, and each chunk is written where its records now belong: always below the records
+    // still to gather.
+    const size_t rl = GetRecordLength();
+    const size_t chunk = RecordsPerChunk();
+    std::vector<uint8_t> out(std::min<size_t>(chunk, size_t(count - drops.front() + 1)) * rl);
+    int64_t src = drops.front(), dst = drops.front();
+    size_t d = 0;  // the next number to drop
+    while (src <= count) {
+        size_t filled = 0;
+        while (src <= count && filled < chunk) {
+            // Each record read yields one record at most: this many cannot overfill the chunk.
+            const int64_t n = std::min<int64_t>(count - src + 1, int64_t(chunk - filled));
+            int64_t r = src;
+            auto copy = [&](const uint8_t* bytes, size_t) {
+                const int64_t end = src + n;
+                while (r < end) {
+                    while (r < end && d < drops.size() && int64_t(drops[d]) == r) {
+                        ++d;
+                        ++r;
+                    }
+                    const int64_t runEnd = d < drops.size() ? std::min<int64_t>(end, drops[d]) : end;
+                    std::memcpy(out.data() + filled * rl, bytes + size_t(r - src) * rl, size_t(runEnd - r) * rl);
+                    filled += size_t(runEnd - r);
+                    r = runEnd;
+                }
+            };
+            if (!map.Read(RecordOffset(src), size_t(n) * rl, copy)) FailRange(count);
+            src += n;
+        }
+        if (filled == 0) break;
+        WriteOrFail(RecordOffset(dst), out.data(), filled * rl, " - Error in write DBF!");
+        dst += int64_t(filled);
+    }
+    return dst - 1;
+}
+
 // ---- deletion flags ---------------------------------------------------------------------
 
 void TDBF::SetAllDeleted(bool flag) {
@@ -233,9 +271,19 @@ void TDBF::PackDeleted() {
     ReadCountUnlocked();
     const int64_t count = HeaderRecordCount();
     if (count < 1 || GetRecordLength() == 0) return;
-    CheckShownWhere(count, [](const uint8_t* rec) { return rec[0] == DeletedFlag; });
-    const int64_t kept =
-        CompactRecords(1, count, [](int64_t, const uint8_t* rec) { return rec[0] == DeletedFlag; }, false);
+    auto marked = [](const uint8_t* rec) { return rec[0] == DeletedFlag; };
+    // Every marked record is compared first; where that reads the records in place, the pass
+    // finds them, and the records kept are copied out of the same mapping.
+    std::vector<uint32_t> drops;
+    CheckShownWhere(count, marked, &drops);
+    if (Shown && Shown->ComparesPrints()) {
+        if (drops.empty()) return;
+        if (const vx::TFileMapping* map = MapThrough(RecordOffset(count) + int64_t(GetRecordLength()))) {
+            CutToCount(DropMapped(*map, drops, count));
+            return;
+        }
+    }
+    const int64_t kept = CompactRecords(1, count, [&](int64_t, const uint8_t* rec) { return marked(rec); }, false);
     if (kept != count) CutToCount(kept);
 }
 

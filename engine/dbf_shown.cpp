@@ -145,15 +145,59 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
     if (!ShownInParts(ascending.size(), part)) throw EDBFRecordsChanged(FileName);
 }
 
-void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t*)>& pick) {
+const vx::TFileMapping* TDBF::MapThrough(int64_t end) {
+    // Bytes of a mapping beyond the end of the file read as zeros up to the end of its page,
+    // so the file must hold every byte to be read.
+    if (end <= 0 || Stream->Size() < end) return nullptr;
+    if (!Mapping || Mapping->Length() < end) {
+        Mapping.reset();
+        Mapping = std::make_unique<vx::TFileMapping>(*Stream, Stream->Size());
+    }
+    return Mapping->Valid() ? Mapping.get() : nullptr;
+}
+
+void TDBF::CheckShownWhere(int64_t count, bool (*pick)(const uint8_t*), std::vector<uint32_t>* picked) {
     if (!Shown) return;
     if (const size_t shown = Shown->ShownCount(); shown && shown != size_t(count)) throw EDBFRecordsChanged(FileName);
     if (!pick || count < 1) return;
     if (count > int64_t(UINT32_MAX)) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
     const int64_t chunk = std::max<int64_t>(1, int64_t(CompareBytes / std::max<size_t>(rl, 1)));
+    // Records compared by their prints alone are read in place out of a mapping of the file.
+    const vx::TFileMapping* map = Shown->ComparesPrints() ? MapThrough(RecordOffset(count) + int64_t(rl)) : nullptr;
+    std::vector<std::vector<uint32_t>> picks(MaxParts);
     auto part = [&](size_t p, size_t parts, bool) {
         const int64_t from = 1 + count * int64_t(p) / int64_t(parts), to = count * int64_t(p + 1) / int64_t(parts);
+        std::vector<uint32_t> mine;  // the part's own until it ends: no line shared with another's
+        if (map) {
+            // A batch of records at a time: their marks and prints are taken inside the
+            // mapping's guarded read, and compared with the rows after it.
+            constexpr size_t Batch = 1024;
+            uint64_t prints[Batch];
+            uint32_t at[Batch];
+            bool deleted[Batch];
+            for (int64_t src = from; src <= to; src += int64_t(Batch)) {
+                const size_t n = size_t(std::min<int64_t>(int64_t(Batch), to - src + 1));
+                size_t got = 0;
+                auto take = [&](const uint8_t* bytes, size_t) {
+                    for (size_t i = 0; i < n; ++i) {
+                        const uint8_t* rec = bytes + i * rl;
+                        if (!pick(rec)) continue;
+                        at[got] = uint32_t(i);
+                        deleted[got] = rec[0] == '*';
+                        prints[got++] = RecordPrint(rec, rl);
+                    }
+                };
+                if (!map->Read(RecordOffset(src), n * rl, take)) return false;
+                for (size_t k = 0; k < got; ++k) {
+                    const uint32_t recNo = static_cast<uint32_t>(src + at[k]);
+                    if (!Shown->IsPrintShown(recNo, deleted[k], prints[k])) return false;
+                    if (picked) mine.push_back(recNo);
+                }
+            }
+            picks[p] = std::move(mine);
+            return true;
+        }
         std::vector<uint8_t> buf;
         for (int64_t src = from; src <= to; src += chunk) {
             const int64_t n = std::min(chunk, to - src + 1);
@@ -161,10 +205,17 @@ void TDBF::CheckShownWhere(int64_t count, const std::function<bool(const uint8_t
             if (!Stream->ReadAtConcurrently(RecordOffset(src), buf.data(), buf.size())) return false;
             for (int64_t i = 0; i < n; ++i) {
                 const uint8_t* rec = buf.data() + size_t(i) * rl;
-                if (pick(rec) && !Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) return false;
+                if (!pick(rec)) continue;
+                if (!Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) return false;
+                if (picked) mine.push_back(static_cast<uint32_t>(src + i));
             }
         }
+        picks[p] = std::move(mine);
         return true;
     };
     if (!ShownInParts(size_t(count), part)) throw EDBFRecordsChanged(FileName);
+    if (picked) {
+        picked->clear();
+        for (const std::vector<uint32_t>& p : picks) picked->insert(picked->end(), p.begin(), p.end());
+    }
 }

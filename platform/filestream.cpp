@@ -264,6 +264,29 @@ bool TFileMapping::CopyOut(const TPiece* pieces, size_t count) const {
     return true;
 }
 
+namespace {
+
+// Out of line, so that nothing of the caller's lives across the jump back.
+[[gnu::noinline]] void UseBytes(void (*use)(const uint8_t*, size_t, void*), const uint8_t* bytes, size_t n,
+                                void* context) {
+    use(bytes, n, context);
+}
+
+}  // namespace
+
+bool TFileMapping::ReadWith(int64_t offset, size_t length, void (*use)(const uint8_t*, size_t, void*),
+                            void* context) const {
+    if (!Base || offset < 0 || offset > Size || int64_t(length) > Size - offset) return false;
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 1)) return false;  // the file was cut shorter while it was read
+    CopyOutJump = &jump;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    UseBytes(use, Base + offset, length, context);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    CopyOutJump = nullptr;
+    return true;
+}
+
 bool ReadFileLines(const std::string& path, size_t maxLine, uint64_t maxBytes,
                    const std::function<bool(std::string_view)>& line) {
     std::unique_ptr<TFileStream> f;

@@ -112,7 +112,20 @@ public:
     // copied, when a piece lies beyond the mapping or in a page the file no longer reaches.
     bool CopyOut(const TPiece* pieces, size_t count) const;
 
+    // Hands use(bytes, length) the bytes [offset, offset + length) of the file in place, without
+    // a copy. False when they lie beyond the mapping, or when the file was cut shorter while
+    // `use` read them: `use` then stops wherever it was. So it must only read the bytes and
+    // write to memory its caller holds: no allocation, no lock, no exception. Any thread may
+    // read a mapping at once.
+    template <class Use>
+    bool Read(int64_t offset, size_t length, Use& use) const {
+        return ReadWith(offset, length, [](const uint8_t* bytes, size_t n, void* u) { (*static_cast<Use*>(u))(bytes, n); },
+                        &use);
+    }
+
 private:
+    bool ReadWith(int64_t offset, size_t length, void (*use)(const uint8_t*, size_t, void*), void* context) const;
+
     const uint8_t* Base = nullptr;
     int64_t Size = 0;
 };

@@ -176,3 +176,56 @@ TEST_F(OtherProgram, TheRowsOfEveryCommandSayWhatTheFileHolds) {
     }
     EXPECT_EQ(Names(Path), "r2,X3,r4,r5,r6,");
 }
+
+// Remove Deleted removes the marked records, each compared first, with the count unchanged:
+// another program's edit of a marked record and its mark on a record the list shows unmarked
+// each refuse the command; a record it unmarked is no longer one to remove, and stays.
+TEST_F(OtherProgram, RemoveMarkedComparesEveryMarkedRecordAndEveryMark) {
+    for (const char* name : {"r2", "r5"}) TRowStore::SetMark(Rows.DataList[RowOf(name)], true);
+    Other([](TDBF& o) { o.SetDeletedFlags({{2, true}, {5, true}}); });
+    OtherRenames(5, "r5 Smith");
+    ExpectRefused("edited", [&] { records::RemoveMarked(Dbf, Rows); });
+    OtherRenames(5, "r5");
+    Other([](TDBF& o) { o.SetDeletedFlags({{4, true}}); });
+    ExpectRefused("marked", [&] { records::RemoveMarked(Dbf, Rows); });
+    Other([](TDBF& o) { o.SetDeletedFlags({{4, false}, {2, false}}); });
+    records::RemoveMarked(Dbf, Rows);
+    EXPECT_EQ(Names(Path), "r1,r2,r3,r4,r6,");
+}
+
+// On a table large enough for the comparison to be shared out among threads, the records
+// kept by Remove Deleted are those, byte for byte, that the same removal without a list keeps;
+// a marked record changed near the end refuses it with nothing written.
+TEST(RemoveMarked, ALargeTableComesOutAsWithoutAListOrNotAtAll) {
+    vxtest::TempDir dir;
+    const std::string path = MakeTable(dir.Path("big.dbf"), 700000, 3);
+    vxtest::WriteAll(dir.Path("plain.dbf"), vxtest::ReadAll(path));
+    {
+        TDBF plain;
+        plain.SetFileName(dir.Path("plain.dbf"));
+        plain.Open();
+        plain.PackDeleted();
+    }
+    TDBF dbf;
+    dbf.SetFileName(path);
+    dbf.Open();
+    TRowStore rows;
+    LoadRows(dbf, rows);
+    const std::string before = vxtest::ReadAll(path);
+    {
+        TDBF other;
+        other.SetFileName(path);
+        other.Open();
+        other.Go(699999);  // marked: a multiple of three
+        other.Edit();
+        other.GetField(0)->SetAsString("theirs");
+        other.Post();
+    }
+    const std::string edited = vxtest::ReadAll(path);
+    EXPECT_THROW(records::RemoveMarked(dbf, rows), EDBFRecordsChanged);
+    EXPECT_TRUE(vxtest::ReadAll(path) == edited);
+    vxtest::WriteAll(path, before);  // the other program's edit undone, byte for byte
+    records::RemoveMarked(dbf, rows);
+    EXPECT_TRUE(vxtest::ReadAll(path) == vxtest::ReadAll(dir.Path("plain.dbf")));
+    EXPECT_EQ(dbf.GetRecordCount(), 700000u - 700000u / 3);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <filesystem>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -131,6 +132,51 @@ TEST(FileMapping, PiecesComeOutUntilTheFileIsCutShorter) {
     for (int round = 0; round < 2; ++round) EXPECT_FALSE(m.CopyOut(pieces, 1));
     EXPECT_TRUE(m.CopyOut(pieces + 1, 1));
     EXPECT_FALSE(TFileMapping(f, 0).Valid());
+}
+
+// Bytes read in place: on several threads at once, each thread's cut-short read fails on its
+// own, and the others go on.
+TEST(FileMapping, BytesReadInPlaceOnManyThreadsUntilTheFileIsCutShorter) {
+    vxtest::TempDir dir;
+    std::string path = dir.Path("m.bin");
+    std::string bytes(1 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i % 253);
+    vxtest::WriteAll(path, bytes);
+    TFileStream f(path, TOpenMode::ReadWrite);
+    TFileMapping m(f, f.Size());
+    ASSERT_TRUE(m.Valid());
+    auto sum = [&m](int64_t offset, size_t length, uint64_t& total) {
+        auto add = [&total](const uint8_t* p, size_t n) {
+            for (size_t i = 0; i < n; ++i) total += p[i];
+        };
+        total = 0;
+        return m.Read(offset, length, add);
+    };
+    auto expected = [&bytes](size_t offset, size_t length) {
+        uint64_t total = 0;
+        for (size_t i = offset; i < offset + length; ++i) total += uint8_t(bytes[i]);
+        return total;
+    };
+    std::vector<uint64_t> totals(4);
+    std::vector<char> ok(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] { ok[t] = sum(int64_t(t << 18), size_t(1) << 18, totals[t]); });
+    for (std::thread& t : threads) t.join();
+    for (size_t t = 0; t < 4; ++t) {
+        EXPECT_TRUE(ok[t]);
+        EXPECT_EQ(totals[t], expected(t << 18, size_t(1) << 18));
+    }
+    uint64_t total = 0;
+    EXPECT_FALSE(sum(int64_t(bytes.size()) - 2, 3, total));  // beyond the mapping
+    ASSERT_TRUE(f.SetSize(8192));
+    threads.clear();
+    for (size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] { ok[t] = sum(t == 0 ? 0 : int64_t(t << 18), t == 0 ? 8192 : 4096, totals[t]); });
+    for (std::thread& t : threads) t.join();
+    EXPECT_TRUE(ok[0]);
+    EXPECT_EQ(totals[0], expected(0, 8192));
+    for (size_t t = 1; t < 4; ++t) EXPECT_FALSE(ok[t]);
 }
 
 // Only regular files are opened: a named pipe nobody writes to is refused at once in every
