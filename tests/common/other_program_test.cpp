@@ -195,7 +195,7 @@ TEST_F(OtherProgram, RemoveMarkedComparesEveryMarkedRecordAndEveryMark) {
 
 // On a table large enough for the comparison to be shared out among threads, the records
 // kept by Remove Deleted are those, byte for byte, that the same removal without a list keeps;
-// a marked record changed near the end refuses it with nothing written.
+// a marked record changed near the end refuses it, and a removal of it, with nothing written.
 TEST(RemoveMarked, ALargeTableComesOutAsWithoutAListOrNotAtAll) {
     vxtest::TempDir dir;
     const std::string path = MakeTable(dir.Path("big.dbf"), 700000, 3);
@@ -224,6 +224,11 @@ TEST(RemoveMarked, ALargeTableComesOutAsWithoutAListOrNotAtAll) {
     const std::string edited = vxtest::ReadAll(path);
     EXPECT_THROW(records::RemoveMarked(dbf, rows), EDBFRecordsChanged);
     EXPECT_TRUE(vxtest::ReadAll(path) == edited);
+    // A removal whose last record is the one changed has moved the records of the chunks
+    // before it by then: they are put back.
+    EXPECT_THROW(records::RemoveRows(dbf, rows, {{4, 4}, {300000, 300000}, {699998, 699998}}), EDBFRecordsChanged);
+    EXPECT_TRUE(vxtest::ReadAll(path) == edited);
+    EXPECT_EQ(rows.DataList.Count(), 700000u);
     vxtest::WriteAll(path, before);  // the other program's edit undone, byte for byte
     records::RemoveMarked(dbf, rows);
     EXPECT_TRUE(vxtest::ReadAll(path) == vxtest::ReadAll(dir.Path("plain.dbf")));
