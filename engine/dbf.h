@@ -490,9 +490,7 @@ private:
                         const std::vector<uint8_t>& goneBytes);
     // Compacts records drops.front()..count by dropping those of these numbers (ascending,
     // within 1..count), the records kept copied out of `map`; returns the number kept in all.
-    // `compareDropped`: as for CompactRecords, with records compared by their prints.
-    int64_t DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count,
-                       bool compareDropped);
+    int64_t DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count);
     size_t RecordsPerChunk() const;
     // Cuts the file to `count` records and writes the count (caller holds the lock).
     void CutToCount(int64_t count);

@@ -122,24 +122,16 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
     return dst - 1;
 }
 
-int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count,
-                         bool compareDropped) {
+int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count) {
     // The records kept after the first dropped one are gathered out of the mapping a chunk at a
     // time, and each chunk is written where its records now belong: always below the records
     // still to gather.
     const size_t rl = GetRecordLength();
     const size_t chunk = RecordsPerChunk();
-    const int64_t first = drops.front();
-    std::vector<uint8_t> out(std::min<size_t>(chunk, size_t(count - first + 1)) * rl);
-    // With records lent, the records dropped are kept as they were read and compared before
-    // the chunk they were read with is written; one not as shown puts back every record moved.
-    const bool compare = compareDropped && Shown;
-    std::vector<uint8_t> gone(compare ? drops.size() * rl : 0);
-    int64_t src = first, dst = first;
+    std::vector<uint8_t> out(std::min<size_t>(chunk, size_t(count - drops.front() + 1)) * rl);
+    int64_t src = drops.front(), dst = drops.front();
     size_t d = 0;  // the next number to drop
     while (src <= count) {
-        const int64_t chunkStart = src;
-        const size_t goneBefore = d;
         size_t filled = 0;
         while (src <= count && filled < chunk) {
             // Each record read yields one record at most: this many cannot overfill the chunk.
@@ -148,8 +140,10 @@ int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t
             auto copy = [&](const uint8_t* bytes, size_t) {
                 const int64_t end = src + n;
                 while (r < end) {
-                    for (; r < end && d < drops.size() && int64_t(drops[d]) == r; ++d, ++r)
-                        if (compare) std::memcpy(gone.data() + d * rl, bytes + size_t(r - src) * rl, rl);
+                    while (r < end && d < drops.size() && int64_t(drops[d]) == r) {
+                        ++d;
+                        ++r;
+                    }
                     const int64_t runEnd = d < drops.size() ? std::min<int64_t>(end, drops[d]) : end;
                     std::memcpy(out.data() + filled * rl, bytes + size_t(r - src) * rl, size_t(runEnd - r) * rl);
                     filled += size_t(runEnd - r);
@@ -158,13 +152,6 @@ int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t
             };
             if (!map.Read(RecordOffset(src), size_t(n) * rl, copy)) FailRange(count);
             src += n;
-        }
-        for (size_t g = goneBefore; compare && g < d; ++g) {
-            const uint8_t* rec = gone.data() + g * rl;
-            if (!Shown->IsPrintShown(drops[g], rec[0] == DeletedFlag, RecordPrint(rec, rl))) {
-                UndoCompaction(first, dst, chunkStart, drops, gone);
-                throw EDBFRecordsChanged(FileName);
-            }
         }
         if (filled == 0) break;
         WriteOrFail(RecordOffset(dst), out.data(), filled * rl, " - Error in write DBF!");
@@ -266,13 +253,8 @@ void TDBF::RemoveRecords(std::vector<uint32_t> recNos) {
     if (Shown && (recNos.front() < 1 || recNos.back() > count)) throw EDBFRecordsChanged(FileName);
     if (recNos.front() < 1) FailRange(recNos.front());
     if (recNos.back() > count) FailRange(recNos.back());
-    // The records removed are compared as the pass reaches them (they are read there anyway):
-    // in place out of a mapping where they are compared by their prints alone.
-    if (const vx::TFileMapping* map = Shown && Shown->ComparesPrints() ? MapThrough(RecordOffset(count) + int64_t(GetRecordLength())) : nullptr) {
-        CutToCount(DropMapped(*map, recNos, count, true));
-        return;
-    }
     size_t next = 0;  // the next number to drop; records come in ascending order
+    // The records removed are compared as the pass reaches them (they are read there anyway).
     const int64_t kept = CompactRecords(recNos.front(), count, [&](int64_t recNo, const uint8_t*) {
         if (next < recNos.size() && recNos[next] == recNo) {
             ++next;
@@ -297,7 +279,7 @@ void TDBF::PackDeleted() {
     if (Shown && Shown->ComparesPrints()) {
         if (drops.empty()) return;
         if (const vx::TFileMapping* map = MapThrough(RecordOffset(count) + int64_t(GetRecordLength()))) {
-            CutToCount(DropMapped(*map, drops, count, false));
+            CutToCount(DropMapped(*map, drops, count));
             return;
         }
     }

@@ -5,9 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -59,6 +63,23 @@ TStagedFiles::~TStagedFiles() {
     fs::remove_all(Folder, ec);
 }
 
+namespace {
+
+// Removes the file's name at once; the file itself, whose pages the system may take a while to
+// let go of when it is large, goes on a thread of its own, which holds it open until then.
+void RemoveInBackground(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    ::unlink(path.c_str());
+    if (fd < 0) return;
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
 std::string TStagedFiles::Commit() {
     if (Folder.empty()) return TargetPath;
     const std::string own = fs::path(Staged).filename().string();
@@ -95,7 +116,7 @@ std::string TStagedFiles::Commit() {
         moved.push_back(std::move(m));
     }
     for (const TMoved& m : moved)
-        if (!m.Aside.empty()) ::unlink(m.Aside.c_str());
+        if (!m.Aside.empty()) RemoveInBackground(m.Aside);
     return {};
 }
 
