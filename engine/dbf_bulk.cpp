@@ -220,8 +220,10 @@ void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
     const size_t rl = GetRecordLength();
     const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
     std::vector<uint8_t> buf;
-    // The flags are read a window of records at a time; each flag that differs is written
-    // on its own.
+    // The flags are read a window of records at a time. Flags that differ and lie close
+    // together are written as one span of the bytes read (the bytes between them as they
+    // are); a flag far from the others is written on its own.
+    constexpr int64_t SpanGap = 4096;  // bytes between two flags beyond which each has its write
     for (size_t i = 0; i < unique.size();) {
         const int64_t first = unique[i].RecNo;
         size_t j = i;
@@ -229,13 +231,25 @@ void TDBF::SetDeletedFlags(std::vector<TRecordFlag> flags) {
         const int64_t last = unique[j].RecNo;
         buf.resize(size_t(last - first) * rl + 1);
         if (!Stream->ReadAt(RecordOffset(first), buf.data(), buf.size())) FailRange(last);
+        int64_t lo = -1, hi = -1;  // the bytes of buf changed and not yet written
+        auto flush = [&] {
+            if (lo >= 0)
+                WriteOrFail(RecordOffset(first) + lo, buf.data() + lo, size_t(hi - lo + 1), " - Error in write DBF!");
+            lo = hi = -1;
+        };
         for (size_t k = i; k <= j; ++k) {
             const uint8_t want = unique[k].Deleted ? DeletedFlag : NormalFlag;
-            if (buf[size_t(unique[k].RecNo - first) * rl] != want)
-                WriteOrFail(RecordOffset(unique[k].RecNo), &want, 1, " - Error in write DBF!");
+            const int64_t at = (unique[k].RecNo - first) * int64_t(rl);
+            if (buf[size_t(at)] != want) {
+                if (lo >= 0 && at - hi > SpanGap) flush();
+                buf[size_t(at)] = want;
+                if (lo < 0) lo = at;
+                hi = at;
+            }
             if (int64_t(unique[k].RecNo) == CurrentRecNo && !RecordBuffer.empty()) RecordBuffer[0] = want;
             SetReadImageFlag(unique[k].RecNo, want);
         }
+        flush();
         i = j + 1;
     }
 }
