@@ -453,16 +453,9 @@ int64_t TDBF::FillPageRecords(const uint32_t* recNos, size_t n) {
         i = j;
     }
     if (lone.empty()) return count;
-    // Bytes of a mapping beyond the end of the file read as zeros up to the end of its page,
-    // so the file must still hold every record copied.
-    const int64_t end = lone.back().Offset + int64_t(rl), size = Stream->Size();
-    if (size >= end) {
-        if (!Mapping || Mapping->Length() < end) {
-            Mapping.reset();
-            Mapping = std::make_unique<vx::TFileMapping>(*Stream, size);
-        }
-        if (Mapping->Valid() && Mapping->CopyOut(lone.data(), lone.size())) return count;
-    }
+    if (const vx::TFileMapping* map = MapThrough(lone.back().Offset + int64_t(rl));
+        map && map->CopyOut(lone.data(), lone.size()))
+        return count;
     // No mapping, or a file shorter than its count: one read each, which tells.
     Mapping.reset();
     for (const vx::TFileMapping::TPiece& p : lone)

@@ -102,7 +102,6 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
     if (!Shown || ascending.empty()) return;
     if (ascending.front() < 1 || int64_t(ascending.back()) > count) throw EDBFRecordsChanged(FileName);
     const size_t rl = GetRecordLength();
-    std::unique_ptr<vx::TFileMapping> mapping;  // for scattered records, on one thread only
     auto part = [&](size_t p, size_t parts, bool concurrent) {
         const size_t first = ascending.size() * p / parts, end = ascending.size() * (p + 1) / parts;
         auto read = [&](int64_t offset, void* to, size_t n) { return Stream->ReadAtConcurrently(offset, to, n); };
@@ -129,10 +128,9 @@ void TDBF::CheckShownRecords(const std::vector<uint32_t>& ascending, int64_t cou
                 pieces.clear();
                 for (size_t k = i; k < j; ++k) pieces.push_back({RecordOffset(ascending[k]), buf.data() + (k - i) * rl, rl});
                 const int64_t fileEnd = RecordOffset(high) + int64_t(rl);
-                if (!concurrent && (!mapping || mapping->Length() < fileEnd) && Stream->Size() >= fileEnd)
-                    mapping = std::make_unique<vx::TFileMapping>(*Stream, Stream->Size());
-                const bool copied = !concurrent && mapping && mapping->Valid() && mapping->Length() >= fileEnd &&
-                                    mapping->CopyOut(pieces.data(), pieces.size());
+                // The table's mapping is made and changed on its own thread only.
+                const vx::TFileMapping* map = concurrent ? nullptr : MapThrough(fileEnd);
+                const bool copied = map && map->CopyOut(pieces.data(), pieces.size());
                 for (size_t k = 0; k < pieces.size() && !copied; ++k)
                     if (!read(pieces[k].Offset, pieces[k].Dest, rl)) return false;
                 for (size_t k = i; k < j; ++k)
