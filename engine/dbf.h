@@ -379,6 +379,9 @@ public:
     // index (-1 for steps on the whole table; for the records, before the batch that holds
     // the record is read); may throw.
     std::function<void(const char* step, int64_t recIndex)> StructureFaultHook;
+    // The bytes of kept records Remove Deleted moves at a time once it has compared the marked
+    // ones; tests make it small.
+    size_t PackPieceBytes = size_t(1) << 20;
 
 private:
     friend class TStructureChange;  // the structure change's own steps (dbf_structure.cpp)

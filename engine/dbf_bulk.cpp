@@ -4,10 +4,14 @@
 // bytes left in the file are those of the one-record-at-a-time operations.
 #include "engine/dbf.h"
 
+#include "engine/parts.h"
 #include "platform/filestream.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <limits>
+#include <thread>
 
 namespace {
 constexpr uint8_t DeletedFlag = '*';
@@ -123,41 +127,84 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
 }
 
 int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count) {
-    // The records kept after the first dropped one are gathered out of the mapping a chunk at a
-    // time, and each chunk is written where its records now belong: always below the records
-    // still to gather.
+    // The records kept from the first dropped one on move down to their places a piece at a
+    // time: a piece's records are gathered out of the mapping into a buffer, and the buffer is
+    // written where they now belong. The pieces are written in order, each below every record
+    // of the pieces after it (no kept record moves up), so a second thread gathers the next
+    // piece while one writes; a failed write leaves every record after it where it was.
     const size_t rl = GetRecordLength();
-    const size_t chunk = RecordsPerChunk();
-    std::vector<uint8_t> out(std::min<size_t>(chunk, size_t(count - drops.front() + 1)) * rl);
-    int64_t src = drops.front(), dst = drops.front();
-    size_t d = 0;  // the next number to drop
-    while (src <= count) {
-        size_t filled = 0;
-        while (src <= count && filled < chunk) {
-            // Each record read yields one record at most: this many cannot overfill the chunk.
-            const int64_t n = std::min<int64_t>(count - src + 1, int64_t(chunk - filled));
-            int64_t r = src;
-            auto copy = [&](const uint8_t* bytes, size_t) {
-                const int64_t end = src + n;
-                while (r < end) {
-                    while (r < end && d < drops.size() && int64_t(drops[d]) == r) {
-                        ++d;
-                        ++r;
-                    }
-                    const int64_t runEnd = d < drops.size() ? std::min<int64_t>(end, drops[d]) : end;
-                    std::memcpy(out.data() + filled * rl, bytes + size_t(r - src) * rl, size_t(runEnd - r) * rl);
-                    filled += size_t(runEnd - r);
-                    r = runEnd;
-                }
-            };
-            if (!map.Read(RecordOffset(src), size_t(n) * rl, copy)) FailRange(count);
-            src += n;
+    const int64_t first = drops.front();
+    // The records kept among first..r-1, and the first record with `kept` kept ones before it.
+    auto keptBefore = [&](int64_t r) {
+        return (r - first) - (std::lower_bound(drops.begin(), drops.end(), r,
+                                               [](uint32_t a, int64_t b) { return int64_t(a) < b; }) -
+                              drops.begin());
+    };
+    auto startOf = [&](int64_t kept) {
+        int64_t lo = first, hi = count + 1;
+        while (lo < hi) {
+            const int64_t mid = lo + (hi - lo) / 2;
+            if (keptBefore(mid) < kept) lo = mid + 1;
+            else hi = mid;
         }
-        if (filled == 0) break;
-        WriteOrFail(RecordOffset(dst), out.data(), filled * rl, " - Error in write DBF!");
-        dst += int64_t(filled);
-    }
-    return dst - 1;
+        return lo;
+    };
+    const int64_t total = keptBefore(count + 1);
+    if (total == 0) return first - 1;
+    // Gathers kept records from..to-1 (by their order among those kept) into `out`; false when
+    // the file was cut shorter under the mapping.
+    auto gather = [&](int64_t from, int64_t to, uint8_t* out) {
+        if (from >= to) return true;
+        const int64_t src = startOf(from), end = startOf(to);
+        auto d = std::lower_bound(drops.begin(), drops.end(), uint32_t(src));
+        auto copy = [&](const uint8_t* bytes, size_t) {
+            for (int64_t r = src; r < end;) {
+                while (r < end && d != drops.end() && int64_t(*d) == r) ++d, ++r;
+                const int64_t runEnd = d != drops.end() ? std::min<int64_t>(end, *d) : end;
+                std::memcpy(out, bytes + size_t(r - src) * rl, size_t(runEnd - r) * rl);
+                out += size_t(runEnd - r) * rl;
+                r = runEnd;
+            }
+        };
+        return map.Read(RecordOffset(src), size_t(end - src) * rl, copy);
+    };
+    const int64_t piece = std::max<int64_t>(1, int64_t(PackPieceBytes / rl));  // records
+    const int64_t pieces = (total + piece - 1) / piece;
+    const size_t threads = pieces < 8 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2);
+    std::vector<std::vector<uint8_t>> outs(threads);  // each thread's own, made before they start
+    for (std::vector<uint8_t>& out : outs) out.resize(size_t(std::min(piece, total)) * rl);
+    // The pieces written so far; -1 once the writes stopped. Only the thread whose piece is
+    // next changes it.
+    std::atomic<int64_t> written{0};
+    bool cut = false;  // the file was cut shorter under the mapping
+    vx::RunParts(threads, [&](size_t t) {
+        for (int64_t k = int64_t(t); k < pieces; k += int64_t(threads)) {
+            const int64_t from = k * piece, to = std::min(total, from + piece);
+            const bool ok = gather(from, to, outs[t].data());
+            for (int64_t w; (w = written.load(std::memory_order_acquire)) != k;) {
+                if (w < 0) return true;
+                written.wait(w, std::memory_order_acquire);
+            }
+            if (!ok) {
+                cut = true;
+                written.store(-1, std::memory_order_release);
+                written.notify_all();
+                return true;
+            }
+            try {
+                WriteOrFail(RecordOffset(first + from), outs[t].data(), size_t(to - from) * rl, " - Error in write DBF!");
+            } catch (...) {
+                written.store(-1, std::memory_order_release);
+                written.notify_all();
+                throw;
+            }
+            written.store(k + 1, std::memory_order_release);
+            written.notify_all();
+        }
+        return true;
+    });
+    if (cut) FailRange(count);
+    return first + total - 1;
 }
 
 // ---- deletion flags ---------------------------------------------------------------------
