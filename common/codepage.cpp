@@ -132,6 +132,7 @@ std::unique_ptr<TCodePage> TCodePage::Build(int number) {
         std::string bytes;
         if (enc.Convert(Utf32(c), bytes) && !bytes.empty()) page->Learn(c, bytes);
     }
+    page->MakeUnits();
     return page;
 }
 
@@ -142,7 +143,13 @@ std::unique_ptr<TCodePage> TCodePage::Latin1() {
         page->Single[b] = char32_t(b);
         page->Learn(char32_t(b), std::string(1, char(b)));
     }
+    page->MakeUnits();
     return page;
+}
+
+void TCodePage::MakeUnits() {
+    for (int b = 0; b < 256; ++b)
+        Unit[b] = !IsLead[b] && Single[b] < 0x10000 ? 0x10000 | Single[b] : 0;
 }
 
 void TCodePage::Learn(char32_t c, const std::string& bytes) {
@@ -162,6 +169,9 @@ void TCodePage::Learn(char32_t c, const std::string& bytes) {
 size_t TCodePage::Decode(const uint8_t* bytes, size_t n, char16_t* out) const {
     size_t k = 0;
     for (size_t i = 0; i < n;) {
+        // Bytes of one unit each, the most of every text, go through in a plain loop.
+        for (uint32_t u; i < n && (u = Unit[bytes[i]]) != 0; ++i) out[k++] = char16_t(u);
+        if (i == n) break;
         const uint8_t b = bytes[i];
         char32_t c = 0;
         if (IsLead[b] && i + 1 < n && (c = Pair[size_t(b) << 8 | bytes[i + 1]]) != 0) {

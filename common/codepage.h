@@ -53,6 +53,7 @@ public:
 private:
     explicit TCodePage(int number) : FNumber(number) {}
     void Learn(char32_t c, const std::string& bytes);
+    void MakeUnits();
 
     int FNumber;
     // Character of each byte on its own (an escape when the byte is not a character alone).
@@ -61,6 +62,9 @@ private:
     // the pair is no character; IsLead marks the bytes that start a pair.
     std::vector<char32_t> Pair;
     bool IsLead[256] = {};
+    // The one UTF-16 unit of each byte that decodes to one unit on its own (neither a lead
+    // byte nor an escape), with bit 16 set; 0 for the others. Made last (MakeUnits).
+    uint32_t Unit[256] = {};
     // Encoding of the characters U+0001..U+FFFF: 0 none, 1..0xFF one byte, else two bytes
     // (high byte first). Longer encodings and characters beyond U+FFFF are in Long.
     std::vector<uint16_t> Short;

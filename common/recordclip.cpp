@@ -288,10 +288,16 @@ TClipData BuildClipData(TDBF& dbf, const std::vector<uint32_t>& recNos) {
 }
 
 TClipData BuildRowsClipData(TDBF& dbf, const std::vector<TDataList::Row>& rows) {
+    // One pass over the rows for both the numbers to read and the rows to compare them with.
     std::vector<uint32_t> recNos;
+    std::vector<std::pair<uint32_t, TDataList::Row>> byRecNo;
     recNos.reserve(rows.size());
-    for (TDataList::Row r : rows) recNos.push_back(r->RecNo());
-    TRowsShown shown(dbf, rows);
+    byRecNo.reserve(rows.size());
+    for (TDataList::Row r : rows) {
+        recNos.push_back(r->RecNo());
+        byRecNo.emplace_back(recNos.back(), r);
+    }
+    TRowsShown shown(dbf, std::move(byRecNo));
     shown.CompareAllMemoTexts();
     TDBF::TShownScope scope(dbf, &shown);
     return BuildClipData(dbf, recNos);

@@ -7,10 +7,17 @@
 
 TRowsShown::TRowsShown(TDBF& dbf, const TRowStore& rows) : Dbf(dbf), Store(&rows), Image(dbf) {}
 
-TRowsShown::TRowsShown(TDBF& dbf, const std::vector<TDataList::Row>& rows) : Dbf(dbf), Image(dbf) {
-    Given.reserve(rows.size());
-    for (TDataList::Row r : rows)
-        if (r) Given.emplace_back(r->RecNo(), r);
+TRowsShown::TRowsShown(TDBF& dbf, const std::vector<TDataList::Row>& rows)
+    : TRowsShown(dbf, [&rows] {
+          std::vector<std::pair<uint32_t, TDataList::Row>> byRecNo;
+          byRecNo.reserve(rows.size());
+          for (TDataList::Row r : rows)
+              if (r) byRecNo.emplace_back(r->RecNo(), r);
+          return byRecNo;
+      }()) {}
+
+TRowsShown::TRowsShown(TDBF& dbf, std::vector<std::pair<uint32_t, TDataList::Row>> byRecNo)
+    : Dbf(dbf), Given(std::move(byRecNo)), Image(dbf) {
     if (!std::is_sorted(Given.begin(), Given.end())) std::sort(Given.begin(), Given.end());
 }
 

@@ -24,6 +24,8 @@ public:
     // Only these rows: for commands that act on the records of the rows they were given (none:
     // for callers that compare rows and records themselves, with Matches).
     TRowsShown(TDBF& dbf, const std::vector<TDataList::Row>& rows);
+    // The same with each row's record number, for callers that have read them already.
+    TRowsShown(TDBF& dbf, std::vector<std::pair<uint32_t, TDataList::Row>> byRecNo);
 
     // The memo texts of these fields are compared too, or those of every memo field.
     void CompareMemoTexts(std::vector<int> fields) { MemoFields = std::move(fields); }
