@@ -382,6 +382,9 @@ public:
     // The bytes of kept records Remove Deleted moves at a time once it has compared the marked
     // ones; tests make it small.
     size_t PackPieceBytes = size_t(1) << 20;
+    // The bytes of records that Remove Records and Remove Deleted (without a list) read and
+    // write at a time as they move records; tests make it small.
+    size_t CompactChunkBytes = size_t(4) << 20;
 
 private:
     friend class TStructureChange;  // the structure change's own steps (dbf_structure.cpp)
@@ -481,7 +484,8 @@ private:
     [[noreturn]] void FailRange(int64_t recNo) const;
     // Bulk helpers (dbf_bulk.cpp; caller holds the lock): compacts records first..count by
     // dropping those for which drop(recNo, record) is true, and returns the number kept in
-    // all; RecordsPerChunk is how many records one read or write moves. `compareDropped`:
+    // all, moving CompactChunkBytes of records at a time. The predicate may be called on two
+    // threads at once. `compareDropped`:
     // with records lent, each record dropped is compared before anything of its chunk is
     // written; one not as shown puts back every record moved (UndoCompaction) and raises
     // EDBFRecordsChanged, so that the file is as it was.

@@ -84,45 +84,94 @@ void TDBF::UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::ve
 template <class Drop>
 int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compareDropped) {
     const size_t rl = GetRecordLength();
-    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
-    std::vector<uint8_t> buf(size_t(std::min<int64_t>(chunk, std::max<int64_t>(count - first + 1, 1))) * rl);
+    const int64_t chunk = std::max<int64_t>(1, int64_t(CompactChunkBytes / rl));
+    const int64_t chunks = count >= first ? (count - first + chunk) / chunk : 0;
+    // Two threads take the chunks in turn: each reads and compacts its chunk in a buffer of its
+    // own, then waits for its turn to write it, so that one reads while the other writes. The
+    // chunks are written strictly in order; a chunk lands below every record of the chunks
+    // after it, so a chunk read early still holds the file's records.
+    const size_t threads = chunks >= 4 ? std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2) : 1;
+    struct TPart {
+        std::vector<uint8_t> Buf;
+        std::vector<uint32_t> GoneNos;  // the chunk's records dropped, and their bytes
+        std::vector<uint8_t> GoneBytes;
+    };
+    std::vector<TPart> parts(threads);
+    for (TPart& part : parts) part.Buf.resize(size_t(std::min(chunk, std::max<int64_t>(count - first + 1, 1))) * rl);
     // With records lent, every record dropped is compared before the chunk that holds it is
     // written, and kept, so that the records moved so far can be put back when one is not as
-    // shown.
+    // shown. The comparisons are made in turn too, on one thread at a time.
     const bool compare = compareDropped && Shown;
     std::vector<uint32_t> goneNos;
     std::vector<uint8_t> goneBytes;
-    int64_t dst = first;  // the next slot a kept record goes to
-    for (int64_t src = first; src <= count;) {
-        const int64_t n = std::min(chunk, count - src + 1);
-        if (!Stream->ReadAt(RecordOffset(src), buf.data(), size_t(n) * rl)) FailRange(src + n - 1);
-        // Kept records gather at the front of the buffer; while nothing has been dropped yet
-        // they already stand where they belong and need no write.
-        int64_t kept = 0, firstMoved = -1;
-        for (int64_t i = 0; i < n; ++i) {
-            uint8_t* rec = buf.data() + size_t(i) * rl;
-            if (drop(src + i, rec)) {
-                if (compare) {
-                    if (!Shown->IsAsShown(static_cast<uint32_t>(src + i), rec)) {
-                        UndoCompaction(first, dst, src, goneNos, goneBytes);
-                        throw EDBFRecordsChanged(FileName);
+    // Changed only by the thread whose turn it is: the next slot a kept record goes to, and
+    // why the compaction stopped.
+    int64_t dst = first;
+    int64_t unread = 0;    // the last record of a chunk that could not be read
+    bool changed = false;  // a record dropped was not as shown
+    std::atomic<int64_t> written{0};  // the chunks written so far; -1 once the writes stopped
+    vx::RunParts(threads, [&](size_t t) {
+        TPart& part = parts[t];
+        for (int64_t c = int64_t(t); c < chunks; c += int64_t(threads)) {
+            const int64_t src = first + c * chunk, n = std::min(chunk, count - src + 1);
+            const bool read = Stream->ReadAtConcurrently(RecordOffset(src), part.Buf.data(), size_t(n) * rl);
+            // Kept records gather at the front of the buffer; while nothing has been dropped yet
+            // they already stand where they belong and need no write.
+            int64_t kept = 0, firstMoved = -1;
+            part.GoneNos.clear();
+            part.GoneBytes.clear();
+            for (int64_t i = 0; read && i < n; ++i) {
+                uint8_t* rec = part.Buf.data() + size_t(i) * rl;
+                if (drop(src + i, rec)) {
+                    if (compare) {
+                        part.GoneNos.push_back(static_cast<uint32_t>(src + i));
+                        part.GoneBytes.insert(part.GoneBytes.end(), rec, rec + rl);
                     }
-                    goneNos.push_back(static_cast<uint32_t>(src + i));
-                    goneBytes.insert(goneBytes.end(), rec, rec + rl);
+                    if (firstMoved < 0) firstMoved = kept;
+                    continue;
                 }
-                if (firstMoved < 0) firstMoved = kept;
-                continue;
+                if (kept != i) std::memmove(part.Buf.data() + size_t(kept) * rl, rec, rl);
+                ++kept;
             }
-            if (kept != i) std::memmove(buf.data() + size_t(kept) * rl, rec, rl);
-            ++kept;
+            for (int64_t w; (w = written.load(std::memory_order_acquire)) != c;) {
+                if (w < 0) return true;
+                written.wait(w, std::memory_order_acquire);
+            }
+            auto stop = [&] {
+                written.store(-1, std::memory_order_release);
+                written.notify_all();
+            };
+            try {
+                if (!read) {
+                    unread = src + n - 1;
+                    stop();
+                    return true;
+                }
+                for (size_t g = 0; g < part.GoneNos.size(); ++g)
+                    if (!Shown->IsAsShown(part.GoneNos[g], part.GoneBytes.data() + g * rl)) {
+                        UndoCompaction(first, dst, src, goneNos, goneBytes);
+                        changed = true;
+                        stop();
+                        return true;
+                    }
+                goneNos.insert(goneNos.end(), part.GoneNos.begin(), part.GoneNos.end());
+                goneBytes.insert(goneBytes.end(), part.GoneBytes.begin(), part.GoneBytes.end());
+                const int64_t from = dst != src ? 0 : (firstMoved < 0 ? kept : firstMoved);
+                if (kept > from)
+                    WriteOrFail(RecordOffset(dst + from), part.Buf.data() + size_t(from) * rl,
+                                size_t(kept - from) * rl, " - Error in write DBF!");
+                dst += kept;
+            } catch (...) {
+                stop();
+                throw;
+            }
+            written.store(c + 1, std::memory_order_release);
+            written.notify_all();
         }
-        const int64_t from = dst != src ? 0 : (firstMoved < 0 ? kept : firstMoved);
-        if (kept > from)
-            WriteOrFail(RecordOffset(dst + from), buf.data() + size_t(from) * rl, size_t(kept - from) * rl,
-                        " - Error in write DBF!");
-        dst += kept;
-        src += n;
-    }
+        return true;
+    });
+    if (changed) throw EDBFRecordsChanged(FileName);
+    if (unread) FailRange(unread);
     return dst - 1;
 }
 
@@ -314,14 +363,13 @@ void TDBF::RemoveRecords(std::vector<uint32_t> recNos) {
     if (Shown && (recNos.front() < 1 || recNos.back() > count)) throw EDBFRecordsChanged(FileName);
     if (recNos.front() < 1) FailRange(recNos.front());
     if (recNos.back() > count) FailRange(recNos.back());
-    size_t next = 0;  // the next number to drop; records come in ascending order
+    // The records removed, a bit each from the first on, for the chunks read on two threads.
+    const int64_t first = recNos.front();
+    std::vector<uint64_t> gone(size_t((count - first) / 64 + 1));
+    for (uint32_t r : recNos) gone[size_t(r - first) / 64] |= uint64_t(1) << ((r - first) % 64);
     // The records removed are compared as the pass reaches them (they are read there anyway).
-    const int64_t kept = CompactRecords(recNos.front(), count, [&](int64_t recNo, const uint8_t*) {
-        if (next < recNos.size() && recNos[next] == recNo) {
-            ++next;
-            return true;
-        }
-        return false;
+    const int64_t kept = CompactRecords(first, count, [&](int64_t recNo, const uint8_t*) {
+        return (gone[size_t(recNo - first) / 64] >> ((recNo - first) % 64)) & 1;
     }, true);
     CutToCount(kept);
 }

@@ -1,6 +1,7 @@
-// Remove Deleted with the rows lent moves the records it keeps a piece at a time, one thread
-// gathering the next piece while another writes: whatever the marks and however small the
-// pieces, the table comes out byte for byte as the same removal without a list leaves it.
+// Remove Deleted and Remove Records move the records they keep a piece at a time, one thread
+// reading the next piece while another writes: whatever the records removed and however small
+// the pieces, the table comes out byte for byte as the same removal on one thread leaves it,
+// or, when a record removed is no longer as shown, as it was.
 #include "common/recordcommands.h"
 #include "records_testutil.h"
 #include "testutil.h"
@@ -64,5 +65,84 @@ TEST(RemoveMarkedPieces, EveryPatternOfMarksComesOutAsWithoutAList) {
             EXPECT_TRUE(vxtest::ReadAll(path) == expected) << name << ", pieces of " << piece << " bytes";
             EXPECT_EQ(dbf.GetRecordCount(), kept) << name;
         }
+    }
+}
+
+TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
+    constexpr uint32_t n = 6000;
+    vxtest::TempDir dir;
+    const std::string path = MakeTable(dir.Path("t.dbf"), n, 7);
+    const std::string before = vxtest::ReadAll(path);
+    std::mt19937 rng(5);
+    // Rows to remove: a few scattered ones, a run near the end, and many.
+    const std::vector<std::vector<records::TRowRange>> removals = {
+        {{3, 3}, {2500, 2500}, {5998, 5998}},
+        {{5000, 5900}},
+        [&] {
+            std::vector<records::TRowRange> r;
+            for (int i = 0; i < 2000; ++i) {
+                const size_t at = rng() % n;
+                r.push_back({at, at});
+            }
+            return r;
+        }(),
+    };
+    // Without a list, on one thread: the reference.
+    auto removedOnOne = [&](const std::function<void(TDBF&)>& removal) {
+        vxtest::WriteAll(dir.Path("one.dbf"), vxtest::ReadAll(path));
+        TDBF one;
+        one.SetFileName(dir.Path("one.dbf"));
+        one.Open();
+        one.CompactChunkBytes = size_t(1) << 30;
+        removal(one);
+        return vxtest::ReadAll(dir.Path("one.dbf"));
+    };
+    for (size_t chunk : {17u, 170u, 4000u}) {
+        for (const auto& ranges : removals) {
+            vxtest::WriteAll(path, before);
+            TDBF dbf;
+            dbf.SetFileName(path);
+            dbf.Open();
+            TRowStore rows;
+            LoadRows(dbf, rows);
+            const auto normal = records::NormalizeRanges(ranges, rows.DataList.Count());
+            const std::vector<uint32_t> recNos = records::RecordNumbers(rows, normal);
+            const std::string expected = removedOnOne([&](TDBF& d) { d.RemoveRecords(recNos); });
+            dbf.CompactChunkBytes = chunk;
+            records::RemoveRows(dbf, rows, normal);
+            EXPECT_TRUE(vxtest::ReadAll(path) == expected) << recNos.size() << " records, chunks of " << chunk;
+            EXPECT_EQ(Mismatch(dbf, rows), "");
+        }
+        // Remove Deleted without a list.
+        vxtest::WriteAll(path, before);
+        const std::string expected = removedOnOne([](TDBF& d) { d.PackDeleted(); });
+        TDBF plain;
+        plain.SetFileName(path);
+        plain.Open();
+        plain.CompactChunkBytes = chunk;
+        plain.PackDeleted();
+        EXPECT_TRUE(vxtest::ReadAll(path) == expected) << "pack, chunks of " << chunk;
+
+        // Another program's edit of the last record removed refuses the removal once the
+        // chunks before it are written: every record moved is put back.
+        vxtest::WriteAll(path, before);
+        TDBF dbf;
+        dbf.SetFileName(path);
+        dbf.Open();
+        TRowStore rows;
+        LoadRows(dbf, rows);
+        {
+            TDBF other;
+            other.SetFileName(path);
+            other.Open();
+            other.Go(5990);
+            other.Edit();
+            other.GetField(0)->SetAsString("theirs");
+            other.Post();
+        }
+        const std::string edited = vxtest::ReadAll(path);
+        dbf.CompactChunkBytes = chunk;
+        EXPECT_THROW(records::RemoveRows(dbf, rows, {{2, 2}, {1000, 1200}, {5989, 5989}}), EDBFRecordsChanged);
+        EXPECT_TRUE(vxtest::ReadAll(path) == edited) << "chunks of " << chunk;
     }
 }
