@@ -8,7 +8,6 @@
 #include "platform/filestream.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <limits>
 #include <thread>
@@ -109,7 +108,7 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
     int64_t dst = first;
     int64_t unread = 0;    // the last record of a chunk that could not be read
     bool changed = false;  // a record dropped was not as shown
-    std::atomic<int64_t> written{0};  // the chunks written so far; -1 once the writes stopped
+    vx::TTurns turns;
     vx::RunParts(threads, [&](size_t t) {
         TPart& part = parts[t];
         for (int64_t c = int64_t(t); c < chunks; c += int64_t(threads)) {
@@ -133,25 +132,18 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
                 if (kept != i) std::memmove(part.Buf.data() + size_t(kept) * rl, rec, rl);
                 ++kept;
             }
-            for (int64_t w; (w = written.load(std::memory_order_acquire)) != c;) {
-                if (w < 0) return true;
-                written.wait(w, std::memory_order_acquire);
-            }
-            auto stop = [&] {
-                written.store(-1, std::memory_order_release);
-                written.notify_all();
-            };
+            if (!turns.Wait(c)) return true;
             try {
                 if (!read) {
                     unread = src + n - 1;
-                    stop();
+                    turns.Stop();
                     return true;
                 }
                 for (size_t g = 0; g < part.GoneNos.size(); ++g)
                     if (!Shown->IsAsShown(part.GoneNos[g], part.GoneBytes.data() + g * rl)) {
                         UndoCompaction(first, dst, src, goneNos, goneBytes);
                         changed = true;
-                        stop();
+                        turns.Stop();
                         return true;
                     }
                 goneNos.insert(goneNos.end(), part.GoneNos.begin(), part.GoneNos.end());
@@ -162,11 +154,10 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
                                 size_t(kept - from) * rl, " - Error in write DBF!");
                 dst += kept;
             } catch (...) {
-                stop();
+                turns.Stop();
                 throw;
             }
-            written.store(c + 1, std::memory_order_release);
-            written.notify_all();
+            turns.Pass(c);
         }
         return true;
     });
@@ -222,33 +213,25 @@ int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t
     const size_t threads = pieces < 8 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2);
     std::vector<std::vector<uint8_t>> outs(threads);  // each thread's own, made before they start
     for (std::vector<uint8_t>& out : outs) out.resize(size_t(std::min(piece, total)) * rl);
-    // The pieces written so far; -1 once the writes stopped. Only the thread whose piece is
-    // next changes it.
-    std::atomic<int64_t> written{0};
-    bool cut = false;  // the file was cut shorter under the mapping
+    vx::TTurns turns;
+    bool cut = false;  // the file was cut shorter under the mapping (set in turn)
     vx::RunParts(threads, [&](size_t t) {
         for (int64_t k = int64_t(t); k < pieces; k += int64_t(threads)) {
             const int64_t from = k * piece, to = std::min(total, from + piece);
             const bool ok = gather(from, to, outs[t].data());
-            for (int64_t w; (w = written.load(std::memory_order_acquire)) != k;) {
-                if (w < 0) return true;
-                written.wait(w, std::memory_order_acquire);
-            }
+            if (!turns.Wait(k)) return true;
             if (!ok) {
                 cut = true;
-                written.store(-1, std::memory_order_release);
-                written.notify_all();
+                turns.Stop();
                 return true;
             }
             try {
                 WriteOrFail(RecordOffset(first + from), outs[t].data(), size_t(to - from) * rl, " - Error in write DBF!");
             } catch (...) {
-                written.store(-1, std::memory_order_release);
-                written.notify_all();
+                turns.Stop();
                 throw;
             }
-            written.store(k + 1, std::memory_order_release);
-            written.notify_all();
+            turns.Pass(k);
         }
         return true;
     });
