@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 namespace {
 constexpr uint8_t DeletedFlag = '*';
@@ -83,15 +82,16 @@ void TDBF::UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::ve
 template <class Drop>
 int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compareDropped) {
     const size_t rl = GetRecordLength();
-    const int64_t chunk = std::max<int64_t>(1, int64_t(CompactChunkBytes / rl));
+    const int64_t chunk = std::max<int64_t>(1, int64_t(BulkChunkBytes / rl));
     const int64_t chunks = count >= first ? (count - first + chunk) / chunk : 0;
-    // Two threads take the chunks in turn: each reads and compacts its chunk in a buffer of its
-    // own, then waits for its turn to write it, so that one reads while the other writes. The
-    // chunks are written strictly in order; a chunk lands below every record of the chunks
+    // The chunks are read and compacted on two threads and written strictly in order, so that
+    // one thread reads while the other writes. A chunk lands below every record of the chunks
     // after it, so a chunk read early still holds the file's records.
-    const size_t threads = chunks >= 4 ? std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2) : 1;
+    const size_t threads = vx::InOrderThreads(chunks);
     struct TPart {
         std::vector<uint8_t> Buf;
+        bool Read = false;
+        int64_t Kept = 0, FirstMoved = -1;
         std::vector<uint32_t> GoneNos;  // the chunk's records dropped, and their bytes
         std::vector<uint8_t> GoneBytes;
     };
@@ -99,66 +99,58 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
     for (TPart& part : parts) part.Buf.resize(size_t(std::min(chunk, std::max<int64_t>(count - first + 1, 1))) * rl);
     // With records lent, every record dropped is compared before the chunk that holds it is
     // written, and kept, so that the records moved so far can be put back when one is not as
-    // shown. The comparisons are made in turn too, on one thread at a time.
+    // shown. The comparisons are made in order too, one chunk at a time.
     const bool compare = compareDropped && Shown;
     std::vector<uint32_t> goneNos;
     std::vector<uint8_t> goneBytes;
-    // Changed only by the thread whose turn it is: the next slot a kept record goes to, and
-    // why the compaction stopped.
-    int64_t dst = first;
+    int64_t dst = first;   // the next slot a kept record goes to
     int64_t unread = 0;    // the last record of a chunk that could not be read
     bool changed = false;  // a record dropped was not as shown
-    vx::TTurns turns;
-    vx::RunParts(threads, [&](size_t t) {
+    auto source = [&](int64_t c) { return first + c * chunk; };
+    auto records = [&](int64_t c) { return std::min(chunk, count - source(c) + 1); };
+    vx::RunInOrder(chunks, threads, [&](int64_t c, size_t t) {
         TPart& part = parts[t];
-        for (int64_t c = int64_t(t); c < chunks; c += int64_t(threads)) {
-            const int64_t src = first + c * chunk, n = std::min(chunk, count - src + 1);
-            const bool read = Stream->ReadAtConcurrently(RecordOffset(src), part.Buf.data(), size_t(n) * rl);
-            // Kept records gather at the front of the buffer; while nothing has been dropped yet
-            // they already stand where they belong and need no write.
-            int64_t kept = 0, firstMoved = -1;
-            part.GoneNos.clear();
-            part.GoneBytes.clear();
-            for (int64_t i = 0; read && i < n; ++i) {
-                uint8_t* rec = part.Buf.data() + size_t(i) * rl;
-                if (drop(src + i, rec)) {
-                    if (compare) {
-                        part.GoneNos.push_back(static_cast<uint32_t>(src + i));
-                        part.GoneBytes.insert(part.GoneBytes.end(), rec, rec + rl);
-                    }
-                    if (firstMoved < 0) firstMoved = kept;
-                    continue;
+        const int64_t src = source(c), n = records(c);
+        part.Read = Stream->ReadAtConcurrently(RecordOffset(src), part.Buf.data(), size_t(n) * rl);
+        // Kept records gather at the front of the buffer; while nothing has been dropped yet
+        // they already stand where they belong and need no write.
+        part.Kept = 0;
+        part.FirstMoved = -1;
+        part.GoneNos.clear();
+        part.GoneBytes.clear();
+        for (int64_t i = 0; part.Read && i < n; ++i) {
+            uint8_t* rec = part.Buf.data() + size_t(i) * rl;
+            if (drop(src + i, rec)) {
+                if (compare) {
+                    part.GoneNos.push_back(static_cast<uint32_t>(src + i));
+                    part.GoneBytes.insert(part.GoneBytes.end(), rec, rec + rl);
                 }
-                if (kept != i) std::memmove(part.Buf.data() + size_t(kept) * rl, rec, rl);
-                ++kept;
+                if (part.FirstMoved < 0) part.FirstMoved = part.Kept;
+                continue;
             }
-            if (!turns.Wait(c)) return true;
-            try {
-                if (!read) {
-                    unread = src + n - 1;
-                    turns.Stop();
-                    return true;
-                }
-                for (size_t g = 0; g < part.GoneNos.size(); ++g)
-                    if (!Shown->IsAsShown(part.GoneNos[g], part.GoneBytes.data() + g * rl)) {
-                        UndoCompaction(first, dst, src, goneNos, goneBytes);
-                        changed = true;
-                        turns.Stop();
-                        return true;
-                    }
-                goneNos.insert(goneNos.end(), part.GoneNos.begin(), part.GoneNos.end());
-                goneBytes.insert(goneBytes.end(), part.GoneBytes.begin(), part.GoneBytes.end());
-                const int64_t from = dst != src ? 0 : (firstMoved < 0 ? kept : firstMoved);
-                if (kept > from)
-                    WriteOrFail(RecordOffset(dst + from), part.Buf.data() + size_t(from) * rl,
-                                size_t(kept - from) * rl, " - Error in write DBF!");
-                dst += kept;
-            } catch (...) {
-                turns.Stop();
-                throw;
-            }
-            turns.Pass(c);
+            if (part.Kept != i) std::memmove(part.Buf.data() + size_t(part.Kept) * rl, rec, rl);
+            ++part.Kept;
         }
+    }, [&](int64_t c, size_t t) {
+        const TPart& part = parts[t];
+        const int64_t src = source(c);
+        if (!part.Read) {
+            unread = src + records(c) - 1;
+            return false;
+        }
+        for (size_t g = 0; g < part.GoneNos.size(); ++g)
+            if (!Shown->IsAsShown(part.GoneNos[g], part.GoneBytes.data() + g * rl)) {
+                UndoCompaction(first, dst, src, goneNos, goneBytes);
+                changed = true;
+                return false;
+            }
+        goneNos.insert(goneNos.end(), part.GoneNos.begin(), part.GoneNos.end());
+        goneBytes.insert(goneBytes.end(), part.GoneBytes.begin(), part.GoneBytes.end());
+        const int64_t from = dst != src ? 0 : (part.FirstMoved < 0 ? part.Kept : part.FirstMoved);
+        if (part.Kept > from)
+            WriteOrFail(RecordOffset(dst + from), part.Buf.data() + size_t(from) * rl, size_t(part.Kept - from) * rl,
+                        " - Error in write DBF!");
+        dst += part.Kept;
         return true;
     });
     if (changed) throw EDBFRecordsChanged(FileName);
@@ -169,9 +161,9 @@ int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compa
 int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t>& drops, int64_t count) {
     // The records kept from the first dropped one on move down to their places a piece at a
     // time: a piece's records are gathered out of the mapping into a buffer, and the buffer is
-    // written where they now belong. The pieces are written in order, each below every record
-    // of the pieces after it (no kept record moves up), so a second thread gathers the next
-    // piece while one writes; a failed write leaves every record after it where it was.
+    // written where they now belong. The pieces are written strictly in order, each below every
+    // record of the pieces after it (no kept record moves up), so a second thread gathers the
+    // next piece while one writes; a failed write leaves every record after it where it was.
     const size_t rl = GetRecordLength();
     const int64_t first = drops.front();
     // The records kept among first..r-1, and the first record with `kept` kept ones before it.
@@ -210,29 +202,20 @@ int64_t TDBF::DropMapped(const vx::TFileMapping& map, const std::vector<uint32_t
     };
     const int64_t piece = std::max<int64_t>(1, int64_t(PackPieceBytes / rl));  // records
     const int64_t pieces = (total + piece - 1) / piece;
-    const size_t threads = pieces < 8 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2);
+    const size_t threads = vx::InOrderThreads(pieces);
     std::vector<std::vector<uint8_t>> outs(threads);  // each thread's own, made before they start
     for (std::vector<uint8_t>& out : outs) out.resize(size_t(std::min(piece, total)) * rl);
-    vx::TTurns turns;
-    bool cut = false;  // the file was cut shorter under the mapping (set in turn)
-    vx::RunParts(threads, [&](size_t t) {
-        for (int64_t k = int64_t(t); k < pieces; k += int64_t(threads)) {
-            const int64_t from = k * piece, to = std::min(total, from + piece);
-            const bool ok = gather(from, to, outs[t].data());
-            if (!turns.Wait(k)) return true;
-            if (!ok) {
-                cut = true;
-                turns.Stop();
-                return true;
-            }
-            try {
-                WriteOrFail(RecordOffset(first + from), outs[t].data(), size_t(to - from) * rl, " - Error in write DBF!");
-            } catch (...) {
-                turns.Stop();
-                throw;
-            }
-            turns.Pass(k);
+    std::vector<char> gathered(threads);
+    bool cut = false;  // the file was cut shorter under the mapping
+    vx::RunInOrder(pieces, threads, [&](int64_t k, size_t t) {
+        gathered[t] = gather(k * piece, std::min(total, (k + 1) * piece), outs[t].data());
+    }, [&](int64_t k, size_t t) {
+        if (!gathered[t]) {
+            cut = true;
+            return false;
         }
+        const int64_t from = k * piece, to = std::min(total, from + piece);
+        WriteOrFail(RecordOffset(first + from), outs[t].data(), size_t(to - from) * rl, " - Error in write DBF!");
         return true;
     });
     if (cut) FailRange(count);
@@ -250,25 +233,45 @@ void TDBF::SetAllDeleted(bool flag) {
     const size_t rl = GetRecordLength();
     if (rl == 0) return;
     CheckShownWhere(count, {});
-    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
-    std::vector<uint8_t> buf;
-    for (int64_t src = 1; src <= count; src += chunk) {
-        const int64_t n = std::min(chunk, count - src + 1);
-        buf.resize(size_t(n) * rl);
-        if (!Stream->ReadAt(RecordOffset(src), buf.data(), buf.size())) FailRange(src + n - 1);
+    // Two threads read and change the chunks; the changes are written in order, one chunk at
+    // a time, while the next chunk is read.
+    const int64_t chunk = std::max<int64_t>(1, int64_t(BulkChunkBytes / rl));
+    const int64_t chunks = (count + chunk - 1) / chunk;
+    const size_t threads = vx::InOrderThreads(chunks);
+    struct TPart {
+        std::vector<uint8_t> Buf;
+        bool Read = false;
+        int64_t Lo = -1, Hi = -1;  // the first and last record whose flag changed
+    };
+    std::vector<TPart> parts(threads);
+    for (TPart& part : parts) part.Buf.resize(size_t(std::min(chunk, count)) * rl);
+    int64_t unread = 0;  // the last record of a chunk that could not be read
+    vx::RunInOrder(chunks, threads, [&](int64_t c, size_t t) {
+        TPart& part = parts[t];
+        const int64_t src = 1 + c * chunk, n = std::min(chunk, count - src + 1);
+        part.Read = Stream->ReadAtConcurrently(RecordOffset(src), part.Buf.data(), size_t(n) * rl);
         // Only the span from the first to the last changed flag is written back.
-        int64_t lo = -1, hi = -1;
-        for (int64_t i = 0; i < n; ++i) {
-            uint8_t& f = buf[size_t(i) * rl];
+        part.Lo = part.Hi = -1;
+        for (int64_t i = 0; part.Read && i < n; ++i) {
+            uint8_t& f = part.Buf[size_t(i) * rl];
             if (f == want) continue;
             f = want;
-            if (lo < 0) lo = i;
-            hi = i;
+            if (part.Lo < 0) part.Lo = i;
+            part.Hi = i;
         }
-        if (lo >= 0)
-            WriteOrFail(RecordOffset(src + lo), buf.data() + size_t(lo) * rl, size_t(hi - lo) * rl + 1,
-                        " - Error in write DBF!");
-    }
+    }, [&](int64_t c, size_t t) {
+        const TPart& part = parts[t];
+        const int64_t src = 1 + c * chunk;
+        if (!part.Read) {
+            unread = std::min(count, src + chunk - 1);
+            return false;
+        }
+        if (part.Lo >= 0)
+            WriteOrFail(RecordOffset(src + part.Lo), part.Buf.data() + size_t(part.Lo) * rl,
+                        size_t(part.Hi - part.Lo) * rl + 1, " - Error in write DBF!");
+        return true;
+    });
+    if (unread) FailRange(unread);
     if (CurrentRecNo >= 1 && CurrentRecNo <= count && !RecordBuffer.empty()) RecordBuffer[0] = want;
     if (ReadImageRecNo <= count) SetReadImageFlag(ReadImageRecNo, want);
 }

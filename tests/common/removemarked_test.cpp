@@ -1,7 +1,8 @@
-// Remove Deleted and Remove Records move the records they keep a piece at a time, one thread
-// reading the next piece while another writes: whatever the records removed and however small
-// the pieces, the table comes out byte for byte as the same removal on one thread leaves it,
-// or, when a record removed is no longer as shown, as it was.
+// Remove Deleted and Remove Records move the records they keep a piece at a time, and marking
+// every record changes the marks a piece at a time, one thread reading the next piece while
+// another writes: whatever the records and however small the pieces, the table comes out byte
+// for byte as the same command on one thread leaves it, or, when a record removed is no longer
+// as shown, as it was.
 #include "common/recordcommands.h"
 #include "records_testutil.h"
 #include "testutil.h"
@@ -93,7 +94,7 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
         TDBF one;
         one.SetFileName(dir.Path("one.dbf"));
         one.Open();
-        one.CompactChunkBytes = size_t(1) << 30;
+        one.BulkChunkBytes = size_t(1) << 30;
         removal(one);
         return vxtest::ReadAll(dir.Path("one.dbf"));
     };
@@ -108,7 +109,7 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
             const auto normal = records::NormalizeRanges(ranges, rows.DataList.Count());
             const std::vector<uint32_t> recNos = records::RecordNumbers(rows, normal);
             const std::string expected = removedOnOne([&](TDBF& d) { d.RemoveRecords(recNos); });
-            dbf.CompactChunkBytes = chunk;
+            dbf.BulkChunkBytes = chunk;
             records::RemoveRows(dbf, rows, normal);
             EXPECT_TRUE(vxtest::ReadAll(path) == expected) << recNos.size() << " records, chunks of " << chunk;
             EXPECT_EQ(Mismatch(dbf, rows), "");
@@ -119,7 +120,7 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
         TDBF plain;
         plain.SetFileName(path);
         plain.Open();
-        plain.CompactChunkBytes = chunk;
+        plain.BulkChunkBytes = chunk;
         plain.PackDeleted();
         EXPECT_TRUE(vxtest::ReadAll(path) == expected) << "pack, chunks of " << chunk;
 
@@ -141,8 +142,37 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
             other.Post();
         }
         const std::string edited = vxtest::ReadAll(path);
-        dbf.CompactChunkBytes = chunk;
+        dbf.BulkChunkBytes = chunk;
         EXPECT_THROW(records::RemoveRows(dbf, rows, {{2, 2}, {1000, 1200}, {5989, 5989}}), EDBFRecordsChanged);
         EXPECT_TRUE(vxtest::ReadAll(path) == edited) << "chunks of " << chunk;
+    }
+}
+
+TEST(SetAllMarksPieces, EveryMarkIsSetAndClearedAsOnOneThread) {
+    vxtest::TempDir dir;
+    const std::string path = MakeTable(dir.Path("t.dbf"), 6000, 7);
+    const std::string before = vxtest::ReadAll(path);
+    for (bool deleted : {true, false}) {
+        vxtest::WriteAll(dir.Path("one.dbf"), before);
+        {
+            TDBF one;
+            one.SetFileName(dir.Path("one.dbf"));
+            one.Open();
+            one.BulkChunkBytes = size_t(1) << 30;
+            one.SetAllDeleted(deleted);
+        }
+        const std::string expected = vxtest::ReadAll(dir.Path("one.dbf"));
+        for (size_t chunk : {17u, 170u, 4000u}) {
+            vxtest::WriteAll(path, before);
+            TDBF dbf;
+            dbf.SetFileName(path);
+            dbf.Open();
+            TRowStore rows;
+            LoadRows(dbf, rows);
+            dbf.BulkChunkBytes = chunk;
+            records::SetAllMarks(dbf, rows, deleted);
+            EXPECT_TRUE(vxtest::ReadAll(path) == expected) << deleted << ", chunks of " << chunk;
+            EXPECT_EQ(Mismatch(dbf, rows), "");
+        }
     }
 }
