@@ -12,6 +12,33 @@
 
 using namespace rectest;
 
+namespace {
+
+// The bytes `bytes` leave once `command` has run on them without a list, in one piece (so on
+// one thread), in a file of their own in `dir`.
+std::string OnOneThread(const vxtest::TempDir& dir, const std::string& bytes, const std::function<void(TDBF&)>& command) {
+    const std::string path = dir.Path("one.dbf");
+    vxtest::WriteAll(path, bytes);
+    {
+        TDBF one;
+        one.SetFileName(path);
+        one.Open();
+        one.PackPieceBytes = one.BulkChunkBytes = size_t(1) << 30;
+        command(one);
+    }
+    return vxtest::ReadAll(path);
+}
+
+// The table at `path` made `bytes` again, open in `dbf`, with every record as a row in `rows`.
+void Reload(const std::string& path, const std::string& bytes, TDBF& dbf, TRowStore& rows) {
+    vxtest::WriteAll(path, bytes);
+    dbf.SetFileName(path);
+    dbf.Open();
+    LoadRows(dbf, rows);
+}
+
+}  // namespace
+
 TEST(RemoveMarkedPieces, EveryPatternOfMarksComesOutAsWithoutAList) {
     constexpr uint32_t n = 6000;
     // Runs of marked and unmarked records of random lengths, some longer than a piece.
@@ -45,22 +72,12 @@ TEST(RemoveMarkedPieces, EveryPatternOfMarksComesOutAsWithoutAList) {
             d.SetDeletedFlags(flags);
         }
         const std::string before = vxtest::ReadAll(path);
-        vxtest::WriteAll(dir.Path("plain.dbf"), before);
-        {
-            TDBF plain;
-            plain.SetFileName(dir.Path("plain.dbf"));
-            plain.Open();
-            plain.PackDeleted();
-        }
-        const std::string expected = vxtest::ReadAll(dir.Path("plain.dbf"));
+        const std::string expected = OnOneThread(dir, before, [](TDBF& d) { d.PackDeleted(); });
         // A piece of one record, of ten, and of a few hundred.
         for (size_t piece : {17u, 170u, 4000u}) {
-            vxtest::WriteAll(path, before);
             TDBF dbf;
-            dbf.SetFileName(path);
-            dbf.Open();
             TRowStore rows;
-            LoadRows(dbf, rows);
+            Reload(path, before, dbf, rows);
             dbf.PackPieceBytes = piece;
             records::RemoveMarked(dbf, rows);
             EXPECT_TRUE(vxtest::ReadAll(path) == expected) << name << ", pieces of " << piece << " bytes";
@@ -88,27 +105,14 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
             return r;
         }(),
     };
-    // Without a list, on one thread: the reference.
-    auto removedOnOne = [&](const std::function<void(TDBF&)>& removal) {
-        vxtest::WriteAll(dir.Path("one.dbf"), vxtest::ReadAll(path));
-        TDBF one;
-        one.SetFileName(dir.Path("one.dbf"));
-        one.Open();
-        one.BulkChunkBytes = size_t(1) << 30;
-        removal(one);
-        return vxtest::ReadAll(dir.Path("one.dbf"));
-    };
     for (size_t chunk : {17u, 170u, 4000u}) {
         for (const auto& ranges : removals) {
-            vxtest::WriteAll(path, before);
             TDBF dbf;
-            dbf.SetFileName(path);
-            dbf.Open();
             TRowStore rows;
-            LoadRows(dbf, rows);
+            Reload(path, before, dbf, rows);
             const auto normal = records::NormalizeRanges(ranges, rows.DataList.Count());
             const std::vector<uint32_t> recNos = records::RecordNumbers(rows, normal);
-            const std::string expected = removedOnOne([&](TDBF& d) { d.RemoveRecords(recNos); });
+            const std::string expected = OnOneThread(dir, before, [&](TDBF& d) { d.RemoveRecords(recNos); });
             dbf.BulkChunkBytes = chunk;
             records::RemoveRows(dbf, rows, normal);
             EXPECT_TRUE(vxtest::ReadAll(path) == expected) << recNos.size() << " records, chunks of " << chunk;
@@ -116,7 +120,7 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
         }
         // Remove Deleted without a list.
         vxtest::WriteAll(path, before);
-        const std::string expected = removedOnOne([](TDBF& d) { d.PackDeleted(); });
+        const std::string expected = OnOneThread(dir, before, [](TDBF& d) { d.PackDeleted(); });
         TDBF plain;
         plain.SetFileName(path);
         plain.Open();
@@ -126,12 +130,9 @@ TEST(RemovePieces, RemovalsOnTwoThreadsComeOutAsOnOneOrNotAtAll) {
 
         // Another program's edit of the last record removed refuses the removal once the
         // chunks before it are written: every record moved is put back.
-        vxtest::WriteAll(path, before);
         TDBF dbf;
-        dbf.SetFileName(path);
-        dbf.Open();
         TRowStore rows;
-        LoadRows(dbf, rows);
+        Reload(path, before, dbf, rows);
         {
             TDBF other;
             other.SetFileName(path);
@@ -153,22 +154,11 @@ TEST(SetAllMarksPieces, EveryMarkIsSetAndClearedAsOnOneThread) {
     const std::string path = MakeTable(dir.Path("t.dbf"), 6000, 7);
     const std::string before = vxtest::ReadAll(path);
     for (bool deleted : {true, false}) {
-        vxtest::WriteAll(dir.Path("one.dbf"), before);
-        {
-            TDBF one;
-            one.SetFileName(dir.Path("one.dbf"));
-            one.Open();
-            one.BulkChunkBytes = size_t(1) << 30;
-            one.SetAllDeleted(deleted);
-        }
-        const std::string expected = vxtest::ReadAll(dir.Path("one.dbf"));
+        const std::string expected = OnOneThread(dir, before, [&](TDBF& d) { d.SetAllDeleted(deleted); });
         for (size_t chunk : {17u, 170u, 4000u}) {
-            vxtest::WriteAll(path, before);
             TDBF dbf;
-            dbf.SetFileName(path);
-            dbf.Open();
             TRowStore rows;
-            LoadRows(dbf, rows);
+            Reload(path, before, dbf, rows);
             dbf.BulkChunkBytes = chunk;
             records::SetAllMarks(dbf, rows, deleted);
             EXPECT_TRUE(vxtest::ReadAll(path) == expected) << deleted << ", chunks of " << chunk;
