@@ -382,8 +382,8 @@ public:
     // The bytes of kept records Remove Deleted moves at a time once it has compared the marked
     // ones; tests make it small.
     size_t PackPieceBytes = size_t(1) << 20;
-    // The bytes of records that the passes over many records (removing records, and marking
-    // or unmarking every record) read and write at a time; tests make it small.
+    // The bytes of records that the passes over many records (removing them, marking them,
+    // reading them) move in one read or write at most (RecordsPerChunk); tests make it small.
     size_t BulkChunkBytes = size_t(4) << 20;
 
 private:
@@ -484,7 +484,7 @@ private:
     [[noreturn]] void FailRange(int64_t recNo) const;
     // Bulk helpers (dbf_bulk.cpp; caller holds the lock): compacts records first..count by
     // dropping those for which drop(recNo, record) is true, and returns the number kept in
-    // all, moving BulkChunkBytes of records at a time. The predicate may be called on two
+    // all, moving RecordsPerChunk records at a time. The predicate may be called on two
     // threads at once. `compareDropped`:
     // with records lent, each record dropped is compared before anything of its chunk is
     // written; one not as shown puts back every record moved (UndoCompaction) and raises

@@ -14,7 +14,6 @@
 namespace {
 constexpr uint8_t DeletedFlag = '*';
 constexpr uint8_t NormalFlag = ' ';
-constexpr size_t ChunkBytes = size_t(4) << 20;  // bytes one read or write moves at most
 // Records wanted by ReadPageRecords that lie at most this many bytes apart are read at once.
 constexpr int64_t NearBytes = 256;
 
@@ -38,7 +37,7 @@ void SortByUpperHalf(std::vector<uint64_t>& keys) {
 
 size_t TDBF::RecordsPerChunk() const {
     const size_t rl = std::max<size_t>(GetRecordLength(), 1);
-    return std::max<size_t>(ChunkBytes / rl, 1);
+    return std::max<size_t>(BulkChunkBytes / rl, 1);
 }
 
 void TDBF::CutToCount(int64_t count) {
@@ -82,7 +81,7 @@ void TDBF::UndoCompaction(int64_t first, int64_t dst, int64_t src, const std::ve
 template <class Drop>
 int64_t TDBF::CompactRecords(int64_t first, int64_t count, Drop drop, bool compareDropped) {
     const size_t rl = GetRecordLength();
-    const int64_t chunk = std::max<int64_t>(1, int64_t(BulkChunkBytes / rl));
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
     const int64_t chunks = count >= first ? (count - first + chunk) / chunk : 0;
     // The chunks are read and compacted on two threads and written strictly in order, so that
     // one thread reads while the other writes. A chunk lands below every record of the chunks
@@ -235,7 +234,7 @@ void TDBF::SetAllDeleted(bool flag) {
     CheckShownWhere(count, {});
     // Two threads read and change the chunks; the changes are written in order, one chunk at
     // a time, while the next chunk is read.
-    const int64_t chunk = std::max<int64_t>(1, int64_t(BulkChunkBytes / rl));
+    const int64_t chunk = static_cast<int64_t>(RecordsPerChunk());
     const int64_t chunks = (count + chunk - 1) / chunk;
     const size_t threads = vx::InOrderThreads(chunks);
     struct TPart {
@@ -441,7 +440,7 @@ std::vector<std::pair<uint32_t, uint32_t>> TDBF::FillHolesFromEnd(std::vector<ui
             buf.resize(size_t(windowLast - windowFirst + 1) * rl);
             if (!Stream->ReadAt(RecordOffset(windowFirst), buf.data(), buf.size())) FailRange(windowLast);
         }
-        if (run.empty() || int64_t(to) != runFirst + int64_t(run.size() / rl) || run.size() >= ChunkBytes) {
+        if (run.empty() || int64_t(to) != runFirst + int64_t(run.size() / rl) || run.size() >= BulkChunkBytes) {
             flush();
             runFirst = to;
         }
@@ -522,7 +521,7 @@ int64_t TDBF::FillPageRecords(const uint32_t* recNos, size_t n) {
         size_t j = i + 1;
         int64_t last = first;
         while (j < n && recNo(j) <= count && (recNo(j) - last - 1) * int64_t(rl) <= NearBytes &&
-               (recNo(j) - first + 1) * int64_t(rl) <= int64_t(ChunkBytes))
+               (recNo(j) - first + 1) * int64_t(rl) <= int64_t(BulkChunkBytes))
             last = recNo(j++);
         if (j == i + 1) {
             lone.push_back({RecordOffset(first), slot(i), rl});

@@ -10,6 +10,18 @@
 
 using namespace vx;
 
+namespace {
+
+// Writes a file of `size` bytes counting up modulo `modulo` and returns its bytes.
+std::string WritePatterned(const std::string& path, size_t size, int modulo) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = char(i % size_t(modulo));
+    vxtest::WriteAll(path, bytes);
+    return bytes;
+}
+
+}  // namespace
+
 TEST(FileStream, ReadWriteSeekAndSizeBeyond4GiB) {
     vxtest::TempDir dir;
     std::string path = dir.Path("a.bin");
@@ -113,10 +125,8 @@ TEST(FileStream, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
 
 TEST(FileMapping, PiecesComeOutUntilTheFileIsCutShorter) {
     vxtest::TempDir dir;
-    std::string path = dir.Path("m.bin");
-    std::string bytes(1 << 16, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i % 251);
-    vxtest::WriteAll(path, bytes);
+    const std::string path = dir.Path("m.bin");
+    const std::string bytes = WritePatterned(path, 1 << 16, 251);
     TFileStream f(path, TOpenMode::ReadWrite);
     TFileMapping m(f, f.Size());
     ASSERT_TRUE(m.Valid());
@@ -138,10 +148,8 @@ TEST(FileMapping, PiecesComeOutUntilTheFileIsCutShorter) {
 // own, and the others go on.
 TEST(FileMapping, BytesReadInPlaceOnManyThreadsUntilTheFileIsCutShorter) {
     vxtest::TempDir dir;
-    std::string path = dir.Path("m.bin");
-    std::string bytes(1 << 20, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i % 253);
-    vxtest::WriteAll(path, bytes);
+    const std::string path = dir.Path("m.bin");
+    const std::string bytes = WritePatterned(path, 1 << 20, 253);
     TFileStream f(path, TOpenMode::ReadWrite);
     TFileMapping m(f, f.Size());
     ASSERT_TRUE(m.Valid());
